@@ -1,0 +1,25 @@
+// Error codes are Win32 error codes in every build, so messages, logs and
+// tests read the same natively and on Windows.
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace qtr {
+
+inline constexpr uint32_t kErrorFileNotFound = 2;
+inline constexpr uint32_t kErrorPathNotFound = 3;
+inline constexpr uint32_t kErrorAccessDenied = 5;
+inline constexpr uint32_t kErrorNotEnoughMemory = 8;
+inline constexpr uint32_t kErrorWriteFault = 29;
+inline constexpr uint32_t kErrorReadFault = 30;
+inline constexpr uint32_t kErrorHandleEof = 38;
+inline constexpr uint32_t kErrorFileExists = 80;
+inline constexpr uint32_t kErrorInvalidParameter = 87;
+inline constexpr uint32_t kErrorDiskFull = 112;
+inline constexpr uint32_t kErrorFileTooLarge = 223;
+
+// The system's message text for an error code, without trailing line end
+// ("The system cannot find the file specified." for 2).
+std::u16string SystemErrorMessage(uint32_t code);
+
+}  // namespace qtr

@@ -1,0 +1,24 @@
+#include "platform/SystemError.h"
+
+namespace qtr {
+
+// The English texts Windows gives for the codes the portable code reports.
+std::u16string SystemErrorMessage(uint32_t code) {
+  switch (code) {
+    case 0: return u"The operation completed successfully.";
+    case kErrorFileNotFound: return u"The system cannot find the file specified.";
+    case kErrorPathNotFound: return u"The system cannot find the path specified.";
+    case kErrorAccessDenied: return u"Access is denied.";
+    case kErrorNotEnoughMemory: return u"Not enough memory resources are available to process this command.";
+    case kErrorWriteFault: return u"The system cannot write to the specified device.";
+    case kErrorReadFault: return u"The system cannot read from the specified device.";
+    case kErrorHandleEof: return u"Reached the end of the file.";
+    case kErrorFileExists: return u"The file exists.";
+    case kErrorInvalidParameter: return u"The parameter is incorrect.";
+    case kErrorDiskFull: return u"There is not enough space on the disk.";
+    case kErrorFileTooLarge: return u"The file size exceeds the limit allowed and cannot be saved.";
+    default: return u"Unknown error";
+  }
+}
+
+}  // namespace qtr

@@ -1,0 +1,15 @@
+// Reading and writing a small file in one piece, for the XML files kept in
+// the program folder. Results are Win32 error codes, 0 on success.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace qtr {
+
+uint32_t ReadWholeFile(std::u16string_view path, std::string& bytes);
+
+// Creates or truncates the file and writes every byte.
+uint32_t WriteWholeFile(std::u16string_view path, std::string_view bytes);
+
+}  // namespace qtr

@@ -1,0 +1,16 @@
+// The program's main window: a fixed-size dialog that hosts the pages.
+#pragma once
+#include "widgets/Dialog.h"
+
+namespace qtr {
+
+class MainWindow : public Dialog {
+ public:
+  MainWindow();
+
+ protected:
+  bool OnInit() override;
+  bool OnCommand(int id, int code, HWND control) override;
+};
+
+}  // namespace qtr

@@ -1,0 +1,37 @@
+// Gives a folder a drive letter for the life of the object. Under Wine a
+// drive letter is a symbolic link in the prefix's dosdevices folder, which
+// Wine follows at once; the link is made by the host's ln.
+#pragma once
+#include <string>
+
+namespace qtr::test {
+
+class MappedDrive {
+ public:
+  // folder is a Windows path; letter is 'd' to 'y'.
+  MappedDrive(wchar_t letter, const std::wstring& folder);
+  ~MappedDrive();
+  MappedDrive(const MappedDrive&) = delete;
+  MappedDrive& operator=(const MappedDrive&) = delete;
+
+  bool Ok() const { return ok_; }
+  // "T:\" for letter 't'.
+  std::wstring Root() const;
+
+ private:
+  bool WaitForReachable(bool reachable) const;
+
+  wchar_t letter_;
+  std::string link_;  // host path of the dosdevices entry
+  bool ok_ = false;
+};
+
+// Starts a host program (an absolute Unix path) with arguments; true when it
+// started. A host process cannot be waited for from Wine, nor its exit code
+// read, so callers wait for its effect instead.
+bool RunHostCommand(const std::wstring& program, const std::wstring& arguments);
+
+// The host path of a Windows path, or empty when Wine cannot say (not running under Wine).
+std::string HostPath(const std::wstring& windowsPath);
+
+}  // namespace qtr::test
