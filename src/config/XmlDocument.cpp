@@ -352,12 +352,6 @@ bool XmlDocument::RemoveChildElement() {
   if (child_ == 0) return false;
   const ElementRecord removed = table_[child_];
   const size_t end = xml::SkipSpace(text_, removed.End());
-  // The element and everything inside it leave the index.
-  const uint32_t count = table_.Count();
-  for (uint32_t r = 1; r < count; ++r) {
-    ElementRecord& record = table_[r];
-    if (record.start >= removed.start && record.start < removed.End()) record.flags |= ElementRecord::kRemoved;
-  }
   Splice(removed.start, end - removed.start, {}, removed.parent);
   if (removed.previousSibling != 0) {
     table_[removed.previousSibling].nextSibling = removed.nextSibling;
@@ -365,8 +359,26 @@ bool XmlDocument::RemoveChildElement() {
     table_[removed.parent].firstChild = removed.nextSibling;
   }
   if (removed.nextSibling != 0) table_[removed.nextSibling].previousSibling = removed.previousSibling;
+  ReleaseSubtree(child_);
   child_ = removed.previousSibling;
   return true;
+}
+
+void XmlDocument::ReleaseSubtree(uint32_t element) {
+  // Depth first without recursion: a document may nest very deeply.
+  uint32_t at = element;
+  while (at != 0) {
+    if (table_[at].firstChild != 0) {
+      const uint32_t first = table_[at].firstChild;
+      table_[at].firstChild = 0;
+      at = first;
+      continue;
+    }
+    const uint32_t next = at == element ? 0 : table_[at].nextSibling;
+    const uint32_t up = at == element ? 0 : table_[at].parent;
+    table_.Release(at);
+    at = next != 0 ? next : up;
+  }
 }
 
 }  // namespace qtr

@@ -75,6 +75,8 @@ class XmlDocument {
   // or after pos + removed moves, and enclosing and its ancestors change length.
   void Splice(size_t pos, size_t removed, std::u16string_view inserted, uint32_t enclosing);
   bool RoomFor(size_t added) const;
+  // Returns the records of an element and everything inside it to the table.
+  void ReleaseSubtree(uint32_t element);
 
   std::u16string text_;
   XmlResultLog log_;

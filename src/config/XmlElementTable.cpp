@@ -6,6 +6,7 @@ namespace qtr {
 
 void XmlElementTable::Reset(uint32_t capacity) {
   blocks_.clear();
+  released_.clear();
   capacity_ = 0;
   Grow(std::max<uint32_t>(capacity, 1));
   count_ = 1;
@@ -24,6 +25,12 @@ void XmlElementTable::Grow(uint32_t capacity) {
 }
 
 uint32_t XmlElementTable::Add() {
+  if (!released_.empty()) {
+    const uint32_t index = released_.back();
+    released_.pop_back();
+    (*this)[index] = ElementRecord{};
+    return index;
+  }
   constexpr uint32_t kMaxRecords = 0xFFFFFFF0u;
   if (count_ >= kMaxRecords) return 0;
   if (count_ == capacity_) {
@@ -33,6 +40,12 @@ uint32_t XmlElementTable::Add() {
   const uint32_t index = count_++;
   (*this)[index] = ElementRecord{};
   return index;
+}
+
+void XmlElementTable::Release(uint32_t index) {
+  if (index == 0 || index >= count_) return;
+  (*this)[index].flags = ElementRecord::kRemoved;
+  released_.push_back(index);
 }
 
 }  // namespace qtr

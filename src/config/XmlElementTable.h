@@ -31,9 +31,12 @@ class XmlElementTable {
 
   // Empties the table (only record 0 remains) and makes room for capacity records.
   void Reset(uint32_t capacity);
-  // A new blank record; the table grows by half when it is full. Returns 0 when
-  // no more records can be addressed.
+  // A new blank record, reusing a released one first; the table grows by half
+  // when it is full. Returns 0 when no more records can be addressed.
   uint32_t Add();
+  // Gives back the record of an element cut out of the text, so a document
+  // edited for a long time does not keep growing its table.
+  void Release(uint32_t index);
 
   ElementRecord& operator[](uint32_t index) {
     return blocks_[index >> kBlockBits][index & (kBlockSize - 1)];
@@ -42,13 +45,14 @@ class XmlElementTable {
     return blocks_[index >> kBlockBits][index & (kBlockSize - 1)];
   }
 
-  uint32_t Count() const { return count_; }  // records in use, record 0 included
+  uint32_t Count() const { return count_; }  // records handed out, record 0 and released ones included
   uint32_t Capacity() const { return capacity_; }
 
  private:
   void Grow(uint32_t capacity);
 
   std::vector<std::vector<ElementRecord>> blocks_;
+  std::vector<uint32_t> released_;
   uint32_t count_ = 0;
   uint32_t capacity_ = 0;
 };

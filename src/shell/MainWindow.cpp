@@ -7,19 +7,28 @@ namespace qtr {
 MainWindow::MainWindow() : Dialog(IDD_MAIN_WINDOW) {}
 
 bool MainWindow::OnInit() {
-  SetWindowPos(Handle(), nullptr, 0, 0, 642, 436, SWP_NOMOVE | SWP_NOZORDER);
+  // The window has a fixed size in pixels whatever the dialog font makes of the template.
+  constexpr int kWidth = 642, kHeight = 436;
+  SetWindowPos(Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
+  SetWindowPos(Item(IDC_MAIN_QUIT), nullptr, kWidth - 92, 12, 76, 26, SWP_NOZORDER);
   SetItemText(IDC_MAIN_STATUS, L"Ready.");
+  titleFont_.Reset(CreateFontW(-20, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                               CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma"));
+  SendMessageW(Item(IDC_MAIN_TITLE), WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.Get()), TRUE);
   return true;
 }
 
 bool MainWindow::OnCommand(int id, int, HWND) {
-  // Enter never closes the window; the system menu's Close (IDCANCEL) does for now.
-  if (id == IDOK) return true;
-  if (id == IDCANCEL) {
-    EndModal(IDCANCEL);
-    return true;
+  switch (id) {
+    case IDOK:
+    case IDCANCEL:
+      return true;  // Enter and Esc never close the window
+    case IDC_MAIN_QUIT:
+      EndModal(IDCANCEL);
+      return true;
+    default:
+      return false;
   }
-  return false;
 }
 
 }  // namespace qtr

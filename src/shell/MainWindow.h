@@ -1,6 +1,7 @@
 // The program's main window: a fixed-size dialog that hosts the pages.
 #pragma once
 #include "widgets/Dialog.h"
+#include "widgets/GdiObject.h"
 
 namespace qtr {
 
@@ -11,6 +12,9 @@ class MainWindow : public Dialog {
  protected:
   bool OnInit() override;
   bool OnCommand(int id, int code, HWND control) override;
+
+ private:
+  GdiObject<HFONT> titleFont_;
 };
 
 }  // namespace qtr
