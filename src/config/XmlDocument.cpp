@@ -282,20 +282,20 @@ uint32_t XmlDocument::Insert(uint32_t parent, uint32_t ref, Place place, std::u1
   return index;
 }
 
-bool XmlDocument::AddElement(std::u16string_view name, std::u16string_view value) {
-  const uint32_t added = Insert(parent_, current_, Place::After, name, value);
+bool XmlDocument::AddSibling(Place place, std::u16string_view name, std::u16string_view value) {
+  const uint32_t added = Insert(parent_, current_, place, name, value);
   if (added == 0) return false;
   current_ = added;
   child_ = 0;
   return true;
 }
 
+bool XmlDocument::AddElement(std::u16string_view name, std::u16string_view value) {
+  return AddSibling(Place::After, name, value);
+}
+
 bool XmlDocument::InsertElement(std::u16string_view name, std::u16string_view value) {
-  const uint32_t added = Insert(parent_, current_, Place::Before, name, value);
-  if (added == 0) return false;
-  current_ = added;
-  child_ = 0;
-  return true;
+  return AddSibling(Place::Before, name, value);
 }
 
 bool XmlDocument::AddChildElement(std::u16string_view name, std::u16string_view value) {

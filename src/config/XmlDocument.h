@@ -70,6 +70,8 @@ class XmlDocument {
   // Writes a new element under parent, after or before the sibling ref (at the
   // end or the start of the parent's content when ref is 0). Returns its index, 0 on failure.
   uint32_t Insert(uint32_t parent, uint32_t ref, Place place, std::u16string_view name, std::u16string_view value);
+  // Insert beside the current element, which the new one replaces as current.
+  bool AddSibling(Place place, std::u16string_view name, std::u16string_view value);
   bool SetAttributeOf(uint32_t element, std::u16string_view name, std::u16string_view value);
   // Replaces text [pos, pos + removed) by inserted; every element starting at
   // or after pos + removed moves, and enclosing and its ancestors change length.

@@ -1,7 +1,7 @@
 // The program's main window: a fixed-size dialog that hosts the pages.
 #pragma once
 #include "widgets/Dialog.h"
-#include "widgets/GdiObject.h"
+#include "widgets/Handles.h"
 
 namespace qtr {
 

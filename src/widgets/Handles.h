@@ -1,4 +1,5 @@
-// Owners of Win32 handles: each closes its handle when it goes out of scope.
+// Owners of Win32 handles: each closes its handle once, when it goes out of
+// scope, and can be moved but not copied.
 #pragma once
 #include <windows.h>
 
@@ -6,60 +7,65 @@
 
 namespace qtr {
 
-// Owns a kernel handle (file, event, mutex, thread) and closes it once.
-class UniqueHandle {
+template <typename Traits>
+class UniqueResource {
  public:
-  UniqueHandle() = default;
-  explicit UniqueHandle(HANDLE h) : handle_(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
-  ~UniqueHandle() { Reset(); }
-  UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+  using Type = typename Traits::Type;
+
+  UniqueResource() = default;
+  explicit UniqueResource(Type value) : value_(Traits::Normalize(value)) {}
+  ~UniqueResource() { Reset(); }
+  UniqueResource(UniqueResource&& other) noexcept : value_(std::exchange(other.value_, nullptr)) {}
+  UniqueResource& operator=(UniqueResource&& other) noexcept {
     if (this != &other) {
       Reset();
-      handle_ = std::exchange(other.handle_, nullptr);
+      value_ = std::exchange(other.value_, nullptr);
     }
     return *this;
   }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
+  UniqueResource(const UniqueResource&) = delete;
+  UniqueResource& operator=(const UniqueResource&) = delete;
 
-  HANDLE Get() const { return handle_; }
-  explicit operator bool() const { return handle_ != nullptr; }
-  void Reset(HANDLE h = nullptr) {
-    if (handle_ != nullptr) CloseHandle(handle_);
-    handle_ = (h == INVALID_HANDLE_VALUE) ? nullptr : h;
+  Type Get() const { return value_; }
+  explicit operator bool() const { return value_ != nullptr; }
+  // Hands the value to a caller that takes ownership (SetWindowRgn, for one).
+  Type Release() { return std::exchange(value_, nullptr); }
+  void Reset(Type value = nullptr) {
+    if (value_ != nullptr) Traits::Close(value_);
+    value_ = Traits::Normalize(value);
   }
 
  private:
-  HANDLE handle_ = nullptr;
+  Type value_ = nullptr;
 };
 
-// Owns a window and destroys it unless it is already gone.
-class UniqueWindow {
- public:
-  UniqueWindow() = default;
-  explicit UniqueWindow(HWND h) : hwnd_(h) {}
-  ~UniqueWindow() { Reset(); }
-  UniqueWindow(UniqueWindow&& other) noexcept : hwnd_(std::exchange(other.hwnd_, nullptr)) {}
-  UniqueWindow& operator=(UniqueWindow&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      hwnd_ = std::exchange(other.hwnd_, nullptr);
-    }
-    return *this;
-  }
-  UniqueWindow(const UniqueWindow&) = delete;
-  UniqueWindow& operator=(const UniqueWindow&) = delete;
-
-  HWND Get() const { return hwnd_; }
-  HWND Release() { return std::exchange(hwnd_, nullptr); }
-  void Reset(HWND h = nullptr) {
-    if (hwnd_ != nullptr && IsWindow(hwnd_)) DestroyWindow(hwnd_);
-    hwnd_ = h;
-  }
-
- private:
-  HWND hwnd_ = nullptr;
+// Files, events, mutexes, threads: INVALID_HANDLE_VALUE counts as none.
+struct KernelHandleTraits {
+  using Type = HANDLE;
+  static HANDLE Normalize(HANDLE h) { return h == INVALID_HANDLE_VALUE ? nullptr : h; }
+  static void Close(HANDLE h) { CloseHandle(h); }
 };
+
+// A window the owner created; it may already have been destroyed by the system.
+struct WindowTraits {
+  using Type = HWND;
+  static HWND Normalize(HWND h) { return h; }
+  static void Close(HWND h) {
+    if (IsWindow(h)) DestroyWindow(h);
+  }
+};
+
+template <typename T>
+struct GdiObjectTraits {
+  using Type = T;
+  static T Normalize(T object) { return object; }
+  static void Close(T object) { DeleteObject(object); }
+};
+
+using UniqueHandle = UniqueResource<KernelHandleTraits>;
+using UniqueWindow = UniqueResource<WindowTraits>;
+// A font, brush, pen, bitmap or region.
+template <typename T>
+using GdiObject = UniqueResource<GdiObjectTraits<T>>;
 
 }  // namespace qtr
