@@ -7,6 +7,8 @@ namespace qtr {
 MainWindow::MainWindow() : Dialog(IDD_MAIN_WINDOW) {}
 
 bool MainWindow::OnInit() {
+  // A second start finds the running program by this title.
+  SetWindowTextW(Handle(), L"QTR XVQ GUI");
   // The window has a fixed size in pixels whatever the dialog font makes of the template.
   constexpr int kWidth = 642, kHeight = 436;
   SetWindowPos(Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);

@@ -1,5 +1,7 @@
 #include "widgets/Dialog.h"
 
+#include "widgets/OwnerDrawn.h"
+
 namespace qtr {
 
 Dialog::~Dialog() {
@@ -58,6 +60,16 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM w, LPARAM l) {
     }
     case WM_TIMER:
       return OnTimer(w) ? TRUE : FALSE;
+    case WM_DRAWITEM: {
+      // Owner-drawn controls draw themselves.
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(l);
+      if (OwnerDrawn* control = OwnerDrawn::From(item->hwndItem)) {
+        control->Draw(*item);
+        return TRUE;
+      }
+      INT_PTR result = FALSE;
+      return OnMessage(message, w, l, result) ? result : FALSE;
+    }
     case WM_NCDESTROY: {
       SetWindowLongPtrW(hwnd_, DWLP_USER, 0);
       hwnd_ = nullptr;
