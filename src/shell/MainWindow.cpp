@@ -1,23 +1,114 @@
 #include "shell/MainWindow.h"
 
+#include <windowsx.h>
+
 #include "resource.h"
+#include "widgets/ControlColours.h"
 
 namespace qtr {
+namespace {
+
+struct TitleButton {
+  int id;
+  UINT normal, pressed, hover;
+  const wchar_t* tip;
+};
+
+// Right to left, 20 pixels apart, at the top right of the title band.
+constexpr TitleButton kTitleButtons[] = {
+    {IDC_MAIN_QUIT, IDP_QUIT_NORMAL, IDP_QUIT_PRESSED, IDP_QUIT_HOVER, L"Quit"},
+    {IDC_MAIN_HELP, IDP_HELP_NORMAL, IDP_HELP_PRESSED, IDP_HELP_HOVER, L"Help"},
+    {IDC_MAIN_ABOUT, IDP_ABOUT_NORMAL, IDP_ABOUT_PRESSED, IDP_ABOUT_HOVER, L"About"},
+    {IDC_MAIN_MINIMIZE, IDP_MINIMIZE_NORMAL, IDP_MINIMIZE_PRESSED, IDP_MINIMIZE_HOVER, L"Minimize"},
+};
+
+}  // namespace
 
 MainWindow::MainWindow() : Dialog(IDD_MAIN_WINDOW) {}
 
 bool MainWindow::OnInit() {
   // A second start finds the running program by this title.
   SetWindowTextW(Handle(), L"QTR XVQ GUI");
-  // The window has a fixed size in pixels whatever the dialog font makes of the template.
-  constexpr int kWidth = 642, kHeight = 436;
   SetWindowPos(Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
-  SetWindowPos(Item(IDC_MAIN_QUIT), nullptr, kWidth - 92, 12, 76, 26, SWP_NOZORDER);
+  ApplyRoundedRegion(Handle());
+  background_.Load(IDP_BACKGROUND);
+  frame_.Load(IDP_FRAME);
+  pageArea_.Load(IDP_PAGE_AREA);
+  logo_.Load(IDP_LOGO);
+  CreateTitleButtons();
+  const auto big = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PROGRAM),
+                                                 IMAGE_ICON, 32, 32, LR_SHARED));
+  const auto small = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PROGRAM),
+                                                   IMAGE_ICON, 16, 16, LR_SHARED));
+  SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
   SetItemText(IDC_MAIN_STATUS, L"Ready.");
-  titleFont_.Reset(CreateFontW(-20, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                               CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma"));
-  SendMessageW(Item(IDC_MAIN_TITLE), WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.Get()), TRUE);
   return true;
+}
+
+void MainWindow::CreateTitleButtons() {
+  tooltip_.Create(Handle());
+  int right = kWidth - 10;
+  for (size_t i = 0; i < titleButtons_.size(); ++i) {
+    const TitleButton& spec = kTitleButtons[i];
+    HWND button = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, right - 18, 32, 18, 18,
+                                  Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+                                  GetModuleHandleW(nullptr), nullptr);
+    titleButtons_[i].Attach(button);
+    titleButtons_[i].SetPictures(spec.normal, spec.pressed, spec.hover);
+    titleButtons_[i].SetBackground(&surface_);
+    tooltip_.SetText(button, spec.tip);
+    right -= 20;
+  }
+}
+
+void MainWindow::Paint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(Handle(), &ps);
+  RECT client;
+  GetClientRect(Handle(), &client);
+  const int width = client.right, height = client.bottom;
+  if (surface_.Prepare(dc, width, height)) {
+    HDC surface = surface_.Dc();
+    GdiObject<HBRUSH> grey(CreateSolidBrush(RGB(125, 125, 125)));
+    FillRect(surface, &client, grey.Get());
+    background_.Draw(surface, 0, 0, width, height);
+    frame_.Draw(surface, -3, -3, width + 5, height + 5);
+    pageArea_.Draw(surface, 1, 60, pageArea_.Width(), height - 84);
+    SetBkMode(surface, TRANSPARENT);
+    SetTextColor(surface, RGB(255, 125, 0));
+    HGDIOBJ oldFont = SelectObject(surface, GetStockObject(DEFAULT_GUI_FONT));
+    RECT version = {width - 200, height - 20, width - 10, height - 5};
+    DrawTextW(surface, L"Demo Ver 1.0", -1, &version, DT_RIGHT | DT_BOTTOM | DT_SINGLELINE);
+    SelectObject(surface, oldFont);
+    logo_.Draw(surface, 10, 12);
+    surface_.CopyTo(dc, 0, 0, width, height);
+  }
+  EndPaint(Handle(), &ps);
+  // The title buttons draw themselves over what was just painted.
+  for (PictureButton& button : titleButtons_) InvalidateRect(button.Handle(), nullptr, FALSE);
+}
+
+bool MainWindow::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) {
+  switch (message) {
+    case WM_PAINT:
+      Paint();
+      result = TRUE;
+      return true;
+    case WM_ERASEBKGND:
+      result = TRUE;  // everything is drawn in WM_PAINT
+      return true;
+    case WM_LBUTTONDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+      captionDrag_.OnMessage(Handle(), message, l);
+      return false;
+    case WM_CTLCOLORSTATIC:
+      result = ControlColours::Transparent(reinterpret_cast<HDC>(w), RGB(30, 40, 50));
+      return true;
+    default:
+      return false;
+  }
 }
 
 bool MainWindow::OnCommand(int id, int, HWND) {
@@ -27,6 +118,9 @@ bool MainWindow::OnCommand(int id, int, HWND) {
       return true;  // Enter and Esc never close the window
     case IDC_MAIN_QUIT:
       EndModal(IDCANCEL);
+      return true;
+    case IDC_MAIN_MINIMIZE:
+      ShowWindow(Handle(), SW_MINIMIZE);
       return true;
     default:
       return false;
