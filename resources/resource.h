@@ -4,6 +4,13 @@
 // Dialogs
 #define IDD_MAIN_WINDOW 102
 
+// Menus
+#define IDM_TRAY 135
+#define IDM_TRAY_DISPLAY 32772
+#define IDM_TRAY_HELP 32773
+#define IDM_TRAY_ABOUT 32774
+#define IDM_TRAY_QUIT 32775
+
 // Icons
 #define IDI_PROGRAM 133
 #define IDI_TREE_PROGRAM 198

@@ -31,6 +31,8 @@ bool MainWindow::OnInit() {
   SetWindowTextW(Handle(), L"QTR XVQ GUI");
   SetWindowPos(Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
   ApplyRoundedRegion(Handle());
+  // The tray icon stands in for the taskbar button.
+  RemoveTaskbarButton(Handle());
   background_.Load(IDP_BACKGROUND);
   frame_.Load(IDP_FRAME);
   pageArea_.Load(IDP_PAGE_AREA);
@@ -42,6 +44,11 @@ bool MainWindow::OnInit() {
                                                    IMAGE_ICON, 16, 16, LR_SHARED));
   SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
   SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+  tray_.SetRestoreMode((GetWindowLongPtrW(Handle(), GWL_STYLE) & WS_MAXIMIZE) ? CTrayIcon::kRestoreMaximized
+                                                                               : CTrayIcon::kRestoreNormal);
+  tray_.Attach(Handle());
+  tray_.LoadTrayMenu(IDM_TRAY);
+  tray_.SetIcon(small, L"Vantro");
   SetItemText(IDC_MAIN_STATUS, L"Ready.");
   return true;
 }
@@ -111,16 +118,42 @@ bool MainWindow::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) {
   }
 }
 
+// The help viewer opens the help file beside the program; when it cannot be
+// started nothing else happens.
+void MainWindow::OpenHelp() const {
+  wchar_t path[MAX_PATH];
+  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path, n);
+  folder.resize(folder.rfind(L'\\') + 1);
+  std::wstring command = L"hh.exe \"" + folder + L"XVQ.chm\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                     &startup, &process)) {
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+}
+
 bool MainWindow::OnCommand(int id, int, HWND) {
   switch (id) {
     case IDOK:
     case IDCANCEL:
       return true;  // Enter and Esc never close the window
     case IDC_MAIN_QUIT:
+    case IDM_TRAY_QUIT:
       EndModal(IDCANCEL);
       return true;
     case IDC_MAIN_MINIMIZE:
-      ShowWindow(Handle(), SW_MINIMIZE);
+      ShowWindow(Handle(), SW_HIDE);  // the tray icon brings it back
+      return true;
+    case IDM_TRAY_DISPLAY:
+      ShowWindow(Handle(), SW_SHOW);
+      return true;
+    case IDC_MAIN_HELP:
+    case IDM_TRAY_HELP:
+      OpenHelp();
       return true;
     default:
       return false;

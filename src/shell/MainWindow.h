@@ -3,6 +3,7 @@
 #pragma once
 #include <array>
 
+#include "shell/TrayIcon.h"
 #include "widgets/Dialog.h"
 #include "widgets/Handles.h"
 #include "widgets/OffscreenSurface.h"
@@ -27,12 +28,14 @@ class MainWindow : public Dialog {
  private:
   void CreateTitleButtons();
   void Paint();
+  void OpenHelp() const;
 
   Picture background_, frame_, pageArea_, logo_;
   std::array<PictureButton, 4> titleButtons_;
   Tooltip tooltip_;
   OffscreenSurface surface_;
   CaptionDrag captionDrag_{60};
+  CTrayIcon tray_;
 };
 
 }  // namespace qtr

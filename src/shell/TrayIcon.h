@@ -1,0 +1,53 @@
+// The program's icon in the notification area, with its menu. The main
+// window has no taskbar button; this icon is how the user brings it back.
+// The icon watches its owner window (subclassed) for the icon's callback
+// message and for the shell's "TaskbarCreated" broadcast, after which it
+// puts itself back.
+#pragma once
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <string>
+
+namespace qtr {
+
+class CTrayIcon {
+ public:
+  static constexpr UINT kCallbackMessage = WM_USER + 117;
+  enum RestoreMode { kRestoreNormal = 1, kRestoreMaximized = 3 };
+
+  CTrayIcon();
+  virtual ~CTrayIcon();
+  CTrayIcon(const CTrayIcon&) = delete;
+  CTrayIcon& operator=(const CTrayIcon&) = delete;
+
+  // Watches owner and (when it is another window) its top-level parent.
+  void Attach(HWND owner);
+  // Loads the menu resource, replacing the one held.
+  bool LoadTrayMenu(UINT menuId);
+  void ReplaceMenu(HMENU menu);
+  HMENU Menu() const { return menu_; }
+  // Shows the icon, or changes it when it is shown. The tooltip keeps at most 127 characters.
+  bool SetIcon(HICON icon, const std::wstring& tooltip);
+  bool Shown() const { return data_.hIcon != nullptr; }
+  void SetRestoreMode(int mode) { restoreMode_ = mode; }
+
+  // What the icon does with a mouse message from the shell.
+  virtual void OnNotification(UINT iconId, UINT mouseMessage);
+  virtual void OnTaskbarCreated();
+
+  static UINT TaskbarCreatedMessage();
+
+ private:
+  static LRESULT CALLBACK Hook(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR id, DWORD_PTR self);
+  void Unhook();
+  UINT Flags() const;
+
+  NOTIFYICONDATAW data_{};
+  HWND hooked_[2] = {nullptr, nullptr};
+  HMENU menu_ = nullptr;
+  int restoreMode_ = kRestoreNormal;
+};
+
+}  // namespace qtr

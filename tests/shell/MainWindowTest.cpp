@@ -1,0 +1,65 @@
+#include "shell/MainWindow.h"
+
+#include <gtest/gtest.h>
+
+#include "resource.h"
+#include "widgets/GdiplusSession.h"
+
+namespace qtr {
+namespace {
+
+void Pump() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+class MainWindowTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(window_.CreateModeless(nullptr));
+    ShowWindow(window_.Handle(), SW_SHOW);
+    Pump();
+  }
+  GdiplusSession gdiplus_;
+  MainWindow window_;
+};
+
+TEST_F(MainWindowTest, IsFoundByItsTitleAndHasItsSizeButNoTaskbarButton) {
+  EXPECT_EQ(FindWindowW(nullptr, L"QTR XVQ GUI"), window_.Handle());
+  RECT r;
+  GetWindowRect(window_.Handle(), &r);
+  EXPECT_EQ(r.right - r.left, MainWindow::kWidth);
+  EXPECT_EQ(r.bottom - r.top, MainWindow::kHeight);
+  const LONG_PTR style = GetWindowLongPtrW(window_.Handle(), GWL_EXSTYLE);
+  EXPECT_NE(style & WS_EX_TOOLWINDOW, 0);
+  EXPECT_EQ(style & WS_EX_APPWINDOW, 0);
+  for (int id : {IDC_MAIN_QUIT, IDC_MAIN_HELP, IDC_MAIN_ABOUT, IDC_MAIN_MINIMIZE})
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(window_.Handle(), id))) << id;
+}
+
+TEST_F(MainWindowTest, EnterAndEscCloseNothing) {
+  SendMessageW(window_.Handle(), WM_COMMAND, IDOK, 0);
+  SendMessageW(window_.Handle(), WM_COMMAND, IDCANCEL, 0);
+  Pump();
+  EXPECT_TRUE(IsWindow(window_.Handle()));
+  EXPECT_TRUE(IsWindowVisible(window_.Handle()));
+}
+
+TEST_F(MainWindowTest, MinimizeHidesToTheTrayAndDisplayBringsItBack) {
+  SendMessageW(GetDlgItem(window_.Handle(), IDC_MAIN_MINIMIZE), BM_CLICK, 0, 0);
+  EXPECT_FALSE(IsWindowVisible(window_.Handle()));
+  SendMessageW(window_.Handle(), WM_COMMAND, IDM_TRAY_DISPLAY, 0);
+  EXPECT_TRUE(IsWindowVisible(window_.Handle()));
+}
+
+TEST_F(MainWindowTest, QuitEndsTheWindow) {
+  HWND hwnd = window_.Handle();
+  SendMessageW(GetDlgItem(hwnd, IDC_MAIN_QUIT), BM_CLICK, 0, 0);
+  EXPECT_FALSE(IsWindow(hwnd));
+}
+
+}  // namespace
+}  // namespace qtr
