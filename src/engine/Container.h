@@ -1,0 +1,42 @@
+// The compressed stored file: the marker FF FF FF FF, then blocks of at
+// most 64 KiB of input, each a 2-byte raw length, a 2-byte stored length
+// and the raw or LZ77-coded bytes (little-endian).
+#pragma once
+#include <cstdint>
+
+#include "platform/FileSystem.h"
+
+namespace qtr {
+
+inline constexpr uint8_t kContainerMarker[4] = {0xFF, 0xFF, 0xFF, 0xFF};
+
+// What a container copy asks of the job it runs in.
+class ContainerControl {
+ public:
+  virtual ~ContainerControl() = default;
+  // Waits while the job is paused; false when the job must stop.
+  virtual bool WaitUnlessStopped() = 0;
+  virtual void AddProgress(uint64_t bytes) = 0;
+};
+
+enum class ContainerResult { kOk, kStopped, kReadFailed, kWriteFailed, kDamaged };
+
+struct ContainerStatus {
+  ContainerResult result = ContainerResult::kOk;
+  uint32_t error = 0;  // Win32 error code of a failed read or write
+  bool Ok() const { return result == ContainerResult::kOk; }
+};
+
+// Writes the container of size bytes read from source. Progress counts
+// input bytes. With threads > 1 blocks are coded side by side; the bytes
+// written are the same.
+ContainerStatus WriteContainer(File& source, uint64_t size, File& destination, ContainerControl* control,
+                               unsigned threads = 1);
+
+// Expands the blocks of a container whose marker was read already; size is
+// the whole stored file's size. Progress counts stored bytes (4 + stored
+// length per block). A stream that does not decode, or blocks that do not
+// fill the file exactly, give kDamaged.
+ContainerStatus ReadContainer(File& source, uint64_t size, File& destination, ContainerControl* control);
+
+}  // namespace qtr

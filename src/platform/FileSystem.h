@@ -1,0 +1,112 @@
+// The file and volume calls the engine makes, as an interface, so that the
+// engine runs the same over Win32 and over an in-memory volume that can fail
+// on purpose. Paths are Windows paths ("C:\dir\file"). Every operation
+// returns a Win32 error code, 0 on success, captured right after the call
+// that failed. One FileSystem may be used from several threads; one File
+// only from one thread at a time.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace qtr {
+
+inline constexpr uint32_t kAttributeReadOnly = 0x1;
+inline constexpr uint32_t kAttributeHidden = 0x2;
+inline constexpr uint32_t kAttributeSystem = 0x4;
+inline constexpr uint32_t kAttributeDirectory = 0x10;
+inline constexpr uint32_t kAttributeArchive = 0x20;
+inline constexpr uint32_t kAttributeNormal = 0x80;
+inline constexpr uint32_t kAttributeCompressed = 0x800;
+inline constexpr uint32_t kInvalidAttributes = 0xFFFFFFFFu;
+
+// Times are FILETIME values: 100-nanosecond intervals since 1601-01-01 UTC.
+struct FileTimes {
+  uint64_t creation = 0;
+  uint64_t lastAccess = 0;
+  uint64_t lastWrite = 0;
+  bool operator==(const FileTimes&) const = default;
+};
+
+// One entry of a folder listing, or the result of looking one path up.
+struct FindEntry {
+  std::u16string name;  // file name only, as the volume spells it
+  uint32_t attributes = 0;
+  uint64_t size = 0;
+  FileTimes times;
+  bool IsFolder() const { return (attributes & kAttributeDirectory) != 0; }
+};
+
+struct VolumeInfo {
+  std::u16string fileSystemName;      // "NTFS", "FAT32", "exFAT", ...
+  bool supportsFileCompression = false;
+  bool coarseTimes = false;           // FAT family: last-write time kept to 2 seconds
+  uint64_t maxFileSize = UINT64_MAX;  // 4 GiB - 1 on FAT32
+};
+
+enum class OpenMode {
+  kReadExisting,    // read, share read, the file must exist
+  kWriteNew,        // write, fails when the file exists
+  kWriteTruncate,   // write, created or emptied
+  kReadWriteExisting,
+};
+
+class File {
+ public:
+  virtual ~File() = default;
+  // Reads up to size bytes; *got is 0 at end of file.
+  virtual uint32_t Read(void* buffer, size_t size, size_t* got) = 0;
+  // Writes every byte or fails.
+  virtual uint32_t Write(const void* buffer, size_t size) = 0;
+  virtual uint32_t Seek(uint64_t offset) = 0;
+  virtual uint32_t Size(uint64_t* size) = 0;
+};
+
+// Lists one folder, entry by entry, in the order the volume keeps them.
+class FolderListing {
+ public:
+  virtual ~FolderListing() = default;
+  // False once every entry was returned.
+  virtual bool Next(FindEntry* entry) = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  virtual uint32_t Open(std::u16string_view path, OpenMode mode, std::unique_ptr<File>* file) = 0;
+  // Looks up one file or folder (no wildcards).
+  virtual uint32_t Find(std::u16string_view path, FindEntry* entry) = 0;
+  // Every entry of a folder except "." and "..".
+  virtual uint32_t List(std::u16string_view folder, std::unique_ptr<FolderListing>* listing) = 0;
+
+  virtual uint32_t GetAttributes(std::u16string_view path, uint32_t* attributes) = 0;
+  virtual uint32_t SetAttributes(std::u16string_view path, uint32_t attributes) = 0;
+  virtual uint32_t SetTimes(std::u16string_view path, const FileTimes& times) = 0;
+  // Switches per-file compression on or off; fails on volumes without it.
+  virtual uint32_t SetCompression(std::u16string_view path, bool compressed) = 0;
+
+  // kErrorAlreadyExists when the folder is there already.
+  virtual uint32_t CreateFolder(std::u16string_view path) = 0;
+  virtual uint32_t RemoveFolder(std::u16string_view path) = 0;
+  virtual uint32_t RemoveFile(std::u16string_view path) = 0;
+  // Replaces an existing destination file.
+  virtual uint32_t Rename(std::u16string_view from, std::u16string_view to) = 0;
+
+  // Bytes available to the caller on the volume holding path.
+  virtual uint32_t FreeSpace(std::u16string_view path, uint64_t* bytes) = 0;
+  virtual uint32_t GetVolumeInfo(std::u16string_view path, VolumeInfo* info) = 0;
+};
+
+inline constexpr uint32_t kErrorNoMoreFiles = 18;
+inline constexpr uint32_t kErrorAlreadyExists = 183;
+inline constexpr uint32_t kErrorDirNotEmpty = 145;
+inline constexpr uint32_t kErrorNotSupported = 50;
+inline constexpr uint32_t kErrorInvalidFunction = 1;
+
+// The Win32 backend (Windows build only).
+FileSystem& SystemFileSystem();
+
+}  // namespace qtr

@@ -1,0 +1,259 @@
+// The FileSystem over the Win32 file API. Paths that start with a drive
+// letter are passed in their \\?\ form, so trees deeper than MAX_PATH work;
+// the error code is read right after the call that failed.
+#include <windows.h>
+#include <winioctl.h>
+
+#include <string>
+
+#include "platform/FileSystem.h"
+
+namespace qtr {
+namespace {
+
+// Closes a file handle once.
+class Handle {
+ public:
+  explicit Handle(HANDLE h = INVALID_HANDLE_VALUE) : h_(h) {}
+  ~Handle() {
+    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+  }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  HANDLE Get() const { return h_; }
+  bool Ok() const { return h_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE h_;
+};
+
+class FindHandle {
+ public:
+  explicit FindHandle(HANDLE h) : h_(h) {}
+  ~FindHandle() {
+    if (h_ != INVALID_HANDLE_VALUE) FindClose(h_);
+  }
+  FindHandle(const FindHandle&) = delete;
+  FindHandle& operator=(const FindHandle&) = delete;
+  HANDLE Get() const { return h_; }
+
+ private:
+  HANDLE h_;
+};
+
+// "C:\dir" -> "\\?\C:\dir"; "C:" -> "\\?\C:\". Other forms pass unchanged.
+std::wstring Long(std::u16string_view path) {
+  std::wstring p(path.begin(), path.end());
+  const bool drive = p.size() >= 2 && p[1] == L':' && ((p[0] | 0x20) >= L'a' && (p[0] | 0x20) <= L'z');
+  if (!drive) return p;
+  if (p.size() == 2) p += L'\\';
+  for (auto& c : p)
+    if (c == L'/') c = L'\\';
+  return L"\\\\?\\" + p;
+}
+
+// The root "C:\" of a drive path, for the volume calls.
+std::wstring RootOf(std::u16string_view path) {
+  if (path.size() >= 2 && path[1] == u':') return std::wstring{wchar_t(path[0]), L':', L'\\'};
+  return std::wstring(path.begin(), path.end());
+}
+
+uint64_t Time64(const FILETIME& t) { return (uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime; }
+FILETIME TimeOf(uint64_t t) { return FILETIME{static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)}; }
+
+FindEntry EntryOf(const WIN32_FIND_DATAW& data) {
+  FindEntry entry;
+  entry.name.assign(reinterpret_cast<const char16_t*>(data.cFileName));
+  entry.attributes = data.dwFileAttributes;
+  entry.size = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+  entry.times = {Time64(data.ftCreationTime), Time64(data.ftLastAccessTime), Time64(data.ftLastWriteTime)};
+  return entry;
+}
+
+class Win32File : public File {
+ public:
+  explicit Win32File(HANDLE h) : handle_(h) {}
+  uint32_t Read(void* buffer, size_t size, size_t* got) override {
+    DWORD n = 0;
+    const DWORD want = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+    if (!ReadFile(handle_.Get(), buffer, want, &n, nullptr)) {
+      *got = 0;
+      return GetLastError();
+    }
+    *got = n;
+    return 0;
+  }
+  uint32_t Write(const void* buffer, size_t size) override {
+    const char* p = static_cast<const char*>(buffer);
+    while (size > 0) {
+      const DWORD want = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+      DWORD n = 0;
+      if (!WriteFile(handle_.Get(), p, want, &n, nullptr)) return GetLastError();
+      if (n == 0) return ERROR_WRITE_FAULT;
+      p += n;
+      size -= n;
+    }
+    return 0;
+  }
+  uint32_t Seek(uint64_t offset) override {
+    LARGE_INTEGER to;
+    to.QuadPart = static_cast<LONGLONG>(offset);
+    return SetFilePointerEx(handle_.Get(), to, nullptr, FILE_BEGIN) ? 0 : GetLastError();
+  }
+  uint32_t Size(uint64_t* size) override {
+    LARGE_INTEGER s;
+    if (!GetFileSizeEx(handle_.Get(), &s)) return GetLastError();
+    *size = static_cast<uint64_t>(s.QuadPart);
+    return 0;
+  }
+
+ private:
+  Handle handle_;
+};
+
+class Win32Listing : public FolderListing {
+ public:
+  Win32Listing(HANDLE h, const WIN32_FIND_DATAW& first) : find_(h), data_(first) {}
+  bool Next(FindEntry* entry) override {
+    while (hasCurrent_) {
+      const WIN32_FIND_DATAW current = data_;
+      hasCurrent_ = FindNextFileW(find_.Get(), &data_) != 0;
+      if (wcscmp(current.cFileName, L".") == 0 || wcscmp(current.cFileName, L"..") == 0) continue;
+      *entry = EntryOf(current);
+      return true;
+    }
+    return false;
+  }
+
+ private:
+  FindHandle find_;
+  WIN32_FIND_DATAW data_;
+  bool hasCurrent_ = true;
+};
+
+class Win32FileSystem : public FileSystem {
+ public:
+  uint32_t Open(std::u16string_view path, OpenMode mode, std::unique_ptr<File>* file) override {
+    DWORD access = GENERIC_READ, share = FILE_SHARE_READ, disposition = OPEN_EXISTING;
+    DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN;
+    switch (mode) {
+      case OpenMode::kReadExisting:
+        break;
+      case OpenMode::kWriteNew:
+        access = GENERIC_WRITE;
+        share = 0;
+        disposition = CREATE_NEW;
+        break;
+      case OpenMode::kWriteTruncate:
+        access = GENERIC_WRITE;
+        share = 0;
+        disposition = CREATE_ALWAYS;
+        break;
+      case OpenMode::kReadWriteExisting:
+        access = GENERIC_READ | GENERIC_WRITE;
+        share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+        break;
+    }
+    const HANDLE h = CreateFileW(Long(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return GetLastError();
+    *file = std::make_unique<Win32File>(h);
+    return 0;
+  }
+
+  uint32_t Find(std::u16string_view path, FindEntry* entry) override {
+    WIN32_FIND_DATAW data;
+    const HANDLE h = FindFirstFileExW(Long(path).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
+    if (h == INVALID_HANDLE_VALUE) return GetLastError();
+    FindClose(h);
+    *entry = EntryOf(data);
+    return 0;
+  }
+
+  uint32_t List(std::u16string_view folder, std::unique_ptr<FolderListing>* listing) override {
+    std::wstring pattern = Long(folder);
+    if (pattern.empty() || pattern.back() != L'\\') pattern += L'\\';
+    pattern += L'*';
+    WIN32_FIND_DATAW data;
+    const HANDLE h = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                      FIND_FIRST_EX_LARGE_FETCH);
+    if (h == INVALID_HANDLE_VALUE) return GetLastError();
+    *listing = std::make_unique<Win32Listing>(h, data);
+    return 0;
+  }
+
+  uint32_t GetAttributes(std::u16string_view path, uint32_t* attributes) override {
+    *attributes = GetFileAttributesW(Long(path).c_str());
+    return *attributes == INVALID_FILE_ATTRIBUTES ? GetLastError() : 0;
+  }
+
+  uint32_t SetAttributes(std::u16string_view path, uint32_t attributes) override {
+    return SetFileAttributesW(Long(path).c_str(), attributes) ? 0 : GetLastError();
+  }
+
+  uint32_t SetTimes(std::u16string_view path, const FileTimes& times) override {
+    // FILE_FLAG_BACKUP_SEMANTICS lets folders be opened too.
+    Handle h(CreateFileW(Long(path).c_str(), FILE_WRITE_ATTRIBUTES,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!h.Ok()) return GetLastError();
+    const FILETIME c = TimeOf(times.creation), a = TimeOf(times.lastAccess), w = TimeOf(times.lastWrite);
+    return SetFileTime(h.Get(), &c, &a, &w) ? 0 : GetLastError();
+  }
+
+  uint32_t SetCompression(std::u16string_view path, bool compressed) override {
+    Handle h(CreateFileW(Long(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!h.Ok()) return GetLastError();
+    USHORT format = compressed ? COMPRESSION_FORMAT_DEFAULT : COMPRESSION_FORMAT_NONE;
+    DWORD returned = 0;
+    if (!DeviceIoControl(h.Get(), FSCTL_SET_COMPRESSION, &format, sizeof format, nullptr, 0, &returned, nullptr))
+      return GetLastError();
+    return 0;
+  }
+
+  uint32_t CreateFolder(std::u16string_view path) override {
+    return CreateDirectoryW(Long(path).c_str(), nullptr) ? 0 : GetLastError();
+  }
+  uint32_t RemoveFolder(std::u16string_view path) override {
+    return RemoveDirectoryW(Long(path).c_str()) ? 0 : GetLastError();
+  }
+  uint32_t RemoveFile(std::u16string_view path) override {
+    return DeleteFileW(Long(path).c_str()) ? 0 : GetLastError();
+  }
+  uint32_t Rename(std::u16string_view from, std::u16string_view to) override {
+    return MoveFileExW(Long(from).c_str(), Long(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+               ? 0
+               : GetLastError();
+  }
+
+  uint32_t FreeSpace(std::u16string_view path, uint64_t* bytes) override {
+    ULARGE_INTEGER available;
+    if (!GetDiskFreeSpaceExW(RootOf(path).c_str(), &available, nullptr, nullptr)) return GetLastError();
+    *bytes = available.QuadPart;
+    return 0;
+  }
+
+  uint32_t GetVolumeInfo(std::u16string_view path, VolumeInfo* info) override {
+    wchar_t name[MAX_PATH + 1] = {};
+    DWORD flags = 0;
+    if (!GetVolumeInformationW(RootOf(path).c_str(), nullptr, 0, nullptr, nullptr, &flags, name, MAX_PATH + 1))
+      return GetLastError();
+    info->fileSystemName.assign(reinterpret_cast<const char16_t*>(name));
+    info->supportsFileCompression = (flags & FILE_FILE_COMPRESSION) != 0;
+    const std::wstring fs = name;
+    const bool fat = fs.rfind(L"FAT", 0) == 0 || fs == L"exFAT";
+    info->coarseTimes = fat;
+    info->maxFileSize = (fs == L"FAT" || fs == L"FAT32") ? 0xFFFFFFFFull : UINT64_MAX;
+    return 0;
+  }
+};
+
+}  // namespace
+
+FileSystem& SystemFileSystem() {
+  static Win32FileSystem fileSystem;
+  return fileSystem;
+}
+
+}  // namespace qtr

@@ -1,0 +1,475 @@
+#include "platform/MemoryFileSystem.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/SystemError.h"
+
+namespace qtr {
+
+struct MemoryFileSystem::Node {
+  std::u16string path;  // as given when it was made
+  bool folder = false;
+  uint32_t attributes = 0;
+  FileTimes times;
+  std::shared_ptr<std::string> data;
+};
+
+struct MemoryFileSystem::Volume {
+  VolumeInfo info;
+  uint64_t capacity = 0;
+  uint64_t used = 0;
+};
+
+namespace {
+
+// Attributes SetFileAttributes can change; the others belong to the volume.
+constexpr uint32_t kSettable = 0x1 | 0x2 | 0x4 | 0x20 | 0x100 | 0x1000 | 0x2000;
+
+char16_t Upper(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
+
+bool IsRootKey(const std::u16string& key) { return key.size() == 3 && key[1] == u':' && key[2] == u'\\'; }
+
+std::u16string ParentKey(const std::u16string& key) {
+  const size_t slash = key.rfind(u'\\');
+  if (slash == std::u16string::npos) return {};
+  if (slash == 2) return key.substr(0, 3);
+  return key.substr(0, slash);
+}
+
+std::u16string NameOf(const std::u16string& path) {
+  const size_t slash = path.rfind(u'\\');
+  return slash == std::u16string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+class MemoryFileSystem::MemoryFile : public File {
+ public:
+  MemoryFile(MemoryFileSystem* fs, std::u16string key, std::shared_ptr<std::string> data, bool read, bool write)
+      : fs_(fs), key_(std::move(key)), data_(std::move(data)), read_(read), write_(write) {}
+
+  uint32_t Read(void* buffer, size_t size, size_t* got) override {
+    std::lock_guard lock(fs_->mutex_);
+    *got = 0;
+    if (!read_) return kErrorAccessDenied;
+    uint64_t end = std::min<uint64_t>(data_->size(), position_ + size);
+    if (auto fault = fs_->readFaults_.find(key_); fault != fs_->readFaults_.end()) {
+      if (position_ >= fault->second.first) return fault->second.second;
+      end = std::min(end, fault->second.first);  // the bytes before the bad spot still arrive
+    }
+    if (end > position_) {
+      std::memcpy(buffer, data_->data() + position_, end - position_);
+      *got = static_cast<size_t>(end - position_);
+      position_ = end;
+    }
+    return 0;
+  }
+
+  uint32_t Write(const void* buffer, size_t size) override {
+    std::lock_guard lock(fs_->mutex_);
+    if (!write_) return kErrorAccessDenied;
+    Volume* volume = fs_->VolumeOf(key_);
+    if (volume == nullptr) return kErrorPathNotFound;
+    const uint64_t end = position_ + size;
+    if (fs_->writeFaultError_ != 0 && key_.starts_with(fs_->writeFaultPrefix_) && end > fs_->writeFaultOffset_)
+      return fs_->writeFaultError_;
+    if (end > volume->info.maxFileSize) return kErrorFileTooLarge;
+    const uint64_t grow = end > data_->size() ? end - data_->size() : 0;
+    if (volume->used + grow > volume->capacity) return kErrorDiskFull;
+    volume->used += grow;
+    if (end > data_->size()) data_->resize(static_cast<size_t>(end));
+    std::memcpy(data_->data() + position_, buffer, size);
+    position_ = end;
+    if (Node* node = fs_->Lookup(key_)) node->times.lastWrite = fs_->Stamp();
+    return 0;
+  }
+
+  uint32_t Seek(uint64_t offset) override {
+    position_ = offset;
+    return 0;
+  }
+
+  uint32_t Size(uint64_t* size) override {
+    std::lock_guard lock(fs_->mutex_);
+    *size = data_->size();
+    return 0;
+  }
+
+ private:
+  MemoryFileSystem* fs_;
+  std::u16string key_;
+  std::shared_ptr<std::string> data_;
+  bool read_;
+  bool write_;
+  uint64_t position_ = 0;
+};
+
+namespace {
+
+class MemoryListing : public FolderListing {
+ public:
+  explicit MemoryListing(std::vector<FindEntry> entries) : entries_(std::move(entries)) {}
+  bool Next(FindEntry* entry) override {
+    if (next_ >= entries_.size()) return false;
+    *entry = std::move(entries_[next_++]);
+    return true;
+  }
+
+ private:
+  std::vector<FindEntry> entries_;
+  size_t next_ = 0;
+};
+
+}  // namespace
+
+MemoryFileSystem::MemoryFileSystem() = default;
+MemoryFileSystem::~MemoryFileSystem() = default;
+
+std::u16string MemoryFileSystem::KeyOf(std::u16string_view path) {
+  std::u16string key(path);
+  std::transform(key.begin(), key.end(), key.begin(), Upper);
+  if (key.size() == 2 && key[1] == u':') key += u'\\';
+  while (key.size() > 3 && key.back() == u'\\') key.pop_back();
+  return key;
+}
+
+MemoryFileSystem::Volume* MemoryFileSystem::VolumeOf(const std::u16string& key) {
+  if (key.size() < 3 || key[1] != u':' || key[2] != u'\\') return nullptr;
+  auto it = volumes_.find(key[0]);
+  return it == volumes_.end() ? nullptr : &it->second;
+}
+
+MemoryFileSystem::Node* MemoryFileSystem::Lookup(const std::u16string& key) {
+  auto it = nodes_.find(key);
+  return it == nodes_.end() ? nullptr : &it->second;
+}
+
+// Why a path cannot be made: its volume or parent folder is missing.
+uint32_t MemoryFileSystem::ParentError(const std::u16string& key) {
+  if (VolumeOf(key) == nullptr) return kErrorPathNotFound;
+  const std::u16string parent = ParentKey(key);
+  if (IsRootKey(parent)) return 0;
+  const Node* node = Lookup(parent);
+  return node != nullptr && node->folder ? 0 : kErrorPathNotFound;
+}
+
+uint64_t MemoryFileSystem::Stamp() {
+  now_ += 10'000'000;
+  return now_;
+}
+
+FindEntry MemoryFileSystem::EntryOf(const Node& node) const {
+  FindEntry entry;
+  entry.name = NameOf(node.path);
+  entry.attributes = node.folder ? (node.attributes | kAttributeDirectory)
+                                 : (node.attributes == 0 ? kAttributeNormal : node.attributes);
+  entry.size = node.folder ? 0 : node.data->size();
+  entry.times = node.times;
+  return entry;
+}
+
+void MemoryFileSystem::AddVolume(char16_t letter, Kind kind, uint64_t capacity) {
+  std::lock_guard lock(mutex_);
+  Volume volume;
+  volume.capacity = capacity;
+  switch (kind) {
+    case Kind::kNtfs:
+      volume.info = {u"NTFS", true, false, UINT64_MAX};
+      break;
+    case Kind::kFat32:
+      volume.info = {u"FAT32", false, true, 0xFFFFFFFFull};
+      break;
+    case Kind::kExFat:
+      volume.info = {u"exFAT", false, true, UINT64_MAX};
+      break;
+  }
+  volumes_[Upper(letter)] = volume;
+}
+
+void MemoryFileSystem::SetCapacity(char16_t letter, uint64_t capacity) {
+  std::lock_guard lock(mutex_);
+  volumes_[Upper(letter)].capacity = capacity;
+}
+
+void MemoryFileSystem::FailOpen(std::u16string_view path, uint32_t error) {
+  std::lock_guard lock(mutex_);
+  if (error == 0) {
+    openFaults_.erase(KeyOf(path));
+  } else {
+    openFaults_[KeyOf(path)] = error;
+  }
+}
+
+void MemoryFileSystem::FailReadAt(std::u16string_view path, uint64_t offset, uint32_t error) {
+  std::lock_guard lock(mutex_);
+  readFaults_[KeyOf(path)] = {offset, error};
+}
+
+void MemoryFileSystem::FailWritesAt(std::u16string_view prefix, uint64_t offset, uint32_t error) {
+  std::lock_guard lock(mutex_);
+  writeFaultPrefix_ = KeyOf(prefix);
+  writeFaultOffset_ = offset;
+  writeFaultError_ = error;
+}
+
+void MemoryFileSystem::ClearFaults() {
+  std::lock_guard lock(mutex_);
+  openFaults_.clear();
+  readFaults_.clear();
+  writeFaultError_ = 0;
+}
+
+void MemoryFileSystem::SetNow(uint64_t fileTime) {
+  std::lock_guard lock(mutex_);
+  now_ = fileTime;
+}
+
+bool MemoryFileSystem::PutFileLocked(std::u16string_view path, std::string_view bytes, uint32_t attributes) {
+  const std::u16string key = KeyOf(path);
+  Volume* volume = VolumeOf(key);
+  if (volume == nullptr) return false;
+  // Make the missing folders on the way.
+  for (size_t slash = key.find(u'\\', 3); slash != std::u16string::npos; slash = key.find(u'\\', slash + 1)) {
+    const std::u16string folder = key.substr(0, slash);
+    Node* node = Lookup(folder);
+    if (node == nullptr) {
+      Node made;
+      made.path = std::u16string(path.substr(0, slash));
+      made.folder = true;
+      made.times = {Stamp(), now_, now_};
+      nodes_[folder] = std::move(made);
+    } else if (!node->folder) {
+      return false;
+    }
+  }
+  Node* existing = Lookup(key);
+  if (existing != nullptr && existing->folder) return false;
+  if (existing != nullptr) volume->used -= existing->data->size();
+  Node node;
+  node.path = std::u16string(path);
+  node.attributes = attributes & (kSettable | kAttributeCompressed);
+  node.times = {Stamp(), now_, now_};
+  node.data = std::make_shared<std::string>(bytes);
+  volume->used += bytes.size();
+  nodes_[key] = std::move(node);
+  return true;
+}
+
+bool MemoryFileSystem::PutFile(std::u16string_view path, std::string_view bytes, uint32_t attributes) {
+  std::lock_guard lock(mutex_);
+  return PutFileLocked(path, bytes, attributes);
+}
+
+bool MemoryFileSystem::GetFile(std::u16string_view path, std::string* bytes) const {
+  std::lock_guard lock(mutex_);
+  auto it = nodes_.find(KeyOf(path));
+  if (it == nodes_.end() || it->second.folder) return false;
+  *bytes = *it->second.data;
+  return true;
+}
+
+bool MemoryFileSystem::Exists(std::u16string_view path) const {
+  std::lock_guard lock(mutex_);
+  return nodes_.count(KeyOf(path)) != 0;
+}
+
+std::vector<std::u16string> MemoryFileSystem::AllPaths() const {
+  std::lock_guard lock(mutex_);
+  std::vector<std::u16string> paths;
+  for (const auto& [key, node] : nodes_) paths.push_back(node.path);
+  return paths;
+}
+
+uint32_t MemoryFileSystem::Open(std::u16string_view path, OpenMode mode, std::unique_ptr<File>* file) {
+  std::lock_guard lock(mutex_);
+  const std::u16string key = KeyOf(path);
+  if (auto fault = openFaults_.find(key); fault != openFaults_.end()) return fault->second;
+  Node* node = Lookup(key);
+  if (node != nullptr && node->folder) return kErrorAccessDenied;
+  const bool write = mode != OpenMode::kReadExisting;
+  if (mode == OpenMode::kReadExisting || mode == OpenMode::kReadWriteExisting) {
+    if (node == nullptr) return ParentError(key) != 0 ? kErrorPathNotFound : kErrorFileNotFound;
+    if (write && (node->attributes & kAttributeReadOnly) != 0) return kErrorAccessDenied;
+    *file = std::make_unique<MemoryFile>(this, key, node->data, true, write);
+    return 0;
+  }
+  if (node != nullptr) {
+    if (mode == OpenMode::kWriteNew) return kErrorFileExists;
+    if ((node->attributes & kAttributeReadOnly) != 0) return kErrorAccessDenied;
+    VolumeOf(key)->used -= node->data->size();
+    node->data->clear();
+    node->times.lastWrite = Stamp();
+  } else {
+    if (const uint32_t error = ParentError(key); error != 0) return error;
+    Node made;
+    made.path = std::u16string(path);
+    made.attributes = kAttributeArchive;
+    const uint64_t now = Stamp();
+    made.times = {now, now, now};
+    made.data = std::make_shared<std::string>();
+    node = &(nodes_[key] = std::move(made));
+  }
+  *file = std::make_unique<MemoryFile>(this, key, node->data, false, true);
+  return 0;
+}
+
+uint32_t MemoryFileSystem::Find(std::u16string_view path, FindEntry* entry) {
+  std::lock_guard lock(mutex_);
+  const std::u16string key = KeyOf(path);
+  const Node* node = Lookup(key);
+  if (node == nullptr) return ParentError(key) != 0 ? kErrorPathNotFound : kErrorFileNotFound;
+  *entry = EntryOf(*node);
+  return 0;
+}
+
+uint32_t MemoryFileSystem::List(std::u16string_view folder, std::unique_ptr<FolderListing>* listing) {
+  std::lock_guard lock(mutex_);
+  const std::u16string key = KeyOf(folder);
+  if (VolumeOf(key) == nullptr) return kErrorPathNotFound;
+  if (!IsRootKey(key)) {
+    const Node* node = Lookup(key);
+    if (node == nullptr || !node->folder) return kErrorPathNotFound;
+  }
+  const std::u16string prefix = IsRootKey(key) ? key : key + u"\\";
+  std::vector<FindEntry> entries;
+  for (auto it = nodes_.lower_bound(prefix); it != nodes_.end() && it->first.starts_with(prefix); ++it) {
+    if (it->first.find(u'\\', prefix.size()) == std::u16string::npos) entries.push_back(EntryOf(it->second));
+  }
+  *listing = std::make_unique<MemoryListing>(std::move(entries));
+  return 0;
+}
+
+uint32_t MemoryFileSystem::GetAttributes(std::u16string_view path, uint32_t* attributes) {
+  std::lock_guard lock(mutex_);
+  const std::u16string key = KeyOf(path);
+  if (IsRootKey(key) && VolumeOf(key) != nullptr) {
+    *attributes = kAttributeDirectory;
+    return 0;
+  }
+  const Node* node = Lookup(key);
+  if (node == nullptr) {
+    *attributes = kInvalidAttributes;
+    return ParentError(key) != 0 ? kErrorPathNotFound : kErrorFileNotFound;
+  }
+  *attributes = EntryOf(*node).attributes;
+  return 0;
+}
+
+uint32_t MemoryFileSystem::SetAttributes(std::u16string_view path, uint32_t attributes) {
+  std::lock_guard lock(mutex_);
+  const std::u16string key = KeyOf(path);
+  Node* node = Lookup(key);
+  if (node == nullptr) return ParentError(key) != 0 ? kErrorPathNotFound : kErrorFileNotFound;
+  node->attributes = (node->attributes & ~kSettable) | (attributes & kSettable);
+  return 0;
+}
+
+uint32_t MemoryFileSystem::SetTimes(std::u16string_view path, const FileTimes& times) {
+  std::lock_guard lock(mutex_);
+  const std::u16string key = KeyOf(path);
+  Node* node = Lookup(key);
+  if (node == nullptr) return kErrorFileNotFound;
+  if (!node->folder && (node->attributes & kAttributeReadOnly) != 0) return kErrorAccessDenied;
+  node->times = times;
+  if (VolumeOf(key)->info.coarseTimes) node->times.lastWrite -= node->times.lastWrite % 20'000'000;
+  return 0;
+}
+
+uint32_t MemoryFileSystem::SetCompression(std::u16string_view path, bool compressed) {
+  std::lock_guard lock(mutex_);
+  const std::u16string key = KeyOf(path);
+  Node* node = Lookup(key);
+  if (node == nullptr) return kErrorFileNotFound;
+  if (!VolumeOf(key)->info.supportsFileCompression) return kErrorInvalidFunction;
+  if (!node->folder && (node->attributes & kAttributeReadOnly) != 0) return kErrorAccessDenied;
+  node->attributes = compressed ? (node->attributes | kAttributeCompressed) : (node->attributes & ~kAttributeCompressed);
+  return 0;
+}
+
+uint32_t MemoryFileSystem::CreateFolder(std::u16string_view path) {
+  std::lock_guard lock(mutex_);
+  const std::u16string key = KeyOf(path);
+  if (IsRootKey(key) || Lookup(key) != nullptr) return kErrorAlreadyExists;
+  if (const uint32_t error = ParentError(key); error != 0) return error;
+  Node made;
+  made.path = std::u16string(path);
+  while (made.path.size() > 3 && made.path.back() == u'\\') made.path.pop_back();
+  made.folder = true;
+  const uint64_t now = Stamp();
+  made.times = {now, now, now};
+  nodes_[key] = std::move(made);
+  return 0;
+}
+
+uint32_t MemoryFileSystem::RemoveFolder(std::u16string_view path) {
+  std::lock_guard lock(mutex_);
+  const std::u16string key = KeyOf(path);
+  Node* node = Lookup(key);
+  if (node == nullptr || !node->folder) return kErrorFileNotFound;
+  auto next = nodes_.upper_bound(key);
+  if (next != nodes_.end() && next->first.starts_with(key + u"\\")) return kErrorDirNotEmpty;
+  nodes_.erase(key);
+  return 0;
+}
+
+uint32_t MemoryFileSystem::RemoveFile(std::u16string_view path) {
+  std::lock_guard lock(mutex_);
+  const std::u16string key = KeyOf(path);
+  if (auto fault = openFaults_.find(key); fault != openFaults_.end()) return fault->second;
+  Node* node = Lookup(key);
+  if (node == nullptr) return ParentError(key) != 0 ? kErrorPathNotFound : kErrorFileNotFound;
+  if (node->folder || (node->attributes & kAttributeReadOnly) != 0) return kErrorAccessDenied;
+  VolumeOf(key)->used -= node->data->size();
+  nodes_.erase(key);
+  return 0;
+}
+
+uint32_t MemoryFileSystem::Rename(std::u16string_view from, std::u16string_view to) {
+  std::lock_guard lock(mutex_);
+  const std::u16string fromKey = KeyOf(from), toKey = KeyOf(to);
+  Node* node = Lookup(fromKey);
+  if (node == nullptr) return kErrorFileNotFound;
+  if (fromKey[0] != toKey[0]) return 17;  // ERROR_NOT_SAME_DEVICE
+  if (const uint32_t error = ParentError(toKey); error != 0) return error;
+  if (fromKey == toKey) return 0;
+  if (Node* target = Lookup(toKey)) {
+    if (target->folder || node->folder || (target->attributes & kAttributeReadOnly) != 0) return kErrorAccessDenied;
+    VolumeOf(toKey)->used -= target->data->size();
+    nodes_.erase(toKey);
+    node = Lookup(fromKey);
+  }
+  // A folder takes everything under it along.
+  std::vector<std::pair<std::u16string, Node>> moved;
+  const std::u16string prefix = fromKey + u"\\";
+  for (auto it = nodes_.lower_bound(prefix); it != nodes_.end() && it->first.starts_with(prefix);) {
+    Node child = std::move(it->second);
+    child.path = std::u16string(to) + child.path.substr(from.size());
+    moved.emplace_back(toKey + it->first.substr(fromKey.size()), std::move(child));
+    it = nodes_.erase(it);
+  }
+  Node self = std::move(*node);
+  self.path = std::u16string(to);
+  nodes_.erase(fromKey);
+  nodes_[toKey] = std::move(self);
+  for (auto& [key, child] : moved) nodes_[key] = std::move(child);
+  return 0;
+}
+
+uint32_t MemoryFileSystem::FreeSpace(std::u16string_view path, uint64_t* bytes) {
+  std::lock_guard lock(mutex_);
+  const Volume* volume = VolumeOf(KeyOf(path));
+  if (volume == nullptr) return kErrorPathNotFound;
+  *bytes = volume->capacity > volume->used ? volume->capacity - volume->used : 0;
+  return 0;
+}
+
+uint32_t MemoryFileSystem::GetVolumeInfo(std::u16string_view path, VolumeInfo* info) {
+  std::lock_guard lock(mutex_);
+  const Volume* volume = VolumeOf(KeyOf(path));
+  if (volume == nullptr) return kErrorPathNotFound;
+  *info = volume->info;
+  return 0;
+}
+
+}  // namespace qtr

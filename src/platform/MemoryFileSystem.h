@@ -1,0 +1,84 @@
+// A FileSystem held in memory, for tests: volumes by drive letter that
+// behave like NTFS or like a FAT volume without per-file compression, and
+// switches that make an open, a read at byte N or a write fail, or a
+// volume run out of space. Safe to use from several threads.
+#pragma once
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+namespace qtr {
+
+class MemoryFileSystem : public FileSystem {
+ public:
+  enum class Kind { kNtfs, kFat32, kExFat };
+
+  MemoryFileSystem();
+  ~MemoryFileSystem() override;
+
+  // Adds drive letter ('C') with a volume of that kind and capacity.
+  void AddVolume(char16_t letter, Kind kind, uint64_t capacity = uint64_t{1} << 40);
+  void SetCapacity(char16_t letter, uint64_t capacity);
+
+  // Every open of path fails with error (0 switches it off).
+  void FailOpen(std::u16string_view path, uint32_t error);
+  // Reads of path fail with error once they reach byte offset.
+  void FailReadAt(std::u16string_view path, uint64_t offset, uint32_t error);
+  // Writes into files under prefix fail with error once a file holds offset bytes.
+  void FailWritesAt(std::u16string_view prefix, uint64_t offset, uint32_t error);
+  void ClearFaults();
+
+  // The clock that stamps creation and writes; advances by one second per stamp.
+  void SetNow(uint64_t fileTime);
+
+  // Test conveniences: folders are made as needed; false when something is in the way.
+  bool PutFile(std::u16string_view path, std::string_view bytes, uint32_t attributes = kAttributeArchive);
+  bool GetFile(std::u16string_view path, std::string* bytes) const;
+  bool Exists(std::u16string_view path) const;
+  // Every path on the volumes, folders included, in the form given at creation.
+  std::vector<std::u16string> AllPaths() const;
+
+  uint32_t Open(std::u16string_view path, OpenMode mode, std::unique_ptr<File>* file) override;
+  uint32_t Find(std::u16string_view path, FindEntry* entry) override;
+  uint32_t List(std::u16string_view folder, std::unique_ptr<FolderListing>* listing) override;
+  uint32_t GetAttributes(std::u16string_view path, uint32_t* attributes) override;
+  uint32_t SetAttributes(std::u16string_view path, uint32_t attributes) override;
+  uint32_t SetTimes(std::u16string_view path, const FileTimes& times) override;
+  uint32_t SetCompression(std::u16string_view path, bool compressed) override;
+  uint32_t CreateFolder(std::u16string_view path) override;
+  uint32_t RemoveFolder(std::u16string_view path) override;
+  uint32_t RemoveFile(std::u16string_view path) override;
+  uint32_t Rename(std::u16string_view from, std::u16string_view to) override;
+  uint32_t FreeSpace(std::u16string_view path, uint64_t* bytes) override;
+  uint32_t GetVolumeInfo(std::u16string_view path, VolumeInfo* info) override;
+
+ private:
+  struct Node;
+  struct Volume;
+  class MemoryFile;
+  friend class MemoryFile;
+
+  static std::u16string KeyOf(std::u16string_view path);
+  Volume* VolumeOf(const std::u16string& key);
+  Node* Lookup(const std::u16string& key);
+  uint32_t ParentError(const std::u16string& key);
+  uint64_t Stamp();
+  FindEntry EntryOf(const Node& node) const;
+  bool PutFileLocked(std::u16string_view path, std::string_view bytes, uint32_t attributes);
+
+  mutable std::mutex mutex_;
+  std::map<char16_t, Volume> volumes_;
+  std::map<std::u16string, Node> nodes_;  // by upper-cased path; roots are implicit
+  std::map<std::u16string, uint32_t> openFaults_;
+  std::map<std::u16string, std::pair<uint64_t, uint32_t>> readFaults_;
+  std::u16string writeFaultPrefix_;
+  uint64_t writeFaultOffset_ = 0;
+  uint32_t writeFaultError_ = 0;
+  uint64_t now_ = 0;
+};
+
+}  // namespace qtr
