@@ -3,6 +3,7 @@
 
 // Dialogs
 #define IDD_MAIN_WINDOW 102
+#define IDD_CONFIRMATION 3002
 
 // Menus
 #define IDM_TRAY 135
@@ -40,3 +41,10 @@
 #define IDC_MAIN_MINIMIZE 1003
 #define IDC_MAIN_QUIT 1008
 #define IDC_MAIN_STATUS 1100
+
+// Controls of the confirmation window
+#define IDC_CONFIRM_CLOSE 1043
+#define IDC_CONFIRM_CANCEL 1044
+#define IDC_CONFIRM_OK 1045
+#define IDC_CONFIRM_TITLE 23361
+#define IDC_CONFIRM_MESSAGE 23362

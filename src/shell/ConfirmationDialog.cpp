@@ -1,0 +1,171 @@
+#include "shell/ConfirmationDialog.h"
+
+#include "resource.h"
+#include "widgets/ControlColours.h"
+
+namespace qtr {
+namespace {
+
+constexpr UINT_PTR kTimerId = 1;
+
+std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+
+SIZE TextSize(HWND control, const std::wstring& text) {
+  SIZE size{};
+  HDC dc = GetDC(control);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+  RECT r = {0, 0, 360, 0};
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_WORDBREAK);
+  size.cx = r.right;
+  size.cy = r.bottom;
+  SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  return size;
+}
+
+}  // namespace
+
+CMakeSureDlg::CMakeSureDlg(const Question& question, HWND mainWindow, std::wstring okText, std::wstring cancelText)
+    : Dialog(IDD_CONFIRMATION),
+      question_(question),
+      mainWindow_(mainWindow),
+      okText_(std::move(okText)),
+      cancelText_(std::move(cancelText)),
+      countdown_(question.countdown) {}
+
+bool CMakeSureDlg::OnInit() {
+  SetWindowTextW(Handle(), Wide(question_.title).c_str());
+  font_.Reset(CreateFontW(-14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                          CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"\u5b8b\u4f53"));
+  for (int id : {IDC_CONFIRM_TITLE, IDC_CONFIRM_MESSAGE, IDC_CONFIRM_OK, IDC_CONFIRM_CANCEL})
+    SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+  SetItemText(IDC_CONFIRM_TITLE, Wide(question_.title));
+  SetItemText(IDC_CONFIRM_MESSAGE, Wide(question_.message));
+  SetItemText(IDC_CONFIRM_OK, okText_);
+  SetItemText(IDC_CONFIRM_CANCEL, cancelText_);
+  closeButton_.Attach(Item(IDC_CONFIRM_CLOSE));
+  closeButton_.SetPictures(IDP_QUIT_NORMAL, IDP_QUIT_PRESSED, IDP_QUIT_HOVER);
+  okButton_.Attach(Item(IDC_CONFIRM_OK));
+  cancelButton_.Attach(Item(IDC_CONFIRM_CANCEL));
+  for (PictureButton* button : {&closeButton_, &okButton_, &cancelButton_}) button->SetBackground(&surface_);
+  Layout();
+  ApplyRoundedRegion(Handle());
+  SetTimer(Handle(), kTimerId, 1000, nullptr);
+  return true;
+}
+
+void CMakeSureDlg::Layout() {
+  SetWindowPos(Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
+  RECT client;
+  GetClientRect(Handle(), &client);
+  const int width = client.right, height = client.bottom;
+  SetWindowPos(Item(IDC_CONFIRM_CLOSE), nullptr, width - 5 - 16, 7, 16, 16, SWP_NOZORDER);
+  const SIZE title = TextSize(Item(IDC_CONFIRM_TITLE), Wide(question_.title));
+  SetWindowPos(Item(IDC_CONFIRM_TITLE), nullptr, 20, 32, title.cx + 4, title.cy, SWP_NOZORDER);
+  const SIZE message = TextSize(Item(IDC_CONFIRM_MESSAGE), Wide(question_.message));
+  SetWindowPos(Item(IDC_CONFIRM_MESSAGE), nullptr, 20, 32 + title.cy + 10, width - 40, message.cy, SWP_NOZORDER);
+  const int buttonHeight = 24;
+  const int cancelWidth = TextSize(Item(IDC_CONFIRM_CANCEL), cancelText_).cx + 20;
+  const int okWidth = TextSize(Item(IDC_CONFIRM_OK), okText_).cx + 20;
+  const int cancelLeft = width - 15 - cancelWidth;
+  SetWindowPos(Item(IDC_CONFIRM_CANCEL), nullptr, cancelLeft, height - 10 - buttonHeight, cancelWidth, buttonHeight,
+               SWP_NOZORDER);
+  SetWindowPos(Item(IDC_CONFIRM_OK), nullptr, cancelLeft - 10 - okWidth, height - 10 - buttonHeight, okWidth,
+               buttonHeight, SWP_NOZORDER);
+  // Centred over the main window, or the screen.
+  RECT over;
+  if (mainWindow_ == nullptr || !IsWindowVisible(mainWindow_) || !GetWindowRect(mainWindow_, &over))
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &over, 0);
+  SetWindowPos(Handle(), nullptr, (over.left + over.right - kWidth) / 2, (over.top + over.bottom - kHeight) / 2, 0,
+               0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+void CMakeSureDlg::Paint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(Handle(), &ps);
+  RECT client;
+  GetClientRect(Handle(), &client);
+  if (surface_.Prepare(dc, client.right, client.bottom)) {
+    HDC surface = surface_.Dc();
+    GdiObject<HBRUSH> body(CreateSolidBrush(RGB(240, 244, 248)));
+    GdiObject<HBRUSH> band(CreateSolidBrush(RGB(47, 120, 184)));
+    FillRect(surface, &client, body.Get());
+    RECT top = {0, 0, client.right, 26};
+    FillRect(surface, &top, band.Get());
+    FrameRect(surface, &client, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+    const std::u16string count = countdown_.Text();
+    if (!count.empty()) {
+      SetBkMode(surface, TRANSPARENT);
+      SetTextColor(surface, RGB(240, 138, 36));
+      HGDIOBJ old = SelectObject(surface, font_.Get());
+      RECT where = {20, client.bottom - 34, 120, client.bottom - 10};
+      const std::wstring text = Wide(count);
+      DrawTextW(surface, text.c_str(), static_cast<int>(text.size()), &where, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+      SelectObject(surface, old);
+    }
+    surface_.CopyTo(dc, 0, 0, client.right, client.bottom);
+  }
+  EndPaint(Handle(), &ps);
+  for (PictureButton* button : {&closeButton_, &okButton_, &cancelButton_})
+    InvalidateRect(button->Handle(), nullptr, FALSE);
+}
+
+bool CMakeSureDlg::OnCommand(int id, int, HWND) {
+  switch (id) {
+    case IDC_CONFIRM_OK:
+      CloseAsConfirmed();
+      return true;
+    case IDC_CONFIRM_CANCEL:
+    case IDC_CONFIRM_CLOSE:
+      EndModal(IDCANCEL);
+      return true;
+    case IDOK:
+    case IDCANCEL:
+      return true;  // Enter and Esc decide nothing
+    default:
+      return false;
+  }
+}
+
+bool CMakeSureDlg::OnTimer(UINT_PTR id) {
+  if (id != kTimerId) return false;
+  const auto tick = countdown_.OnTick(mainWindow_ != nullptr && !IsWindow(mainWindow_));
+  if (tick.textChanged) InvalidateRect(Handle(), nullptr, FALSE);
+  if (tick.closeConfirmed) {
+    KillTimer(Handle(), kTimerId);
+    CloseAsConfirmed();
+  }
+  return true;
+}
+
+bool CMakeSureDlg::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) {
+  switch (message) {
+    case WM_PAINT:
+      Paint();
+      result = TRUE;
+      return true;
+    case WM_ERASEBKGND:
+      result = TRUE;
+      return true;
+    case WM_CTLCOLORSTATIC:
+      result = ControlColours::Transparent(reinterpret_cast<HDC>(w), RGB(20, 30, 40));
+      return true;
+    case WM_LBUTTONDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+      captionDrag_.OnMessage(Handle(), message, l);
+      return false;
+    case WM_DESTROY:
+      KillTimer(Handle(), kTimerId);
+      return false;
+    default:
+      return false;
+  }
+}
+
+bool WindowPrompter::Ask(const Question& question) {
+  CMakeSureDlg dialog(question, mainWindow_);
+  return dialog.RunModal(mainWindow_ != nullptr && IsWindow(mainWindow_) ? mainWindow_ : nullptr) == IDOK;
+}
+
+}  // namespace qtr

@@ -1,0 +1,59 @@
+// The one message and question box of the program: a title, a message, OK
+// and Cancel, optionally counting down from 30 and confirming itself. Enter
+// and Esc do nothing; it closes as confirmed once the main window is gone.
+#pragma once
+#include <string>
+
+#include "shell/ConfirmationCountdown.h"
+#include "shell/Prompter.h"
+#include "widgets/Dialog.h"
+#include "widgets/Handles.h"
+#include "widgets/OffscreenSurface.h"
+#include "widgets/PictureButton.h"
+#include "widgets/WindowShape.h"
+
+namespace qtr {
+
+class CMakeSureDlg : public Dialog {
+ public:
+  static constexpr int kWidth = 413, kHeight = 126;
+
+  // mainWindow: the window whose end also ends the question (null: none).
+  CMakeSureDlg(const Question& question, HWND mainWindow, std::wstring okText = L"OK",
+               std::wstring cancelText = L"Cancel");
+
+  // Ends the modal loop with IDOK, as the OK button does.
+  void CloseAsConfirmed() { EndModal(IDOK); }
+  const ConfirmationCountdown& Countdown() const { return countdown_; }
+
+ protected:
+  bool OnInit() override;
+  bool OnCommand(int id, int code, HWND control) override;
+  bool OnTimer(UINT_PTR id) override;
+  bool OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) override;
+
+ private:
+  void Layout();
+  void Paint();
+
+  Question question_;
+  HWND mainWindow_;
+  std::wstring okText_, cancelText_;
+  ConfirmationCountdown countdown_;
+  GdiObject<HFONT> font_;
+  PictureButton closeButton_, okButton_, cancelButton_;
+  OffscreenSurface surface_;
+  CaptionDrag captionDrag_{30};
+};
+
+// Asks through the confirmation window, modally, over the main window.
+class WindowPrompter : public Prompter {
+ public:
+  explicit WindowPrompter(HWND mainWindow) : mainWindow_(mainWindow) {}
+  bool Ask(const Question& question) override;
+
+ private:
+  HWND mainWindow_;
+};
+
+}  // namespace qtr
