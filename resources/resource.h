@@ -3,6 +3,7 @@
 
 // Dialogs
 #define IDD_MAIN_WINDOW 102
+#define IDD_SPLASH 278
 #define IDD_CONFIRMATION 3002
 
 // Menus
@@ -48,3 +49,6 @@
 #define IDC_CONFIRM_OK 1045
 #define IDC_CONFIRM_TITLE 23361
 #define IDC_CONFIRM_MESSAGE 23362
+
+// Controls of the splash window
+#define IDC_SPLASH_TEXT 1031

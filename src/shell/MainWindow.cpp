@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "resource.h"
+#include "shell/TraceLog.h"
 #include "widgets/ControlColours.h"
 
 namespace qtr {
@@ -24,11 +25,14 @@ constexpr TitleButton kTitleButtons[] = {
 
 }  // namespace
 
-MainWindow::MainWindow() : Dialog(IDD_MAIN_WINDOW) {}
+CVantroDlg::CVantroDlg(bool withSplash) : Dialog(IDD_MAIN_WINDOW) {
+  if (withSplash) splash_.Start();
+}
 
-bool MainWindow::OnInit() {
+bool CVantroDlg::OnInit() {
   // A second start finds the running program by this title.
   SetWindowTextW(Handle(), L"QTR XVQ GUI");
+  TraceStep("CVantroDlg::OnInitDialog", 1);
   SetWindowPos(Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
   ApplyRoundedRegion(Handle());
   // The tray icon stands in for the taskbar button.
@@ -38,6 +42,7 @@ bool MainWindow::OnInit() {
   pageArea_.Load(IDP_PAGE_AREA);
   logo_.Load(IDP_LOGO);
   CreateTitleButtons();
+  TraceStep("CVantroDlg::OnInitDialog", 2);
   const auto big = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PROGRAM),
                                                  IMAGE_ICON, 32, 32, LR_SHARED));
   const auto small = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PROGRAM),
@@ -50,10 +55,11 @@ bool MainWindow::OnInit() {
   tray_.LoadTrayMenu(IDM_TRAY);
   tray_.SetIcon(small, L"Vantro");
   SetItemText(IDC_MAIN_STATUS, L"Ready.");
+  TraceStep("CVantroDlg::OnInitDialog", 3);
   return true;
 }
 
-void MainWindow::CreateTitleButtons() {
+void CVantroDlg::CreateTitleButtons() {
   tooltip_.Create(Handle());
   int right = kWidth - 10;
   for (size_t i = 0; i < titleButtons_.size(); ++i) {
@@ -69,7 +75,9 @@ void MainWindow::CreateTitleButtons() {
   }
 }
 
-void MainWindow::Paint() {
+void CVantroDlg::Paint() {
+  // The window is on the screen: the splash has done its job.
+  splash_.RequestClose();
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(Handle(), &ps);
   RECT client;
@@ -96,7 +104,7 @@ void MainWindow::Paint() {
   for (PictureButton& button : titleButtons_) InvalidateRect(button.Handle(), nullptr, FALSE);
 }
 
-bool MainWindow::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) {
+bool CVantroDlg::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) {
   switch (message) {
     case WM_PAINT:
       Paint();
@@ -120,7 +128,7 @@ bool MainWindow::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) {
 
 // The help viewer opens the help file beside the program; when it cannot be
 // started nothing else happens.
-void MainWindow::OpenHelp() const {
+void CVantroDlg::OpenHelp() const {
   wchar_t path[MAX_PATH];
   const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
   std::wstring folder(path, n);
@@ -136,7 +144,7 @@ void MainWindow::OpenHelp() const {
   }
 }
 
-bool MainWindow::OnCommand(int id, int, HWND) {
+bool CVantroDlg::OnCommand(int id, int, HWND) {
   switch (id) {
     case IDOK:
     case IDCANCEL:

@@ -1,8 +1,10 @@
 // The program's main window: a borderless, fixed-size dialog with its own
-// painted title band and title buttons; it hosts the pages.
+// painted title band and title buttons; it hosts the pages. While it comes
+// up a splash window shows on a thread of its own.
 #pragma once
 #include <array>
 
+#include "shell/SplashWindow.h"
 #include "shell/TrayIcon.h"
 #include "widgets/Dialog.h"
 #include "widgets/Handles.h"
@@ -14,11 +16,11 @@
 
 namespace qtr {
 
-class MainWindow : public Dialog {
+class CVantroDlg : public Dialog {
  public:
   static constexpr int kWidth = 642, kHeight = 436;
 
-  MainWindow();
+  explicit CVantroDlg(bool withSplash = true);
 
  protected:
   bool OnInit() override;
@@ -30,6 +32,7 @@ class MainWindow : public Dialog {
   void Paint();
   void OpenHelp() const;
 
+  CInitDlg splash_;
   Picture background_, frame_, pageArea_, logo_;
   std::array<PictureButton, 4> titleButtons_;
   Tooltip tooltip_;

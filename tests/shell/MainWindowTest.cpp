@@ -24,15 +24,15 @@ class MainWindowTest : public testing::Test {
     Pump();
   }
   GdiplusSession gdiplus_;
-  MainWindow window_;
+  CVantroDlg window_{false};
 };
 
 TEST_F(MainWindowTest, IsFoundByItsTitleAndHasItsSizeButNoTaskbarButton) {
   EXPECT_EQ(FindWindowW(nullptr, L"QTR XVQ GUI"), window_.Handle());
   RECT r;
   GetWindowRect(window_.Handle(), &r);
-  EXPECT_EQ(r.right - r.left, MainWindow::kWidth);
-  EXPECT_EQ(r.bottom - r.top, MainWindow::kHeight);
+  EXPECT_EQ(r.right - r.left, CVantroDlg::kWidth);
+  EXPECT_EQ(r.bottom - r.top, CVantroDlg::kHeight);
   const LONG_PTR style = GetWindowLongPtrW(window_.Handle(), GWL_EXSTYLE);
   EXPECT_NE(style & WS_EX_TOOLWINDOW, 0);
   EXPECT_EQ(style & WS_EX_APPWINDOW, 0);

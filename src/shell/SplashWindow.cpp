@@ -1,0 +1,90 @@
+#include "shell/SplashWindow.h"
+
+#include "resource.h"
+#include "widgets/ControlColours.h"
+#include "widgets/WindowShape.h"
+
+namespace qtr {
+namespace {
+
+constexpr UINT_PTR kTimerId = 1;
+
+}  // namespace
+
+CInitDlg::CInitDlg() : Dialog(IDD_SPLASH) {}
+
+CInitDlg::~CInitDlg() {
+  RequestClose();
+  Join();
+}
+
+void CInitDlg::Start() {
+  if (thread_.joinable()) return;
+  running_.store(true);
+  thread_ = std::thread([this] {
+    RunModal(nullptr);
+    running_.store(false);
+  });
+}
+
+void CInitDlg::Join() {
+  if (thread_.joinable()) thread_.join();
+}
+
+bool CInitDlg::OnInit() {
+  RemoveTaskbarButton(Handle());
+  SetWindowTextW(Handle(), L"QTR XVQ GUI");
+  picture_.Load(IDP_SPLASH);
+  RECT work;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  SetWindowPos(Handle(), HWND_TOPMOST, (work.left + work.right - kWidth) / 2, (work.top + work.bottom - kHeight) / 2,
+               kWidth, kHeight, 0);
+  SetWindowPos(Item(IDC_SPLASH_TEXT), nullptr, 124, kHeight - 40, kWidth - 140, 20, SWP_NOZORDER);
+  SetItemText(IDC_SPLASH_TEXT, L"Starting\u2026");
+  ApplyRoundedRegion(Handle());
+  SetTimer(Handle(), kTimerId, 1, nullptr);
+  return true;
+}
+
+bool CInitDlg::OnTimer(UINT_PTR id) {
+  if (id != kTimerId) return false;
+  ticks_.fetch_add(1);
+  if (closeRequested_.load()) {
+    KillTimer(Handle(), kTimerId);
+    EndModal(IDOK);
+  }
+  return true;
+}
+
+void CInitDlg::Paint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(Handle(), &ps);
+  RECT client;
+  GetClientRect(Handle(), &client);
+  if (surface_.Prepare(dc, client.right, client.bottom)) {
+    FillRect(surface_.Dc(), &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    // 5 pixels beyond every edge, so no border of the picture shows.
+    picture_.Draw(surface_.Dc(), -5, -5, client.right + 10, client.bottom + 10);
+    surface_.CopyTo(dc, 0, 0, client.right, client.bottom);
+  }
+  EndPaint(Handle(), &ps);
+}
+
+bool CInitDlg::OnMessage(UINT message, WPARAM w, LPARAM, INT_PTR& result) {
+  switch (message) {
+    case WM_PAINT:
+      Paint();
+      result = TRUE;
+      return true;
+    case WM_ERASEBKGND:
+      result = TRUE;
+      return true;
+    case WM_CTLCOLORSTATIC:
+      result = ControlColours::Transparent(reinterpret_cast<HDC>(w), RGB(216, 228, 240));
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace qtr

@@ -1,0 +1,45 @@
+// The splash window shown while the program starts: a picture on a thread
+// of its own, closed from the main thread at the main window's first paint.
+#pragma once
+#include <atomic>
+#include <thread>
+
+#include "widgets/Dialog.h"
+#include "widgets/OffscreenSurface.h"
+#include "widgets/Picture.h"
+
+namespace qtr {
+
+class CInitDlg : public Dialog {
+ public:
+  static constexpr int kWidth = 420, kHeight = 240;
+
+  CInitDlg();
+  ~CInitDlg() override;
+
+  // Shows the window modally on a new thread.
+  void Start();
+  // Asks the window to close; it does within a millisecond or so. Any thread.
+  void RequestClose() { closeRequested_.store(true); }
+  // Waits for the splash thread to end (after RequestClose).
+  void Join();
+  bool Running() const { return running_.load(); }
+  unsigned Ticks() const { return ticks_.load(); }
+
+ protected:
+  bool OnInit() override;
+  bool OnTimer(UINT_PTR id) override;
+  bool OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) override;
+
+ private:
+  void Paint();
+
+  std::atomic<bool> closeRequested_{false};
+  std::atomic<bool> running_{false};
+  std::atomic<unsigned> ticks_{0};
+  std::thread thread_;
+  Picture picture_;
+  OffscreenSurface surface_;
+};
+
+}  // namespace qtr

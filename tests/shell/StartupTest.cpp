@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "shell/SingleInstance.h"
+#include "shell/SplashWindow.h"
+#include "widgets/GdiplusSession.h"
+#include "widgets/Handles.h"
+
+namespace qtr {
+namespace {
+
+TEST(Splash, ShowsOnItsOwnThreadUntilAskedToClose) {
+  GdiplusSession gdiplus;
+  CInitDlg splash;
+  splash.Start();
+  const DWORD start = GetTickCount();
+  while (splash.Ticks() < 3 && GetTickCount() - start < 5000) Sleep(5);
+  EXPECT_GE(splash.Ticks(), 3u);
+  EXPECT_TRUE(splash.Running());
+  splash.RequestClose();
+  splash.Join();
+  EXPECT_FALSE(splash.Running());
+}
+
+// The program path as Wine sees it: the host's root is drive Z:.
+std::wstring ProgramPath() {
+  std::wstring path = L"Z:" QTR_PROGRAM_PATH_W;
+  for (wchar_t& c : path)
+    if (c == L'/') c = L'\\';
+  return path;
+}
+
+TEST(SingleInstance, SecondStartShowsTheFirstWindowAndEnds) {
+  SingleInstance first;
+  ASSERT_TRUE(first.Acquire());
+  // The first instance's main window, hidden in the tray.
+  UniqueWindow window(CreateWindowExW(0, L"STATIC", SingleInstance::kWindowTitle, WS_POPUP, 0, 0, 100, 100,
+                                      nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+  ASSERT_FALSE(IsWindowVisible(window.Get()));
+
+  std::wstring command = L"\"" + ProgramPath() + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                             &process));
+  UniqueHandle processHandle(process.hProcess), threadHandle(process.hThread);
+  // The second start ends by itself, after showing our window.
+  DWORD waited = WAIT_TIMEOUT;
+  for (int i = 0; i < 300 && waited == WAIT_TIMEOUT; ++i) {
+    waited = WaitForSingleObject(process.hProcess, 50);
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+  }
+  EXPECT_EQ(waited, WAIT_OBJECT_0);
+  if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+  EXPECT_TRUE(IsWindowVisible(window.Get()));
+}
+
+}  // namespace
+}  // namespace qtr
