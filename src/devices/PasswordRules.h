@@ -1,0 +1,53 @@
+// What the OK buttons of the password dialogs do, apart from drawing: which
+// message to show, which fields to empty, whether the dialog stays open, and
+// the record written to the disk.
+#pragma once
+#include <optional>
+#include <string>
+
+#include "devices/PromptText.h"
+#include "devices/UsbDevice.h"
+
+namespace qtr {
+
+namespace password_text {
+inline constexpr PromptText kError{"Error", u"Error"};
+inline constexpr PromptText kPromptTitle{"PromptTitle", u"Tips"};
+inline constexpr PromptText kTwiceInputNotSame{"TwiceInputNotSame", u"Passwords do not match"};
+inline constexpr PromptText kOldPasswordError{"OldPasswordError", u"Original password input error!"};
+inline constexpr PromptText kPasswordSetFiled{"PasswordSetFiled", u"Set password failed!"};
+inline constexpr PromptText kPasswordSetSuccess{"PasswordSetSuccess", u"Set password  succeeded!"};
+inline constexpr PromptText kPasswordError{"PasswordError", u"Error:Password error!"};
+inline constexpr PromptText kPasswordTooLong{"PasswordTooLong",
+                                             u"The password is too long, please use at most 494 bytes!"};
+inline constexpr PromptText kPasswordBadCharacters{
+    "PasswordBadCharacters", u"The password contains characters that cannot be stored, please use others!"};
+}  // namespace password_text
+
+struct PasswordSetInput {
+  bool diskMode = true;   // opened for a disk
+  bool resetMode = false; // the disk already has a password: the old one is asked
+  std::u16string oldPassword;
+  std::u16string newPassword;
+  std::u16string newPasswordAgain;
+};
+
+// The outcome of OK in the password-setting dialog.
+struct PasswordSetOutcome {
+  std::optional<PromptText> message;  // shown in the confirmation window
+  std::optional<PromptText> title;
+  bool clearNewFields = false;        // empty both new fields, focus the first
+  bool clearOldField = false;         // empty the old field and focus it
+  bool closeDialog = false;           // close with OK
+};
+
+// Runs OK of the password-setting dialog against device: checks the entries,
+// writes the new record and updates the device's copy and unlocked flag.
+PasswordSetOutcome ApplyPasswordSet(const PasswordSetInput& input, CUSBDevice* device);
+
+// OK of the password prompt: true (and m_unlocked = 1) when input is the
+// stored password, compared exactly; an empty input never matches. On false
+// the dialog shows password_text::kPasswordError and stays open.
+bool VerifyDiskPassword(CUSBDevice& device, const std::u16string& input);
+
+}  // namespace qtr

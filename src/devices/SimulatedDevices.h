@@ -1,0 +1,152 @@
+// The simulated device backend: virtual USB disks on image files, described
+// by a small text file so that tests and a person trying the program on
+// Linux set disks up the same way.
+//
+// Description format: one setting per line, "key = value"; "#" first on
+// a line or after white space starts a comment; each "[disk]" line starts a disk. Paths are relative to the
+// image folder (by default the description's folder). Settings outside a
+// disk describe the PC's other drives:
+//
+//   drive = C fixed 0          letter, kind (fixed, removable, cdrom, remote,
+//                              ramdisk), device number (optional; without it
+//                              the device-number request fails), or
+//                              "unopenable" instead of the number
+//   [disk]
+//   path     = \\?\usbstor#disk&ven_wdc#1#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}
+//   image    = one.img         created sparse when missing, grown to the capacity
+//   vendor   = WDC             INQUIRY texts, padded with spaces to 8 and 16 bytes
+//   product  = Passport
+//   marker   = yes             the two marker bytes in the INQUIRY answer (yes/no)
+//   inquiry  = 00 00 05 ...    hex bytes replacing the whole INQUIRY answer
+//   number   = 3               device number
+//   geometry = 130 255 63 512  cylinders, tracks per cylinder, sectors per
+//                              track, bytes per sector
+//   capacity = 1073741824      bytes (default: what the geometry covers)
+//   block    = 512             block length of the READ CAPACITY answers
+//   volume   = E               a volume of the disk (repeatable); "E unopenable"
+//                              lists the letter but its volume cannot be opened
+//   button   = one.button      the enclosure has a push button; its state is
+//                              read from this file at every poll: "down",
+//                              "up" or "gone" (anything else: no change).
+//                              "button = yes" keeps the state in memory only.
+//   fail     = direct geometry switches that make operations fail (below)
+//
+// A disk over 2 TiB answers 0xFFFFFFFF as the last address of READ
+// CAPACITY(10). Under Wine a volume's files are reached by mapping a folder
+// to its letter in the prefix's dosdevices folder.
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "devices/DeviceSystem.h"
+
+namespace qtr {
+
+// The switches, by their names in the description.
+enum class SimulatedFailure : int {
+  Open,          // "open": the disk cannot be opened
+  Inquiry,       // "inquiry": no SCSI command is answered at all
+  Direct,        // "direct": the direct request is refused, the buffered one works
+  Capacity10,    // "capacity10": READ CAPACITY(10) is not answered
+  Capacity16,    // "capacity16"
+  DeviceNumber,  // "number"
+  Geometry,      // "geometry"
+  Seek,          // "seek"
+  Read,          // "read": reads fail
+  ShortRead,     // "short-read": reads move half the bytes asked
+  Write,         // "write"
+  ShortWrite,    // "short-write"
+  Count
+};
+
+class SimulatedDevices final : public DeviceSystem {
+ public:
+  struct Volume {
+    char16_t letter = 0;
+    bool openable = true;
+  };
+  struct Drive {
+    char16_t letter = 0;
+    DriveKind kind = DriveKind::Fixed;
+    std::optional<uint32_t> number;
+    bool openable = true;
+  };
+  struct Disk {
+    std::u16string path;
+    std::u16string image;  // full path
+    std::string vendor;    // bytes as sent
+    std::string product;
+    bool marker = true;
+    std::vector<uint8_t> inquiry;  // replaces the built answer when not empty
+    std::optional<uint32_t> number;
+    DiskGeometry geometry{};
+    uint64_t capacity = 0;
+    uint32_t blockLength = 512;
+    std::vector<Volume> volumes;
+    bool hasButton = false;
+    std::u16string buttonFile;  // full path; empty keeps the state in memory
+  };
+
+  // Reads a description file; imageFolder empty = the description's folder.
+  // Null with a message ("line 4: unknown key \"colour\"") on bad input or
+  // when an image cannot be prepared.
+  static std::unique_ptr<SimulatedDevices> Load(const std::u16string& descriptionPath,
+                                                const std::u16string& imageFolder, std::u16string& message);
+  static std::unique_ptr<SimulatedDevices> Parse(std::string_view text, const std::u16string& imageFolder,
+                                                 std::u16string& message);
+
+  size_t DiskCount() const { return disks_.size(); }
+  const Disk& DiskAt(size_t index) const { return disks_[index]->disk; }
+
+  // Switches and plugging, by disk index; safe while other threads use the disks.
+  void SetFailure(size_t disk, SimulatedFailure failure, bool on);
+  void SetPresent(size_t disk, bool present);
+  // The in-memory button state (a "button = file" disk writes the file).
+  void PressButton(size_t disk);
+  void ReleaseButton(size_t disk);
+  void UnplugButton(size_t disk);
+
+  // Every path opened so far, in order.
+  std::vector<std::u16string> OpenedPaths() const;
+  // Called before each read of a disk, with the disk index and the offset;
+  // set it before the threads that read start.
+  void SetReadObserver(std::function<void(size_t disk, uint64_t offset)> observer);
+
+  bool EnumerateDiskInterfaces(std::vector<std::u16string>& paths) override;
+  std::unique_ptr<DeviceHandle> Open(const std::u16string& path, DeviceAccess access, uint32_t& error) override;
+  std::vector<std::u16string> LogicalDriveRoots() override;
+  DriveKind DriveType(const std::u16string& root) override;
+  bool ScanButtonPorts(std::vector<ButtonPortRecord>& ports) override;
+  int ButtonPortStatus(const ButtonPortRecord& port) override;
+
+  bool Fails(size_t disk, SimulatedFailure failure) const;
+  void ObserveRead(size_t disk, uint64_t offset) const;
+
+ private:
+  struct DiskState {
+    Disk disk;
+    std::atomic<bool> present{true};
+    std::atomic<bool> failures[static_cast<int>(SimulatedFailure::Count)] = {};
+    std::atomic<int> button{0};
+  };
+
+  SimulatedDevices() = default;
+  int FindDisk(const std::u16string& path) const;
+  const Drive* FindDrive(char16_t letter) const;
+  const Volume* FindVolume(char16_t letter, size_t& disk) const;
+  void SetButton(size_t disk, int status, std::string_view fileText);
+
+  std::vector<std::unique_ptr<DiskState>> disks_;
+  std::vector<Drive> drives_;
+  mutable std::mutex mutex_;  // guards opened_ and button files
+  std::vector<std::u16string> opened_;
+  std::function<void(size_t, uint64_t)> readObserver_;
+};
+
+}  // namespace qtr

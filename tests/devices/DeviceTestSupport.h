@@ -1,0 +1,58 @@
+// Helpers of the device tests: a message seam that records what would be
+// shown, and a simulated backend set up from a description text with its
+// images in a fresh folder, both installed for the life of the object.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "devices/DeviceServices.h"
+#include "devices/SimulatedDevices.h"
+#include "platform/Utf8.h"
+#include "support/TempFolder.h"
+
+namespace qtr::test {
+
+class RecordingMessages final : public MessageSeam {
+ public:
+  void ShowPlainMessage(std::u16string_view text) override {
+    const std::lock_guard lock(mutex_);
+    shown_.emplace_back(text);
+  }
+  std::vector<std::u16string> Shown() const {
+    const std::lock_guard lock(mutex_);
+    return shown_;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<std::u16string> shown_;
+};
+
+class SimulatedWorld {
+ public:
+  explicit SimulatedWorld(std::string_view description) {
+    std::u16string message;
+    devices_ = SimulatedDevices::Parse(description, folder_.Path(), message);
+    EXPECT_NE(devices_, nullptr) << Utf16ToUtf8(message);
+    services_ = std::make_unique<ScopedDeviceServices>(devices_.get(), &messages_);
+  }
+  SimulatedDevices& Devices() { return *devices_; }
+  RecordingMessages& Messages() { return messages_; }
+  std::u16string Image(std::u16string_view name) const { return folder_.File(name); }
+
+ private:
+  TempFolder folder_;
+  RecordingMessages messages_;
+  std::unique_ptr<SimulatedDevices> devices_;
+  std::unique_ptr<ScopedDeviceServices> services_;
+};
+
+// Raw bytes of an image file at an offset.
+std::string ReadImage(const std::u16string& image, uint64_t offset, size_t length);
+void WriteImage(const std::u16string& image, uint64_t offset, const std::string& bytes);
+
+}  // namespace qtr::test

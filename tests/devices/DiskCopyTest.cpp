@@ -1,0 +1,153 @@
+#include "engine/DiskCopyJob.h"
+
+#include <gtest/gtest.h>
+
+#include "DeviceTestSupport.h"
+#include "devices/DeviceMessages.h"
+#include "engine/DiskCopyChecks.h"
+
+namespace qtr {
+namespace {
+
+using test::ReadImage;
+using test::SimulatedWorld;
+using test::WriteImage;
+
+// Cylinders of 2 x 4 x 512 = 4096 bytes.
+constexpr uint32_t kBlock = 4096;
+
+std::string Disk(int number, int cylinders, const std::string& extra = "") {
+  const std::string n = std::to_string(number);
+  return "[disk]\npath = \\\\?\\disk" + n + "\nimage = d" + n + ".img\nvendor = QTR\nproduct = Box\nnumber = " + n +
+         "\ngeometry = " + std::to_string(cylinders) + " 2 4 512\n" + extra;
+}
+
+// Every block of the source holds its own index, so a block in the wrong
+// place shows.
+std::string Pattern(int block) { return std::string(kBlock, static_cast<char>('a' + block % 26)); }
+
+class DiskCopy : public ::testing::Test {
+ protected:
+  void SetUpDisks(const std::string& description, int sourceBlocks) {
+    world_ = std::make_unique<SimulatedWorld>(description);
+    // After the fill, which writes fresh password records.
+    FillDeviceList(list_);
+    for (int k = 0; k < sourceBlocks; ++k) WriteImage(world_->Image(u"d1.img"), uint64_t(k) * kBlock, Pattern(k));
+    job_.source = list_.FindByDeviceNumber(1);
+    job_.target = list_.FindByDeviceNumber(2);
+  }
+  std::u16string TargetImage() const { return world_->Image(u"d2.img"); }
+
+  std::unique_ptr<SimulatedWorld> world_;
+  DeviceList list_;
+  DiskCopyJob job_;
+};
+
+TEST_F(DiskCopy, CompleteCopyPutsEveryBlockInItsPlace) {
+  SetUpDisks(Disk(1, 6, "capacity = 25600\n") + Disk(2, 8), 6);
+  DiskCopyWorker worker;
+  worker.Start(job_, list_);
+  worker.Join();
+  EXPECT_EQ(job_.success, 1);
+  EXPECT_EQ(job_.finished, 1);
+  EXPECT_EQ(job_.stop, 1);
+  EXPECT_EQ(job_.total, 25600u);
+  EXPECT_EQ(job_.copied, 6u * kBlock) << "only whole cylinders";
+  for (int k = 0; k < 6; ++k) EXPECT_EQ(ReadImage(TargetImage(), uint64_t(k) * kBlock, kBlock), Pattern(k)) << k;
+  EXPECT_EQ(ReadImage(TargetImage(), 6u * kBlock, kBlock), std::string(kBlock, '\0'));
+  EXPECT_TRUE(world_->Messages().Shown().empty());
+}
+
+TEST_F(DiskCopy, CancelStopsAfterTheBlockInProgress) {
+  SetUpDisks(Disk(1, 6) + Disk(2, 6), 6);
+  // Cancel is confirmed while block 2 is being read.
+  world_->Devices().SetReadObserver([this](size_t disk, uint64_t offset) {
+    if (disk == 0 && offset == 2 * kBlock) job_.stop = 1;
+  });
+  RunDiskCopy(job_, list_);
+  EXPECT_EQ(job_.success, 0);
+  EXPECT_EQ(job_.finished, 1);
+  EXPECT_EQ(job_.copied, 3u * kBlock);
+  EXPECT_EQ(ReadImage(TargetImage(), 2u * kBlock, kBlock), Pattern(2)) << "what was copied stays";
+  EXPECT_EQ(ReadImage(TargetImage(), 3u * kBlock, kBlock), std::string(kBlock, '\0'));
+}
+
+TEST_F(DiskCopy, ReadWriteAndSeekFailuresEndWithTheirMessages) {
+  SetUpDisks(Disk(1, 4) + Disk(2, 4), 4);
+  world_->Devices().SetFailure(0, SimulatedFailure::ShortRead, true);
+  RunDiskCopy(job_, list_);
+  EXPECT_EQ(job_.success, 0);
+  EXPECT_EQ(world_->Messages().Shown().back(), CopyReadFailedMessage(true, 0, kBlock, kBlock / 2));
+  world_->Devices().SetFailure(0, SimulatedFailure::ShortRead, false);
+
+  world_->Devices().SetFailure(1, SimulatedFailure::Write, true);
+  job_.stop = 0;
+  RunDiskCopy(job_, list_);
+  EXPECT_EQ(job_.success, 0);
+  EXPECT_EQ(world_->Messages().Shown().back(), u"写文件出错");
+  world_->Devices().SetFailure(1, SimulatedFailure::Write, false);
+
+  world_->Devices().SetFailure(1, SimulatedFailure::Seek, true);
+  job_.stop = 0;
+  RunDiskCopy(job_, list_);
+  EXPECT_EQ(job_.success, 0);
+  EXPECT_EQ(world_->Messages().Shown().back(), u" move byte 4096,error=131");
+  EXPECT_EQ(job_.copied, kBlock);
+}
+
+TEST_F(DiskCopy, OpenAndGeometryFailuresEndSilently) {
+  SetUpDisks(Disk(1, 4) + Disk(2, 4), 4);
+  world_->Devices().SetFailure(0, SimulatedFailure::Geometry, true);
+  RunDiskCopy(job_, list_);
+  EXPECT_EQ(job_.success, 0);
+  EXPECT_EQ(job_.finished, 1);
+  EXPECT_EQ(job_.copied, 0u);
+  world_->Devices().SetFailure(0, SimulatedFailure::Geometry, false);
+
+  world_->Devices().SetFailure(1, SimulatedFailure::Open, true);
+  RunDiskCopy(job_, list_);
+  EXPECT_EQ(job_.success, 0);
+  EXPECT_TRUE(world_->Messages().Shown().empty());
+
+  DiskCopyJob orphan;
+  orphan.source = 0;
+  orphan.target = 7;  // the target has left the list
+  RunDiskCopy(orphan, list_);
+  EXPECT_EQ(orphan.success, 0);
+  EXPECT_EQ(orphan.finished, 1);
+}
+
+TEST(DiskCopyChecks, StartModeFollowsTheChosenDisks) {
+  using namespace disk_copy_text;
+  EXPECT_EQ(DecideStartMode(true, 1, 2).mode, StartMode::FileBackup);
+  EXPECT_EQ(DecideStartMode(false, -1, -1).mode, StartMode::FileBackup);
+  EXPECT_EQ(DecideStartMode(false, -1, 2).message, kChoseSourceDisk);
+  EXPECT_EQ(DecideStartMode(false, 1, -1).message, kChoseDestDisk);
+  const ModeDecision same = DecideStartMode(false, 2, 2);
+  EXPECT_EQ(same.mode, StartMode::Stop);
+  EXPECT_EQ(same.message, kSourcediskAndDestDiskIsSame);
+  EXPECT_EQ(DecideStartMode(false, 1, 2).mode, StartMode::DiskCopy);
+}
+
+TEST(DiskCopyChecks, TargetMustBeLargeEnoughAndEmpty) {
+  using namespace disk_copy_text;
+  SimulatedWorld world(Disk(1, 4, "capacity = 16384\n") + Disk(2, 4, "capacity = 16384\n") +
+                       Disk(3, 3, "capacity = 12288\n") + Disk(4, 8, "volume = H\n") +
+                       Disk(5, 4, "fail = capacity10 capacity16\n"));
+  DeviceList list;
+  FillDeviceList(list);
+  const CopyStartCheck equal = CheckDiskCopyStart(list, 1, 2);
+  EXPECT_TRUE(equal.start);
+  EXPECT_EQ(equal.sourceIndex, 0);
+  EXPECT_EQ(equal.targetIndex, 1);
+  EXPECT_EQ(CheckDiskCopyStart(list, 1, 3).message, kSourceDiskIsGreater) << "one block smaller";
+  EXPECT_EQ(CheckDiskCopyStart(list, 1, 4).message, kDeleteAllPartitions);
+  EXPECT_EQ(CheckDiskCopyStart(list, 1, 5).message, kSourceDiskIsGreater) << "unknown size";
+  EXPECT_EQ(CheckDiskCopyStart(list, 1, 1).message, kSourcediskAndDestDiskIsSame);
+  const CopyStartCheck missing = CheckDiskCopyStart(list, 1, 9);
+  EXPECT_FALSE(missing.start);
+  EXPECT_FALSE(missing.message.has_value());
+}
+
+}  // namespace
+}  // namespace qtr
