@@ -4,6 +4,10 @@
 // Dialogs
 #define IDD_MAIN_WINDOW 102
 #define IDD_SPLASH 278
+#define IDD_ABOUT 3010
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
 #define IDD_CONFIRMATION 3002
 
 // Menus

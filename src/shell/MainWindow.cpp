@@ -9,6 +9,19 @@
 namespace qtr {
 namespace {
 
+// Shows who made the program; OK (or Esc) closes it.
+class AboutDialog : public Dialog {
+ public:
+  AboutDialog() : Dialog(IDD_ABOUT) {}
+
+ protected:
+  bool OnCommand(int id, int, HWND) override {
+    if (id != IDOK && id != IDCANCEL) return false;
+    EndModal(id);
+    return true;
+  }
+};
+
 struct TitleButton {
   int id;
   UINT normal, pressed, hover;
@@ -162,6 +175,15 @@ bool CVantroDlg::OnCommand(int id, int, HWND) {
     case IDC_MAIN_HELP:
     case IDM_TRAY_HELP:
       OpenHelp();
+      return true;
+    case IDC_MAIN_ABOUT:
+    case IDM_TRAY_ABOUT:
+      if (!aboutShown_) {
+        aboutShown_ = true;
+        AboutDialog about;
+        about.RunModal(Handle());
+        aboutShown_ = false;
+      }
       return true;
     default:
       return false;

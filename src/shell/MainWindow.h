@@ -39,6 +39,7 @@ class CVantroDlg : public Dialog {
   OffscreenSurface surface_;
   CaptionDrag captionDrag_{60};
   CTrayIcon tray_;
+  bool aboutShown_ = false;
 };
 
 }  // namespace qtr

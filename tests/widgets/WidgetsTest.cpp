@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shlwapi.h>
 
 #include "TestDialogIds.h"
 #include "widgets/ControlColours.h"
@@ -147,6 +148,32 @@ TEST(CaptionDrag, OnlyTheTopBandHovers) {
   // A press below the band never turns into a move.
   EXPECT_FALSE(drag.OnMessage(nullptr, WM_LBUTTONDOWN, MAKELPARAM(100, 200)));
   EXPECT_FALSE(drag.OnMessage(nullptr, WM_MOUSEMOVE, MAKELPARAM(100, 10)));
+}
+
+}  // namespace
+}  // namespace qtr
+
+namespace qtr {
+namespace {
+
+// The manifest in the program's resources asks for version 6 of the common
+// controls, which come from the side-by-side store (Wine's copy there still
+// calls itself 5.81, so its place is checked too).
+TEST(Manifest, CommonControlsSixAreLoaded) {
+  HMODULE comctl = GetModuleHandleW(L"comctl32.dll");
+  ASSERT_NE(comctl, nullptr);
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(comctl, path, MAX_PATH);
+  std::wstring lower(path);
+  for (wchar_t& c : lower) c = static_cast<wchar_t>(towlower(c));
+  using GetVersion = HRESULT(CALLBACK*)(DLLVERSIONINFO*);
+  auto get = reinterpret_cast<GetVersion>(reinterpret_cast<void*>(GetProcAddress(comctl, "DllGetVersion")));
+  ASSERT_NE(get, nullptr);
+  DLLVERSIONINFO version{};
+  version.cbSize = sizeof version;
+  ASSERT_EQ(get(&version), S_OK);
+  const bool sideBySide = lower.find(L"common-controls") != std::wstring::npos && lower.find(L"_6.0.") != std::wstring::npos;
+  EXPECT_TRUE(version.dwMajorVersion == 6 || sideBySide) << path;
 }
 
 }  // namespace
