@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <shlobj.h>
+
 #include "resource.h"
 #include "shell/TraceLog.h"
 #include "widgets/ControlColours.h"
@@ -69,6 +71,7 @@ bool CVantroDlg::OnInit() {
   tray_.SetIcon(small, L"Vantro");
   SetItemText(IDC_MAIN_STATUS, L"Ready.");
   TraceStep("CVantroDlg::OnInitDialog", 3);
+  RegisterShellChanges();
   return true;
 }
 
@@ -134,9 +137,40 @@ bool CVantroDlg::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) {
     case WM_CTLCOLORSTATIC:
       result = ControlColours::Transparent(reinterpret_cast<HDC>(w), RGB(30, 40, 50));
       return true;
+    case kShellChangeMessage:
+      OnShellChange(w, l);
+      result = TRUE;
+      return true;
+    case WM_DESTROY:
+      if (shellRegistration_ != 0) SHChangeNotifyDeregister(shellRegistration_);
+      shellRegistration_ = 0;
+      return false;
     default:
       return false;
   }
+}
+
+// Drives, media and folders appearing or going away anywhere under the
+// computer's drives folder. Without the registration the trees simply do
+// not follow live changes.
+void CVantroDlg::RegisterShellChanges() {
+  PIDLIST_ABSOLUTE drives = nullptr;
+  if (FAILED(SHGetSpecialFolderLocation(Handle(), CSIDL_DRIVES, &drives)) || drives == nullptr) return;
+  SHChangeNotifyEntry entry{drives, TRUE};
+  shellRegistration_ = SHChangeNotifyRegister(Handle(), SHCNRF_ShellLevel, SHCNE_ALLEVENTS, kShellChangeMessage, 1,
+                                              &entry);
+  CoTaskMemFree(drives);
+}
+
+void CVantroDlg::OnShellChange(WPARAM w, LPARAM l) {
+  if (shellSink_ == nullptr || w == 0) return;
+  const auto* items = reinterpret_cast<const PCIDLIST_ABSOLUTE*>(w);
+  const auto pathOf = [](PCIDLIST_ABSOLUTE item) {
+    wchar_t path[MAX_PATH] = {};
+    if (item == nullptr || !SHGetPathFromIDListW(item, path)) return std::u16string();
+    return std::u16string(reinterpret_cast<const char16_t*>(path));
+  };
+  RouteShellChange(static_cast<uint32_t>(l), pathOf(items[0]), pathOf(items[1]), *shellSink_);
 }
 
 // The help viewer opens the help file beside the program; when it cannot be

@@ -4,6 +4,7 @@
 #pragma once
 #include <array>
 
+#include "shell/ShellChange.h"
 #include "shell/SplashWindow.h"
 #include "shell/TrayIcon.h"
 #include "widgets/Dialog.h"
@@ -20,7 +21,12 @@ class CVantroDlg : public Dialog {
  public:
   static constexpr int kWidth = 642, kHeight = 436;
 
+  static constexpr UINT kShellChangeMessage = WM_USER + 1000;
+
   explicit CVantroDlg(bool withSplash = true);
+
+  // Where the shell's file-system changes go (the trees); none: they are ignored.
+  void SetShellChangeSink(ShellChangeSink* sink) { shellSink_ = sink; }
 
  protected:
   bool OnInit() override;
@@ -31,6 +37,8 @@ class CVantroDlg : public Dialog {
   void CreateTitleButtons();
   void Paint();
   void OpenHelp() const;
+  void RegisterShellChanges();
+  void OnShellChange(WPARAM w, LPARAM l);
 
   CInitDlg splash_;
   Picture background_, frame_, pageArea_, logo_;
@@ -40,6 +48,8 @@ class CVantroDlg : public Dialog {
   CaptionDrag captionDrag_{60};
   CTrayIcon tray_;
   bool aboutShown_ = false;
+  ULONG shellRegistration_ = 0;
+  ShellChangeSink* shellSink_ = nullptr;
 };
 
 }  // namespace qtr

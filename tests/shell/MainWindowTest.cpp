@@ -1,6 +1,7 @@
 #include "shell/MainWindow.h"
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include "resource.h"
 #include "widgets/GdiplusSession.h"
@@ -59,6 +60,41 @@ TEST_F(MainWindowTest, QuitEndsTheWindow) {
   HWND hwnd = window_.Handle();
   SendMessageW(GetDlgItem(hwnd, IDC_MAIN_QUIT), BM_CLICK, 0, 0);
   EXPECT_FALSE(IsWindow(hwnd));
+}
+
+}  // namespace
+}  // namespace qtr
+
+namespace qtr {
+namespace {
+
+class PathsSeen : public ShellChangeSink {
+ public:
+  std::u16string seen;
+  void AddPath(const std::u16string& p) override { seen += u"add " + p + u";"; }
+  void RemovePath(const std::u16string& p) override { seen += u"remove " + p + u";"; }
+  void RenameInPlace(const std::u16string& a, const std::u16string& b) override {
+    seen += u"rename " + a + u">" + b + u";";
+  }
+  void DriveArrived(const std::u16string& p) override { seen += u"arrived " + p + u";"; }
+  void DriveRemoved(const std::u16string& p) override { seen += u"removed " + p + u";"; }
+  void UpdateShare(const std::u16string&) override {}
+  void RefreshFolder(const std::u16string&) override {}
+  void ChangeHandled() override {}
+};
+
+TEST_F(MainWindowTest, ShellNotificationsReachTheTreesAsPaths) {
+  PathsSeen sink;
+  window_.SetShellChangeSink(&sink);
+  PIDLIST_ABSOLUTE items[2] = {ILCreateFromPathW(L"C:\\windows"), ILCreateFromPathW(L"C:\\users")};
+  ASSERT_NE(items[0], nullptr);
+  SendMessageW(window_.Handle(), CVantroDlg::kShellChangeMessage, reinterpret_cast<WPARAM>(items), SHCNE_MKDIR);
+  SendMessageW(window_.Handle(), CVantroDlg::kShellChangeMessage, reinterpret_cast<WPARAM>(items),
+               SHCNE_RENAMEFOLDER);
+  ILFree(items[0]);
+  ILFree(items[1]);
+  EXPECT_EQ(sink.seen, u"add C:\\windows;rename C:\\windows>C:\\users;");
+  window_.SetShellChangeSink(nullptr);
 }
 
 }  // namespace
