@@ -131,4 +131,22 @@ ContainerStatus ReadContainer(File& source, uint64_t size, File& destination, Co
   return {};
 }
 
+bool ContainerRawSize(File& source, uint64_t size, uint64_t* rawSize) {
+  *rawSize = 0;
+  uint64_t at = 4;
+  while (at < size) {
+    uint8_t header[4];
+    size_t got = 0;
+    if (size - at < 4 || source.Seek(at) != 0 || ReadFull(source, header, 4, &got) != 0 || got != 4) return false;
+    const uint32_t r16 = header[0] | (uint32_t{header[1]} << 8);
+    const uint32_t s16 = header[2] | (uint32_t{header[3]} << 8);
+    const uint32_t r = r16 == 0 ? 65536 : r16;
+    const uint32_t s = s16 == r16 ? r : s16;
+    if (s == 0 || size - at - 4 < s) return false;
+    at += 4 + uint64_t{s};
+    *rawSize += r;
+  }
+  return size >= 4;
+}
+
 }  // namespace qtr

@@ -39,4 +39,9 @@ ContainerStatus WriteContainer(File& source, uint64_t size, File& destination, C
 // fill the file exactly, give kDamaged.
 ContainerStatus ReadContainer(File& source, uint64_t size, File& destination, ContainerControl* control);
 
+// The size a container expands to, from its block headers alone (the file
+// positioned anywhere; size is the whole file's). False when the blocks do
+// not fill the file exactly.
+bool ContainerRawSize(File& source, uint64_t size, uint64_t* rawSize);
+
 }  // namespace qtr

@@ -3,5 +3,7 @@
 add_library(qtr_diskcopy STATIC
   ${CMAKE_CURRENT_LIST_DIR}/DiskCopyJob.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DiskCopyChecks.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DiskCopyProgress.cpp
 )
-target_link_libraries(qtr_diskcopy PUBLIC qtr_devices qtr_options)
+# qtr_engine for the time format shared with the backup's progress window.
+target_link_libraries(qtr_diskcopy PUBLIC qtr_devices qtr_engine qtr_options)

@@ -67,7 +67,17 @@ class MemoryFileSystem::MemoryFile : public File {
   }
 
   uint32_t Write(const void* buffer, size_t size) override {
+    std::function<void(const std::u16string&, uint64_t)> hook;
+    uint64_t newSize = 0;
+    const uint32_t error = WriteLocked(buffer, size, &hook, &newSize);
+    if (error == 0 && hook) hook(key_, newSize);
+    return error;
+  }
+
+  uint32_t WriteLocked(const void* buffer, size_t size, std::function<void(const std::u16string&, uint64_t)>* hook,
+                       uint64_t* newSize) {
     std::lock_guard lock(fs_->mutex_);
+    *hook = fs_->writeHook_;
     if (!write_) return kErrorAccessDenied;
     Volume* volume = fs_->VolumeOf(key_);
     if (volume == nullptr) return kErrorPathNotFound;
@@ -82,6 +92,7 @@ class MemoryFileSystem::MemoryFile : public File {
     std::memcpy(data_->data() + position_, buffer, size);
     position_ = end;
     if (Node* node = fs_->Lookup(key_)) node->times.lastWrite = fs_->Stamp();
+    *newSize = data_->size();
     return 0;
   }
 
@@ -218,6 +229,16 @@ void MemoryFileSystem::ClearFaults() {
   openFaults_.clear();
   readFaults_.clear();
   writeFaultError_ = 0;
+}
+
+void MemoryFileSystem::SetMaxFileSize(char16_t letter, uint64_t bytes) {
+  std::lock_guard lock(mutex_);
+  volumes_[Upper(letter)].info.maxFileSize = bytes;
+}
+
+void MemoryFileSystem::SetWriteHook(std::function<void(const std::u16string& path, uint64_t size)> hook) {
+  std::lock_guard lock(mutex_);
+  writeHook_ = std::move(hook);
 }
 
 void MemoryFileSystem::SetNow(uint64_t fileTime) {

@@ -3,6 +3,7 @@
 // switches that make an open, a read at byte N or a write fail, or a
 // volume run out of space. Safe to use from several threads.
 #pragma once
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -31,6 +32,10 @@ class MemoryFileSystem : public FileSystem {
   // Writes into files under prefix fail with error once a file holds offset bytes.
   void FailWritesAt(std::u16string_view prefix, uint64_t offset, uint32_t error);
   void ClearFaults();
+  // Files larger than this cannot be written on the volume (as 4 GiB on FAT32).
+  void SetMaxFileSize(char16_t letter, uint64_t bytes);
+  // Called after every write with the file's path and its new size, outside the lock.
+  void SetWriteHook(std::function<void(const std::u16string& path, uint64_t size)> hook);
 
   // The clock that stamps creation and writes; advances by one second per stamp.
   void SetNow(uint64_t fileTime);
@@ -79,6 +84,7 @@ class MemoryFileSystem : public FileSystem {
   uint64_t writeFaultOffset_ = 0;
   uint32_t writeFaultError_ = 0;
   uint64_t now_ = 0;
+  std::function<void(const std::u16string&, uint64_t)> writeHook_;
 };
 
 }  // namespace qtr

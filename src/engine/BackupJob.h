@@ -1,0 +1,99 @@
+// The record of one backup or restore, shared by the worker that fills it
+// and the progress window that shows it. Counters and flags are atomics the
+// window polls without a lock; the current file is read under the job mutex.
+#pragma once
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+namespace qtr {
+
+// Where the worker reports to the window: one line per file that failed.
+class JobReporter {
+ public:
+  virtual ~JobReporter() = default;
+  virtual void AddFailureLine(const std::u16string& line) = 0;
+};
+
+// The pause event: open lets the worker run, closed halts it at its next wait.
+class PauseGate {
+ public:
+  void Open();
+  void Close();
+  void Wait();
+  bool IsOpen() const;
+
+ private:
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  bool open_ = true;
+};
+
+struct BackupJob {
+  BackupJob(FileSystem& fileSystem, JobReporter& failureList, std::u16string programFolder);
+  BackupJob(const BackupJob&) = delete;
+  BackupJob& operator=(const BackupJob&) = delete;
+
+  // Reads "WindowsFile", "DocAndSetFiles" and "ProgramFiles" from init.xml.
+  void LoadIncludeFlags();
+
+  void SetCurrentFile(const std::u16string& path);
+  std::u16string CurrentFile() const;
+  // Waits at the pause gate; false when the job must stop.
+  bool WaitUnlessStopped();
+  void AddFailure(std::u16string_view path, uint32_t error);
+  // The volume holding path, asked once per drive and job.
+  const VolumeInfo& VolumeOf(std::u16string_view path);
+
+  FileSystem& fs;
+  JobReporter& failures;
+  const std::u16string programFolder;  // with its trailing "\"
+
+  std::atomic<int> stop{0};
+  std::vector<std::u16string> restoreRoots;  // read only after the worker has ended
+  std::vector<std::u16string> fileList;      // the worker's own
+  std::atomic<uint32_t> scannedCount{0};
+  std::atomic<uint32_t> finishedCount{0};
+  std::atomic<uint64_t> totalBytes{0};
+  std::atomic<uint64_t> doneBytes{0};
+  std::atomic<uint64_t> currentDone{0};
+  std::atomic<uint64_t> currentSize{0};
+  std::u16string targetRoot;  // "F:"
+  std::atomic<int> scanning{0};
+  std::u16string typeFilter;
+  std::atomic<int> compress{0};
+  std::atomic<int> restore{0};
+  std::atomic<int> changedOnly{0};
+  std::atomic<int> newFile{0};
+  std::atomic<int> includeWindows{0};
+  std::atomic<int> includeDocumentsAndSettings{0};
+  std::atomic<int> includeProgramFiles{0};
+  std::atomic<int> workerFinished{0};
+  std::u16string systemDrive;  // "C:"
+  PauseGate pause;
+
+ private:
+  mutable std::mutex mutex_;  // the job mutex: guards currentFile_
+  std::u16string currentFile_;
+  std::mutex volumesMutex_;
+  std::map<char16_t, VolumeInfo> volumes_;
+
+ public:
+  // Destination folders already cleared of partial copies left by a crash.
+  std::set<std::u16string> sweptFolders;
+};
+
+// The process-wide flag: 0 while a job's worker runs, 1 once it has ended.
+std::atomic<int>& JobFinishedFlag();
+
+// "C:" from the system directory; "C:" where there is none.
+std::u16string SystemDriveOfThisMachine();
+
+}  // namespace qtr

@@ -1,0 +1,36 @@
+#include "engine/JobText.h"
+
+#include <string>
+
+#include "platform/SystemError.h"
+
+namespace qtr {
+namespace {
+
+std::u16string Ascii(const std::string& text) { return {text.begin(), text.end()}; }
+
+std::u16string TwoDigits(int64_t v) { return Ascii(v > 9 ? std::to_string(v) : "0" + std::to_string(v)); }
+
+}  // namespace
+
+std::u16string FormatDuration(int64_t s) {
+  if (s < 0) s = 0;
+  return TwoDigits((s % 86400) / 3600) + u":" + TwoDigits((s % 3600) / 60) + u":" + TwoDigits(s % 60);
+}
+
+std::u16string FormatFileCount(int64_t count) {
+  std::u16string text = Ascii(std::to_string(count) + " Files");
+  const int64_t length = static_cast<int64_t>(text.size());
+  // Positions count from the end of the unseparated text; the highest goes in first.
+  for (int64_t at = length - 9; at > 0; at -= 3) {
+    if (at == 1 && text[0] == u'-') break;
+    text.insert(static_cast<size_t>(at), 1, u',');
+  }
+  return text;
+}
+
+std::u16string ErrorText(uint32_t code) {
+  return u"Fail(" + Ascii(std::to_string(static_cast<int32_t>(code))) + u")" + SystemErrorMessage(code);
+}
+
+}  // namespace qtr

@@ -1,0 +1,15 @@
+// The texts the job shows: durations, file counts and failure reasons.
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace qtr {
+
+// HH:MM:SS of the seconds within one day: 3725 -> "01:02:05", 90000 -> "01:00:00".
+std::u16string FormatDuration(int64_t seconds);
+// "1,234,567 Files".
+std::u16string FormatFileCount(int64_t count);
+// "Fail(5)" followed directly by the system's text for the Win32 error code.
+std::u16string ErrorText(uint32_t code);
+
+}  // namespace qtr

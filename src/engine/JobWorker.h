@@ -1,0 +1,10 @@
+// The worker of a backup or restore: reads the settings and the selection,
+// walks, then runs the copy pass, and marks the job ended.
+#pragma once
+#include "engine/BackupJob.h"
+
+namespace qtr {
+
+void RunJob(BackupJob& job);
+
+}  // namespace qtr

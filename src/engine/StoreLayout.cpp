@@ -1,0 +1,55 @@
+#include "engine/StoreLayout.h"
+
+#include <algorithm>
+
+namespace qtr {
+
+std::u16string StoreRootOf(std::u16string_view targetDrive) {
+  return std::u16string(targetDrive.substr(0, 2)) + u"\\" + std::u16string(kStoreFolder);
+}
+
+std::u16string MapToStored(std::u16string_view storeRoot, std::u16string_view source) {
+  std::u16string rest(source);
+  if (const size_t colon = rest.find(u':'); colon != std::u16string::npos) rest.erase(colon, 1);
+  return std::u16string(storeRoot) + u"\\" + rest;
+}
+
+std::u16string MapToSource(std::u16string_view stored) {
+  const size_t at = stored.find(kStoreFolder);
+  if (at == std::u16string_view::npos || at + kStoreFolder.size() + 1 >= stored.size()) return {};
+  std::u16string rest(stored.substr(at + kStoreFolder.size() + 1));
+  rest.insert(1, 1, u':');
+  return rest;
+}
+
+std::u16string JoinPath(std::u16string_view parent, std::u16string_view name) {
+  std::u16string path(parent);
+  if (path.empty() || path.back() != u'\\') path += u'\\';
+  path += name;
+  return path;
+}
+
+std::u16string ParentOf(std::u16string_view path) {
+  const size_t slash = path.rfind(u'\\');
+  return slash == std::u16string_view::npos ? std::u16string() : std::u16string(path.substr(0, slash));
+}
+
+std::u16string_view NameOf(std::u16string_view path) {
+  const size_t slash = path.rfind(u'\\');
+  return slash == std::u16string_view::npos ? path : path.substr(slash + 1);
+}
+
+std::u16string Lowercase(std::u16string_view text) {
+  std::u16string lower(text);
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; });
+  return lower;
+}
+
+bool EndsWithNoCase(std::u16string_view text, std::u16string_view suffix) {
+  return text.size() >= suffix.size() && Lowercase(text.substr(text.size() - suffix.size())) == Lowercase(suffix);
+}
+
+bool IsPartialName(std::u16string_view name) { return EndsWithNoCase(name, kPartialSuffix); }
+
+}  // namespace qtr

@@ -1,0 +1,32 @@
+// Where a file lives in the backup store and back: a source X:\path is
+// stored as <target>\QTRPMB\X\path, with ".zip" added when compressed.
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace qtr {
+
+inline constexpr std::u16string_view kStoreFolder = u"QTRPMB";
+inline constexpr std::u16string_view kCompressedSuffix = u".zip";
+// A copy being written carries this suffix until it is complete and renamed
+// into place; a file with it is never taken for a stored or restored file.
+inline constexpr std::u16string_view kPartialSuffix = u".~qtrpart";
+
+// "F:" -> "F:\QTRPMB".
+std::u16string StoreRootOf(std::u16string_view targetDrive);
+// Store root + "\" + the source path with its first ":" removed.
+std::u16string MapToStored(std::u16string_view storeRoot, std::u16string_view source);
+// The text after the first "QTRPMB" and one separator, with ":" after its
+// first character; empty when the path is not inside a store.
+std::u16string MapToSource(std::u16string_view stored);
+// parent + "\" + name, without doubling a separator that ends parent.
+std::u16string JoinPath(std::u16string_view parent, std::u16string_view name);
+// Everything before the last "\" ("F:\QTRPMB\C\a.txt" -> "F:\QTRPMB\C").
+std::u16string ParentOf(std::u16string_view path);
+std::u16string_view NameOf(std::u16string_view path);
+
+bool EndsWithNoCase(std::u16string_view text, std::u16string_view suffix);
+std::u16string Lowercase(std::u16string_view text);
+bool IsPartialName(std::u16string_view name);
+
+}  // namespace qtr

@@ -1,0 +1,106 @@
+// Whole jobs over in-memory volumes: what lands in the store, what comes
+// back, what changed-only skips, and what failures leave behind.
+#include <gtest/gtest.h>
+
+#include "JobFixture.h"
+#include "engine/Container.h"
+#include "platform/SystemError.h"
+
+namespace qtr {
+namespace {
+
+using test::JobFixture;
+using test::Narrow;
+using Kind = MemoryFileSystem::Kind;
+
+const std::string kBig(200000, 'z');
+
+class BackupJobTest : public JobFixture {
+ protected:
+  void MakeTree() {
+    fs.PutFile(u"C:\\Data\\a.txt", "alpha");
+    fs.PutFile(u"C:\\Data\\Sub\\b.bin", kBig);
+    fs.PutFile(u"C:\\x.txt", "single");
+    fs.SetAttributes(u"C:\\Data\\Sub", kAttributeHidden);
+  }
+};
+
+class FatTargetTest : public JobFixture {
+ protected:
+  FatTargetTest() : JobFixture(Kind::kFat32) {}
+};
+
+TEST_F(BackupJobTest, PlainBackupMirrorsTheSelectionWithAttributesAndTimes) {
+  MakeTree();
+  fs.SetAttributes(u"C:\\x.txt", kAttributeArchive | kAttributeHidden);
+  fs.SetTimes(u"C:\\x.txt", {111'000'000, 222'000'000, 333'000'000});
+  JobFinishedFlag() = 0;
+  const auto job = Backup({"C:\\Data", "C:\\x.txt"});
+  EXPECT_EQ(StoreFiles(), (std::vector<std::string>{"F:\\QTRPMB\\C\\Data\\a.txt", "F:\\QTRPMB\\C\\Data\\Sub\\b.bin",
+                                                   "F:\\QTRPMB\\C\\x.txt"}));
+  EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\Data\\Sub\\b.bin"), kBig);
+  EXPECT_EQ(Attributes(u"F:\\QTRPMB\\C\\x.txt"), kAttributeArchive | kAttributeHidden);
+  EXPECT_EQ(Times(u"F:\\QTRPMB\\C\\x.txt"), (FileTimes{111'000'000, 222'000'000, 333'000'000}));
+  // New store folders take their source folder's attributes; the root and drive folders keep their own.
+  EXPECT_EQ(Attributes(u"F:\\QTRPMB\\C\\Data\\Sub"), kAttributeDirectory | kAttributeHidden);
+  EXPECT_EQ(Attributes(u"F:\\QTRPMB\\C"), kAttributeDirectory);
+  EXPECT_EQ(job->scannedCount, 3u);
+  EXPECT_EQ(job->finishedCount, 3u);
+  EXPECT_EQ(job->totalBytes, 5 + kBig.size() + 6);
+  EXPECT_EQ(job->doneBytes.load(), job->totalBytes.load());
+  EXPECT_EQ(job->stop, 1);
+  EXPECT_EQ(job->workerFinished, 1);
+  EXPECT_EQ(JobFinishedFlag(), 1);
+  EXPECT_TRUE(lines.lines.empty());
+}
+
+TEST_F(BackupJobTest, CompressedBackupReplacesThePlainFormAndRestoresToTheOriginalPlaces) {
+  MakeTree();
+  Backup({"C:\\Data"});
+  ASSERT_TRUE(fs.Exists(u"F:\\QTRPMB\\C\\Data\\a.txt"));
+  Settings("0", "1");
+  Backup({"C:\\Data"});
+  EXPECT_EQ(StoreFiles(), (std::vector<std::string>{"F:\\QTRPMB\\C\\Data\\a.txt.zip",
+                                                   "F:\\QTRPMB\\C\\Data\\Sub\\b.bin.zip"}));
+  const std::string stored = Content(u"F:\\QTRPMB\\C\\Data\\Sub\\b.bin.zip");
+  EXPECT_EQ(stored.substr(0, 4), std::string(4, '\xFF'));
+  EXPECT_LT(stored.size(), 1000u);
+  EXPECT_NE(Attributes(u"F:\\QTRPMB\\C\\Data\\Sub\\b.bin.zip") & kAttributeCompressed, 0u);
+
+  fs.RemoveFile(u"C:\\Data\\a.txt");
+  fs.PutFile(u"C:\\Data\\Sub\\b.bin", "overwritten");
+  const auto job = Restore({"F:\\QTRPMB\\C\\Data"});
+  EXPECT_EQ(Content(u"C:\\Data\\a.txt"), "alpha");
+  EXPECT_EQ(Content(u"C:\\Data\\Sub\\b.bin"), kBig);
+  EXPECT_FALSE(fs.Exists(u"C:\\Data\\a.txt.zip"));
+  EXPECT_EQ(job->restoreRoots, (std::vector<std::u16string>{u"C:\\Data"}));
+  EXPECT_EQ(job->doneBytes.load(), job->totalBytes.load());  // stored bytes, marker included
+  EXPECT_FALSE(fs.Exists(u"C:\\Prog\\restoreTempPath.xml"));
+  EXPECT_TRUE(lines.lines.empty());
+}
+
+TEST_F(FatTargetTest, CompressedFilesOnAVolumeWithoutFileCompressionComeBackPlain) {
+  fs.PutFile(u"C:\\Data\\a.txt", kBig);
+  Settings("0", "1");
+  Backup({"C:\\Data"});
+  EXPECT_EQ(Attributes(u"F:\\QTRPMB\\C\\Data\\a.txt.zip") & kAttributeCompressed, 0u);
+  fs.RemoveFile(u"C:\\Data\\a.txt");
+  const auto job = Restore({"F:\\QTRPMB"});
+  EXPECT_EQ(Content(u"C:\\Data\\a.txt"), kBig);
+  EXPECT_FALSE(fs.Exists(u"C:\\Data\\a.txt.zip"));
+  EXPECT_EQ(job->restoreRoots, (std::vector<std::u16string>{u"C:\\"}));
+}
+
+TEST_F(BackupJobTest, OnACompressingVolumeOnlyMarkedContainersAreExpanded) {
+  // A container that lost its compressed attribute, and a real archive that has it.
+  WriteContainerFile(u"F:\\QTRPMB\\C\\k\\c.txt.zip", "plain text plain text plain text");
+  fs.PutFile(u"F:\\QTRPMB\\C\\k\\x.zip", "PK\x03\x04 archive");
+  fs.SetCompression(u"F:\\QTRPMB\\C\\k\\x.zip", true);
+  Restore({"F:\\QTRPMB\\C\\k"});
+  EXPECT_EQ(Content(u"C:\\k\\c.txt.zip"), Content(u"F:\\QTRPMB\\C\\k\\c.txt.zip"));
+  EXPECT_EQ(Content(u"C:\\k\\x.zip"), "PK\x03\x04 archive");
+  EXPECT_FALSE(fs.Exists(u"C:\\k\\c.txt"));
+}
+
+}  // namespace
+}  // namespace qtr

@@ -1,0 +1,148 @@
+// Stops and failures in the middle of a job: the store keeps whole files only, and each failure is reported.
+#include <gtest/gtest.h>
+
+#include "JobFixture.h"
+#include "Lz77Samples.h"
+#include "engine/JobText.h"
+#include "platform/SystemError.h"
+
+namespace qtr {
+namespace {
+
+using test::Narrow;
+
+// Incompressible, so that the stored form is as large as the source.
+std::string Noise(uint32_t seed) {
+  const auto bytes = test::RandomBytes(300000, seed);
+  return {bytes.begin(), bytes.end()};
+}
+const std::string kOld = Noise(1);
+const std::string kNew = Noise(2);
+
+class JobFailureTest : public test::JobFixture {
+ protected:
+  // A good stored copy from an earlier backup, and a changed source.
+  void StoredThenChanged(const char* compress) {
+    Settings("0", compress);
+    fs.PutFile(u"C:\\D\\big.bin", kOld);
+    fs.PutFile(u"C:\\D\\small.txt", "small");
+    Backup({"C:\\D"});
+    fs.PutFile(u"C:\\D\\big.bin", kNew);
+    lines.lines.clear();
+  }
+  std::u16string Stored(const char* compress) {
+    return std::string(compress) == "1" ? u"F:\\QTRPMB\\C\\D\\big.bin.zip" : u"F:\\QTRPMB\\C\\D\\big.bin";
+  }
+  // No partial copy anywhere in the store.
+  void ExpectNoPartials() {
+    for (const auto& path : StoreFiles()) EXPECT_EQ(path.find(".~qtrpart"), std::string::npos) << path;
+  }
+  std::string Line(uint32_t error, std::u16string_view path) { return Narrow(std::u16string(path) + u";" + ErrorText(error)); }
+};
+
+TEST_F(JobFailureTest, AStopInMidFileKeepsTheOldStoredCopy) {
+  for (const char* compress : {"0", "1"}) {
+    StoredThenChanged(compress);
+    const std::string before = Content(Stored(compress));
+    auto job = NewJob(false);
+    fs.SetWriteHook([&](const std::u16string& path, uint64_t size) {
+      if (path.find(u"BIG.BIN") != std::u16string::npos && size > 100000) job->stop = 1;
+    });
+    Selection(u"backupfullpath.xml", {"C:\\D"});
+    RunJob(*job);
+    fs.SetWriteHook(nullptr);
+    EXPECT_EQ(Content(Stored(compress)), before) << "compress " << compress;
+    ExpectNoPartials();
+    EXPECT_TRUE(lines.lines.empty());
+  }
+}
+
+TEST_F(JobFailureTest, AStopDuringTheWalkWritesNothing) {
+  fs.PutFile(u"C:\\D\\a.txt", "a");
+  Selection(u"backupfullpath.xml", {"C:\\D"});
+  auto job = NewJob(false);
+  job->stop = 1;
+  RunJob(*job);
+  EXPECT_TRUE(StoreFiles().empty());
+  EXPECT_FALSE(fs.Exists(u"F:\\QTRPMB"));
+}
+
+TEST_F(JobFailureTest, ReadWriteAndSpaceFailuresAreReportedAndLeaveTheStoreWhole) {
+  struct Fault {
+    const char* what;
+    std::function<void()> make;
+    uint32_t error;
+    bool onSource;
+  };
+  const Fault faults[] = {
+      {"read", [&] { fs.FailReadAt(u"C:\\D\\big.bin", 150000, kErrorReadFault); }, kErrorReadFault, true},
+      {"write", [&] { fs.FailWritesAt(u"F:\\QTRPMB\\C\\D\\big", 1000, kErrorWriteFault); }, kErrorWriteFault, false},
+      {"full", [&] { fs.SetCapacity(u'F', 400000); }, kErrorDiskFull, false},
+  };
+  for (const char* compress : {"0", "1"}) {
+    for (const Fault& fault : faults) {
+      fs.SetCapacity(u'F', uint64_t{1} << 40);
+      StoredThenChanged(compress);
+      const std::string before = Content(Stored(compress));
+      fault.make();
+      auto job = Backup({"C:\\D"});
+      fs.ClearFaults();
+      SCOPED_TRACE(std::string(fault.what) + " compress " + compress);
+      EXPECT_EQ(Content(Stored(compress)), before);
+      ExpectNoPartials();
+      ASSERT_EQ(lines.lines.size(), 1u);
+      const std::u16string path = fault.onSource ? u"C:\\D\\big.bin" : Stored(compress);
+      EXPECT_EQ(Narrow(lines.lines[0]), Line(fault.error, path));
+    }
+  }
+}
+
+TEST_F(JobFailureTest, AFileThatCannotBeOpenedIsAFailureLineAndTheJobGoesOn) {
+  fs.PutFile(u"C:\\D\\a.txt", "a");
+  fs.PutFile(u"C:\\D\\b.txt", "b");
+  fs.FailOpen(u"C:\\D\\a.txt", 32);
+  auto job = Backup({"C:\\D"});
+  EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\D\\b.txt"), "b");
+  ASSERT_EQ(lines.lines.size(), 1u);
+  EXPECT_EQ(Narrow(lines.lines[0]), Line(32, u"C:\\D\\a.txt"));
+  EXPECT_EQ(job->finishedCount, 1u);
+}
+
+TEST_F(JobFailureTest, AFileTooLargeForTheTargetVolumeSaysSo) {
+  fs.PutFile(u"C:\\D\\huge.bin", std::string(5000, 'h'));
+  fs.PutFile(u"C:\\D\\fits.bin", "f");
+  fs.SetMaxFileSize(u'F', 4096);
+  Backup({"C:\\D"});
+  ASSERT_EQ(lines.lines.size(), 1u);
+  EXPECT_EQ(Narrow(lines.lines[0]), Line(kErrorFileTooLarge, u"F:\\QTRPMB\\C\\D\\huge.bin"));
+  EXPECT_TRUE(fs.Exists(u"F:\\QTRPMB\\C\\D\\fits.bin"));
+}
+
+TEST_F(JobFailureTest, ADamagedContainerFailsItsRestoreWithALine) {
+  WriteContainerFile(u"F:\\QTRPMB\\C\\R\\t.txt.zip", std::string(5000, 't'));
+  std::string bytes = Content(u"F:\\QTRPMB\\C\\R\\t.txt.zip");
+  bytes.pop_back();
+  fs.PutFile(u"F:\\QTRPMB\\C\\R\\t.txt.zip", bytes);
+  fs.SetCompression(u"F:\\QTRPMB\\C\\R\\t.txt.zip", true);
+  fs.PutFile(u"C:\\R\\t.txt", "user's own");
+  Restore({"F:\\QTRPMB\\C\\R"});
+  EXPECT_EQ(Content(u"C:\\R\\t.txt"), "user's own");
+  EXPECT_FALSE(fs.Exists(u"C:\\R\\t.txt.~qtrpart"));
+  ASSERT_EQ(lines.lines.size(), 1u);
+  EXPECT_EQ(Narrow(lines.lines[0]), Line(13, u"F:\\QTRPMB\\C\\R\\t.txt.zip"));
+}
+
+TEST_F(JobFailureTest, PartialCopiesLeftByACrashAreRemovedAndNeverRestored) {
+  fs.PutFile(u"C:\\D\\a.txt", "a");
+  fs.PutFile(u"F:\\QTRPMB\\C\\D\\b.txt.~qtrpart", "half");
+  Backup({"C:\\D"});
+  EXPECT_FALSE(fs.Exists(u"F:\\QTRPMB\\C\\D\\b.txt.~qtrpart"));
+  fs.PutFile(u"F:\\QTRPMB\\C\\D\\c.txt.~qtrpart", "half");
+  auto job = Restore({"F:\\QTRPMB\\C\\D"});
+  EXPECT_EQ(job->fileList, (std::vector<std::u16string>{u"F:\\QTRPMB\\C\\D\\a.txt"}));
+  EXPECT_FALSE(fs.Exists(u"C:\\D\\c.txt.~qtrpart"));
+  EXPECT_FALSE(fs.Exists(u"C:\\D\\c.txt"));
+}
+
+}  // namespace
+}  // namespace qtr
