@@ -1,0 +1,25 @@
+// The program's entry under the system's Run key, which starts it when the
+// user logs on: the value "VaRuriZeRed" holding the executable's full path.
+// Windows only.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace qtr {
+
+inline constexpr std::u16string_view kAutoStartValueName = u"VaRuriZeRed";
+inline constexpr std::u16string_view kRunKeyPath = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// Sets the value (enabled) to command or deletes it. Returns the Win32 error
+// code, 0 on success; deleting a value that is not there succeeds. The
+// caller shows SystemErrorMessage of a failure.
+uint32_t SetAutoStart(bool enabled, std::u16string_view command);
+
+// The same with this executable's full path.
+uint32_t SetAutoStartForThisProgram(bool enabled);
+
+// The value's text; empty when it is not set.
+std::u16string AutoStartCommand();
+
+}  // namespace qtr

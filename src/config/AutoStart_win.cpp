@@ -1,0 +1,77 @@
+#include <windows.h>
+
+#include <vector>
+
+#include "config/AutoStart.h"
+#include "widgets/Handles.h"
+
+namespace qtr {
+namespace {
+
+const wchar_t* Wide(std::u16string_view text) {
+  return reinterpret_cast<const wchar_t*>(text.data());
+}
+
+struct RegistryKeyTraits {
+  using Type = HKEY;
+  static HKEY Normalize(HKEY key) { return key; }
+  static void Close(HKEY key) { RegCloseKey(key); }
+};
+using RegistryKey = UniqueResource<RegistryKeyTraits>;
+
+}  // namespace
+
+uint32_t SetAutoStart(bool enabled, std::u16string_view command) {
+  const std::u16string keyPath(kRunKeyPath);
+  const std::u16string valueName(kAutoStartValueName);
+  HKEY raw = nullptr;
+  LSTATUS status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, Wide(keyPath), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                   &raw, nullptr);
+  if (status != ERROR_SUCCESS) return static_cast<uint32_t>(status);
+  RegistryKey key(raw);
+  if (!enabled) {
+    status = RegDeleteValueW(key.Get(), Wide(valueName));
+    return status == ERROR_FILE_NOT_FOUND ? 0 : static_cast<uint32_t>(status);
+  }
+  const std::u16string value(command);
+  const DWORD bytes = static_cast<DWORD>((value.size() + 1) * sizeof(char16_t));
+  status = RegSetValueExW(key.Get(), Wide(valueName), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                          bytes);
+  return static_cast<uint32_t>(status);
+}
+
+uint32_t SetAutoStartForThisProgram(bool enabled) {
+  // Paths may be longer than MAX_PATH; grow until the name fits.
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) return GetLastError();
+    if (length < buffer.size()) {
+      return SetAutoStart(enabled,
+                          std::u16string_view(reinterpret_cast<const char16_t*>(buffer.data()), length));
+    }
+    if (buffer.size() >= 32768) return ERROR_INSUFFICIENT_BUFFER;
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+std::u16string AutoStartCommand() {
+  const std::u16string keyPath(kRunKeyPath);
+  const std::u16string valueName(kAutoStartValueName);
+  DWORD bytes = 0;
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, Wide(keyPath), Wide(valueName), RRF_RT_REG_SZ, nullptr, nullptr,
+                   &bytes) != ERROR_SUCCESS ||
+      bytes < sizeof(wchar_t)) {
+    return {};
+  }
+  std::u16string value(bytes / sizeof(char16_t), u'\0');
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, Wide(keyPath), Wide(valueName), RRF_RT_REG_SZ, nullptr, value.data(),
+                   &bytes) != ERROR_SUCCESS) {
+    return {};
+  }
+  value.resize(bytes / sizeof(char16_t));
+  while (!value.empty() && value.back() == u'\0') value.pop_back();
+  return value;
+}
+
+}  // namespace qtr
