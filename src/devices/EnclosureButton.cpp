@@ -7,6 +7,20 @@ EnclosureButton& EnclosureButton::Process() {
   return button;
 }
 
+void EnclosureButton::Apply(bool enabled, bool haveDisks) {
+  enabled_.store(enabled ? 1 : 0);
+  if (enabled && haveDisks)
+    Start();
+  else if (!enabled)
+    Stop();
+}
+
+void EnclosureButton::Restart(bool haveDisks) {
+  if (!Enabled()) return;
+  Stop();
+  if (haveDisks) Start();
+}
+
 void EnclosureButton::Start() {
   Stop();
   stop_.store(0);

@@ -37,9 +37,15 @@ class EnclosureButton {
   // True once the scan thread has done its work.
   bool ScanDone() const { return scanDone_.load() != 0; }
 
-  // The USBHotKey setting: polling wanted.
-  void SetEnabled(bool enabled) { enabled_.store(enabled ? 1 : 0); }
+  // The USBHotKey setting read or applied: on starts polling when there is
+  // a disk to poll, off stops it.
+  void Apply(bool enabled, bool haveDisks);
+  // After a disk came or went: while enabled, a fresh scan of the ports
+  // when disks remain, none otherwise.
+  void Restart(bool haveDisks);
   bool Enabled() const { return enabled_.load() != 0; }
+  // Between Start() and Stop().
+  bool Running() const { return stop_.load() == 0; }
 
   // The component of the running program.
   static EnclosureButton& Process();
@@ -53,7 +59,7 @@ class EnclosureButton {
   CZelkUSBLib library_;
   std::atomic<int32_t> enabled_{0};
   std::atomic<int32_t> pressed_{0};
-  std::atomic<int32_t> stop_{0};
+  std::atomic<int32_t> stop_{1};
   std::atomic<int32_t> scanDone_{0};
   std::atomic<int> activePorts_{0};
 

@@ -60,6 +60,11 @@ PasswordSetOutcome ApplyPasswordSet(const PasswordSetInput& input, CUSBDevice* d
   return outcome;
 }
 
+PasswordMenuState PasswordMenuFor(const CUSBDevice& device) {
+  const bool hasPassword = HasPassword(device.m_passwordRecord);
+  return {!hasPassword, hasPassword && device.m_unlocked != 0, hasPassword};
+}
+
 bool VerifyDiskPassword(CUSBDevice& device, const std::u16string& input) {
   if (input.empty() || input != StoredPassword(device.m_passwordRecord)) return false;
   device.m_unlocked = 1;

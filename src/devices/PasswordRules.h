@@ -45,6 +45,20 @@ struct PasswordSetOutcome {
 // writes the new record and updates the device's copy and unlocked flag.
 PasswordSetOutcome ApplyPasswordSet(const PasswordSetInput& input, CUSBDevice* device);
 
+// The disk entries of the management tree's menu, by command id.
+inline constexpr int kMenuSetPassword = 100;
+inline constexpr int kMenuLock = 101;
+inline constexpr int kMenuResetPassword = 102;
+struct PasswordMenuState {
+  bool setEnabled = false;    // the disk has no password
+  bool lockEnabled = false;   // it has one and is unlocked
+  bool resetEnabled = false;  // it has one
+};
+PasswordMenuState PasswordMenuFor(const CUSBDevice& device);
+
+// The lock command: the password is asked again before the disk is used.
+inline void LockDisk(CUSBDevice& device) { device.m_unlocked = 0; }
+
 // OK of the password prompt: true (and m_unlocked = 1) when input is the
 // stored password, compared exactly; an empty input never matches. On false
 // the dialog shows password_text::kPasswordError and stays open.

@@ -77,3 +77,26 @@ TEST(EnclosureButton, ButtonFileCanBePressedByHand) {
 
 }  // namespace
 }  // namespace qtr
+
+namespace qtr {
+namespace {
+
+TEST(EnclosureButton, SettingAndDiskChangesStartAndStopPolling) {
+  test::SimulatedWorld world(Disk(1, "yes"));
+  EnclosureButton button;
+  button.Apply(true, false);
+  EXPECT_FALSE(button.Running()) << "no disk to poll";
+  button.Apply(true, true);
+  EXPECT_TRUE(button.Running());
+  button.Restart(false);  // the last disk went away
+  EXPECT_FALSE(button.Running());
+  button.Restart(true);
+  EXPECT_TRUE(button.Running());
+  button.Apply(false, true);
+  EXPECT_FALSE(button.Running());
+  button.Restart(true);
+  EXPECT_FALSE(button.Running()) << "disabled polling is not restarted";
+}
+
+}  // namespace
+}  // namespace qtr
