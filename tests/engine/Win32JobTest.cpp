@@ -1,0 +1,204 @@
+// Whole jobs through the Win32 backend, with folders mapped as the source
+// drive S: and the target drive F:.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <thread>
+
+#include "JobFixture.h"
+#include "engine/JobText.h"
+#include "engine/SourceWalk.h"
+#include "engine/StoreLayout.h"
+#include "support/MappedDrive.h"
+#include "support/TempFolder.h"
+
+namespace qtr {
+namespace {
+
+using test::Narrow;
+
+std::wstring W(std::u16string_view s) { return std::wstring(s.begin(), s.end()); }
+
+class Win32JobTest : public ::testing::Test {
+ protected:
+  Win32JobTest()
+      : source_(L's', W(sourceFolder_.Path())), target_(L'f', W(targetFolder_.Path())) {
+    program_ = programFolder_.Path() + u"\\";
+  }
+  void SetUp() override {
+    ASSERT_TRUE(source_.Ok());
+    ASSERT_TRUE(target_.Ok());
+    Settings("0", "0");
+  }
+
+  void Settings(const char* changedOnly, const char* compress) {
+    test::WriteBytes(program_ + u"init.xml", std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Setting>") +
+                                                 "<BackupStatus>" + changedOnly + "</BackupStatus><CompressFile>" +
+                                                 compress + "</CompressFile></Setting>");
+  }
+  std::unique_ptr<BackupJob> Run(bool restore, const std::vector<std::string>& paths, bool stop = false) {
+    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Path>";
+    for (const auto& p : paths) xml += "<path path=\"" + p + "\"/>";
+    test::WriteBytes(program_ + (restore ? u"restoreTempPath.xml" : u"backupfullpath.xml"), xml + "</Path>");
+    auto job = std::make_unique<BackupJob>(SystemFileSystem(), lines_, program_);
+    job->LoadIncludeFlags();
+    job->systemDrive = u"S:";
+    job->targetRoot = u"F:";
+    job->restore = restore;
+    job->stop = stop;
+    RunJob(*job);
+    return job;
+  }
+  static void Put(const std::u16string& path, const std::string& bytes) {
+    for (size_t slash = path.find(u'\\', 3); slash != std::u16string::npos; slash = path.find(u'\\', slash + 1))
+      CreateDirectoryW((L"\\\\?\\" + W(path.substr(0, slash))).c_str(), nullptr);
+    std::unique_ptr<File> file;
+    ASSERT_EQ(SystemFileSystem().Open(path, OpenMode::kWriteTruncate, &file), 0u) << Narrow(path);
+    ASSERT_EQ(file->Write(bytes.data(), bytes.size()), 0u);
+  }
+  static std::string Get(const std::u16string& path) {
+    std::unique_ptr<File> file;
+    if (SystemFileSystem().Open(path, OpenMode::kReadExisting, &file) != 0) return "<missing>";
+    std::string bytes(1 << 20, '\0'), all;
+    size_t got = 0;
+    while (file->Read(bytes.data(), bytes.size(), &got) == 0 && got > 0) all.append(bytes.data(), got);
+    return all;
+  }
+  static FindEntry Entry(const std::u16string& path) {
+    FindEntry e;
+    SystemFileSystem().Find(path, &e);
+    return e;
+  }
+  static bool Exists(const std::u16string& path) {
+    uint32_t a = 0;
+    return SystemFileSystem().GetAttributes(path, &a) == 0;
+  }
+
+  test::TempFolder sourceFolder_, targetFolder_, programFolder_;
+  test::MappedDrive source_, target_;
+  std::u16string program_;
+  test::LineCollector lines_;
+};
+
+// A folder path deeper than MAX_PATH.
+std::u16string Deep() {
+  std::u16string path = u"S:\\Data";
+  for (int k = 0; k < 12; ++k) path += u"\\a-rather-long-folder-name-" + std::u16string(1, u'a' + k);
+  return path;
+}
+
+TEST_F(Win32JobTest, BackupAndRestorePlainAndCompressedWithChangedOnlyRuns) {
+  const std::string big(3 << 20, 'b');
+  Put(u"S:\\Data\\a.txt", "alpha");
+  Put(u"S:\\Data\\big.bin", big);
+  Put(u"S:\\Data\\ro.txt", "read-only");
+  Put(Deep() + u"\\deep.txt", "deep");
+  ASSERT_GT(Deep().size(), 300u);
+  SetFileAttributesW(L"S:\\Data\\ro.txt", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
+  SystemFileSystem().SetTimes(u"S:\\Data\\a.txt", {130000000000000000, 130000000010000000, 130000000020000000});
+  SystemFileSystem().SetAttributes(u"S:\\Data\\a.txt", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
+
+  auto job = Run(false, {"S:\\Data"});
+  EXPECT_EQ(job->finishedCount, 4u);
+  EXPECT_EQ(Get(u"F:\\QTRPMB\\S\\Data\\big.bin"), big);
+  EXPECT_EQ(Get(MapToStored(u"F:\\QTRPMB", Deep() + u"\\deep.txt")), "deep");
+  const FindEntry stored = Entry(u"F:\\QTRPMB\\S\\Data\\a.txt");
+  EXPECT_EQ(stored.attributes, static_cast<uint32_t>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+  EXPECT_EQ(stored.times.lastWrite, 130000000020000000u);
+  // Reading the source for the copy may move its last-access time; the stored file has the source's.
+  EXPECT_EQ(stored.times.lastAccess, Entry(u"S:\\Data\\a.txt").times.lastAccess);
+  EXPECT_EQ(stored.times.creation, Entry(u"S:\\Data\\a.txt").times.creation);
+  EXPECT_EQ(Entry(u"F:\\QTRPMB\\S\\Data\\ro.txt").attributes & FILE_ATTRIBUTE_READONLY, 1u);
+  EXPECT_EQ(Entry(u"F:\\QTRPMB\\S\\Data\\ro.txt").times.lastWrite, Entry(u"S:\\Data\\ro.txt").times.lastWrite);
+
+  // Changed-only: nothing again, then the one rewritten file and the one touched in its attributes.
+  Settings("1", "0");
+  EXPECT_EQ(Run(false, {"S:\\Data"})->scannedCount, 0u);
+  Sleep(20);
+  Put(u"S:\\Data\\big.bin", std::string(3 << 20, 'c'));
+  SystemFileSystem().SetAttributes(u"S:\\Data\\a.txt", FILE_ATTRIBUTE_ARCHIVE);
+  job = Run(false, {"S:\\Data"});
+  std::vector<std::u16string> copied = job->fileList;
+  std::sort(copied.begin(), copied.end());
+  EXPECT_EQ(copied, (std::vector<std::u16string>{u"S:\\Data\\a.txt", u"S:\\Data\\big.bin"}));
+  EXPECT_EQ(Get(u"F:\\QTRPMB\\S\\Data\\big.bin"), std::string(3 << 20, 'c'));
+
+  // Compressed, still changed-only: every file once into its container, then nothing.
+  Settings("1", "1");
+  EXPECT_EQ(Run(false, {"S:\\Data"})->scannedCount, 4u);
+  EXPECT_FALSE(Exists(u"F:\\QTRPMB\\S\\Data\\big.bin"));
+  EXPECT_LT(Entry(u"F:\\QTRPMB\\S\\Data\\big.bin.zip").size, 10000u);
+  EXPECT_EQ(Run(false, {"S:\\Data"})->scannedCount, 0u);
+
+  // Restore over a read-only destination and into a deleted tree.
+  SetFileAttributesW(L"S:\\Data\\big.bin", FILE_ATTRIBUTE_NORMAL);
+  Put(u"S:\\Data\\big.bin", "spoiled");
+  SetFileAttributesW(L"S:\\Data\\big.bin", FILE_ATTRIBUTE_READONLY);
+  SystemFileSystem().RemoveFile(Deep() + u"\\deep.txt");
+  Settings("0", "0");
+  job = Run(true, {"F:\\QTRPMB\\S\\Data"});
+  EXPECT_EQ(Get(u"S:\\Data\\big.bin"), std::string(3 << 20, 'c'));
+  EXPECT_EQ(Get(Deep() + u"\\deep.txt"), "deep");
+  EXPECT_FALSE(Exists(u"S:\\Data\\big.bin.zip"));
+  EXPECT_EQ(Entry(u"S:\\Data\\ro.txt").attributes & FILE_ATTRIBUTE_READONLY, 1u);
+  EXPECT_EQ(job->restoreRoots, (std::vector<std::u16string>{u"S:\\Data"}));
+  EXPECT_TRUE(lines_.lines.empty()) << Narrow(lines_.lines.empty() ? u"" : lines_.lines[0]);
+  SetFileAttributesW(L"S:\\Data\\ro.txt", FILE_ATTRIBUTE_NORMAL);
+  SetFileAttributesW(L"F:\\QTRPMB\\S\\Data\\ro.txt.zip", FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(Win32JobTest, SystemFolderAndReservedFolderRules) {
+  for (const char16_t* path : {u"S:\\Windows\\w.dll", u"S:\\System Volume Information\\s.dat",
+                               u"S:\\RECYCLER\\r.dat", u"S:\\Data\\Windows\\keep.txt", u"S:\\Data\\p.jpg"})
+    Put(path, "x");
+  auto walk = [&](std::u16string_view path, std::u16string_view filter) {
+    BackupJob job(SystemFileSystem(), lines_, program_);
+    job.systemDrive = u"S:";
+    job.typeFilter = std::u16string(filter);
+    ScanBackupPath(job, path, u"F:\\QTRPMB");
+    auto list = job.fileList;
+    std::sort(list.begin(), list.end());
+    return list;
+  };
+  EXPECT_EQ(walk(u"S:", u""), (std::vector<std::u16string>{u"S:\\Data\\Windows\\keep.txt", u"S:\\Data\\p.jpg"}));
+  EXPECT_EQ(walk(u"S:\\", u""), (std::vector<std::u16string>{u"S:\\Data\\Windows\\keep.txt", u"S:\\Data\\p.jpg",
+                                                             u"S:\\Windows\\w.dll"}));
+  EXPECT_EQ(walk(u"S:\\", u"JPG"), (std::vector<std::u16string>{u"S:\\Data\\p.jpg"}));
+}
+
+TEST_F(Win32JobTest, StopsAndUnreadableFilesLeaveNoPartialCopies) {
+  Put(u"S:\\Data\\locked.txt", "locked");
+  Put(u"S:\\Data\\huge.bin", std::string(24 << 20, 'h'));
+  Run(false, {"S:\\Data"});
+  Put(u"S:\\Data\\huge.bin", std::string(24 << 20, 'n'));
+
+  // Held open without sharing: cannot be read, becomes a failure line.
+  HANDLE held = CreateFileW(L"S:\\Data\\locked.txt", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Path><path path=\"S:\\Data\"/></Path>";
+  test::WriteBytes(program_ + u"backupfullpath.xml", xml);
+  BackupJob job(SystemFileSystem(), lines_, program_);
+  job.systemDrive = u"S:";
+  job.targetRoot = u"F:";
+  std::thread worker([&] { RunJob(job); });
+  while (job.currentDone == 0 && job.workerFinished == 0) std::this_thread::yield();
+  job.pause.Close();  // halts the worker at its next piece, as the stop question does
+  job.stop = 1;
+  job.pause.Open();
+  worker.join();
+  CloseHandle(held);
+  EXPECT_EQ(Get(u"F:\\QTRPMB\\S\\Data\\huge.bin"), std::string(24 << 20, 'h'));
+  EXPECT_FALSE(Exists(u"F:\\QTRPMB\\S\\Data\\huge.bin.~qtrpart"));
+  if (!lines_.lines.empty()) {
+    EXPECT_EQ(Narrow(lines_.lines[0]), Narrow(u"S:\\Data\\locked.txt;" + ErrorText(32)));
+  }
+
+  // Stopped before the walk: nothing is written.
+  SystemFileSystem().RemoveFile(u"F:\\QTRPMB\\S\\Data\\locked.txt");
+  Run(false, {"S:\\Data"}, true);
+  EXPECT_FALSE(Exists(u"F:\\QTRPMB\\S\\Data\\locked.txt"));
+}
+
+}  // namespace
+}  // namespace qtr
