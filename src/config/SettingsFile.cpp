@@ -44,6 +44,12 @@ bool SettingsFile::WriteDefaults() const {
   return doc.Save(path_);
 }
 
+bool SettingsFile::LoadForReading(XmlDocument& doc) const {
+  if (doc.Load(path_)) return true;
+  doc.SetDoc({});
+  return false;
+}
+
 bool SettingsFile::LoadOrWriteDefaults(XmlDocument& doc, bool* wroteDefaults) const {
   if (wroteDefaults != nullptr) *wroteDefaults = false;
   if (doc.Load(path_)) return true;

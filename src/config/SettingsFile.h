@@ -27,6 +27,12 @@ class SettingsFile {
   // system language when its table loads from the language folder, else "0x0409".
   bool WriteDefaults() const;
 
+  // For readers other than the settings pages (the job, the schedule check,
+  // the hotkey registration): a file that does not load leaves the document
+  // empty, so that every key reads as absent rather than as whatever part of
+  // a damaged file could be parsed.
+  bool LoadForReading(XmlDocument& doc) const;
+
   // Loads the file; when it is missing or ill-formed, writes the defaults and
   // loads those. wroteDefaults (when given) tells whether that happened, which
   // at start-up marks the first run.
@@ -56,7 +62,7 @@ class SettingsFile {
 // "0x" and four lower-case hex digits: 0x0409, 0x0804.
 std::u16string FormatLanguageId(uint16_t id);
 
-// The text of a key, or nothing when the key is absent (or the file did not load).
+// The text of a key, or nothing when the key is absent.
 std::optional<std::u16string> ReadSetting(XmlDocument& doc, std::u16string_view key);
 // An attribute of an attribute key; nothing when the key is absent, empty when only the attribute is.
 std::optional<std::u16string> ReadSettingAttribute(XmlDocument& doc, std::u16string_view key,

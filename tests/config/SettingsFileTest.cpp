@@ -166,6 +166,21 @@ TEST_F(SettingsFileTest, HotKeyWithoutKeyOrModifierIsNotRegistered) {
   }
   XmlDocument empty;
   EXPECT_FALSE(ReadHotKey(empty).Registrable());
+
+  // The hotkey dialog stores "no hotkey" as an empty text and two zeros.
+  ASSERT_TRUE(Settings().StoreHotKey({}));
+  EXPECT_NE(Bytes().find("<HotKey Str=\"\" VirtualKeyCode=\"0\" keyModifiers=\"0\"/>"), std::string::npos);
+}
+
+TEST_F(SettingsFileTest, ReadersSeeADamagedFileAsHavingNoKeys) {
+  const std::string damaged =
+      "<InitInfo>\r\n<CompressFile>1</CompressFile>\r\n<BackupStatus>1</BackupStatus>\r\n<Wind";
+  Write(damaged);
+  XmlDocument doc;
+  EXPECT_FALSE(Settings().LoadForReading(doc));
+  EXPECT_FALSE(SettingIsOn(doc, u"CompressFile"));
+  EXPECT_EQ(ReadSetting(doc, u"BackupStatus"), std::nullopt);
+  EXPECT_EQ(Bytes(), damaged);  // reading never rewrites the file
 }
 
 TEST_F(SettingsFileTest, HotKeyTextIsCutTo127Characters) {
