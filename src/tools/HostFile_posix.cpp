@@ -1,0 +1,106 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <string>
+
+#include "platform/SystemError.h"
+#include "platform/Utf8.h"
+#include "tools/HostFile.h"
+
+namespace qtr {
+namespace {
+
+uint32_t FromErrno(int e) {
+  switch (e) {
+    case ENOENT: return kErrorFileNotFound;
+    case ENOTDIR: return kErrorPathNotFound;
+    case EACCES: case EPERM: case EISDIR: case EROFS: return kErrorAccessDenied;
+    case ENOSPC: return kErrorDiskFull;
+    case EFBIG: return kErrorFileTooLarge;
+    case EIO: return kErrorReadFault;
+    default: return kErrorInvalidParameter;
+  }
+}
+
+class PosixFile : public File {
+ public:
+  explicit PosixFile(int fd) : fd_(fd) {}
+  ~PosixFile() override { ::close(fd_); }
+  PosixFile(const PosixFile&) = delete;
+  PosixFile& operator=(const PosixFile&) = delete;
+
+  uint32_t Read(void* buffer, size_t size, size_t* got) override {
+    for (;;) {
+      const ssize_t n = ::read(fd_, buffer, size);
+      if (n >= 0) {
+        *got = static_cast<size_t>(n);
+        return 0;
+      }
+      if (errno != EINTR) {
+        *got = 0;
+        return FromErrno(errno);
+      }
+    }
+  }
+  uint32_t Write(const void* buffer, size_t size) override {
+    const char* p = static_cast<const char*>(buffer);
+    while (size > 0) {
+      const ssize_t n = ::write(fd_, p, size);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return FromErrno(errno);
+      }
+      p += n;
+      size -= static_cast<size_t>(n);
+    }
+    return 0;
+  }
+  uint32_t Seek(uint64_t offset) override {
+    return ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0 ? FromErrno(errno) : 0;
+  }
+  uint32_t Size(uint64_t* size) override {
+    struct stat s;
+    if (::fstat(fd_, &s) != 0) return FromErrno(errno);
+    *size = static_cast<uint64_t>(s.st_size);
+    return 0;
+  }
+
+ private:
+  int fd_;
+};
+
+std::string Native(std::u16string_view path) { return Utf16ToUtf8(path); }
+
+}  // namespace
+
+uint32_t OpenHostFile(std::u16string_view path, bool write, std::unique_ptr<File>* file) {
+  const int fd = write ? ::open(Native(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)
+                       : ::open(Native(path).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return FromErrno(errno);
+  struct stat s;
+  if (!write && ::fstat(fd, &s) == 0 && S_ISDIR(s.st_mode)) {
+    ::close(fd);
+    return kErrorAccessDenied;
+  }
+  *file = std::make_unique<PosixFile>(fd);
+  return 0;
+}
+
+uint32_t RenameHostFile(std::u16string_view from, std::u16string_view to) {
+  return std::rename(Native(from).c_str(), Native(to).c_str()) == 0 ? 0 : FromErrno(errno);
+}
+
+uint32_t RemoveHostFile(std::u16string_view path) {
+  return ::unlink(Native(path).c_str()) == 0 ? 0 : FromErrno(errno);
+}
+
+bool SameHostFile(std::u16string_view a, std::u16string_view b) {
+  struct stat x, y;
+  if (::stat(Native(a).c_str(), &x) != 0 || ::stat(Native(b).c_str(), &y) != 0) return false;
+  return x.st_dev == y.st_dev && x.st_ino == y.st_ino;
+}
+
+}  // namespace qtr

@@ -1,0 +1,41 @@
+#include <windows.h>
+
+#include <string>
+
+#include "tools/HostFile.h"
+
+namespace qtr {
+namespace {
+
+std::wstring W(std::u16string_view s) { return std::wstring(s.begin(), s.end()); }
+
+// The volume and file index of an existing file, to tell two names of one file apart from two files.
+bool Identity(std::u16string_view path, BY_HANDLE_FILE_INFORMATION* info) {
+  HANDLE h = CreateFileW(W(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  const BOOL ok = GetFileInformationByHandle(h, info);
+  CloseHandle(h);
+  return ok != 0;
+}
+
+}  // namespace
+
+uint32_t OpenHostFile(std::u16string_view path, bool write, std::unique_ptr<File>* file) {
+  return SystemFileSystem().Open(path, write ? OpenMode::kWriteTruncate : OpenMode::kReadExisting, file);
+}
+
+uint32_t RenameHostFile(std::u16string_view from, std::u16string_view to) {
+  return SystemFileSystem().Rename(from, to);
+}
+
+uint32_t RemoveHostFile(std::u16string_view path) { return SystemFileSystem().RemoveFile(path); }
+
+bool SameHostFile(std::u16string_view a, std::u16string_view b) {
+  BY_HANDLE_FILE_INFORMATION x, y;
+  if (!Identity(a, &x) || !Identity(b, &y)) return false;
+  return x.dwVolumeSerialNumber == y.dwVolumeSerialNumber && x.nFileIndexHigh == y.nFileIndexHigh &&
+         x.nFileIndexLow == y.nFileIndexLow;
+}
+
+}  // namespace qtr

@@ -1,0 +1,19 @@
+// The backup and restore commands of qtrpack: RunJob as the program runs
+// it, for a target drive and a program folder, with progress and failure
+// lines on the console.
+#pragma once
+#include <string>
+
+namespace qtr {
+
+struct JobCommandOptions {
+  bool restore = false;
+  std::u16string target;         // "F:"
+  std::u16string programFolder;  // holds init.xml and the selection files
+  std::u16string typeFilter;     // "jpg,png"; empty for all files
+};
+
+// 0 when every file was copied, 1 when a file failed or the job stopped.
+int RunJobCommand(const JobCommandOptions& options);
+
+}  // namespace qtr

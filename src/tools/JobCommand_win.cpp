@@ -1,0 +1,69 @@
+#include <windows.h>
+
+#include <atomic>
+#include <ctime>
+#include <mutex>
+#include <thread>
+
+#include "engine/BackupJob.h"
+#include "engine/JobProgress.h"
+#include "engine/JobWorker.h"
+#include "engine/StoredFileCopy.h"
+#include "platform/Utf8.h"
+#include "tools/CommandLine.h"
+#include "tools/JobCommand.h"
+
+namespace qtr {
+namespace {
+
+class ConsoleFailures : public JobReporter {
+ public:
+  void AddFailureLine(const std::u16string& line) override {
+    ++count;
+    PrintLine(Utf16ToUtf8(line), true);
+  }
+  std::atomic<size_t> count{0};
+};
+
+}  // namespace
+
+int RunJobCommand(const JobCommandOptions& options) {
+  std::u16string folder = options.programFolder;
+  if (folder.empty() || folder.back() != u'\\') folder += u'\\';
+  ConsoleFailures failures;
+  BackupJob job(SystemFileSystem(), failures, folder);
+  job.LoadIncludeFlags();
+  job.systemDrive = SystemDriveOfThisMachine();
+  job.targetRoot = options.target.substr(0, 2);
+  job.restore = options.restore ? 1 : 0;
+  job.typeFilter = options.typeFilter;
+  if (!options.restore) ApplyStoreRootHiding(job.fs, folder, job.targetRoot);
+
+  JobFinishedFlag() = 0;
+  std::thread worker([&job] { RunJob(job); });
+  JobTicker ticker(_time64(nullptr));
+  bool lowSpace = false;
+  std::u16string lastScanned;
+  for (;;) {
+    const bool ended = JobFinishedFlag() != 0;
+    const JobView view = ticker.Tick(job, _time64(nullptr), failures.count, false);
+    if (view.scanning && view.scannedText != lastScanned) {
+      lastScanned = view.scannedText;
+      PrintLine("scanning: " + Utf16ToUtf8(view.scannedText));
+    }
+    if (view.currentFile) PrintLine("copying " + Utf16ToUtf8(*view.currentFile));
+    if (view.action == JobView::Action::kStopForLowSpace) {
+      PrintLine("File backup failed:No enough free disk space!", true);
+      lowSpace = true;
+    }
+    if (view.action == JobView::Action::kStopForNoTarget) job.stop = 1;
+    if (ended || lowSpace || view.action == JobView::Action::kStopForNoTarget) break;
+    Sleep(100);
+  }
+  worker.join();
+  PrintLine(Utf16ToUtf8(u"finished: " + ticker.Tick(job, _time64(nullptr), failures.count, false).finishedText) +
+            ", " + std::to_string(failures.count.load()) + " failed");
+  return failures.count != 0 || lowSpace ? 1 : 0;
+}
+
+}  // namespace qtr
