@@ -8,7 +8,7 @@
 namespace qtr {
 
 // The settings pages that own keys: each inserts its missing keys when it is set up.
-enum class SettingsPage { kNone, kBackupSettings, kSchedule, kOtherSettings };
+enum class SettingsPage { kBackupSettings, kSchedule, kOtherSettings };
 
 enum class SettingForm {
   kText,         // the value is the element's text
