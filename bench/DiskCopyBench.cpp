@@ -45,8 +45,9 @@ class Silent final : public qtr::MessageSeam {
 std::string Description() {
   return "[disk]\npath = \\\\?\\source\nimage = " + sourceImage +
          "\nvendor = QTR\nproduct = Source\nnumber = 1\ngeometry = " + std::to_string(kCylinders) +
-         " 255 63 512\ncapacity = " + std::to_string(kCapacity) + "\n[disk]\npath = \\\\?\\target\nimage = " +
-         targetImage + "\nvendor = QTR\nproduct = Target\nnumber = 2\ngeometry = " + std::to_string(kCylinders) +
+         " 255 63 512\ncapacity = " + std::to_string(kCapacity) +
+         "\n[disk]\npath = \\\\?\\target\nimage = " + targetImage +
+         "\nvendor = QTR\nproduct = Target\nnumber = 2\ngeometry = " + std::to_string(kCylinders) +
          " 255 63 512\ncapacity = " + std::to_string(kCapacity) + "\n";
 }
 

@@ -27,6 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   qtr::DiskGeometry geometry{};
   std::copy_n(data, std::min(size, sizeof geometry), reinterpret_cast<uint8_t*>(&geometry));
-  if (const auto offset = qtr::PasswordRecordOffset(geometry); offset && geometry.BytesPerSector < 512) std::abort();
+  if (const auto offset = qtr::PasswordRecordOffset(geometry); offset && geometry.BytesPerSector < 512)
+    std::abort();
   return 0;
 }

@@ -5,19 +5,21 @@
 namespace qtr {
 namespace {
 
-char16_t FoldAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }
+char16_t FoldAscii(char16_t c) {
+  return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
+}
 
 bool EqualIgnoringCase(std::u16string_view a, std::u16string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) { return FoldAscii(x) == FoldAscii(y); });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) {
+           return FoldAscii(x) == FoldAscii(y);
+         });
 }
 
 }  // namespace
 
 size_t DeviceList::Insert(const CUSBDevice& device) {
-  const auto at = std::find_if(devices_.begin(), devices_.end(), [&](const CUSBDevice& d) {
-    return d.m_deviceNumber > device.m_deviceNumber;
-  });
+  const auto at = std::find_if(devices_.begin(), devices_.end(),
+                               [&](const CUSBDevice& d) { return d.m_deviceNumber > device.m_deviceNumber; });
   const size_t index = static_cast<size_t>(at - devices_.begin());
   devices_.insert(at, device);
   return index;

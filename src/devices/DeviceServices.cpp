@@ -41,10 +41,16 @@ DeviceSystem& Devices() {
   return system != nullptr ? *system : none;
 }
 
-MessageSeam* Messages() { return installedSeam.load(); }
+MessageSeam* Messages() {
+  return installedSeam.load();
+}
 
-void InstallDeviceSystem(DeviceSystem* system) { installedSystem.store(system); }
-void InstallMessageSeam(MessageSeam* seam) { installedSeam.store(seam); }
+void InstallDeviceSystem(DeviceSystem* system) {
+  installedSystem.store(system);
+}
+void InstallMessageSeam(MessageSeam* seam) {
+  installedSeam.store(seam);
+}
 
 ScopedDeviceServices::ScopedDeviceServices(DeviceSystem* system, MessageSeam* seam)
     : previousSystem_(installedSystem.exchange(system)), previousSeam_(installedSeam.exchange(seam)) {}

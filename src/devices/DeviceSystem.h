@@ -26,7 +26,15 @@ inline constexpr uint32_t kErrorIoDevice = 1117;
 inline constexpr uint32_t kErrorNegativeSeek = 131;
 
 // GetDriveType results used here.
-enum class DriveKind : uint32_t { Unknown = 0, NoRoot = 1, Removable = 2, Fixed = 3, Remote = 4, CdRom = 5, RamDisk = 6 };
+enum class DriveKind : uint32_t {
+  Unknown = 0,
+  NoRoot = 1,
+  Removable = 2,
+  Fixed = 3,
+  Remote = 4,
+  CdRom = 5,
+  RamDisk = 6
+};
 
 // Access asked for when opening a device path.
 enum class DeviceAccess { Read, ReadWrite };

@@ -23,6 +23,8 @@ int CZelkUSBLib::ZelkUSBLib_vScanUSBPort(ButtonPortTable& table) {
   return 0;
 }
 
-int CZelkUSBLib::ZelkUSBLib_bGetXVQStatus(ButtonPortRecord port) { return Devices().ButtonPortStatus(port); }
+int CZelkUSBLib::ZelkUSBLib_bGetXVQStatus(ButtonPortRecord port) {
+  return Devices().ButtonPortStatus(port);
+}
 
 }  // namespace qtr

@@ -81,7 +81,7 @@ std::unique_ptr<ImageFile> ImageFile::Open(const std::u16string& path, bool writ
 uint32_t ImageFile::Prepare(const std::u16string& path, uint64_t size) {
   const int fd = open(Utf16ToUtf8(path).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) return Win32Error(errno);
-  struct stat info{};
+  struct stat info {};
   uint32_t result = 0;
   if (fstat(fd, &info) != 0)
     result = Win32Error(errno);

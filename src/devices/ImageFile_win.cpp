@@ -1,5 +1,8 @@
+// <windows.h> first: the other system headers need its types.
+// clang-format off
 #include <windows.h>
 #include <winioctl.h>
+// clang-format on
 
 #include <string>
 
@@ -9,7 +12,9 @@
 namespace qtr {
 namespace {
 
-std::wstring Wide(const std::u16string& s) { return std::wstring(s.begin(), s.end()); }
+std::wstring Wide(const std::u16string& s) {
+  return std::wstring(s.begin(), s.end());
+}
 
 OVERLAPPED At(uint64_t offset) {
   OVERLAPPED position{};
@@ -65,8 +70,9 @@ class WinImageFile final : public ImageFile {
 }  // namespace
 
 std::unique_ptr<ImageFile> ImageFile::Open(const std::u16string& path, bool writable, uint32_t& error) {
-  HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ | (writable ? GENERIC_WRITE : 0),
-                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h =
+      CreateFileW(Wide(path).c_str(), GENERIC_READ | (writable ? GENERIC_WRITE : 0),
+                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     error = GetLastError();
     return nullptr;
@@ -75,8 +81,9 @@ std::unique_ptr<ImageFile> ImageFile::Open(const std::u16string& path, bool writ
 }
 
 uint32_t ImageFile::Prepare(const std::u16string& path, uint64_t size) {
-  UniqueHandle file(CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueHandle file(CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return GetLastError();
   LARGE_INTEGER current{};
   if (!GetFileSizeEx(file.Get(), &current)) return GetLastError();
@@ -87,7 +94,8 @@ uint32_t ImageFile::Prepare(const std::u16string& path, uint64_t size) {
   DeviceIoControl(file.Get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
   LARGE_INTEGER end{};
   end.QuadPart = static_cast<LONGLONG>(size);
-  if (!SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) || !SetEndOfFile(file.Get())) return GetLastError();
+  if (!SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) || !SetEndOfFile(file.Get()))
+    return GetLastError();
   return 0;
 }
 

@@ -46,11 +46,15 @@ std::u16string FieldText(const uint8_t* answer, size_t length, size_t offset, si
   return text;
 }
 
-bool IsAsciiLetter(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
+bool IsAsciiLetter(char16_t c) {
+  return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+}
 
 }  // namespace
 
-bool IsWideSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
+bool IsWideSpace(char16_t c) {
+  return c == u' ' || (c >= u'\t' && c <= u'\r');
+}
 
 InquiryAnswer ParseInquiryAnswer(const uint8_t* answer, size_t length) {
   InquiryAnswer result;

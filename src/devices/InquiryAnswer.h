@@ -15,10 +15,10 @@ inline constexpr uint8_t kInquiryMarker36 = 0x51;
 inline constexpr uint8_t kInquiryMarker37 = 0x58;
 
 struct InquiryAnswer {
-  bool supported = false;     // both marker bytes present
-  std::u16string vendor;      // bytes 8-15 up to the first zero byte, ANSI decoded
-  std::u16string product;     // bytes 16-31 likewise
-  std::u16string displayName; // vendor + product, trailing white space cut
+  bool supported = false;      // both marker bytes present
+  std::u16string vendor;       // bytes 8-15 up to the first zero byte, ANSI decoded
+  std::u16string product;      // bytes 16-31 likewise
+  std::u16string displayName;  // vendor + product, trailing white space cut
 };
 
 // Any bytes are accepted; an answer shorter than 38 bytes is never supported

@@ -17,6 +17,8 @@ class MessageBoxSeam final : public MessageSeam {
 
 }  // namespace
 
-std::unique_ptr<MessageSeam> MakeMessageBoxSeam() { return std::make_unique<MessageBoxSeam>(); }
+std::unique_ptr<MessageSeam> MakeMessageBoxSeam() {
+  return std::make_unique<MessageBoxSeam>();
+}
 
 }  // namespace qtr

@@ -36,7 +36,9 @@ std::optional<uint64_t> PasswordRecordOffset(const DiskGeometry& geometry);
 bool IsValidPasswordRecord(const PasswordRecord& record);
 // The first word: non-zero when a password is set.
 uint32_t PasswordSetWord(const PasswordRecord& record);
-inline bool HasPassword(const PasswordRecord& record) { return PasswordSetWord(record) != 0; }
+inline bool HasPassword(const PasswordRecord& record) {
+  return PasswordSetWord(record) != 0;
+}
 
 // All zero but the marker: the record of a disk without password.
 PasswordRecord FreshPasswordRecord();

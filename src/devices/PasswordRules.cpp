@@ -28,8 +28,7 @@ PasswordSetOutcome ApplyPasswordSet(const PasswordSetInput& input, CUSBDevice* d
   }
   PasswordRecord record{};
   switch (BuildPasswordRecord(input.newPassword, record)) {
-    case PasswordEncoding::Ok:
-      break;
+    case PasswordEncoding::Ok: break;
     case PasswordEncoding::TooLong: {
       PasswordSetOutcome outcome = ErrorOutcome(kPasswordTooLong);
       outcome.clearNewFields = true;
@@ -44,16 +43,12 @@ PasswordSetOutcome ApplyPasswordSet(const PasswordSetInput& input, CUSBDevice* d
   PasswordSetOutcome outcome;
   outcome.title = kPromptTitle;
   switch (device->WritePasswordRecord(record)) {
-    case CUSBDevice::RecordWrite::OpenFailed:
-      outcome.message = kPasswordSetFiled;
-      return outcome;
+    case CUSBDevice::RecordWrite::OpenFailed: outcome.message = kPasswordSetFiled; return outcome;
     case CUSBDevice::RecordWrite::Written:
       outcome.message = kPasswordSetSuccess;
       device->m_passwordRecord = record;
       break;
-    case CUSBDevice::RecordWrite::Failed:
-      outcome.message = kPasswordSetFiled;
-      break;
+    case CUSBDevice::RecordWrite::Failed: outcome.message = kPasswordSetFiled; break;
   }
   device->m_unlocked = 0;
   outcome.closeDialog = true;

@@ -25,8 +25,8 @@ inline constexpr PromptText kPasswordBadCharacters{
 }  // namespace password_text
 
 struct PasswordSetInput {
-  bool diskMode = true;   // opened for a disk
-  bool resetMode = false; // the disk already has a password: the old one is asked
+  bool diskMode = true;    // opened for a disk
+  bool resetMode = false;  // the disk already has a password: the old one is asked
   std::u16string oldPassword;
   std::u16string newPassword;
   std::u16string newPasswordAgain;
@@ -36,9 +36,9 @@ struct PasswordSetInput {
 struct PasswordSetOutcome {
   std::optional<PromptText> message;  // shown in the confirmation window
   std::optional<PromptText> title;
-  bool clearNewFields = false;        // empty both new fields, focus the first
-  bool clearOldField = false;         // empty the old field and focus it
-  bool closeDialog = false;           // close with OK
+  bool clearNewFields = false;  // empty both new fields, focus the first
+  bool clearOldField = false;   // empty the old field and focus it
+  bool closeDialog = false;     // close with OK
 };
 
 // Runs OK of the password-setting dialog against device: checks the entries,
@@ -57,7 +57,9 @@ struct PasswordMenuState {
 PasswordMenuState PasswordMenuFor(const CUSBDevice& device);
 
 // The lock command: the password is asked again before the disk is used.
-inline void LockDisk(CUSBDevice& device) { device.m_unlocked = 0; }
+inline void LockDisk(CUSBDevice& device) {
+  device.m_unlocked = 0;
+}
 
 // OK of the password prompt: true (and m_unlocked = 1) when input is the
 // stored password, compared exactly; an empty input never matches. On false

@@ -17,11 +17,14 @@ namespace {
 
 constexpr std::u16string_view kVolumePrefix = u"\\\\.\\";
 
-char16_t UpperAscii(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c; }
+char16_t UpperAscii(char16_t c) {
+  return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c;
+}
 
 bool EqualIgnoringCase(std::u16string_view a, std::u16string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) { return UpperAscii(x) == UpperAscii(y); });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) {
+           return UpperAscii(x) == UpperAscii(y);
+         });
 }
 
 std::string_view Trim(std::string_view s) {
@@ -55,12 +58,18 @@ bool Number(std::string_view word, T& out) {
 
 std::optional<SimulatedFailure> FailureNamed(std::string_view name) {
   static constexpr std::pair<std::string_view, SimulatedFailure> kNames[] = {
-      {"open", SimulatedFailure::Open},           {"inquiry", SimulatedFailure::Inquiry},
-      {"direct", SimulatedFailure::Direct},       {"capacity10", SimulatedFailure::Capacity10},
-      {"capacity16", SimulatedFailure::Capacity16}, {"number", SimulatedFailure::DeviceNumber},
-      {"geometry", SimulatedFailure::Geometry},   {"seek", SimulatedFailure::Seek},
-      {"read", SimulatedFailure::Read},           {"short-read", SimulatedFailure::ShortRead},
-      {"write", SimulatedFailure::Write},         {"short-write", SimulatedFailure::ShortWrite},
+      {"open", SimulatedFailure::Open},
+      {"inquiry", SimulatedFailure::Inquiry},
+      {"direct", SimulatedFailure::Direct},
+      {"capacity10", SimulatedFailure::Capacity10},
+      {"capacity16", SimulatedFailure::Capacity16},
+      {"number", SimulatedFailure::DeviceNumber},
+      {"geometry", SimulatedFailure::Geometry},
+      {"seek", SimulatedFailure::Seek},
+      {"read", SimulatedFailure::Read},
+      {"short-read", SimulatedFailure::ShortRead},
+      {"write", SimulatedFailure::Write},
+      {"short-write", SimulatedFailure::ShortWrite},
   };
   for (const auto& [key, value] : kNames)
     if (key == name) return value;
@@ -233,7 +242,7 @@ class SimulatedDiskHandle final : public DeviceHandle {
 
  private:
   bool Fails(SimulatedFailure failure) const { return owner_.Fails(index_, failure); }
-  bool Present() const { return !owner_.Fails(index_, SimulatedFailure::Count); }
+  bool Present() const { return owner_.Present(index_); }
   static bool Gone(uint32_t& error) {
     error = kErrorDeviceNotConnected;
     return false;
@@ -278,7 +287,9 @@ class SimulatedVolumeHandle final : public DeviceHandle {
  public:
   explicit SimulatedVolumeHandle(std::optional<uint32_t> number) : number_(number) {}
 
-  bool ScsiDataInDirect(const uint8_t*, size_t, uint8_t*, uint32_t, uint32_t& error) override { return No(error); }
+  bool ScsiDataInDirect(const uint8_t*, size_t, uint8_t*, uint32_t, uint32_t& error) override {
+    return No(error);
+  }
   bool ScsiDataInBuffered(const uint8_t*, size_t, uint8_t*, uint32_t, uint32_t& error) override {
     return No(error);
   }
@@ -319,7 +330,8 @@ std::unique_ptr<SimulatedDevices> SimulatedDevices::Load(const std::u16string& d
   return Parse(text, folder, message);
 }
 
-std::unique_ptr<SimulatedDevices> SimulatedDevices::Parse(std::string_view text, const std::u16string& imageFolder,
+std::unique_ptr<SimulatedDevices> SimulatedDevices::Parse(std::string_view text,
+                                                          const std::u16string& imageFolder,
                                                           std::u16string& message) {
   std::unique_ptr<SimulatedDevices> devices(new SimulatedDevices);
   size_t lineNumber = 0;
@@ -441,10 +453,12 @@ std::unique_ptr<SimulatedDevices> SimulatedDevices::Parse(std::string_view text,
 }
 
 bool SimulatedDevices::Fails(size_t disk, SimulatedFailure failure) const {
-  if (disk >= disks_.size()) return true;
-  // Count stands for "unplugged".
-  if (failure == SimulatedFailure::Count) return !disks_[disk]->present.load();
+  if (disk >= disks_.size() || failure == SimulatedFailure::Count) return true;
   return disks_[disk]->failures[static_cast<int>(failure)].load();
+}
+
+bool SimulatedDevices::Present(size_t disk) const {
+  return disk < disks_.size() && disks_[disk]->present.load();
 }
 
 void SimulatedDevices::SetFailure(size_t disk, SimulatedFailure failure, bool on) {
@@ -466,9 +480,15 @@ void SimulatedDevices::SetButton(size_t disk, int status, std::string_view fileT
   }
 }
 
-void SimulatedDevices::PressButton(size_t disk) { SetButton(disk, 6, "down\n"); }
-void SimulatedDevices::ReleaseButton(size_t disk) { SetButton(disk, 5, "up\n"); }
-void SimulatedDevices::UnplugButton(size_t disk) { SetButton(disk, 1, "gone\n"); }
+void SimulatedDevices::PressButton(size_t disk) {
+  SetButton(disk, 6, "down\n");
+}
+void SimulatedDevices::ReleaseButton(size_t disk) {
+  SetButton(disk, 5, "up\n");
+}
+void SimulatedDevices::UnplugButton(size_t disk) {
+  SetButton(disk, 1, "gone\n");
+}
 
 std::vector<std::u16string> SimulatedDevices::OpenedPaths() const {
   const std::lock_guard lock(mutex_);

@@ -119,13 +119,15 @@ class SimulatedDevices final : public DeviceSystem {
   void SetReadObserver(std::function<void(size_t disk, uint64_t offset)> observer);
 
   bool EnumerateDiskInterfaces(std::vector<std::u16string>& paths) override;
-  std::unique_ptr<DeviceHandle> Open(const std::u16string& path, DeviceAccess access, uint32_t& error) override;
+  std::unique_ptr<DeviceHandle> Open(const std::u16string& path, DeviceAccess access,
+                                     uint32_t& error) override;
   std::vector<std::u16string> LogicalDriveRoots() override;
   DriveKind DriveType(const std::u16string& root) override;
   bool ScanButtonPorts(std::vector<ButtonPortRecord>& ports) override;
   int ButtonPortStatus(const ButtonPortRecord& port) override;
 
   bool Fails(size_t disk, SimulatedFailure failure) const;
+  bool Present(size_t disk) const;
   void ObserveRead(size_t disk, uint64_t offset) const;
 
  private:

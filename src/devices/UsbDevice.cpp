@@ -18,9 +18,13 @@ constexpr uint32_t kMaxCommandLength = 16;
 
 }  // namespace
 
-std::u16string VolumePath(char16_t letter) { return std::u16string(u"\\\\.\\") + letter + u":"; }
+std::u16string VolumePath(char16_t letter) {
+  return std::u16string(u"\\\\.\\") + letter + u":";
+}
 
-uint32_t CUSBDevice::ScsiCallCount() { return scsiCalls.load(); }
+uint32_t CUSBDevice::ScsiCallCount() {
+  return scsiCalls.load();
+}
 
 void CUSBDevice::ProbeExistMassStrogeDevice(std::vector<CUSBDevice>& list) {
   std::vector<std::u16string> paths;

@@ -1,7 +1,10 @@
+// <windows.h> first: the other system headers need its types.
+// clang-format off
 #include <windows.h>
 #include <winioctl.h>
 #include <ntddscsi.h>
 #include <setupapi.h>
+// clang-format on
 
 #include <cstddef>
 #include <cstring>
@@ -15,7 +18,8 @@ namespace qtr {
 namespace {
 
 // {53F56307-B6BF-11D0-94F2-00A0C91EFB8B}, spelt out so no GUID library is needed.
-constexpr GUID kDiskInterface = {0x53F56307, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
+constexpr GUID kDiskInterface = {
+    0x53F56307, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
 
 constexpr UCHAR kSenseLength = 32;
 constexpr ULONG kTimeoutSeconds = 30;
@@ -37,7 +41,8 @@ struct BufferedRequest {
 };
 
 template <typename Header>
-void FillHeader(Header& header, const uint8_t* cdb, size_t cdbLength, uint32_t dataLength, ULONG senseOffset) {
+void FillHeader(Header& header, const uint8_t* cdb, size_t cdbLength, uint32_t dataLength,
+                ULONG senseOffset) {
   header.Length = sizeof(Header);
   header.PathId = 0;
   header.TargetId = kTargetId;
@@ -51,7 +56,9 @@ void FillHeader(Header& header, const uint8_t* cdb, size_t cdbLength, uint32_t d
   std::memcpy(header.Cdb, cdb, cdbLength);
 }
 
-std::wstring Wide(const std::u16string& s) { return std::wstring(s.begin(), s.end()); }
+std::wstring Wide(const std::u16string& s) {
+  return std::wstring(s.begin(), s.end());
+}
 
 class Win32DeviceHandle final : public DeviceHandle {
  public:
@@ -158,7 +165,8 @@ class Win32DeviceSystem final : public DeviceSystem {
  public:
   bool EnumerateDiskInterfaces(std::vector<std::u16string>& paths) override {
     paths.clear();
-    DeviceInfoSet set(SetupDiGetClassDevsW(&kDiskInterface, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
+    DeviceInfoSet set(
+        SetupDiGetClassDevsW(&kDiskInterface, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
     if (!set.Valid()) return false;
     for (DWORD index = 0;; ++index) {
       SP_DEVICE_INTERFACE_DATA item{};
@@ -181,10 +189,11 @@ class Win32DeviceSystem final : public DeviceSystem {
     return true;
   }
 
-  std::unique_ptr<DeviceHandle> Open(const std::u16string& path, DeviceAccess access, uint32_t& error) override {
+  std::unique_ptr<DeviceHandle> Open(const std::u16string& path, DeviceAccess access,
+                                     uint32_t& error) override {
     const DWORD rights = access == DeviceAccess::ReadWrite ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
-    HANDLE h = CreateFileW(Wide(path).c_str(), rights, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           0, nullptr);
+    HANDLE h = CreateFileW(Wide(path).c_str(), rights, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
       error = GetLastError();
       return nullptr;
@@ -199,7 +208,8 @@ class Win32DeviceSystem final : public DeviceSystem {
     std::wstring buffer(length + 1, L'\0');
     const DWORD got = GetLogicalDriveStringsW(length, buffer.data());
     if (got == 0 || got > length) return roots;
-    for (const wchar_t* p = buffer.c_str(); *p != L'\0'; p += wcslen(p) + 1) roots.emplace_back(p, p + wcslen(p));
+    for (const wchar_t* p = buffer.c_str(); *p != L'\0'; p += wcslen(p) + 1)
+      roots.emplace_back(p, p + wcslen(p));
     return roots;
   }
 
@@ -217,6 +227,8 @@ class Win32DeviceSystem final : public DeviceSystem {
 
 }  // namespace
 
-std::unique_ptr<DeviceSystem> MakeWin32DeviceSystem() { return std::make_unique<Win32DeviceSystem>(); }
+std::unique_ptr<DeviceSystem> MakeWin32DeviceSystem() {
+  return std::make_unique<Win32DeviceSystem>();
+}
 
 }  // namespace qtr

@@ -39,8 +39,8 @@ struct ModeDecision {
 ModeDecision DecideStartMode(bool computerPartlyChecked, int sourceSelected, int targetSelected);
 
 struct CopyStartCheck {
-  bool start = false;                 // go on to the confirmation
-  int sourceIndex = -1;               // device-list indexes for the progress window
+  bool start = false;    // go on to the confirmation
+  int sourceIndex = -1;  // device-list indexes for the progress window
   int targetIndex = -1;
   std::optional<PromptText> message;  // with title kTitle, when refused with a message
 };

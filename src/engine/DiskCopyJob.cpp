@@ -30,7 +30,8 @@ std::optional<CopyDisks> TakeDisks(const DiskCopyJob& job, DeviceList& list) {
 
 // Copies every whole cylinder; true when all of them went. Stops early on
 // a read, write or seek failure (after its message) or when asked to.
-bool CopyCylinders(DiskCopyJob& job, DeviceHandle& source, DeviceHandle& target, const DiskGeometry& geometry) {
+bool CopyCylinders(DiskCopyJob& job, DeviceHandle& source, DeviceHandle& target,
+                   const DiskGeometry& geometry) {
   const uint64_t blockSize64 =
       static_cast<uint64_t>(geometry.TracksPerCylinder) * geometry.SectorsPerTrack * geometry.BytesPerSector;
   // An unknown cylinder size leaves nothing sound to copy.
@@ -46,7 +47,8 @@ bool CopyCylinders(DiskCopyJob& job, DeviceHandle& source, DeviceHandle& target,
     uint32_t read = 0;
     const bool readOk = source.Read(buffer.get(), blockSize, read, error);
     if (!readOk || read < blockSize) {
-      DebugMessageBox(kDeviceFailureLevel, CopyReadFailedMessage(readOk, readOk ? 0 : error, blockSize, read));
+      DebugMessageBox(kDeviceFailureLevel,
+                      CopyReadFailedMessage(readOk, readOk ? 0 : error, blockSize, read));
       break;
     }
     uint32_t written = 0;

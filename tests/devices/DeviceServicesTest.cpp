@@ -1,9 +1,8 @@
-#include "devices/DeviceServices.h"
-
 #include <gtest/gtest.h>
 
 #include "DeviceTestSupport.h"
 #include "devices/DeviceMessages.h"
+#include "devices/DeviceServices.h"
 #include "devices/PasswordRules.h"
 
 namespace qtr {
@@ -24,7 +23,8 @@ TEST(DebugMessageBox, ShowsLevelTwoOrLessCutToItsBuffer) {
 TEST(DebugMessageBox, TextsOfTheDeviceFailures) {
   EXPECT_EQ(ScsiOpenFailedMessage(7, u"\\\\?\\d", 5),
             u"time = 7 CUSBDevice::ExecuteSCSICommand=> CreateFile(\"\\\\?\\d\") failed: 5");
-  EXPECT_EQ(ScsiBufferedFailedMessage(u"p", 1), u"CUSBDevice::ExecuteSCSICommand=>IOCTL_SCSI_PASS_THROUGH: p failed: 1");
+  EXPECT_EQ(ScsiBufferedFailedMessage(u"p", 1),
+            u"CUSBDevice::ExecuteSCSICommand=>IOCTL_SCSI_PASS_THROUGH: p failed: 1");
   EXPECT_EQ(SeekFailedMessage(5000000000ull, 87), u" move byte 5000000000,error=87");
   EXPECT_EQ(CopyReadFailedMessage(false, 23, 8225280, 0),
             u"读文件出错ret= 0,error=23,bPlantReadLen = 8225280,bRealReadLen = 0");

@@ -1,6 +1,6 @@
-#include "engine/DiskCopyProgress.h"
-
 #include <gtest/gtest.h>
+
+#include "engine/DiskCopyProgress.h"
 
 namespace qtr {
 namespace {

@@ -1,10 +1,9 @@
-#include "engine/DiskCopyJob.h"
-
 #include <gtest/gtest.h>
 
 #include "DeviceTestSupport.h"
 #include "devices/DeviceMessages.h"
 #include "engine/DiskCopyChecks.h"
+#include "engine/DiskCopyJob.h"
 
 namespace qtr {
 namespace {
@@ -18,13 +17,16 @@ constexpr uint32_t kBlock = 4096;
 
 std::string Disk(int number, int cylinders, const std::string& extra = "") {
   const std::string n = std::to_string(number);
-  return "[disk]\npath = \\\\?\\disk" + n + "\nimage = d" + n + ".img\nvendor = QTR\nproduct = Box\nnumber = " + n +
-         "\ngeometry = " + std::to_string(cylinders) + " 2 4 512\n" + extra;
+  return "[disk]\npath = \\\\?\\disk" + n + "\nimage = d" + n +
+         ".img\nvendor = QTR\nproduct = Box\nnumber = " + n + "\ngeometry = " + std::to_string(cylinders) +
+         " 2 4 512\n" + extra;
 }
 
 // Every block of the source holds its own index, so a block in the wrong
 // place shows.
-std::string Pattern(int block) { return std::string(kBlock, static_cast<char>('a' + block % 26)); }
+std::string Pattern(int block) {
+  return std::string(kBlock, static_cast<char>('a' + block % 26));
+}
 
 class DiskCopy : public ::testing::Test {
  protected:
@@ -32,7 +34,8 @@ class DiskCopy : public ::testing::Test {
     world_ = std::make_unique<SimulatedWorld>(description);
     // After the fill, which writes fresh password records.
     FillDeviceList(list_);
-    for (int k = 0; k < sourceBlocks; ++k) WriteImage(world_->Image(u"d1.img"), uint64_t(k) * kBlock, Pattern(k));
+    for (int k = 0; k < sourceBlocks; ++k)
+      WriteImage(world_->Image(u"d1.img"), uint64_t(k) * kBlock, Pattern(k));
     job_.source = list_.FindByDeviceNumber(1);
     job_.target = list_.FindByDeviceNumber(2);
   }
@@ -53,7 +56,8 @@ TEST_F(DiskCopy, CompleteCopyPutsEveryBlockInItsPlace) {
   EXPECT_EQ(job_.stop, 1);
   EXPECT_EQ(job_.total, 25600u);
   EXPECT_EQ(job_.copied, 6u * kBlock) << "only whole cylinders";
-  for (int k = 0; k < 6; ++k) EXPECT_EQ(ReadImage(TargetImage(), uint64_t(k) * kBlock, kBlock), Pattern(k)) << k;
+  for (int k = 0; k < 6; ++k)
+    EXPECT_EQ(ReadImage(TargetImage(), uint64_t(k) * kBlock, kBlock), Pattern(k)) << k;
   EXPECT_EQ(ReadImage(TargetImage(), 6u * kBlock, kBlock), std::string(kBlock, '\0'));
   EXPECT_TRUE(world_->Messages().Shown().empty());
 }

@@ -1,11 +1,10 @@
-#include "devices/EnclosureButton.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <thread>
 
 #include "DeviceTestSupport.h"
+#include "devices/EnclosureButton.h"
 
 namespace qtr {
 namespace {
@@ -60,7 +59,8 @@ TEST(EnclosureButton, PressRaisesTheFlagOncePerPress) {
 
   const auto start = std::chrono::steady_clock::now();
   button.Stop();
-  EXPECT_LT(std::chrono::steady_clock::now() - start, EnclosureButton::kPollPeriod) << "Stop cuts the sleep short";
+  EXPECT_LT(std::chrono::steady_clock::now() - start, EnclosureButton::kPollPeriod)
+      << "Stop cuts the sleep short";
   EXPECT_EQ(button.ActivePorts(), 0);
 }
 

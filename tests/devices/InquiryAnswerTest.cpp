@@ -1,9 +1,9 @@
-#include "devices/InquiryAnswer.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
+
+#include "devices/InquiryAnswer.h"
 
 namespace qtr {
 namespace {
@@ -24,7 +24,7 @@ TEST(InquiryAnswer, VendorNamesFollowTheTableOrder) {
   EXPECT_EQ(VendorNameFor(u"HPST"), u"Seagate");  // "ST" comes before "HP"
   EXPECT_EQ(VendorNameFor(u"Acme-X"), u"Acme");   // cut at the hyphen, no key matches
   EXPECT_EQ(VendorNameFor(u"Samsung"), u"Samsung Electronics");
-  EXPECT_EQ(VendorNameFor(u"wdc"), u"wdc");       // keys are case-sensitive
+  EXPECT_EQ(VendorNameFor(u"wdc"), u"wdc");  // keys are case-sensitive
   EXPECT_EQ(VendorNameFor(u""), u"");
 }
 

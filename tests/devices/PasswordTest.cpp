@@ -20,11 +20,13 @@ constexpr char kPath[] = "\\\\?\\usbstor#disk&ven_qtr#1";
 constexpr uint64_t kRecordOffset = (4ull * 16 * 63 - 2) * 512;
 
 std::string Description(const std::string& extra = "") {
-  return std::string("[disk]\npath = ") + kPath + "\nimage = disk.img\nvendor = QTR\nproduct = Box\nnumber = 1\n" +
-         "geometry = 4 16 63 512\n" + extra;
+  return std::string("[disk]\npath = ") + kPath +
+         "\nimage = disk.img\nvendor = QTR\nproduct = Box\nnumber = 1\n" + "geometry = 4 16 63 512\n" + extra;
 }
 
-std::string FreshBytes() { return std::string(8, '\0') + "password" + std::string(496, '\0'); }
+std::string FreshBytes() {
+  return std::string(8, '\0') + "password" + std::string(496, '\0');
+}
 
 CUSBDevice Probed() {
   CUSBDevice device;
@@ -78,8 +80,8 @@ TEST(PasswordRecord, ThreeLetterPasswordIsWrittenAsItsBytes) {
   EXPECT_EQ(outcome.title, password_text::kPromptTitle);
   EXPECT_TRUE(outcome.closeDialog);
   EXPECT_EQ(device.m_unlocked, 0) << "locked again until the password is entered";
-  const std::string expected = std::string("\1\0\0\0\3\0\0\0", 8) + "password" + std::string(1, '\0') + "abc" +
-                               std::string(492, '\0');
+  const std::string expected =
+      std::string("\1\0\0\0\3\0\0\0", 8) + "password" + std::string(1, '\0') + "abc" + std::string(492, '\0');
   EXPECT_EQ(ReadImage(world.Image(u"disk.img"), kRecordOffset, 512), expected);
   EXPECT_EQ(std::string(device.m_passwordRecord.begin(), device.m_passwordRecord.end()), expected);
 
@@ -113,10 +115,12 @@ TEST(PasswordRecord, EntriesThatCannotBeStoredAreRefused) {
   const PasswordSetOutcome mismatch = ApplyPasswordSet(Set(u"abc", u"abd"), &device);
   EXPECT_EQ(mismatch.message, password_text::kTwiceInputNotSame);
   EXPECT_TRUE(mismatch.clearNewFields);
-  EXPECT_EQ(ApplyPasswordSet(Set(std::u16string(495, u'x')), &device).message, password_text::kPasswordTooLong);
+  EXPECT_EQ(ApplyPasswordSet(Set(std::u16string(495, u'x')), &device).message,
+            password_text::kPasswordTooLong);
   EXPECT_EQ(ApplyPasswordSet(Set(u"\u5bc6\u7801"), &device).message, password_text::kPasswordBadCharacters);
   EXPECT_EQ(ReadImage(world.Image(u"disk.img"), kRecordOffset, 512), FreshBytes());
-  EXPECT_EQ(ApplyPasswordSet(Set(std::u16string(494, u'x')), &device).message, password_text::kPasswordSetSuccess);
+  EXPECT_EQ(ApplyPasswordSet(Set(std::u16string(494, u'x')), &device).message,
+            password_text::kPasswordSetSuccess);
   EXPECT_EQ(StoredPassword(device.m_passwordRecord), std::u16string(494, u'x'));
   EXPECT_EQ(device.m_passwordRecord[511], 0);
 }

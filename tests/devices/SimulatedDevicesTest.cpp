@@ -1,9 +1,8 @@
-#include "devices/SimulatedDevices.h"
-
 #include <gtest/gtest.h>
 
 #include "DeviceTestSupport.h"
 #include "devices/DeviceList.h"
+#include "devices/SimulatedDevices.h"
 
 namespace qtr {
 namespace {
@@ -40,7 +39,8 @@ TEST(SimulatedDevices, ExampleDescriptionSetsUpItsDisks) {
 TEST(SimulatedDevices, BadDescriptionsNameTheirLine) {
   const std::pair<std::string, std::string> cases[] = {
       {"drive = C fixed\n[disk]\ncolour = red\n", "line 3: unknown key \"colour\""},
-      {"[disk]\npath = x\nimage = i\ngeometry = 1 2 3\n", "line 4: expected \"geometry = <cylinders> <tracks> <sectors> <bytes>\""},
+      {"[disk]\npath = x\nimage = i\ngeometry = 1 2 3\n",
+       "line 4: expected \"geometry = <cylinders> <tracks> <sectors> <bytes>\""},
       {"[disk]\npath = x\nimage = i\nfail = sometimes\n", "line 4: unknown failure \"sometimes\""},
       {"[disk]\nimage = i\n", "line 0: a [disk] has no path"},
       {"number = 3\n", "line 1: unknown key \"number\" outside a [disk]"},
@@ -55,7 +55,8 @@ TEST(SimulatedDevices, BadDescriptionsNameTheirLine) {
 }
 
 TEST(SimulatedDevices, UnpluggedDiskIsNeitherListedNorOpened) {
-  test::SimulatedWorld world("[disk]\npath = \\\\?\\one\nimage = one.img\ngeometry = 1 1 8 512\nvolume = E\n");
+  test::SimulatedWorld world(
+      "[disk]\npath = \\\\?\\one\nimage = one.img\ngeometry = 1 1 8 512\nvolume = E\n");
   std::vector<std::u16string> paths;
   ASSERT_TRUE(world.Devices().EnumerateDiskInterfaces(paths));
   EXPECT_EQ(paths.size(), 1u);

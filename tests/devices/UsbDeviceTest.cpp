@@ -1,5 +1,3 @@
-#include "devices/UsbDevice.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +5,7 @@
 #include "DeviceTestSupport.h"
 #include "devices/DeviceList.h"
 #include "devices/DeviceMessages.h"
+#include "devices/UsbDevice.h"
 
 namespace qtr {
 namespace {
@@ -16,9 +15,11 @@ using test::SimulatedWorld;
 constexpr char kPathOne[] = "\\\\?\\usbstor#disk&ven_wdc#1";
 constexpr char kPathTwo[] = "\\\\?\\usbstor#disk&ven_st#2";
 
-std::string Disk(const std::string& path, const std::string& image, int number, const std::string& extra = "") {
-  return "[disk]\npath = " + path + "\nimage = " + image + "\nvendor = WDC\nproduct = Passport\nnumber = " +
-         std::to_string(number) + "\ngeometry = 4 16 63 512\n" + extra;
+std::string Disk(const std::string& path, const std::string& image, int number,
+                 const std::string& extra = "") {
+  return "[disk]\npath = " + path + "\nimage = " + image +
+         "\nvendor = WDC\nproduct = Passport\nnumber = " + std::to_string(number) +
+         "\ngeometry = 4 16 63 512\n" + extra;
 }
 
 CUSBDevice Record(const std::string& path) {
@@ -65,7 +66,8 @@ TEST(UsbDevice, RefusedDirectRequestFallsBackAfterOneMessage) {
 }
 
 TEST(UsbDevice, CommandFailuresShowTheirMessagesAndLeaveBuffers) {
-  SimulatedWorld world(Disk(kPathOne, "one.img", 1, "fail = inquiry\n") + Disk(kPathTwo, "two.img", 2, "fail = open\n"));
+  SimulatedWorld world(Disk(kPathOne, "one.img", 1, "fail = inquiry\n") +
+                       Disk(kPathTwo, "two.img", 2, "fail = open\n"));
   CUSBDevice refusing = Record(kPathOne);
   EXPECT_FALSE(refusing.IsHalvernDevice());
   EXPECT_EQ(world.Messages().Shown().size(), 2u) << "direct and buffered request each";
@@ -77,8 +79,7 @@ TEST(UsbDevice, CommandFailuresShowTheirMessagesAndLeaveBuffers) {
   const uint32_t before = CUSBDevice::ScsiCallCount();
   EXPECT_FALSE(closed.ExecuteSCSICommand(data, command, sizeof command, sizeof data));
   EXPECT_EQ(data[0], 7);
-  EXPECT_EQ(world.Messages().Shown().back(),
-            ScsiOpenFailedMessage(before + 1, closed.m_devicePath, 5));
+  EXPECT_EQ(world.Messages().Shown().back(), ScsiOpenFailedMessage(before + 1, closed.m_devicePath, 5));
   EXPECT_EQ(world.Messages().Shown().back().substr(0, 7), u"time = ");
   // Once open, a refused command leaves zeros.
   CUSBDevice open = Record(kPathOne);

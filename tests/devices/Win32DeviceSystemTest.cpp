@@ -1,5 +1,3 @@
-#include "devices/Win32DeviceSystem.h"
-
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -8,6 +6,7 @@
 #include "DeviceTestSupport.h"
 #include "devices/DeviceList.h"
 #include "devices/DeviceMessages.h"
+#include "devices/Win32DeviceSystem.h"
 #include "support/MappedDrive.h"
 
 namespace qtr {
@@ -51,9 +50,10 @@ TEST_F(Win32Backend, MissingDiskFailsEveryOperation) {
   EXPECT_EQ(device.WritePasswordRecord(FreshPasswordRecord()), CUSBDevice::RecordWrite::OpenFailed);
   ASSERT_FALSE(messages_.Shown().empty());
   EXPECT_EQ(messages_.Shown().front(), u"time = " + DecimalText(CUSBDevice::ScsiCallCount() - 2) +
-                                           u" CUSBDevice::ExecuteSCSICommand=> CreateFile(\"" + device.m_devicePath +
-                                           u"\") failed: 2");
-  for (const std::u16string& text : messages_.Shown()) EXPECT_TRUE(IsDocumentedMessage(text)) << Utf16ToUtf8(text);
+                                           u" CUSBDevice::ExecuteSCSICommand=> CreateFile(\"" +
+                                           device.m_devicePath + u"\") failed: 2");
+  for (const std::u16string& text : messages_.Shown())
+    EXPECT_TRUE(IsDocumentedMessage(text)) << Utf16ToUtf8(text);
 }
 
 TEST_F(Win32Backend, RequestsOnAPlainFileFailButItsBytesMove) {
@@ -95,8 +95,9 @@ TEST_F(Win32Backend, LogicalDrivesIncludeTheSystemDrive) {
 TEST(SimulatedVolume, MappedFolderIsTheDisksDrive) {
   test::TempFolder volume;
   test::WriteBytes(volume.File(u"note.txt"), "on the usb disk");
-  test::SimulatedWorld world("[disk]\npath = \\\\?\\one\nimage = one.img\nvendor = QTR\nproduct = Box\nnumber = 1\n"
-                             "geometry = 1 1 8 512\nvolume = S\n");
+  test::SimulatedWorld world(
+      "[disk]\npath = \\\\?\\one\nimage = one.img\nvendor = QTR\nproduct = Box\nnumber = 1\n"
+      "geometry = 1 1 8 512\nvolume = S\n");
   test::MappedDrive drive(L's', std::wstring(volume.Path().begin(), volume.Path().end()));
   ASSERT_TRUE(drive.Ok());
   CUSBDevice device;
