@@ -78,11 +78,16 @@ bool CUSBDevice::IsHalvernDevice() {
 std::u16string CUSBDevice::GetPartitions() {
   DeviceSystem& devices = Devices();
   uint32_t error = 0;
+  bool numberKnown = false;
   if (auto disk = devices.Open(m_devicePath, DeviceAccess::Read, error)) {
     uint32_t number = 0;
-    if (disk->GetDeviceNumber(number, error)) m_deviceNumber = number;
+    numberKnown = disk->GetDeviceNumber(number, error);
+    if (numberKnown) m_deviceNumber = number;
   }
   m_partitions.clear();
+  // Without the disk's own answer its number is a guess (0 at first, the
+  // system disk's number): matching volumes against it could claim C:.
+  if (!numberKnown) return m_partitions;
   for (const std::u16string& root : devices.LogicalDriveRoots()) {
     if (root.empty()) continue;
     const char16_t letter = root[0];

@@ -100,10 +100,13 @@ TEST(UsbDevice, CapacityComesFromTheCommandThatAnswers) {
 }
 
 TEST(UsbDevice, FailingRequestsKeepTheDiskAndOldValues) {
-  SimulatedWorld world(Disk(kPathOne, "one.img", 4, "volume = E\nfail = geometry number\n"));
+  SimulatedWorld world("drive = C fixed 0\n" + Disk(kPathOne, "one.img", 4, "volume = E\nfail = geometry number\n"));
   CUSBDevice device = Record(kPathOne);
-  device.m_deviceNumber = 9;
   EXPECT_TRUE(device.IsHalvernDevice());
+  EXPECT_EQ(device.m_deviceNumber, 0u);
+  EXPECT_EQ(device.m_partitions, u"") << "the system disk's C: is not taken for this disk's volume";
+  device.m_deviceNumber = 9;
+  device.GetPartitions();
   EXPECT_EQ(device.m_deviceNumber, 9u);
   EXPECT_EQ(device.m_geometry.Cylinders, 0);
   EXPECT_EQ(device.m_partitions, u"");
