@@ -7,13 +7,36 @@ namespace qtr {
 namespace {
 
 uint32_t Key2(const uint8_t* p) { return (uint32_t{p[0]} << 8) | p[1]; }
-uint32_t Hash3(const uint8_t* p) {
-  return ((uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | p[2]) * 2654435761u) >> 16;
+uint64_t Load64(const uint8_t* p) {
+  uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
 }
-uint32_t Hash4(const uint8_t* p) {
-  uint32_t v;
-  std::memcpy(&v, p, 4);
-  return (v * 2654435761u) >> 16;
+
+// A 16-bit hash of the first bytes bytes at p (3, 4, 8, 16 or 32).
+uint32_t HashOf(const uint8_t* p, uint32_t bytes) {
+  uint64_t v;
+  switch (bytes) {
+    case 3:
+      v = uint64_t{p[0]} << 16 | uint64_t{p[1]} << 8 | p[2];
+      break;
+    case 4: {
+      uint32_t w;
+      std::memcpy(&w, p, 4);
+      v = w;
+      break;
+    }
+    case 8:
+      v = Load64(p);
+      break;
+    case 16:
+      v = Load64(p) ^ std::rotl(Load64(p + 8), 29);
+      break;
+    default:
+      v = Load64(p) ^ std::rotl(Load64(p + 8), 17) ^ std::rotl(Load64(p + 16), 31) ^ std::rotl(Load64(p + 24), 47);
+      break;
+  }
+  return static_cast<uint32_t>((v * 0x9E3779B97F4A7C15ull) >> 48);
 }
 
 // Bits of the offset of a match made after p bytes: the smallest b with 2^b >= p.
@@ -91,11 +114,12 @@ class BitReader {
 
 }  // namespace
 
-CCompressLZ77::CCompressLZ77()
-    : nodes_(new Node[65536]),
-      wide_(new WideLinks[65536]),
-      head3_(new uint16_t[65536]),
-      head4_(new uint16_t[65536]) {}
+CCompressLZ77::CCompressLZ77() : nodes_(new Node[65536]) {
+  for (int level = 0; level < kLevels; ++level) {
+    levelNext_[level].reset(new uint16_t[65536]);
+    levelHead_[level].reset(new uint16_t[65536]);
+  }
+}
 
 CCompressLZ77::~CCompressLZ77() = default;
 
@@ -116,56 +140,50 @@ void CCompressLZ77::Insert(uint32_t q) {
   nodes_[c].runEnd = static_cast<uint16_t>(q);
   nodes_[c].next = head_[key];
   head_[key] = static_cast<uint16_t>(c);
-  if (q + 2 < n_) {
-    const uint32_t h3 = Hash3(p);
-    wide_[c].next3 = head3_[h3];
-    head3_[h3] = static_cast<uint16_t>(c);
-  }
-  if (q + 3 < n_) {
-    const uint32_t h4 = Hash4(p);
-    wide_[c].next4 = head4_[h4];
-    head4_[h4] = static_cast<uint16_t>(c);
+  for (int level = 0; level < kLevels && q + kLevelBytes[level] <= n_; ++level) {
+    const uint32_t h = HashOf(p, kLevelBytes[level]);
+    levelNext_[level][c] = levelHead_[level][h];
+    levelHead_[level][h] = static_cast<uint16_t>(c);
   }
 }
 
 // The longest match at i among the chain of its two-byte key, the newest
-// source winning ties. Every node that can give three or more bytes is on
-// the three-byte chain, every one that can give four or more on the
-// four-byte chain, in the same newest-first order, so searching those
-// finds the same answer as walking the whole two-byte chain.
+// source winning ties. A node that gives K or more bytes is on the K-byte
+// chain, in the same newest-first order; so the longest chain that holds a
+// match of its length gives the answer, and a shorter chain is searched
+// only up to the length the next one would have found.
 uint32_t CCompressLZ77::FindMatch(uint32_t i, uint32_t* offset) const {
   const uint8_t* here = data_ + i;
   const uint32_t head = head_[Key2(here)];
   if (head == 0) return 0;
   const uint32_t room = n_ - i;
-  if (room >= 4) {
-    uint32_t best = 3, bestOffset = 0;
-    uint32_t word;
-    std::memcpy(&word, here, 4);
-    for (uint32_t c = head4_[Hash4(here)]; c != 0; c = wide_[c].next4) {
+  for (int level = kLevels - 1; level >= 1; --level) {
+    const uint32_t bytes = kLevelBytes[level];
+    if (room < bytes) continue;
+    const uint32_t cap = level + 1 < kLevels && room >= kLevelBytes[level + 1] ? kLevelBytes[level + 1] - 1 : room;
+    uint32_t best = bytes - 1, bestOffset = 0;
+    for (uint32_t c = levelHead_[level][HashOf(here, bytes)]; c != 0; c = levelNext_[level][c]) {
       const uint32_t e = nodes_[c].position;
       const uint32_t distance = i - e;
       const uint32_t limit = room < distance ? room : distance;
       if (limit <= best) continue;
       const uint8_t* there = data_ + e;
       if (there[best] != here[best]) continue;
-      uint32_t other;
-      std::memcpy(&other, there, 4);
-      if (other != word) continue;
-      const uint32_t j = MatchLength(here, there, 4, limit);
+      // Counted from the first byte: a node that is here by a hash collision falls short.
+      const uint32_t j = MatchLength(here, there, 0, limit);
       if (j > best) {
         best = j;
         bestOffset = e;
-        if (best == room) break;
+        if (best >= cap) break;
       }
     }
-    if (best > 3) {
+    if (best >= bytes) {
       *offset = bestOffset;
       return best;
     }
   }
   if (room >= 3) {
-    for (uint32_t c = head3_[Hash3(here)]; c != 0; c = wide_[c].next3) {
+    for (uint32_t c = levelHead_[0][HashOf(here, 3)]; c != 0; c = levelNext_[0][c]) {
       const uint32_t e = nodes_[c].position;
       if (i - e < 3) continue;
       const uint8_t* there = data_ + e;
@@ -182,8 +200,7 @@ uint32_t CCompressLZ77::FindMatch(uint32_t i, uint32_t* offset) const {
 int CCompressLZ77::Compress(const uint8_t* input, size_t n, uint8_t* output, size_t capacity) {
   if (n > kLz77BlockSize || capacity < n + kLz77OutputSlack) return -1;
   std::memset(head_, 0, sizeof head_);
-  std::memset(head3_.get(), 0, 65536 * sizeof(uint16_t));
-  std::memset(head4_.get(), 0, 65536 * sizeof(uint16_t));
+  for (auto& levelHead : levelHead_) std::memset(levelHead.get(), 0, 65536 * sizeof(uint16_t));
   data_ = input;
   n_ = static_cast<uint32_t>(n);
   position_ = 0;

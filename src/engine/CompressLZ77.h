@@ -30,13 +30,12 @@ class CCompressLZ77 : public CCompress {
     uint16_t runEnd;
     uint16_t next;
   };
-  // Extra chains keyed on three and four bytes; each holds exactly the
-  // two-byte chain's nodes whose next bytes agree, so a search that needs
-  // a longer match can skip nodes that cannot give one.
-  struct WideLinks {
-    uint16_t next3;
-    uint16_t next4;
-  };
+  // Extra chains keyed on the first 3, 4, 8, 16 and 32 bytes of a node;
+  // each holds exactly the two-byte chain's nodes whose first bytes agree
+  // that far, newest first, so a search for a longer match can skip the
+  // nodes that cannot give one.
+  static constexpr int kLevels = 5;
+  static constexpr uint32_t kLevelBytes[kLevels] = {3, 4, 8, 16, 32};
 
   void Insert(uint32_t q);
   uint32_t FindMatch(uint32_t i, uint32_t* offset) const;
@@ -46,9 +45,8 @@ class CCompressLZ77 : public CCompress {
   uint32_t position_ = 0;
   uint16_t head_[65536];
   std::unique_ptr<Node[]> nodes_;
-  std::unique_ptr<WideLinks[]> wide_;
-  std::unique_ptr<uint16_t[]> head3_;
-  std::unique_ptr<uint16_t[]> head4_;
+  std::unique_ptr<uint16_t[]> levelNext_[kLevels];
+  std::unique_ptr<uint16_t[]> levelHead_[kLevels];
   uint32_t nodeCount_ = 1;
 };
 
