@@ -6,6 +6,7 @@
 #include "DeviceTestSupport.h"
 #include "devices/DeviceList.h"
 #include "devices/DeviceMessages.h"
+#include "devices/ProgramDevices.h"
 #include "devices/Win32DeviceSystem.h"
 #include "support/MappedDrive.h"
 
@@ -105,6 +106,36 @@ TEST(SimulatedVolume, MappedFolderIsTheDisksDrive) {
   ASSERT_TRUE(device.IsHalvernDevice());
   EXPECT_EQ(device.m_partitions, u"S: ");
   EXPECT_EQ(test::ReadBytes(device.m_partitions.substr(0, 2) + u"\\note.txt"), "on the usb disk");
+}
+
+}  // namespace
+}  // namespace qtr
+
+namespace qtr {
+namespace {
+
+TEST(ProgramDevices, DescriptionInTheProgramFolderSelectsSimulatedDisks) {
+  ScopedDeviceServices restore(nullptr, nullptr);  // puts the test's services back afterwards
+  test::TempFolder folder;
+  const std::u16string programFolder = folder.Path() + u"\\";
+  std::u16string message;
+  ASSERT_TRUE(InstallProgramDevices(programFolder, message));
+  std::vector<std::u16string> paths;
+  Devices().EnumerateDiskInterfaces(paths);
+  EXPECT_TRUE(paths.empty()) << "the real disks: none under Wine";
+
+  test::WriteBytes(
+      folder.File(kSimulatedDisksFile),
+      "[disk]\npath = \\\\?\\sim\nimage = sim.img\nvendor = QTR\nproduct = Box\ngeometry = 1 1 8 512\n");
+  ASSERT_TRUE(InstallProgramDevices(programFolder, message)) << Utf16ToUtf8(message);
+  Devices().EnumerateDiskInterfaces(paths);
+  EXPECT_EQ(paths, std::vector<std::u16string>{u"\\\\?\\sim"});
+
+  test::WriteBytes(folder.File(kSimulatedDisksFile), "[disk]\nsize = big\n");
+  EXPECT_FALSE(InstallProgramDevices(programFolder, message));
+  EXPECT_EQ(message, u"line 2: unknown key \"size\"");
+  Devices().EnumerateDiskInterfaces(paths);
+  EXPECT_TRUE(paths.empty()) << "back to the real disks";
 }
 
 }  // namespace

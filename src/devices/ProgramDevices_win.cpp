@@ -1,0 +1,46 @@
+#include <windows.h>
+
+#include <memory>
+
+#include "devices/DeviceServices.h"
+#include "devices/ProgramDevices.h"
+#include "devices/SimulatedDevices.h"
+#include "devices/Win32DeviceSystem.h"
+
+namespace qtr {
+namespace {
+
+// Owned here for the life of the process; the device code reaches them
+// through DeviceServices.
+struct ProgramDeviceServices {
+  std::unique_ptr<DeviceSystem> system;
+  std::unique_ptr<MessageSeam> messages;
+};
+
+ProgramDeviceServices& Owned() {
+  static ProgramDeviceServices services;
+  return services;
+}
+
+}  // namespace
+
+bool InstallProgramDevices(const std::u16string& programFolder, std::u16string& message) {
+  ProgramDeviceServices& owned = Owned();
+  if (!owned.messages) owned.messages = MakeMessageBoxSeam();
+  bool ok = true;
+  std::unique_ptr<DeviceSystem> system;
+  const std::u16string description = programFolder + std::u16string(kSimulatedDisksFile);
+  const std::wstring wide(description.begin(), description.end());
+  if (GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    system = SimulatedDevices::Load(description, u"", message);
+    ok = system != nullptr;
+  }
+  if (!system) system = MakeWin32DeviceSystem();
+  // The new backend is installed before the old one is released.
+  InstallDeviceSystem(system.get());
+  InstallMessageSeam(owned.messages.get());
+  owned.system = std::move(system);
+  return ok;
+}
+
+}  // namespace qtr
