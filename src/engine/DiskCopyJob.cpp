@@ -35,7 +35,7 @@ bool CopyCylinders(DiskCopyJob& job, DeviceHandle& source, DeviceHandle& target,
   const uint64_t blockSize64 =
       static_cast<uint64_t>(geometry.TracksPerCylinder) * geometry.SectorsPerTrack * geometry.BytesPerSector;
   // An unknown cylinder size leaves nothing sound to copy.
-  if (blockSize64 == 0 || blockSize64 > kMaxBlockSize || geometry.Cylinders < 0) return false;
+  if (blockSize64 == 0 || blockSize64 > kMaxBlockSize || geometry.Cylinders <= 0) return false;
   const uint32_t blockSize = static_cast<uint32_t>(blockSize64);
   std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[blockSize]());
   if (!buffer) return false;

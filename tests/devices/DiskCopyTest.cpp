@@ -113,6 +113,19 @@ TEST_F(DiskCopy, OpenAndGeometryFailuresEndSilently) {
   EXPECT_EQ(job_.success, 0);
   EXPECT_TRUE(world_->Messages().Shown().empty());
 
+  // A geometry without cylinders or without sectors copies nothing and says so.
+  for (const char* geometry : {"0 2 4 512", "4 0 4 512", "4 2 4 0"}) {
+    SimulatedWorld zero(Disk(1, 4, std::string("geometry = ") + geometry + "\ncapacity = 16384\n") + Disk(2, 4));
+    DeviceList disks;
+    FillDeviceList(disks);
+    DiskCopyJob job;
+    job.source = 0;
+    job.target = 1;
+    RunDiskCopy(job, disks);
+    EXPECT_EQ(job.success, 0) << geometry;
+    EXPECT_EQ(job.finished, 1);
+  }
+
   DiskCopyJob orphan;
   orphan.source = 0;
   orphan.target = 7;  // the target has left the list
