@@ -46,8 +46,9 @@ struct CopyStartCheck {
 };
 
 // The checks before a start, for the device numbers of the ticked disks:
-// both in the list (else nothing happens, no message), target at least as
-// large as the source, target without a mounted volume. Reads capacities
+// two different disks, both in the list (else nothing happens, no
+// message), both sizes known and the target at least as large as the
+// source, target without a mounted volume. Reads capacities
 // and refreshes the target's drive letters through the device backend.
 CopyStartCheck CheckDiskCopyStart(DeviceList& list, uint32_t sourceNumber, uint32_t targetNumber);
 
