@@ -98,13 +98,13 @@ TEST(SimulatedVolume, MappedFolderIsTheDisksDrive) {
   test::WriteBytes(volume.File(u"note.txt"), "on the usb disk");
   test::SimulatedWorld world(
       "[disk]\npath = \\\\?\\one\nimage = one.img\nvendor = QTR\nproduct = Box\nnumber = 1\n"
-      "geometry = 1 1 8 512\nvolume = S\n");
-  test::MappedDrive drive(L's', std::wstring(volume.Path().begin(), volume.Path().end()));
+      "geometry = 1 1 8 512\nvolume = U\n");
+  test::MappedDrive drive(L'u', std::wstring(volume.Path().begin(), volume.Path().end()));
   ASSERT_TRUE(drive.Ok());
   CUSBDevice device;
   device.m_devicePath = u"\\\\?\\one";
   ASSERT_TRUE(device.IsHalvernDevice());
-  EXPECT_EQ(device.m_partitions, u"S: ");
+  EXPECT_EQ(device.m_partitions, u"U: ");
   EXPECT_EQ(test::ReadBytes(device.m_partitions.substr(0, 2) + u"\\note.txt"), "on the usb disk");
 }
 
