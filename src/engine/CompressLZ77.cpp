@@ -157,6 +157,29 @@ uint32_t CCompressLZ77::FindMatch(uint32_t i, uint32_t* offset) const {
   const uint32_t head = head_[Key2(here)];
   if (head == 0) return 0;
   const uint32_t room = n_ - i;
+  {
+    // A short two-byte chain is walked whole, as it stands: that is the search itself.
+    uint32_t best = 2, bestOffset = nodes_[head].position, c = head;
+    for (int steps = 0; c != 0 && steps < kShortChain; ++steps, c = nodes_[c].next) {
+      const uint32_t e = nodes_[c].position;
+      const uint32_t distance = i - e;
+      const uint32_t limit = room < distance ? room : distance;
+      if (limit <= best || data_[e + best] != here[best]) continue;
+      const uint32_t j = MatchLength(here, data_ + e, 2, limit);
+      if (j > best) {
+        best = j;
+        bestOffset = e;
+        if (best == room) {
+          c = 0;
+          break;
+        }
+      }
+    }
+    if (c == 0) {
+      *offset = bestOffset;
+      return best;
+    }
+  }
   for (int level = kLevels - 1; level >= 1; --level) {
     const uint32_t bytes = kLevelBytes[level];
     if (room < bytes) continue;

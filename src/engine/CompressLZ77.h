@@ -35,6 +35,7 @@ class CCompressLZ77 : public CCompress {
   // that far, newest first, so a search for a longer match can skip the
   // nodes that cannot give one.
   static constexpr int kLevels = 5;
+  static constexpr int kShortChain = 4;
   static constexpr uint32_t kLevelBytes[kLevels] = {3, 4, 8, 16, 32};
 
   void Insert(uint32_t q);
