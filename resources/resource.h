@@ -9,6 +9,7 @@
 #define IDC_STATIC (-1)
 #endif
 #define IDD_CONFIRMATION 3002
+#define IDD_PROGRESS 3004
 
 // Menus
 #define IDM_TRAY 135
@@ -46,6 +47,10 @@
 #define IDC_MAIN_MINIMIZE 1003
 #define IDC_MAIN_QUIT 1008
 #define IDC_MAIN_STATUS 1100
+// The developer's way to start a job until the pages exist.
+#define IDC_MAIN_DEV_TARGET 1101
+#define IDC_MAIN_DEV_BACKUP 1102
+#define IDC_MAIN_DEV_RESTORE 1103
 
 // Controls of the confirmation window
 #define IDC_CONFIRM_CLOSE 1043
@@ -56,3 +61,20 @@
 
 // Controls of the splash window
 #define IDC_SPLASH_TEXT 1031
+
+// Controls of the progress window
+#define IDC_PROGRESS_CAPTION 1049
+#define IDC_PROGRESS_TOTAL_LABEL 1050
+#define IDC_PROGRESS_SCANNED 1051
+#define IDC_PROGRESS_ELAPSED_LABEL 1052
+#define IDC_PROGRESS_FINISHED_LABEL 1053
+#define IDC_PROGRESS_ELAPSED 1054
+#define IDC_PROGRESS_REMAINING_LABEL 1055
+#define IDC_PROGRESS_FINISHED 1056
+#define IDC_PROGRESS_REMAINING 1058
+#define IDC_PROGRESS_STOP 1061
+#define IDC_PROGRESS_CURRENT_FILE 1073
+#define IDC_PROGRESS_CLOSE 1083
+#define IDC_PROGRESS_FAILURES 1090
+#define IDC_PROGRESS_OVERALL_BAR 1091
+#define IDC_PROGRESS_FILE_BAR 1092

@@ -3,7 +3,7 @@
 namespace qtr {
 namespace {
 
-PasswordSetOutcome ErrorOutcome(const PromptText& message) {
+PasswordSetOutcome ErrorOutcome(TextId message) {
   PasswordSetOutcome outcome;
   outcome.message = message;
   outcome.title = password_text::kError;

@@ -5,23 +5,21 @@
 #include <optional>
 #include <string>
 
-#include "devices/PromptText.h"
+#include "config/LanguageText.h"
 #include "devices/UsbDevice.h"
 
 namespace qtr {
 
 namespace password_text {
-inline constexpr PromptText kError{"Error", u"Error"};
-inline constexpr PromptText kPromptTitle{"PromptTitle", u"Tips"};
-inline constexpr PromptText kTwiceInputNotSame{"TwiceInputNotSame", u"Passwords do not match"};
-inline constexpr PromptText kOldPasswordError{"OldPasswordError", u"Original password input error!"};
-inline constexpr PromptText kPasswordSetFiled{"PasswordSetFiled", u"Set password failed!"};
-inline constexpr PromptText kPasswordSetSuccess{"PasswordSetSuccess", u"Set password  succeeded!"};
-inline constexpr PromptText kPasswordError{"PasswordError", u"Error:Password error!"};
-inline constexpr PromptText kPasswordTooLong{"PasswordTooLong",
-                                             u"The password is too long, please use at most 494 bytes!"};
-inline constexpr PromptText kPasswordBadCharacters{
-    "PasswordBadCharacters", u"The password contains characters that cannot be stored, please use others!"};
+inline constexpr TextId kError = TextId::Error;
+inline constexpr TextId kPromptTitle = TextId::PromptTitle;
+inline constexpr TextId kTwiceInputNotSame = TextId::TwiceInputNotSame;
+inline constexpr TextId kOldPasswordError = TextId::OldPasswordError;
+inline constexpr TextId kPasswordSetFiled = TextId::PasswordSetFiled;
+inline constexpr TextId kPasswordSetSuccess = TextId::PasswordSetSuccess;
+inline constexpr TextId kPasswordError = TextId::PasswordError;
+inline constexpr TextId kPasswordTooLong = TextId::PasswordTooLong;
+inline constexpr TextId kPasswordBadCharacters = TextId::PasswordBadCharacters;
 }  // namespace password_text
 
 struct PasswordSetInput {
@@ -34,8 +32,8 @@ struct PasswordSetInput {
 
 // The outcome of OK in the password-setting dialog.
 struct PasswordSetOutcome {
-  std::optional<PromptText> message;  // shown in the confirmation window
-  std::optional<PromptText> title;
+  std::optional<TextId> message;  // shown in the confirmation window
+  std::optional<TextId> title;
   bool clearNewFields = false;  // empty both new fields, focus the first
   bool clearOldField = false;   // empty the old field and focus it
   bool closeDialog = false;     // close with OK

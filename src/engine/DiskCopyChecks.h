@@ -6,22 +6,19 @@
 #include <optional>
 
 #include "devices/DeviceList.h"
-#include "devices/PromptText.h"
+#include "config/LanguageText.h"
 
 namespace qtr {
 
 namespace disk_copy_text {
-inline constexpr PromptText kPromptTitle{"PromptTitle", u"Tips"};
-inline constexpr PromptText kChoseSourceDisk{"ChoseSourceDisk", u"Please select source disk for backup"};
-inline constexpr PromptText kChoseDestDisk{"ChoseDestDisk", u"Please select target disk for backup!"};
-inline constexpr PromptText kSourcediskAndDestDiskIsSame{
-    "SourcediskAndDestDiskIsSame", u"Target disk and Source disk are the same, please reselect!"};
-inline constexpr PromptText kSourceDiskIsGreater{
-    "SourceDiskIsGreater", u"Source disk's Capacity is greater than the target disk, please re-select"};
-inline constexpr PromptText kDeleteAllPartitions{
-    "DeleteAllPartitions", u"Please delete all partitions on the destination disk, then back up!"};
-inline constexpr PromptText kTitle{"Title", u"File Backup"};
-inline constexpr PromptText kPrompt{"Prompt", u"Start backup now ?"};
+inline constexpr TextId kPromptTitle = TextId::PromptTitle;
+inline constexpr TextId kChoseSourceDisk = TextId::ChoseSourceDisk;
+inline constexpr TextId kChoseDestDisk = TextId::ChoseDestDisk;
+inline constexpr TextId kSourcediskAndDestDiskIsSame = TextId::SourcediskAndDestDiskIsSame;
+inline constexpr TextId kSourceDiskIsGreater = TextId::SourceDiskIsGreater;
+inline constexpr TextId kDeleteAllPartitions = TextId::DeleteAllPartitions;
+inline constexpr TextId kTitle = TextId::Title;
+inline constexpr TextId kPrompt = TextId::Prompt;
 }  // namespace disk_copy_text
 
 // The caption of the progress window in disk-copy mode.
@@ -31,7 +28,7 @@ enum class StartMode { FileBackup, DiskCopy, Stop };
 
 struct ModeDecision {
   StartMode mode = StartMode::FileBackup;
-  std::optional<PromptText> message;  // with title kPromptTitle, when mode is Stop
+  std::optional<TextId> message;  // with title kPromptTitle, when mode is Stop
 };
 
 // computerPartlyChecked: the source tree's computer item carries state
@@ -42,7 +39,7 @@ struct CopyStartCheck {
   bool start = false;    // go on to the confirmation
   int sourceIndex = -1;  // device-list indexes for the progress window
   int targetIndex = -1;
-  std::optional<PromptText> message;  // with title kTitle, when refused with a message
+  std::optional<TextId> message;  // with title kTitle, when refused with a message
 };
 
 // The checks before a start, for the device numbers of the ticked disks:

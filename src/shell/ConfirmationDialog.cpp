@@ -1,5 +1,6 @@
 #include "shell/ConfirmationDialog.h"
 
+#include "config/LanguageText.h"
 #include "resource.h"
 #include "widgets/ControlColours.h"
 
@@ -164,7 +165,7 @@ bool CMakeSureDlg::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) 
 }
 
 bool WindowPrompter::Ask(const Question& question) {
-  CMakeSureDlg dialog(question, mainWindow_);
+  CMakeSureDlg dialog(question, mainWindow_, Wide(DisplayText(TextId::OK)), Wide(DisplayText(TextId::Cancel)));
   return dialog.RunModal(mainWindow_ != nullptr && IsWindow(mainWindow_) ? mainWindow_ : nullptr) == IDOK;
 }
 

@@ -4,7 +4,16 @@
 
 #include <shlobj.h>
 
+#include "config/BackupRecord.h"
+#include "config/LanguageList.h"
+#include "config/LanguageTable.h"
+#include "config/LanguageText.h"
+#include "config/SelectionFiles.h"
+#include "config/SettingsFile.h"
+#include "config/SystemLanguage.h"
+#include "platform/FileSystem.h"
 #include "resource.h"
+#include "shell/ProgramFolder.h"
 #include "shell/TraceLog.h"
 #include "widgets/ControlColours.h"
 
@@ -27,21 +36,66 @@ class AboutDialog : public Dialog {
 struct TitleButton {
   int id;
   UINT normal, pressed, hover;
-  const wchar_t* tip;
+  TextId tip;
 };
+
+std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 
 // Right to left, 20 pixels apart, at the top right of the title band.
 constexpr TitleButton kTitleButtons[] = {
-    {IDC_MAIN_QUIT, IDP_QUIT_NORMAL, IDP_QUIT_PRESSED, IDP_QUIT_HOVER, L"Quit"},
-    {IDC_MAIN_HELP, IDP_HELP_NORMAL, IDP_HELP_PRESSED, IDP_HELP_HOVER, L"Help"},
-    {IDC_MAIN_ABOUT, IDP_ABOUT_NORMAL, IDP_ABOUT_PRESSED, IDP_ABOUT_HOVER, L"About"},
-    {IDC_MAIN_MINIMIZE, IDP_MINIMIZE_NORMAL, IDP_MINIMIZE_PRESSED, IDP_MINIMIZE_HOVER, L"Minimize"},
+    {IDC_MAIN_QUIT, IDP_QUIT_NORMAL, IDP_QUIT_PRESSED, IDP_QUIT_HOVER, TextId::Quit},
+    {IDC_MAIN_HELP, IDP_HELP_NORMAL, IDP_HELP_PRESSED, IDP_HELP_HOVER, TextId::Help},
+    {IDC_MAIN_ABOUT, IDP_ABOUT_NORMAL, IDP_ABOUT_PRESSED, IDP_ABOUT_HOVER, TextId::About},
+    {IDC_MAIN_MINIMIZE, IDP_MINIMIZE_NORMAL, IDP_MINIMIZE_PRESSED, IDP_MINIMIZE_HOVER, TextId::Minisize},
 };
 
 }  // namespace
 
 CVantroDlg::CVantroDlg(bool withSplash) : Dialog(IDD_MAIN_WINDOW) {
   if (withSplash) splash_.Start();
+  LoadFiles();
+}
+
+// The files of the program folder, in the order the program depends on them.
+void CVantroDlg::LoadFiles() {
+  const std::u16string& folder = ProgramFolder();
+  FileSystem& fs = SystemFileSystem();
+  // Selections of folders deleted while the program was not running are dropped.
+  SelectionFiles(folder).Prune([&fs](const std::u16string& path) {
+    uint32_t attributes = 0;
+    return fs.GetAttributes(path, &attributes) == 0;
+  });
+  InstalledLanguages().Load(LanguageListPath(folder));
+  SettingsFile settings(folder, SystemDefaultLanguageId());
+  settings.LoadOrWriteDefaults(settings_, &firstRun_);
+  XmlDocument scratch;
+  if (settings.LoadForReading(scratch)) {
+    if (const auto language = ReadSetting(scratch, u"Language")) qtr::ApplyLanguage(folder, *language);
+  }
+  BackupRecord(folder).Ensure();
+}
+
+void CVantroDlg::ApplyLanguage(const std::u16string& identifier) {
+  qtr::ApplyLanguage(ProgramFolder(), identifier);
+  ShowTexts();
+}
+
+// The window's texts, the title buttons' tooltips and the tray menu, in the active language.
+void CVantroDlg::ShowTexts() {
+  for (size_t i = 0; i < titleButtons_.size(); ++i)
+    tooltip_.SetText(titleButtons_[i].Handle(), Wide(DisplayText(kTitleButtons[i].tip)));
+  if (HMENU popup = tray_.Menu() != nullptr ? GetSubMenu(tray_.Menu(), 0) : nullptr) {
+    const std::wstring suffix = L" XVQ GUI";
+    const std::pair<UINT, std::wstring> items[] = {
+        {IDM_TRAY_DISPLAY, Wide(DisplayText(TextId::ShowNormal)) + suffix},
+        {IDM_TRAY_HELP, Wide(DisplayText(TextId::Help))},
+        {IDM_TRAY_ABOUT, Wide(DisplayText(TextId::About)) + suffix},
+        {IDM_TRAY_QUIT, Wide(DisplayText(TextId::Quit)) + suffix},
+    };
+    for (const auto& [command, text] : items)
+      ModifyMenuW(popup, command, MF_BYCOMMAND | MF_STRING, command, text.c_str());
+  }
+  if (tray_.Shown()) tray_.SetIcon(trayIcon_, Wide(DisplayText(TextId::Vantro)));
 }
 
 bool CVantroDlg::OnInit() {
@@ -68,10 +122,14 @@ bool CVantroDlg::OnInit() {
                                                                                : CTrayIcon::kRestoreNormal);
   tray_.Attach(Handle());
   tray_.LoadTrayMenu(IDM_TRAY);
-  tray_.SetIcon(small, L"Vantro");
+  trayIcon_ = small;
+  tray_.SetIcon(small, Wide(DisplayText(TextId::Vantro)));
+  ShowTexts();
   SetItemText(IDC_MAIN_STATUS, L"Ready.");
   TraceStep("CVantroDlg::OnInitDialog", 3);
   RegisterShellChanges();
+  prompter_ = WindowPrompter(Handle());
+  SetItemText(IDC_MAIN_DEV_TARGET, L"T:");
   return true;
 }
 
@@ -79,14 +137,13 @@ void CVantroDlg::CreateTitleButtons() {
   tooltip_.Create(Handle());
   int right = kWidth - 10;
   for (size_t i = 0; i < titleButtons_.size(); ++i) {
-    const TitleButton& spec = kTitleButtons[i];
+    const TitleButton& title = kTitleButtons[i];
     HWND button = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, right - 18, 32, 18, 18,
-                                  Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+                                  Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(title.id)),
                                   GetModuleHandleW(nullptr), nullptr);
     titleButtons_[i].Attach(button);
-    titleButtons_[i].SetPictures(spec.normal, spec.pressed, spec.hover);
+    titleButtons_[i].SetPictures(title.normal, title.pressed, title.hover);
     titleButtons_[i].SetBackground(&surface_);
-    tooltip_.SetText(button, spec.tip);
     right -= 20;
   }
 }
@@ -141,6 +198,11 @@ bool CVantroDlg::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) {
       OnShellChange(w, l);
       result = TRUE;
       return true;
+    case kJobEndedMessage:
+      job_.reset();
+      for (int id : {IDC_MAIN_DEV_BACKUP, IDC_MAIN_DEV_RESTORE}) EnableWindow(Item(id), TRUE);
+      result = TRUE;
+      return true;
     case WM_DESTROY:
       if (shellRegistration_ != 0) SHChangeNotifyDeregister(shellRegistration_);
       shellRegistration_ = 0;
@@ -163,14 +225,49 @@ void CVantroDlg::RegisterShellChanges() {
 }
 
 void CVantroDlg::OnShellChange(WPARAM w, LPARAM l) {
-  if (shellSink_ == nullptr || w == 0) return;
+  if (w == 0) return;
   const auto* items = reinterpret_cast<const PCIDLIST_ABSOLUTE*>(w);
   const auto pathOf = [](PCIDLIST_ABSOLUTE item) {
     wchar_t path[MAX_PATH] = {};
     if (item == nullptr || !SHGetPathFromIDListW(item, path)) return std::u16string();
     return std::u16string(reinterpret_cast<const char16_t*>(path));
   };
-  RouteShellChange(static_cast<uint32_t>(l), pathOf(items[0]), pathOf(items[1]), *shellSink_);
+  const std::u16string first = pathOf(items[0]);
+  const auto event = static_cast<uint32_t>(l);
+  // A running job learns that a drive went away, whether or not trees follow the change.
+  if ((event == kShellDriveRemoved || event == kShellMediaRemoved) && first.size() >= 2) {
+    if (CPropressDlg* running = CurrentProgressWindow()) running->OnTargetRemoved(first.substr(0, 2));
+  }
+  if (shellSink_ != nullptr) RouteShellChange(event, first, pathOf(items[1]), *shellSink_);
+}
+
+bool CVantroDlg::StartJob(bool backup, const std::u16string& target) {
+  if (job_) return false;
+  JobWindowSettings settings;
+  settings.backup = backup;
+  settings.target = target;
+  settings.caption = backup ? u"Counting the files to back up\u2026" : u"Counting the files to restore\u2026";
+  settings.programFolder = ProgramFolder();
+  job_ = std::make_unique<CPropressDlg>(settings, SystemFileSystem(), prompter_, static_cast<JobWindowHost&>(*this));
+  if (!job_->CreateModeless(Handle())) {
+    job_.reset();
+    return false;
+  }
+  // Over the page area, where the pages will be.
+  SetWindowPos(job_->Handle(), HWND_TOP, (kWidth - CPropressDlg::kWidth) / 2, 67, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+  return true;
+}
+
+void CVantroDlg::JobStarted(CPropressDlg&) {
+  for (int id : {IDC_MAIN_DEV_BACKUP, IDC_MAIN_DEV_RESTORE}) EnableWindow(Item(id), FALSE);
+}
+
+// The window asked to go is deleted once its own handler has returned.
+void CVantroDlg::JobStopped(CPropressDlg&) { PostMessageW(Handle(), kJobEndedMessage, 0, 0); }
+void CVantroDlg::JobClosed(CPropressDlg&) { PostMessageW(Handle(), kJobEndedMessage, 0, 0); }
+
+void CVantroDlg::RefreshTrees(const std::u16string&, const std::vector<std::u16string>&) {
+  // The trees come with the pages; until then there is nothing to refresh.
 }
 
 // The help viewer opens the help file beside the program; when it cannot be
@@ -210,6 +307,12 @@ bool CVantroDlg::OnCommand(int id, int, HWND) {
     case IDM_TRAY_HELP:
       OpenHelp();
       return true;
+    case IDC_MAIN_DEV_BACKUP:
+    case IDC_MAIN_DEV_RESTORE: {
+      const std::wstring target = ItemText(IDC_MAIN_DEV_TARGET);
+      StartJob(id == IDC_MAIN_DEV_BACKUP, std::u16string(target.begin(), target.end()));
+      return true;
+    }
     case IDC_MAIN_ABOUT:
     case IDM_TRAY_ABOUT:
       if (!aboutShown_) {

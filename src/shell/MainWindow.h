@@ -4,6 +4,11 @@
 #pragma once
 #include <array>
 
+#include <memory>
+
+#include "config/XmlDocument.h"
+#include "shell/ConfirmationDialog.h"
+#include "shell/ProgressWindow.h"
 #include "shell/ShellChange.h"
 #include "shell/SplashWindow.h"
 #include "shell/TrayIcon.h"
@@ -17,13 +22,25 @@
 
 namespace qtr {
 
-class CVantroDlg : public Dialog {
+class CVantroDlg : public Dialog, private JobWindowHost {
  public:
   static constexpr int kWidth = 642, kHeight = 436;
 
   static constexpr UINT kShellChangeMessage = WM_USER + 1000;
+  static constexpr UINT kJobEndedMessage = WM_APP + 1;
 
   explicit CVantroDlg(bool withSplash = true);
+
+  // Set when the settings file had to be written with defaults at this start.
+  bool FirstRun() const { return firstRun_; }
+  // Loads the named language table and shows every text of the window in it.
+  void ApplyLanguage(const std::u16string& identifier);
+
+  // Starts a backup (or a restore of everything stored) to the drive "X:"
+  // in a progress window over the page area. A developer's command until
+  // the pages exist; false while a job runs.
+  bool StartJob(bool backup, const std::u16string& target);
+  CPropressDlg* Job() const { return job_.get(); }
 
   // Where the shell's file-system changes go (the trees); none: they are ignored.
   void SetShellChangeSink(ShellChangeSink* sink) { shellSink_ = sink; }
@@ -37,6 +54,12 @@ class CVantroDlg : public Dialog {
   void CreateTitleButtons();
   void Paint();
   void OpenHelp() const;
+  void LoadFiles();
+  void JobStarted(CPropressDlg& window) override;
+  void JobStopped(CPropressDlg& window) override;
+  void JobClosed(CPropressDlg& window) override;
+  void RefreshTrees(const std::u16string& target, const std::vector<std::u16string>& restoreRoots) override;
+  void ShowTexts();
   void RegisterShellChanges();
   void OnShellChange(WPARAM w, LPARAM l);
 
@@ -48,6 +71,11 @@ class CVantroDlg : public Dialog {
   CaptionDrag captionDrag_{60};
   CTrayIcon tray_;
   bool aboutShown_ = false;
+  bool firstRun_ = false;
+  HICON trayIcon_ = nullptr;
+  WindowPrompter prompter_{nullptr};
+  std::unique_ptr<CPropressDlg> job_;
+  XmlDocument settings_;
   ULONG shellRegistration_ = 0;
   ShellChangeSink* shellSink_ = nullptr;
 };
