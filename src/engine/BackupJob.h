@@ -88,6 +88,8 @@ struct BackupJob {
  public:
   // Destination folders already cleared of partial copies left by a crash.
   std::set<std::u16string> sweptFolders;
+  // Destination folders made or found already by this job (lowercased).
+  std::set<std::u16string> knownFolders;
 };
 
 // The process-wide flag: 0 while a job's worker runs, 1 once it has ended.

@@ -8,16 +8,15 @@
 namespace qtr {
 namespace {
 
-// Opens path to learn its size; false (with a failure line) when it cannot be read.
+// Looks the file up for its size; false (with a failure line) when it is gone.
+// Whether it can be read is learnt when it is opened for the copy.
 bool TakeSize(BackupJob& job, const std::u16string& path) {
-  std::unique_ptr<File> file;
-  if (const uint32_t error = job.fs.Open(path, OpenMode::kReadExisting, &file); error != 0) {
+  FindEntry entry;
+  if (const uint32_t error = job.fs.Find(path, &entry); error != 0) {
     job.AddFailure(path, error);
     return false;
   }
-  uint64_t size = 0;
-  file->Size(&size);
-  job.currentSize = size;
+  job.currentSize = entry.size;
   return true;
 }
 

@@ -65,6 +65,8 @@ void RemoveFileAnyway(FileSystem& fs, std::u16string_view path) {
 // Puts a complete partial copy in place of destination; the old file is
 // replaced in one step, so one of the two is whole at any moment.
 uint32_t ReplaceWithPartial(FileSystem& fs, std::u16string_view partial, std::u16string_view destination) {
+  if (fs.Rename(partial, destination) == 0) return 0;
+  // A read-only (or otherwise protected) destination refuses to be replaced until its attributes are cleared.
   const uint32_t old = ClearAttributes(fs, destination);
   const uint32_t error = fs.Rename(partial, destination);
   if (error != 0 && old != kInvalidAttributes) fs.SetAttributes(destination, old & ~kAttributeDirectory);
@@ -131,6 +133,7 @@ void MakeStoreDirectories(BackupJob& job, std::u16string_view destination, std::
   for (size_t slash = destination.find(u'\\', colon + 2); slash != std::u16string_view::npos;
        slash = destination.find(u'\\', slash + 1)) {
     const std::u16string folder(destination.substr(0, slash));
+    if (!job.knownFolders.insert(Lowercase(folder)).second) continue;
     if (job.fs.CreateFolder(folder) != 0) continue;  // there already, or cannot be made: the file's open tells
     std::u16string counterpart;
     if (job.restore == 0) {
@@ -186,21 +189,16 @@ bool IsStoredCompressed(BackupJob& job, std::u16string_view stored, uint32_t att
   return total == 4 && std::memcmp(marker, kContainerMarker, 4) == 0;
 }
 
-void ApplyStoredAttributes(BackupJob& job, std::u16string_view copiedFrom, std::u16string_view written) {
-  if (job.restore == 0 && job.VolumeOf(written).supportsFileCompression)
-    job.fs.SetCompression(written, job.compress != 0);  // best effort, as a volume may refuse
-  // Times before the attributes: a read-only file could not take them after.
-  CopyFileTimes(job, copiedFrom, written);
-  uint32_t attributes = 0;
-  if (job.fs.GetAttributes(copiedFrom, &attributes) == 0)
-    job.fs.SetAttributes(written, attributes & ~(kAttributeDirectory | kAttributeCompressed));
+void ApplyStoredAttributes(BackupJob& job, const FindEntry& copiedFrom, std::unique_ptr<File>& written,
+                           std::u16string_view writtenPath) {
+  if (job.restore == 0 && job.VolumeOf(writtenPath).supportsFileCompression)
+    written->SetCompression(job.compress != 0);  // best effort, as a volume may refuse
+  CopyFileTimes(copiedFrom, *written);
+  written.reset();
+  job.fs.SetAttributes(writtenPath, copiedFrom.attributes & ~(kAttributeDirectory | kAttributeCompressed));
 }
 
-void CopyFileTimes(BackupJob& job, std::u16string_view copiedFrom, std::u16string_view written) {
-  FindEntry entry;
-  if (job.fs.Find(copiedFrom, &entry) != 0) return;
-  job.fs.SetTimes(written, entry.times);
-}
+void CopyFileTimes(const FindEntry& copiedFrom, File& written) { written.SetTimes(copiedFrom.times); }
 
 int BackupOneFile(BackupJob& job, std::u16string_view source, std::u16string_view destination) {
   job.SetCurrentFile(std::u16string(source));
@@ -212,13 +210,17 @@ int BackupOneFile(BackupJob& job, std::u16string_view source, std::u16string_vie
   const std::u16string partial = target + std::u16string(kPartialSuffix);
 
   std::unique_ptr<File> in, out;
+  FindEntry info;
   if (const uint32_t error = job.fs.Open(source, OpenMode::kReadExisting, &in); error != 0) {
     job.AddFailure(source, error);
     return 0;
   }
-  uint64_t size = 0;
-  in->Size(&size);
-  if (!compress && size > job.VolumeOf(target).maxFileSize) {
+  if (const uint32_t error = in->GetInfo(&info); error != 0) {
+    job.AddFailure(source, error);
+    return 0;
+  }
+  job.currentSize = info.size;
+  if (!compress && info.size > job.VolumeOf(target).maxFileSize) {
     job.AddFailure(target, kErrorFileTooLarge);
     return 0;
   }
@@ -229,23 +231,26 @@ int BackupOneFile(BackupJob& job, std::u16string_view source, std::u16string_vie
   ContainerStatus status;
   if (compress) {
     JobContainerControl control(job);
-    status = WriteContainer(*in, size, *out, &control);
+    status = WriteContainer(*in, info.size, *out, &control);
   } else {
     status = CopyPlain(job, *in, *out);
   }
+  // The times and attributes the source has now, after it was read.
+  if (status.Ok()) in->GetInfo(&info);
   in.reset();
-  out.reset();
   if (status.result != ContainerResult::kOk && status.result != ContainerResult::kStopped) {
+    out.reset();
     FailCopy(job, status, source, target, partial);
     return 0;
   }
   ++job.finishedCount;
   if (job.stop != 0 || status.result == ContainerResult::kStopped) {
+    out.reset();
     RemoveFileAnyway(job.fs, partial);
     return 0;
   }
   // The partial copy takes everything before it is put in place; the rename keeps it all.
-  ApplyStoredAttributes(job, source, partial);
+  ApplyStoredAttributes(job, info, out, partial);
   if (const uint32_t error = ReplaceWithPartial(job.fs, partial, target); error != 0) {
     job.AddFailure(target, error);
     RemoveFileAnyway(job.fs, partial);
@@ -259,19 +264,21 @@ int BackupOneFile(BackupJob& job, std::u16string_view source, std::u16string_vie
 int RestoreOneFile(BackupJob& job, std::u16string_view stored, std::u16string_view destination) {
   job.SetCurrentFile(std::u16string(stored));
   job.currentDone = 0;
-  uint32_t attributes = 0;
-  job.fs.GetAttributes(stored, &attributes);
   const std::u16string partial = std::u16string(destination) + std::u16string(kPartialSuffix);
 
   std::unique_ptr<File> in, out;
+  FindEntry info;
   if (const uint32_t error = job.fs.Open(stored, OpenMode::kReadExisting, &in); error != 0) {
     job.AddFailure(stored, error);
     return 0;
   }
-  uint64_t size = 0;
-  in->Size(&size);
+  if (const uint32_t error = in->GetInfo(&info); error != 0) {
+    job.AddFailure(stored, error);
+    return 0;
+  }
+  job.currentSize = info.size;
   uint32_t error = 0;
-  const bool compressed = IsStoredCompressed(job, stored, attributes, &error);
+  const bool compressed = IsStoredCompressed(job, stored, info.attributes, &error);
   if (error != 0) {
     job.AddFailure(stored, error);
     return 0;
@@ -286,22 +293,24 @@ int RestoreOneFile(BackupJob& job, std::u16string_view stored, std::u16string_vi
     job.currentDone = 4;
     in->Seek(4);
     JobContainerControl control(job);
-    status = ReadContainer(*in, size, *out, &control);
+    status = ReadContainer(*in, info.size, *out, &control);
   } else {
     status = CopyPlain(job, *in, *out);
   }
+  if (status.Ok()) in->GetInfo(&info);
   in.reset();
-  out.reset();
   if (status.result != ContainerResult::kOk && status.result != ContainerResult::kStopped) {
+    out.reset();
     FailCopy(job, status, stored, destination, partial);
     return 0;
   }
   ++job.finishedCount;
   if (job.stop != 0 || status.result == ContainerResult::kStopped) {
+    out.reset();
     RemoveFileAnyway(job.fs, partial);
     return 0;
   }
-  ApplyStoredAttributes(job, stored, partial);
+  ApplyStoredAttributes(job, info, out, partial);
   if (error = ReplaceWithPartial(job.fs, partial, destination); error != 0) {
     job.AddFailure(destination, error);
     RemoveFileAnyway(job.fs, partial);

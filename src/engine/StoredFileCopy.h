@@ -3,6 +3,7 @@
 // and times, and the changed-only test.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -28,14 +29,14 @@ int BackupOneFile(BackupJob& job, std::u16string_view source, std::u16string_vie
 // 1 when stored was restored completely at destination, 0 otherwise.
 int RestoreOneFile(BackupJob& job, std::u16string_view stored, std::u16string_view destination);
 
-// Gives written, a complete copy of copiedFrom not yet in place, its
-// per-file compression on a backup (as the compress flag says, where the
-// volume has it), then copiedFrom's times, then its attributes: in this
-// order a read-only file takes all three.
-void ApplyStoredAttributes(BackupJob& job, std::u16string_view copiedFrom, std::u16string_view written);
-// Gives written the creation, last-access and last-write times of copiedFrom;
-// when copiedFrom cannot be found, written keeps its own times.
-void CopyFileTimes(BackupJob& job, std::u16string_view copiedFrom, std::u16string_view written);
+// Gives written, a complete copy of copiedFrom still open and not yet in
+// place, its per-file compression on a backup (as the compress flag says,
+// where the volume has it) and copiedFrom's times, closes it, and then sets
+// copiedFrom's attributes: in this order a read-only file takes all three.
+void ApplyStoredAttributes(BackupJob& job, const FindEntry& copiedFrom, std::unique_ptr<File>& written,
+                           std::u16string_view writtenPath);
+// Gives the open written file the creation, last-access and last-write times of copiedFrom.
+void CopyFileTimes(const FindEntry& copiedFrom, File& written);
 
 // The compressed form of a stored file: a ".zip" name, the container marker,
 // and the compressed attribute unless its volume cannot compress files.

@@ -30,6 +30,13 @@ struct FileTimes {
   bool operator==(const FileTimes&) const = default;
 };
 
+struct VolumeInfo {
+  std::u16string fileSystemName;      // "NTFS", "FAT32", "exFAT", ...
+  bool supportsFileCompression = false;
+  bool coarseTimes = false;           // FAT family: last-write time kept to 2 seconds
+  uint64_t maxFileSize = UINT64_MAX;  // 4 GiB - 1 on FAT32
+};
+
 // One entry of a folder listing, or the result of looking one path up.
 struct FindEntry {
   std::u16string name;  // file name only, as the volume spells it
@@ -39,17 +46,10 @@ struct FindEntry {
   bool IsFolder() const { return (attributes & kAttributeDirectory) != 0; }
 };
 
-struct VolumeInfo {
-  std::u16string fileSystemName;      // "NTFS", "FAT32", "exFAT", ...
-  bool supportsFileCompression = false;
-  bool coarseTimes = false;           // FAT family: last-write time kept to 2 seconds
-  uint64_t maxFileSize = UINT64_MAX;  // 4 GiB - 1 on FAT32
-};
-
 enum class OpenMode {
   kReadExisting,    // read, share read, the file must exist
   kWriteNew,        // write, fails when the file exists
-  kWriteTruncate,   // write, created or emptied
+  kWriteTruncate,   // read and write, created or emptied
   kReadWriteExisting,
 };
 
@@ -62,6 +62,11 @@ class File {
   virtual uint32_t Write(const void* buffer, size_t size) = 0;
   virtual uint32_t Seek(uint64_t offset) = 0;
   virtual uint32_t Size(uint64_t* size) = 0;
+  // Attributes, size and times of the open file (name left empty).
+  virtual uint32_t GetInfo(FindEntry* info) = 0;
+  // On a file open for writing; a later write moves the last-write time again.
+  virtual uint32_t SetTimes(const FileTimes& times) = 0;
+  virtual uint32_t SetCompression(bool compressed) = 0;
 };
 
 // Lists one folder, entry by entry, in the order the volume keeps them.

@@ -106,6 +106,27 @@ class Win32File : public File {
     *size = static_cast<uint64_t>(s.QuadPart);
     return 0;
   }
+  uint32_t GetInfo(FindEntry* info) override {
+    BY_HANDLE_FILE_INFORMATION data;
+    if (!GetFileInformationByHandle(handle_.Get(), &data)) return GetLastError();
+    info->name.clear();
+    info->attributes = data.dwFileAttributes;
+    info->size = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+    info->times = {Time64(data.ftCreationTime), Time64(data.ftLastAccessTime), Time64(data.ftLastWriteTime)};
+    return 0;
+  }
+  uint32_t SetTimes(const FileTimes& times) override {
+    const FILETIME c = TimeOf(times.creation), a = TimeOf(times.lastAccess), w = TimeOf(times.lastWrite);
+    return SetFileTime(handle_.Get(), &c, &a, &w) ? 0 : GetLastError();
+  }
+  uint32_t SetCompression(bool compressed) override {
+    USHORT format = compressed ? COMPRESSION_FORMAT_DEFAULT : COMPRESSION_FORMAT_NONE;
+    DWORD returned = 0;
+    return DeviceIoControl(handle_.Get(), FSCTL_SET_COMPRESSION, &format, sizeof format, nullptr, 0, &returned,
+                           nullptr)
+               ? 0
+               : GetLastError();
+  }
 
  private:
   Handle handle_;
@@ -145,7 +166,7 @@ class Win32FileSystem : public FileSystem {
         disposition = CREATE_NEW;
         break;
       case OpenMode::kWriteTruncate:
-        access = GENERIC_WRITE;
+        access = GENERIC_READ | GENERIC_WRITE;
         share = 0;
         disposition = CREATE_ALWAYS;
         break;

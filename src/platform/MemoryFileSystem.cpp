@@ -106,6 +106,32 @@ class MemoryFileSystem::MemoryFile : public File {
     *size = data_->size();
     return 0;
   }
+  uint32_t GetInfo(FindEntry* info) override {
+    std::lock_guard lock(fs_->mutex_);
+    const Node* node = fs_->Lookup(key_);
+    if (node == nullptr) return kErrorFileNotFound;
+    *info = fs_->EntryOf(*node);
+    info->name.clear();
+    return 0;
+  }
+  uint32_t SetTimes(const FileTimes& times) override {
+    std::lock_guard lock(fs_->mutex_);
+    if (!write_) return kErrorAccessDenied;
+    Node* node = fs_->Lookup(key_);
+    if (node == nullptr) return kErrorFileNotFound;
+    node->times = times;
+    if (fs_->VolumeOf(key_)->info.coarseTimes) node->times.lastWrite -= node->times.lastWrite % 20'000'000;
+    return 0;
+  }
+  uint32_t SetCompression(bool compressed) override {
+    std::lock_guard lock(fs_->mutex_);
+    Node* node = fs_->Lookup(key_);
+    if (node == nullptr) return kErrorFileNotFound;
+    if (!write_ || !fs_->VolumeOf(key_)->info.supportsFileCompression) return kErrorInvalidFunction;
+    node->attributes =
+        compressed ? (node->attributes | kAttributeCompressed) : (node->attributes & ~kAttributeCompressed);
+    return 0;
+  }
 
  private:
   MemoryFileSystem* fs_;
@@ -331,7 +357,7 @@ uint32_t MemoryFileSystem::Open(std::u16string_view path, OpenMode mode, std::un
     made.data = std::make_shared<std::string>();
     node = &(nodes_[key] = std::move(made));
   }
-  *file = std::make_unique<MemoryFile>(this, key, node->data, false, true);
+  *file = std::make_unique<MemoryFile>(this, key, node->data, true, true);
   return 0;
 }
 

@@ -25,6 +25,19 @@ uint32_t FromErrno(int e) {
   }
 }
 
+// FILETIME counts 100 ns from 1601; Unix time counts from 1970.
+constexpr uint64_t kUnixEpoch = 116444736000000000ull;
+uint64_t ToFileTime(const struct timespec& t) {
+  return kUnixEpoch + static_cast<uint64_t>(t.tv_sec) * 10'000'000 + static_cast<uint64_t>(t.tv_nsec) / 100;
+}
+struct timespec ToTimespec(uint64_t fileTime) {
+  const uint64_t unix100ns = fileTime > kUnixEpoch ? fileTime - kUnixEpoch : 0;
+  struct timespec t;
+  t.tv_sec = static_cast<time_t>(unix100ns / 10'000'000);
+  t.tv_nsec = static_cast<long>(unix100ns % 10'000'000) * 100;
+  return t;
+}
+
 class PosixFile : public File {
  public:
   explicit PosixFile(int fd) : fd_(fd) {}
@@ -67,6 +80,19 @@ class PosixFile : public File {
     *size = static_cast<uint64_t>(s.st_size);
     return 0;
   }
+  uint32_t GetInfo(FindEntry* info) override {
+    struct stat s;
+    if (::fstat(fd_, &s) != 0) return FromErrno(errno);
+    info->attributes = S_ISDIR(s.st_mode) ? kAttributeDirectory : kAttributeArchive;
+    info->size = static_cast<uint64_t>(s.st_size);
+    info->times = {ToFileTime(s.st_ctim), ToFileTime(s.st_atim), ToFileTime(s.st_mtim)};
+    return 0;
+  }
+  uint32_t SetTimes(const FileTimes& times) override {
+    const struct timespec both[2] = {ToTimespec(times.lastAccess), ToTimespec(times.lastWrite)};
+    return ::futimens(fd_, both) == 0 ? 0 : FromErrno(errno);
+  }
+  uint32_t SetCompression(bool) override { return kErrorInvalidFunction; }
 
  private:
   int fd_;
@@ -77,7 +103,7 @@ std::string Native(std::u16string_view path) { return Utf16ToUtf8(path); }
 }  // namespace
 
 uint32_t OpenHostFile(std::u16string_view path, bool write, std::unique_ptr<File>* file) {
-  const int fd = write ? ::open(Native(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)
+  const int fd = write ? ::open(Native(path).c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)
                        : ::open(Native(path).c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return FromErrno(errno);
   struct stat s;
