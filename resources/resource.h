@@ -51,6 +51,7 @@
 #define IDC_MAIN_DEV_TARGET 1101
 #define IDC_MAIN_DEV_BACKUP 1102
 #define IDC_MAIN_DEV_RESTORE 1103
+#define IDC_MAIN_DEV_LABEL 1104
 
 // Controls of the confirmation window
 #define IDC_CONFIRM_CLOSE 1043

@@ -130,6 +130,16 @@ bool CVantroDlg::OnInit() {
   RegisterShellChanges();
   prompter_ = WindowPrompter(Handle());
   SetItemText(IDC_MAIN_DEV_TARGET, L"T:");
+  // Placed in pixels, so scripts can click them.
+  SetWindowPos(Item(IDC_MAIN_DEV_LABEL), nullptr, 24, 100, 160, 18, SWP_NOZORDER);
+  SetWindowPos(Item(IDC_MAIN_DEV_TARGET), nullptr, 190, 96, 40, 22, SWP_NOZORDER);
+  SetWindowPos(Item(IDC_MAIN_DEV_BACKUP), nullptr, 240, 94, 100, 26, SWP_NOZORDER);
+  SetWindowPos(Item(IDC_MAIN_DEV_RESTORE), nullptr, 350, 94, 100, 26, SWP_NOZORDER);
+  // Centred on the work area at its final size.
+  RECT work;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  SetWindowPos(Handle(), nullptr, work.left + (work.right - work.left - kWidth) / 2,
+               work.top + (work.bottom - work.top - kHeight) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   return true;
 }
 
@@ -200,7 +210,7 @@ bool CVantroDlg::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) {
       return true;
     case kJobEndedMessage:
       job_.reset();
-      for (int id : {IDC_MAIN_DEV_BACKUP, IDC_MAIN_DEV_RESTORE}) EnableWindow(Item(id), TRUE);
+      ShowPageControls(true);
       result = TRUE;
       return true;
     case WM_DESTROY:
@@ -246,7 +256,7 @@ bool CVantroDlg::StartJob(bool backup, const std::u16string& target) {
   JobWindowSettings settings;
   settings.backup = backup;
   settings.target = target;
-  settings.caption = backup ? u"Counting the files to back up\u2026" : u"Counting the files to restore\u2026";
+  settings.caption = backup ? u"Backing up the selected files" : u"Restoring the stored files";
   settings.programFolder = ProgramFolder();
   job_ = std::make_unique<CPropressDlg>(settings, SystemFileSystem(), prompter_, static_cast<JobWindowHost&>(*this));
   if (!job_->CreateModeless(Handle())) {
@@ -258,8 +268,12 @@ bool CVantroDlg::StartJob(bool backup, const std::u16string& target) {
   return true;
 }
 
-void CVantroDlg::JobStarted(CPropressDlg&) {
-  for (int id : {IDC_MAIN_DEV_BACKUP, IDC_MAIN_DEV_RESTORE}) EnableWindow(Item(id), FALSE);
+// The job's window takes the place of what the page area showed.
+void CVantroDlg::JobStarted(CPropressDlg&) { ShowPageControls(false); }
+
+void CVantroDlg::ShowPageControls(bool show) {
+  for (int id : {IDC_MAIN_STATUS, IDC_MAIN_DEV_LABEL, IDC_MAIN_DEV_TARGET, IDC_MAIN_DEV_BACKUP, IDC_MAIN_DEV_RESTORE})
+    ShowWindow(Item(id), show ? SW_SHOW : SW_HIDE);
 }
 
 // The window asked to go is deleted once its own handler has returned.

@@ -55,6 +55,7 @@ class CVantroDlg : public Dialog, private JobWindowHost {
   void Paint();
   void OpenHelp() const;
   void LoadFiles();
+  void ShowPageControls(bool show);
   void JobStarted(CPropressDlg& window) override;
   void JobStopped(CPropressDlg& window) override;
   void JobClosed(CPropressDlg& window) override;

@@ -1,0 +1,328 @@
+#include "shell/ProgressWindow.h"
+
+#include <ctime>
+
+#include "config/LanguageText.h"
+#include "config/SettingsFile.h"
+#include "config/XmlDocument.h"
+#include "engine/JobWorker.h"
+#include "engine/SettingsFile.h"
+#include "resource.h"
+#include "widgets/ControlColours.h"
+#include "widgets/WindowShape.h"
+
+namespace qtr {
+namespace {
+
+constexpr UINT_PTR kTimerId = 1;
+constexpr COLORREF kBackground = RGB(255, 255, 255);
+
+std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+
+int64_t Now() { return static_cast<int64_t>(std::time(nullptr)); }
+
+struct Label {
+  int id;
+  int x, y, width;
+  bool value;  // values use the bolder font
+};
+
+// Two rows of label and value, then the current file, the bars and the buttons.
+constexpr Label kLabels[] = {
+    {IDC_PROGRESS_TOTAL_LABEL, 25, 72, 110, false},     {IDC_PROGRESS_SCANNED, 140, 72, 120, true},
+    {IDC_PROGRESS_ELAPSED_LABEL, 280, 72, 110, false},  {IDC_PROGRESS_ELAPSED, 395, 72, 120, true},
+    {IDC_PROGRESS_FINISHED_LABEL, 25, 96, 110, false},  {IDC_PROGRESS_FINISHED, 140, 96, 120, true},
+    {IDC_PROGRESS_REMAINING_LABEL, 280, 96, 110, false}, {IDC_PROGRESS_REMAINING, 395, 96, 120, true},
+};
+
+}  // namespace
+
+CPropressDlg*& CurrentProgressWindow() {
+  static CPropressDlg* current = nullptr;
+  return current;
+}
+
+CPropressDlg::CPropressDlg(const JobWindowSettings& settings, FileSystem& fs, Prompter& prompter,
+                           JobWindowHost& host)
+    : Dialog(IDD_PROGRESS), settings_(settings), fs_(fs), prompter_(prompter), host_(host) {
+  JobFinishedFlag() = 0;
+}
+
+CPropressDlg::~CPropressDlg() {
+  EndWorker();
+  if (CurrentProgressWindow() == this) CurrentProgressWindow() = nullptr;
+}
+
+// A window that goes away while its worker still runs stops it first: the
+// worker uses the job this window owns.
+void CPropressDlg::EndWorker() {
+  if (job_) {
+    job_->stop = 1;
+    job_->pause.Open();
+  }
+  if (worker_.joinable()) worker_.join();
+  SetThreadExecutionState(ES_CONTINUOUS);
+}
+
+void CPropressDlg::AddFailureLine(const std::u16string& line) {
+  // The worker never waits for the window thread; the timer moves lines to the list.
+  std::lock_guard<std::mutex> lock(linesMutex_);
+  pendingLines_.push_back(line);
+}
+
+void CPropressDlg::MoveFailureLinesToList() {
+  std::vector<std::u16string> lines;
+  {
+    std::lock_guard<std::mutex> lock(linesMutex_);
+    lines.swap(pendingLines_);
+  }
+  if (lines.empty()) return;
+  HWND list = Item(IDC_PROGRESS_FAILURES);
+  for (const std::u16string& line : lines) {
+    const std::wstring text = Wide(line);
+    const LRESULT at = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    SendMessageW(list, LB_INSERTSTRING, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(at), 0);
+  }
+  UpdateHorizontalExtent(list);
+}
+
+bool CPropressDlg::OnInit() {
+  CurrentProgressWindow() = this;
+  SetWindowPos(Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
+  CreateControls();
+  finishAllowed_ = true;
+
+  job_ = std::make_unique<BackupJob>(fs_, static_cast<JobReporter&>(*this), settings_.programFolder);
+  job_->LoadIncludeFlags();
+  job_->typeFilter = settings_.typeFilter;
+  job_->restore = settings_.backup ? 0 : 1;
+  job_->targetRoot = settings_.target;
+  job_->pause.Open();
+  ShowProgressControls(false);
+  SetText(IDC_PROGRESS_CAPTION, settings_.caption);
+  host_.JobStarted(*this);
+  // The PC stays awake while the job runs.
+  SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED);
+  worker_ = std::thread([job = job_.get()] { RunJob(*job); });
+
+  ticker_ = std::make_unique<JobTicker>(Now());
+  SetTimer(Handle(), kTimerId, 1, nullptr);
+  timerRunning_ = true;
+  SetFocus(stopButton_.Handle());
+  return false;
+}
+
+void CPropressDlg::CreateControls() {
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  titleFont_.Reset(CreateFontW(-18, 0, 0, 0, 600, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                               CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma"));
+  labelFont_.Reset(CreateFontW(-12, 0, 0, 0, 400, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                               CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma"));
+  valueFont_.Reset(CreateFontW(-12, 0, 0, 0, 500, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                               CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma"));
+  const auto make = [&](const wchar_t* cls, DWORD style, int id, int x, int y, int w, int h, HFONT font) {
+    HWND control = CreateWindowExW(0, cls, L"", WS_CHILD | style, x, y, w, h, Handle(),
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return control;
+  };
+  make(L"STATIC", WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, IDC_PROGRESS_CAPTION, 25, 34, kWidth - 50, 24,
+       titleFont_.Get());
+  for (const Label& label : kLabels)
+    make(L"STATIC", SS_LEFT | SS_NOPREFIX, label.id, label.x, label.y, label.width, 18,
+         label.value ? valueFont_.Get() : labelFont_.Get());
+  SetText(IDC_PROGRESS_TOTAL_LABEL, DisplayText(TextId::ProgressTotal));
+  SetText(IDC_PROGRESS_ELAPSED_LABEL, DisplayText(TextId::HaveUseTime));
+  SetText(IDC_PROGRESS_FINISHED_LABEL, DisplayText(TextId::HaveFinish));
+  SetText(IDC_PROGRESS_REMAINING_LABEL, DisplayText(TextId::PrecastTime));
+  SetText(IDC_PROGRESS_ELAPSED, u"00:00:00");
+  SetText(IDC_PROGRESS_REMAINING, u"00:00:00");
+  SetText(IDC_PROGRESS_FINISHED, u"0 Files");
+  make(L"STATIC", SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS | SS_NOTIFY, IDC_PROGRESS_CURRENT_FILE, 25, 196,
+       kWidth - 50, 18, labelFont_.Get());
+  make(L"LISTBOX", WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL, IDC_PROGRESS_FAILURES, 25,
+       125, kWidth - 50, 65, labelFont_.Get());
+  fileBar_.Create(Handle(), IDC_PROGRESS_FILE_BAR, RECT{25, 218, kWidth - 130, 234});
+  overallBar_.Create(Handle(), IDC_PROGRESS_OVERALL_BAR, RECT{25, 242, kWidth - 130, 258});
+  HWND stop = make(L"BUTTON", WS_VISIBLE | WS_TABSTOP, IDC_PROGRESS_STOP, kWidth - 110, 226, 85, 28, labelFont_.Get());
+  HWND close = make(L"BUTTON", WS_TABSTOP, IDC_PROGRESS_CLOSE, kWidth - 110, 226, 85, 28, labelFont_.Get());
+  SetWindowTextW(stop, Wide(DisplayText(TextId::Cancel)).c_str());
+  SetWindowTextW(close, Wide(DisplayText(TextId::Close)).c_str());
+  stopButton_.Attach(stop);
+  closeButton_.Attach(close);
+  stopButton_.SetBackground(&surface_);
+  closeButton_.SetBackground(&surface_);
+  tooltip_.Create(Handle());
+}
+
+void CPropressDlg::ShowProgressControls(bool show) {
+  for (const Label& label : kLabels) ShowWindow(Item(label.id), show ? SW_SHOW : SW_HIDE);
+  ShowWindow(Item(IDC_PROGRESS_CURRENT_FILE), show ? SW_SHOW : SW_HIDE);
+  ShowWindow(overallBar_.Handle(), show ? SW_SHOW : SW_HIDE);
+  ShowWindow(fileBar_.Handle(), show ? SW_SHOW : SW_HIDE);
+}
+
+// Labels change only when their text does, so the 1 ms timer costs nothing visible.
+void CPropressDlg::SetText(int id, const std::u16string& text) {
+  const std::wstring wide = Wide(text);
+  if (ItemText(id) != wide) SetItemText(id, wide);
+}
+
+bool CPropressDlg::OnTimer(UINT_PTR id) {
+  if (id != kTimerId) return false;
+  MoveFailureLinesToList();
+  const size_t lines = static_cast<size_t>(SendMessageW(Item(IDC_PROGRESS_FAILURES), LB_GETCOUNT, 0, 0));
+  Render(ticker_->Tick(*job_, Now(), lines, promptOpen_));
+  return true;
+}
+
+void CPropressDlg::Render(const JobView& view) {
+  SetText(IDC_PROGRESS_SCANNED, view.scannedText);
+  if (view.scanning) return;
+  switch (view.action) {
+    case JobView::Action::kStopForNoTarget:
+      KillTimer(Handle(), kTimerId);
+      timerRunning_ = false;
+      StopJob();
+      return;
+    case JobView::Action::kStopForLowSpace:
+      KillTimer(Handle(), kTimerId);
+      timerRunning_ = false;
+      prompter_.Ask({DisplayText(TextId::DiskIsSmallTitle), DisplayText(TextId::DiskIsSmallMessage), false});
+      noPrompt_ = true;
+      StopJob();
+      return;
+    default:
+      break;
+  }
+  if (view.showControls) ShowProgressControls(true);
+  if (view.showFailureList) {
+    ShowWindow(Item(IDC_PROGRESS_FAILURES), SW_SHOW);
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+  }
+  if (view.overallPercent) overallBar_.SetPercent(*view.overallPercent);
+  if (view.filePercent) fileBar_.SetPercent(*view.filePercent);
+  if (view.currentFile) {
+    SetText(IDC_PROGRESS_CURRENT_FILE, *view.currentFile);
+    tooltip_.SetText(Item(IDC_PROGRESS_CURRENT_FILE), Wide(*view.currentFile));
+  }
+  if (view.elapsedText) SetText(IDC_PROGRESS_ELAPSED, *view.elapsedText);
+  if (view.remainingText) SetText(IDC_PROGRESS_REMAINING, *view.remainingText);
+  if (!view.finishedText.empty()) SetText(IDC_PROGRESS_FINISHED, view.finishedText);
+  if (view.action == JobView::Action::kFinish || view.action == JobView::Action::kEndedWithNothing) {
+    KillTimer(Handle(), kTimerId);
+    timerRunning_ = false;
+    ShowCloseButton();
+    SetThreadExecutionState(ES_CONTINUOUS);
+    if (view.action == JobView::Action::kFinish) FinishJob();
+  }
+}
+
+void CPropressDlg::ShowCloseButton() {
+  ended_ = true;
+  ShowWindow(stopButton_.Handle(), SW_HIDE);
+  ShowWindow(closeButton_.Handle(), SW_SHOW);
+  SetFocus(closeButton_.Handle());
+  RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+void CPropressDlg::FinishJob() {
+  if (job_->totalBytes == 0) overallBar_.SetPercent(100);
+  fileBar_.SetPercent(100);
+  XmlDocument init;
+  if (!LoadXmlFile(fs_, settings_.programFolder + u"init.xml", &init)) return;
+  const auto finish = ReadSetting(init, u"BackupFinish");
+  if (finish && *finish == u"0" && finishAllowed_) {
+    prompter_.Ask({DisplayText(TextId::PromptTitle),
+                   DisplayText(settings_.backup ? TextId::BackupFinishTipMessage : TextId::RestoreFinishTipMessage),
+                   false});
+  }
+}
+
+void CPropressDlg::StopJob() {
+  job_->pause.Close();
+  promptOpen_ = true;
+  if (!noPrompt_ && !prompter_.Ask({DisplayText(TextId::PromptTitle), DisplayText(TextId::PromptCancel), false})) {
+    job_->pause.Open();
+    promptOpen_ = false;
+    return;
+  }
+  job_->pause.Open();
+  if (timerRunning_) {
+    KillTimer(Handle(), kTimerId);
+    timerRunning_ = false;
+  }
+  host_.RefreshTrees(settings_.target, {});
+  ShowWindow(Handle(), SW_HIDE);
+  job_->stop = 1;
+  host_.JobStopped(*this);
+}
+
+void CPropressDlg::CloseJobWindow() {
+  EndWorker();
+  std::vector<std::u16string> roots = job_->restoreRoots;
+  ShowWindow(Handle(), SW_HIDE);
+  host_.RefreshTrees(settings_.target, roots);
+  host_.JobClosed(*this);
+}
+
+void CPropressDlg::OnTargetRemoved(const std::u16string& drive) {
+  if (!IsTargetRemoval(drive, settings_.target) || ended_) return;
+  KillTimer(Handle(), kTimerId);
+  timerRunning_ = false;
+  job_->stop = 1;
+  prompter_.Ask({DisplayText(TextId::PromptTitle), DisplayText(TextId::RemoveDisk), false});
+  noPrompt_ = true;
+  StopJob();
+}
+
+bool CPropressDlg::OnCommand(int id, int code, HWND) {
+  if (code != BN_CLICKED) return false;
+  switch (id) {
+    case IDC_PROGRESS_STOP:
+      StopJob();
+      return true;
+    case IDC_PROGRESS_CLOSE:
+      CloseJobWindow();
+      return true;
+    case IDOK:
+    case IDCANCEL:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void CPropressDlg::Paint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(Handle(), &ps);
+  RECT client;
+  GetClientRect(Handle(), &client);
+  if (surface_.Prepare(dc, client.right, client.bottom)) {
+    GdiObject<HBRUSH> body(CreateSolidBrush(kBackground));
+    FillRect(surface_.Dc(), &client, body.Get());
+    surface_.CopyTo(dc, 0, 0, client.right, client.bottom);
+  }
+  EndPaint(Handle(), &ps);
+}
+
+bool CPropressDlg::OnMessage(UINT message, WPARAM w, LPARAM, INT_PTR& result) {
+  switch (message) {
+    case WM_PAINT:
+      Paint();
+      result = TRUE;
+      return true;
+    case WM_ERASEBKGND:
+      result = TRUE;
+      return true;
+    case WM_CTLCOLORSTATIC:
+      // Opaque on the window's own colour, so a changed value leaves nothing of the old one behind.
+      result = labelColours_.Apply(reinterpret_cast<HDC>(w));
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace qtr

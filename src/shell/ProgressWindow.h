@@ -1,0 +1,111 @@
+// The progress window of a backup or restore: it starts the job's worker,
+// shows its figures on a 1 ms timer, asks before stopping, stops by itself
+// when the target fills up or goes away, and ends with its Close button.
+// What the page container does around it goes through JobWindowHost.
+#pragma once
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/BackupJob.h"
+#include "engine/JobProgress.h"
+#include "shell/Prompter.h"
+#include "widgets/ControlColours.h"
+#include "widgets/Dialog.h"
+#include "widgets/Handles.h"
+#include "widgets/OffscreenSurface.h"
+#include "widgets/PictureButton.h"
+#include "widgets/TextProgressBar.h"
+#include "widgets/Tooltip.h"
+
+namespace qtr {
+
+class CPropressDlg;
+
+// The page container as the progress window sees it.
+class JobWindowHost {
+ public:
+  virtual ~JobWindowHost() = default;
+  // The job starts: the page buttons are busy.
+  virtual void JobStarted(CPropressDlg& window) = 0;
+  // The user (or low space, or removal) stopped the job: clear the busy
+  // flags and run the page's job-ended operation.
+  virtual void JobStopped(CPropressDlg& window) = 0;
+  // Close after the end: run the completion action of the job's kind.
+  virtual void JobClosed(CPropressDlg& window) = 0;
+  // The file trees read the target drive (and restored folders) again.
+  virtual void RefreshTrees(const std::u16string& target, const std::vector<std::u16string>& restoreRoots) = 0;
+};
+
+struct JobWindowSettings {
+  bool backup = true;            // false: a restore
+  int pageFlag = 0;              // 0 File Backup page, 1 quick launch
+  std::u16string caption;        // shown while the selection is counted
+  std::u16string target;         // "F:"
+  std::u16string typeFilter;     // the file types to leave out
+  std::u16string programFolder;  // with its trailing "\"
+};
+
+class CPropressDlg : public Dialog, private JobReporter {
+ public:
+  static constexpr int kWidth = 542, kHeight = 284;
+
+  CPropressDlg(const JobWindowSettings& settings, FileSystem& fs, Prompter& prompter, JobWindowHost& host);
+  ~CPropressDlg() override;
+
+  // The job's figures, for whoever wants to look (tests).
+  const BackupJob& Job() const { return *job_; }
+  const JobWindowSettings& Settings() const { return settings_; }
+  bool Ended() const { return ended_; }
+
+  // A drive ("X:") went away; the job ends when it is the target.
+  void OnTargetRemoved(const std::u16string& drive);
+  void StopJob();
+  void CloseJobWindow();
+
+ protected:
+  bool OnInit() override;
+  bool OnCommand(int id, int code, HWND control) override;
+  bool OnTimer(UINT_PTR id) override;
+  bool OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) override;
+
+ private:
+  void AddFailureLine(const std::u16string& line) override;  // worker thread
+  void MoveFailureLinesToList();
+  void CreateControls();
+  void ShowProgressControls(bool show);
+  void SetText(int id, const std::u16string& text);
+  void Render(const JobView& view);
+  void ShowCloseButton();
+  void FinishJob();
+  void Paint();
+  void EndWorker();
+
+  JobWindowSettings settings_;
+  FileSystem& fs_;
+  Prompter& prompter_;
+  JobWindowHost& host_;
+  std::unique_ptr<BackupJob> job_;
+  std::unique_ptr<JobTicker> ticker_;
+  std::thread worker_;
+  std::mutex linesMutex_;
+  std::vector<std::u16string> pendingLines_;
+  bool noPrompt_ = false;
+  bool promptOpen_ = false;
+  bool finishAllowed_ = false;
+  bool ended_ = false;
+  bool timerRunning_ = false;
+  GdiObject<HFONT> titleFont_, labelFont_, valueFont_;
+  TextProgressBar overallBar_, fileBar_;
+  PictureButton stopButton_, closeButton_;
+  Tooltip tooltip_;
+  OffscreenSurface surface_;
+  ControlColours labelColours_{RGB(20, 30, 40), RGB(255, 255, 255)};
+};
+
+// The progress window of the job that runs now, or none.
+CPropressDlg*& CurrentProgressWindow();
+
+}  // namespace qtr
