@@ -3,6 +3,7 @@
 
 // Dialogs
 #define IDD_MAIN_WINDOW 102
+#define IDD_PAGE_BOX 129
 #define IDD_SPLASH 278
 #define IDD_ABOUT 3010
 #ifndef IDC_STATIC

@@ -8,6 +8,7 @@
 #include "config/LanguageList.h"
 #include "config/LanguageTable.h"
 #include "config/LanguageText.h"
+#include "config/PathList.h"
 #include "config/SelectionFiles.h"
 #include "config/SettingsFile.h"
 #include "config/SystemLanguage.h"
@@ -125,16 +126,22 @@ bool CVantroDlg::OnInit() {
   trayIcon_ = small;
   tray_.SetIcon(small, Wide(DisplayText(TextId::Vantro)));
   ShowTexts();
-  SetItemText(IDC_MAIN_STATUS, L"Ready.");
   TraceStep("CVantroDlg::OnInitDialog", 3);
   RegisterShellChanges();
   prompter_ = WindowPrompter(Handle());
-  SetItemText(IDC_MAIN_DEV_TARGET, L"T:");
-  // Placed in pixels, so scripts can click them.
-  SetWindowPos(Item(IDC_MAIN_DEV_LABEL), nullptr, 24, 100, 160, 18, SWP_NOZORDER);
-  SetWindowPos(Item(IDC_MAIN_DEV_TARGET), nullptr, 190, 96, 40, 22, SWP_NOZORDER);
-  SetWindowPos(Item(IDC_MAIN_DEV_BACKUP), nullptr, 240, 94, 100, 26, SWP_NOZORDER);
-  SetWindowPos(Item(IDC_MAIN_DEV_RESTORE), nullptr, 350, 94, 100, 26, SWP_NOZORDER);
+  // The page container from (7, 67) to 7 pixels from the right and 30 from the bottom.
+  pageBox_.CreateModeless(Handle());
+  // One pixel inside the page area's border.
+  SetWindowPos(pageBox_.Handle(), nullptr, 8, 68, kWidth - 16, kHeight - 31 - 68, SWP_NOZORDER | SWP_SHOWWINDOW);
+  HWND box = pageBox_.Handle();
+  SetDlgItemTextW(box, IDC_MAIN_DEV_TARGET, L"T:");
+  SetDlgItemTextW(box, IDC_MAIN_STATUS, L"Ready.");
+  // Placed in pixels, so scripts can click them: the buttons sit at (240, 94) of the main window.
+  SetWindowPos(GetDlgItem(box, IDC_MAIN_STATUS), nullptr, 16, 7, 400, 18, SWP_NOZORDER);
+  SetWindowPos(GetDlgItem(box, IDC_MAIN_DEV_LABEL), nullptr, 16, 32, 160, 18, SWP_NOZORDER);
+  SetWindowPos(GetDlgItem(box, IDC_MAIN_DEV_TARGET), nullptr, 182, 28, 40, 22, SWP_NOZORDER);
+  SetWindowPos(GetDlgItem(box, IDC_MAIN_DEV_BACKUP), nullptr, 232, 26, 100, 26, SWP_NOZORDER);
+  SetWindowPos(GetDlgItem(box, IDC_MAIN_DEV_RESTORE), nullptr, 342, 26, 100, 26, SWP_NOZORDER);
   // Centred on the work area at its final size.
   RECT work;
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
@@ -253,6 +260,9 @@ void CVantroDlg::OnShellChange(WPARAM w, LPARAM l) {
 
 bool CVantroDlg::StartJob(bool backup, const std::u16string& target) {
   if (job_) return false;
+  // A restore of everything: the whole store of the target.
+  if (!backup && !WritePathList(ProgramFolder() + std::u16string(kRestorePathsFileName), {target + u"\\QTRPMB"}))
+    return false;
   JobWindowSettings settings;
   settings.backup = backup;
   settings.target = target;
@@ -271,9 +281,32 @@ bool CVantroDlg::StartJob(bool backup, const std::u16string& target) {
 // The job's window takes the place of what the page area showed.
 void CVantroDlg::JobStarted(CPropressDlg&) { ShowPageControls(false); }
 
-void CVantroDlg::ShowPageControls(bool show) {
-  for (int id : {IDC_MAIN_STATUS, IDC_MAIN_DEV_LABEL, IDC_MAIN_DEV_TARGET, IDC_MAIN_DEV_BACKUP, IDC_MAIN_DEV_RESTORE})
-    ShowWindow(Item(id), show ? SW_SHOW : SW_HIDE);
+void CVantroDlg::ShowPageControls(bool show) { ShowWindow(pageBox_.Handle(), show ? SW_SHOW : SW_HIDE); }
+
+CVantroDlg::PageBox::PageBox(CVantroDlg& owner) : Dialog(IDD_PAGE_BOX), owner_(owner) {}
+
+bool CVantroDlg::PageBox::OnCommand(int id, int, HWND) {
+  switch (id) {
+    case IDC_MAIN_DEV_BACKUP:
+    case IDC_MAIN_DEV_RESTORE: {
+      const std::wstring target = ItemText(IDC_MAIN_DEV_TARGET);
+      owner_.StartJob(id == IDC_MAIN_DEV_BACKUP, std::u16string(target.begin(), target.end()));
+      return true;
+    }
+    case IDOK:
+    case IDCANCEL:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool CVantroDlg::PageBox::OnMessage(UINT message, WPARAM w, LPARAM, INT_PTR& result) {
+  if (message != WM_CTLCOLORSTATIC && message != WM_CTLCOLORDLG) return false;
+  // White like the page area it covers.
+  SetBkColor(reinterpret_cast<HDC>(w), RGB(255, 255, 255));
+  result = reinterpret_cast<INT_PTR>(GetStockObject(WHITE_BRUSH));
+  return true;
 }
 
 // The window asked to go is deleted once its own handler has returned.
@@ -321,12 +354,6 @@ bool CVantroDlg::OnCommand(int id, int, HWND) {
     case IDM_TRAY_HELP:
       OpenHelp();
       return true;
-    case IDC_MAIN_DEV_BACKUP:
-    case IDC_MAIN_DEV_RESTORE: {
-      const std::wstring target = ItemText(IDC_MAIN_DEV_TARGET);
-      StartJob(id == IDC_MAIN_DEV_BACKUP, std::u16string(target.begin(), target.end()));
-      return true;
-    }
     case IDC_MAIN_ABOUT:
     case IDM_TRAY_ABOUT:
       if (!aboutShown_) {

@@ -41,6 +41,7 @@ class CVantroDlg : public Dialog, private JobWindowHost {
   // the pages exist; false while a job runs.
   bool StartJob(bool backup, const std::u16string& target);
   CPropressDlg* Job() const { return job_.get(); }
+  HWND PageBoxWindow() const { return pageBox_.Handle(); }
 
   // Where the shell's file-system changes go (the trees); none: they are ignored.
   void SetShellChangeSink(ShellChangeSink* sink) { shellSink_ = sink; }
@@ -71,6 +72,19 @@ class CVantroDlg : public Dialog, private JobWindowHost {
   OffscreenSurface surface_;
   CaptionDrag captionDrag_{60};
   CTrayIcon tray_;
+  // The page container's place; its commands reach this window.
+  class PageBox : public Dialog {
+   public:
+    explicit PageBox(CVantroDlg& owner);
+
+   protected:
+    bool OnCommand(int id, int code, HWND control) override;
+    bool OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) override;
+
+   private:
+    CVantroDlg& owner_;
+  };
+  PageBox pageBox_{*this};
   bool aboutShown_ = false;
   bool firstRun_ = false;
   HICON trayIcon_ = nullptr;

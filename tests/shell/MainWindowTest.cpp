@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
+#include <commctrl.h>
 
 #include "resource.h"
 #include "widgets/GdiplusSession.h"
@@ -95,6 +96,44 @@ TEST_F(MainWindowTest, ShellNotificationsReachTheTreesAsPaths) {
   ILFree(items[1]);
   EXPECT_EQ(sink.seen, u"add C:\\windows;rename C:\\windows>C:\\users;");
   window_.SetShellChangeSink(nullptr);
+}
+
+}  // namespace
+}  // namespace qtr
+
+namespace qtr {
+namespace {
+
+// With the Chinese table active the window's texts come from it; with the
+// English one, from the defaults again.
+TEST_F(MainWindowTest, TextsFollowTheActiveLanguageTable) {
+  HWND quit = GetDlgItem(window_.Handle(), IDC_MAIN_QUIT);
+  HWND tooltip = nullptr;
+  // The tooltip window belongs to the main window's thread and is owned by it.
+  EnumThreadWindows(GetCurrentThreadId(), [](HWND hwnd, LPARAM found) -> BOOL {
+    wchar_t name[64];
+    GetClassNameW(hwnd, name, 64);
+    if (lstrcmpiW(name, TOOLTIPS_CLASSW) != 0) return TRUE;
+    *reinterpret_cast<HWND*>(found) = hwnd;
+    return FALSE;
+  }, reinterpret_cast<LPARAM>(&tooltip));
+  ASSERT_NE(tooltip, nullptr);
+  const auto tipOf = [&](HWND control) {
+    wchar_t text[256] = {};
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = window_.Handle();
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = text;
+    SendMessageW(tooltip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+    return std::wstring(text);
+  };
+  EXPECT_EQ(tipOf(quit), L"Quit");
+
+  window_.ApplyLanguage(u"0x0804");
+  EXPECT_EQ(tipOf(quit), L"\u9000\u51fa");
+  window_.ApplyLanguage(u"0x0409");
+  EXPECT_EQ(tipOf(quit), L"Quit");
 }
 
 }  // namespace

@@ -1,0 +1,202 @@
+#include "shell/ProgressWindow.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "config/PathList.h"
+#include "platform/FileSystem.h"
+#include "resource.h"
+#include "support/MappedDrive.h"
+#include "support/TempFolder.h"
+#include "widgets/GdiplusSession.h"
+#include "widgets/Handles.h"
+
+namespace qtr {
+namespace {
+
+using test::MappedDrive;
+using test::ReadBytes;
+using test::TempFolder;
+using test::WriteBytes;
+
+std::wstring Wide(const std::u16string& s) { return std::wstring(s.begin(), s.end()); }
+
+// Answers the questions as a test says, and remembers them.
+class ScriptedPrompter : public Prompter {
+ public:
+  std::vector<Question> asked;
+  bool answer = true;
+  std::function<void()> whileAsked;
+  bool Ask(const Question& question) override {
+    asked.push_back(question);
+    if (whileAsked) whileAsked();
+    return answer;
+  }
+  bool WasAsked(std::u16string_view message) const {
+    for (const Question& q : asked)
+      if (q.message == message) return true;
+    return false;
+  }
+};
+
+class RecordingHost : public JobWindowHost {
+ public:
+  int started = 0, stopped = 0, closed = 0, refreshed = 0;
+  void JobStarted(CPropressDlg&) override { ++started; }
+  void JobStopped(CPropressDlg&) override { ++stopped; }
+  void JobClosed(CPropressDlg&) override { ++closed; }
+  void RefreshTrees(const std::u16string&, const std::vector<std::u16string>&) override { ++refreshed; }
+};
+
+class ProgressWindowTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    parent_.Reset(CreateWindowExW(0, L"STATIC", L"page", WS_POPUP | WS_VISIBLE, 0, 0, 600, 320, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr));
+    source_ = program_.Path() + u"\\source";
+    CreateDirectoryW(Wide(source_).c_str(), nullptr);
+    for (int i = 0; i < 5; ++i) WriteBytes(source_ + u"\\file" + ToU16(i) + u".txt", std::string(1000 + i, 'x'));
+    WritePathList(program_.File(u"backupfullpath.xml"), {source_});
+    SetFinish(u"0");
+  }
+
+  void SetFinish(std::u16string_view value) {
+    WriteBytes(program_.File(u"init.xml"),
+               "<InitInfo>\r\n<BackupStatus>0</BackupStatus>\r\n<CompressFile>0</CompressFile>\r\n<BackupFinish>" +
+                   std::string(value.begin(), value.end()) + "</BackupFinish>\r\n</InitInfo>\r\n");
+  }
+
+  static std::u16string ToU16(int n) {
+    const std::string s = std::to_string(n);
+    return std::u16string(s.begin(), s.end());
+  }
+
+  JobWindowSettings Settings(bool backup = true) const {
+    JobWindowSettings s;
+    s.backup = backup;
+    s.caption = u"Counting the files to back up";
+    s.target = u"R:";
+    s.programFolder = program_.Path() + u"\\";
+    return s;
+  }
+
+  // Pumps messages until the window shows Close (or is hidden), at most 30 s.
+  void RunUntilEnded(CPropressDlg& window) {
+    const DWORD start = GetTickCount();
+    while (!window.Ended() && IsWindowVisible(window.Handle()) && GetTickCount() - start < 30000) {
+      MSG message;
+      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+      }
+      Sleep(1);
+    }
+  }
+
+  std::u16string StoredPath(const std::u16string& source) const {
+    // R:\QTRPMB\C\users\...: the drive letter becomes the first folder.
+    return u"R:\\QTRPMB\\" + source.substr(0, 1) + source.substr(2);
+  }
+
+  GdiplusSession gdiplus_;
+  TempFolder program_, target_;
+  std::u16string source_;
+  MappedDrive drive_{L'r', Wide(target_.Path())};
+  UniqueWindow parent_;
+  ScriptedPrompter prompter_;
+  RecordingHost host_;
+};
+
+TEST_F(ProgressWindowTest, RunsARealBackupToTheMappedDriveAndEndsWithClose) {
+  ASSERT_TRUE(drive_.Ok());
+  CPropressDlg window(Settings(), SystemFileSystem(), prompter_, host_);
+  ASSERT_TRUE(window.CreateModeless(parent_.Get()));
+  ShowWindow(window.Handle(), SW_SHOW);
+  EXPECT_EQ(CurrentProgressWindow(), &window);
+  EXPECT_EQ(host_.started, 1);
+  RunUntilEnded(window);
+
+  ASSERT_TRUE(window.Ended());
+  EXPECT_EQ(window.ItemText(IDC_PROGRESS_SCANNED), L"5 Files");
+  EXPECT_EQ(window.ItemText(IDC_PROGRESS_FINISHED), L"5 Files");
+  EXPECT_EQ(window.ItemText(IDC_PROGRESS_REMAINING), L"00:00:00");
+  EXPECT_EQ(window.ItemText(IDC_PROGRESS_TOTAL_LABEL), L"Total:");
+  EXPECT_FALSE(IsWindowVisible(window.Item(IDC_PROGRESS_STOP)));
+  EXPECT_TRUE(IsWindowVisible(window.Item(IDC_PROGRESS_CLOSE)));
+  EXPECT_FALSE(IsWindowVisible(window.Item(IDC_PROGRESS_FAILURES)));
+  EXPECT_EQ(ReadBytes(StoredPath(source_) + u"\\file3.txt"), std::string(1003, 'x'));
+  ASSERT_EQ(prompter_.asked.size(), 1u);
+  EXPECT_EQ(prompter_.asked[0].title, u"Tips");
+  EXPECT_EQ(prompter_.asked[0].message, u"The backup for selected files has been finished ");
+
+  SendMessageW(window.Item(IDC_PROGRESS_CLOSE), BM_CLICK, 0, 0);
+  EXPECT_EQ(host_.closed, 1);
+  EXPECT_GE(host_.refreshed, 1);
+}
+
+TEST_F(ProgressWindowTest, NoCompletionMessageUnlessBackupFinishIsZero) {
+  ASSERT_TRUE(drive_.Ok());
+  SetFinish(u"1");
+  CPropressDlg window(Settings(), SystemFileSystem(), prompter_, host_);
+  ASSERT_TRUE(window.CreateModeless(parent_.Get()));
+  ShowWindow(window.Handle(), SW_SHOW);
+  RunUntilEnded(window);
+  ASSERT_TRUE(window.Ended());
+  EXPECT_TRUE(prompter_.asked.empty());
+}
+
+TEST_F(ProgressWindowTest, AFileThatCannotBeReadShowsTheFailureList) {
+  ASSERT_TRUE(drive_.Ok());
+  // Held open without sharing, the file cannot be read by the job.
+  UniqueHandle locked(CreateFileW(Wide(source_ + u"\\file2.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(locked);
+  CPropressDlg window(Settings(), SystemFileSystem(), prompter_, host_);
+  ASSERT_TRUE(window.CreateModeless(parent_.Get()));
+  ShowWindow(window.Handle(), SW_SHOW);
+  RunUntilEnded(window);
+  ASSERT_TRUE(window.Ended());
+  HWND list = window.Item(IDC_PROGRESS_FAILURES);
+  EXPECT_TRUE(IsWindowVisible(list));
+  ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 1);
+  wchar_t line[1024] = {};
+  SendMessageW(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(line));
+  EXPECT_EQ(std::wstring(line).find(Wide(source_ + u"\\file2.txt;Fail(32)")), 0u) << line;
+  EXPECT_EQ(window.ItemText(IDC_PROGRESS_FINISHED), L"4 Files");
+}
+
+TEST_F(ProgressWindowTest, DecliningTheStopQuestionLetsTheJobGoOn) {
+  ASSERT_TRUE(drive_.Ok());
+  CPropressDlg window(Settings(), SystemFileSystem(), prompter_, host_);
+  ASSERT_TRUE(window.CreateModeless(parent_.Get()));
+  ShowWindow(window.Handle(), SW_SHOW);
+  prompter_.answer = false;
+  SendMessageW(window.Item(IDC_PROGRESS_STOP), BM_CLICK, 0, 0);
+  ASSERT_TRUE(prompter_.WasAsked(u"Cancel the backup/restore operation?"));
+  EXPECT_EQ(host_.stopped, 0);
+  prompter_.answer = true;
+  RunUntilEnded(window);
+  EXPECT_TRUE(window.Ended());
+  EXPECT_EQ(window.ItemText(IDC_PROGRESS_FINISHED), L"5 Files");
+}
+
+TEST_F(ProgressWindowTest, RemovingTheTargetStopsTheJobWithItsMessage) {
+  ASSERT_TRUE(drive_.Ok());
+  CPropressDlg window(Settings(), SystemFileSystem(), prompter_, host_);
+  ASSERT_TRUE(window.CreateModeless(parent_.Get()));
+  ShowWindow(window.Handle(), SW_SHOW);
+  window.OnTargetRemoved(u"S:");  // another drive: nothing happens
+  EXPECT_TRUE(prompter_.asked.empty());
+  window.OnTargetRemoved(u"R:");
+  ASSERT_EQ(prompter_.asked.size(), 1u);
+  EXPECT_EQ(prompter_.asked[0].message, u"Backup terminated: Disk has already been removed!");
+  EXPECT_FALSE(IsWindowVisible(window.Handle()));
+  EXPECT_EQ(host_.stopped, 1);
+  EXPECT_NE(window.Job().stop.load(), 0);
+}
+
+}  // namespace
+}  // namespace qtr
