@@ -12,6 +12,7 @@
 #include "config/SelectionFiles.h"
 #include "config/SettingsFile.h"
 #include "config/SystemLanguage.h"
+#include "devices/ProgramDevices.h"
 #include "platform/FileSystem.h"
 #include "resource.h"
 #include "shell/ProgramFolder.h"
@@ -74,6 +75,7 @@ void CVantroDlg::LoadFiles() {
     if (const auto language = ReadSetting(scratch, u"Language")) qtr::ApplyLanguage(folder, *language);
   }
   BackupRecord(folder).Ensure();
+  InstallProgramDevices(folder, devicesProblem_);
 }
 
 void CVantroDlg::ApplyLanguage(const std::u16string& identifier) {
@@ -128,6 +130,8 @@ bool CVantroDlg::OnInit() {
   ShowTexts();
   TraceStep("CVantroDlg::OnInitDialog", 3);
   RegisterShellChanges();
+  // A description of simulated disks that cannot be used is told once the window is up.
+  if (!devicesProblem_.empty()) PostMessageW(Handle(), kDevicesProblemMessage, 0, 0);
   prompter_ = WindowPrompter(Handle());
   // The page container from (7, 67) to 7 pixels from the right and 30 from the bottom.
   pageBox_.CreateModeless(Handle());
@@ -213,6 +217,10 @@ bool CVantroDlg::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) {
       return true;
     case kShellChangeMessage:
       OnShellChange(w, l);
+      result = TRUE;
+      return true;
+    case kDevicesProblemMessage:
+      prompter_.Ask({DisplayText(TextId::PromptTitle), devicesProblem_, false});
       result = TRUE;
       return true;
     case kJobEndedMessage:

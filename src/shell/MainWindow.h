@@ -28,6 +28,7 @@ class CVantroDlg : public Dialog, private JobWindowHost {
 
   static constexpr UINT kShellChangeMessage = WM_USER + 1000;
   static constexpr UINT kJobEndedMessage = WM_APP + 1;
+  static constexpr UINT kDevicesProblemMessage = WM_APP + 2;
 
   explicit CVantroDlg(bool withSplash = true);
 
@@ -87,6 +88,7 @@ class CVantroDlg : public Dialog, private JobWindowHost {
   PageBox pageBox_{*this};
   bool aboutShown_ = false;
   bool firstRun_ = false;
+  std::u16string devicesProblem_;
   HICON trayIcon_ = nullptr;
   WindowPrompter prompter_{nullptr};
   std::unique_ptr<CPropressDlg> job_;
