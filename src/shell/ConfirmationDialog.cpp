@@ -27,7 +27,7 @@ SIZE TextSize(HWND control, const std::wstring& text) {
 }  // namespace
 
 CMakeSureDlg::CMakeSureDlg(const Question& question, HWND mainWindow, std::wstring okText, std::wstring cancelText)
-    : Dialog(IDD_CONFIRMATION),
+    : PaintedDialog(IDD_CONFIRMATION),
       question_(question),
       mainWindow_(mainWindow),
       okText_(std::move(okText)),
@@ -48,7 +48,7 @@ bool CMakeSureDlg::OnInit() {
   closeButton_.SetPictures(IDP_QUIT_NORMAL, IDP_QUIT_PRESSED, IDP_QUIT_HOVER);
   okButton_.Attach(Item(IDC_CONFIRM_OK));
   cancelButton_.Attach(Item(IDC_CONFIRM_CANCEL));
-  for (PictureButton* button : {&closeButton_, &okButton_, &cancelButton_}) button->SetBackground(&surface_);
+  for (PictureButton* button : {&closeButton_, &okButton_, &cancelButton_}) button->SetBackground(Surface());
   Layout();
   ApplyRoundedRegion(Handle());
   SetTimer(Handle(), kTimerId, 1000, nullptr);
@@ -81,34 +81,22 @@ void CMakeSureDlg::Layout() {
                0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
-void CMakeSureDlg::Paint() {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(Handle(), &ps);
-  RECT client;
-  GetClientRect(Handle(), &client);
-  if (surface_.Prepare(dc, client.right, client.bottom)) {
-    HDC surface = surface_.Dc();
-    GdiObject<HBRUSH> body(CreateSolidBrush(RGB(240, 244, 248)));
-    GdiObject<HBRUSH> band(CreateSolidBrush(RGB(47, 120, 184)));
-    FillRect(surface, &client, body.Get());
-    RECT top = {0, 0, client.right, 26};
-    FillRect(surface, &top, band.Get());
-    FrameRect(surface, &client, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
-    const std::u16string count = countdown_.Text();
-    if (!count.empty()) {
-      SetBkMode(surface, TRANSPARENT);
-      SetTextColor(surface, RGB(240, 138, 36));
-      HGDIOBJ old = SelectObject(surface, font_.Get());
-      RECT where = {20, client.bottom - 34, 120, client.bottom - 10};
-      const std::wstring text = Wide(count);
-      DrawTextW(surface, text.c_str(), static_cast<int>(text.size()), &where, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
-      SelectObject(surface, old);
-    }
-    surface_.CopyTo(dc, 0, 0, client.right, client.bottom);
-  }
-  EndPaint(Handle(), &ps);
-  for (PictureButton* button : {&closeButton_, &okButton_, &cancelButton_})
-    InvalidateRect(button->Handle(), nullptr, FALSE);
+void CMakeSureDlg::PaintSurface(HDC dc, const RECT& client) {
+  GdiObject<HBRUSH> body(CreateSolidBrush(RGB(240, 244, 248)));
+  GdiObject<HBRUSH> band(CreateSolidBrush(RGB(47, 120, 184)));
+  FillRect(dc, &client, body.Get());
+  RECT top = {0, 0, client.right, 26};
+  FillRect(dc, &top, band.Get());
+  FrameRect(dc, &client, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+  const std::u16string count = countdown_.Text();
+  if (count.empty()) return;
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB(240, 138, 36));
+  HGDIOBJ old = SelectObject(dc, font_.Get());
+  RECT where = {20, client.bottom - 34, 120, client.bottom - 10};
+  const std::wstring text = Wide(count);
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &where, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+  SelectObject(dc, old);
 }
 
 bool CMakeSureDlg::OnCommand(int id, int, HWND) {
@@ -141,16 +129,6 @@ bool CMakeSureDlg::OnTimer(UINT_PTR id) {
 
 bool CMakeSureDlg::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) {
   switch (message) {
-    case WM_PAINT:
-      Paint();
-      result = TRUE;
-      return true;
-    case WM_ERASEBKGND:
-      result = TRUE;
-      return true;
-    case WM_CTLCOLORSTATIC:
-      result = ControlColours::Transparent(reinterpret_cast<HDC>(w), RGB(20, 30, 40));
-      return true;
     case WM_LBUTTONDOWN:
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP:
@@ -160,7 +138,7 @@ bool CMakeSureDlg::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) 
       KillTimer(Handle(), kTimerId);
       return false;
     default:
-      return false;
+      return PaintedDialog::OnMessage(message, w, l, result);
   }
 }
 

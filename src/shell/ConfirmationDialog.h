@@ -6,15 +6,14 @@
 
 #include "shell/ConfirmationCountdown.h"
 #include "shell/Prompter.h"
-#include "widgets/Dialog.h"
+#include "widgets/PaintedDialog.h"
 #include "widgets/Handles.h"
-#include "widgets/OffscreenSurface.h"
 #include "widgets/PictureButton.h"
 #include "widgets/WindowShape.h"
 
 namespace qtr {
 
-class CMakeSureDlg : public Dialog {
+class CMakeSureDlg : public PaintedDialog {
  public:
   static constexpr int kWidth = 413, kHeight = 126;
 
@@ -31,10 +30,10 @@ class CMakeSureDlg : public Dialog {
   bool OnCommand(int id, int code, HWND control) override;
   bool OnTimer(UINT_PTR id) override;
   bool OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) override;
+  void PaintSurface(HDC dc, const RECT& client) override;
 
  private:
   void Layout();
-  void Paint();
 
   Question question_;
   HWND mainWindow_;
@@ -42,7 +41,6 @@ class CMakeSureDlg : public Dialog {
   ConfirmationCountdown countdown_;
   GdiObject<HFONT> font_;
   PictureButton closeButton_, okButton_, cancelButton_;
-  OffscreenSurface surface_;
   CaptionDrag captionDrag_{30};
 };
 

@@ -53,7 +53,7 @@ constexpr TitleButton kTitleButtons[] = {
 
 }  // namespace
 
-CVantroDlg::CVantroDlg(bool withSplash) : Dialog(IDD_MAIN_WINDOW) {
+CVantroDlg::CVantroDlg(bool withSplash) : PaintedDialog(IDD_MAIN_WINDOW) {
   if (withSplash) splash_.Start();
   LoadFiles();
 }
@@ -164,57 +164,36 @@ void CVantroDlg::CreateTitleButtons() {
                                   GetModuleHandleW(nullptr), nullptr);
     titleButtons_[i].Attach(button);
     titleButtons_[i].SetPictures(title.normal, title.pressed, title.hover);
-    titleButtons_[i].SetBackground(&surface_);
+    titleButtons_[i].SetBackground(Surface());
     right -= 20;
   }
 }
 
-void CVantroDlg::Paint() {
+void CVantroDlg::PaintSurface(HDC surface, const RECT& client) {
   // The window is on the screen: the splash has done its job.
   splash_.RequestClose();
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(Handle(), &ps);
-  RECT client;
-  GetClientRect(Handle(), &client);
   const int width = client.right, height = client.bottom;
-  if (surface_.Prepare(dc, width, height)) {
-    HDC surface = surface_.Dc();
-    GdiObject<HBRUSH> grey(CreateSolidBrush(RGB(125, 125, 125)));
-    FillRect(surface, &client, grey.Get());
-    background_.Draw(surface, 0, 0, width, height);
-    frame_.Draw(surface, -3, -3, width + 5, height + 5);
-    pageArea_.Draw(surface, 1, 60, pageArea_.Width(), height - 84);
-    SetBkMode(surface, TRANSPARENT);
-    SetTextColor(surface, RGB(255, 125, 0));
-    HGDIOBJ oldFont = SelectObject(surface, GetStockObject(DEFAULT_GUI_FONT));
-    RECT version = {width - 200, height - 20, width - 10, height - 5};
-    DrawTextW(surface, L"Demo Ver 1.0", -1, &version, DT_RIGHT | DT_BOTTOM | DT_SINGLELINE);
-    SelectObject(surface, oldFont);
-    logo_.Draw(surface, 10, 12);
-    surface_.CopyTo(dc, 0, 0, width, height);
-  }
-  EndPaint(Handle(), &ps);
-  // The title buttons draw themselves over what was just painted.
-  for (PictureButton& button : titleButtons_) InvalidateRect(button.Handle(), nullptr, FALSE);
+  GdiObject<HBRUSH> grey(CreateSolidBrush(RGB(125, 125, 125)));
+  FillRect(surface, &client, grey.Get());
+  background_.Draw(surface, 0, 0, width, height);
+  frame_.Draw(surface, -3, -3, width + 5, height + 5);
+  pageArea_.Draw(surface, 1, 60, pageArea_.Width(), height - 84);
+  SetBkMode(surface, TRANSPARENT);
+  SetTextColor(surface, RGB(255, 125, 0));
+  HGDIOBJ oldFont = SelectObject(surface, GetStockObject(DEFAULT_GUI_FONT));
+  RECT version = {width - 200, height - 20, width - 10, height - 5};
+  DrawTextW(surface, L"Demo Ver 1.0", -1, &version, DT_RIGHT | DT_BOTTOM | DT_SINGLELINE);
+  SelectObject(surface, oldFont);
+  logo_.Draw(surface, 10, 12);
 }
 
 bool CVantroDlg::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) {
   switch (message) {
-    case WM_PAINT:
-      Paint();
-      result = TRUE;
-      return true;
-    case WM_ERASEBKGND:
-      result = TRUE;  // everything is drawn in WM_PAINT
-      return true;
     case WM_LBUTTONDOWN:
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP:
       captionDrag_.OnMessage(Handle(), message, l);
       return false;
-    case WM_CTLCOLORSTATIC:
-      result = ControlColours::Transparent(reinterpret_cast<HDC>(w), RGB(30, 40, 50));
-      return true;
     case kShellChangeMessage:
       OnShellChange(w, l);
       result = TRUE;
@@ -233,7 +212,7 @@ bool CVantroDlg::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) {
       shellRegistration_ = 0;
       return false;
     default:
-      return false;
+      return PaintedDialog::OnMessage(message, w, l, result);
   }
 }
 

@@ -14,7 +14,7 @@
 #include "shell/TrayIcon.h"
 #include "widgets/Dialog.h"
 #include "widgets/Handles.h"
-#include "widgets/OffscreenSurface.h"
+#include "widgets/PaintedDialog.h"
 #include "widgets/Picture.h"
 #include "widgets/PictureButton.h"
 #include "widgets/Tooltip.h"
@@ -22,7 +22,7 @@
 
 namespace qtr {
 
-class CVantroDlg : public Dialog, private JobWindowHost {
+class CVantroDlg : public PaintedDialog, private JobWindowHost {
  public:
   static constexpr int kWidth = 642, kHeight = 436;
 
@@ -51,10 +51,10 @@ class CVantroDlg : public Dialog, private JobWindowHost {
   bool OnInit() override;
   bool OnCommand(int id, int code, HWND control) override;
   bool OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) override;
+  void PaintSurface(HDC dc, const RECT& client) override;
 
  private:
   void CreateTitleButtons();
-  void Paint();
   void OpenHelp() const;
   void LoadFiles();
   void ShowPageControls(bool show);
@@ -70,7 +70,6 @@ class CVantroDlg : public Dialog, private JobWindowHost {
   Picture background_, frame_, pageArea_, logo_;
   std::array<PictureButton, 4> titleButtons_;
   Tooltip tooltip_;
-  OffscreenSurface surface_;
   CaptionDrag captionDrag_{60};
   CTrayIcon tray_;
   // The page container's place; its commands reach this window.

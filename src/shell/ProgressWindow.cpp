@@ -44,7 +44,7 @@ CPropressDlg*& CurrentProgressWindow() {
 
 CPropressDlg::CPropressDlg(const JobWindowSettings& settings, FileSystem& fs, Prompter& prompter,
                            JobWindowHost& host)
-    : Dialog(IDD_PROGRESS), settings_(settings), fs_(fs), prompter_(prompter), host_(host) {
+    : PaintedDialog(IDD_PROGRESS), settings_(settings), fs_(fs), prompter_(prompter), host_(host) {
   JobFinishedFlag() = 0;
 }
 
@@ -151,8 +151,8 @@ void CPropressDlg::CreateControls() {
   SetWindowTextW(close, Wide(DisplayText(TextId::Close)).c_str());
   stopButton_.Attach(stop);
   closeButton_.Attach(close);
-  stopButton_.SetBackground(&surface_);
-  closeButton_.SetBackground(&surface_);
+  stopButton_.SetBackground(Surface());
+  closeButton_.SetBackground(Surface());
   tooltip_.Create(Handle());
 }
 
@@ -294,35 +294,12 @@ bool CPropressDlg::OnCommand(int id, int code, HWND) {
   }
 }
 
-void CPropressDlg::Paint() {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(Handle(), &ps);
-  RECT client;
-  GetClientRect(Handle(), &client);
-  if (surface_.Prepare(dc, client.right, client.bottom)) {
-    GdiObject<HBRUSH> body(CreateSolidBrush(kBackground));
-    FillRect(surface_.Dc(), &client, body.Get());
-    surface_.CopyTo(dc, 0, 0, client.right, client.bottom);
-  }
-  EndPaint(Handle(), &ps);
+void CPropressDlg::PaintSurface(HDC dc, const RECT& client) {
+  GdiObject<HBRUSH> body(CreateSolidBrush(kBackground));
+  FillRect(dc, &client, body.Get());
 }
 
-bool CPropressDlg::OnMessage(UINT message, WPARAM w, LPARAM, INT_PTR& result) {
-  switch (message) {
-    case WM_PAINT:
-      Paint();
-      result = TRUE;
-      return true;
-    case WM_ERASEBKGND:
-      result = TRUE;
-      return true;
-    case WM_CTLCOLORSTATIC:
-      // Opaque on the window's own colour, so a changed value leaves nothing of the old one behind.
-      result = labelColours_.Apply(reinterpret_cast<HDC>(w));
-      return true;
-    default:
-      return false;
-  }
-}
+// Opaque on the window's own colour, so a changed value leaves nothing of the old one behind.
+INT_PTR CPropressDlg::ColourStatic(HDC dc) { return labelColours_.Apply(dc); }
 
 }  // namespace qtr

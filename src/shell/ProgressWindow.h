@@ -13,9 +13,8 @@
 #include "engine/JobProgress.h"
 #include "shell/Prompter.h"
 #include "widgets/ControlColours.h"
-#include "widgets/Dialog.h"
+#include "widgets/PaintedDialog.h"
 #include "widgets/Handles.h"
-#include "widgets/OffscreenSurface.h"
 #include "widgets/PictureButton.h"
 #include "widgets/TextProgressBar.h"
 #include "widgets/Tooltip.h"
@@ -48,7 +47,7 @@ struct JobWindowSettings {
   std::u16string programFolder;  // with its trailing "\"
 };
 
-class CPropressDlg : public Dialog, private JobReporter {
+class CPropressDlg : public PaintedDialog, private JobReporter {
  public:
   static constexpr int kWidth = 542, kHeight = 284;
 
@@ -69,7 +68,8 @@ class CPropressDlg : public Dialog, private JobReporter {
   bool OnInit() override;
   bool OnCommand(int id, int code, HWND control) override;
   bool OnTimer(UINT_PTR id) override;
-  bool OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) override;
+  void PaintSurface(HDC dc, const RECT& client) override;
+  INT_PTR ColourStatic(HDC dc) override;
 
  private:
   void AddFailureLine(const std::u16string& line) override;  // worker thread
@@ -80,7 +80,6 @@ class CPropressDlg : public Dialog, private JobReporter {
   void Render(const JobView& view);
   void ShowCloseButton();
   void FinishJob();
-  void Paint();
   void EndWorker();
 
   JobWindowSettings settings_;
@@ -101,7 +100,6 @@ class CPropressDlg : public Dialog, private JobReporter {
   TextProgressBar overallBar_, fileBar_;
   PictureButton stopButton_, closeButton_;
   Tooltip tooltip_;
-  OffscreenSurface surface_;
   ControlColours labelColours_{RGB(20, 30, 40), RGB(255, 255, 255)};
 };
 

@@ -11,7 +11,7 @@ constexpr UINT_PTR kTimerId = 1;
 
 }  // namespace
 
-CInitDlg::CInitDlg() : Dialog(IDD_SPLASH) {}
+CInitDlg::CInitDlg() : PaintedDialog(IDD_SPLASH) {}
 
 CInitDlg::~CInitDlg() {
   RequestClose();
@@ -56,35 +56,12 @@ bool CInitDlg::OnTimer(UINT_PTR id) {
   return true;
 }
 
-void CInitDlg::Paint() {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(Handle(), &ps);
-  RECT client;
-  GetClientRect(Handle(), &client);
-  if (surface_.Prepare(dc, client.right, client.bottom)) {
-    FillRect(surface_.Dc(), &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    // 5 pixels beyond every edge, so no border of the picture shows.
-    picture_.Draw(surface_.Dc(), -5, -5, client.right + 10, client.bottom + 10);
-    surface_.CopyTo(dc, 0, 0, client.right, client.bottom);
-  }
-  EndPaint(Handle(), &ps);
+void CInitDlg::PaintSurface(HDC dc, const RECT& client) {
+  FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  // 5 pixels beyond every edge, so no border of the picture shows.
+  picture_.Draw(dc, -5, -5, client.right + 10, client.bottom + 10);
 }
 
-bool CInitDlg::OnMessage(UINT message, WPARAM w, LPARAM, INT_PTR& result) {
-  switch (message) {
-    case WM_PAINT:
-      Paint();
-      result = TRUE;
-      return true;
-    case WM_ERASEBKGND:
-      result = TRUE;
-      return true;
-    case WM_CTLCOLORSTATIC:
-      result = ControlColours::Transparent(reinterpret_cast<HDC>(w), RGB(216, 228, 240));
-      return true;
-    default:
-      return false;
-  }
-}
+INT_PTR CInitDlg::ColourStatic(HDC dc) { return ControlColours::Transparent(dc, RGB(216, 228, 240)); }
 
 }  // namespace qtr

@@ -4,13 +4,12 @@
 #include <atomic>
 #include <thread>
 
-#include "widgets/Dialog.h"
-#include "widgets/OffscreenSurface.h"
+#include "widgets/PaintedDialog.h"
 #include "widgets/Picture.h"
 
 namespace qtr {
 
-class CInitDlg : public Dialog {
+class CInitDlg : public PaintedDialog {
  public:
   static constexpr int kWidth = 420, kHeight = 240;
 
@@ -29,17 +28,15 @@ class CInitDlg : public Dialog {
  protected:
   bool OnInit() override;
   bool OnTimer(UINT_PTR id) override;
-  bool OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) override;
+  void PaintSurface(HDC dc, const RECT& client) override;
+  INT_PTR ColourStatic(HDC dc) override;
 
  private:
-  void Paint();
-
   std::atomic<bool> closeRequested_{false};
   std::atomic<bool> running_{false};
   std::atomic<unsigned> ticks_{0};
   std::thread thread_;
   Picture picture_;
-  OffscreenSurface surface_;
 };
 
 }  // namespace qtr
