@@ -14,16 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/SystemError.h"
 #include "devices/DiskGeometry.h"
 
 namespace qtr {
 
-// Win32 error codes the backends report beyond those of platform/SystemError.h.
-inline constexpr uint32_t kErrorInvalidFunction = 1;
-inline constexpr uint32_t kErrorNotSupported = 50;
-inline constexpr uint32_t kErrorDeviceNotConnected = 1167;
-inline constexpr uint32_t kErrorIoDevice = 1117;
-inline constexpr uint32_t kErrorNegativeSeek = 131;
 
 // GetDriveType results used here.
 enum class DriveKind : uint32_t {

@@ -5,6 +5,7 @@
 // that failed. One FileSystem may be used from several threads; one File
 // only from one thread at a time.
 #pragma once
+#include "platform/SystemError.h"
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -105,11 +106,6 @@ class FileSystem {
   virtual uint32_t GetVolumeInfo(std::u16string_view path, VolumeInfo* info) = 0;
 };
 
-inline constexpr uint32_t kErrorNoMoreFiles = 18;
-inline constexpr uint32_t kErrorAlreadyExists = 183;
-inline constexpr uint32_t kErrorDirNotEmpty = 145;
-inline constexpr uint32_t kErrorNotSupported = 50;
-inline constexpr uint32_t kErrorInvalidFunction = 1;
 
 // The Win32 backend (Windows build only).
 FileSystem& SystemFileSystem();

@@ -17,6 +17,14 @@ inline constexpr uint32_t kErrorFileExists = 80;
 inline constexpr uint32_t kErrorInvalidParameter = 87;
 inline constexpr uint32_t kErrorDiskFull = 112;
 inline constexpr uint32_t kErrorFileTooLarge = 223;
+inline constexpr uint32_t kErrorInvalidFunction = 1;
+inline constexpr uint32_t kErrorNoMoreFiles = 18;
+inline constexpr uint32_t kErrorNotSupported = 50;
+inline constexpr uint32_t kErrorNegativeSeek = 131;
+inline constexpr uint32_t kErrorDirNotEmpty = 145;
+inline constexpr uint32_t kErrorAlreadyExists = 183;
+inline constexpr uint32_t kErrorIoDevice = 1117;
+inline constexpr uint32_t kErrorDeviceNotConnected = 1167;
 
 // The system's message text for an error code, without trailing line end
 // ("The system cannot find the file specified." for 2).

@@ -61,6 +61,10 @@ void CPropressDlg::EndWorker() {
     job_->pause.Open();
   }
   if (worker_.joinable()) worker_.join();
+  if (settings_.diskCopy) {
+    diskJob_.stop = 1;
+    diskWorker_.Join();
+  }
   SetThreadExecutionState(ES_CONTINUOUS);
 }
 
@@ -94,17 +98,25 @@ bool CPropressDlg::OnInit() {
   finishAllowed_ = true;
 
   job_ = std::make_unique<BackupJob>(fs_, static_cast<JobReporter&>(*this), settings_.programFolder);
-  job_->LoadIncludeFlags();
-  job_->typeFilter = settings_.typeFilter;
-  job_->restore = settings_.backup ? 0 : 1;
-  job_->targetRoot = settings_.target;
-  job_->pause.Open();
-  ShowProgressControls(false);
   SetText(IDC_PROGRESS_CAPTION, settings_.caption);
   host_.JobStarted(*this);
   // The PC stays awake while the job runs.
   SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED);
-  worker_ = std::thread([job = job_.get()] { RunJob(*job); });
+  if (settings_.diskCopy) {
+    diskJob_.source = settings_.sourceDisk;
+    diskJob_.target = settings_.targetDisk;
+    // The copy starts while the device list is held, so no disk leaves it meanwhile.
+    diskWorker_.Start(diskJob_, DeviceList::Process());
+    diskTicker_ = std::make_unique<DiskCopyTicker>(Now());
+  } else {
+    job_->LoadIncludeFlags();
+    job_->typeFilter = settings_.typeFilter;
+    job_->restore = settings_.backup ? 0 : 1;
+    job_->targetRoot = settings_.target;
+    job_->pause.Open();
+    ShowProgressControls(false);
+    worker_ = std::thread([job = job_.get()] { RunJob(*job); });
+  }
 
   ticker_ = std::make_unique<JobTicker>(Now());
   SetTimer(Handle(), kTimerId, 1, nullptr);
@@ -171,6 +183,10 @@ void CPropressDlg::SetText(int id, const std::u16string& text) {
 
 bool CPropressDlg::OnTimer(UINT_PTR id) {
   if (id != kTimerId) return false;
+  if (settings_.diskCopy) {
+    RenderDiskCopy(diskTicker_->Tick(diskJob_, Now(), promptOpen_));
+    return true;
+  }
   MoveFailureLinesToList();
   const size_t lines = static_cast<size_t>(SendMessageW(Item(IDC_PROGRESS_FAILURES), LB_GETCOUNT, 0, 0));
   Render(ticker_->Tick(*job_, Now(), lines, promptOpen_));
@@ -219,6 +235,24 @@ void CPropressDlg::Render(const JobView& view) {
   }
 }
 
+void CPropressDlg::RenderDiskCopy(const DiskCopyView& view) {
+  SetText(IDC_PROGRESS_SCANNED, view.totalText);
+  if (view.copiedText) SetText(IDC_PROGRESS_FINISHED, *view.copiedText);
+  if (view.percent) {
+    overallBar_.SetPercent(*view.percent);
+    fileBar_.SetPercent(*view.percent);
+  }
+  if (view.elapsedText) SetText(IDC_PROGRESS_ELAPSED, *view.elapsedText);
+  if (view.remainingText) SetText(IDC_PROGRESS_REMAINING, *view.remainingText);
+  if (view.ended) {
+    SetText(IDC_PROGRESS_REMAINING, u"00:00:00");
+    KillTimer(Handle(), kTimerId);
+    timerRunning_ = false;
+    ShowCloseButton();
+    SetThreadExecutionState(ES_CONTINUOUS);
+  }
+}
+
 void CPropressDlg::ShowCloseButton() {
   ended_ = true;
   ShowWindow(stopButton_.Handle(), SW_HIDE);
@@ -241,7 +275,7 @@ void CPropressDlg::FinishJob() {
 }
 
 void CPropressDlg::StopJob() {
-  job_->pause.Close();
+  job_->pause.Close();  // the disk copy checks its stop flag only
   promptOpen_ = true;
   if (!noPrompt_ && !prompter_.Ask({DisplayText(TextId::PromptTitle), DisplayText(TextId::PromptCancel), false})) {
     job_->pause.Open();
@@ -255,7 +289,11 @@ void CPropressDlg::StopJob() {
   }
   host_.RefreshTrees(settings_.target, {});
   ShowWindow(Handle(), SW_HIDE);
-  job_->stop = 1;
+  if (settings_.diskCopy) {
+    diskJob_.stop = 1;
+  } else {
+    job_->stop = 1;
+  }
   host_.JobStopped(*this);
 }
 

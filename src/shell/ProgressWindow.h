@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "engine/BackupJob.h"
+#include "engine/DiskCopyJob.h"
+#include "engine/DiskCopyProgress.h"
 #include "engine/JobProgress.h"
 #include "shell/Prompter.h"
 #include "widgets/ControlColours.h"
@@ -39,6 +41,8 @@ class JobWindowHost {
 };
 
 struct JobWindowSettings {
+  bool diskCopy = false;         // a quick backup: one whole disk onto another
+  int sourceDisk = -1, targetDisk = -1;  // indexes in the device list, for a quick backup
   bool backup = true;            // false: a restore
   int pageFlag = 0;              // 0 File Backup page, 1 quick launch
   std::u16string caption;        // shown while the selection is counted
@@ -56,6 +60,7 @@ class CPropressDlg : public PaintedDialog, private JobReporter {
 
   // The job's figures, for whoever wants to look (tests).
   const BackupJob& Job() const { return *job_; }
+  const DiskCopyJob& DiskCopy() const { return diskJob_; }
   const JobWindowSettings& Settings() const { return settings_; }
   bool Ended() const { return ended_; }
 
@@ -78,6 +83,7 @@ class CPropressDlg : public PaintedDialog, private JobReporter {
   void ShowProgressControls(bool show);
   void SetText(int id, const std::u16string& text);
   void Render(const JobView& view);
+  void RenderDiskCopy(const DiskCopyView& view);
   void ShowCloseButton();
   void FinishJob();
   void EndWorker();
@@ -89,6 +95,9 @@ class CPropressDlg : public PaintedDialog, private JobReporter {
   std::unique_ptr<BackupJob> job_;
   std::unique_ptr<JobTicker> ticker_;
   std::thread worker_;
+  DiskCopyJob diskJob_;
+  DiskCopyWorker diskWorker_;
+  std::unique_ptr<DiskCopyTicker> diskTicker_;
   std::mutex linesMutex_;
   std::vector<std::u16string> pendingLines_;
   bool noPrompt_ = false;

@@ -200,3 +200,57 @@ TEST_F(ProgressWindowTest, RemovingTheTargetStopsTheJobWithItsMessage) {
 
 }  // namespace
 }  // namespace qtr
+
+#include "DeviceTestSupport.h"
+#include "devices/DeviceList.h"
+
+namespace qtr {
+namespace {
+
+// A quick backup copies one simulated disk onto another in the same window.
+TEST(ProgressWindowDiskCopy, CopiesTheWholeDiskAndOffersClose) {
+  GdiplusSession gdiplus;
+  const auto disk = [](int n, int cylinders) {
+    const std::string k = std::to_string(n);
+    return "[disk]\npath = \\\\?\\disk" + k + "\nimage = d" + k + ".img\nvendor = QTR\nproduct = Box\nnumber = " +
+           k + "\ngeometry = " + std::to_string(cylinders) + " 2 4 512\n";
+  };
+  test::SimulatedWorld world(disk(1, 16) + disk(2, 20));
+  DeviceList& devices = DeviceList::Process();
+  FillDeviceList(devices);
+  for (int k = 0; k < 16; ++k)
+    test::WriteImage(world.Image(u"d1.img"), uint64_t(k) * 4096, std::string(4096, static_cast<char>('a' + k)));
+
+  UniqueWindow parent(CreateWindowExW(0, L"STATIC", L"page", WS_POPUP | WS_VISIBLE, 0, 0, 600, 320, nullptr,
+                                      nullptr, GetModuleHandleW(nullptr), nullptr));
+  ScriptedPrompter prompter;
+  RecordingHost host;
+  TempFolder program;
+  JobWindowSettings settings;
+  settings.diskCopy = true;
+  settings.sourceDisk = devices.FindByDeviceNumber(1);
+  settings.targetDisk = devices.FindByDeviceNumber(2);
+  settings.caption = u"Quick backup";
+  settings.programFolder = program.Path() + u"\\";
+  CPropressDlg window(settings, SystemFileSystem(), prompter, host);
+  ASSERT_TRUE(window.CreateModeless(parent.Get()));
+  ShowWindow(window.Handle(), SW_SHOW);
+  const DWORD start = GetTickCount();
+  while (!window.Ended() && GetTickCount() - start < 30000) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    Sleep(1);
+  }
+  ASSERT_TRUE(window.Ended());
+  EXPECT_EQ(window.DiskCopy().success.load(), 1);
+  EXPECT_EQ(window.ItemText(IDC_PROGRESS_SCANNED), L"64KB");
+  EXPECT_EQ(window.ItemText(IDC_PROGRESS_FINISHED), L"64KB");
+  EXPECT_TRUE(IsWindowVisible(window.Item(IDC_PROGRESS_CLOSE)));
+  EXPECT_EQ(test::ReadImage(world.Image(u"d2.img"), 15 * 4096, 4096), std::string(4096, 'p'));
+  SendMessageW(window.Item(IDC_PROGRESS_CLOSE), BM_CLICK, 0, 0);
+  EXPECT_EQ(host.closed, 1);
+  devices.Clear();
+}
+
+}  // namespace
+}  // namespace qtr
