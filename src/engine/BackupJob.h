@@ -86,8 +86,10 @@ struct BackupJob {
   std::map<char16_t, VolumeInfo> volumes_;
 
  public:
-  // Destination folders already cleared of partial copies left by a crash.
-  std::set<std::u16string> sweptFolders;
+  // The destination folder the copy pass is in (lowercased) and the names
+  // it held when the pass came to it.
+  std::u16string currentFolder;
+  std::set<std::u16string> currentFolderNames;
   // Destination folders made or found already by this job (lowercased).
   std::set<std::u16string> knownFolders;
 };

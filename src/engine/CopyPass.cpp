@@ -6,30 +6,17 @@
 #include "engine/StoredFileCopy.h"
 
 namespace qtr {
-namespace {
-
-// Looks the file up for its size; false (with a failure line) when it is gone.
-// Whether it can be read is learnt when it is opened for the copy.
-bool TakeSize(BackupJob& job, const std::u16string& path) {
-  FindEntry entry;
-  if (const uint32_t error = job.fs.Find(path, &entry); error != 0) {
-    job.AddFailure(path, error);
-    return false;
-  }
-  job.currentSize = entry.size;
-  return true;
-}
-
-}  // namespace
-
 void CopyPassBackup(BackupJob& job, std::u16string_view storeRoot) {
   for (const std::u16string& source : job.fileList) {
     if (!job.WaitUnlessStopped()) break;
     const std::u16string destination = MapToStored(storeRoot, source);
-    if (!TakeSize(job, source)) continue;
+    // Opened once: for its size here, then for the copy.
+    std::unique_ptr<File> in;
+    FindEntry info;
+    if (!OpenSource(job, source, &in, &info)) continue;
     MakeStoreDirectories(job, destination, source);
     PrepareDestination(job, destination, source);
-    BackupOneFile(job, source, destination);
+    BackupOneFile(job, source, destination, &in, &info);
   }
   job.workerFinished = 1;
 }
@@ -39,10 +26,12 @@ void CopyPassRestore(BackupJob& job) {
     if (job.stop != 0) break;
     std::u16string destination = MapToSource(stored);
     if (destination.empty()) continue;
-    if (!TakeSize(job, stored)) continue;
+    std::unique_ptr<File> in;
+    FindEntry info;
+    if (!OpenSource(job, stored, &in, &info)) continue;
     MakeStoreDirectories(job, destination, {});
     if (!PrepareRestoreDestination(job, &destination, stored)) continue;
-    RestoreOneFile(job, stored, destination);
+    RestoreOneFile(job, stored, destination, &in, &info);
     if (job.stop != 0) break;
   }
   job.workerFinished = 1;

@@ -62,28 +62,42 @@ void RemoveFileAnyway(FileSystem& fs, std::u16string_view path) {
   if (fs.RemoveFile(path) != 0) fs.SetAttributes(path, attributes & ~kAttributeDirectory);
 }
 
-// Puts a complete partial copy in place of destination; the old file is
-// replaced in one step, so one of the two is whole at any moment.
-uint32_t ReplaceWithPartial(FileSystem& fs, std::u16string_view partial, std::u16string_view destination) {
-  if (fs.Rename(partial, destination) == 0) return 0;
-  // A read-only (or otherwise protected) destination refuses to be replaced until its attributes are cleared.
-  const uint32_t old = ClearAttributes(fs, destination);
-  const uint32_t error = fs.Rename(partial, destination);
-  if (error != 0 && old != kInvalidAttributes) fs.SetAttributes(destination, old & ~kAttributeDirectory);
-  return error;
-}
-
-void SweepPartialCopies(BackupJob& job, std::u16string_view destination) {
-  const std::u16string folder = ParentOf(destination);
-  if (!job.sweptFolders.insert(Lowercase(folder)).second) return;
+// Reads the destination folder once when the copy pass moves into it:
+// partial copies left by a crash are removed, and the names found there
+// tell later which files need deleting without asking the volume again.
+void LearnDestinationFolder(BackupJob& job, std::u16string_view destination) {
+  const std::u16string folder = Lowercase(ParentOf(destination));
+  if (folder == job.currentFolder) return;
+  job.currentFolder = folder;
+  job.currentFolderNames.clear();
   std::unique_ptr<FolderListing> listing;
-  if (job.fs.List(folder, &listing) != 0) return;
+  if (job.fs.List(ParentOf(destination), &listing) != 0) return;
   std::vector<std::u16string> partials;
   FindEntry entry;
-  while (listing->Next(&entry))
-    if (!entry.IsFolder() && IsPartialName(entry.name)) partials.push_back(JoinPath(folder, entry.name));
+  while (listing->Next(&entry)) {
+    if (!entry.IsFolder() && IsPartialName(entry.name)) {
+      partials.push_back(JoinPath(ParentOf(destination), entry.name));
+    } else {
+      job.currentFolderNames.insert(Lowercase(entry.name));
+    }
+  }
   listing.reset();
   for (const auto& path : partials) RemoveFileAnyway(job.fs, path);
+}
+
+bool FolderHad(const BackupJob& job, std::u16string_view path) {
+  return Lowercase(ParentOf(path)) != job.currentFolder || job.currentFolderNames.count(Lowercase(NameOf(path))) != 0;
+}
+
+// Puts a complete partial copy, still open, in place of destination; the
+// old file is replaced in one step, so one of the two is whole at any moment.
+uint32_t PutInPlace(FileSystem& fs, File& partial, std::u16string_view destination) {
+  if (partial.RenameTo(destination) == 0) return 0;
+  // A read-only (or otherwise protected) destination refuses to be replaced until its attributes are cleared.
+  const uint32_t old = ClearAttributes(fs, destination);
+  const uint32_t error = partial.RenameTo(destination);
+  if (error != 0 && old != kInvalidAttributes) fs.SetAttributes(destination, old & ~kAttributeDirectory);
+  return error;
 }
 
 bool SameLastWrite(BackupJob& job, const FindEntry& a, std::u16string_view pathA, const FindEntry& b,
@@ -148,7 +162,7 @@ void MakeStoreDirectories(BackupJob& job, std::u16string_view destination, std::
 }
 
 void PrepareDestination(BackupJob& job, std::u16string_view destination, std::u16string_view) {
-  SweepPartialCopies(job, destination);
+  LearnDestinationFolder(job, destination);
 }
 
 bool PrepareRestoreDestination(BackupJob& job, std::u16string* destination, std::u16string_view stored) {
@@ -163,7 +177,7 @@ bool PrepareRestoreDestination(BackupJob& job, std::u16string* destination, std:
     }
     if (compressed) destination->resize(destination->size() - kCompressedSuffix.size());
   }
-  SweepPartialCopies(job, *destination);
+  LearnDestinationFolder(job, *destination);
   return true;
 }
 
@@ -189,18 +203,30 @@ bool IsStoredCompressed(BackupJob& job, std::u16string_view stored, uint32_t att
   return total == 4 && std::memcmp(marker, kContainerMarker, 4) == 0;
 }
 
-void ApplyStoredAttributes(BackupJob& job, const FindEntry& copiedFrom, std::unique_ptr<File>& written,
-                           std::u16string_view writtenPath) {
+void ApplyStoredAttributes(BackupJob& job, const FindEntry& copiedFrom, File& written, std::u16string_view writtenPath) {
   if (job.restore == 0 && job.VolumeOf(writtenPath).supportsFileCompression)
-    written->SetCompression(job.compress != 0);  // best effort, as a volume may refuse
-  CopyFileTimes(copiedFrom, *written);
-  written.reset();
-  job.fs.SetAttributes(writtenPath, copiedFrom.attributes & ~(kAttributeDirectory | kAttributeCompressed));
+    written.SetCompression(job.compress != 0);  // best effort, as a volume may refuse
+  CopyFileTimes(copiedFrom, written);
 }
 
-void CopyFileTimes(const FindEntry& copiedFrom, File& written) { written.SetTimes(copiedFrom.times); }
+void CopyFileTimes(const FindEntry& copiedFrom, File& written) {
+  written.SetTimesAndAttributes(copiedFrom.times, copiedFrom.attributes & ~(kAttributeDirectory | kAttributeCompressed));
+}
 
-int BackupOneFile(BackupJob& job, std::u16string_view source, std::u16string_view destination) {
+bool OpenSource(BackupJob& job, std::u16string_view path, std::unique_ptr<File>* file, FindEntry* info) {
+  uint32_t error = job.fs.Open(path, OpenMode::kReadExisting, file);
+  if (error == 0) error = (*file)->GetInfo(info);
+  if (error != 0) {
+    file->reset();
+    job.AddFailure(path, error);
+    return false;
+  }
+  job.currentSize = info->size;
+  return true;
+}
+
+int BackupOneFile(BackupJob& job, std::u16string_view source, std::u16string_view destination,
+                  std::unique_ptr<File>* opened, const FindEntry* openedInfo) {
   job.SetCurrentFile(std::u16string(source));
   job.currentDone = 0;
   const bool compress = job.compress != 0;
@@ -211,15 +237,12 @@ int BackupOneFile(BackupJob& job, std::u16string_view source, std::u16string_vie
 
   std::unique_ptr<File> in, out;
   FindEntry info;
-  if (const uint32_t error = job.fs.Open(source, OpenMode::kReadExisting, &in); error != 0) {
-    job.AddFailure(source, error);
+  if (opened != nullptr) {
+    in = std::move(*opened);
+    info = *openedInfo;
+  } else if (!OpenSource(job, source, &in, &info)) {
     return 0;
   }
-  if (const uint32_t error = in->GetInfo(&info); error != 0) {
-    job.AddFailure(source, error);
-    return 0;
-  }
-  job.currentSize = info.size;
   if (!compress && info.size > job.VolumeOf(target).maxFileSize) {
     job.AddFailure(target, kErrorFileTooLarge);
     return 0;
@@ -235,8 +258,6 @@ int BackupOneFile(BackupJob& job, std::u16string_view source, std::u16string_vie
   } else {
     status = CopyPlain(job, *in, *out);
   }
-  // The times and attributes the source has now, after it was read.
-  if (status.Ok()) in->GetInfo(&info);
   in.reset();
   if (status.result != ContainerResult::kOk && status.result != ContainerResult::kStopped) {
     out.reset();
@@ -250,38 +271,47 @@ int BackupOneFile(BackupJob& job, std::u16string_view source, std::u16string_vie
     return 0;
   }
   // The partial copy takes everything before it is put in place; the rename keeps it all.
-  ApplyStoredAttributes(job, info, out, partial);
-  if (const uint32_t error = ReplaceWithPartial(job.fs, partial, target); error != 0) {
+  ApplyStoredAttributes(job, info, *out, partial);
+  const uint32_t error = PutInPlace(job.fs, *out, target);
+  out.reset();
+  if (error != 0) {
     job.AddFailure(target, error);
     RemoveFileAnyway(job.fs, partial);
     return 0;
   }
   // The file switched between plain and compressed storage: its other form goes now.
-  RemoveFileAnyway(job.fs, otherForm);
+  if (FolderHad(job, otherForm)) RemoveFileAnyway(job.fs, otherForm);
   return 1;
 }
 
-int RestoreOneFile(BackupJob& job, std::u16string_view stored, std::u16string_view destination) {
+int RestoreOneFile(BackupJob& job, std::u16string_view stored, std::u16string_view destination,
+                   std::unique_ptr<File>* opened, const FindEntry* openedInfo) {
   job.SetCurrentFile(std::u16string(stored));
   job.currentDone = 0;
   const std::u16string partial = std::u16string(destination) + std::u16string(kPartialSuffix);
 
   std::unique_ptr<File> in, out;
   FindEntry info;
-  if (const uint32_t error = job.fs.Open(stored, OpenMode::kReadExisting, &in); error != 0) {
-    job.AddFailure(stored, error);
+  if (opened != nullptr) {
+    in = std::move(*opened);
+    info = *openedInfo;
+  } else if (!OpenSource(job, stored, &in, &info)) {
     return 0;
   }
-  if (const uint32_t error = in->GetInfo(&info); error != 0) {
-    job.AddFailure(stored, error);
-    return 0;
-  }
-  job.currentSize = info.size;
+  // The marker is read through the open file, then reading starts over.
   uint32_t error = 0;
-  const bool compressed = IsStoredCompressed(job, stored, info.attributes, &error);
-  if (error != 0) {
-    job.AddFailure(stored, error);
-    return 0;
+  bool compressed = false;
+  if (EndsWithNoCase(stored, kCompressedSuffix) &&
+      ((info.attributes & kAttributeCompressed) != 0 || !job.VolumeOf(stored).supportsFileCompression)) {
+    uint8_t marker[4] = {};
+    size_t got = 0;
+    error = in->Read(marker, 4, &got);
+    compressed = error == 0 && got == 4 && std::memcmp(marker, kContainerMarker, 4) == 0;
+    if (error == 0) error = in->Seek(0);
+    if (error != 0) {
+      job.AddFailure(stored, error);
+      return 0;
+    }
   }
   if (error = job.fs.Open(partial, OpenMode::kWriteTruncate, &out); error != 0) {
     job.AddFailure(destination, error);
@@ -297,7 +327,6 @@ int RestoreOneFile(BackupJob& job, std::u16string_view stored, std::u16string_vi
   } else {
     status = CopyPlain(job, *in, *out);
   }
-  if (status.Ok()) in->GetInfo(&info);
   in.reset();
   if (status.result != ContainerResult::kOk && status.result != ContainerResult::kStopped) {
     out.reset();
@@ -310,8 +339,10 @@ int RestoreOneFile(BackupJob& job, std::u16string_view stored, std::u16string_vi
     RemoveFileAnyway(job.fs, partial);
     return 0;
   }
-  ApplyStoredAttributes(job, info, out, partial);
-  if (error = ReplaceWithPartial(job.fs, partial, destination); error != 0) {
+  ApplyStoredAttributes(job, info, *out, partial);
+  error = PutInPlace(job.fs, *out, destination);
+  out.reset();
+  if (error != 0) {
     job.AddFailure(destination, error);
     RemoveFileAnyway(job.fs, partial);
     return 0;

@@ -25,17 +25,23 @@ bool PrepareRestoreDestination(BackupJob& job, std::u16string* destination, std:
 // 1 when source was stored completely at destination (+ ".zip" when
 // compressing), 0 otherwise; a stored file it replaces stays as it was
 // until the new one is complete.
-int BackupOneFile(BackupJob& job, std::u16string_view source, std::u16string_view destination);
+// When the copy pass has the source open already, it hands it over with its info.
+int BackupOneFile(BackupJob& job, std::u16string_view source, std::u16string_view destination,
+                  std::unique_ptr<File>* opened = nullptr, const FindEntry* openedInfo = nullptr);
 // 1 when stored was restored completely at destination, 0 otherwise.
-int RestoreOneFile(BackupJob& job, std::u16string_view stored, std::u16string_view destination);
+int RestoreOneFile(BackupJob& job, std::u16string_view stored, std::u16string_view destination,
+                   std::unique_ptr<File>* opened = nullptr, const FindEntry* openedInfo = nullptr);
+// Opens a file to copy from and sets the job's current-file size; false
+// (with the failure line) when it cannot be read.
+bool OpenSource(BackupJob& job, std::u16string_view path, std::unique_ptr<File>* file, FindEntry* info);
 
 // Gives written, a complete copy of copiedFrom still open and not yet in
 // place, its per-file compression on a backup (as the compress flag says,
-// where the volume has it) and copiedFrom's times, closes it, and then sets
-// copiedFrom's attributes: in this order a read-only file takes all three.
-void ApplyStoredAttributes(BackupJob& job, const FindEntry& copiedFrom, std::unique_ptr<File>& written,
-                           std::u16string_view writtenPath);
-// Gives the open written file the creation, last-access and last-write times of copiedFrom.
+// where the volume has it), then copiedFrom's times and attributes
+// together: last, so that a read-only file takes all of them.
+void ApplyStoredAttributes(BackupJob& job, const FindEntry& copiedFrom, File& written, std::u16string_view writtenPath);
+// Gives the open written file the creation, last-access and last-write
+// times of copiedFrom, and its attributes in the same step.
 void CopyFileTimes(const FindEntry& copiedFrom, File& written);
 
 // The compressed form of a stored file: a ".zip" name, the container marker,

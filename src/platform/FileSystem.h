@@ -65,9 +65,12 @@ class File {
   virtual uint32_t Size(uint64_t* size) = 0;
   // Attributes, size and times of the open file (name left empty).
   virtual uint32_t GetInfo(FindEntry* info) = 0;
-  // On a file open for writing; a later write moves the last-write time again.
-  virtual uint32_t SetTimes(const FileTimes& times) = 0;
+  // On a file open for writing: its three times and its attributes in one
+  // step (a later write moves the last-write time again).
+  virtual uint32_t SetTimesAndAttributes(const FileTimes& times, uint32_t attributes) = 0;
   virtual uint32_t SetCompression(bool compressed) = 0;
+  // Gives the open file a new path in the same volume, replacing a file there.
+  virtual uint32_t RenameTo(std::u16string_view path) = 0;
 };
 
 // Lists one folder, entry by entry, in the order the volume keeps them.

@@ -46,8 +46,8 @@ std::u16string NameOf(const std::u16string& path) {
 
 class MemoryFileSystem::MemoryFile : public File {
  public:
-  MemoryFile(MemoryFileSystem* fs, std::u16string key, std::shared_ptr<std::string> data, bool read, bool write)
-      : fs_(fs), key_(std::move(key)), data_(std::move(data)), read_(read), write_(write) {}
+  MemoryFile(MemoryFileSystem* fs, std::u16string_view path, std::shared_ptr<std::string> data, bool read, bool write)
+      : fs_(fs), key_(KeyOf(path)), originalPath_(path), data_(std::move(data)), read_(read), write_(write) {}
 
   uint32_t Read(void* buffer, size_t size, size_t* got) override {
     std::lock_guard lock(fs_->mutex_);
@@ -114,14 +114,24 @@ class MemoryFileSystem::MemoryFile : public File {
     info->name.clear();
     return 0;
   }
-  uint32_t SetTimes(const FileTimes& times) override {
+  uint32_t SetTimesAndAttributes(const FileTimes& times, uint32_t attributes) override {
     std::lock_guard lock(fs_->mutex_);
     if (!write_) return kErrorAccessDenied;
     Node* node = fs_->Lookup(key_);
     if (node == nullptr) return kErrorFileNotFound;
     node->times = times;
     if (fs_->VolumeOf(key_)->info.coarseTimes) node->times.lastWrite -= node->times.lastWrite % 20'000'000;
+    node->attributes = (node->attributes & ~kSettable) | (attributes & kSettable);
     return 0;
+  }
+  uint32_t RenameTo(std::u16string_view path) override {
+    const uint32_t error = fs_->RenameLocked(originalPath_, path);
+    if (error == 0) {
+      std::lock_guard lock(fs_->mutex_);
+      key_ = KeyOf(path);
+      originalPath_ = std::u16string(path);
+    }
+    return error;
   }
   uint32_t SetCompression(bool compressed) override {
     std::lock_guard lock(fs_->mutex_);
@@ -136,6 +146,7 @@ class MemoryFileSystem::MemoryFile : public File {
  private:
   MemoryFileSystem* fs_;
   std::u16string key_;
+  std::u16string originalPath_;
   std::shared_ptr<std::string> data_;
   bool read_;
   bool write_;
@@ -338,7 +349,7 @@ uint32_t MemoryFileSystem::Open(std::u16string_view path, OpenMode mode, std::un
   if (mode == OpenMode::kReadExisting || mode == OpenMode::kReadWriteExisting) {
     if (node == nullptr) return ParentError(key) != 0 ? kErrorPathNotFound : kErrorFileNotFound;
     if (write && (node->attributes & kAttributeReadOnly) != 0) return kErrorAccessDenied;
-    *file = std::make_unique<MemoryFile>(this, key, node->data, true, write);
+    *file = std::make_unique<MemoryFile>(this, path, node->data, true, write);
     return 0;
   }
   if (node != nullptr) {
@@ -357,7 +368,7 @@ uint32_t MemoryFileSystem::Open(std::u16string_view path, OpenMode mode, std::un
     made.data = std::make_shared<std::string>();
     node = &(nodes_[key] = std::move(made));
   }
-  *file = std::make_unique<MemoryFile>(this, key, node->data, true, true);
+  *file = std::make_unique<MemoryFile>(this, path, node->data, true, true);
   return 0;
 }
 
@@ -472,7 +483,9 @@ uint32_t MemoryFileSystem::RemoveFile(std::u16string_view path) {
   return 0;
 }
 
-uint32_t MemoryFileSystem::Rename(std::u16string_view from, std::u16string_view to) {
+uint32_t MemoryFileSystem::Rename(std::u16string_view from, std::u16string_view to) { return RenameLocked(from, to); }
+
+uint32_t MemoryFileSystem::RenameLocked(std::u16string_view from, std::u16string_view to) {
   std::lock_guard lock(mutex_);
   const std::u16string fromKey = KeyOf(from), toKey = KeyOf(to);
   Node* node = Lookup(fromKey);

@@ -73,6 +73,7 @@ class MemoryFileSystem : public FileSystem {
   uint32_t ParentError(const std::u16string& key);
   uint64_t Stamp();
   FindEntry EntryOf(const Node& node) const;
+  uint32_t RenameLocked(std::u16string_view from, std::u16string_view to);
   bool PutFileLocked(std::u16string_view path, std::string_view bytes, uint32_t attributes);
 
   mutable std::mutex mutex_;

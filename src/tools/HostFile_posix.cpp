@@ -88,11 +88,14 @@ class PosixFile : public File {
     info->times = {ToFileTime(s.st_ctim), ToFileTime(s.st_atim), ToFileTime(s.st_mtim)};
     return 0;
   }
-  uint32_t SetTimes(const FileTimes& times) override {
+  // Only the times: a host file has no DOS attributes.
+  uint32_t SetTimesAndAttributes(const FileTimes& times, uint32_t) override {
     const struct timespec both[2] = {ToTimespec(times.lastAccess), ToTimespec(times.lastWrite)};
     return ::futimens(fd_, both) == 0 ? 0 : FromErrno(errno);
   }
   uint32_t SetCompression(bool) override { return kErrorInvalidFunction; }
+  // The tool renames by path; a descriptor does not know its name.
+  uint32_t RenameTo(std::u16string_view) override { return kErrorNotSupported; }
 
  private:
   int fd_;
