@@ -194,6 +194,9 @@ bool CVantroDlg::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) {
     case WM_LBUTTONUP:
       captionDrag_.OnMessage(Handle(), message, l);
       return false;
+    case WM_SIZE:
+      ApplyRoundedRegion(Handle());  // the region follows the window's size
+      return false;
     case kShellChangeMessage:
       OnShellChange(w, l);
       result = TRUE;
@@ -210,6 +213,7 @@ bool CVantroDlg::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) {
     case WM_DESTROY:
       if (shellRegistration_ != 0) SHChangeNotifyDeregister(shellRegistration_);
       shellRegistration_ = 0;
+      UnregisterHotKey(Handle(), kBackupHotKeyId);
       return false;
     default:
       return PaintedDialog::OnMessage(message, w, l, result);

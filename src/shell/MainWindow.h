@@ -27,6 +27,7 @@ class CVantroDlg : public PaintedDialog, private JobWindowHost {
   static constexpr int kWidth = 642, kHeight = 436;
 
   static constexpr UINT kShellChangeMessage = WM_USER + 1000;
+  static constexpr int kBackupHotKeyId = 1074;
   static constexpr UINT kJobEndedMessage = WM_APP + 1;
   static constexpr UINT kDevicesProblemMessage = WM_APP + 2;
 
