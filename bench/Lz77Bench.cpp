@@ -16,8 +16,9 @@ namespace {
 std::vector<uint8_t> Sample(int kind, size_t n) {
   std::mt19937 random(7);
   std::vector<uint8_t> bytes;
-  static const char* const kWords[] = {"the ", "backup ", "store ", "of ", "files ", "and ", "a ", "restore ",
-                                       "block ", "disk ", "copy\n", "is ", "to ", "compressed ", "drive "};
+  static const char* const kWords[] = {"the ",   "backup ", "store ",   "of ",         "files ",
+                                       "and ",   "a ",      "restore ", "block ",      "disk ",
+                                       "copy\n", "is ",     "to ",      "compressed ", "drive "};
   while (bytes.size() < n) {
     switch (kind) {
       case 0: {  // a text of few distinct words
@@ -37,7 +38,8 @@ std::vector<uint8_t> Sample(int kind, size_t n) {
       default: {  // runs and noise, like an executable
         const size_t length = 1 + random() % 200;
         const uint8_t v = random() % 3 == 0 ? static_cast<uint8_t>(random()) : 0;
-        for (size_t k = 0; k < length; ++k) bytes.push_back(random() % 4 == 0 ? static_cast<uint8_t>(random()) : v);
+        for (size_t k = 0; k < length; ++k)
+          bytes.push_back(random() % 4 == 0 ? static_cast<uint8_t>(random()) : v);
       }
     }
   }
@@ -51,7 +53,8 @@ void BM_Compress(benchmark::State& state) {
   const auto input = Sample(static_cast<int>(state.range(0)), qtr::kLz77BlockSize);
   std::vector<uint8_t> out(input.size() + qtr::kLz77OutputSlack);
   qtr::CCompressLZ77 coder;
-  for (auto _ : state) benchmark::DoNotOptimize(coder.Compress(input.data(), input.size(), out.data(), out.size()));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(coder.Compress(input.data(), input.size(), out.data(), out.size()));
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * input.size()));
   state.SetLabel(kKinds[state.range(0)]);
 }

@@ -8,11 +8,14 @@
 
 namespace {
 
-std::u16string Widen(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+std::u16string Widen(const std::string& s) {
+  return std::u16string(s.begin(), s.end());
+}
 
 std::u16string SettingsText() {
   std::string text = "<InitInfo>\r\n";
-  for (int i = 0; i < 25; ++i) text += "<Key" + std::to_string(i) + ">" + std::to_string(i % 2) + "</Key" + std::to_string(i) + ">\r\n";
+  for (int i = 0; i < 25; ++i)
+    text += "<Key" + std::to_string(i) + ">" + std::to_string(i % 2) + "</Key" + std::to_string(i) + ">\r\n";
   text += "<HotKey Str=\"Alt+Ctrl+B\" VirtualKeyCode=\"66\" ModifierKey=\"3\"/>\r\n</InitInfo>\r\n";
   return Widen(text);
 }
@@ -46,10 +49,18 @@ void EditOneKey(benchmark::State& state, const std::u16string& text) {
   }
 }
 
-void BM_ParseSettings(benchmark::State& state) { Parse(state, SettingsText()); }
-void BM_ParseMebibyte(benchmark::State& state) { Parse(state, MebibyteText()); }
-void BM_EditOneKeySettings(benchmark::State& state) { EditOneKey(state, SettingsText()); }
-void BM_EditOneKeyMebibyte(benchmark::State& state) { EditOneKey(state, MebibyteText()); }
+void BM_ParseSettings(benchmark::State& state) {
+  Parse(state, SettingsText());
+}
+void BM_ParseMebibyte(benchmark::State& state) {
+  Parse(state, MebibyteText());
+}
+void BM_EditOneKeySettings(benchmark::State& state) {
+  EditOneKey(state, SettingsText());
+}
+void BM_EditOneKeyMebibyte(benchmark::State& state) {
+  EditOneKey(state, MebibyteText());
+}
 
 }  // namespace
 

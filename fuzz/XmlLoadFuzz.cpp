@@ -15,7 +15,8 @@ namespace {
 std::u16string Outline(qtr::XmlDocument& doc) {
   std::u16string out;
   doc.ResetPosition();
-  while (doc.FindChildElement()) out += doc.GetChildTagName() + u"=" + doc.GetChildData() + u"@" + doc.GetChildAttribute(u"a") + u";";
+  while (doc.FindChildElement())
+    out += doc.GetChildTagName() + u"=" + doc.GetChildData() + u"@" + doc.GetChildAttribute(u"a") + u";";
   return out;
 }
 

@@ -14,7 +14,9 @@ constexpr size_t npos = std::u16string_view::npos;
 // Offsets are 32-bit; a text stays well below that so every sum fits.
 constexpr size_t kMaxText = 0x7FFFFFFF;
 
-std::u16string FirstLine(const std::u16string& text) { return text.substr(0, text.find_first_of(u"\r\n")); }
+std::u16string FirstLine(const std::u16string& text) {
+  return text.substr(0, text.find_first_of(u"\r\n"));
+}
 
 // "<name>value</name>" or "<name/>", then a line end.
 std::u16string ElementText(std::u16string_view name, std::u16string_view value) {
@@ -41,7 +43,9 @@ bool ValidName(std::u16string_view name) {
 
 }  // namespace
 
-XmlDocument::XmlDocument() { table_.Reset(8); }
+XmlDocument::XmlDocument() {
+  table_.Reset(8);
+}
 
 bool XmlDocument::Parse() {
   ResetPosition();
@@ -88,7 +92,9 @@ bool XmlDocument::Save(std::u16string_view path) {
 
 // --- navigation ---
 
-void XmlDocument::ResetPosition() { parent_ = current_ = child_ = 0; }
+void XmlDocument::ResetPosition() {
+  parent_ = current_ = child_ = 0;
+}
 
 bool XmlDocument::FindElement(std::u16string_view name) {
   uint32_t c = current_ != 0 ? table_[current_].nextSibling : table_[parent_].firstChild;
@@ -192,7 +198,9 @@ uint32_t XmlDocument::LastChildOf(uint32_t parent) const {
 
 // --- editing ---
 
-bool XmlDocument::RoomFor(size_t added) const { return text_.size() + added <= kMaxText; }
+bool XmlDocument::RoomFor(size_t added) const {
+  return text_.size() + added <= kMaxText;
+}
 
 void XmlDocument::Splice(size_t pos, size_t removed, std::u16string_view inserted, uint32_t enclosing) {
   text_.replace(pos, removed, inserted);

@@ -30,7 +30,9 @@ class XmlDocument {
   const std::u16string& GetDoc() const { return text_; }
   // What the last Load, Save and parse reported.
   const std::u16string& GetResult() const { return log_.Text(); }
-  bool IsWellFormed() const { return (table_[0].flags & ElementRecord::kIllFormed) == 0 && table_[0].firstChild != 0; }
+  bool IsWellFormed() const {
+    return (table_[0].flags & ElementRecord::kIllFormed) == 0 && table_[0].firstChild != 0;
+  }
   uint32_t EncodingFlags() const { return flags_; }
 
   // Navigation. A null or empty name matches any element.
@@ -69,7 +71,8 @@ class XmlDocument {
 
   // Writes a new element under parent, after or before the sibling ref (at the
   // end or the start of the parent's content when ref is 0). Returns its index, 0 on failure.
-  uint32_t Insert(uint32_t parent, uint32_t ref, Place place, std::u16string_view name, std::u16string_view value);
+  uint32_t Insert(uint32_t parent, uint32_t ref, Place place, std::u16string_view name,
+                  std::u16string_view value);
   // Insert beside the current element, which the new one replaces as current.
   bool AddSibling(Place place, std::u16string_view name, std::u16string_view value);
   bool SetAttributeOf(uint32_t element, std::u16string_view name, std::u16string_view value);

@@ -18,7 +18,8 @@ void XmlElementTable::Grow(uint32_t capacity) {
   while (capacity_ < capacity) {
     if (blocks_.empty() || blocks_.back().size() == kBlockSize) blocks_.emplace_back();
     auto& last = blocks_.back();
-    const uint32_t add = std::min<uint32_t>(kBlockSize - static_cast<uint32_t>(last.size()), capacity - capacity_);
+    const uint32_t add =
+        std::min<uint32_t>(kBlockSize - static_cast<uint32_t>(last.size()), capacity - capacity_);
     last.resize(last.size() + add);
     capacity_ += add;
   }

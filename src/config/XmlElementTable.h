@@ -38,9 +38,7 @@ class XmlElementTable {
   // edited for a long time does not keep growing its table.
   void Release(uint32_t index);
 
-  ElementRecord& operator[](uint32_t index) {
-    return blocks_[index >> kBlockBits][index & (kBlockSize - 1)];
-  }
+  ElementRecord& operator[](uint32_t index) { return blocks_[index >> kBlockBits][index & (kBlockSize - 1)]; }
   const ElementRecord& operator[](uint32_t index) const {
     return blocks_[index >> kBlockBits][index & (kBlockSize - 1)];
   }

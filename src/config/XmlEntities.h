@@ -8,8 +8,8 @@
 namespace qtr {
 
 struct XmlEntity {
-    std::string_view name;
-    char32_t codePoint;
+  std::string_view name;
+  char32_t codePoint;
 };
 
 // Code point of a named character reference, 0 when the name is unknown.
@@ -19,4 +19,4 @@ char32_t LookupXmlEntity(std::u16string_view name);
 // Every known entity, sorted by name (byte order).
 std::span<const XmlEntity> XmlEntityTable();
 
-} // namespace qtr
+}  // namespace qtr

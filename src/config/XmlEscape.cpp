@@ -14,10 +14,16 @@ std::u16string Escape(std::u16string_view value, bool attribute) {
       case u'<': out += u"&lt;"; break;
       case u'>': out += u"&gt;"; break;
       case u'"':
-        if (attribute) out += u"&quot;"; else out += c;
+        if (attribute)
+          out += u"&quot;";
+        else
+          out += c;
         break;
       case u'\'':
-        if (attribute) out += u"&apos;"; else out += c;
+        if (attribute)
+          out += u"&apos;";
+        else
+          out += c;
         break;
       default: out += c;
     }
@@ -35,10 +41,14 @@ char32_t NumericReference(std::u16string_view body) {
   for (; i < body.size(); ++i) {
     const char16_t c = body[i];
     unsigned digit;
-    if (c >= u'0' && c <= u'9') digit = c - u'0';
-    else if (hex && c >= u'a' && c <= u'f') digit = c - u'a' + 10;
-    else if (hex && c >= u'A' && c <= u'F') digit = c - u'A' + 10;
-    else return 0;
+    if (c >= u'0' && c <= u'9')
+      digit = c - u'0';
+    else if (hex && c >= u'a' && c <= u'f')
+      digit = c - u'a' + 10;
+    else if (hex && c >= u'A' && c <= u'F')
+      digit = c - u'A' + 10;
+    else
+      return 0;
     value = value * (hex ? 16 : 10) + digit;
     if (value > 0x10FFFF) return 0;  // also keeps the sum from overflowing
   }
@@ -58,8 +68,12 @@ void AppendCodePoint(char32_t cp, std::u16string& out) {
 
 }  // namespace
 
-std::u16string EscapeXmlText(std::u16string_view value) { return Escape(value, false); }
-std::u16string EscapeXmlAttribute(std::u16string_view value) { return Escape(value, true); }
+std::u16string EscapeXmlText(std::u16string_view value) {
+  return Escape(value, false);
+}
+std::u16string EscapeXmlAttribute(std::u16string_view value) {
+  return Escape(value, true);
+}
 
 void AppendUnescapedXml(std::u16string_view text, std::u16string& out) {
   // A reference body is at most nine characters between '&' and ';'.

@@ -14,7 +14,9 @@ constexpr size_t npos = std::u16string_view::npos;
 constexpr unsigned kUtf8 = 65001, kUtf16Le = 1200, kUtf16Be = 1201;
 constexpr size_t kSniffBytes = 1024;
 
-char16_t Lower(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
+char16_t Lower(char16_t c) {
+  return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+}
 
 size_t FindNoCase(std::u16string_view text, std::u16string_view what, size_t from = 0) {
   if (what.size() > text.size()) return npos;
@@ -30,7 +32,8 @@ bool EqualNoCase(std::u16string_view a, std::u16string_view b) {
   return a.size() == b.size() && FindNoCase(a, b) == 0;
 }
 
-std::u16string AttributeValue(std::u16string_view text, size_t tagStart, size_t tagEnd, std::u16string_view name) {
+std::u16string AttributeValue(std::u16string_view text, size_t tagStart, size_t tagEnd,
+                              std::u16string_view name) {
   size_t i = xml::NameEnd(text, tagStart + 1);
   xml::AttributeSpan span;
   while (xml::NextAttribute(text, i, tagEnd, span)) {
@@ -46,7 +49,8 @@ std::u16string AttributeValue(std::u16string_view text, size_t tagStart, size_t 
 std::u16string MetaCharset(std::u16string_view text) {
   const size_t head = FindNoCase(text, u"<head");
   if (head == npos) return {};
-  for (size_t meta = FindNoCase(text, u"<meta", head); meta != npos; meta = FindNoCase(text, u"<meta", meta + 5)) {
+  for (size_t meta = FindNoCase(text, u"<meta", head); meta != npos;
+       meta = FindNoCase(text, u"<meta", meta + 5)) {
     const size_t end = text.find(u'>', meta);
     if (end == npos) return {};
     std::u16string charset = AttributeValue(text, meta, end, u"charset");
@@ -97,8 +101,8 @@ std::u16string DecodeUtf16(std::string_view bytes, uint32_t flags, XmlResultLog&
   for (size_t i = 0; i < units; ++i) {
     const auto first = static_cast<unsigned char>(bytes[2 * i]);
     const auto second = static_cast<unsigned char>(bytes[2 * i + 1]);
-    const char16_t unit = bigEndian ? static_cast<char16_t>(first << 8 | second)
-                                    : static_cast<char16_t>(second << 8 | first);
+    const char16_t unit =
+        bigEndian ? static_cast<char16_t>(first << 8 | second) : static_cast<char16_t>(second << 8 | first);
     if (unit == 0) {
       ++nulls;
     } else {
@@ -183,7 +187,8 @@ std::u16string DecodeXmlFile(std::string_view bytes, uint32_t& flags, XmlResultL
   return text;
 }
 
-std::string EncodeXmlFile(std::u16string_view text, uint32_t flags, XmlResultLog& log, std::u16string& encoding) {
+std::string EncodeXmlFile(std::u16string_view text, uint32_t flags, XmlResultLog& log,
+                          std::u16string& encoding) {
   if (flags & (kXmlUtf16Le | kXmlUtf16Be)) {
     const bool bigEndian = (flags & kXmlUtf16Le) == 0;
     std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";

@@ -23,6 +23,7 @@ std::u16string DecodeXmlFile(std::string_view bytes, uint32_t& flags, XmlResultL
 
 // The bytes to write for a text: the mark and encoding of flags, else the
 // declared encoding, else UTF-8 without a mark. encoding receives the name used.
-std::string EncodeXmlFile(std::u16string_view text, uint32_t flags, XmlResultLog& log, std::u16string& encoding);
+std::string EncodeXmlFile(std::u16string_view text, uint32_t flags, XmlResultLog& log,
+                          std::u16string& encoding);
 
 }  // namespace qtr

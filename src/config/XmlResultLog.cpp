@@ -41,7 +41,8 @@ bool XmlResultLog::Has(std::u16string_view record) const {
   return false;
 }
 
-void XmlResultLog::Update(std::u16string_view record, std::u16string_view attribute, const std::u16string& value) {
+void XmlResultLog::Update(std::u16string_view record, std::u16string_view attribute,
+                          const std::u16string& value) {
   const std::u16string open = u"<" + std::u16string(record);
   size_t at = std::u16string::npos;
   for (size_t p = text_.find(open); p != std::u16string::npos; p = text_.find(open, p + 1)) {

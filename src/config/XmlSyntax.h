@@ -5,14 +5,18 @@
 
 namespace qtr::xml {
 
-inline bool IsSpace(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+inline bool IsSpace(char16_t c) {
+  return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+}
 
 // A tag name starts with an ASCII letter, '_', ':' or anything above 'z'.
 inline bool IsNameStart(char16_t c) {
   return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_' || c == u':' || c > u'z';
 }
 
-inline bool EndsName(char16_t c) { return IsSpace(c) || c == u'/' || c == u'>' || c == u'=' || c == u'<'; }
+inline bool EndsName(char16_t c) {
+  return IsSpace(c) || c == u'/' || c == u'>' || c == u'=' || c == u'<';
+}
 
 // End of the name that starts at i.
 inline size_t NameEnd(std::u16string_view text, size_t i) {
@@ -30,7 +34,7 @@ struct AttributeSpan {
   size_t nameStart = 0, nameEnd = 0;
   size_t valueStart = 0, valueEnd = 0;  // the value without its quotes
   bool quoted = false;
-  size_t end = 0;                       // just past the attribute (and its closing quote)
+  size_t end = 0;  // just past the attribute (and its closing quote)
 };
 
 // Reads the attribute at or after i inside a start tag that ends at tagEnd

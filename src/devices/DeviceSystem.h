@@ -19,7 +19,6 @@
 
 namespace qtr {
 
-
 // GetDriveType results used here.
 enum class DriveKind : uint32_t {
   Unknown = 0,

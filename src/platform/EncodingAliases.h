@@ -8,8 +8,8 @@
 namespace qtr {
 
 struct EncodingAlias {
-    std::string_view name; // lower case
-    unsigned codePage;
+  std::string_view name;  // lower case
+  unsigned codePage;
 };
 
 // Windows code page for an encoding name (ASCII case ignored), 0 when unknown.
@@ -21,4 +21,4 @@ const char* IconvNameForCodePage(unsigned codePage);
 // Every known alias, sorted by name.
 std::span<const EncodingAlias> EncodingAliasTable();
 
-} // namespace qtr
+}  // namespace qtr

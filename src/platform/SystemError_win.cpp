@@ -7,8 +7,8 @@ namespace qtr {
 std::u16string SystemErrorMessage(uint32_t code) {
   wchar_t* buffer = nullptr;
   const DWORD n = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
   std::u16string text;
   if (n != 0 && buffer != nullptr) text.assign(reinterpret_cast<const char16_t*>(buffer), n);
   LocalFree(buffer);

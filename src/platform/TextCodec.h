@@ -20,4 +20,4 @@ bool DecodeToUtf16(unsigned codePage, std::string_view bytes, std::u16string& ou
 // the code page is unsupported.
 bool EncodeFromUtf16(unsigned codePage, std::u16string_view text, std::string& out, bool& lossy);
 
-} // namespace qtr
+}  // namespace qtr

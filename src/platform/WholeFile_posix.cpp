@@ -19,7 +19,10 @@ uint32_t FromErrno(int e) {
   switch (e) {
     case ENOENT: return kErrorFileNotFound;
     case ENOTDIR: return kErrorPathNotFound;
-    case EACCES: case EPERM: case EISDIR: case EROFS: return kErrorAccessDenied;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS: return kErrorAccessDenied;
     case ENOSPC: return kErrorDiskFull;
     case ENOMEM: return kErrorNotEnoughMemory;
     case EFBIG: return kErrorFileTooLarge;

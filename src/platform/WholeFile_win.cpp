@@ -22,7 +22,9 @@ class FileHandle {
   HANDLE handle_;
 };
 
-std::wstring WidePath(std::u16string_view path) { return std::wstring(path.begin(), path.end()); }
+std::wstring WidePath(std::u16string_view path) {
+  return std::wstring(path.begin(), path.end());
+}
 
 }  // namespace
 
@@ -48,8 +50,8 @@ uint32_t ReadWholeFile(std::u16string_view path, std::string& bytes) {
 }
 
 uint32_t WriteWholeFile(std::u16string_view path, std::string_view bytes) {
-  FileHandle file(CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  FileHandle file(CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return GetLastError();
   size_t done = 0;
   while (done < bytes.size()) {

@@ -9,7 +9,9 @@ namespace {
 
 constexpr UINT_PTR kTimerId = 1;
 
-std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+std::wstring Wide(const std::u16string& text) {
+  return std::wstring(text.begin(), text.end());
+}
 
 SIZE TextSize(HWND control, const std::wstring& text) {
   SIZE size{};
@@ -26,7 +28,8 @@ SIZE TextSize(HWND control, const std::wstring& text) {
 
 }  // namespace
 
-CMakeSureDlg::CMakeSureDlg(const Question& question, HWND mainWindow, std::wstring okText, std::wstring cancelText)
+CMakeSureDlg::CMakeSureDlg(const Question& question, HWND mainWindow, std::wstring okText,
+                           std::wstring cancelText)
     : PaintedDialog(IDD_CONFIRMATION),
       question_(question),
       mainWindow_(mainWindow),
@@ -64,21 +67,22 @@ void CMakeSureDlg::Layout() {
   const SIZE title = TextSize(Item(IDC_CONFIRM_TITLE), Wide(question_.title));
   SetWindowPos(Item(IDC_CONFIRM_TITLE), nullptr, 20, 32, title.cx + 4, title.cy, SWP_NOZORDER);
   const SIZE message = TextSize(Item(IDC_CONFIRM_MESSAGE), Wide(question_.message));
-  SetWindowPos(Item(IDC_CONFIRM_MESSAGE), nullptr, 20, 32 + title.cy + 10, width - 40, message.cy, SWP_NOZORDER);
+  SetWindowPos(Item(IDC_CONFIRM_MESSAGE), nullptr, 20, 32 + title.cy + 10, width - 40, message.cy,
+               SWP_NOZORDER);
   const int buttonHeight = 24;
   const int cancelWidth = TextSize(Item(IDC_CONFIRM_CANCEL), cancelText_).cx + 20;
   const int okWidth = TextSize(Item(IDC_CONFIRM_OK), okText_).cx + 20;
   const int cancelLeft = width - 15 - cancelWidth;
-  SetWindowPos(Item(IDC_CONFIRM_CANCEL), nullptr, cancelLeft, height - 10 - buttonHeight, cancelWidth, buttonHeight,
-               SWP_NOZORDER);
+  SetWindowPos(Item(IDC_CONFIRM_CANCEL), nullptr, cancelLeft, height - 10 - buttonHeight, cancelWidth,
+               buttonHeight, SWP_NOZORDER);
   SetWindowPos(Item(IDC_CONFIRM_OK), nullptr, cancelLeft - 10 - okWidth, height - 10 - buttonHeight, okWidth,
                buttonHeight, SWP_NOZORDER);
   // Centred over the main window, or the screen.
   RECT over;
   if (mainWindow_ == nullptr || !IsWindowVisible(mainWindow_) || !GetWindowRect(mainWindow_, &over))
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &over, 0);
-  SetWindowPos(Handle(), nullptr, (over.left + over.right - kWidth) / 2, (over.top + over.bottom - kHeight) / 2, 0,
-               0, SWP_NOSIZE | SWP_NOZORDER);
+  SetWindowPos(Handle(), nullptr, (over.left + over.right - kWidth) / 2,
+               (over.top + over.bottom - kHeight) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
 void CMakeSureDlg::PaintSurface(HDC dc, const RECT& client) {
@@ -101,18 +105,12 @@ void CMakeSureDlg::PaintSurface(HDC dc, const RECT& client) {
 
 bool CMakeSureDlg::OnCommand(int id, int, HWND) {
   switch (id) {
-    case IDC_CONFIRM_OK:
-      CloseAsConfirmed();
-      return true;
+    case IDC_CONFIRM_OK: CloseAsConfirmed(); return true;
     case IDC_CONFIRM_CANCEL:
-    case IDC_CONFIRM_CLOSE:
-      EndModal(IDCANCEL);
-      return true;
+    case IDC_CONFIRM_CLOSE: EndModal(IDCANCEL); return true;
     case IDOK:
-    case IDCANCEL:
-      return true;  // Enter and Esc decide nothing
-    default:
-      return false;
+    case IDCANCEL: return true;  // Enter and Esc decide nothing
+    default: return false;
   }
 }
 
@@ -131,19 +129,15 @@ bool CMakeSureDlg::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) 
   switch (message) {
     case WM_LBUTTONDOWN:
     case WM_MOUSEMOVE:
-    case WM_LBUTTONUP:
-      captionDrag_.OnMessage(Handle(), message, l);
-      return false;
-    case WM_DESTROY:
-      KillTimer(Handle(), kTimerId);
-      return false;
-    default:
-      return PaintedDialog::OnMessage(message, w, l, result);
+    case WM_LBUTTONUP: captionDrag_.OnMessage(Handle(), message, l); return false;
+    case WM_DESTROY: KillTimer(Handle(), kTimerId); return false;
+    default: return PaintedDialog::OnMessage(message, w, l, result);
   }
 }
 
 bool WindowPrompter::Ask(const Question& question) {
-  CMakeSureDlg dialog(question, mainWindow_, Wide(DisplayText(TextId::OK)), Wide(DisplayText(TextId::Cancel)));
+  CMakeSureDlg dialog(question, mainWindow_, Wide(DisplayText(TextId::OK)),
+                      Wide(DisplayText(TextId::Cancel)));
   return dialog.RunModal(mainWindow_ != nullptr && IsWindow(mainWindow_) ? mainWindow_ : nullptr) == IDOK;
 }
 

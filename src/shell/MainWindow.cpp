@@ -41,7 +41,9 @@ struct TitleButton {
   TextId tip;
 };
 
-std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+std::wstring Wide(const std::u16string& text) {
+  return std::wstring(text.begin(), text.end());
+}
 
 // Right to left, 20 pixels apart, at the top right of the title band.
 constexpr TitleButton kTitleButtons[] = {
@@ -115,14 +117,14 @@ bool CVantroDlg::OnInit() {
   logo_.Load(IDP_LOGO);
   CreateTitleButtons();
   TraceStep("CVantroDlg::OnInitDialog", 2);
-  const auto big = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PROGRAM),
-                                                 IMAGE_ICON, 32, 32, LR_SHARED));
-  const auto small = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PROGRAM),
-                                                   IMAGE_ICON, 16, 16, LR_SHARED));
+  const auto big = static_cast<HICON>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PROGRAM), IMAGE_ICON, 32, 32, LR_SHARED));
+  const auto small = static_cast<HICON>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PROGRAM), IMAGE_ICON, 16, 16, LR_SHARED));
   SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
   SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
   tray_.SetRestoreMode((GetWindowLongPtrW(Handle(), GWL_STYLE) & WS_MAXIMIZE) ? CTrayIcon::kRestoreMaximized
-                                                                               : CTrayIcon::kRestoreNormal);
+                                                                              : CTrayIcon::kRestoreNormal);
   tray_.Attach(Handle());
   tray_.LoadTrayMenu(IDM_TRAY);
   trayIcon_ = small;
@@ -136,7 +138,8 @@ bool CVantroDlg::OnInit() {
   // The page container from (7, 67) to 7 pixels from the right and 30 from the bottom.
   pageBox_.CreateModeless(Handle());
   // One pixel inside the page area's border.
-  SetWindowPos(pageBox_.Handle(), nullptr, 8, 68, kWidth - 16, kHeight - 31 - 68, SWP_NOZORDER | SWP_SHOWWINDOW);
+  SetWindowPos(pageBox_.Handle(), nullptr, 8, 68, kWidth - 16, kHeight - 31 - 68,
+               SWP_NOZORDER | SWP_SHOWWINDOW);
   HWND box = pageBox_.Handle();
   SetDlgItemTextW(box, IDC_MAIN_DEV_TARGET, L"T:");
   SetDlgItemTextW(box, IDC_MAIN_STATUS, L"Ready.");
@@ -159,8 +162,8 @@ void CVantroDlg::CreateTitleButtons() {
   int right = kWidth - 10;
   for (size_t i = 0; i < titleButtons_.size(); ++i) {
     const TitleButton& title = kTitleButtons[i];
-    HWND button = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, right - 18, 32, 18, 18,
-                                  Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(title.id)),
+    HWND button = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, right - 18, 32, 18,
+                                  18, Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(title.id)),
                                   GetModuleHandleW(nullptr), nullptr);
     titleButtons_[i].Attach(button);
     titleButtons_[i].SetPictures(title.normal, title.pressed, title.hover);
@@ -191,9 +194,7 @@ bool CVantroDlg::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) {
   switch (message) {
     case WM_LBUTTONDOWN:
     case WM_MOUSEMOVE:
-    case WM_LBUTTONUP:
-      captionDrag_.OnMessage(Handle(), message, l);
-      return false;
+    case WM_LBUTTONUP: captionDrag_.OnMessage(Handle(), message, l); return false;
     case WM_SIZE:
       ApplyRoundedRegion(Handle());  // the region follows the window's size
       return false;
@@ -215,8 +216,7 @@ bool CVantroDlg::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) {
       shellRegistration_ = 0;
       UnregisterHotKey(Handle(), kBackupHotKeyId);
       return false;
-    default:
-      return PaintedDialog::OnMessage(message, w, l, result);
+    default: return PaintedDialog::OnMessage(message, w, l, result);
   }
 }
 
@@ -227,8 +227,8 @@ void CVantroDlg::RegisterShellChanges() {
   PIDLIST_ABSOLUTE drives = nullptr;
   if (FAILED(SHGetSpecialFolderLocation(Handle(), CSIDL_DRIVES, &drives)) || drives == nullptr) return;
   SHChangeNotifyEntry entry{drives, TRUE};
-  shellRegistration_ = SHChangeNotifyRegister(Handle(), SHCNRF_ShellLevel, SHCNE_ALLEVENTS, kShellChangeMessage, 1,
-                                              &entry);
+  shellRegistration_ =
+      SHChangeNotifyRegister(Handle(), SHCNRF_ShellLevel, SHCNE_ALLEVENTS, kShellChangeMessage, 1, &entry);
   CoTaskMemFree(drives);
 }
 
@@ -252,27 +252,34 @@ void CVantroDlg::OnShellChange(WPARAM w, LPARAM l) {
 bool CVantroDlg::StartJob(bool backup, const std::u16string& target) {
   if (job_) return false;
   // A restore of everything: the whole store of the target.
-  if (!backup && !WritePathList(ProgramFolder() + std::u16string(kRestorePathsFileName), {target + u"\\QTRPMB"}))
+  if (!backup &&
+      !WritePathList(ProgramFolder() + std::u16string(kRestorePathsFileName), {target + u"\\QTRPMB"}))
     return false;
   JobWindowSettings settings;
   settings.backup = backup;
   settings.target = target;
   settings.caption = backup ? u"Backing up the selected files" : u"Restoring the stored files";
   settings.programFolder = ProgramFolder();
-  job_ = std::make_unique<CPropressDlg>(settings, SystemFileSystem(), prompter_, static_cast<JobWindowHost&>(*this));
+  job_ = std::make_unique<CPropressDlg>(settings, SystemFileSystem(), prompter_,
+                                        static_cast<JobWindowHost&>(*this));
   if (!job_->CreateModeless(Handle())) {
     job_.reset();
     return false;
   }
   // Over the page area, where the pages will be.
-  SetWindowPos(job_->Handle(), HWND_TOP, (kWidth - CPropressDlg::kWidth) / 2, 67, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+  SetWindowPos(job_->Handle(), HWND_TOP, (kWidth - CPropressDlg::kWidth) / 2, 67, 0, 0,
+               SWP_NOSIZE | SWP_SHOWWINDOW);
   return true;
 }
 
 // The job's window takes the place of what the page area showed.
-void CVantroDlg::JobStarted(CPropressDlg&) { ShowPageControls(false); }
+void CVantroDlg::JobStarted(CPropressDlg&) {
+  ShowPageControls(false);
+}
 
-void CVantroDlg::ShowPageControls(bool show) { ShowWindow(pageBox_.Handle(), show ? SW_SHOW : SW_HIDE); }
+void CVantroDlg::ShowPageControls(bool show) {
+  ShowWindow(pageBox_.Handle(), show ? SW_SHOW : SW_HIDE);
+}
 
 CVantroDlg::PageBox::PageBox(CVantroDlg& owner) : Dialog(IDD_PAGE_BOX), owner_(owner) {}
 
@@ -285,10 +292,8 @@ bool CVantroDlg::PageBox::OnCommand(int id, int, HWND) {
       return true;
     }
     case IDOK:
-    case IDCANCEL:
-      return true;
-    default:
-      return false;
+    case IDCANCEL: return true;
+    default: return false;
   }
 }
 
@@ -301,8 +306,12 @@ bool CVantroDlg::PageBox::OnMessage(UINT message, WPARAM w, LPARAM, INT_PTR& res
 }
 
 // The window asked to go is deleted once its own handler has returned.
-void CVantroDlg::JobStopped(CPropressDlg&) { PostMessageW(Handle(), kJobEndedMessage, 0, 0); }
-void CVantroDlg::JobClosed(CPropressDlg&) { PostMessageW(Handle(), kJobEndedMessage, 0, 0); }
+void CVantroDlg::JobStopped(CPropressDlg&) {
+  PostMessageW(Handle(), kJobEndedMessage, 0, 0);
+}
+void CVantroDlg::JobClosed(CPropressDlg&) {
+  PostMessageW(Handle(), kJobEndedMessage, 0, 0);
+}
 
 void CVantroDlg::RefreshTrees(const std::u16string&, const std::vector<std::u16string>&) {
   // The trees come with the pages; until then there is nothing to refresh.
@@ -329,22 +338,15 @@ void CVantroDlg::OpenHelp() const {
 bool CVantroDlg::OnCommand(int id, int, HWND) {
   switch (id) {
     case IDOK:
-    case IDCANCEL:
-      return true;  // Enter and Esc never close the window
+    case IDCANCEL: return true;  // Enter and Esc never close the window
     case IDC_MAIN_QUIT:
-    case IDM_TRAY_QUIT:
-      EndModal(IDCANCEL);
-      return true;
+    case IDM_TRAY_QUIT: EndModal(IDCANCEL); return true;
     case IDC_MAIN_MINIMIZE:
       ShowWindow(Handle(), SW_HIDE);  // the tray icon brings it back
       return true;
-    case IDM_TRAY_DISPLAY:
-      ShowWindow(Handle(), SW_SHOW);
-      return true;
+    case IDM_TRAY_DISPLAY: ShowWindow(Handle(), SW_SHOW); return true;
     case IDC_MAIN_HELP:
-    case IDM_TRAY_HELP:
-      OpenHelp();
-      return true;
+    case IDM_TRAY_HELP: OpenHelp(); return true;
     case IDC_MAIN_ABOUT:
     case IDM_TRAY_ABOUT:
       if (!aboutShown_) {
@@ -354,8 +356,7 @@ bool CVantroDlg::OnCommand(int id, int, HWND) {
         aboutShown_ = false;
       }
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 

@@ -17,9 +17,13 @@ namespace {
 constexpr UINT_PTR kTimerId = 1;
 constexpr COLORREF kBackground = RGB(255, 255, 255);
 
-std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+std::wstring Wide(const std::u16string& text) {
+  return std::wstring(text.begin(), text.end());
+}
 
-int64_t Now() { return static_cast<int64_t>(std::time(nullptr)); }
+int64_t Now() {
+  return static_cast<int64_t>(std::time(nullptr));
+}
 
 struct Label {
   int id;
@@ -29,9 +33,9 @@ struct Label {
 
 // Two rows of label and value, then the current file, the bars and the buttons.
 constexpr Label kLabels[] = {
-    {IDC_PROGRESS_TOTAL_LABEL, 25, 72, 110, false},     {IDC_PROGRESS_SCANNED, 140, 72, 120, true},
-    {IDC_PROGRESS_ELAPSED_LABEL, 280, 72, 110, false},  {IDC_PROGRESS_ELAPSED, 395, 72, 120, true},
-    {IDC_PROGRESS_FINISHED_LABEL, 25, 96, 110, false},  {IDC_PROGRESS_FINISHED, 140, 96, 120, true},
+    {IDC_PROGRESS_TOTAL_LABEL, 25, 72, 110, false},      {IDC_PROGRESS_SCANNED, 140, 72, 120, true},
+    {IDC_PROGRESS_ELAPSED_LABEL, 280, 72, 110, false},   {IDC_PROGRESS_ELAPSED, 395, 72, 120, true},
+    {IDC_PROGRESS_FINISHED_LABEL, 25, 96, 110, false},   {IDC_PROGRESS_FINISHED, 140, 96, 120, true},
     {IDC_PROGRESS_REMAINING_LABEL, 280, 96, 110, false}, {IDC_PROGRESS_REMAINING, 395, 96, 120, true},
 };
 
@@ -139,8 +143,8 @@ void CPropressDlg::CreateControls() {
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return control;
   };
-  make(L"STATIC", WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, IDC_PROGRESS_CAPTION, 25, 34, kWidth - 50, 24,
-       titleFont_.Get());
+  make(L"STATIC", WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, IDC_PROGRESS_CAPTION, 25, 34,
+       kWidth - 50, 24, titleFont_.Get());
   for (const Label& label : kLabels)
     make(L"STATIC", SS_LEFT | SS_NOPREFIX, label.id, label.x, label.y, label.width, 18,
          label.value ? valueFont_.Get() : labelFont_.Get());
@@ -153,11 +157,12 @@ void CPropressDlg::CreateControls() {
   SetText(IDC_PROGRESS_FINISHED, u"0 Files");
   make(L"STATIC", SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS | SS_NOTIFY, IDC_PROGRESS_CURRENT_FILE, 25, 196,
        kWidth - 50, 18, labelFont_.Get());
-  make(L"LISTBOX", WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL, IDC_PROGRESS_FAILURES, 25,
-       125, kWidth - 50, 65, labelFont_.Get());
+  make(L"LISTBOX", WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL,
+       IDC_PROGRESS_FAILURES, 25, 125, kWidth - 50, 65, labelFont_.Get());
   fileBar_.Create(Handle(), IDC_PROGRESS_FILE_BAR, RECT{25, 218, kWidth - 130, 234});
   overallBar_.Create(Handle(), IDC_PROGRESS_OVERALL_BAR, RECT{25, 242, kWidth - 130, 258});
-  HWND stop = make(L"BUTTON", WS_VISIBLE | WS_TABSTOP, IDC_PROGRESS_STOP, kWidth - 110, 226, 85, 28, labelFont_.Get());
+  HWND stop = make(L"BUTTON", WS_VISIBLE | WS_TABSTOP, IDC_PROGRESS_STOP, kWidth - 110, 226, 85, 28,
+                   labelFont_.Get());
   HWND close = make(L"BUTTON", WS_TABSTOP, IDC_PROGRESS_CLOSE, kWidth - 110, 226, 85, 28, labelFont_.Get());
   SetWindowTextW(stop, Wide(DisplayText(TextId::Cancel)).c_str());
   SetWindowTextW(close, Wide(DisplayText(TextId::Close)).c_str());
@@ -209,8 +214,7 @@ void CPropressDlg::Render(const JobView& view) {
       noPrompt_ = true;
       StopJob();
       return;
-    default:
-      break;
+    default: break;
   }
   if (view.showControls) ShowProgressControls(true);
   if (view.showFailureList) {
@@ -268,16 +272,18 @@ void CPropressDlg::FinishJob() {
   if (!LoadXmlFile(fs_, settings_.programFolder + u"init.xml", &init)) return;
   const auto finish = ReadSetting(init, u"BackupFinish");
   if (finish && *finish == u"0" && finishAllowed_) {
-    prompter_.Ask({DisplayText(TextId::PromptTitle),
-                   DisplayText(settings_.backup ? TextId::BackupFinishTipMessage : TextId::RestoreFinishTipMessage),
-                   false});
+    prompter_.Ask(
+        {DisplayText(TextId::PromptTitle),
+         DisplayText(settings_.backup ? TextId::BackupFinishTipMessage : TextId::RestoreFinishTipMessage),
+         false});
   }
 }
 
 void CPropressDlg::StopJob() {
   job_->pause.Close();  // the disk copy checks its stop flag only
   promptOpen_ = true;
-  if (!noPrompt_ && !prompter_.Ask({DisplayText(TextId::PromptTitle), DisplayText(TextId::PromptCancel), false})) {
+  if (!noPrompt_ &&
+      !prompter_.Ask({DisplayText(TextId::PromptTitle), DisplayText(TextId::PromptCancel), false})) {
     job_->pause.Open();
     promptOpen_ = false;
     return;
@@ -318,17 +324,11 @@ void CPropressDlg::OnTargetRemoved(const std::u16string& drive) {
 bool CPropressDlg::OnCommand(int id, int code, HWND) {
   if (code != BN_CLICKED) return false;
   switch (id) {
-    case IDC_PROGRESS_STOP:
-      StopJob();
-      return true;
-    case IDC_PROGRESS_CLOSE:
-      CloseJobWindow();
-      return true;
+    case IDC_PROGRESS_STOP: StopJob(); return true;
+    case IDC_PROGRESS_CLOSE: CloseJobWindow(); return true;
     case IDOK:
-    case IDCANCEL:
-      return true;
-    default:
-      return false;
+    case IDCANCEL: return true;
+    default: return false;
   }
 }
 
@@ -338,6 +338,8 @@ void CPropressDlg::PaintSurface(HDC dc, const RECT& client) {
 }
 
 // Opaque on the window's own colour, so a changed value leaves nothing of the old one behind.
-INT_PTR CPropressDlg::ColourStatic(HDC dc) { return labelColours_.Apply(dc); }
+INT_PTR CPropressDlg::ColourStatic(HDC dc) {
+  return labelColours_.Apply(dc);
+}
 
 }  // namespace qtr

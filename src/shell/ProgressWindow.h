@@ -37,18 +37,19 @@ class JobWindowHost {
   // Close after the end: run the completion action of the job's kind.
   virtual void JobClosed(CPropressDlg& window) = 0;
   // The file trees read the target drive (and restored folders) again.
-  virtual void RefreshTrees(const std::u16string& target, const std::vector<std::u16string>& restoreRoots) = 0;
+  virtual void RefreshTrees(const std::u16string& target,
+                            const std::vector<std::u16string>& restoreRoots) = 0;
 };
 
 struct JobWindowSettings {
-  bool diskCopy = false;         // a quick backup: one whole disk onto another
+  bool diskCopy = false;                 // a quick backup: one whole disk onto another
   int sourceDisk = -1, targetDisk = -1;  // indexes in the device list, for a quick backup
-  bool backup = true;            // false: a restore
-  int pageFlag = 0;              // 0 File Backup page, 1 quick launch
-  std::u16string caption;        // shown while the selection is counted
-  std::u16string target;         // "F:"
-  std::u16string typeFilter;     // the file types to leave out
-  std::u16string programFolder;  // with its trailing "\"
+  bool backup = true;                    // false: a restore
+  int pageFlag = 0;                      // 0 File Backup page, 1 quick launch
+  std::u16string caption;                // shown while the selection is counted
+  std::u16string target;                 // "F:"
+  std::u16string typeFilter;             // the file types to leave out
+  std::u16string programFolder;          // with its trailing "\"
 };
 
 class CPropressDlg : public PaintedDialog, private JobReporter {

@@ -16,13 +16,9 @@ void RouteShellChange(uint32_t event, const std::u16string& first, const std::u1
   if (first.empty()) return;
   switch (event) {
     case kShellCreate:
-    case kShellMakeDirectory:
-      sink.AddPath(first);
-      break;
+    case kShellMakeDirectory: sink.AddPath(first); break;
     case kShellDelete:
-    case kShellRemoveDirectory:
-      sink.RemovePath(first);
-      break;
+    case kShellRemoveDirectory: sink.RemovePath(first); break;
     case kShellRenameItem:
     case kShellRenameFolder:
       if (first == second) {
@@ -35,21 +31,12 @@ void RouteShellChange(uint32_t event, const std::u16string& first, const std::u1
       }
       break;
     case kShellMediaInserted:
-    case kShellDriveAdd:
-      sink.DriveArrived(first);
-      break;
+    case kShellDriveAdd: sink.DriveArrived(first); break;
     case kShellMediaRemoved:
-    case kShellDriveRemoved:
-      sink.DriveRemoved(first);
-      break;
-    case kShellNetShare:
-      sink.UpdateShare(first);
-      break;
-    case kShellUpdateDirectory:
-      sink.RefreshFolder(first);
-      break;
-    default:
-      return;
+    case kShellDriveRemoved: sink.DriveRemoved(first); break;
+    case kShellNetShare: sink.UpdateShare(first); break;
+    case kShellUpdateDirectory: sink.RefreshFolder(first); break;
+    default: return;
   }
   sink.ChangeHandled();
 }

@@ -37,8 +37,8 @@ bool CInitDlg::OnInit() {
   picture_.Load(IDP_SPLASH);
   RECT work;
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  SetWindowPos(Handle(), HWND_TOPMOST, (work.left + work.right - kWidth) / 2, (work.top + work.bottom - kHeight) / 2,
-               kWidth, kHeight, 0);
+  SetWindowPos(Handle(), HWND_TOPMOST, (work.left + work.right - kWidth) / 2,
+               (work.top + work.bottom - kHeight) / 2, kWidth, kHeight, 0);
   SetWindowPos(Item(IDC_SPLASH_TEXT), nullptr, 124, kHeight - 40, kWidth - 140, 20, SWP_NOZORDER);
   SetItemText(IDC_SPLASH_TEXT, L"Starting\u2026");
   ApplyRoundedRegion(Handle());
@@ -62,6 +62,8 @@ void CInitDlg::PaintSurface(HDC dc, const RECT& client) {
   picture_.Draw(dc, -5, -5, client.right + 10, client.bottom + 10);
 }
 
-INT_PTR CInitDlg::ColourStatic(HDC dc) { return ControlColours::Transparent(dc, RGB(216, 228, 240)); }
+INT_PTR CInitDlg::ColourStatic(HDC dc) {
+  return ControlColours::Transparent(dc, RGB(216, 228, 240));
+}
 
 }  // namespace qtr

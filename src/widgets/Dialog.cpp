@@ -50,16 +50,14 @@ INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM w, LPARAM l) 
 
 INT_PTR Dialog::Dispatch(UINT message, WPARAM w, LPARAM l) {
   switch (message) {
-    case WM_COMMAND:
-      return OnCommand(LOWORD(w), HIWORD(w), reinterpret_cast<HWND>(l)) ? TRUE : FALSE;
+    case WM_COMMAND: return OnCommand(LOWORD(w), HIWORD(w), reinterpret_cast<HWND>(l)) ? TRUE : FALSE;
     case WM_NOTIFY: {
       LRESULT result = 0;
       if (!OnNotify(static_cast<int>(w), reinterpret_cast<NMHDR*>(l), result)) return FALSE;
       SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, result);
       return TRUE;
     }
-    case WM_TIMER:
-      return OnTimer(w) ? TRUE : FALSE;
+    case WM_TIMER: return OnTimer(w) ? TRUE : FALSE;
     case WM_DRAWITEM: {
       // Owner-drawn controls draw themselves.
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(l);

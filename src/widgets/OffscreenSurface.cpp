@@ -2,7 +2,9 @@
 
 namespace qtr {
 
-OffscreenSurface::~OffscreenSurface() { Free(); }
+OffscreenSurface::~OffscreenSurface() {
+  Free();
+}
 
 void OffscreenSurface::Free() {
   if (dc_ != nullptr) {
@@ -32,7 +34,8 @@ bool OffscreenSurface::Prepare(HDC reference, int width, int height) {
   return true;
 }
 
-void OffscreenSurface::CopyTo(HDC target, int x, int y, int width, int height, int sourceX, int sourceY) const {
+void OffscreenSurface::CopyTo(HDC target, int x, int y, int width, int height, int sourceX,
+                              int sourceY) const {
   if (dc_ != nullptr) BitBlt(target, x, y, width, height, dc_, sourceX, sourceY, SRCCOPY);
 }
 

@@ -11,8 +11,12 @@ OwnerDrawn* OwnerDrawn::From(HWND control) {
   return control != nullptr ? static_cast<OwnerDrawn*>(GetPropW(control, kProperty)) : nullptr;
 }
 
-void OwnerDrawn::Register(HWND control) { SetPropW(control, kProperty, static_cast<HANDLE>(this)); }
+void OwnerDrawn::Register(HWND control) {
+  SetPropW(control, kProperty, static_cast<HANDLE>(this));
+}
 
-void OwnerDrawn::Unregister(HWND control) { RemovePropW(control, kProperty); }
+void OwnerDrawn::Unregister(HWND control) {
+  RemovePropW(control, kProperty);
+}
 
 }  // namespace qtr

@@ -33,11 +33,8 @@ bool PaintedDialog::OnMessage(UINT message, WPARAM w, LPARAM, INT_PTR& result) {
     case WM_ERASEBKGND:
       result = TRUE;  // everything is drawn in WM_PAINT
       return true;
-    case WM_CTLCOLORSTATIC:
-      result = ColourStatic(reinterpret_cast<HDC>(w));
-      return true;
-    default:
-      return false;
+    case WM_CTLCOLORSTATIC: result = ColourStatic(reinterpret_cast<HDC>(w)); return true;
+    default: return false;
   }
 }
 

@@ -34,8 +34,12 @@ bool Picture::Load(UINT resourceId, HMODULE module) {
   return bitmap_ != nullptr;
 }
 
-int Picture::Width() const { return bitmap_ ? static_cast<int>(bitmap_->GetWidth()) : 0; }
-int Picture::Height() const { return bitmap_ ? static_cast<int>(bitmap_->GetHeight()) : 0; }
+int Picture::Width() const {
+  return bitmap_ ? static_cast<int>(bitmap_->GetWidth()) : 0;
+}
+int Picture::Height() const {
+  return bitmap_ ? static_cast<int>(bitmap_->GetHeight()) : 0;
+}
 
 void Picture::Draw(HDC dc, int x, int y, int width, int height) const {
   if (!bitmap_) return;

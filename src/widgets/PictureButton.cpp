@@ -11,7 +11,9 @@ constexpr UINT_PTR kSubclassId = 0x51545242;  // one subclass per button
 
 }  // namespace
 
-PictureButton::~PictureButton() { Detach(); }
+PictureButton::~PictureButton() {
+  Detach();
+}
 
 bool PictureButton::Attach(HWND button) {
   Detach();
@@ -92,7 +94,8 @@ void PictureButton::Draw(const DRAWITEMSTRUCT& item) {
   buffer.CopyTo(item.hDC, r.left, r.top, width, height);
 }
 
-LRESULT CALLBACK PictureButton::Subclass(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR data) {
+LRESULT CALLBACK PictureButton::Subclass(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR,
+                                         DWORD_PTR data) {
   auto* self = reinterpret_cast<PictureButton*>(data);
   switch (message) {
     case WM_MOUSEMOVE:
@@ -110,13 +113,9 @@ LRESULT CALLBACK PictureButton::Subclass(HWND hwnd, UINT message, WPARAM w, LPAR
       self->hover_ = false;
       InvalidateRect(hwnd, nullptr, FALSE);
       break;
-    case WM_ERASEBKGND:
-      return 1;  // everything is drawn in Draw
-    case WM_NCDESTROY:
-      self->Detach();
-      break;
-    default:
-      break;
+    case WM_ERASEBKGND: return 1;  // everything is drawn in Draw
+    case WM_NCDESTROY: self->Detach(); break;
+    default: break;
   }
   return DefSubclassProc(hwnd, message, w, l);
 }

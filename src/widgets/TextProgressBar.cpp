@@ -68,7 +68,8 @@ void TextProgressBar::Paint(HDC dc, const RECT& client) const {
   SetTextColor(dc, text_);
   HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
   RECT textRect = client;
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textRect,
+            DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   SelectObject(dc, oldFont);
 }
 
@@ -79,8 +80,7 @@ LRESULT CALLBACK TextProgressBar::Procedure(HWND hwnd, UINT message, WPARAM w, L
   }
   auto* self = reinterpret_cast<TextProgressBar*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   switch (message) {
-    case WM_ERASEBKGND:
-      return 1;
+    case WM_ERASEBKGND: return 1;
     case WM_GETTEXT:
     case WM_GETTEXTLENGTH: {
       // Lets tests and accessibility tools read what the bar shows.
@@ -110,8 +110,7 @@ LRESULT CALLBACK TextProgressBar::Procedure(HWND hwnd, UINT message, WPARAM w, L
       if (self != nullptr) self->hwnd_ = nullptr;
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       break;
-    default:
-      break;
+    default: break;
   }
   return DefWindowProcW(hwnd, message, w, l);
 }

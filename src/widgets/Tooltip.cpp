@@ -18,9 +18,9 @@ TTTOOLINFOW ToolFor(HWND owner, HWND control) {
 
 bool Tooltip::Create(HWND owner) {
   owner_ = owner;
-  window_.Reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
-                                GetModuleHandleW(nullptr), nullptr));
+  window_.Reset(CreateWindowExW(
+      WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, GetModuleHandleW(nullptr), nullptr));
   if (window_.Get() == nullptr) return false;
   // Long paths wrap instead of running off the screen.
   SendMessageW(window_.Get(), TTM_SETMAXTIPWIDTH, 0, 600);

@@ -19,16 +19,15 @@ bool ApplyRoundedRegion(HWND window, int size) {
 
 void RemoveTaskbarButton(HWND window) {
   const LONG_PTR style = GetWindowLongPtrW(window, GWL_EXSTYLE);
-  SetWindowLongPtrW(window, GWL_EXSTYLE, (style & ~static_cast<LONG_PTR>(WS_EX_APPWINDOW)) | WS_EX_TOOLWINDOW);
+  SetWindowLongPtrW(window, GWL_EXSTYLE,
+                    (style & ~static_cast<LONG_PTR>(WS_EX_APPWINDOW)) | WS_EX_TOOLWINDOW);
 }
 
 bool CaptionDrag::OnMessage(HWND window, UINT message, LPARAM l) {
   const int y = GET_Y_LPARAM(l);
   const bool inBand = y >= 0 && y < band_;
   switch (message) {
-    case WM_LBUTTONDOWN:
-      dragging_ = inBand;
-      return false;
+    case WM_LBUTTONDOWN: dragging_ = inBand; return false;
     case WM_MOUSEMOVE:
       hover_ = inBand;
       if (inBand && dragging_) {
@@ -39,11 +38,8 @@ bool CaptionDrag::OnMessage(HWND window, UINT message, LPARAM l) {
         return true;
       }
       return false;
-    case WM_LBUTTONUP:
-      dragging_ = false;
-      return false;
-    default:
-      return false;
+    case WM_LBUTTONUP: dragging_ = false; return false;
+    default: return false;
   }
 }
 

@@ -73,7 +73,8 @@ TEST(XmlEdit, ValuesAreEscapedAndReadBackUnchanged) {
   ASSERT_TRUE(doc.FindElement());
   ASSERT_TRUE(doc.AddChildElement(u"t", value));
   ASSERT_TRUE(doc.SetChildAttribute(u"v", value));
-  EXPECT_EQ(doc.GetDoc(), u"<r>\r\n<t v=\"a&lt;b &amp; &quot;c&quot; &apos;d&apos;\">a&lt;b &amp; \"c\" 'd'</t>\r\n</r>");
+  EXPECT_EQ(doc.GetDoc(),
+            u"<r>\r\n<t v=\"a&lt;b &amp; &quot;c&quot; &apos;d&apos;\">a&lt;b &amp; \"c\" 'd'</t>\r\n</r>");
   EXPECT_EQ(doc.GetChildData(), value);
   EXPECT_EQ(doc.GetChildAttribute(u"v"), value);
 }
@@ -189,7 +190,8 @@ TEST(XmlEdit, TwoHundredThousandElements) {
   constexpr int kCount = 200000;
   std::u16string text = u"<list>\r\n";
   for (int i = 0; i < kCount; ++i) {
-    const std::string line = "<path n=\"" + std::to_string(i) + "\">C:\\f" + std::to_string(i) + "</path>\r\n";
+    const std::string line =
+        "<path n=\"" + std::to_string(i) + "\">C:\\f" + std::to_string(i) + "</path>\r\n";
     text.append(line.begin(), line.end());
   }
   text += u"</list>\r\n";
@@ -212,7 +214,8 @@ TEST(XmlEdit, TwoHundredThousandElements) {
   EXPECT_EQ(seen, kCount);
   ASSERT_TRUE(doc.AddChildElement(u"path", u"last"));
   ASSERT_TRUE(doc.SetChildAttribute(u"n", u"end"));
-  EXPECT_TRUE(doc.GetDoc().ends_with(u"<path n=\"199999\">C:\\f199999</path>\r\n<path n=\"end\">last</path>\r\n</list>\r\n"));
+  EXPECT_TRUE(doc.GetDoc().ends_with(
+      u"<path n=\"199999\">C:\\f199999</path>\r\n<path n=\"end\">last</path>\r\n</list>\r\n"));
   EXPECT_EQ(doc.GetDoc().find(u"n=\"131072\""), std::u16string::npos);
 
   // The edited index still matches the text everywhere.

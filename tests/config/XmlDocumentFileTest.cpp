@@ -38,12 +38,14 @@ std::string Utf16Be(std::u16string_view text) {
 // Loads a file, saves it under another name, and returns the saved bytes.
 std::string RoundTrip(const TempFolder& folder, const std::string& bytes, XmlDocument& doc) {
   WriteBytes(folder.File(u"in.xml"), bytes);
-  EXPECT_TRUE(doc.Load(folder.File(u"in.xml"))) << std::string(doc.GetResult().begin(), doc.GetResult().end());
+  EXPECT_TRUE(doc.Load(folder.File(u"in.xml")))
+      << std::string(doc.GetResult().begin(), doc.GetResult().end());
   EXPECT_TRUE(doc.Save(folder.File(u"out.xml")));
   return ReadBytes(folder.File(u"out.xml"));
 }
 
-const std::u16string kText = u"<r>\r\n  <!-- caf\u00e9 -->\r\n<k a=\"\u4e2d\">\u00e9\u20ac\u4e2d\u6587</k>\r\n</r>\r\n";
+const std::u16string kText =
+    u"<r>\r\n  <!-- caf\u00e9 -->\r\n<k a=\"\u4e2d\">\u00e9\u20ac\u4e2d\u6587</k>\r\n</r>\r\n";
 
 TEST(XmlFile, UnicodeFilesComeBackByteForByte) {
   TempFolder folder;
@@ -52,7 +54,9 @@ TEST(XmlFile, UnicodeFilesComeBackByteForByte) {
     std::string bytes;
     const char16_t* encoding;
   };
-  const std::string utf8 = "<r>\r\n  <!-- caf\xC3\xA9 -->\r\n<k a=\"\xE4\xB8\xAD\">\xC3\xA9\xE2\x82\xAC\xE4\xB8\xAD\xE6\x96\x87</k>\r\n</r>\r\n";
+  const std::string utf8 =
+      "<r>\r\n  <!-- caf\xC3\xA9 -->\r\n<k "
+      "a=\"\xE4\xB8\xAD\">\xC3\xA9\xE2\x82\xAC\xE4\xB8\xAD\xE6\x96\x87</k>\r\n</r>\r\n";
   const Case cases[] = {
       {"UTF-8 without a mark", utf8, u"UTF-8"},
       {"UTF-8 with a mark", "\xEF\xBB\xBF" + utf8, u"UTF-8"},
@@ -78,7 +82,8 @@ TEST(XmlFile, DeclaredCodePagesComeBackByteForByte) {
   EXPECT_NE(doc.GetDoc().find(u"caf\u00e9 \u20ac \u201c\u201d"), std::u16string::npos);
 
   // gb2312: the two characters of "Chinese".
-  const std::string chinese = "<?xml version=\"1.0\" encoding=\"gb2312\"?>\r\n<r k=\"\xD6\xD0\">\xD6\xD0\xCE\xC4</r>\r\n";
+  const std::string chinese =
+      "<?xml version=\"1.0\" encoding=\"gb2312\"?>\r\n<r k=\"\xD6\xD0\">\xD6\xD0\xCE\xC4</r>\r\n";
   XmlDocument gb;
   EXPECT_EQ(RoundTrip(folder, chinese, gb), chinese);
   EXPECT_NE(gb.GetDoc().find(u"<r k=\"\u4e2d\">\u4e2d\u6587</r>"), std::u16string::npos);
@@ -98,7 +103,8 @@ TEST(XmlFile, HtmlMetaCharsetIsHonoured) {
 TEST(XmlFile, EditsLeaveTheRestOfTheFileAsItWas) {
   TempFolder folder;
   const std::string original =
-      "\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<!-- keep me -->\n<InitInfo>\n\t<A>1</A>\n\t<B  x = 'y' >2</B>\n</InitInfo>\n";
+      "\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<!-- keep me -->\n<InitInfo>\n\t<A>1</A>\n\t<B  x = 'y' "
+      ">2</B>\n</InitInfo>\n";
   WriteBytes(folder.File(u"init.xml"), original);
   XmlDocument doc;
   ASSERT_TRUE(doc.Load(folder.File(u"init.xml")));
@@ -108,7 +114,8 @@ TEST(XmlFile, EditsLeaveTheRestOfTheFileAsItWas) {
   ASSERT_TRUE(doc.AddChildElement(u"B", u"7"));
   ASSERT_TRUE(doc.Save(folder.File(u"init.xml")));
   EXPECT_EQ(ReadBytes(folder.File(u"init.xml")),
-            "\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<!-- keep me -->\n<InitInfo>\n\t<A>1</A>\n\t<B>7</B>\r\n</InitInfo>\n");
+            "\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<!-- keep me "
+            "-->\n<InitInfo>\n\t<A>1</A>\n\t<B>7</B>\r\n</InitInfo>\n");
 }
 
 TEST(XmlFile, NewDocumentIsSavedAsUtf8WithoutMark) {
@@ -185,7 +192,8 @@ TEST(XmlFile, BadFilesGiveFalseWithTheirRecord) {
     if (std::string(c.name) != "odd UTF-16") {
       EXPECT_FALSE(loaded) << c.name;
     }
-    EXPECT_TRUE(LogHas(doc, c.record)) << c.name << ": " << std::string(doc.GetResult().begin(), doc.GetResult().end());
+    EXPECT_TRUE(LogHas(doc, c.record))
+        << c.name << ": " << std::string(doc.GetResult().begin(), doc.GetResult().end());
   }
 }
 
@@ -195,7 +203,8 @@ TEST(XmlFile, CharactersTheCodePageLacksAreReportedOnSave) {
   ASSERT_TRUE(doc.SetDoc(u"<?xml version=\"1.0\" encoding=\"windows-1252\"?><r>\u4e2d</r>"));
   ASSERT_TRUE(doc.Save(folder.File(u"lossy.xml")));
   EXPECT_TRUE(LogHas(doc, u"conversion_loss"));
-  EXPECT_EQ(ReadBytes(folder.File(u"lossy.xml")), "<?xml version=\"1.0\" encoding=\"windows-1252\"?><r>?</r>");
+  EXPECT_EQ(ReadBytes(folder.File(u"lossy.xml")),
+            "<?xml version=\"1.0\" encoding=\"windows-1252\"?><r>?</r>");
 }
 
 }  // namespace

@@ -77,9 +77,9 @@ TEST(XmlNavigation, IntoAndOutOfNestedElements) {
 
 TEST(XmlNavigation, ChildDataSkipsCommentsAndKeepsCdataAsIs) {
   XmlDocument doc;
-  ASSERT_TRUE(doc.SetDoc(
-      u"<r><v>a&amp;b<!-- not data --><?pi x?><![CDATA[<raw & &amp;>]]>c&lt;</v>"
-      u"<e></e><f/><g x='single &quot;q&quot;' y=bare z></g></r>"));
+  ASSERT_TRUE(
+      doc.SetDoc(u"<r><v>a&amp;b<!-- not data --><?pi x?><![CDATA[<raw & &amp;>]]>c&lt;</v>"
+                 u"<e></e><f/><g x='single &quot;q&quot;' y=bare z></g></r>"));
   ASSERT_TRUE(doc.FindChildElement(u"v"));
   EXPECT_EQ(doc.GetChildData(), u"a&b<raw & &amp;>c<");
   ASSERT_TRUE(doc.FindChildElement(u"e"));

@@ -12,10 +12,10 @@ bool LogHas(const XmlDocument& doc, std::u16string_view record) {
 
 TEST(XmlParse, DeclarationCommentsDoctypeAndCdataAreNotElements) {
   XmlDocument doc;
-  ASSERT_TRUE(doc.SetDoc(
-      u"<?xml version=\"1.0\"?>\r\n<!-- a <b> comment -->\r\n"
-      u"<!DOCTYPE r [ <!ENTITY x \"a>b\"> ]>\r\n"
-      u"<r><![CDATA[<not/>]]><k a=\"x>y\">v</k></r>\r\n<!-- trailing -->"));
+  ASSERT_TRUE(
+      doc.SetDoc(u"<?xml version=\"1.0\"?>\r\n<!-- a <b> comment -->\r\n"
+                 u"<!DOCTYPE r [ <!ENTITY x \"a>b\"> ]>\r\n"
+                 u"<r><![CDATA[<not/>]]><k a=\"x>y\">v</k></r>\r\n<!-- trailing -->"));
   EXPECT_EQ(doc.GetResult(), u"");
   ASSERT_TRUE(doc.FindElement());
   EXPECT_EQ(doc.GetTagName(), u"r");
@@ -37,7 +37,8 @@ TEST(XmlParse, TwoTopLevelElementsAreIllFormed) {
 TEST(XmlParse, NoElementAtAll) {
   for (const char16_t* text : {u"", u"just text", u"<?xml version=\"1.0\"?>", u"<!-- only -->"}) {
     XmlDocument doc;
-    EXPECT_FALSE(doc.SetDoc(text)) << "text: " << std::string(text, text + std::char_traits<char16_t>::length(text));
+    EXPECT_FALSE(doc.SetDoc(text)) << "text: "
+                                   << std::string(text, text + std::char_traits<char16_t>::length(text));
     EXPECT_TRUE(LogHas(doc, u"no_root_element"));
   }
 }
@@ -91,7 +92,8 @@ TEST(XmlParse, SyntaxFaultsAreReportedAndSkipped) {
   for (const Case& c : cases) {
     XmlDocument doc;
     EXPECT_FALSE(doc.SetDoc(c.text));
-    EXPECT_TRUE(LogHas(doc, c.record)) << "log: " << std::string(doc.GetResult().begin(), doc.GetResult().end());
+    EXPECT_TRUE(LogHas(doc, c.record))
+        << "log: " << std::string(doc.GetResult().begin(), doc.GetResult().end());
   }
   // After a stray '<' the markup behind it is still read.
   XmlDocument doc;

@@ -115,7 +115,8 @@ TEST_F(DiskCopy, OpenAndGeometryFailuresEndSilently) {
 
   // A geometry without cylinders or without sectors copies nothing and says so.
   for (const char* geometry : {"0 2 4 512", "4 0 4 512", "4 2 4 0"}) {
-    SimulatedWorld zero(Disk(1, 4, std::string("geometry = ") + geometry + "\ncapacity = 16384\n") + Disk(2, 4));
+    SimulatedWorld zero(Disk(1, 4, std::string("geometry = ") + geometry + "\ncapacity = 16384\n") +
+                        Disk(2, 4));
     DeviceList disks;
     FillDeviceList(disks);
     DiskCopyJob job;

@@ -100,7 +100,8 @@ TEST(UsbDevice, CapacityComesFromTheCommandThatAnswers) {
 }
 
 TEST(UsbDevice, FailingRequestsKeepTheDiskAndOldValues) {
-  SimulatedWorld world("drive = C fixed 0\n" + Disk(kPathOne, "one.img", 4, "volume = E\nfail = geometry number\n"));
+  SimulatedWorld world("drive = C fixed 0\n" +
+                       Disk(kPathOne, "one.img", 4, "volume = E\nfail = geometry number\n"));
   CUSBDevice device = Record(kPathOne);
   EXPECT_TRUE(device.IsHalvernDevice());
   EXPECT_EQ(device.m_deviceNumber, 0u);

@@ -18,7 +18,9 @@ TEST(Utf8, ValidatesWellFormedTextOnly) {
 
 TEST(Utf8, DecodesToSurrogatePairsAndReplacesBadBytes) {
   EXPECT_EQ(Utf8ToUtf16("a\xC3\xA9\xF0\x9F\x98\x80"), std::u16string({u'a', 0xE9, 0xD83D, 0xDE00}));
-  EXPECT_EQ(Utf8ToUtf16("a\xFF" "b\xE4\xB8"), std::u16string({u'a', 0xFFFD, u'b', 0xFFFD, 0xFFFD}));
+  EXPECT_EQ(Utf8ToUtf16("a\xFF"
+                        "b\xE4\xB8"),
+            std::u16string({u'a', 0xFFFD, u'b', 0xFFFD, 0xFFFD}));
 }
 
 TEST(Utf8, EncodesAndReportsUnpairedSurrogates) {

@@ -94,9 +94,10 @@ TEST_F(ConfirmationDialogTest, ClosesConfirmedWhenTheMainWindowIsGoneOrWhenAsked
   EXPECT_EQ(RunWith(asked, [](CMakeSureDlg& d) { d.CloseAsConfirmed(); }), IDOK);
 
   CMakeSureDlg closed({u"Tips", u"Message", true}, nullptr);
-  EXPECT_EQ(RunWith(closed, [](CMakeSureDlg& d) {
-              SendMessageW(GetDlgItem(d.Handle(), IDC_CONFIRM_CLOSE), BM_CLICK, 0, 0);
-            }),
+  EXPECT_EQ(RunWith(closed,
+                    [](CMakeSureDlg& d) {
+                      SendMessageW(GetDlgItem(d.Handle(), IDC_CONFIRM_CLOSE), BM_CLICK, 0, 0);
+                    }),
             IDCANCEL);
 }
 

@@ -89,7 +89,8 @@ TEST_F(MainWindowTest, ShellNotificationsReachTheTreesAsPaths) {
   window_.SetShellChangeSink(&sink);
   PIDLIST_ABSOLUTE items[2] = {ILCreateFromPathW(L"C:\\windows"), ILCreateFromPathW(L"C:\\users")};
   ASSERT_NE(items[0], nullptr);
-  SendMessageW(window_.Handle(), CVantroDlg::kShellChangeMessage, reinterpret_cast<WPARAM>(items), SHCNE_MKDIR);
+  SendMessageW(window_.Handle(), CVantroDlg::kShellChangeMessage, reinterpret_cast<WPARAM>(items),
+               SHCNE_MKDIR);
   SendMessageW(window_.Handle(), CVantroDlg::kShellChangeMessage, reinterpret_cast<WPARAM>(items),
                SHCNE_RENAMEFOLDER);
   ILFree(items[0]);
@@ -110,13 +111,16 @@ TEST_F(MainWindowTest, TextsFollowTheActiveLanguageTable) {
   HWND quit = GetDlgItem(window_.Handle(), IDC_MAIN_QUIT);
   HWND tooltip = nullptr;
   // The tooltip window belongs to the main window's thread and is owned by it.
-  EnumThreadWindows(GetCurrentThreadId(), [](HWND hwnd, LPARAM found) -> BOOL {
-    wchar_t name[64];
-    GetClassNameW(hwnd, name, 64);
-    if (lstrcmpiW(name, TOOLTIPS_CLASSW) != 0) return TRUE;
-    *reinterpret_cast<HWND*>(found) = hwnd;
-    return FALSE;
-  }, reinterpret_cast<LPARAM>(&tooltip));
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND hwnd, LPARAM found) -> BOOL {
+        wchar_t name[64];
+        GetClassNameW(hwnd, name, 64);
+        if (lstrcmpiW(name, TOOLTIPS_CLASSW) != 0) return TRUE;
+        *reinterpret_cast<HWND*>(found) = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&tooltip));
   ASSERT_NE(tooltip, nullptr);
   const auto tipOf = [&](HWND control) {
     wchar_t text[256] = {};

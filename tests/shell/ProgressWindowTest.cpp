@@ -22,7 +22,9 @@ using test::ReadBytes;
 using test::TempFolder;
 using test::WriteBytes;
 
-std::wstring Wide(const std::u16string& s) { return std::wstring(s.begin(), s.end()); }
+std::wstring Wide(const std::u16string& s) {
+  return std::wstring(s.begin(), s.end());
+}
 
 // Answers the questions as a test says, and remembers them.
 class ScriptedPrompter : public Prompter {
@@ -54,19 +56,21 @@ class RecordingHost : public JobWindowHost {
 class ProgressWindowTest : public testing::Test {
  protected:
   void SetUp() override {
-    parent_.Reset(CreateWindowExW(0, L"STATIC", L"page", WS_POPUP | WS_VISIBLE, 0, 0, 600, 320, nullptr, nullptr,
-                                  GetModuleHandleW(nullptr), nullptr));
+    parent_.Reset(CreateWindowExW(0, L"STATIC", L"page", WS_POPUP | WS_VISIBLE, 0, 0, 600, 320, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), nullptr));
     source_ = program_.Path() + u"\\source";
     CreateDirectoryW(Wide(source_).c_str(), nullptr);
-    for (int i = 0; i < 5; ++i) WriteBytes(source_ + u"\\file" + ToU16(i) + u".txt", std::string(1000 + i, 'x'));
+    for (int i = 0; i < 5; ++i)
+      WriteBytes(source_ + u"\\file" + ToU16(i) + u".txt", std::string(1000 + i, 'x'));
     WritePathList(program_.File(u"backupfullpath.xml"), {source_});
     SetFinish(u"0");
   }
 
   void SetFinish(std::u16string_view value) {
-    WriteBytes(program_.File(u"init.xml"),
-               "<InitInfo>\r\n<BackupStatus>0</BackupStatus>\r\n<CompressFile>0</CompressFile>\r\n<BackupFinish>" +
-                   std::string(value.begin(), value.end()) + "</BackupFinish>\r\n</InitInfo>\r\n");
+    WriteBytes(
+        program_.File(u"init.xml"),
+        "<InitInfo>\r\n<BackupStatus>0</BackupStatus>\r\n<CompressFile>0</CompressFile>\r\n<BackupFinish>" +
+            std::string(value.begin(), value.end()) + "</BackupFinish>\r\n</InitInfo>\r\n");
   }
 
   static std::u16string ToU16(int n) {
@@ -151,8 +155,8 @@ TEST_F(ProgressWindowTest, NoCompletionMessageUnlessBackupFinishIsZero) {
 TEST_F(ProgressWindowTest, AFileThatCannotBeReadShowsTheFailureList) {
   ASSERT_TRUE(drive_.Ok());
   // Held open without sharing, the file cannot be read by the job.
-  UniqueHandle locked(CreateFileW(Wide(source_ + u"\\file2.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueHandle locked(CreateFileW(Wide(source_ + u"\\file2.txt").c_str(), GENERIC_READ, 0, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   ASSERT_TRUE(locked);
   CPropressDlg window(Settings(), SystemFileSystem(), prompter_, host_);
   ASSERT_TRUE(window.CreateModeless(parent_.Get()));
@@ -212,14 +216,16 @@ TEST(ProgressWindowDiskCopy, CopiesTheWholeDiskAndOffersClose) {
   GdiplusSession gdiplus;
   const auto disk = [](int n, int cylinders) {
     const std::string k = std::to_string(n);
-    return "[disk]\npath = \\\\?\\disk" + k + "\nimage = d" + k + ".img\nvendor = QTR\nproduct = Box\nnumber = " +
-           k + "\ngeometry = " + std::to_string(cylinders) + " 2 4 512\n";
+    return "[disk]\npath = \\\\?\\disk" + k + "\nimage = d" + k +
+           ".img\nvendor = QTR\nproduct = Box\nnumber = " + k + "\ngeometry = " + std::to_string(cylinders) +
+           " 2 4 512\n";
   };
   test::SimulatedWorld world(disk(1, 16) + disk(2, 20));
   DeviceList& devices = DeviceList::Process();
   FillDeviceList(devices);
   for (int k = 0; k < 16; ++k)
-    test::WriteImage(world.Image(u"d1.img"), uint64_t(k) * 4096, std::string(4096, static_cast<char>('a' + k)));
+    test::WriteImage(world.Image(u"d1.img"), uint64_t(k) * 4096,
+                     std::string(4096, static_cast<char>('a' + k)));
 
   UniqueWindow parent(CreateWindowExW(0, L"STATIC", L"page", WS_POPUP | WS_VISIBLE, 0, 0, 600, 320, nullptr,
                                       nullptr, GetModuleHandleW(nullptr), nullptr));

@@ -19,8 +19,8 @@ class TrayIconTest : public testing::Test {
     window_.Reset(CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 10, 10, 200, 100, nullptr,
                                   nullptr, GetModuleHandleW(nullptr), nullptr));
     ASSERT_NE(window_.Get(), nullptr);
-    icon_ = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PROGRAM), IMAGE_ICON,
-                                          16, 16, LR_SHARED));
+    icon_ = static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PROGRAM), IMAGE_ICON, 16, 16, LR_SHARED));
     ASSERT_NE(icon_, nullptr);
     tray_.Attach(window_.Get());
   }

@@ -9,7 +9,9 @@
 namespace qtr::test {
 namespace {
 
-std::wstring Widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+std::wstring Widen(const std::string& s) {
+  return std::wstring(s.begin(), s.end());
+}
 
 std::string Env(const wchar_t* name) {
   wchar_t buffer[MAX_PATH * 2];
@@ -43,8 +45,8 @@ bool RunHostCommand(const std::wstring& program, const std::wstring& arguments) 
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process))
+  if (!CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process))
     return false;
   // The handles Wine gives for a host process cannot be waited on.
   UniqueHandle processHandle(process.hProcess);

@@ -10,7 +10,9 @@
 namespace qtr::test {
 namespace {
 
-std::filesystem::path ToFs(const std::u16string& p) { return std::filesystem::path(p); }
+std::filesystem::path ToFs(const std::u16string& p) {
+  return std::filesystem::path(p);
+}
 
 }  // namespace
 

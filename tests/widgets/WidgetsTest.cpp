@@ -131,8 +131,9 @@ TEST_F(WidgetsTest, ListBoxScrollsAsFarAsItsLongestLine) {
   SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"short"));
   UpdateHorizontalExtent(list);
   const LRESULT narrow = SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0);
-  SendMessageW(list, LB_ADDSTRING, 0,
-               reinterpret_cast<LPARAM>(L"C:\\Users\\someone\\Documents\\a rather long file name.docx;Fail(5)"));
+  SendMessageW(
+      list, LB_ADDSTRING, 0,
+      reinterpret_cast<LPARAM>(L"C:\\Users\\someone\\Documents\\a rather long file name.docx;Fail(5)"));
   UpdateHorizontalExtent(list);
   const LRESULT wide = SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0);
   EXPECT_GT(narrow, 8);
@@ -172,7 +173,8 @@ TEST(Manifest, CommonControlsSixAreLoaded) {
   DLLVERSIONINFO version{};
   version.cbSize = sizeof version;
   ASSERT_EQ(get(&version), S_OK);
-  const bool sideBySide = lower.find(L"common-controls") != std::wstring::npos && lower.find(L"_6.0.") != std::wstring::npos;
+  const bool sideBySide =
+      lower.find(L"common-controls") != std::wstring::npos && lower.find(L"_6.0.") != std::wstring::npos;
   EXPECT_TRUE(version.dwMajorVersion == 6 || sideBySide) << path;
 }
 
