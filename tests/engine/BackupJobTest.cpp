@@ -4,6 +4,7 @@
 
 #include "JobFixture.h"
 #include "engine/Container.h"
+#include "engine/StoredFileCopy.h"
 #include "platform/SystemError.h"
 
 namespace qtr {
@@ -100,6 +101,19 @@ TEST_F(BackupJobTest, OnACompressingVolumeOnlyMarkedContainersAreExpanded) {
   EXPECT_EQ(Content(u"C:\\k\\c.txt.zip"), Content(u"F:\\QTRPMB\\C\\k\\c.txt.zip"));
   EXPECT_EQ(Content(u"C:\\k\\x.zip"), "PK\x03\x04 archive");
   EXPECT_FALSE(fs.Exists(u"C:\\k\\c.txt"));
+}
+
+TEST_F(BackupJobTest, TheStoreRootIsHiddenFromTheBackupAfterItWasMade) {
+  fs.PutFile(u"C:\\x.txt", "x");
+  Settings("0", "0", "<HideBackupFiles>1</HideBackupFiles>");
+  ApplyStoreRootHiding(fs, u"C:\\Prog\\", u"F:");  // no store yet: nothing to hide
+  Backup({"C:\\x.txt"});
+  EXPECT_EQ(Attributes(u"F:\\QTRPMB"), kAttributeDirectory);
+  ApplyStoreRootHiding(fs, u"C:\\Prog\\", u"F:");
+  EXPECT_EQ(Attributes(u"F:\\QTRPMB"), kAttributeDirectory | kAttributeHidden);
+  Settings("0", "0", "<HideBackupFiles>0</HideBackupFiles>");
+  ApplyStoreRootHiding(fs, u"C:\\Prog\\", u"F:");
+  EXPECT_EQ(Attributes(u"F:\\QTRPMB"), kAttributeDirectory);
 }
 
 }  // namespace

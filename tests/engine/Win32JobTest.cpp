@@ -167,17 +167,27 @@ TEST_F(Win32JobTest, SystemFolderAndReservedFolderRules) {
   EXPECT_EQ(walk(u"S:\\", u"JPG"), (std::vector<std::u16string>{u"S:\\Data\\p.jpg"}));
 }
 
-TEST_F(Win32JobTest, StopsAndUnreadableFilesLeaveNoPartialCopies) {
+TEST_F(Win32JobTest, AFileInUseIsAFailureLineAndTheJobGoesOn) {
   Put(u"S:\\Data\\locked.txt", "locked");
+  Put(u"S:\\Data\\free.txt", "free");
+  // Held open without sharing: it cannot be read.
+  HANDLE held = CreateFileW(L"S:\\Data\\locked.txt", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  // Listed by the walk of its folder, it fails when the copy opens it.
+  auto job = Run(false, {"S:\\Data"});
+  CloseHandle(held);
+  EXPECT_EQ(Get(u"F:\\QTRPMB\\S\\Data\\free.txt"), "free");
+  EXPECT_FALSE(Exists(u"F:\\QTRPMB\\S\\Data\\locked.txt"));
+  ASSERT_EQ(lines_.lines.size(), 1u);
+  EXPECT_EQ(Narrow(lines_.lines[0]), Narrow(u"S:\\Data\\locked.txt;" + ErrorText(32)));
+}
+
+TEST_F(Win32JobTest, StopsLeaveTheOldStoredCopyAndNoPartialOne) {
   Put(u"S:\\Data\\huge.bin", std::string(24 << 20, 'h'));
   Run(false, {"S:\\Data"});
   Put(u"S:\\Data\\huge.bin", std::string(24 << 20, 'n'));
-
-  // Held open without sharing: cannot be read, becomes a failure line.
-  HANDLE held = CreateFileW(L"S:\\Data\\locked.txt", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Path><path path=\"S:\\Data\"/></Path>";
-  test::WriteBytes(program_ + u"backupfullpath.xml", xml);
+  test::WriteBytes(program_ + u"backupfullpath.xml",
+                   "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Path><path path=\"S:\\Data\"/></Path>");
   BackupJob job(SystemFileSystem(), lines_, program_);
   job.systemDrive = u"S:";
   job.targetRoot = u"F:";
@@ -187,17 +197,14 @@ TEST_F(Win32JobTest, StopsAndUnreadableFilesLeaveNoPartialCopies) {
   job.stop = 1;
   job.pause.Open();
   worker.join();
-  CloseHandle(held);
   EXPECT_EQ(Get(u"F:\\QTRPMB\\S\\Data\\huge.bin"), std::string(24 << 20, 'h'));
   EXPECT_FALSE(Exists(u"F:\\QTRPMB\\S\\Data\\huge.bin.~qtrpart"));
-  if (!lines_.lines.empty()) {
-    EXPECT_EQ(Narrow(lines_.lines[0]), Narrow(u"S:\\Data\\locked.txt;" + ErrorText(32)));
-  }
 
   // Stopped before the walk: nothing is written.
-  SystemFileSystem().RemoveFile(u"F:\\QTRPMB\\S\\Data\\locked.txt");
+  Put(u"S:\\Data\\new.txt", "new");
   Run(false, {"S:\\Data"}, true);
-  EXPECT_FALSE(Exists(u"F:\\QTRPMB\\S\\Data\\locked.txt"));
+  EXPECT_FALSE(Exists(u"F:\\QTRPMB\\S\\Data\\new.txt"));
+  EXPECT_TRUE(lines_.lines.empty());
 }
 
 }  // namespace
