@@ -7,6 +7,7 @@
 
 #include "engine/BackupJob.h"
 #include "engine/JobProgress.h"
+#include "engine/JobText.h"
 #include "engine/JobWorker.h"
 #include "engine/StoredFileCopy.h"
 #include "platform/Utf8.h"
@@ -61,8 +62,8 @@ int RunJobCommand(const JobCommandOptions& options) {
     Sleep(100);
   }
   worker.join();
-  PrintLine(Utf16ToUtf8(u"finished: " + ticker.Tick(job, _time64(nullptr), failures.count, false).finishedText) +
-            ", " + std::to_string(failures.count.load()) + " failed");
+  PrintLine(Utf16ToUtf8(u"finished: " + FormatFileCount(job.finishedCount)) + ", " +
+            std::to_string(failures.count.load()) + " failed");
   return failures.count != 0 || lowSpace ? 1 : 0;
 }
 
