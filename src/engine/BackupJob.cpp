@@ -2,7 +2,8 @@
 
 #include "config/XmlDocument.h"
 #include "engine/JobText.h"
-#include "engine/SettingsFile.h"
+#include "config/SettingsFile.h"
+#include "config/XmlFileLoad.h"
 
 namespace qtr {
 
@@ -35,9 +36,9 @@ BackupJob::BackupJob(FileSystem& fileSystem, JobReporter& failureList, std::u16s
 void BackupJob::LoadIncludeFlags() {
   XmlDocument init;
   const bool loaded = LoadXmlFile(fs, programFolder + u"init.xml", &init);
-  includeWindows = loaded && ReadSettingKey(init, u"WindowsFile") == u"1";
-  includeDocumentsAndSettings = loaded && ReadSettingKey(init, u"DocAndSetFiles") == u"1";
-  includeProgramFiles = loaded && ReadSettingKey(init, u"ProgramFiles") == u"1";
+  includeWindows = loaded && SettingIsOn(init, u"WindowsFile");
+  includeDocumentsAndSettings = loaded && SettingIsOn(init, u"DocAndSetFiles");
+  includeProgramFiles = loaded && SettingIsOn(init, u"ProgramFiles");
 }
 
 void BackupJob::SetCurrentFile(const std::u16string& path) {

@@ -3,7 +3,8 @@
 #include "config/XmlDocument.h"
 #include "engine/CopyPass.h"
 #include "engine/RestoreWalk.h"
-#include "engine/SettingsFile.h"
+#include "config/SettingsFile.h"
+#include "config/XmlFileLoad.h"
 #include "engine/SourceWalk.h"
 #include "engine/StoreLayout.h"
 
@@ -31,8 +32,9 @@ void AddRestoreRoot(BackupJob& job, const std::u16string& stored, const std::u16
 
 void RunJob(BackupJob& job) {
   XmlDocument init;
-  if (LoadXmlFile(job.fs, job.programFolder + u"init.xml", &init) && HasSettingKey(init, u"BackupStatus"))
-    job.changedOnly = ReadSettingKey(init, u"BackupStatus") == u"1";
+  if (LoadXmlFile(job.fs, job.programFolder + u"init.xml", &init)) {
+    if (const auto changedOnly = ReadSetting(init, u"BackupStatus")) job.changedOnly = *changedOnly == u"1";
+  }
   const std::u16string storeRoot = StoreRootOf(job.targetRoot);
 
   if (job.restore != 0) {
@@ -53,7 +55,7 @@ void RunJob(BackupJob& job) {
     job.scanning = 0;
     if (!stopped) CopyPassRestore(job);
   } else {
-    if (HasSettingKey(init, u"CompressFile") && ReadSettingKey(init, u"CompressFile") == u"1") job.compress = 1;
+    if (SettingIsOn(init, u"CompressFile")) job.compress = 1;
     XmlDocument selection;
     LoadXmlFile(job.fs, job.programFolder + u"backupfullpath.xml", &selection);
     job.scanning = 1;

@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "engine/Container.h"
-#include "engine/SettingsFile.h"
+#include "config/SettingsFile.h"
+#include "config/XmlFileLoad.h"
 #include "engine/StoreLayout.h"
 #include "platform/SystemError.h"
 
@@ -383,8 +384,9 @@ bool IsUnchangedOnRestore(BackupJob& job, const FindEntry& stored, std::u16strin
 void ApplyStoreRootHiding(FileSystem& fs, std::u16string_view programFolder, std::u16string_view targetDrive) {
   XmlDocument init;
   if (!LoadXmlFile(fs, std::u16string(programFolder) + u"init.xml", &init)) return;
-  if (!HasSettingKey(init, u"HideBackupFiles")) return;
-  const bool hide = ReadSettingKey(init, u"HideBackupFiles") == u"1";
+  const auto setting = ReadSetting(init, u"HideBackupFiles");
+  if (!setting) return;
+  const bool hide = *setting == u"1";
   const std::u16string root = StoreRootOf(targetDrive);
   uint32_t attributes = 0;
   if (fs.GetAttributes(root, &attributes) != 0) return;

@@ -30,4 +30,9 @@ inline constexpr uint32_t kErrorDeviceNotConnected = 1167;
 // ("The system cannot find the file specified." for 2).
 std::u16string SystemErrorMessage(uint32_t code);
 
+#ifndef _WIN32
+// The Win32 code that stands for a POSIX errno value.
+uint32_t Win32ErrorFromErrno(int error);
+#endif
+
 }  // namespace qtr

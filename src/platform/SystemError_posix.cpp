@@ -1,6 +1,26 @@
 #include "platform/SystemError.h"
 
+#include <cerrno>
+
 namespace qtr {
+
+uint32_t Win32ErrorFromErrno(int error) {
+  switch (error) {
+    case 0: return 0;
+    case ENOENT: return kErrorFileNotFound;
+    case ENOTDIR: return kErrorPathNotFound;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS: return kErrorAccessDenied;
+    case ENOSPC: return kErrorDiskFull;
+    case ENOMEM: return kErrorNotEnoughMemory;
+    case EFBIG: return kErrorFileTooLarge;
+    case EEXIST: return kErrorFileExists;
+    case EIO: return kErrorReadFault;
+    default: return kErrorInvalidParameter;
+  }
+}
 
 // The English texts Windows gives for the codes the portable code reports.
 std::u16string SystemErrorMessage(uint32_t code) {

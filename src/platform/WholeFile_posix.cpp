@@ -15,21 +15,6 @@ struct FileCloser {
 };
 using File = std::unique_ptr<FILE, FileCloser>;
 
-uint32_t FromErrno(int e) {
-  switch (e) {
-    case ENOENT: return kErrorFileNotFound;
-    case ENOTDIR: return kErrorPathNotFound;
-    case EACCES:
-    case EPERM:
-    case EISDIR:
-    case EROFS: return kErrorAccessDenied;
-    case ENOSPC: return kErrorDiskFull;
-    case ENOMEM: return kErrorNotEnoughMemory;
-    case EFBIG: return kErrorFileTooLarge;
-    default: return kErrorReadFault;
-  }
-}
-
 // Windows paths in tests use backslashes; natively they name the same folders.
 std::string NativePath(std::u16string_view path) {
   std::string p = Utf16ToUtf8(path);
@@ -43,7 +28,7 @@ std::string NativePath(std::u16string_view path) {
 uint32_t ReadWholeFile(std::u16string_view path, std::string& bytes) {
   bytes.clear();
   File f(std::fopen(NativePath(path).c_str(), "rb"));
-  if (!f) return FromErrno(errno);
+  if (!f) return Win32ErrorFromErrno(errno);
   char buffer[65536];
   for (;;) {
     const size_t n = std::fread(buffer, 1, sizeof buffer, f.get());
@@ -57,9 +42,9 @@ uint32_t ReadWholeFile(std::u16string_view path, std::string& bytes) {
 
 uint32_t WriteWholeFile(std::u16string_view path, std::string_view bytes) {
   File f(std::fopen(NativePath(path).c_str(), "wb"));
-  if (!f) return FromErrno(errno);
-  if (std::fwrite(bytes.data(), 1, bytes.size(), f.get()) != bytes.size()) return FromErrno(errno);
-  if (std::fclose(f.release()) != 0) return FromErrno(errno);
+  if (!f) return Win32ErrorFromErrno(errno);
+  if (std::fwrite(bytes.data(), 1, bytes.size(), f.get()) != bytes.size()) return Win32ErrorFromErrno(errno);
+  if (std::fclose(f.release()) != 0) return Win32ErrorFromErrno(errno);
   return 0;
 }
 

@@ -6,7 +6,7 @@
 #include "config/SettingsFile.h"
 #include "config/XmlDocument.h"
 #include "engine/JobWorker.h"
-#include "engine/SettingsFile.h"
+#include "config/XmlFileLoad.h"
 #include "resource.h"
 #include "widgets/ControlColours.h"
 #include "widgets/WindowShape.h"

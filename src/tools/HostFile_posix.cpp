@@ -13,18 +13,6 @@
 namespace qtr {
 namespace {
 
-uint32_t FromErrno(int e) {
-  switch (e) {
-    case ENOENT: return kErrorFileNotFound;
-    case ENOTDIR: return kErrorPathNotFound;
-    case EACCES: case EPERM: case EISDIR: case EROFS: return kErrorAccessDenied;
-    case ENOSPC: return kErrorDiskFull;
-    case EFBIG: return kErrorFileTooLarge;
-    case EIO: return kErrorReadFault;
-    default: return kErrorInvalidParameter;
-  }
-}
-
 // FILETIME counts 100 ns from 1601; Unix time counts from 1970.
 constexpr uint64_t kUnixEpoch = 116444736000000000ull;
 uint64_t ToFileTime(const struct timespec& t) {
@@ -54,7 +42,7 @@ class PosixFile : public File {
       }
       if (errno != EINTR) {
         *got = 0;
-        return FromErrno(errno);
+        return Win32ErrorFromErrno(errno);
       }
     }
   }
@@ -64,7 +52,7 @@ class PosixFile : public File {
       const ssize_t n = ::write(fd_, p, size);
       if (n < 0) {
         if (errno == EINTR) continue;
-        return FromErrno(errno);
+        return Win32ErrorFromErrno(errno);
       }
       p += n;
       size -= static_cast<size_t>(n);
@@ -72,17 +60,17 @@ class PosixFile : public File {
     return 0;
   }
   uint32_t Seek(uint64_t offset) override {
-    return ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0 ? FromErrno(errno) : 0;
+    return ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0 ? Win32ErrorFromErrno(errno) : 0;
   }
   uint32_t Size(uint64_t* size) override {
     struct stat s;
-    if (::fstat(fd_, &s) != 0) return FromErrno(errno);
+    if (::fstat(fd_, &s) != 0) return Win32ErrorFromErrno(errno);
     *size = static_cast<uint64_t>(s.st_size);
     return 0;
   }
   uint32_t GetInfo(FindEntry* info) override {
     struct stat s;
-    if (::fstat(fd_, &s) != 0) return FromErrno(errno);
+    if (::fstat(fd_, &s) != 0) return Win32ErrorFromErrno(errno);
     info->attributes = S_ISDIR(s.st_mode) ? kAttributeDirectory : kAttributeArchive;
     info->size = static_cast<uint64_t>(s.st_size);
     info->times = {ToFileTime(s.st_ctim), ToFileTime(s.st_atim), ToFileTime(s.st_mtim)};
@@ -91,7 +79,7 @@ class PosixFile : public File {
   // Only the times: a host file has no DOS attributes.
   uint32_t SetTimesAndAttributes(const FileTimes& times, uint32_t) override {
     const struct timespec both[2] = {ToTimespec(times.lastAccess), ToTimespec(times.lastWrite)};
-    return ::futimens(fd_, both) == 0 ? 0 : FromErrno(errno);
+    return ::futimens(fd_, both) == 0 ? 0 : Win32ErrorFromErrno(errno);
   }
   uint32_t SetCompression(bool) override { return kErrorInvalidFunction; }
   // The tool renames by path; a descriptor does not know its name.
@@ -108,7 +96,7 @@ std::string Native(std::u16string_view path) { return Utf16ToUtf8(path); }
 uint32_t OpenHostFile(std::u16string_view path, bool write, std::unique_ptr<File>* file) {
   const int fd = write ? ::open(Native(path).c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)
                        : ::open(Native(path).c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return FromErrno(errno);
+  if (fd < 0) return Win32ErrorFromErrno(errno);
   struct stat s;
   if (!write && ::fstat(fd, &s) == 0 && S_ISDIR(s.st_mode)) {
     ::close(fd);
@@ -119,11 +107,11 @@ uint32_t OpenHostFile(std::u16string_view path, bool write, std::unique_ptr<File
 }
 
 uint32_t RenameHostFile(std::u16string_view from, std::u16string_view to) {
-  return std::rename(Native(from).c_str(), Native(to).c_str()) == 0 ? 0 : FromErrno(errno);
+  return std::rename(Native(from).c_str(), Native(to).c_str()) == 0 ? 0 : Win32ErrorFromErrno(errno);
 }
 
 uint32_t RemoveHostFile(std::u16string_view path) {
-  return ::unlink(Native(path).c_str()) == 0 ? 0 : FromErrno(errno);
+  return ::unlink(Native(path).c_str()) == 0 ? 0 : Win32ErrorFromErrno(errno);
 }
 
 bool SameHostFile(std::u16string_view a, std::u16string_view b) {

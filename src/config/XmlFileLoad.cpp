@@ -1,4 +1,4 @@
-#include "engine/SettingsFile.h"
+#include "config/XmlFileLoad.h"
 
 #include <memory>
 
@@ -16,17 +16,6 @@ bool LoadXmlFile(FileSystem& fs, std::u16string_view path, XmlDocument* doc) {
     bytes.append(buffer, got);
   }
   return doc->LoadBytes(bytes);
-}
-
-std::u16string ReadSettingKey(XmlDocument& doc, std::u16string_view key) {
-  doc.ResetPosition();
-  if (!doc.FindChildElement(key)) return {};
-  return doc.GetChildData();
-}
-
-bool HasSettingKey(XmlDocument& doc, std::u16string_view key) {
-  doc.ResetPosition();
-  return doc.FindChildElement(key);
 }
 
 }  // namespace qtr
