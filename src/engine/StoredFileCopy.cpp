@@ -226,6 +226,39 @@ bool OpenSource(BackupJob& job, std::u16string_view path, std::unique_ptr<File>*
   return true;
 }
 
+namespace {
+
+// After the copy into the partial file: a failure or a stop removes it;
+// otherwise it takes everything of the source (attributes, times) and then
+// replaces the destination, so the rename keeps it all. True when the
+// destination now holds the new copy.
+bool FinishPartialCopy(BackupJob& job, const ContainerStatus& status, const FindEntry& info,
+                       std::unique_ptr<File>& out, std::u16string_view source, std::u16string_view destination,
+                       const std::u16string& partial) {
+  if (status.result != ContainerResult::kOk && status.result != ContainerResult::kStopped) {
+    out.reset();
+    FailCopy(job, status, source, destination, partial);
+    return false;
+  }
+  ++job.finishedCount;
+  if (job.stop != 0 || status.result == ContainerResult::kStopped) {
+    out.reset();
+    RemoveFileAnyway(job.fs, partial);
+    return false;
+  }
+  ApplyStoredAttributes(job, info, *out, partial);
+  const uint32_t error = PutInPlace(job.fs, *out, destination);
+  out.reset();
+  if (error != 0) {
+    job.AddFailure(destination, error);
+    RemoveFileAnyway(job.fs, partial);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 int BackupOneFile(BackupJob& job, std::u16string_view source, std::u16string_view destination,
                   std::unique_ptr<File>* opened, const FindEntry* openedInfo) {
   job.SetCurrentFile(std::u16string(source));
@@ -260,26 +293,7 @@ int BackupOneFile(BackupJob& job, std::u16string_view source, std::u16string_vie
     status = CopyPlain(job, *in, *out);
   }
   in.reset();
-  if (status.result != ContainerResult::kOk && status.result != ContainerResult::kStopped) {
-    out.reset();
-    FailCopy(job, status, source, target, partial);
-    return 0;
-  }
-  ++job.finishedCount;
-  if (job.stop != 0 || status.result == ContainerResult::kStopped) {
-    out.reset();
-    RemoveFileAnyway(job.fs, partial);
-    return 0;
-  }
-  // The partial copy takes everything before it is put in place; the rename keeps it all.
-  ApplyStoredAttributes(job, info, *out, partial);
-  const uint32_t error = PutInPlace(job.fs, *out, target);
-  out.reset();
-  if (error != 0) {
-    job.AddFailure(target, error);
-    RemoveFileAnyway(job.fs, partial);
-    return 0;
-  }
+  if (!FinishPartialCopy(job, status, info, out, source, target, partial)) return 0;
   // The file switched between plain and compressed storage: its other form goes now.
   if (FolderHad(job, otherForm)) RemoveFileAnyway(job.fs, otherForm);
   return 1;
@@ -329,25 +343,7 @@ int RestoreOneFile(BackupJob& job, std::u16string_view stored, std::u16string_vi
     status = CopyPlain(job, *in, *out);
   }
   in.reset();
-  if (status.result != ContainerResult::kOk && status.result != ContainerResult::kStopped) {
-    out.reset();
-    FailCopy(job, status, stored, destination, partial);
-    return 0;
-  }
-  ++job.finishedCount;
-  if (job.stop != 0 || status.result == ContainerResult::kStopped) {
-    out.reset();
-    RemoveFileAnyway(job.fs, partial);
-    return 0;
-  }
-  ApplyStoredAttributes(job, info, *out, partial);
-  error = PutInPlace(job.fs, *out, destination);
-  out.reset();
-  if (error != 0) {
-    job.AddFailure(destination, error);
-    RemoveFileAnyway(job.fs, partial);
-    return 0;
-  }
+  if (!FinishPartialCopy(job, status, info, out, stored, destination, partial)) return 0;
   return 1;
 }
 
