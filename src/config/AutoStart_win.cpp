@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "config/AutoStart.h"
-#include "widgets/Handles.h"
+#include "platform/Handles.h"
 
 namespace qtr {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "devices/ImageFile.h"
-#include "widgets/Handles.h"
+#include "platform/Handles.h"
 
 namespace qtr {
 namespace {

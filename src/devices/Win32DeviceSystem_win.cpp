@@ -12,7 +12,7 @@
 #include <string>
 
 #include "devices/Win32DeviceSystem.h"
-#include "widgets/Handles.h"
+#include "platform/Handles.h"
 
 namespace qtr {
 namespace {
@@ -146,20 +146,12 @@ class Win32DeviceHandle final : public DeviceHandle {
 };
 
 // Owns a SetupAPI device information set.
-class DeviceInfoSet {
- public:
-  explicit DeviceInfoSet(HDEVINFO set) : set_(set) {}
-  ~DeviceInfoSet() {
-    if (set_ != INVALID_HANDLE_VALUE) SetupDiDestroyDeviceInfoList(set_);
-  }
-  DeviceInfoSet(const DeviceInfoSet&) = delete;
-  DeviceInfoSet& operator=(const DeviceInfoSet&) = delete;
-  HDEVINFO Get() const { return set_; }
-  bool Valid() const { return set_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HDEVINFO set_;
+struct DeviceInfoSetTraits {
+  using Type = HDEVINFO;
+  static HDEVINFO Normalize(HDEVINFO set) { return set == INVALID_HANDLE_VALUE ? nullptr : set; }
+  static void Close(HDEVINFO set) { SetupDiDestroyDeviceInfoList(set); }
 };
+using DeviceInfoSet = UniqueResource<DeviceInfoSetTraits>;
 
 class Win32DeviceSystem final : public DeviceSystem {
  public:
@@ -167,7 +159,7 @@ class Win32DeviceSystem final : public DeviceSystem {
     paths.clear();
     DeviceInfoSet set(
         SetupDiGetClassDevsW(&kDiskInterface, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
-    if (!set.Valid()) return false;
+    if (!set) return false;
     for (DWORD index = 0;; ++index) {
       SP_DEVICE_INTERFACE_DATA item{};
       item.cbSize = sizeof item;

@@ -9,39 +9,11 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/Handles.h"
 
 namespace qtr {
 namespace {
 
-// Closes a file handle once.
-class Handle {
- public:
-  explicit Handle(HANDLE h = INVALID_HANDLE_VALUE) : h_(h) {}
-  ~Handle() {
-    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  HANDLE Get() const { return h_; }
-  bool Ok() const { return h_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE h_;
-};
-
-class FindHandle {
- public:
-  explicit FindHandle(HANDLE h) : h_(h) {}
-  ~FindHandle() {
-    if (h_ != INVALID_HANDLE_VALUE) FindClose(h_);
-  }
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-  HANDLE Get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
 
 // "C:\dir" -> "\\?\C:\dir"; "C:" -> "\\?\C:\". Other forms pass unchanged.
 std::wstring Long(std::u16string_view path) {
@@ -149,7 +121,7 @@ class Win32File : public File {
   }
 
  private:
-  Handle handle_;
+  UniqueHandle handle_;
 };
 
 class Win32Listing : public FolderListing {
@@ -167,7 +139,7 @@ class Win32Listing : public FolderListing {
   }
 
  private:
-  FindHandle find_;
+  UniqueFindHandle find_;
   WIN32_FIND_DATAW data_;
   bool hasCurrent_ = true;
 };
@@ -237,19 +209,19 @@ class Win32FileSystem : public FileSystem {
 
   uint32_t SetTimes(std::u16string_view path, const FileTimes& times) override {
     // FILE_FLAG_BACKUP_SEMANTICS lets folders be opened too.
-    Handle h(CreateFileW(Long(path).c_str(), FILE_WRITE_ATTRIBUTES,
+    UniqueHandle h(CreateFileW(Long(path).c_str(), FILE_WRITE_ATTRIBUTES,
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                          FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!h.Ok()) return GetLastError();
+    if (!h) return GetLastError();
     const FILETIME c = TimeOf(times.creation), a = TimeOf(times.lastAccess), w = TimeOf(times.lastWrite);
     return SetFileTime(h.Get(), &c, &a, &w) ? 0 : GetLastError();
   }
 
   uint32_t SetCompression(std::u16string_view path, bool compressed) override {
-    Handle h(CreateFileW(Long(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+    UniqueHandle h(CreateFileW(Long(path).c_str(), GENERIC_READ | GENERIC_WRITE,
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                          FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!h.Ok()) return GetLastError();
+    if (!h) return GetLastError();
     USHORT format = compressed ? COMPRESSION_FORMAT_DEFAULT : COMPRESSION_FORMAT_NONE;
     DWORD returned = 0;
     if (!DeviceIoControl(h.Get(), FSCTL_SET_COMPRESSION, &format, sizeof format, nullptr, 0, &returned, nullptr))

@@ -2,25 +2,11 @@
 
 #include <windows.h>
 
+#include "platform/Handles.h"
 #include "platform/SystemError.h"
 
 namespace qtr {
 namespace {
-
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE h) : handle_(h) {}
-  ~FileHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  HANDLE get() const { return handle_; }
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE handle_;
-};
 
 std::wstring WidePath(std::u16string_view path) {
   return std::wstring(path.begin(), path.end());
@@ -30,17 +16,17 @@ std::wstring WidePath(std::u16string_view path) {
 
 uint32_t ReadWholeFile(std::u16string_view path, std::string& bytes) {
   bytes.clear();
-  FileHandle file(CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+  UniqueHandle file(CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return GetLastError();
+  if (!file) return GetLastError();
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file.get(), &size)) return GetLastError();
+  if (!GetFileSizeEx(file.Get(), &size)) return GetLastError();
   if (size.QuadPart > 0x7FFFFFFF) return kErrorNotEnoughMemory;
   bytes.resize(static_cast<size_t>(size.QuadPart));
   size_t done = 0;
   while (done < bytes.size()) {
     DWORD got = 0;
-    if (!ReadFile(file.get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &got, nullptr))
+    if (!ReadFile(file.Get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &got, nullptr))
       return GetLastError();
     if (got == 0) break;  // the file shrank while we read it
     done += got;
@@ -50,13 +36,13 @@ uint32_t ReadWholeFile(std::u16string_view path, std::string& bytes) {
 }
 
 uint32_t WriteWholeFile(std::u16string_view path, std::string_view bytes) {
-  FileHandle file(CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+  UniqueHandle file(CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return GetLastError();
+  if (!file) return GetLastError();
   size_t done = 0;
   while (done < bytes.size()) {
     DWORD put = 0;
-    if (!WriteFile(file.get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &put, nullptr))
+    if (!WriteFile(file.Get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &put, nullptr))
       return GetLastError();
     if (put == 0) return kErrorWriteFault;
     done += put;

@@ -7,7 +7,7 @@
 #include "shell/ConfirmationCountdown.h"
 #include "shell/Prompter.h"
 #include "widgets/PaintedDialog.h"
-#include "widgets/Handles.h"
+#include "platform/Handles.h"
 #include "widgets/PictureButton.h"
 #include "widgets/WindowShape.h"
 

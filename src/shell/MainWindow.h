@@ -13,7 +13,7 @@
 #include "shell/SplashWindow.h"
 #include "shell/TrayIcon.h"
 #include "widgets/Dialog.h"
-#include "widgets/Handles.h"
+#include "platform/Handles.h"
 #include "widgets/PaintedDialog.h"
 #include "widgets/Picture.h"
 #include "widgets/PictureButton.h"

@@ -16,7 +16,7 @@
 #include "shell/Prompter.h"
 #include "widgets/ControlColours.h"
 #include "widgets/PaintedDialog.h"
-#include "widgets/Handles.h"
+#include "platform/Handles.h"
 #include "widgets/PictureButton.h"
 #include "widgets/TextProgressBar.h"
 #include "widgets/Tooltip.h"

@@ -1,7 +1,7 @@
 // One program per desktop: the first start holds a named mutex for its whole
 // life; a later start brings the first one's window to the front and ends.
 #pragma once
-#include "widgets/Handles.h"
+#include "platform/Handles.h"
 
 namespace qtr {
 

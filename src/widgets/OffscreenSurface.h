@@ -4,7 +4,7 @@
 #pragma once
 #include <windows.h>
 
-#include "widgets/Handles.h"
+#include "platform/Handles.h"
 
 namespace qtr {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "widgets/Handles.h"
+#include "platform/Handles.h"
 #include "widgets/OffscreenSurface.h"
 
 namespace qtr {

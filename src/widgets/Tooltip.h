@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "widgets/Handles.h"
+#include "platform/Handles.h"
 
 namespace qtr {
 

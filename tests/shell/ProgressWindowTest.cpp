@@ -12,7 +12,7 @@
 #include "support/MappedDrive.h"
 #include "support/TempFolder.h"
 #include "widgets/GdiplusSession.h"
-#include "widgets/Handles.h"
+#include "platform/Handles.h"
 
 namespace qtr {
 namespace {

@@ -6,7 +6,7 @@
 #include "shell/SingleInstance.h"
 #include "shell/SplashWindow.h"
 #include "widgets/GdiplusSession.h"
-#include "widgets/Handles.h"
+#include "platform/Handles.h"
 
 namespace qtr {
 namespace {

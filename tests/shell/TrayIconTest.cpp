@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "resource.h"
-#include "widgets/Handles.h"
+#include "platform/Handles.h"
 
 namespace qtr {
 namespace {

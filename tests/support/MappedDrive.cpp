@@ -4,7 +4,7 @@
 
 #include <cwctype>
 
-#include "widgets/Handles.h"
+#include "platform/Handles.h"
 
 namespace qtr::test {
 namespace {

@@ -46,6 +46,13 @@ struct KernelHandleTraits {
   static void Close(HANDLE h) { CloseHandle(h); }
 };
 
+// A find-first search, closed with FindClose.
+struct FindHandleTraits {
+  using Type = HANDLE;
+  static HANDLE Normalize(HANDLE h) { return h == INVALID_HANDLE_VALUE ? nullptr : h; }
+  static void Close(HANDLE h) { FindClose(h); }
+};
+
 // A window the owner created; it may already have been destroyed by the system.
 struct WindowTraits {
   using Type = HWND;
@@ -63,6 +70,7 @@ struct GdiObjectTraits {
 };
 
 using UniqueHandle = UniqueResource<KernelHandleTraits>;
+using UniqueFindHandle = UniqueResource<FindHandleTraits>;
 using UniqueWindow = UniqueResource<WindowTraits>;
 // A font, brush, pen, bitmap or region.
 template <typename T>
