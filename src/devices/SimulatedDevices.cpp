@@ -70,6 +70,7 @@ std::optional<SimulatedFailure> FailureNamed(std::string_view name) {
       {"short-read", SimulatedFailure::ShortRead},
       {"write", SimulatedFailure::Write},
       {"short-write", SimulatedFailure::ShortWrite},
+      {"layout", SimulatedFailure::Layout},
   };
   for (const auto& [key, value] : kNames)
     if (key == name) return value;
@@ -196,9 +197,27 @@ class SimulatedDiskHandle final : public DeviceHandle {
     return true;
   }
 
+  bool GetDriveLayout(std::vector<PartitionExtent>& partitions, uint32_t& error) override {
+    if (!Present()) return Gone(error);
+    if (Fails(SimulatedFailure::Layout)) {
+      error = kErrorInvalidFunction;
+      return false;
+    }
+    // The driver reads the table from the disk itself, in whole sectors.
+    const uint32_t sectorSize = disk_.geometry.BytesPerSector != 0 ? disk_.geometry.BytesPerSector : 512;
+    const auto read = [&](uint64_t offset, uint8_t* buffer, uint32_t length) {
+      uint32_t done = 0;
+      return image_->ReadAt(offset, buffer, length, done, error) && done == length;
+    };
+    if (ReadPartitionTable(read, sectorSize, partitions)) return true;
+    error = kErrorIoDevice;
+    return false;
+  }
+
   bool Read(uint8_t* buffer, uint32_t length, uint32_t& done, uint32_t& error) override {
     done = 0;
     if (!Present()) return Gone(error);
+    if (!WholeSectors(length, error)) return false;
     owner_.ObserveRead(index_, position_);
     if (Fails(SimulatedFailure::Read)) {
       error = kErrorReadFault;
@@ -213,6 +232,7 @@ class SimulatedDiskHandle final : public DeviceHandle {
   bool Write(const uint8_t* buffer, uint32_t length, uint32_t& done, uint32_t& error) override {
     done = 0;
     if (!Present()) return Gone(error);
+    if (!WholeSectors(length, error)) return false;
     if (Fails(SimulatedFailure::Write)) {
       error = kErrorWriteFault;
       return false;
@@ -243,6 +263,13 @@ class SimulatedDiskHandle final : public DeviceHandle {
  private:
   bool Fails(SimulatedFailure failure) const { return owner_.Fails(index_, failure); }
   bool Present() const { return owner_.Present(index_); }
+  // A raw disk moves whole sectors from a sector boundary, or nothing.
+  bool WholeSectors(uint32_t length, uint32_t& error) const {
+    const uint32_t sector = disk_.geometry.BytesPerSector;
+    if (sector == 0 || (position_ % sector == 0 && length % sector == 0)) return true;
+    error = kErrorInvalidParameter;
+    return false;
+  }
   static bool Gone(uint32_t& error) {
     error = kErrorDeviceNotConnected;
     return false;
@@ -299,6 +326,7 @@ class SimulatedVolumeHandle final : public DeviceHandle {
     return true;
   }
   bool GetGeometry(DiskGeometry&, uint32_t& error) override { return No(error); }
+  bool GetDriveLayout(std::vector<PartitionExtent>&, uint32_t& error) override { return No(error); }
   bool Read(uint8_t*, uint32_t, uint32_t& done, uint32_t& error) override {
     done = 0;
     return No(error);
@@ -425,6 +453,11 @@ std::unique_ptr<SimulatedDevices> SimulatedDevices::Parse(std::string_view text,
     } else if (key == "button") {
       disk.hasButton = value != "no";
       if (disk.hasButton && value != "yes") disk.buttonFile = InFolder(imageFolder, value);
+    } else if (key == "plug") {
+      disk.plugFile = InFolder(imageFolder, value);
+    } else if (key == "present") {
+      if (value != "yes" && value != "no") return fail("present is yes or no");
+      disk.present = value == "yes";
     } else if (key == "fail") {
       for (std::string_view word : words) {
         const std::optional<SimulatedFailure> failure = FailureNamed(word);
@@ -444,6 +477,8 @@ std::unique_ptr<SimulatedDevices> SimulatedDevices::Parse(std::string_view text,
     const uint64_t covered =
         static_cast<uint64_t>(g.Cylinders) * g.TracksPerCylinder * g.SectorsPerTrack * g.BytesPerSector;
     if (!capacityGiven[i]) disk.capacity = covered;
+    devices->disks_[i]->present.store(disk.present);
+    devices->disks_[i]->reported = disk.present;
     if (const uint32_t error = ImageFile::Prepare(disk.image, disk.capacity); error != 0) {
       message = u"cannot prepare " + disk.image + u": " + SystemErrorMessage(error);
       return nullptr;
@@ -488,6 +523,25 @@ void SimulatedDevices::ReleaseButton(size_t disk) {
 }
 void SimulatedDevices::UnplugButton(size_t disk) {
   SetButton(disk, 1, "gone\n");
+}
+
+std::vector<SimulatedDevices::PresenceChange> SimulatedDevices::PollPresence() {
+  const std::lock_guard lock(mutex_);
+  std::vector<PresenceChange> changes;
+  for (size_t i = 0; i < disks_.size(); ++i) {
+    DiskState& state = *disks_[i];
+    std::string text;
+    if (!state.disk.plugFile.empty() && ReadWholeFile(state.disk.plugFile, text) == 0) {
+      const std::string_view word = Trim(std::string_view(text).substr(0, text.find('\n')));
+      if (word == "in") state.present.store(true);
+      if (word == "out") state.present.store(false);
+    }
+    const bool present = state.present.load();
+    if (present == state.reported) continue;
+    state.reported = present;
+    changes.push_back({i, state.disk.path, present});
+  }
+  return changes;
 }
 
 std::vector<std::u16string> SimulatedDevices::OpenedPaths() const {

@@ -29,7 +29,16 @@
 //                              read from this file at every poll: "down",
 //                              "up" or "gone" (anything else: no change).
 //                              "button = yes" keeps the state in memory only.
+//   plug     = one.plug        the disk's plug: "in" or "out" in this file,
+//                              read at every PollPresence(); anything else,
+//                              or no file, leaves the disk as it is
+//   present  = no              the disk starts unplugged (default yes)
 //   fail     = direct geometry switches that make operations fail (below)
+//
+// The partition layout a disk reports is read from its image's partition
+// table (MBR, or GPT behind a protective MBR); raw reads and writes move
+// whole sectors of the geometry's size from a sector boundary, as on a real
+// disk, so a disk with "geometry = ... 4096" behaves as a 4Kn disk.
 //
 // A disk over 2 TiB answers 0xFFFFFFFF as the last address of READ
 // CAPACITY(10). Under Wine a volume's files are reached by mapping a folder
@@ -62,6 +71,7 @@ enum class SimulatedFailure : int {
   ShortRead,     // "short-read": reads move half the bytes asked
   Write,         // "write"
   ShortWrite,    // "short-write"
+  Layout,        // "layout": the partition layout request fails
   Count
 };
 
@@ -91,6 +101,14 @@ class SimulatedDevices final : public DeviceSystem {
     std::vector<Volume> volumes;
     bool hasButton = false;
     std::u16string buttonFile;  // full path; empty keeps the state in memory
+    std::u16string plugFile;    // full path; empty: plugged only through SetPresent
+    bool present = true;        // at the start
+  };
+  // A disk plugged in or pulled out since the previous PollPresence().
+  struct PresenceChange {
+    size_t disk = 0;
+    std::u16string path;
+    bool arrived = false;
   };
 
   // Reads a description file; imageFolder empty = the description's folder.
@@ -111,6 +129,9 @@ class SimulatedDevices final : public DeviceSystem {
   void PressButton(size_t disk);
   void ReleaseButton(size_t disk);
   void UnplugButton(size_t disk);
+  // Reads the plug files, then lists every disk whose presence differs from
+  // what the previous call reported (SetPresent counts too), in disk order.
+  std::vector<PresenceChange> PollPresence();
 
   // Every path opened so far, in order.
   std::vector<std::u16string> OpenedPaths() const;
@@ -136,6 +157,7 @@ class SimulatedDevices final : public DeviceSystem {
     std::atomic<bool> present{true};
     std::atomic<bool> failures[static_cast<int>(SimulatedFailure::Count)] = {};
     std::atomic<int> button{0};
+    bool reported = true;  // presence as PollPresence() last told it
   };
 
   SimulatedDevices() = default;

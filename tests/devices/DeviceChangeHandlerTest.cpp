@@ -1,0 +1,212 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "DeviceTestSupport.h"
+#include "devices/DeviceChangeHandler.h"
+#include "devices/PasswordRecord.h"
+#include "platform/WholeFile.h"
+
+namespace qtr {
+namespace {
+
+// Two supported disks (numbers 4 and 2, listed in that order by the system)
+// and one without the marker, all unplugged at first.
+constexpr std::string_view kDisks =
+    "drive = C fixed 0\n"
+    "[disk]\npath = \\\\?\\usbstor#four\nimage = four.img\nvendor = WDC\nproduct = Four\n"
+    "number = 4\ngeometry = 2 16 63 512\nvolume = E\nvolume = G\npresent = no\nplug = four.plug\n"
+    "[disk]\npath = \\\\?\\usbstor#two\nimage = two.img\nvendor = ST\nproduct = Two\n"
+    "number = 2\ngeometry = 2 16 63 512\nvolume = F\npresent = no\n"
+    "[disk]\npath = \\\\?\\usbstor#other\nimage = other.img\nmarker = no\n"
+    "number = 7\ngeometry = 2 16 63 512\nvolume = H\npresent = no\n";
+const std::u16string kFour = u"\\\\?\\usbstor#four";
+const std::u16string kTwo = u"\\\\?\\usbstor#two";
+
+// The page as a record of what the handler asked of it.
+class RecordingPage final : public DiskPageView {
+ public:
+  void ShowDiskItems(const CUSBDevice& disk) override {
+    const uint32_t data = disk.m_deviceNumber + 3;
+    if (std::find(items.begin(), items.end(), data) != items.end()) return;
+    items.insert(std::upper_bound(items.begin(), items.end(), data), data);
+  }
+  void RemoveDiskItems(uint32_t number) override { std::erase(items, number + 3); }
+  void AddTargetDrive(const std::u16string& drive) override {
+    if (std::find(drives.begin(), drives.end(), drive) == drives.end()) drives.insert(drives.begin(), drive);
+  }
+  void RemoveTargetDrive(const std::u16string& drive) override {
+    std::erase(drives, drive);
+    if (chosen == drive) chosen.clear();
+  }
+  DiskChoice SourceChoice() override { return {sourceSelected, sourceRemoved}; }
+  DiskChoice TargetChoice() override { return {targetSelected, targetRemoved}; }
+  void RefillManagementTrees() override { ++refills; }
+  void OpenPasswordSet(const std::u16string& path) override { dialogs.push_back(u"set " + path); }
+  void AskPassword(const std::u16string& path) override { dialogs.push_back(u"ask " + path); }
+  void DiskRemoved() override { ++removals; }
+  void DevicesChanged() override { ++changes; }
+
+  std::vector<uint32_t> items;  // item data of the disk items, as both trees hold them
+  std::vector<std::u16string> drives;
+  std::u16string chosen;
+  int sourceSelected = -1, sourceRemoved = 0, targetSelected = -1, targetRemoved = 0;
+  int refills = 0, removals = 0, changes = 0;
+  std::vector<std::u16string> dialogs;
+};
+
+class DeviceChangeHandlerTest : public ::testing::Test {
+ protected:
+  void Plug(size_t disk, bool in) {
+    world.Devices().SetPresent(disk, in);
+    for (const auto& change : world.Devices().PollPresence())
+      handler.OnDeviceChange(change.arrived ? kDeviceArrival : kDeviceRemoveComplete, kDeviceInterfaceBroadcast,
+                             change.path);
+  }
+  std::vector<uint32_t> ListedNumbers() const {
+    std::vector<uint32_t> numbers;
+    for (size_t i = 0; i < list.Size(); ++i) numbers.push_back(list[i].m_deviceNumber);
+    return numbers;
+  }
+
+  test::SimulatedWorld world{kDisks};
+  DeviceList list;
+  RecordingPage page;
+  EnclosureButton button;
+  DeviceChangeHandler handler{list, page, button};
+};
+
+TEST_F(DeviceChangeHandlerTest, ArrivalsAreShownOnceInDeviceNumberOrder) {
+  Plug(0, true);
+  Plug(1, true);
+  EXPECT_EQ(ListedNumbers(), (std::vector<uint32_t>{2, 4}));
+  EXPECT_EQ(page.items, (std::vector<uint32_t>{5, 7}));
+  EXPECT_EQ(page.drives, (std::vector<std::u16string>{u"F:", u"E:", u"G:"}));
+  EXPECT_EQ(page.refills, 2);
+
+  // Unplugged and plugged again, and one arrival announced twice.
+  Plug(0, false);
+  Plug(0, true);
+  handler.OnDeviceChange(kDeviceArrival, kDeviceInterfaceBroadcast, kFour);
+  EXPECT_EQ(ListedNumbers(), (std::vector<uint32_t>{2, 4}));
+  EXPECT_EQ(page.items, (std::vector<uint32_t>{5, 7}));
+  std::vector<std::u16string> drives = page.drives;
+  std::sort(drives.begin(), drives.end());
+  EXPECT_EQ(drives, (std::vector<std::u16string>{u"E:", u"F:", u"G:"}));
+}
+
+TEST_F(DeviceChangeHandlerTest, UnsupportedAndForeignBroadcastsChangeNothing) {
+  Plug(2, true);  // no marker
+  handler.OnDeviceChange(kDeviceArrival, 2 /* a volume */, kFour);
+  handler.OnDeviceChange(kDeviceRemoveComplete, kDeviceInterfaceBroadcast, u"\\\\?\\usbstor#unknown");
+  handler.OnDeviceChange(kDeviceRemovePending, kDeviceInterfaceBroadcast, kFour);
+  EXPECT_TRUE(list.Empty());
+  EXPECT_TRUE(page.items.empty());
+  EXPECT_TRUE(page.drives.empty());
+  EXPECT_EQ(page.removals, 0);
+  EXPECT_EQ(page.changes, 0);
+  EXPECT_TRUE(world.Messages().Shown().empty());
+}
+
+TEST_F(DeviceChangeHandlerTest, RemovalTakesTheDiskItsItemsAndItsLettersAway) {
+  Plug(0, true);
+  Plug(1, true);
+  page.chosen = u"G:";
+  page.targetSelected = 4;
+  page.sourceSelected = 2;
+  Plug(0, false);
+  EXPECT_EQ(ListedNumbers(), (std::vector<uint32_t>{2}));
+  EXPECT_EQ(page.items, (std::vector<uint32_t>{5}));
+  EXPECT_EQ(page.drives, (std::vector<std::u16string>{u"F:"}));
+  EXPECT_EQ(page.chosen, u"") << "the chosen letter was on the disk that left";
+  EXPECT_EQ(page.targetSelected, -1);
+  EXPECT_EQ(page.targetRemoved, 1);
+  EXPECT_EQ(page.sourceSelected, 2) << "the source tree chose the other disk";
+  EXPECT_EQ(page.sourceRemoved, 0);
+  EXPECT_EQ(page.removals, 1);
+}
+
+TEST_F(DeviceChangeHandlerTest, RemovalOfADiskNoTreeChoseLeavesBothFlagsClear) {
+  Plug(0, true);
+  Plug(1, true);
+  page.targetSelected = 4;
+  Plug(1, false);
+  EXPECT_EQ(page.targetSelected, 4);
+  EXPECT_EQ(page.targetRemoved, 0);
+  EXPECT_EQ(page.sourceRemoved, 0);
+}
+
+TEST_F(DeviceChangeHandlerTest, ItemsAreFoundByTheirDataWhenTheTreeIsOutOfStep) {
+  Plug(0, true);
+  Plug(1, true);
+  // The trees lost disk 2's item (say a refill went wrong): removing disk 2
+  // must not take disk 4's item, which now stands where disk 2's stood.
+  page.items = {7};
+  Plug(1, false);
+  EXPECT_EQ(page.items, (std::vector<uint32_t>{7}));
+  EXPECT_EQ(ListedNumbers(), (std::vector<uint32_t>{4}));
+}
+
+TEST_F(DeviceChangeHandlerTest, ArrivalOpensThePasswordDialogThatFitsTheDisk) {
+  Plug(1, true);
+  // A password on disk 4 before it comes.
+  {
+    CUSBDevice four;
+    four.m_devicePath = kFour;
+    world.Devices().SetPresent(0, true);
+    ASSERT_TRUE(four.IsHalvernDevice());
+    PasswordRecord record{};
+    ASSERT_EQ(BuildPasswordRecord(u"abc", record), PasswordEncoding::Ok);
+    ASSERT_EQ(four.WritePasswordRecord(record), CUSBDevice::RecordWrite::Written);
+    world.Devices().SetPresent(0, false);
+  }
+  world.Devices().PollPresence();
+  Plug(0, true);
+  EXPECT_EQ(page.dialogs, (std::vector<std::u16string>{u"set " + kTwo, u"ask " + kFour}));
+  // A repeated announcement of a listed disk asks nothing again.
+  handler.OnDeviceChange(kDeviceArrival, kDeviceInterfaceBroadcast, kFour);
+  EXPECT_EQ(page.dialogs.size(), 2u);
+}
+
+TEST_F(DeviceChangeHandlerTest, ButtonPollingFollowsTheDisks) {
+  button.Apply(true, false);
+  Plug(0, true);
+  EXPECT_TRUE(button.Running());
+  Plug(0, false);
+  EXPECT_FALSE(button.Running()) << "no disk left to poll";
+  EXPECT_TRUE(button.Enabled());
+}
+
+TEST(SimulatedPlugging, PlugFileAndSwitchReportEachChangeOnce) {
+  test::SimulatedWorld world(kDisks);
+  SimulatedDevices& devices = world.Devices();
+  EXPECT_TRUE(devices.PollPresence().empty()) << "all start unplugged";
+  ASSERT_EQ(WriteWholeFile(world.Image(u"four.plug"), "in\n"), 0u);
+  devices.SetPresent(1, true);
+  auto changes = devices.PollPresence();
+  ASSERT_EQ(changes.size(), 2u);
+  EXPECT_EQ(changes[0].path, kFour);
+  EXPECT_TRUE(changes[0].arrived);
+  EXPECT_EQ(changes[1].disk, 1u);
+  EXPECT_TRUE(devices.PollPresence().empty());
+  std::vector<std::u16string> paths;
+  devices.EnumerateDiskInterfaces(paths);
+  EXPECT_EQ(paths, (std::vector<std::u16string>{kFour, kTwo}));
+
+  ASSERT_EQ(WriteWholeFile(world.Image(u"four.plug"), "unsure\n"), 0u);
+  EXPECT_TRUE(devices.PollPresence().empty()) << "an unknown word keeps the disk as it is";
+  ASSERT_EQ(WriteWholeFile(world.Image(u"four.plug"), "out\n"), 0u);
+  changes = devices.PollPresence();
+  ASSERT_EQ(changes.size(), 1u);
+  EXPECT_FALSE(changes[0].arrived);
+  EXPECT_EQ(devices.DriveType(u"E:\\"), DriveKind::NoRoot);
+}
+
+TEST(DriveTexts, GroupsOfThree) {
+  EXPECT_EQ(DriveTexts(u"E: G: "), (std::vector<std::u16string>{u"E:", u"G:"}));
+  EXPECT_EQ(DriveTexts(u"E:"), (std::vector<std::u16string>{u"E:"}));
+  EXPECT_TRUE(DriveTexts(u"").empty());
+}
+
+}  // namespace
+}  // namespace qtr
