@@ -1,7 +1,9 @@
 // The process-wide list of supported disks, ascending by device number.
 // Every change after the initial fill, and the start of a disk copy, happens
 // while Mutex() is held; indexes are stable only while it is held or on the
-// window thread.
+// window thread. The thread that holds the lock may take it again: the
+// removal handler deletes tree items under it, and the tree notifications
+// that this sends on the same thread may read the list under the lock too.
 #pragma once
 #include <cstddef>
 #include <mutex>
@@ -32,14 +34,14 @@ class DeviceList {
   // The record at index when it exists.
   CUSBDevice* At(int index);
 
-  std::mutex& Mutex() { return mutex_; }
+  std::recursive_mutex& Mutex() { return mutex_; }
 
   // The list of the running program.
   static DeviceList& Process();
 
  private:
   std::vector<CUSBDevice> devices_;
-  std::mutex mutex_;
+  std::recursive_mutex mutex_;
 };
 
 // The initial fill: probes every disk and inserts the supported ones.

@@ -16,6 +16,7 @@
 
 #include "platform/SystemError.h"
 #include "devices/DiskGeometry.h"
+#include "devices/PartitionTable.h"
 
 namespace qtr {
 
@@ -51,7 +52,12 @@ class DeviceHandle {
   virtual bool GetDeviceNumber(uint32_t& number, uint32_t& error) = 0;
   // IOCTL_DISK_GET_DRIVE_GEOMETRY.
   virtual bool GetGeometry(DiskGeometry& geometry, uint32_t& error) = 0;
-  // Raw I/O at the handle's position, which advances by the bytes moved.
+  // IOCTL_DISK_GET_DRIVE_LAYOUT_EX: the extents of the used partition
+  // entries (none on a disk without a partition table).
+  virtual bool GetDriveLayout(std::vector<PartitionExtent>& partitions, uint32_t& error) = 0;
+  // Raw I/O at the handle's position, which advances by the bytes moved. On
+  // a disk the position and length are whole sectors, as the disk driver
+  // demands.
   virtual bool Read(uint8_t* buffer, uint32_t length, uint32_t& done, uint32_t& error) = 0;
   virtual bool Write(const uint8_t* buffer, uint32_t length, uint32_t& done, uint32_t& error) = 0;
   // Absolute position from the start of the disk.

@@ -10,6 +10,16 @@ PasswordSetOutcome ErrorOutcome(TextId message) {
   return outcome;
 }
 
+// The disk's password sector is (or may be) inside a partition: nothing
+// can be written there, and asking again would not change that.
+PasswordSetOutcome UnsupportedOutcome() {
+  PasswordSetOutcome outcome;
+  outcome.message = password_text::kPasswordUnsupported;
+  outcome.title = password_text::kPromptTitle;
+  outcome.closeDialog = true;
+  return outcome;
+}
+
 }  // namespace
 
 PasswordSetOutcome ApplyPasswordSet(const PasswordSetInput& input, CUSBDevice* device) {
@@ -21,6 +31,7 @@ PasswordSetOutcome ApplyPasswordSet(const PasswordSetInput& input, CUSBDevice* d
   }
   // Opened without a disk (from the settings page) there is nothing to store.
   if (!input.diskMode || device == nullptr) return {};
+  if (!device->m_passwordSectorFree) return UnsupportedOutcome();
   if (input.resetMode && input.oldPassword != StoredPassword(device->m_passwordRecord)) {
     PasswordSetOutcome outcome = ErrorOutcome(kOldPasswordError);
     outcome.clearOldField = true;
@@ -49,6 +60,7 @@ PasswordSetOutcome ApplyPasswordSet(const PasswordSetInput& input, CUSBDevice* d
       device->m_passwordRecord = record;
       break;
     case CUSBDevice::RecordWrite::Failed: outcome.message = kPasswordSetFiled; break;
+    case CUSBDevice::RecordWrite::Unsupported: return UnsupportedOutcome();
   }
   device->m_unlocked = 0;
   outcome.closeDialog = true;
@@ -57,7 +69,8 @@ PasswordSetOutcome ApplyPasswordSet(const PasswordSetInput& input, CUSBDevice* d
 
 PasswordMenuState PasswordMenuFor(const CUSBDevice& device) {
   const bool hasPassword = HasPassword(device.m_passwordRecord);
-  return {!hasPassword, hasPassword && device.m_unlocked != 0, hasPassword};
+  const bool writable = device.m_passwordSectorFree;
+  return {!hasPassword && writable, hasPassword && device.m_unlocked != 0, hasPassword && writable};
 }
 
 bool VerifyDiskPassword(CUSBDevice& device, const std::u16string& input) {

@@ -20,6 +20,7 @@ inline constexpr TextId kPasswordSetSuccess = TextId::PasswordSetSuccess;
 inline constexpr TextId kPasswordError = TextId::PasswordError;
 inline constexpr TextId kPasswordTooLong = TextId::PasswordTooLong;
 inline constexpr TextId kPasswordBadCharacters = TextId::PasswordBadCharacters;
+inline constexpr TextId kPasswordUnsupported = TextId::PasswordUnsupported;
 }  // namespace password_text
 
 struct PasswordSetInput {
@@ -48,9 +49,9 @@ inline constexpr int kMenuSetPassword = 100;
 inline constexpr int kMenuLock = 101;
 inline constexpr int kMenuResetPassword = 102;
 struct PasswordMenuState {
-  bool setEnabled = false;    // the disk has no password
+  bool setEnabled = false;    // the disk has no password and room for one
   bool lockEnabled = false;   // it has one and is unlocked
-  bool resetEnabled = false;  // it has one
+  bool resetEnabled = false;  // it has one and its sector may be written
 };
 PasswordMenuState PasswordMenuFor(const CUSBDevice& device);
 

@@ -1,5 +1,6 @@
 #include "devices/UsbDevice.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 
@@ -78,16 +79,18 @@ bool CUSBDevice::IsHalvernDevice() {
 std::u16string CUSBDevice::GetPartitions() {
   DeviceSystem& devices = Devices();
   uint32_t error = 0;
-  bool numberKnown = false;
   if (auto disk = devices.Open(m_devicePath, DeviceAccess::Read, error)) {
     uint32_t number = 0;
-    numberKnown = disk->GetDeviceNumber(number, error);
-    if (numberKnown) m_deviceNumber = number;
+    if (disk->GetDeviceNumber(number, error)) {
+      m_deviceNumber = number;
+      m_deviceNumberKnown = true;
+    }
   }
   m_partitions.clear();
-  // Without the disk's own answer its number is a guess (0 at first, the
-  // system disk's number): matching volumes against it could claim C:.
-  if (!numberKnown) return m_partitions;
+  // Until the disk has answered once its number is a guess (0 at first, the
+  // system disk's number): matching volumes against it could claim C:. A
+  // number it gave before stays good when one later request fails.
+  if (!m_deviceNumberKnown) return m_partitions;
   for (const std::u16string& root : devices.LogicalDriveRoots()) {
     if (root.empty()) continue;
     const char16_t letter = root[0];
@@ -126,6 +129,27 @@ uint64_t CUSBDevice::GetCapacity() {
   return 0;
 }
 
+namespace {
+
+// The record's sector, read whole: raw disk I/O moves whole sectors, and a
+// bridge may report 4,096-byte ones. The record is its first 512 bytes.
+bool ReadRecordSector(DeviceHandle& disk, uint64_t offset, uint32_t sectorSize, std::vector<uint8_t>& sector,
+                      uint32_t& error) {
+  sector.assign(sectorSize, 0);
+  uint32_t read = 0;
+  return disk.Seek(offset, error) && disk.Read(sector.data(), sectorSize, read, error) && read == sectorSize;
+}
+
+bool WriteRecordSector(DeviceHandle& disk, uint64_t offset, std::vector<uint8_t>& sector,
+                       const PasswordRecord& record, uint32_t& error) {
+  std::copy(record.begin(), record.end(), sector.begin());
+  uint32_t written = 0;
+  const uint32_t size = static_cast<uint32_t>(sector.size());
+  return disk.Seek(offset, error) && disk.Write(sector.data(), size, written, error) && written == size;
+}
+
+}  // namespace
+
 int CUSBDevice::ReadPasswordRecord() {
   uint32_t error = 0;
   auto disk = Devices().Open(m_devicePath, DeviceAccess::ReadWrite, error);
@@ -136,25 +160,34 @@ int CUSBDevice::ReadPasswordRecord() {
   // Without a usable geometry there is no record sector; touching any other
   // sector (offset 0 above all) could destroy the disk's partition table.
   const std::optional<uint64_t> offset = PasswordRecordOffset(m_geometry);
-  if (!offset || !disk->Seek(*offset, error)) return 0;
-  PasswordRecord record{};
-  uint32_t read = 0;
-  const bool readOk = disk->Read(record.data(), kPasswordRecordSize, read, error);
-  if (!readOk || read != kPasswordRecordSize) {
+  if (!offset) return 0;
+  std::vector<uint8_t> sector;
+  if (!ReadRecordSector(*disk, *offset, m_geometry.BytesPerSector, sector, error)) {
     // A sector that cannot be read is no evidence of a missing record:
     // leave the disk as it is rather than overwrite what may be there.
     return 0;
   }
-  m_passwordRecord = record;
-  if (IsValidPasswordRecord(record)) return HasPassword(record) ? 1 : 0;
-  // A disk seen for the first time gets an empty password record.
+  // The geometry is rounded down to whole cylinders, so the record's sector
+  // can lie inside the last partition: the record may only ever be written
+  // where no partition reaches.
+  std::vector<PartitionExtent> partitions;
+  m_passwordSectorFree = disk->GetDriveLayout(partitions, error) &&
+                         OutsideEveryPartition(*offset, m_geometry.BytesPerSector, partitions);
+  PasswordRecord record{};
+  std::copy_n(sector.begin(), kPasswordRecordSize, record.begin());
+  if (IsValidPasswordRecord(record)) {
+    m_passwordRecord = record;
+    return HasPassword(record) ? 1 : 0;
+  }
+  // A disk seen for the first time gets an empty password record, where
+  // that overwrites nobody's data; elsewhere it simply has no password.
   m_passwordRecord = FreshPasswordRecord();
-  uint32_t written = 0;
-  if (disk->Seek(*offset, error)) disk->Write(m_passwordRecord.data(), kPasswordRecordSize, written, error);
+  if (m_passwordSectorFree) WriteRecordSector(*disk, *offset, sector, m_passwordRecord, error);
   return 0;
 }
 
 CUSBDevice::RecordWrite CUSBDevice::WritePasswordRecord(const PasswordRecord& record) {
+  if (!m_passwordSectorFree) return RecordWrite::Unsupported;
   uint32_t error = 0;
   auto disk = Devices().Open(m_devicePath, DeviceAccess::ReadWrite, error);
   if (!disk) return RecordWrite::OpenFailed;
@@ -164,9 +197,10 @@ CUSBDevice::RecordWrite CUSBDevice::WritePasswordRecord(const PasswordRecord& re
     DebugMessageBox(kDeviceFailureLevel, SeekFailedMessage(*offset, error));
     return RecordWrite::Failed;
   }
-  uint32_t written = 0;
-  const bool ok = disk->Write(record.data(), kPasswordRecordSize, written, error);
-  return ok && written == kPasswordRecordSize ? RecordWrite::Written : RecordWrite::Failed;
+  // The rest of a sector larger than the record keeps what it holds.
+  std::vector<uint8_t> sector;
+  if (!ReadRecordSector(*disk, *offset, m_geometry.BytesPerSector, sector, error)) return RecordWrite::Failed;
+  return WriteRecordSector(*disk, *offset, sector, record, error) ? RecordWrite::Written : RecordWrite::Failed;
 }
 
 }  // namespace qtr

@@ -24,12 +24,14 @@ class CUSBDevice {
   // Disk size in bytes from READ CAPACITY(10), or (16) for a disk too large
   // for it; 0 when unknown.
   uint64_t GetCapacity();
-  // Fills m_passwordRecord; a disk without a valid record gets a fresh one
-  // written to it. Returns 1 when a valid record with a password was read.
+  // Fills m_passwordRecord and m_passwordSectorFree; a disk without a valid
+  // record gets a fresh one written to it when the sector is free. Returns 1
+  // when a valid record with a password was read.
   int ReadPasswordRecord();
   // Writes record to the disk's password sector. m_passwordRecord is left
-  // to the caller.
-  enum class RecordWrite { OpenFailed, Failed, Written };
+  // to the caller. Unsupported (nothing written) when the sector is not
+  // known to lie outside every partition.
+  enum class RecordWrite { OpenFailed, Failed, Written, Unsupported };
   RecordWrite WritePasswordRecord(const PasswordRecord& record);
 
   // One SCSI command with data in: direct request first, buffered on
@@ -47,6 +49,11 @@ class CUSBDevice {
   uint32_t m_deviceNumber = 0;
   DiskGeometry m_geometry{};
   std::u16string m_partitions;
+  // True once the disk itself has reported m_deviceNumber.
+  bool m_deviceNumberKnown = false;
+  // True when the partition layout shows the password sector outside every
+  // partition: only then may a password be set on the disk.
+  bool m_passwordSectorFree = false;
 };
 
 // "\\.\E:" for 'E'.

@@ -40,6 +40,28 @@ struct BufferedRequest {
   UCHAR data[kBufferedScsiDataMax];
 };
 
+// The x64 driver reads these requests by these offsets; a header or packing
+// change that moved a field would send garbage to the bridge.
+#ifdef _WIN64
+static_assert(sizeof(SCSI_PASS_THROUGH_DIRECT) == 56);
+static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, DataTransferLength) == 12);
+static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, TimeOutValue) == 16);
+static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, DataBuffer) == 24);
+static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, SenseInfoOffset) == 32);
+static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, Cdb) == 36);
+static_assert(offsetof(DirectRequest, sense) == 60);
+static_assert(sizeof(DirectRequest) == 96);
+static_assert(sizeof(SCSI_PASS_THROUGH) == 56);
+static_assert(offsetof(SCSI_PASS_THROUGH, DataTransferLength) == 12);
+static_assert(offsetof(SCSI_PASS_THROUGH, TimeOutValue) == 16);
+static_assert(offsetof(SCSI_PASS_THROUGH, DataBufferOffset) == 24);
+static_assert(offsetof(SCSI_PASS_THROUGH, SenseInfoOffset) == 32);
+static_assert(offsetof(SCSI_PASS_THROUGH, Cdb) == 36);
+static_assert(offsetof(BufferedRequest, sense) == 60);
+static_assert(offsetof(BufferedRequest, data) == 92);
+static_assert(sizeof(BufferedRequest) == 608);
+#endif
+
 template <typename Header>
 void FillHeader(Header& header, const uint8_t* cdb, size_t cdbLength, uint32_t dataLength,
                 ULONG senseOffset) {
@@ -104,6 +126,31 @@ class Win32DeviceHandle final : public DeviceHandle {
     geometry.SectorsPerTrack = answer.SectorsPerTrack;
     geometry.BytesPerSector = answer.BytesPerSector;
     return true;
+  }
+
+  bool GetDriveLayout(std::vector<PartitionExtent>& partitions, uint32_t& error) override {
+    partitions.clear();
+    // The answer's size depends on the number of entries: grow until it fits.
+    for (DWORD entries = 16; entries <= 4096; entries *= 4) {
+      const DWORD size = static_cast<DWORD>(offsetof(DRIVE_LAYOUT_INFORMATION_EX, PartitionEntry) +
+                                            entries * sizeof(PARTITION_INFORMATION_EX));
+      std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[size]());
+      if (!buffer) return Fail(error, ERROR_NOT_ENOUGH_MEMORY);
+      if (!Control(IOCTL_DISK_GET_DRIVE_LAYOUT_EX, nullptr, 0, buffer.get(), size, error)) {
+        if (error == ERROR_INSUFFICIENT_BUFFER) continue;
+        return false;
+      }
+      const auto* layout = reinterpret_cast<const DRIVE_LAYOUT_INFORMATION_EX*>(buffer.get());
+      for (DWORD i = 0; i < layout->PartitionCount && i < entries; ++i) {
+        const PARTITION_INFORMATION_EX& entry = layout->PartitionEntry[i];
+        // An MBR layout lists its four slots, the empty ones with no length.
+        if (entry.PartitionLength.QuadPart <= 0) continue;
+        partitions.push_back({static_cast<uint64_t>(entry.StartingOffset.QuadPart),
+                              static_cast<uint64_t>(entry.PartitionLength.QuadPart)});
+      }
+      return true;
+    }
+    return Fail(error, ERROR_INSUFFICIENT_BUFFER);
   }
 
   bool Read(uint8_t* buffer, uint32_t length, uint32_t& done, uint32_t& error) override {

@@ -42,6 +42,8 @@ TEST(NoDeviceSystem, FindsAndOpensNothing) {
 
 TEST(PasswordMenu, EntriesFollowThePasswordAndLock) {
   CUSBDevice device;
+  EXPECT_FALSE(PasswordMenuFor(device).setEnabled) << "no password where the sector is not known to be free";
+  device.m_passwordSectorFree = true;
   PasswordMenuState menu = PasswordMenuFor(device);
   EXPECT_TRUE(menu.setEnabled);
   EXPECT_FALSE(menu.lockEnabled);

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <vector>
 
 #include "DeviceTestSupport.h"
 #include "devices/PasswordRecord.h"
@@ -151,6 +153,118 @@ TEST(PasswordRecord, VerifyingComparesExactly) {
   EXPECT_EQ(device.m_unlocked, 0);
   EXPECT_TRUE(VerifyDiskPassword(device, u"Secret"));
   EXPECT_EQ(device.m_unlocked, 1);
+}
+
+// A partition table in the first sector: MBR entries (type, first sector,
+// sector count), or a protective MBR followed by a GPT with GPT entries.
+std::string Mbr(std::vector<std::array<uint32_t, 3>> entries, uint32_t sectorSize = 512) {
+  std::string sector(sectorSize, '\0');
+  for (size_t i = 0; i < entries.size(); ++i) {
+    char* entry = sector.data() + 446 + 16 * i;
+    entry[4] = static_cast<char>(entries[i][0]);
+    std::memcpy(entry + 8, &entries[i][1], 4);
+    std::memcpy(entry + 12, &entries[i][2], 4);
+  }
+  sector[510] = '\x55';
+  sector[511] = '\xAA';
+  return sector;
+}
+
+std::string Gpt(uint64_t first, uint64_t last) {
+  std::string bytes = Mbr({{0xEE, 1, 4031}});
+  std::string header(512, '\0');
+  std::memcpy(header.data(), "EFI PART", 8);
+  const uint64_t entriesLba = 2;
+  const uint32_t count = 128, entrySize = 128;
+  std::memcpy(header.data() + 72, &entriesLba, 8);
+  std::memcpy(header.data() + 80, &count, 4);
+  std::memcpy(header.data() + 84, &entrySize, 4);
+  std::string entries(count * entrySize, '\0');
+  entries[0] = '\x42';  // any type GUID marks the entry used
+  std::memcpy(entries.data() + 32, &first, 8);
+  std::memcpy(entries.data() + 40, &last, 8);
+  return bytes + header + entries;
+}
+
+TEST(PasswordRecord, FreshRecordIsWrittenOnlyWhereNoPartitionReaches) {
+  // 4 x 16 x 63 = 4032 sectors; the record sector 4030.
+  struct Case {
+    const char* what;
+    std::string table;
+    std::string extra;
+    bool free;
+  };
+  const Case cases[] = {
+      {"no partition table", "", "", true},
+      {"last partition ends before the record", Mbr({{0x07, 63, 3900}}), "", true},
+      {"last partition covers the record", Mbr({{0x07, 63, 100}, {0x07, 200, 3832}}), "", false},
+      {"extended container covers the record", Mbr({{0x0F, 2048, 1984}}), "", false},
+      {"GPT partition ends before the record", Gpt(34, 3990), "", true},
+      {"GPT partition covers the record", Gpt(34, 4030), "", false},
+      {"GPT header missing", Mbr({{0xEE, 1, 4031}}), "", false},
+      {"layout unknown", "", "fail = layout\n", false},
+  };
+  for (const Case& c : cases) {
+    SimulatedWorld world(Description(c.extra));
+    const std::u16string image = world.Image(u"disk.img");
+    if (!c.table.empty()) WriteImage(image, 0, c.table);
+    WriteImage(image, kRecordOffset, std::string(512, 'd'));  // a person's data, or garbage
+    CUSBDevice device = Probed();
+    EXPECT_EQ(device.m_passwordSectorFree, c.free) << c.what;
+    EXPECT_FALSE(HasPassword(device.m_passwordRecord)) << c.what;
+    EXPECT_EQ(ReadImage(image, kRecordOffset, 512), c.free ? FreshBytes() : std::string(512, 'd')) << c.what;
+
+    const PasswordSetOutcome outcome = ApplyPasswordSet(Set(u"abc"), &device);
+    EXPECT_EQ(outcome.message, c.free ? password_text::kPasswordSetSuccess : password_text::kPasswordUnsupported)
+        << c.what;
+    EXPECT_TRUE(outcome.closeDialog) << c.what;
+    EXPECT_EQ(PasswordMenuFor(device).setEnabled, false) << c.what;
+    if (!c.free) {
+      EXPECT_EQ(ReadImage(image, kRecordOffset, 512), std::string(512, 'd')) << c.what;
+      EXPECT_FALSE(HasPassword(device.m_passwordRecord)) << c.what;
+    }
+    if (!c.table.empty()) {
+      EXPECT_EQ(ReadImage(image, 0, c.table.size()), c.table) << c.what;
+    }
+  }
+}
+
+TEST(PasswordRecord, ValidRecordInsideAPartitionIsHonouredButNeverRewritten) {
+  SimulatedWorld world(Description());
+  const std::u16string image = world.Image(u"disk.img");
+  {
+    CUSBDevice device = Probed();
+    ASSERT_TRUE(ApplyPasswordSet(Set(u"Secret"), &device).closeDialog);
+  }
+  const std::string record = ReadImage(image, kRecordOffset, 512);
+  WriteImage(image, 0, Mbr({{0x07, 63, 3969}}));  // repartitioned elsewhere, up to the disk's end
+  CUSBDevice device = Probed();
+  EXPECT_TRUE(HasPassword(device.m_passwordRecord)) << "the disk stays locked";
+  EXPECT_TRUE(VerifyDiskPassword(device, u"Secret"));
+  const PasswordMenuState menu = PasswordMenuFor(device);
+  EXPECT_TRUE(menu.lockEnabled);
+  EXPECT_FALSE(menu.resetEnabled);
+  EXPECT_EQ(ApplyPasswordSet(Set(u"", u"\x1", u"Secret"), &device).message, password_text::kPasswordUnsupported);
+  EXPECT_EQ(ReadImage(image, kRecordOffset, 512), record);
+}
+
+TEST(PasswordRecord, FourKilobyteSectorsCarryTheRecordInTheirFirstBytes) {
+  SimulatedWorld world(std::string("[disk]\npath = ") + kPath +
+                       "\nimage = disk.img\nvendor = QTR\nproduct = Box\nnumber = 1\ngeometry = 4 16 63 4096\n");
+  const std::u16string image = world.Image(u"disk.img");
+  const uint64_t offset = (4ull * 16 * 63 - 2) * 4096;
+  WriteImage(image, offset + 512, std::string(3584, 'x'));
+  CUSBDevice device = Probed();
+  EXPECT_TRUE(device.m_passwordSectorFree);
+  EXPECT_EQ(ReadImage(image, offset, 512), FreshBytes());
+  EXPECT_EQ(ReadImage(image, offset + 512, 3584), std::string(3584, 'x')) << "the rest of the sector is kept";
+
+  EXPECT_EQ(ApplyPasswordSet(Set(u"abc"), &device).message, password_text::kPasswordSetSuccess);
+  EXPECT_EQ(ReadImage(image, offset, 20), std::string("\1\0\0\0\3\0\0\0password\0abc", 20));
+  EXPECT_EQ(ReadImage(image, offset + 512, 3584), std::string(3584, 'x'));
+  CUSBDevice reread = Probed();
+  EXPECT_EQ(reread.ReadPasswordRecord(), 1);
+  EXPECT_EQ(StoredPassword(reread.m_passwordRecord), u"abc");
 }
 
 TEST(PasswordRecord, MaliciousRecordsAreReadWithinTheirBytes) {

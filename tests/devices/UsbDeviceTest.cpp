@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <thread>
 
 #include "DeviceTestSupport.h"
 #include "devices/DeviceList.h"
@@ -111,6 +112,29 @@ TEST(UsbDevice, FailingRequestsKeepTheDiskAndOldValues) {
   EXPECT_EQ(device.m_deviceNumber, 9u);
   EXPECT_EQ(device.m_geometry.Cylinders, 0);
   EXPECT_EQ(device.m_partitions, u"");
+}
+
+TEST(UsbDevice, KnownDeviceNumberSurvivesAFailedRequest) {
+  SimulatedWorld world("drive = C fixed 0\n" + Disk(kPathOne, "one.img", 4, "volume = E\nvolume = G\n"));
+  CUSBDevice device = Record(kPathOne);
+  ASSERT_TRUE(device.IsHalvernDevice());
+  world.Devices().SetFailure(0, SimulatedFailure::DeviceNumber, true);
+  EXPECT_EQ(device.GetPartitions(), u"E: G: ");
+  EXPECT_EQ(device.m_deviceNumber, 4u);
+}
+
+TEST(DeviceList, OwningThreadMayTakeTheLockAgain) {
+  DeviceList list;
+  const std::lock_guard outer(list.Mutex());
+  // What a tree notification handler does while the removal handler holds the lock.
+  ASSERT_TRUE(list.Mutex().try_lock());
+  list.Mutex().unlock();
+  bool otherThreadGotIt = true;
+  std::thread([&] {
+    otherThreadGotIt = list.Mutex().try_lock();
+    if (otherThreadGotIt) list.Mutex().unlock();
+  }).join();
+  EXPECT_FALSE(otherThreadGotIt);
 }
 
 TEST(DeviceList, KeepsDeviceNumberOrder) {

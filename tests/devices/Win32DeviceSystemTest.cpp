@@ -48,6 +48,9 @@ TEST_F(Win32Backend, MissingDiskFailsEveryOperation) {
   EXPECT_EQ(device.GetCapacity(), 0u);
   EXPECT_FALSE(device.GetDiskGeometry());
   EXPECT_EQ(device.ReadPasswordRecord(), 0);
+  EXPECT_FALSE(device.m_passwordSectorFree);
+  EXPECT_EQ(device.WritePasswordRecord(FreshPasswordRecord()), CUSBDevice::RecordWrite::Unsupported);
+  device.m_passwordSectorFree = true;
   EXPECT_EQ(device.WritePasswordRecord(FreshPasswordRecord()), CUSBDevice::RecordWrite::OpenFailed);
   ASSERT_FALSE(messages_.Shown().empty());
   EXPECT_EQ(messages_.Shown().front(), u"time = " + DecimalText(CUSBDevice::ScsiCallCount() - 2) +
@@ -66,6 +69,10 @@ TEST_F(Win32Backend, RequestsOnAPlainFileFailButItsBytesMove) {
   ASSERT_NE(handle, nullptr) << error;
   DiskGeometry geometry;
   EXPECT_FALSE(handle->GetGeometry(geometry, error));
+  EXPECT_NE(error, 0u);
+  std::vector<PartitionExtent> partitions;
+  error = 0;
+  EXPECT_FALSE(handle->GetDriveLayout(partitions, error)) << "a file has no partition layout";
   EXPECT_NE(error, 0u);
   uint8_t data[38] = {};
   const uint8_t inquiry[6] = {0x12, 0, 0, 0, 38, 0};
