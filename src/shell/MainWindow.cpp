@@ -100,7 +100,8 @@ void CVantroDlg::ShowTexts() {
     for (const auto& [command, text] : items)
       ModifyMenuW(popup, command, MF_BYCOMMAND | MF_STRING, command, text.c_str());
   }
-  if (tray_.Shown()) tray_.SetIcon(trayIcon_, Wide(DisplayText(TextId::Vantro)));
+  // Also an icon the shell refused so far: it is added with this tooltip later.
+  if (tray_.Icon() != nullptr) tray_.SetIcon(trayIcon_, Wide(DisplayText(TextId::Vantro)));
 }
 
 bool CVantroDlg::OnInit() {

@@ -23,8 +23,13 @@ CTrayIcon::CTrayIcon() {
 
 CTrayIcon::~CTrayIcon() {
   if (menu_ != nullptr) DestroyMenu(menu_);
-  if (Shown()) Shell_NotifyIconW(NIM_DELETE, &data_);
+  // A virtual call here reaches this class's own CallShell: the shell itself.
+  if (added_) Shell_NotifyIconW(NIM_DELETE, &data_);
   Unhook();
+}
+
+bool CTrayIcon::CallShell(DWORD message, NOTIFYICONDATAW& data) {
+  return Shell_NotifyIconW(message, &data) != FALSE;
 }
 
 void CTrayIcon::Attach(HWND owner) {
@@ -36,9 +41,9 @@ void CTrayIcon::Attach(HWND owner) {
   hooked_[1] = (top != nullptr && top != owner) ? top : nullptr;
   for (HWND window : hooked_)
     if (window != nullptr) SetWindowSubclass(window, &Hook, kHookId, reinterpret_cast<DWORD_PTR>(this));
-  if (data_.hIcon != nullptr) {
+  if (added_) {
     data_.uFlags = Flags();
-    if (!Shell_NotifyIconW(NIM_MODIFY, &data_)) data_.hIcon = nullptr;
+    added_ = CallShell(NIM_MODIFY, data_);
   }
 }
 
@@ -69,16 +74,13 @@ UINT CTrayIcon::Flags() const {
 }
 
 bool CTrayIcon::SetIcon(HICON icon, const std::wstring& tooltip) {
-  const bool wasShown = Shown();
   data_.hIcon = icon;
   const size_t n = tooltip.copy(data_.szTip, std::size(data_.szTip) - 1);
   data_.szTip[n] = L'\0';
   data_.uFlags = Flags();
-  if (!Shell_NotifyIconW(wasShown ? NIM_MODIFY : NIM_ADD, &data_)) {
-    data_.hIcon = nullptr;
-    return false;
-  }
-  return true;
+  // A shell that restarted without the broadcast reaching us has forgotten the icon.
+  added_ = (added_ && CallShell(NIM_MODIFY, data_)) || CallShell(NIM_ADD, data_);
+  return added_;
 }
 
 void CTrayIcon::OnNotification(UINT iconId, UINT mouseMessage) {
@@ -111,7 +113,7 @@ void CTrayIcon::OnTaskbarCreated() {
   if (data_.hIcon == nullptr) return;
   data_.uFlags = Flags();
   // The broadcast also reaches a program whose icon survived; then the icon is only updated.
-  if (!Shell_NotifyIconW(NIM_ADD, &data_) && !Shell_NotifyIconW(NIM_MODIFY, &data_)) data_.hIcon = nullptr;
+  added_ = CallShell(NIM_ADD, data_) || CallShell(NIM_MODIFY, data_);
 }
 
 LRESULT CALLBACK CTrayIcon::Hook(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR data) {

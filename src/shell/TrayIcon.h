@@ -2,7 +2,7 @@
 // window has no taskbar button; this icon is how the user brings it back.
 // The icon watches its owner window (subclassed) for the icon's callback
 // message and for the shell's "TaskbarCreated" broadcast, after which it
-// puts itself back.
+// puts itself back, also when the shell refused it before.
 #pragma once
 #include <windows.h>
 
@@ -28,9 +28,14 @@ class CTrayIcon {
   bool LoadTrayMenu(UINT menuId);
   void ReplaceMenu(HMENU menu);
   HMENU Menu() const { return menu_; }
-  // Shows the icon, or changes it when it is shown. The tooltip keeps at most 127 characters.
+  // Shows the icon, or changes it when it is shown. The tooltip keeps at
+  // most 127 characters. False when the shell refused it (no taskbar yet,
+  // as when the program starts from the Run key before the shell): the icon
+  // is kept and added when the taskbar announces itself.
   bool SetIcon(HICON icon, const std::wstring& tooltip);
-  bool Shown() const { return data_.hIcon != nullptr; }
+  // The shell holds the icon.
+  bool Shown() const { return added_; }
+  HICON Icon() const { return data_.hIcon; }
   void SetRestoreMode(int mode) { restoreMode_ = mode; }
 
   // What the icon does with a mouse message from the shell.
@@ -39,12 +44,18 @@ class CTrayIcon {
 
   static UINT TaskbarCreatedMessage();
 
+ protected:
+  // The one call to the shell (tests answer it themselves).
+  virtual bool CallShell(DWORD message, NOTIFYICONDATAW& data);
+
  private:
   static LRESULT CALLBACK Hook(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR id, DWORD_PTR self);
   void Unhook();
   UINT Flags() const;
 
+  // Keeps the icon and tooltip also while the shell does not hold them.
   NOTIFYICONDATAW data_{};
+  bool added_ = false;
   HWND hooked_[2] = {nullptr, nullptr};
   HMENU menu_ = nullptr;
   int restoreMode_ = kRestoreNormal;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "resource.h"
 #include "platform/Handles.h"
 
@@ -35,13 +38,66 @@ class TrayIconTest : public testing::Test {
   CTrayIcon tray_;
 };
 
+// A shell whose answers the test decides, recording what it was asked.
+class RecordingTray : public CTrayIcon {
+ public:
+  struct Call {
+    DWORD message;
+    HICON icon;
+    std::wstring tip;
+    UINT flags;
+  };
+  bool accept = true;
+  std::vector<Call> calls;
+
+ protected:
+  bool CallShell(DWORD message, NOTIFYICONDATAW& data) override {
+    calls.push_back({message, data.hIcon, data.szTip, data.uFlags});
+    return accept || message == NIM_DELETE;
+  }
+};
+
 TEST_F(TrayIconTest, IconIsShownAndComesBackAfterTheTaskbarRestarts) {
   ASSERT_TRUE(tray_.SetIcon(icon_, L"Vantro"));
   EXPECT_TRUE(tray_.Shown());
   // A restarted taskbar has forgotten every icon; ours adds itself again.
   SendMessageW(window_.Get(), CTrayIcon::TaskbarCreatedMessage(), 0, 0);
   EXPECT_TRUE(tray_.Shown());
-  ASSERT_TRUE(tray_.SetIcon(icon_, std::wstring(300, L'x')));  // the tooltip is cut, not overrun
+}
+
+TEST_F(TrayIconTest, IconRefusedBeforeTheTaskbarExistsIsAddedWhenItComes) {
+  RecordingTray tray;
+  tray.Attach(window_.Get());
+  tray.accept = false;  // started from the Run key: no taskbar yet
+  EXPECT_FALSE(tray.SetIcon(icon_, L"Vantro"));
+  EXPECT_FALSE(tray.Shown());
+  EXPECT_EQ(tray.Icon(), icon_) << "the icon is kept";
+
+  tray.accept = true;
+  tray.calls.clear();
+  SendMessageW(window_.Get(), CTrayIcon::TaskbarCreatedMessage(), 0, 0);
+  EXPECT_TRUE(tray.Shown());
+  ASSERT_EQ(tray.calls.size(), 1u);
+  EXPECT_EQ(tray.calls[0].message, static_cast<DWORD>(NIM_ADD));
+  EXPECT_EQ(tray.calls[0].icon, icon_);
+  EXPECT_EQ(tray.calls[0].tip, L"Vantro");
+  EXPECT_EQ(tray.calls[0].flags, static_cast<UINT>(NIF_ICON | NIF_TIP | NIF_MESSAGE));
+}
+
+TEST_F(TrayIconTest, ShownIconIsChangedAndAFailedChangeAddsItAgain) {
+  RecordingTray tray;
+  tray.Attach(window_.Get());
+  ASSERT_TRUE(tray.SetIcon(icon_, L"Vantro"));
+  ASSERT_TRUE(tray.SetIcon(icon_, std::wstring(300, L'x')));
+  ASSERT_EQ(tray.calls.size(), 2u);
+  EXPECT_EQ(tray.calls[1].message, static_cast<DWORD>(NIM_MODIFY));
+  EXPECT_EQ(tray.calls[1].tip, std::wstring(127, L'x')) << "the tooltip is cut, not overrun";
+  // Without a taskbar yet the broadcast changes nothing for an icon never set.
+  RecordingTray empty;
+  empty.Attach(window_.Get());
+  SendMessageW(window_.Get(), CTrayIcon::TaskbarCreatedMessage(), 0, 0);
+  EXPECT_TRUE(empty.calls.empty());
+  EXPECT_FALSE(empty.Shown());
 }
 
 TEST_F(TrayIconTest, DoubleClickShowsAHiddenWindowAndMinimizesOneInFront) {
