@@ -8,6 +8,7 @@ namespace qtr {
 class SingleInstance {
  public:
   static constexpr wchar_t kMutexName[] = L"Qtr XVQ GUI";
+  // The main window's title, and no other window's (the splash has none).
   static constexpr wchar_t kWindowTitle[] = L"QTR XVQ GUI";
 
   // True for the first instance. Otherwise shows the running program's window

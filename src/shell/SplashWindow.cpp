@@ -33,7 +33,9 @@ void CInitDlg::Join() {
 
 bool CInitDlg::OnInit() {
   RemoveTaskbarButton(Handle());
-  SetWindowTextW(Handle(), L"QTR XVQ GUI");
+  // No title: a second start looks for the running program by the main
+  // window's title, and must not raise this window instead.
+  SetWindowTextW(Handle(), L"");
   picture_.Load(IDP_SPLASH);
   RECT work;
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);

@@ -35,6 +35,13 @@ std::wstring ProgramPath() {
 TEST(SingleInstance, SecondStartShowsTheFirstWindowAndEnds) {
   SingleInstance first;
   ASSERT_TRUE(first.Acquire());
+  // Still starting: the splash is up, topmost, above the main window.
+  GdiplusSession gdiplus;
+  CInitDlg splash;
+  splash.Start();
+  const DWORD start = GetTickCount();
+  while (splash.Ticks() < 1 && GetTickCount() - start < 5000) Sleep(5);
+  ASSERT_TRUE(splash.Running());
   // The first instance's main window, hidden in the tray.
   UniqueWindow window(CreateWindowExW(0, L"STATIC", SingleInstance::kWindowTitle, WS_POPUP, 0, 0, 100, 100,
                                       nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
@@ -56,7 +63,9 @@ TEST(SingleInstance, SecondStartShowsTheFirstWindowAndEnds) {
   }
   EXPECT_EQ(waited, WAIT_OBJECT_0);
   if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
-  EXPECT_TRUE(IsWindowVisible(window.Get()));
+  EXPECT_TRUE(IsWindowVisible(window.Get())) << "the main window is raised, not the splash";
+  splash.RequestClose();
+  splash.Join();
 }
 
 }  // namespace
