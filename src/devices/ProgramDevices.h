@@ -13,8 +13,8 @@ namespace qtr {
 inline constexpr std::u16string_view kSimulatedDisksFile = u"simulated-disks.txt";
 
 // programFolder ends with a backslash. False, with a message naming the
-// problem, when the description file is there but cannot be used; the real
-// disks are used then.
+// file and the problem and saying that the real disks are used instead,
+// when the description file is there but cannot be used.
 bool InstallProgramDevices(const std::u16string& programFolder, std::u16string& message);
 
 }  // namespace qtr

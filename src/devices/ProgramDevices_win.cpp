@@ -32,8 +32,12 @@ bool InstallProgramDevices(const std::u16string& programFolder, std::u16string& 
   const std::u16string description = programFolder + std::u16string(kSimulatedDisksFile);
   const std::wstring wide(description.begin(), description.end());
   if (GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES) {
-    system = SimulatedDevices::Load(description, u"", message);
+    std::u16string problem;
+    system = SimulatedDevices::Load(description, u"", problem);
     ok = system != nullptr;
+    // Whoever reads this may not know where the description is, nor what
+    // the program does without it.
+    if (!ok) message = description + u": " + problem + u". The real disks are used instead.";
   }
   if (!system) system = MakeWin32DeviceSystem();
   // The new backend is installed before the old one is released.

@@ -140,7 +140,8 @@ TEST(ProgramDevices, DescriptionInTheProgramFolderSelectsSimulatedDisks) {
 
   test::WriteBytes(folder.File(kSimulatedDisksFile), "[disk]\nsize = big\n");
   EXPECT_FALSE(InstallProgramDevices(programFolder, message));
-  EXPECT_EQ(message, u"line 2: unknown key \"size\"");
+  EXPECT_EQ(message, programFolder + u"simulated-disks.txt: line 2: unknown key \"size\". "
+                                     u"The real disks are used instead.");
   Devices().EnumerateDiskInterfaces(paths);
   EXPECT_TRUE(paths.empty()) << "back to the real disks";
 }
