@@ -247,7 +247,9 @@ void CVantroDlg::OnShellChange(WPARAM w, LPARAM l) {
   if ((event == kShellDriveRemoved || event == kShellMediaRemoved) && first.size() >= 2) {
     if (CPropressDlg* running = CurrentProgressWindow()) running->OnTargetRemoved(first.substr(0, 2));
   }
-  if (shellSink_ != nullptr) RouteShellChange(event, first, pathOf(items[1]), *shellSink_);
+  const std::u16string second = pathOf(items[1]);
+  if (!treeSinks_.Empty()) RouteShellChange(event, first, second, treeSinks_);
+  if (shellSink_ != nullptr) RouteShellChange(event, first, second, *shellSink_);
 }
 
 bool CVantroDlg::StartJob(bool backup, const std::u16string& target) {

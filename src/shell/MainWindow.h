@@ -47,6 +47,9 @@ class CVantroDlg : public PaintedDialog, private JobWindowHost {
 
   // Where the shell's file-system changes go (the trees); none: they are ignored.
   void SetShellChangeSink(ShellChangeSink* sink) { shellSink_ = sink; }
+  // The trees that follow the file system; each change reaches them before the sink above.
+  void AddShellChangeSink(ShellChangeSink* tree) { treeSinks_.Add(tree); }
+  void RemoveShellChangeSink(ShellChangeSink* tree) { treeSinks_.Remove(tree); }
 
  protected:
   bool OnInit() override;
@@ -95,6 +98,7 @@ class CVantroDlg : public PaintedDialog, private JobWindowHost {
   XmlDocument settings_;
   ULONG shellRegistration_ = 0;
   ShellChangeSink* shellSink_ = nullptr;
+  ShellChangeSinks treeSinks_;
 };
 
 }  // namespace qtr

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace qtr {
 
@@ -38,6 +39,28 @@ class ShellChangeSink {
   virtual void RefreshFolder(const std::u16string& path) = 0;
   // After every handled change: the page container looks at the devices again.
   virtual void ChangeHandled() = 0;
+};
+
+// Hands every change to several sinks in the order they were added (the
+// trees that follow the file system).
+class ShellChangeSinks : public ShellChangeSink {
+ public:
+  // A sink added twice is kept once; the sinks are not owned.
+  void Add(ShellChangeSink* sink);
+  void Remove(ShellChangeSink* sink);
+  bool Empty() const { return sinks_.empty(); }
+
+  void AddPath(const std::u16string& path) override;
+  void RemovePath(const std::u16string& path) override;
+  void RenameInPlace(const std::u16string& oldPath, const std::u16string& newPath) override;
+  void DriveArrived(const std::u16string& path) override;
+  void DriveRemoved(const std::u16string& path) override;
+  void UpdateShare(const std::u16string& path) override;
+  void RefreshFolder(const std::u16string& path) override;
+  void ChangeHandled() override;
+
+ private:
+  std::vector<ShellChangeSink*> sinks_;
 };
 
 // Routes one notification; first and second are the two paths the shell

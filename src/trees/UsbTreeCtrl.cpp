@@ -1,0 +1,144 @@
+#include "trees/UsbTreeCtrl.h"
+
+#include <shellapi.h>
+
+#include <utility>
+
+#include "config/PathList.h"
+#include "config/SelectionPath.h"
+#include "platform/Handles.h"
+#include "trees/TreePaths.h"
+
+namespace qtr {
+namespace {
+
+TreeItem Item(HTREEITEM item) {
+  return reinterpret_cast<TreeItem>(item);
+}
+HTREEITEM ItemHandle(TreeItem item) {
+  return reinterpret_cast<HTREEITEM>(item);
+}
+const wchar_t* Wide(const std::u16string& text) {
+  return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+
+}  // namespace
+
+CUsbTreeCtrl::CUsbTreeCtrl(std::u16string programFolder)
+    : CBackUpTreeCtrl(std::move(programFolder)), selection_(Items(), m_selectedDisk) {}
+
+CUsbTreeCtrl::~CUsbTreeCtrl() = default;
+
+void CUsbTreeCtrl::SetSourceTree(CBackUpTreeCtrl* source) {
+  source_ = source;
+  selection_.SetSource(source != nullptr ? &source->Items() : nullptr);
+}
+
+bool CUsbTreeCtrl::DisplayTree(const std::u16string& driveRoot) {
+  const TreeItem old = selection_.PartitionItem();
+  if (old != kNoItem) Items().Delete(old);
+  if (driveRoot.empty()) {
+    selection_.SetTargetRoot({});
+    selection_.FindCheckedDisk();
+    return true;
+  }
+  selection_.SetTargetRoot(driveRoot);
+  const std::u16string& root = selection_.TargetRoot();
+  SHFILEINFOW shell{};
+  bool shown = false;
+  if (SHGetFileInfoW(Wide(root), 0, &shell, sizeof shell,
+                     SHGFI_SYSICONINDEX | SHGFI_DISPLAYNAME | SHGFI_SMALLICON) != 0 &&
+      shell.szDisplayName[0] != 0) {
+    wchar_t fileSystem[MAX_PATH + 1] = {};
+    const bool formatted =
+        GetVolumeInformationW(Wide(root), nullptr, 0, nullptr, nullptr, nullptr, fileSystem, MAX_PATH) &&
+        fileSystem[0] != 0;
+    NewTreeItem partition;
+    partition.name = root;
+    partition.text = std::u16string(reinterpret_cast<const char16_t*>(shell.szDisplayName));
+    partition.image = shell.iIcon;
+    partition.data = kPartitionData;
+    partition.state = formatted ? kStateUnchecked : kStateDisabled;
+    const TreeItem item = Items().Insert(kNoItem, kInsertFirst, partition);
+    shown = item != kNoItem;
+    WIN32_FIND_DATAW found{};
+    const std::u16string store = root + std::u16string(kStoreFolderName);
+    UniqueFindHandle find(shown && formatted ? FindFirstFileW(Wide(store), &found) : INVALID_HANDLE_VALUE);
+    if (find) {
+      NewTreeItem folder;
+      folder.name = std::u16string(reinterpret_cast<const char16_t*>(found.cFileName));
+      const bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+      folder.data = isFolder ? kFolderData : kFileData;
+      folder.state = kStateUnchecked;
+      folder.placeholder = isFolder;
+      Items().Insert(item, kInsertLast, folder);
+    }
+  }
+  selection_.FindCheckedDisk();
+  return shown;
+}
+
+bool CUsbTreeCtrl::HasPartitionItem() const {
+  return selection_.PartitionItem() != kNoItem;
+}
+
+int CUsbTreeCtrl::PartitionState() const {
+  const TreeItem item = selection_.PartitionItem();
+  return item == kNoItem ? kStateNone : Items().State(item);
+}
+
+std::vector<std::u16string> CUsbTreeCtrl::CheckedStorePaths() const {
+  return selection_.CheckedPaths();
+}
+
+bool CUsbTreeCtrl::WriteRestoreSelection(const std::u16string& listFileName) {
+  const std::u16string file = ProgramFolderPath() + listFileName;
+  DeleteFileW(Wide(file));
+  return WritePathList(file, CheckedStorePaths());
+}
+
+void CUsbTreeCtrl::RefreshPath(const std::u16string& path) {
+  const std::u16string& root = selection_.TargetRoot();
+  if (root.empty() || path.size() < 3 || !SamePath(path.substr(0, 3), root)) return;
+  if (path.size() <= 3) {
+    DisplayTree(root);
+    return;
+  }
+  std::u16string trimmed = path;
+  while (trimmed.size() > 3 && trimmed.back() == u'\\') trimmed.pop_back();
+  const TreeItem item = FindItemByPath(Items(), kNoItem, trimmed);
+  if (item == kNoItem || Items().Data(item) == kFileData) return;
+  ListFolder(ItemHandle(item), ItemPath(Items(), item));
+  SendMessageW(Handle(), TVM_EXPAND, TVE_EXPAND, static_cast<LPARAM>(item));
+}
+
+void CUsbTreeCtrl::DriveArrived(const std::u16string& /*path*/) {}
+
+void CUsbTreeCtrl::DriveRemoved(const std::u16string& path) {
+  const std::u16string& root = selection_.TargetRoot();
+  if (root.empty() || DriveRootOf(path) != DriveRootOf(root)) return;
+  const TreeItem item = selection_.PartitionItem();
+  if (item != kNoItem) Items().Delete(item);
+  selection_.SetTargetRoot({});
+}
+
+void CUsbTreeCtrl::OnStateIconClick(HTREEITEM item) {
+  selection_.Click(Item(item));
+}
+
+LRESULT CUsbTreeCtrl::OnItemExpanding(const NMTREEVIEWW& info) {
+  HTREEITEM item = info.itemNew.hItem;
+  if ((info.action & TVE_EXPAND) == 0) return 0;
+  // The partition shows only its store folder; a folder is read once, so
+  // that the marks made inside it stay when it is closed and opened again.
+  if (!selection_.ListsOnExpansion(Item(item)) || !HasPlaceholder(Items(), Item(item))) return 0;
+  const std::u16string folder = FullPath(item);
+  if (!folder.empty()) ListFolder(item, folder);
+  return 0;
+}
+
+CInitTreeCtrl::ChildStates CUsbTreeCtrl::ChildStatesUnder(HTREEITEM parent) const {
+  return CInitTreeCtrl::ChildStatesUnder(parent);
+}
+
+}  // namespace qtr

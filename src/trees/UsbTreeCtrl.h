@@ -1,0 +1,62 @@
+// CUsbTreeCtrl: the target tree of the File Backup page. Its first root item
+// is the partition chosen in the target drive list (item data 1) with the
+// store folder "QTRPMB" beneath it; every supported USB disk follows as a
+// root item for a whole-disk copy. Choosing one kind of target clears the
+// other, and a disk chosen here is greyed in the source tree.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "trees/BackUpTreeCtrl.h"
+#include "trees/TargetSelection.h"
+
+namespace qtr {
+
+class CUsbTreeCtrl : public CBackUpTreeCtrl {
+ public:
+  explicit CUsbTreeCtrl(std::u16string programFolder);
+  ~CUsbTreeCtrl() override;
+
+  // The tree whose item of a disk is greyed while that disk is chosen here.
+  void SetSourceTree(CBackUpTreeCtrl* source);
+
+  // Shows driveRoot ("E:\" or "E:") as the first root item with its store
+  // folder; an empty text only removes the partition item. A volume without
+  // a file system shows state 5. False when the shell gives no display name.
+  bool DisplayTree(const std::u16string& driveRoot);
+  // The partition shown, with a trailing backslash; empty when none.
+  const std::u16string& TargetRoot() const { return selection_.TargetRoot(); }
+
+  bool HasPartitionItem() const;
+  // The partition item's state, 0 when there is none.
+  int PartitionState() const;
+  // The chosen partition cannot be used (not formatted).
+  bool TargetUnusable() const { return PartitionState() == kStateDisabled; }
+
+  // The checked store items' full paths, topmost only, in tree order.
+  std::vector<std::u16string> CheckedStorePaths() const;
+  // Replaces listFile (a name in the program folder) with CheckedStorePaths.
+  // filepath.xml is not touched.
+  bool WriteRestoreSelection(const std::u16string& listFileName = u"restoreTempPath.xml");
+
+  // After a backup or a change in the store: a path on the shown partition
+  // is listed again beneath its item (the partition root itself is shown
+  // again from scratch); other paths change nothing.
+  void RefreshPath(const std::u16string& path);
+
+  // ShellChangeSink: a removed drive that is the shown partition takes its item away.
+  void DriveArrived(const std::u16string& path) override;
+  void DriveRemoved(const std::u16string& path) override;
+
+ protected:
+  void OnStateIconClick(HTREEITEM item) override;
+  LRESULT OnItemExpanding(const NMTREEVIEWW& info) override;
+  ChildStates ChildStatesUnder(HTREEITEM parent) const override;
+  HTREEITEM DriveParent() const override { return nullptr; }
+
+ private:
+  CBackUpTreeCtrl* source_ = nullptr;
+  TargetSelection selection_;
+};
+
+}  // namespace qtr
