@@ -19,9 +19,10 @@ void AppendPathElement(std::u16string& text, std::u16string_view path, bool empt
 
 // The files are written whole, in the layout XmlDocument gives an element
 // tree (one element per line, CR LF, UTF-8 without a mark): building the
-// text directly keeps a change on a list of thousands of paths linear.
+// text directly keeps a change on a list of thousands of paths linear. The
+// old file is replaced only by a complete new one.
 bool WriteText(std::u16string_view file, const std::u16string& text) {
-  return WriteWholeFile(file, Utf16ToUtf8(text)) == 0;
+  return ReplaceWholeFile(file, Utf16ToUtf8(text)) == 0;
 }
 
 }  // namespace

@@ -81,7 +81,8 @@ bool XmlDocument::SetDoc(std::u16string_view text) {
 bool XmlDocument::Save(std::u16string_view path) {
   std::u16string encoding;
   const std::string bytes = EncodeXmlFile(text_, flags_, log_, encoding);
-  const uint32_t error = WriteWholeFile(path, bytes);
+  // Never truncated in place: a crash mid-save would leave a damaged file.
+  const uint32_t error = ReplaceWholeFile(path, bytes);
   if (error != 0) {
     log_.Add(u"file_error", {{u"msg", FirstLine(SystemErrorMessage(error))}, {u"n", ToU16(error)}});
     return false;

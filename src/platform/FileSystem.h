@@ -103,12 +103,24 @@ class FileSystem {
   virtual uint32_t RemoveFile(std::u16string_view path) = 0;
   // Replaces an existing destination file.
   virtual uint32_t Rename(std::u16string_view from, std::u16string_view to) = 0;
+  // Puts the file replacement in the place of replaced in one step, once
+  // replacement's bytes are on the disk, keeping replaced's attributes (a
+  // missing replaced is a plain rename). Whenever it is cut short, replaced
+  // holds either its old bytes or all the new ones.
+  virtual uint32_t ReplaceFile(std::u16string_view replacement, std::u16string_view replaced);
 
   // Bytes available to the caller on the volume holding path.
   virtual uint32_t FreeSpace(std::u16string_view path, uint64_t* bytes) = 0;
   virtual uint32_t GetVolumeInfo(std::u16string_view path, VolumeInfo* info) = 0;
 };
 
+inline uint32_t FileSystem::ReplaceFile(std::u16string_view replacement, std::u16string_view replaced) {
+  uint32_t attributes = kInvalidAttributes;
+  if (GetAttributes(replaced, &attributes) == 0) {
+    if (const uint32_t error = SetAttributes(replacement, attributes)) return error;
+  }
+  return Rename(replacement, replaced);
+}
 
 // The Win32 backend (Windows build only).
 FileSystem& SystemFileSystem();

@@ -244,6 +244,18 @@ class Win32FileSystem : public FileSystem {
                : GetLastError();
   }
 
+  uint32_t ReplaceFile(std::u16string_view replacement, std::u16string_view replaced) override {
+    // The data first: otherwise the rename can reach the disk before it,
+    // and a power cut leaves a damaged file under the old name.
+    {
+      UniqueHandle h(CreateFileW(Long(replacement).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+      if (!h) return GetLastError();
+      if (!FlushFileBuffers(h.Get())) return GetLastError();
+    }
+    return FileSystem::ReplaceFile(replacement, replaced);
+  }
+
   uint32_t FreeSpace(std::u16string_view path, uint64_t* bytes) override {
     ULARGE_INTEGER available;
     if (!GetDiskFreeSpaceExW(RootOf(path).c_str(), &available, nullptr, nullptr)) return GetLastError();

@@ -12,4 +12,9 @@ uint32_t ReadWholeFile(std::u16string_view path, std::string& bytes);
 // Creates or truncates the file and writes every byte.
 uint32_t WriteWholeFile(std::u16string_view path, std::string_view bytes);
 
+// Makes the file hold exactly bytes without ever leaving it damaged: a new
+// file beside it takes its place once written whole (ReplaceFileContents of
+// FileReplacement.h over the system's file system).
+uint32_t ReplaceWholeFile(std::u16string_view path, std::string_view bytes);
+
 }  // namespace qtr

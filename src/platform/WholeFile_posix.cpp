@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <memory>
 
+#include <unistd.h>
+
 #include "platform/SystemError.h"
 #include "platform/Utf8.h"
 
@@ -46,6 +48,23 @@ uint32_t WriteWholeFile(std::u16string_view path, std::string_view bytes) {
   if (std::fwrite(bytes.data(), 1, bytes.size(), f.get()) != bytes.size()) return Win32ErrorFromErrno(errno);
   if (std::fclose(f.release()) != 0) return Win32ErrorFromErrno(errno);
   return 0;
+}
+
+uint32_t ReplaceWholeFile(std::u16string_view path, std::string_view bytes) {
+  const std::string target = NativePath(path);
+  const std::string replacement = target + ".~qtrnew";
+  uint32_t error = 0;
+  {
+    File f(std::fopen(replacement.c_str(), "wb"));
+    if (!f) return Win32ErrorFromErrno(errno);
+    if (std::fwrite(bytes.data(), 1, bytes.size(), f.get()) != bytes.size() || std::fflush(f.get()) != 0 ||
+        fsync(fileno(f.get())) != 0)
+      error = Win32ErrorFromErrno(errno);
+    if (std::fclose(f.release()) != 0 && error == 0) error = Win32ErrorFromErrno(errno);
+  }
+  if (error == 0 && std::rename(replacement.c_str(), target.c_str()) != 0) error = Win32ErrorFromErrno(errno);
+  if (error != 0) std::remove(replacement.c_str());
+  return error;
 }
 
 }  // namespace qtr

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/FileReplacement.h"
 #include "platform/Handles.h"
 #include "platform/SystemError.h"
 
@@ -48,6 +49,10 @@ uint32_t WriteWholeFile(std::u16string_view path, std::string_view bytes) {
     done += put;
   }
   return 0;
+}
+
+uint32_t ReplaceWholeFile(std::u16string_view path, std::string_view bytes) {
+  return ReplaceFileContents(SystemFileSystem(), path, bytes);
 }
 
 }  // namespace qtr

@@ -2,7 +2,12 @@
 
 #include "config/XmlDocument.h"
 #include "platform/SystemError.h"
+#include "platform/WholeFile.h"
 #include "support/TempFolder.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace qtr {
 namespace {
@@ -143,6 +148,28 @@ TEST(XmlFile, SaveIntoAMissingFolderFails) {
   ASSERT_TRUE(doc.SetDoc(u"<r/>"));
   EXPECT_FALSE(doc.Save(folder.File(u"no-such-folder/x.xml")));
   EXPECT_TRUE(LogHas(doc, u"file_error"));
+}
+
+TEST(XmlFile, SaveReplacesTheWholeFileAndLeavesNothingBeside) {
+  TempFolder folder;
+  const std::u16string path = folder.File(u"init.xml");
+  WriteBytes(path, "<InitInfo>\r\n<BackupFinish>0</BackupFinish>\r\n<Longer>old contents</Longer>\r\n</InitInfo>\r\n");
+#ifdef _WIN32
+  // A hidden file cannot be truncated in place by a plain create; it is
+  // replaced and stays hidden.
+  ASSERT_TRUE(SetFileAttributesW(reinterpret_cast<const wchar_t*>(path.c_str()),
+                                 FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+#endif
+  XmlDocument doc;
+  ASSERT_TRUE(doc.SetDoc(u"<InitInfo>\r\n<BackupFinish>1</BackupFinish>\r\n</InitInfo>\r\n"));
+  ASSERT_TRUE(doc.Save(path)) << std::string(doc.GetResult().begin(), doc.GetResult().end());
+  EXPECT_EQ(ReadBytes(path), "<InitInfo>\r\n<BackupFinish>1</BackupFinish>\r\n</InitInfo>\r\n");
+  std::string leftover;
+  EXPECT_NE(ReadWholeFile(path + u".~qtrnew", leftover), 0u);
+#ifdef _WIN32
+  EXPECT_EQ(GetFileAttributesW(reinterpret_cast<const wchar_t*>(path.c_str())),
+            static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+#endif
 }
 
 TEST(XmlFile, ZeroUnitsAreRemoved) {
