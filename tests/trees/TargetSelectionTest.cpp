@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include "trees/DiskItems.h"
+#include "trees/MemoryTreeItems.h"
+#include "trees/TargetSelection.h"
+
+namespace qtr {
+namespace {
+
+using test::MemoryTreeItems;
+using Paths = std::vector<std::u16string>;
+
+// The target tree with partition E: and its store (two drives stored, one
+// of them read), and two disks; beside it the source tree with the same disks.
+class TargetSelectionTest : public ::testing::Test {
+ protected:
+  TargetSelectionTest() {
+    NewTreeItem partition;
+    partition.name = u"E:\\";
+    partition.data = kPartitionData;
+    partition_ = items_.Insert(kNoItem, kInsertFirst, partition);
+    store_ = items_.Folder(partition_, u"QTRPMB");
+    storedC_ = items_.Folder(store_, u"C");
+    docs_ = items_.Folder(storedC_, u"docs");
+    notes_ = items_.File(storedC_, u"notes.txt.zip");
+    storedD_ = items_.Unread(store_, u"D");
+    InsertDiskItem(items_, u"Disk A", 1, false);
+    InsertDiskItem(items_, u"Disk B", 2, false);
+    source_.Folder(kNoItem, u"", kStateDisabled);
+    InsertDiskItem(source_, u"Disk A", 1, false);
+    InsertDiskItem(source_, u"Disk B", 2, false);
+    selection_.SetSource(&source_);
+    selection_.SetTargetRoot(u"E:");
+  }
+  TreeItem Disk(TreeItems& items, uint32_t number) const { return FindRootByData(items, DiskData(number)); }
+
+  MemoryTreeItems items_;
+  MemoryTreeItems source_;
+  int selectedDisk_ = -1;
+  TargetSelection selection_{items_, selectedDisk_};
+  TreeItem partition_{}, store_{}, storedC_{}, docs_{}, notes_{}, storedD_{};
+};
+
+TEST_F(TargetSelectionTest, TheTargetRootKeepsATrailingBackslash) {
+  EXPECT_EQ(selection_.TargetRoot(), u"E:\\");
+  EXPECT_EQ(selection_.PartitionItem(), partition_);
+}
+
+TEST_F(TargetSelectionTest, ADiskAndThePartitionExcludeEachOther) {
+  selection_.Click(partition_);
+  EXPECT_EQ(items_.State(store_), kStateChecked);
+  EXPECT_EQ(items_.State(docs_), kStateChecked);
+
+  selection_.Click(Disk(items_, 2));
+  EXPECT_EQ(items_.State(partition_), kStateUnchecked);
+  EXPECT_EQ(items_.State(store_), kStateUnchecked);
+  EXPECT_EQ(items_.State(docs_), kStateUnchecked);
+  EXPECT_EQ(items_.State(Disk(items_, 2)), kStateChecked);
+  EXPECT_EQ(selectedDisk_, 2);
+  EXPECT_EQ(source_.State(Disk(source_, 2)), kStateDisabled);
+
+  selection_.Click(Disk(items_, 1));
+  EXPECT_EQ(items_.State(Disk(items_, 2)), kStateUnchecked);
+  EXPECT_EQ(source_.State(Disk(source_, 2)), kStateUnchecked);
+  EXPECT_EQ(source_.State(Disk(source_, 1)), kStateDisabled);
+
+  selection_.Click(store_);
+  EXPECT_EQ(selectedDisk_, -1);
+  EXPECT_EQ(items_.State(Disk(items_, 1)), kStateUnchecked);
+  EXPECT_EQ(source_.State(Disk(source_, 1)), kStateUnchecked);
+  EXPECT_EQ(items_.State(store_), kStateChecked);
+}
+
+TEST_F(TargetSelectionTest, LockedAndUnusableItemsIgnoreClicks) {
+  items_.SetState(partition_, kStateDisabled);
+  selection_.Click(partition_);
+  EXPECT_EQ(items_.State(partition_), kStateDisabled);
+  EXPECT_EQ(items_.State(store_), kStateUnchecked);
+
+  const TreeItem locked = Disk(items_, 1);
+  items_.SetState(locked, kStateDisabled);
+  selection_.Click(locked);
+  EXPECT_EQ(items_.State(locked), kStateDisabled);
+  EXPECT_EQ(selectedDisk_, -1);
+
+  // A disk chosen while the partition is unusable leaves the partition alone.
+  selection_.Click(Disk(items_, 2));
+  EXPECT_EQ(items_.State(partition_), kStateDisabled);
+  EXPECT_EQ(selectedDisk_, 2);
+}
+
+TEST_F(TargetSelectionTest, TheRestoreTakesExactlyTheTopmostCheckedStoreItems) {
+  EXPECT_EQ(selection_.CheckedPaths(), Paths{});
+  selection_.Click(docs_);
+  EXPECT_EQ(items_.State(storedC_), kStatePartly);
+  EXPECT_EQ(items_.State(store_), kStatePartly);
+  selection_.Click(storedD_);
+  EXPECT_EQ(selection_.CheckedPaths(), (Paths{u"E:\\QTRPMB\\C\\docs", u"E:\\QTRPMB\\D"}));
+
+  selection_.Click(notes_);
+  EXPECT_EQ(items_.State(storedC_), kStateChecked);
+  EXPECT_EQ(items_.State(store_), kStateChecked);
+  EXPECT_EQ(selection_.CheckedPaths(), Paths{u"E:\\QTRPMB"});
+
+  selection_.Click(notes_);
+  EXPECT_EQ(selection_.CheckedPaths(), (Paths{u"E:\\QTRPMB\\C\\docs", u"E:\\QTRPMB\\D"}));
+}
+
+TEST_F(TargetSelectionTest, AfterTheTreeIsShownAgainTheCheckedDiskIsFound) {
+  items_.SetState(Disk(items_, 2), kStateChecked);
+  selection_.FindCheckedDisk();
+  EXPECT_EQ(selectedDisk_, 2);
+  items_.SetState(Disk(items_, 2), kStateUnchecked);
+  selection_.FindCheckedDisk();
+  EXPECT_EQ(selectedDisk_, -1);
+}
+
+TEST_F(TargetSelectionTest, ThePartitionShowsOnlyItsStoreFolder) {
+  EXPECT_FALSE(selection_.ListsOnExpansion(partition_));
+  EXPECT_TRUE(selection_.ListsOnExpansion(storedD_));
+  items_.Delete(store_);
+  EXPECT_TRUE(selection_.ListsOnExpansion(partition_));
+}
+
+}  // namespace
+}  // namespace qtr
