@@ -36,6 +36,9 @@ class PauseGate {
   bool open_ = true;
 };
 
+// "C:" from the system directory; "C:" where there is none.
+std::u16string SystemDriveOfThisMachine();
+
 struct BackupJob {
   BackupJob(FileSystem& fileSystem, JobReporter& failureList, std::u16string programFolder);
   BackupJob(const BackupJob&) = delete;
@@ -61,6 +64,8 @@ struct BackupJob {
   std::vector<std::u16string> fileList;      // the worker's own
   std::atomic<uint32_t> scannedCount{0};
   std::atomic<uint32_t> finishedCount{0};
+  std::atomic<uint32_t> selectedCount{0};   // "path" entries of the selection file
+  std::atomic<uint32_t> upToDateCount{0};   // files left out by the changed-only test
   std::atomic<uint64_t> totalBytes{0};
   std::atomic<uint64_t> doneBytes{0};
   std::atomic<uint64_t> currentDone{0};
@@ -76,7 +81,7 @@ struct BackupJob {
   std::atomic<int> includeDocumentsAndSettings{0};
   std::atomic<int> includeProgramFiles{0};
   std::atomic<int> workerFinished{0};
-  std::u16string systemDrive;  // "C:"
+  std::u16string systemDrive = SystemDriveOfThisMachine();  // "C:"
   PauseGate pause;
 
  private:
@@ -96,8 +101,5 @@ struct BackupJob {
 
 // The process-wide flag: 0 while a job's worker runs, 1 once it has ended.
 std::atomic<int>& JobFinishedFlag();
-
-// "C:" from the system directory; "C:" where there is none.
-std::u16string SystemDriveOfThisMachine();
 
 }  // namespace qtr

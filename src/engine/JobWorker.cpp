@@ -1,5 +1,7 @@
 #include "engine/JobWorker.h"
 
+#include <memory>
+
 #include "config/XmlDocument.h"
 #include "engine/CopyPass.h"
 #include "engine/RestoreWalk.h"
@@ -7,9 +9,12 @@
 #include "config/XmlFileLoad.h"
 #include "engine/SourceWalk.h"
 #include "engine/StoreLayout.h"
+#include "platform/SystemError.h"
 
 namespace qtr {
 namespace {
+
+constexpr uint32_t kErrorInvalidData = 13;
 
 // The top-level destination a selected stored path restores to:
 // "F:\QTRPMB\C" -> "C:\", "F:\QTRPMB\C\Users" -> "C:\Users".
@@ -28,48 +33,86 @@ void AddRestoreRoot(BackupJob& job, const std::u16string& stored, const std::u16
   job.restoreRoots.push_back(rest);
 }
 
+// Loads a selection file of the program folder. A file that is missing,
+// cannot be read or is not a well-formed document gives a failure line and
+// selects nothing: a damaged list is never walked as if it were whole.
+bool LoadSelection(BackupJob& job, std::u16string_view name, XmlDocument* selection) {
+  const std::u16string path = job.programFolder + std::u16string(name);
+  {
+    std::unique_ptr<File> file;
+    if (const uint32_t error = job.fs.Open(path, OpenMode::kReadExisting, &file); error != 0) {
+      job.AddFailure(path, error);
+      return false;
+    }
+  }
+  if (!LoadXmlFile(job.fs, path, selection)) {
+    job.AddFailure(path, kErrorInvalidData);
+    return false;
+  }
+  return true;
+}
+
+bool ProgramFolderExists(BackupJob& job) {
+  std::u16string folder = job.programFolder;
+  while (folder.size() > 3 && folder.back() == u'\\') folder.pop_back();
+  std::unique_ptr<FolderListing> listing;
+  const uint32_t error = job.fs.List(folder, &listing);
+  if (error != 0) job.AddFailure(folder, error);
+  return error == 0;
+}
+
+void WalkAndRestore(BackupJob& job, const std::u16string& storeRoot) {
+  XmlDocument selection;
+  if (!LoadSelection(job, u"restoreTempPath.xml", &selection)) return;
+  job.scanning = 1;
+  selection.ResetPosition();
+  while (selection.FindChildElement(u"path")) {
+    const std::u16string stored = selection.GetChildAttribute(u"path");
+    ++job.selectedCount;
+    ScanStoredPath(job, stored);
+    if (job.stop != 0) {
+      job.scanning = 0;
+      return;
+    }
+    AddRestoreRoot(job, stored, storeRoot);
+  }
+  job.scanning = 0;
+  CopyPassRestore(job);
+}
+
+void WalkAndBackUp(BackupJob& job, const std::u16string& storeRoot) {
+  XmlDocument selection;
+  if (!LoadSelection(job, u"backupfullpath.xml", &selection)) return;
+  job.scanning = 1;
+  selection.ResetPosition();
+  while (selection.FindChildElement(u"path")) {
+    ++job.selectedCount;
+    ScanBackupPath(job, selection.GetChildAttribute(u"path"), storeRoot);
+    if (job.stop != 0) {
+      job.scanning = 0;
+      return;
+    }
+  }
+  job.scanning = 0;
+  CopyPassBackup(job, storeRoot);
+}
+
 }  // namespace
 
 void RunJob(BackupJob& job) {
-  XmlDocument init;
-  if (LoadXmlFile(job.fs, job.programFolder + u"init.xml", &init)) {
-    if (const auto changedOnly = ReadSetting(init, u"BackupStatus")) job.changedOnly = *changedOnly == u"1";
-  }
-  const std::u16string storeRoot = StoreRootOf(job.targetRoot);
-
-  if (job.restore != 0) {
-    XmlDocument selection;
-    LoadXmlFile(job.fs, job.programFolder + u"restoreTempPath.xml", &selection);
-    job.scanning = 1;
-    bool stopped = false;
-    selection.ResetPosition();
-    while (selection.FindChildElement(u"path")) {
-      const std::u16string stored = selection.GetChildAttribute(u"path");
-      ScanStoredPath(job, stored);
-      if (job.stop != 0) {
-        stopped = true;
-        break;
-      }
-      AddRestoreRoot(job, stored, storeRoot);
+  if (ProgramFolderExists(job)) {
+    // An init.xml that does not load is taken as absent: its keys keep their defaults.
+    XmlDocument init;
+    if (LoadXmlFile(job.fs, job.programFolder + u"init.xml", &init)) {
+      if (const auto changedOnly = ReadSetting(init, u"BackupStatus")) job.changedOnly = *changedOnly == u"1";
+      if (job.restore == 0 && SettingIsOn(init, u"CompressFile")) job.compress = 1;
     }
-    job.scanning = 0;
-    if (!stopped) CopyPassRestore(job);
-  } else {
-    if (SettingIsOn(init, u"CompressFile")) job.compress = 1;
-    XmlDocument selection;
-    LoadXmlFile(job.fs, job.programFolder + u"backupfullpath.xml", &selection);
-    job.scanning = 1;
-    bool stopped = false;
-    selection.ResetPosition();
-    while (selection.FindChildElement(u"path")) {
-      ScanBackupPath(job, selection.GetChildAttribute(u"path"), storeRoot);
-      if (job.stop != 0) {
-        stopped = true;
-        break;
-      }
+    const std::u16string storeRoot = StoreRootOf(job.targetRoot);
+    if (job.restore != 0) {
+      WalkAndRestore(job, storeRoot);
+    } else {
+      WalkAndBackUp(job, storeRoot);
     }
-    job.scanning = 0;
-    if (!stopped) CopyPassBackup(job, storeRoot);
   }
 
   job.stop = 1;

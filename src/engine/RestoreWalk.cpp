@@ -2,47 +2,85 @@
 
 #include <memory>
 
+#include "engine/SourceWalk.h"
 #include "engine/StoreLayout.h"
 #include "engine/StoredFileCopy.h"
 
 namespace qtr {
+namespace {
 
-void ScanStoredPath(BackupJob& job, std::u16string_view path) {
-  FindEntry self;
-  const bool isFolder = path.size() <= 3 || (job.fs.Find(path, &self) == 0 && self.IsFolder());
-  if (!isFolder) {
-    if (job.fs.Find(path, &self) != 0 || IsPartialName(self.name)) return;
-    if (job.changedOnly != 0 && IsUnchangedOnRestore(job, self, path)) return;
-    std::unique_ptr<File> file;
-    if (job.fs.Open(path, OpenMode::kReadExisting, &file) != 0) return;
-    uint64_t size = 0;
-    if (file->Size(&size) != 0) return;
-    job.totalBytes += size;
-    ++job.scannedCount;
-    job.fileList.emplace_back(path);
-    return;
-  }
-  std::unique_ptr<FolderListing> listing;
-  if (job.fs.List(path.size() < 3 ? std::u16string(path) + u"\\" : std::u16string(path), &listing) != 0) return;
+bool RestoresIntoStore(const BackupJob& job, std::u16string_view stored) {
+  const std::u16string destination = MapToSource(stored);
+  return !destination.empty() && IsInsideStore(destination, StoreRootOf(job.targetRoot));
+}
+
+void AddStoredFile(BackupJob& job, std::u16string path, uint64_t size) {
+  job.totalBytes += size;
+  ++job.scannedCount;
+  job.fileList.push_back(std::move(path));
+}
+
+bool IsUpToDate(BackupJob& job, const FindEntry& entry, std::u16string_view path) {
+  if (job.changedOnly == 0 || !IsUnchangedOnRestore(job, entry, path)) return false;
+  ++job.upToDateCount;
+  return true;
+}
+
+void WalkStoredFolder(BackupJob& job, std::u16string_view path, FolderListing& listing) {
   FindEntry entry;
-  while (listing->Next(&entry)) {
+  while (listing.Next(&entry)) {
     if (job.stop != 0) {
       job.workerFinished = 1;
       return;
     }
-    const std::u16string child = JoinPath(path, entry.name);
+    std::u16string child = JoinPath(path, entry.name);
     if (entry.IsFolder()) {
       if (path.size() < 3 && (entry.name == u"System Volume Information" || entry.name == u"RECYCLER")) continue;
       if (path.size() < 4 && entry.name != kStoreFolder) continue;
-      ScanStoredPath(job, child);
+      if (RestoresIntoStore(job, child)) continue;
+      std::unique_ptr<FolderListing> inner;
+      if (job.fs.List(child, &inner) != 0) continue;
+      WalkStoredFolder(job, child, *inner);
       continue;
     }
     if (IsPartialName(entry.name)) continue;
-    if (job.changedOnly != 0 && IsUnchangedOnRestore(job, entry, child)) continue;
-    job.totalBytes += entry.size;
-    ++job.scannedCount;
-    job.fileList.push_back(child);
+    if (IsUpToDate(job, entry, child)) continue;
+    AddStoredFile(job, std::move(child), entry.size);
   }
+}
+
+}  // namespace
+
+void ScanStoredPath(BackupJob& job, std::u16string_view path) {
+  if (RestoresIntoStore(job, path)) return;
+  if (path.size() > 3) {
+    FindEntry self;
+    if (const uint32_t error = job.fs.Find(path, &self); error != 0) {
+      job.AddFailure(path, error);
+      return;
+    }
+    if (!self.IsFolder()) {
+      if (IsPartialName(self.name)) return;
+      if (IsUpToDate(job, self, path)) return;
+      std::unique_ptr<File> file;
+      uint64_t size = 0;
+      uint32_t error = job.fs.Open(path, OpenMode::kReadExisting, &file);
+      if (error == 0) error = file->Size(&size);
+      if (error != 0) {
+        job.AddFailure(path, error);
+        return;
+      }
+      AddStoredFile(job, std::u16string(path), size);
+      return;
+    }
+  }
+  std::unique_ptr<FolderListing> listing;
+  const std::u16string folder = path.size() < 3 ? std::u16string(path) + u"\\" : std::u16string(path);
+  if (const uint32_t error = job.fs.List(folder, &listing); error != 0) {
+    job.AddFailure(path, error);
+    return;
+  }
+  WalkStoredFolder(job, path, *listing);
 }
 
 void AddStoreRootDrives(BackupJob& job, std::u16string_view storeRoot) {

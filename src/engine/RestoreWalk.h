@@ -6,6 +6,9 @@
 
 namespace qtr {
 
+// Walks one selected stored path. A selected path that is gone or cannot be
+// read gives a failure line. Stored folders that would restore into the
+// store itself (a store nested inside the store by an older program) are left out.
 void ScanStoredPath(BackupJob& job, std::u16string_view storedPath);
 // Adds "C:\" and the like for every one-letter drive folder of the store.
 void AddStoreRootDrives(BackupJob& job, std::u16string_view storeRoot);

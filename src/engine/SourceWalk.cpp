@@ -4,9 +4,16 @@
 
 #include "engine/StoreLayout.h"
 #include "engine/StoredFileCopy.h"
+#include "engine/TypeFilter.h"
 
 namespace qtr {
 namespace {
+
+struct Walk {
+  BackupJob& job;
+  std::u16string_view storeRoot;
+  TypeFilter filter;
+};
 
 void AddFile(BackupJob& job, std::u16string path, uint64_t size) {
   job.totalBytes += size;
@@ -14,35 +21,65 @@ void AddFile(BackupJob& job, std::u16string path, uint64_t size) {
   ++job.scannedCount;
 }
 
-void ScanSingleFile(BackupJob& job, std::u16string_view path, std::u16string_view storeRoot) {
-  if (!job.typeFilter.empty() && MatchesTypeFilter(job, path) == 0) return;
-  FindEntry entry;
-  if (job.fs.Find(path, &entry) != 0) return;
+bool IsUpToDate(Walk& walk, const FindEntry& entry, std::u16string_view path) {
+  if (walk.job.changedOnly == 0 || !IsUnchanged(walk.job, entry, path, MapToStored(walk.storeRoot, path)))
+    return false;
+  ++walk.job.upToDateCount;
+  return true;
+}
+
+void ScanSingleFile(Walk& walk, std::u16string_view path, const FindEntry& entry) {
+  BackupJob& job = walk.job;
+  if (!walk.filter.Empty() && !walk.filter.Matches(NameOf(path))) return;
   if (IsPartialName(entry.name)) return;
-  if (job.changedOnly != 0 && IsUnchanged(job, entry, path, MapToStored(storeRoot, path))) return;
+  if (IsUpToDate(walk, entry, path)) return;
   // Opened for reading only: a read-only file selected on its own takes part like any other.
   std::unique_ptr<File> file;
-  if (job.fs.Open(path, OpenMode::kReadExisting, &file) != 0) return;
   uint64_t size = 0;
-  if (file->Size(&size) != 0) return;
+  uint32_t error = job.fs.Open(path, OpenMode::kReadExisting, &file);
+  if (error == 0) error = file->Size(&size);
+  if (error != 0) {
+    // The person chose this very file: one that cannot be read is a failure, not an empty selection.
+    job.AddFailure(path, error);
+    return;
+  }
   AddFile(job, std::u16string(path), size);
+}
+
+// The entries of one folder; subfolders that cannot be listed are left out
+// with all they hold, as a drive's walk meets many such folders.
+void WalkFolder(Walk& walk, std::u16string_view path, FolderListing& listing) {
+  BackupJob& job = walk.job;
+  const bool atDriveRoot = path.size() <= 3;
+  const bool atSystemDrive = path.size() < 3 && path == job.systemDrive;
+  FindEntry entry;
+  while (listing.Next(&entry)) {
+    if (job.stop != 0) {
+      job.workerFinished = 1;
+      return;
+    }
+    std::u16string child = JoinPath(path, entry.name);
+    if (entry.IsFolder()) {
+      const std::u16string lower = Lowercase(entry.name);
+      if (atDriveRoot && (lower == u"system volume information" || lower == u"recycler")) continue;
+      if (atSystemDrive && IsExcludedSystemFolder(job, lower) != 0) continue;
+      if (atDriveRoot && IsInsideStore(child, walk.storeRoot)) continue;
+      std::unique_ptr<FolderListing> inner;
+      if (job.fs.List(child, &inner) != 0) continue;
+      WalkFolder(walk, child, *inner);
+      continue;
+    }
+    if (IsPartialName(entry.name)) continue;
+    if (!walk.filter.Empty() && !walk.filter.Matches(entry.name)) continue;
+    if (IsUpToDate(walk, entry, child)) continue;
+    AddFile(job, std::move(child), entry.size);
+  }
 }
 
 }  // namespace
 
 int MatchesTypeFilter(const BackupJob& job, std::u16string_view name) {
-  const size_t dot = name.rfind(u'.');
-  if (dot == std::u16string_view::npos || dot == 0) return 0;
-  const std::u16string extension = Lowercase(name.substr(dot + 1));
-  const std::u16string filter = Lowercase(job.typeFilter);
-  size_t start = 0;
-  for (;;) {
-    const size_t comma = filter.find(u',', start);
-    const std::u16string_view entry = std::u16string_view(filter).substr(start, comma - start);
-    if (entry == extension) return 1;
-    if (comma == std::u16string::npos) return 0;
-    start = comma + 1;
-  }
+  return TypeFilter(job.typeFilter).Matches(NameOf(name)) ? 1 : 0;
 }
 
 int IsExcludedSystemFolder(const BackupJob& job, std::u16string_view name) {
@@ -52,37 +89,34 @@ int IsExcludedSystemFolder(const BackupJob& job, std::u16string_view name) {
   return 0;
 }
 
+bool IsInsideStore(std::u16string_view path, std::u16string_view storeRoot) {
+  while (path.size() > 3 && path.back() == u'\\') path.remove_suffix(1);
+  if (storeRoot.empty() || path.size() < storeRoot.size()) return false;
+  if (Lowercase(path.substr(0, storeRoot.size())) != Lowercase(storeRoot)) return false;
+  return path.size() == storeRoot.size() || path[storeRoot.size()] == u'\\';
+}
+
 void ScanBackupPath(BackupJob& job, std::u16string_view path, std::u16string_view storeRoot) {
+  Walk walk{job, storeRoot, TypeFilter(job.typeFilter)};
+  if (IsInsideStore(path, storeRoot)) return;
   if (path.size() > 3) {
     FindEntry self;
-    if (job.fs.Find(path, &self) != 0 || !self.IsFolder()) {
-      ScanSingleFile(job, path, storeRoot);
+    if (const uint32_t error = job.fs.Find(path, &self); error != 0) {
+      job.AddFailure(path, error);
+      return;
+    }
+    if (!self.IsFolder()) {
+      ScanSingleFile(walk, path, self);
       return;
     }
   }
   std::unique_ptr<FolderListing> listing;
-  if (job.fs.List(path.size() < 3 ? std::u16string(path) + u"\\" : std::u16string(path), &listing) != 0) return;
-  const bool atDriveRoot = path.size() <= 3;
-  const bool atSystemDrive = path.size() < 3 && path == job.systemDrive;
-  FindEntry entry;
-  while (listing->Next(&entry)) {
-    if (job.stop != 0) {
-      job.workerFinished = 1;
-      return;
-    }
-    if (entry.IsFolder()) {
-      const std::u16string lower = Lowercase(entry.name);
-      if (atDriveRoot && (lower == u"system volume information" || lower == u"recycler")) continue;
-      if (atSystemDrive && IsExcludedSystemFolder(job, lower) != 0) continue;
-      ScanBackupPath(job, JoinPath(path, entry.name), storeRoot);
-      continue;
-    }
-    if (IsPartialName(entry.name)) continue;
-    if (!job.typeFilter.empty() && MatchesTypeFilter(job, entry.name) == 0) continue;
-    std::u16string child = JoinPath(path, entry.name);
-    if (job.changedOnly != 0 && IsUnchanged(job, entry, child, MapToStored(storeRoot, child))) continue;
-    AddFile(job, std::move(child), entry.size);
+  const std::u16string folder = path.size() < 3 ? std::u16string(path) + u"\\" : std::u16string(path);
+  if (const uint32_t error = job.fs.List(folder, &listing); error != 0) {
+    job.AddFailure(path, error);
+    return;
   }
+  WalkFolder(walk, path, *listing);
 }
 
 }  // namespace qtr

@@ -7,11 +7,16 @@
 
 namespace qtr {
 
-// Walks one selected path (a drive "C:", a folder or a single file) depth first.
+// Walks one selected path (a drive "C:", a folder or a single file) depth
+// first. A selected path that does not exist, cannot be listed or (a single
+// file) cannot be opened gives a failure line. The store folder under
+// storeRoot is never walked: the store does not back itself up.
 void ScanBackupPath(BackupJob& job, std::u16string_view path, std::u16string_view storeRoot);
-// 1 when the file's extension is one of the type filter's entries.
+// 1 when the file's name ends in one of the type filter's extensions.
 int MatchesTypeFilter(const BackupJob& job, std::u16string_view name);
 // 1 when a lowercased folder name directly under the system drive is left out.
 int IsExcludedSystemFolder(const BackupJob& job, std::u16string_view lowercasedName);
+// True when path is storeRoot or lies inside it, whatever the letter case.
+bool IsInsideStore(std::u16string_view path, std::u16string_view storeRoot);
 
 }  // namespace qtr

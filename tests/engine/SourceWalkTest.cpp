@@ -67,8 +67,9 @@ TEST_F(SourceWalkTest, TypeFilterMatchesExtensionsWithoutCase) {
   EXPECT_EQ(MatchesTypeFilter(*job, u"README"), 0);
   EXPECT_EQ(MatchesTypeFilter(*job, u".jpg"), 0);
   EXPECT_EQ(MatchesTypeFilter(*job, u"C:\\a.b\\readme"), 0);
-  job->typeFilter = u"jpg, png";
-  EXPECT_EQ(MatchesTypeFilter(*job, u"shot.png"), 0);  // entries are not trimmed
+  // The extension of a single selected file is its name's, never a folder's.
+  job->typeFilter = u"b";
+  EXPECT_EQ(MatchesTypeFilter(*job, u"C:\\a.b\\readme"), 0);
 
   fs.PutFile(u"C:\\Pics\\Photo.JPG", "j");
   fs.PutFile(u"C:\\Pics\\notes.txt", "n");
@@ -80,13 +81,15 @@ TEST_F(SourceWalkTest, TypeFilterMatchesExtensionsWithoutCase) {
   EXPECT_EQ(job->totalBytes, 1u);
 }
 
-TEST_F(SourceWalkTest, ReadOnlySingleFilesTakePartAndMissingOnesDoNot) {
+TEST_F(SourceWalkTest, ReadOnlySingleFilesTakePartAndMissingOnesAreFailures) {
   fs.PutFile(u"C:\\ro.txt", "abc", kAttributeReadOnly);
   auto job = NewJob(false);
   ScanBackupPath(*job, u"C:\\ro.txt", u"F:\\QTRPMB");
   ScanBackupPath(*job, u"C:\\gone.txt", u"F:\\QTRPMB");
   EXPECT_EQ(job->fileList, (std::vector<std::u16string>{u"C:\\ro.txt"}));
   EXPECT_EQ(job->scannedCount, 1u);
+  ASSERT_EQ(lines.lines.size(), 1u);
+  EXPECT_TRUE(lines.lines[0].starts_with(u"C:\\gone.txt;Fail(2)")) << test::Narrow(lines.lines[0]);
 }
 
 TEST_F(SourceWalkTest, StoredWalkEntersOnlyTheStoreOfADriveAndSkipsPartialCopies) {
