@@ -262,7 +262,9 @@ TEST(SettingNumberTest, DigitsAndAnythingElse) {
   EXPECT_EQ(SettingNumber(u"4294967296"), 0u);  // wraps, defined
   EXPECT_EQ(SettingNumber(u"1a"), 10u + (u'a' - u'0'));
   EXPECT_EQ(SettingNumber(u" "), static_cast<uint32_t>(u' ' - u'0'));  // negative digit, wraps
-  EXPECT_EQ(SettingNumber(std::u16string(10000, u'\xFFFF')), SettingNumber(std::u16string(10000, u'\xFFFF')));
+  EXPECT_EQ(SettingNumber(u"123456789012"), 3197704724u);  // 123456789012 mod 2^32
+  EXPECT_EQ(SettingNumber(u"\xFFFF\xFFFF"), 720357u);      // (65535 - 48) * 11
+  EXPECT_EQ(SettingNumber(std::u16string(10000, u'0')), 0u);
 }
 
 }  // namespace
