@@ -11,6 +11,19 @@ namespace qtr {
 
 // Opens for reading, or creates or empties for writing.
 uint32_t OpenHostFile(std::u16string_view path, bool write, std::unique_ptr<File>* file);
+// Creates path for writing only when no file has that name yet
+// (kErrorFileExists otherwise), so that two writers never share it.
+uint32_t CreateNewHostFile(std::u16string_view path, std::unique_ptr<File>* file);
+
+enum class HostPathKind {
+  kMissing,
+  kRegular,
+  kFolder,
+  kStream,   // a character device or a pipe: written in place, never renamed over
+  kRefused,  // a block device, a socket or a device path: never written
+};
+HostPathKind KindOfHostPath(std::u16string_view path);
+
 // Replaces to when it exists.
 uint32_t RenameHostFile(std::u16string_view from, std::u16string_view to);
 uint32_t RemoveHostFile(std::u16string_view path);

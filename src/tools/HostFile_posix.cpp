@@ -106,6 +106,22 @@ uint32_t OpenHostFile(std::u16string_view path, bool write, std::unique_ptr<File
   return 0;
 }
 
+uint32_t CreateNewHostFile(std::u16string_view path, std::unique_ptr<File>* file) {
+  const int fd = ::open(Native(path).c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) return Win32ErrorFromErrno(errno);
+  *file = std::make_unique<PosixFile>(fd);
+  return 0;
+}
+
+HostPathKind KindOfHostPath(std::u16string_view path) {
+  struct stat s;
+  if (::stat(Native(path).c_str(), &s) != 0) return HostPathKind::kMissing;
+  if (S_ISREG(s.st_mode)) return HostPathKind::kRegular;
+  if (S_ISDIR(s.st_mode)) return HostPathKind::kFolder;
+  if (S_ISCHR(s.st_mode) || S_ISFIFO(s.st_mode)) return HostPathKind::kStream;
+  return HostPathKind::kRefused;
+}
+
 uint32_t RenameHostFile(std::u16string_view from, std::u16string_view to) {
   return std::rename(Native(from).c_str(), Native(to).c_str()) == 0 ? 0 : Win32ErrorFromErrno(errno);
 }

@@ -25,6 +25,26 @@ uint32_t OpenHostFile(std::u16string_view path, bool write, std::unique_ptr<File
   return SystemFileSystem().Open(path, write ? OpenMode::kWriteTruncate : OpenMode::kReadExisting, file);
 }
 
+uint32_t CreateNewHostFile(std::u16string_view path, std::unique_ptr<File>* file) {
+  return SystemFileSystem().Open(path, OpenMode::kWriteNew, file);
+}
+
+// Device names ("\\.\PhysicalDrive1", "NUL", "COM1") are never written: a
+// pack is a file's business.
+HostPathKind KindOfHostPath(std::u16string_view path) {
+  if (path.starts_with(u"\\\\.\\") || path.starts_with(u"\\\\?\\GLOBALROOT")) return HostPathKind::kRefused;
+  const DWORD attributes = GetFileAttributesW(W(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return HostPathKind::kMissing;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return HostPathKind::kFolder;
+  if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) return HostPathKind::kRefused;
+  HANDLE h = CreateFileW(W(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return HostPathKind::kRegular;
+  const DWORD type = GetFileType(h);
+  CloseHandle(h);
+  return type == FILE_TYPE_DISK ? HostPathKind::kRegular : HostPathKind::kRefused;
+}
+
 uint32_t RenameHostFile(std::u16string_view from, std::u16string_view to) {
   return SystemFileSystem().Rename(from, to);
 }

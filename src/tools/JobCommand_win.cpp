@@ -26,6 +26,19 @@ class ConsoleFailures : public JobReporter {
   std::atomic<size_t> count{0};
 };
 
+// "finished: 3 Files, 0 failed", with the files the changed-only test left
+// out counted apart, and a selection that named nothing said as such.
+std::string JobSummary(const BackupJob& job, size_t failed, const std::u16string& folder) {
+  if (job.selectedCount == 0 && failed == 0) {
+    const char16_t* list = job.restore != 0 ? u"restoreTempPath.xml" : u"backupfullpath.xml";
+    return "finished: nothing selected (" + Utf16ToUtf8(folder + list) + " lists no path)";
+  }
+  std::string summary = Utf16ToUtf8(u"finished: " + FormatFileCount(job.finishedCount)) + ", " +
+                        std::to_string(failed) + " failed";
+  if (job.upToDateCount.load() != 0) summary += ", " + std::to_string(job.upToDateCount.load()) + " up to date";
+  return summary;
+}
+
 }  // namespace
 
 int RunJobCommand(const JobCommandOptions& options) {
@@ -34,7 +47,6 @@ int RunJobCommand(const JobCommandOptions& options) {
   ConsoleFailures failures;
   BackupJob job(SystemFileSystem(), failures, folder);
   job.LoadIncludeFlags();
-  job.systemDrive = SystemDriveOfThisMachine();
   job.targetRoot = options.target.substr(0, 2);
   job.restore = options.restore ? 1 : 0;
   job.typeFilter = options.typeFilter;
@@ -62,8 +74,7 @@ int RunJobCommand(const JobCommandOptions& options) {
     Sleep(100);
   }
   worker.join();
-  PrintLine(Utf16ToUtf8(u"finished: " + FormatFileCount(job.finishedCount)) + ", " +
-            std::to_string(failures.count.load()) + " failed");
+  PrintLine(JobSummary(job, failures.count, folder));
   return failures.count != 0 || lowSpace ? 1 : 0;
 }
 

@@ -1,6 +1,9 @@
 #include "tools/PackCommand.h"
 
+#include <atomic>
+#include <cstdio>
 #include <cstring>
+#include <random>
 #include <memory>
 
 #include "engine/Container.h"
@@ -16,9 +19,72 @@ std::string Describe(std::u16string_view path, uint32_t error) {
   return Utf16ToUtf8(path) + ": " + Utf16ToUtf8(SystemErrorMessage(error)) + " (error " + std::to_string(error) + ")";
 }
 
+// Where the output is written: a partial file of its own beside the output,
+// renamed over it when complete, or the output itself when it is a stream
+// (a character device or a pipe) that cannot be renamed over.
+struct OutputEnd {
+  std::u16string output;
+  std::u16string partial;  // empty when writing the output in place
+  std::unique_ptr<File> file;
+};
+
+std::u16string FolderOf(std::u16string_view path) {
+  const size_t slash = path.find_last_of(u"/\\");
+  if (slash == std::u16string_view::npos) return u".";
+  if (slash == 0) return std::u16string(path.substr(0, 1));
+  return std::u16string(path.substr(0, slash));
+}
+
+// A partial name no other writer holds: created exclusively, with a random
+// part so that two packs to one output never write into the same file.
+uint32_t CreatePartial(OutputEnd* end) {
+  static std::atomic<uint32_t> counter{0};
+  std::random_device random;
+  uint32_t error = kErrorFileExists;
+  for (int attempt = 0; attempt < 100 && error == kErrorFileExists; ++attempt) {
+    char tag[20];
+    std::snprintf(tag, sizeof tag, ".%08x%02x", static_cast<unsigned>(random()),
+                  static_cast<unsigned>(counter++ & 0xFF));
+    end->partial = end->output + Utf8ToUtf16(tag) + std::u16string(kPartialSuffix);
+    error = CreateNewHostFile(end->partial, &end->file);
+  }
+  if (error != 0) end->partial.clear();
+  return error;
+}
+
+bool OpenOutput(OutputEnd* end, std::string* message) {
+  switch (KindOfHostPath(end->output)) {
+    case HostPathKind::kFolder:
+      *message = "the output " + Utf16ToUtf8(end->output) + " is a folder; nothing written";
+      return false;
+    case HostPathKind::kRefused:
+      *message = "the output " + Utf16ToUtf8(end->output) + " is not a regular file; nothing written";
+      return false;
+    case HostPathKind::kStream:
+      if (const uint32_t error = OpenHostFile(end->output, true, &end->file); error != 0) {
+        *message = "cannot write " + Describe(end->output, error);
+        return false;
+      }
+      return true;
+    default:
+      break;
+  }
+  if (const uint32_t error = CreatePartial(end); error != 0) {
+    const std::u16string folder = FolderOf(end->output);
+    if (KindOfHostPath(folder) != HostPathKind::kFolder) {
+      *message = "cannot write " + Utf16ToUtf8(end->output) + ": the folder " + Utf16ToUtf8(folder) +
+                 " does not exist";
+    } else {
+      *message = "cannot write " + Describe(end->output, error);
+    }
+    return false;
+  }
+  return true;
+}
+
 // Opens both ends; the output goes to a partial name first.
-bool OpenEnds(const std::u16string& input, const std::u16string& output, const std::u16string& partial,
-              std::unique_ptr<File>* in, std::unique_ptr<File>* out, uint64_t* size, std::string* message) {
+bool OpenEnds(const std::u16string& input, OutputEnd* out, std::unique_ptr<File>* in, uint64_t* size,
+              std::string* message) {
   if (const uint32_t error = OpenHostFile(input, false, in); error != 0) {
     *message = "cannot read " + Describe(input, error);
     return false;
@@ -27,30 +93,27 @@ bool OpenEnds(const std::u16string& input, const std::u16string& output, const s
     *message = "cannot read " + Describe(input, error);
     return false;
   }
-  if (SameHostFile(input, output)) {
-    *message = "the output " + Utf16ToUtf8(output) + " is the input itself; nothing written";
+  if (SameHostFile(input, out->output)) {
+    *message = "the output " + Utf16ToUtf8(out->output) + " is the input itself; nothing written";
     return false;
   }
-  if (const uint32_t error = OpenHostFile(partial, true, out); error != 0) {
-    *message = "cannot write " + Describe(output, error);
-    return false;
-  }
-  return true;
+  return OpenOutput(out, message);
 }
 
 // Puts a complete output in place, or removes it after a failure.
-int Finish(ContainerStatus status, std::unique_ptr<File> out, const std::u16string& input, const std::u16string& output,
-           const std::u16string& partial, std::string* message) {
-  out.reset();
+int Finish(ContainerStatus status, OutputEnd& out, const std::u16string& input, std::string* message) {
+  out.file.reset();
+  const std::u16string& output = out.output;
   if (status.Ok()) {
-    if (const uint32_t error = RenameHostFile(partial, output); error != 0) {
-      RemoveHostFile(partial);
+    if (out.partial.empty()) return 0;
+    if (const uint32_t error = RenameHostFile(out.partial, output); error != 0) {
+      RemoveHostFile(out.partial);
       *message = "cannot write " + Describe(output, error);
       return 1;
     }
     return 0;
   }
-  RemoveHostFile(partial);
+  if (!out.partial.empty()) RemoveHostFile(out.partial);
   switch (status.result) {
     case ContainerResult::kReadFailed:
       *message = "cannot read " + Describe(input, status.error);
@@ -62,24 +125,25 @@ int Finish(ContainerStatus status, std::unique_ptr<File> out, const std::u16stri
       *message = Utf16ToUtf8(input) + " is damaged: its blocks do not decode to a whole file";
       break;
   }
+  if (out.partial.empty()) *message += " (" + Utf16ToUtf8(output) + " holds what was written before)";
   return 1;
 }
 
 }  // namespace
 
 int PackCommand(const std::u16string& input, const std::u16string& output, unsigned threads, std::string* message) {
-  const std::u16string partial = output + std::u16string(kPartialSuffix);
-  std::unique_ptr<File> in, out;
+  OutputEnd out{output, {}, nullptr};
+  std::unique_ptr<File> in;
   uint64_t size = 0;
-  if (!OpenEnds(input, output, partial, &in, &out, &size, message)) return 1;
-  const ContainerStatus status = WriteContainer(*in, size, *out, nullptr, threads);
+  if (!OpenEnds(input, &out, &in, &size, message)) return 1;
+  const ContainerStatus status = WriteContainer(*in, size, *out.file, nullptr, threads);
   in.reset();
-  return Finish(status, std::move(out), input, output, partial, message);
+  return Finish(status, out, input, message);
 }
 
 int UnpackCommand(const std::u16string& input, const std::u16string& output, std::string* message) {
-  const std::u16string partial = output + std::u16string(kPartialSuffix);
-  std::unique_ptr<File> in, out;
+  OutputEnd out{output, {}, nullptr};
+  std::unique_ptr<File> in;
   uint64_t size = 0;
   {
     // Refuse a file that is not a container before anything is created.
@@ -99,15 +163,15 @@ int UnpackCommand(const std::u16string& input, const std::u16string& output, std
       return 1;
     }
   }
-  if (!OpenEnds(input, output, partial, &in, &out, &size, message)) return 1;
+  if (!OpenEnds(input, &out, &in, &size, message)) return 1;
   ContainerStatus status;
   if (const uint32_t error = in->Seek(4); error != 0) {
     status = {ContainerResult::kReadFailed, error};
   } else {
-    status = ReadContainer(*in, size, *out, nullptr);
+    status = ReadContainer(*in, size, *out.file, nullptr);
   }
   in.reset();
-  return Finish(status, std::move(out), input, output, partial, message);
+  return Finish(status, out, input, message);
 }
 
 }  // namespace qtr

@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "platform/WholeFile.h"
 #include "support/TempFolder.h"
 
@@ -61,6 +66,64 @@ TEST(PackCommandTest, BadInputsFailWithAReasonAndLeaveNothingBehind) {
   std::string unused;
   EXPECT_NE(ReadWholeFile(folder.File(u"out"), unused), 0u);
   EXPECT_NE(ReadWholeFile(folder.File(u"out.~qtrpart"), unused), 0u);
+}
+
+std::string Numbered(int seed) {
+  std::string text;
+  for (int k = 0; k < 60000; ++k) text += std::to_string((k * 7919 + seed) % 100003) + (seed == 1 ? " one\n" : " two\n");
+  return text;
+}
+
+TEST(PackCommandTest, APartialFileOfTheSameNameIsNeverWrittenInto) {
+  TempFolder folder;
+  WriteBytes(folder.File(u"in.txt"), Sample());
+  // Someone else's file that happens to carry the name a partial copy had.
+  WriteBytes(folder.File(u"out.zip.~qtrpart"), "not ours");
+  std::string message;
+  ASSERT_EQ(PackCommand(folder.File(u"in.txt"), folder.File(u"out.zip"), 1, &message), 0) << message;
+  EXPECT_EQ(ReadBytes(folder.File(u"out.zip.~qtrpart")), "not ours");
+  ASSERT_EQ(UnpackCommand(folder.File(u"out.zip"), folder.File(u"back.txt"), &message), 0) << message;
+  EXPECT_EQ(ReadBytes(folder.File(u"back.txt")), Sample());
+}
+
+TEST(PackCommandTest, TwoPacksToOneOutputLeaveOneWholeContainer) {
+  TempFolder folder;
+  const std::string one = Numbered(1), two = Numbered(2);
+  WriteBytes(folder.File(u"one.txt"), one);
+  WriteBytes(folder.File(u"two.txt"), two);
+  for (int round = 0; round < 3; ++round) {
+    std::string m1, m2;
+    int r1 = -1, r2 = -1;
+    std::thread first([&] { r1 = PackCommand(folder.File(u"one.txt"), folder.File(u"out.zip"), 1, &m1); });
+    std::thread second([&] { r2 = PackCommand(folder.File(u"two.txt"), folder.File(u"out.zip"), 1, &m2); });
+    first.join();
+    second.join();
+    EXPECT_EQ(r1, 0) << m1;
+    EXPECT_EQ(r2, 0) << m2;
+    std::string message;
+    ASSERT_EQ(UnpackCommand(folder.File(u"out.zip"), folder.File(u"back.txt"), &message), 0) << message;
+    const std::string back = ReadBytes(folder.File(u"back.txt"));
+    EXPECT_TRUE(back == one || back == two) << "round " << round;
+  }
+}
+
+TEST(PackCommandTest, OutputsThatAreNoFileOrHaveNoFolderAreNamedAsSuch) {
+  TempFolder folder;
+  WriteBytes(folder.File(u"in.txt"), Sample());
+  std::string message;
+  const char16_t separator = folder.File(u"x")[folder.Path().size()];
+  EXPECT_EQ(PackCommand(folder.File(u"in.txt"), folder.File(u"nope") + separator + u"out.zip", 1, &message), 1);
+  EXPECT_NE(message.find("does not exist"), std::string::npos) << message;
+  EXPECT_NE(message.find("the folder"), std::string::npos) << message;
+  EXPECT_EQ(PackCommand(folder.File(u"in.txt"), folder.Path(), 1, &message), 1);
+  EXPECT_NE(message.find("is a folder"), std::string::npos) << message;
+#ifndef _WIN32
+  // A character device is written in place, never renamed over.
+  ASSERT_EQ(PackCommand(folder.File(u"in.txt"), u"/dev/null", 1, &message), 0) << message;
+  struct stat s;
+  ASSERT_EQ(::stat("/dev/null", &s), 0);
+  EXPECT_TRUE(S_ISCHR(s.st_mode));
+#endif
 }
 
 }  // namespace

@@ -1,0 +1,113 @@
+#include "tools/ToolArguments.h"
+
+#include "platform/Utf8.h"
+
+namespace qtr {
+namespace {
+
+ToolRequest Refuse(std::string why) {
+  ToolRequest request;
+  request.error = std::move(why);
+  return request;
+}
+
+bool IsOption(const std::u16string& argument) {
+  return argument.size() > 1 && argument[0] == u'-';
+}
+
+std::string Text(const std::u16string& s) {
+  return Utf16ToUtf8(s);
+}
+
+ToolRequest ParsePack(const std::string& name, std::vector<std::u16string> args) {
+  ToolRequest request;
+  request.command = name == "pack" ? ToolRequest::Command::kPack : ToolRequest::Command::kUnpack;
+  std::vector<std::u16string> files;
+  for (size_t k = 0; k < args.size(); ++k) {
+    if (!IsOption(args[k])) {
+      files.push_back(args[k]);
+      continue;
+    }
+    if (args[k] != u"-j" || name != "pack")
+      return Refuse(name + " does not take the option " + Text(args[k]));
+    if (k + 1 >= args.size()) return Refuse("-j needs a number of threads");
+    const std::string n = Text(args[++k]);
+    if (n.empty() || n.size() > 2 || n.find_first_not_of("0123456789") != std::string::npos || n == "0" ||
+        n == "00")
+      return Refuse("-j needs a number of threads from 1 to 99, not " + n);
+    request.threads = static_cast<unsigned>(std::stoul(n));
+  }
+  if (files.size() < 2) return Refuse(name + " needs IN and OUT");
+  if (files.size() > 2) return Refuse("too many arguments: " + Text(files[2]));
+  request.input = files[0];
+  request.output = files[1];
+  return request;
+}
+
+ToolRequest ParseJob(const std::string& name, const std::vector<std::u16string>& args) {
+  ToolRequest request;
+  request.command = name == "backup" ? ToolRequest::Command::kBackup : ToolRequest::Command::kRestore;
+  request.job.restore = name == "restore";
+  for (size_t k = 0; k < args.size(); ++k) {
+    const std::u16string& option = args[k];
+    if (!IsOption(option)) return Refuse("too many arguments: " + Text(option));
+    std::u16string* value = nullptr;
+    if (option == u"--target") {
+      value = &request.job.target;
+    } else if (option == u"--program") {
+      value = &request.job.programFolder;
+    } else if (option == u"--filter" && name == "backup") {
+      value = &request.job.typeFilter;
+    } else {
+      return Refuse(name + " does not take the option " + Text(option));
+    }
+    if (k + 1 >= args.size() || IsOption(args[k + 1])) return Refuse(Text(option) + " needs a value");
+    *value = args[++k];
+  }
+  if (request.job.target.size() != 2 || request.job.target[1] != u':')
+    return Refuse("--target needs a drive such as F:");
+  if (request.job.programFolder.empty()) return Refuse("--program needs the folder of init.xml");
+  return request;
+}
+
+}  // namespace
+
+ToolRequest ParseToolArguments(const std::vector<std::u16string>& arguments, bool jobCommands) {
+  if (arguments.empty()) return Refuse("no command");
+  for (const std::u16string& argument : arguments) {
+    if (argument == u"--help" || argument == u"-h") {
+      ToolRequest help;
+      help.command = ToolRequest::Command::kHelp;
+      return help;
+    }
+  }
+  const std::string command = Text(arguments[0]);
+  const std::vector<std::u16string> rest(arguments.begin() + 1, arguments.end());
+  if (command == "pack" || command == "unpack") return ParsePack(command, rest);
+  if (command == "backup" || command == "restore") {
+    if (!jobCommands) return Refuse(command + " exists only in the Windows build of qtrpack");
+    return ParseJob(command, rest);
+  }
+  return Refuse("unknown command " + command);
+}
+
+std::string ToolUsage(bool jobCommands) {
+  std::string usage =
+      "usage: qtrpack pack [-j THREADS] IN OUT   packs the file IN into the compressed container OUT\n"
+      "       qtrpack unpack IN OUT              unpacks the container IN to the plain file OUT\n";
+  if (jobCommands) {
+    usage +=
+        "       qtrpack backup --target X: --program FOLDER [--filter EXT,EXT]\n"
+        "           backs up the paths listed in FOLDER\\backupfullpath.xml into X:\\QTRPMB,\n"
+        "           with the settings of FOLDER\\init.xml; --filter keeps only files of those types\n"
+        "       qtrpack restore --target X: --program FOLDER\n"
+        "           restores the stored paths listed in FOLDER\\restoreTempPath.xml from X:\\QTRPMB\n"
+        "           to where they came from, with the settings of FOLDER\\init.xml\n";
+  } else {
+    usage += "       (backup and restore exist only in the Windows build of qtrpack)\n";
+  }
+  usage += "       qtrpack --help                     shows this text\n";
+  return usage;
+}
+
+}  // namespace qtr

@@ -1,0 +1,82 @@
+// What qtrpack makes of its command line: requests, and the reason for every refusal.
+#include "tools/ToolArguments.h"
+
+#include <gtest/gtest.h>
+
+namespace qtr {
+namespace {
+
+using Command = ToolRequest::Command;
+
+ToolRequest Parse(std::vector<std::u16string> args, bool jobs = true) {
+  return ParseToolArguments(args, jobs);
+}
+
+TEST(ToolArgumentsTest, HelpIsAskedForWithEitherSpelling) {
+  EXPECT_EQ(Parse({u"--help"}).command, Command::kHelp);
+  EXPECT_EQ(Parse({u"-h"}).command, Command::kHelp);
+  EXPECT_EQ(Parse({u"pack", u"--help"}).command, Command::kHelp);
+}
+
+TEST(ToolArgumentsTest, PackAndUnpackTakeTwoFilesAndPackAThreadCount) {
+  const ToolRequest pack = Parse({u"pack", u"-j", u"3", u"in", u"out"});
+  ASSERT_EQ(pack.command, Command::kPack) << pack.error;
+  EXPECT_EQ(pack.threads, 3u);
+  EXPECT_EQ(pack.input, u"in");
+  EXPECT_EQ(pack.output, u"out");
+  const ToolRequest unpack = Parse({u"unpack", u"in.zip", u"out"}, false);
+  ASSERT_EQ(unpack.command, Command::kUnpack) << unpack.error;
+  EXPECT_EQ(unpack.threads, 0u);
+}
+
+TEST(ToolArgumentsTest, EachRefusalSaysWhatIsWrong) {
+  const struct {
+    std::vector<std::u16string> args;
+    bool jobs;
+    const char* error;
+  } cases[] = {
+      {{}, true, "no command"},
+      {{u"pack", u"in"}, true, "pack needs IN and OUT"},
+      {{u"pack", u"a", u"b", u"c"}, true, "too many arguments: c"},
+      {{u"unpack", u"-j", u"2", u"a", u"b"}, true, "unpack does not take the option -j"},
+      {{u"pack", u"--filter", u"jpg", u"a", u"b"}, true, "pack does not take the option --filter"},
+      {{u"pack", u"-j", u"0", u"a", u"b"}, true, "-j needs a number of threads from 1 to 99, not 0"},
+      {{u"pack", u"a", u"b", u"-j"}, true, "-j needs a number of threads"},
+      {{u"restore", u"--target", u"F:", u"--program", u"P", u"--filter", u"jpg"},
+       true,
+       "restore does not take the option --filter"},
+      {{u"backup", u"--target", u"F:", u"--program", u"P", u"extra"}, true, "too many arguments: extra"},
+      {{u"backup", u"--target", u"--program", u"P"}, true, "--target needs a value"},
+      {{u"backup", u"--target", u"F", u"--program", u"P"}, true, "--target needs a drive such as F:"},
+      {{u"backup", u"--target", u"F:"}, true, "--program needs the folder of init.xml"},
+      {{u"backup", u"--target", u"F:", u"--program", u"P"},
+       false,
+       "backup exists only in the Windows build of qtrpack"},
+      {{u"restore"}, false, "restore exists only in the Windows build of qtrpack"},
+      {{u"compress", u"a", u"b"}, true, "unknown command compress"},
+  };
+  for (const auto& c : cases) {
+    const ToolRequest request = Parse(c.args, c.jobs);
+    EXPECT_EQ(request.command, Command::kUsageError) << c.error;
+    EXPECT_EQ(request.error, c.error);
+  }
+}
+
+TEST(ToolArgumentsTest, BackupCarriesItsOptionsAndTheUsageNamesTheSelectionFiles) {
+  const ToolRequest backup =
+      Parse({u"backup", u"--program", u"C:\\P", u"--target", u"F:", u"--filter", u"jpg, png"});
+  ASSERT_EQ(backup.command, Command::kBackup) << backup.error;
+  EXPECT_FALSE(backup.job.restore);
+  EXPECT_EQ(backup.job.target, u"F:");
+  EXPECT_EQ(backup.job.programFolder, u"C:\\P");
+  EXPECT_EQ(backup.job.typeFilter, u"jpg, png");
+  EXPECT_TRUE(Parse({u"restore", u"--target", u"F:", u"--program", u"P"}).job.restore);
+
+  const std::string usage = ToolUsage(true);
+  EXPECT_NE(usage.find("FOLDER\\backupfullpath.xml"), std::string::npos);
+  EXPECT_NE(usage.find("FOLDER\\restoreTempPath.xml"), std::string::npos);
+  EXPECT_NE(ToolUsage(false).find("only in the Windows build"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace qtr
