@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cwctype>
+#include <string>
 
 #include "platform/Handles.h"
 
@@ -60,13 +61,37 @@ MappedDrive::MappedDrive(wchar_t letter, const std::wstring& folder)
   if (prefix.empty()) prefix = Env(L"HOME") + "/.wine";
   const std::string target = HostPath(folder);
   if (target.empty()) return;
+  // A letter someone else made (a person's own link, even one whose folder
+  // is gone for now) is neither replaced nor, later, removed.
+  if (LetterInUse()) return;
   link_ = prefix + "/dosdevices/" + static_cast<char>(letter_) + ":";
-  ok_ = RunHostCommand(L"/bin/ln", L"-sfn \"" + Widen(target) + L"\" \"" + Widen(link_) + L"\"") &&
-        WaitForReachable(true);
+  // No -f: should the letter be taken in between, the other link stays.
+  if (!RunHostCommand(L"/bin/ln", L"-sn \"" + Widen(target) + L"\" \"" + Widen(link_) + L"\"") ||
+      !WaitForReachable(true)) {
+    link_.clear();
+    return;
+  }
+  // The letter is ours only when it shows our folder.
+  const std::wstring marker = folder + L"\\.qtr-mapped-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                              std::to_wstring(GetTickCount());
+  UniqueHandle file(CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+  const std::wstring seen = Root() + marker.substr(marker.find_last_of(L'\\') + 1);
+  ok_ = file && GetFileAttributesW(seen.c_str()) != INVALID_FILE_ATTRIBUTES;
+  file.Reset();
+  DeleteFileW(marker.c_str());
+  if (!ok_) link_.clear();
 }
 
 MappedDrive::~MappedDrive() {
-  if (!link_.empty() && RunHostCommand(L"/bin/rm", L"-f \"" + Widen(link_) + L"\"")) WaitForReachable(false);
+  if (ok_ && RunHostCommand(L"/bin/rm", L"-f \"" + Widen(link_) + L"\"")) WaitForReachable(false);
+}
+
+bool MappedDrive::LetterInUse() const {
+  const wchar_t device[] = {static_cast<wchar_t>(std::towupper(letter_)), L':', L'\0'};
+  wchar_t target[MAX_PATH];
+  return QueryDosDeviceW(device, target, MAX_PATH) != 0 ||
+         GetFileAttributesW(Root().c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool MappedDrive::WaitForReachable(bool reachable) const {

@@ -1,6 +1,8 @@
 // Gives a folder a drive letter for the life of the object. Under Wine a
 // drive letter is a symbolic link in the prefix's dosdevices folder, which
-// Wine follows at once; the link is made by the host's ln.
+// Wine follows at once; the link is made by the host's ln. A letter that is
+// already in use is left as it is (Ok() is false), and only a link this
+// object made is removed.
 #pragma once
 #include <string>
 
@@ -14,12 +16,14 @@ class MappedDrive {
   MappedDrive(const MappedDrive&) = delete;
   MappedDrive& operator=(const MappedDrive&) = delete;
 
+  // The letter shows the folder.
   bool Ok() const { return ok_; }
   // "T:\" for letter 't'.
   std::wstring Root() const;
 
  private:
   bool WaitForReachable(bool reachable) const;
+  bool LetterInUse() const;
 
   wchar_t letter_;
   std::string link_;  // host path of the dosdevices entry
