@@ -29,6 +29,14 @@ std::u16string FormatFileCount(int64_t count) {
   return text;
 }
 
+std::u16string WithCount(std::u16string_view text, int64_t count) {
+  const std::u16string number = Ascii(std::to_string(count));
+  std::u16string filled(text);
+  const size_t at = filled.find(u"%d");
+  if (at == std::u16string::npos) return filled + u" (" + number + u")";
+  return filled.replace(at, 2, number);
+}
+
 std::u16string ErrorText(uint32_t code) {
   return u"Fail(" + Ascii(std::to_string(static_cast<int32_t>(code))) + u")" + SystemErrorMessage(code);
 }

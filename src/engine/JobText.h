@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace qtr {
 
@@ -9,6 +10,9 @@ namespace qtr {
 std::u16string FormatDuration(int64_t seconds);
 // "1,234,567 Files".
 std::u16string FormatFileCount(int64_t count);
+// A message with a count in it: "%d" in text becomes count; a text without
+// "%d" (an older language table) gets " (count)" at its end.
+std::u16string WithCount(std::u16string_view text, int64_t count);
 // "Fail(5)" followed directly by the system's text for the Win32 error code.
 std::u16string ErrorText(uint32_t code);
 
