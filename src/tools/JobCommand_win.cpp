@@ -66,7 +66,7 @@ int RunJobCommand(const JobCommandOptions& options) {
     }
     if (view.currentFile) PrintLine("copying " + Utf16ToUtf8(*view.currentFile));
     if (view.action == JobView::Action::kStopForLowSpace) {
-      PrintLine("File backup failed:No enough free disk space!", true);
+      PrintLine("File backup failed: Not enough free disk space!", true);
       lowSpace = true;
     }
     if (view.action == JobView::Action::kStopForNoTarget) job.stop = 1;

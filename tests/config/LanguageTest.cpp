@@ -129,8 +129,11 @@ TEST(LanguageKeysTest, EveryKeyIsUniqueAndHasADefault) {
   }
   EXPECT_EQ(KeyOf(TextId::CheckLanuage).key, u"CheckLanuage");
   EXPECT_EQ(KeyOf(TextId::Vedio).englishDefault, u"Video");
+  // Display texts are mended where the keys keep their old spelling.
   EXPECT_EQ(KeyOf(TextId::RestoreFinishTipMessage).englishDefault,
-            u"he restore for selected files has been finished ");
+            u"The restore for selected files has been finished ");
+  EXPECT_EQ(KeyOf(TextId::DocSetFile).englishDefault, u"Backup Documents and Settings folder");
+  EXPECT_EQ(KeyOf(TextId::DiskIsSmallMessage).englishDefault, u"File backup failed: Not enough free disk space!");
 }
 
 }  // namespace
