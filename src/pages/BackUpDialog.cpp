@@ -1,0 +1,272 @@
+#include "pages/BackUpDialog.h"
+
+#include <algorithm>
+#include <mutex>
+
+#include "config/LanguageText.h"
+#include "devices/DeviceNotification.h"
+#include "pages/PasswordDialogFrame.h"
+#include "pages/PasswordSetDlg.h"
+#include "pages/PasswordVerficateDlg.h"
+#include "resource.h"
+
+namespace qtr {
+
+CBackUpDialog::CBackUpDialog(std::u16string programFolder, Prompter& prompter, BackUpPageHost* host,
+                             DeviceList& devices, EnclosureButton& button)
+    : PaintedDialog(IDD_BACKUP_PAGE),
+      programFolder_(std::move(programFolder)),
+      prompter_(prompter),
+      host_(host),
+      devices_(devices),
+      button_(button),
+      changes_(devices, *this, button),
+      source_(programFolder_),
+      target_(programFolder_) {}
+
+CBackUpDialog::~CBackUpDialog() {
+  // The trees let go of their controls before the window goes.
+  source_.Detach();
+  target_.Detach();
+}
+
+bool CBackUpDialog::OnInit() {
+  SetWindowPos(Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
+  SetWindowTextW(Handle(), WideText(DisplayText(TextId::BackupTitle)).c_str());
+  SetItemText(IDC_BACKUP_TITLE, WideText(DisplayText(TextId::BackupTitle)));
+  titleFont_.Reset(CreateFontW(-15, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                               CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma"));
+  font_.Reset(CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                          CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma"));
+  SendMessageW(Item(IDC_BACKUP_TITLE), WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.Get()), FALSE);
+  for (int id : {IDC_BACKUP_SOURCE_TREE, IDC_BACKUP_TARGET_LIST, IDC_BACKUP_TARGET_TREE})
+    SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+  InitPage();
+  SetTimer(Handle(), kTimerId, kTickMs, nullptr);
+  return true;
+}
+
+void CBackUpDialog::InitPage() {
+  source_.Attach(Item(IDC_BACKUP_SOURCE_TREE));
+  target_.Attach(Item(IDC_BACKUP_TARGET_TREE));
+  source_.SetTargetTree(&target_);
+  target_.SetSourceTree(&source_);
+  // Without the registration the page shows no disk at all: a disk it
+  // could not follow would stay offered after it left.
+  registered_ = RegisterUSBDeviceNotify(Handle());
+  if (!registered_) return;
+  FillDeviceList(devices_);
+  source_.FillComputer(devices_);
+  std::vector<CUSBDevice> shown;
+  {
+    const std::lock_guard lock(devices_.Mutex());
+    for (size_t i = 0; i < devices_.Size(); ++i) {
+      if (devices_[i].m_partitions.empty()) devices_[i].GetPartitions();
+      shown.push_back(devices_[i]);
+    }
+  }
+  for (const CUSBDevice& disk : shown) {
+    for (const std::u16string& drive : DriveTexts(disk.m_partitions)) {
+      const std::wstring text = WideText(drive);
+      if (SendMessageW(Item(IDC_BACKUP_TARGET_LIST), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                       reinterpret_cast<LPARAM>(text.c_str())) == CB_ERR)
+        SendMessageW(Item(IDC_BACKUP_TARGET_LIST), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+      if (std::find(targetRoots_.begin(), targetRoots_.end(), drive + u"\\") == targetRoots_.end())
+        targetRoots_.push_back(drive + u"\\");
+    }
+    ShowDiskItems(disk);
+  }
+  source_.ExpandFirstRoot();
+  target_.ExpandFirstRoot();
+}
+
+std::u16string CBackUpDialog::SelectedTarget() const {
+  HWND list = Item(IDC_BACKUP_TARGET_LIST);
+  const LRESULT index = SendMessageW(list, CB_GETCURSEL, 0, 0);
+  if (index == CB_ERR) return {};
+  const LRESULT length = SendMessageW(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length == CB_ERR) return {};
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<size_t>(length));
+  return NarrowToUtf16(text);
+}
+
+int CBackUpDialog::TargetCount() const {
+  const LRESULT count = SendMessageW(Item(IDC_BACKUP_TARGET_LIST), CB_GETCOUNT, 0, 0);
+  return count == CB_ERR ? 0 : static_cast<int>(count);
+}
+
+std::vector<std::u16string> CBackUpDialog::TargetDrives() const {
+  std::vector<std::u16string> drives;
+  HWND list = Item(IDC_BACKUP_TARGET_LIST);
+  for (int i = 0; i < TargetCount(); ++i) {
+    wchar_t text[16] = {};
+    if (SendMessageW(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0) < 16)
+      SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+    drives.push_back(NarrowToUtf16(text));
+  }
+  return drives;
+}
+
+void CBackUpDialog::ClearTargetChoice() {
+  SendMessageW(Item(IDC_BACKUP_TARGET_LIST), CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+  InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void CBackUpDialog::SelectChange() {
+  const std::u16string chosen = SelectedTarget();
+  if (chosen.empty()) return;
+  std::u16string path;
+  bool locked = false;
+  {
+    const std::lock_guard lock(devices_.Mutex());
+    for (size_t i = 0; i < devices_.Size(); ++i) {
+      CUSBDevice& disk = devices_[i];
+      if (disk.m_partitions.empty()) disk.GetPartitions();
+      if (disk.m_partitions.find(chosen) == std::u16string::npos) continue;
+      path = disk.m_devicePath;
+      locked = HasPassword(disk.m_passwordRecord) && disk.m_unlocked == 0;
+      break;
+    }
+  }
+  if (locked && !Unlock(path)) {
+    // A wrong or cancelled password leaves no target chosen.
+    ClearTargetChoice();
+    DevicesChanged();
+    return;
+  }
+  target_.DisplayTree(chosen + u"\\");
+  DevicesChanged();
+}
+
+bool CBackUpDialog::OnCommand(int id, int code, HWND) {
+  if (id == IDC_BACKUP_TARGET_LIST && code == CBN_SELCHANGE) {
+    SelectChange();
+    return true;
+  }
+  // Enter and Esc close no page.
+  return id == IDOK || id == IDCANCEL;
+}
+
+bool CBackUpDialog::OnTimer(UINT_PTR id) {
+  if (id != kTimerId) return false;
+  if (host_ != nullptr) host_->OnPageTick();
+  return true;
+}
+
+bool CBackUpDialog::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) {
+  switch (message) {
+    case WM_DEVICECHANGE: {
+      uint32_t deviceType = 0;
+      std::u16string path;
+      if (ReadDeviceBroadcast(l, deviceType, path))
+        changes_.OnDeviceChange(static_cast<uint32_t>(w), deviceType, path);
+      SetWindowLongPtrW(Handle(), DWLP_MSGRESULT, TRUE);
+      result = TRUE;
+      return true;
+    }
+    case WM_DESTROY:
+      KillTimer(Handle(), kTimerId);
+      if (registered_ && RegisteredDeviceWindow() == Handle()) UnregisterUSBDeviceNotify();
+      registered_ = false;
+      button_.Stop();
+      return false;
+    default: return PaintedDialog::OnMessage(message, w, l, result);
+  }
+}
+
+void CBackUpDialog::PaintSurface(HDC dc, const RECT& client) {
+  GdiObject<HBRUSH> body(CreateSolidBrush(RGB(248, 250, 252)));
+  GdiObject<HBRUSH> rule(CreateSolidBrush(RGB(47, 120, 184)));
+  FillRect(dc, &client, body.Get());
+  // A rule under the title, the width of the two columns.
+  RECT line = {12, 31, client.right - 12, 33};
+  FillRect(dc, &line, rule.Get());
+}
+
+void CBackUpDialog::AddTargetDrive(const std::u16string& drive) {
+  HWND list = Item(IDC_BACKUP_TARGET_LIST);
+  const std::wstring text = WideText(drive);
+  if (SendMessageW(list, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str())) ==
+      CB_ERR)
+    SendMessageW(list, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  if (std::find(targetRoots_.begin(), targetRoots_.end(), drive + u"\\") == targetRoots_.end())
+    targetRoots_.push_back(drive + u"\\");
+}
+
+void CBackUpDialog::RemoveTargetDrive(const std::u16string& drive) {
+  HWND list = Item(IDC_BACKUP_TARGET_LIST);
+  const std::wstring text = WideText(drive);
+  const LRESULT index =
+      SendMessageW(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+  if (index != CB_ERR) {
+    const bool chosen = SendMessageW(list, CB_GETCURSEL, 0, 0) == index;
+    SendMessageW(list, CB_DELETESTRING, static_cast<WPARAM>(index), 0);
+    if (chosen) ClearTargetChoice();
+  }
+  std::erase(targetRoots_, drive + u"\\");
+  // The target tree shows nothing of a partition that is no choice any more.
+  const std::u16string shown = target_.TargetRoot();
+  if (shown.size() >= 2 && (shown[0] | 0x20) == (drive[0] | 0x20)) target_.DisplayTree(u"");
+}
+
+void CBackUpDialog::ShowDiskItems(const CUSBDevice& disk) {
+  source_.InsertDiskItem(disk);
+  target_.InsertDiskItem(disk);
+}
+
+void CBackUpDialog::RemoveDiskItems(uint32_t deviceNumber) {
+  source_.RemoveDiskItem(deviceNumber);
+  target_.RemoveDiskItem(deviceNumber);
+}
+
+void CBackUpDialog::RefillManagementTrees() {
+  if (refillManagement_) refillManagement_();
+}
+
+HWND CBackUpDialog::DialogOwner() const {
+  HWND root = GetAncestor(Handle(), GA_ROOT);
+  return root != nullptr ? root : Handle();
+}
+
+void CBackUpDialog::OpenPasswordSet(const std::u16string& path) {
+  CPasswordSetDlg dialog(prompter_, &devices_, path, false);
+  dialog.RunModal(DialogOwner());
+  ShowLockState(path);
+}
+
+void CBackUpDialog::AskPassword(const std::u16string& path) {
+  Unlock(path);
+}
+
+bool CBackUpDialog::Unlock(const std::u16string& path) {
+  PasswordVerficateDlg dialog(devices_, path);
+  const bool open = dialog.RunModal(DialogOwner()) == IDOK;
+  ShowLockState(path);
+  return open;
+}
+
+void CBackUpDialog::ShowLockState(const std::u16string& path) {
+  uint32_t number = 0;
+  bool locked = false;
+  {
+    const std::lock_guard lock(devices_.Mutex());
+    const CUSBDevice* disk = devices_.At(devices_.FindByPath(path));
+    if (disk == nullptr) return;
+    number = disk->m_deviceNumber;
+    locked = HasPassword(disk->m_passwordRecord) && disk->m_unlocked == 0;
+  }
+  source_.SetDiskItemState(number, locked ? 5 : 1);
+  target_.SetDiskItemState(number, locked ? 5 : 1);
+}
+
+void CBackUpDialog::DiskRemoved() {
+  if (host_ != nullptr) host_->OnDiskRemoved();
+}
+
+void CBackUpDialog::DevicesChanged() {
+  if (host_ != nullptr) host_->ApplyDeviceState();
+}
+
+}  // namespace qtr

@@ -1,0 +1,94 @@
+// CBackUpDialog: the File Backup page (slot 1 of the page container). It
+// holds the source tree, the target drive list with its target roots and
+// the target tree; it registers for disk notifications, makes the first
+// fill of the device list, follows disks coming and going, asks for the
+// password of a locked disk, and ticks its host every 200 ms.
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "devices/DeviceChangeHandler.h"
+#include "pages/BackUpPageHost.h"
+#include "platform/Handles.h"
+#include "trees/BackUpTreeCtrl.h"
+#include "trees/UsbTreeCtrl.h"
+#include "widgets/PaintedDialog.h"
+
+namespace qtr {
+
+class Prompter;
+
+class CBackUpDialog : public PaintedDialog, public DiskPageView {
+ public:
+  static constexpr int kWidth = 542, kHeight = 284;
+  static constexpr UINT_PTR kTimerId = 1;
+  static constexpr UINT kTickMs = 200;
+
+  // programFolder ends with a backslash. The prompter shows the password
+  // dialogs' messages; host may be set later.
+  CBackUpDialog(std::u16string programFolder, Prompter& prompter, BackUpPageHost* host = nullptr,
+                DeviceList& devices = DeviceList::Process(), EnclosureButton& button = EnclosureButton::Process());
+  ~CBackUpDialog() override;
+
+  void SetHost(BackUpPageHost* host) { host_ = host; }
+  // Called after a disk came: the management trees are emptied and filled again.
+  void SetManagementRefill(std::function<void()> refill) { refillManagement_ = std::move(refill); }
+
+  CBackUpTreeCtrl& SourceTree() { return source_; }
+  CUsbTreeCtrl& TargetTree() { return target_; }
+  // The chosen entry of the target drive list ("E:"), empty when none.
+  std::u16string SelectedTarget() const;
+  int TargetCount() const;
+  std::vector<std::u16string> TargetDrives() const;  // in list order
+  const std::vector<std::u16string>& TargetRoots() const { return targetRoots_; }
+  // Leaves the target drive list without a choice.
+  void ClearTargetChoice();
+  // A new choice in the target drive list: a locked disk asks for its
+  // password first; then the target tree shows the partition.
+  void SelectChange();
+
+  // DiskPageView, also used by the main window for drives that come and go.
+  void AddTargetDrive(const std::u16string& drive) override;
+  void RemoveTargetDrive(const std::u16string& drive) override;
+
+ protected:
+  bool OnInit() override;
+  bool OnCommand(int id, int code, HWND control) override;
+  bool OnTimer(UINT_PTR id) override;
+  bool OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) override;
+  void PaintSurface(HDC dc, const RECT& client) override;
+
+ private:
+  void InitPage();
+  void ShowDiskItems(const CUSBDevice& disk) override;
+  void RemoveDiskItems(uint32_t deviceNumber) override;
+  DiskChoice SourceChoice() override { return {source_.m_selectedDisk, source_.m_diskRemoved}; }
+  DiskChoice TargetChoice() override { return {target_.m_selectedDisk, target_.m_diskRemoved}; }
+  void RefillManagementTrees() override;
+  void OpenPasswordSet(const std::u16string& path) override;
+  void AskPassword(const std::u16string& path) override;
+  void DiskRemoved() override;
+  void DevicesChanged() override;
+  // Asks for the password of the listed disk; true when it is open now.
+  bool Unlock(const std::u16string& path);
+  // State image 5 or 1 of the disk's items, from its record.
+  void ShowLockState(const std::u16string& path);
+  HWND DialogOwner() const;
+
+  std::u16string programFolder_;
+  Prompter& prompter_;
+  BackUpPageHost* host_;
+  DeviceList& devices_;
+  EnclosureButton& button_;
+  DeviceChangeHandler changes_;
+  std::function<void()> refillManagement_;
+  CBackUpTreeCtrl source_;
+  CUsbTreeCtrl target_;
+  std::vector<std::u16string> targetRoots_;
+  GdiObject<HFONT> titleFont_, font_;
+  bool registered_ = false;
+};
+
+}  // namespace qtr

@@ -1,0 +1,11 @@
+# File Backup page and the disk password dialogs (Windows only).
+if(WIN32)
+  add_library(qtr_backup_page STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/BackUpDialog.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PasswordDialogFrame.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PasswordSetDlg.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PasswordVerficateDlg.cpp
+  )
+  target_include_directories(qtr_backup_page PUBLIC ${PROJECT_SOURCE_DIR}/resources)
+  target_link_libraries(qtr_backup_page PUBLIC qtr_trees qtr_widgets qtr_devices qtr_config qtr_options)
+endif()

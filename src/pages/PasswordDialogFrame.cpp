@@ -1,0 +1,73 @@
+#include "pages/PasswordDialogFrame.h"
+
+#include "resource.h"
+
+namespace qtr {
+
+std::wstring WideText(const std::u16string& text) {
+  return std::wstring(text.begin(), text.end());
+}
+
+std::u16string NarrowToUtf16(const std::wstring& text) {
+  return std::u16string(text.begin(), text.end());
+}
+
+void PasswordDialogFrame::SetUpFrame(int titleId, const std::u16string& title, int closeId, int okId,
+                                     int cancelId, std::initializer_list<int> passwordFields) {
+  closeId_ = closeId;
+  SetWindowTextW(Handle(), WideText(title).c_str());
+  SetItemText(titleId, WideText(title));
+  font_.Reset(CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                          CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma"));
+  for (HWND child = GetWindow(Handle(), GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+  // Every character shows as "*", whatever the system's own mask.
+  for (int field : passwordFields) SendMessageW(Item(field), EM_SETPASSWORDCHAR, L'*', 0);
+  closeButton_.Attach(Item(closeId));
+  closeButton_.SetPictures(IDP_QUIT_NORMAL, IDP_QUIT_PRESSED, IDP_QUIT_HOVER);
+  okButton_.Attach(Item(okId));
+  cancelButton_.Attach(Item(cancelId));
+  for (PictureButton* button : {&closeButton_, &okButton_, &cancelButton_}) button->SetBackground(Surface());
+  ApplyRoundedRegion(Handle());
+  // Over the window that opened it, or the screen.
+  RECT own{}, over{};
+  GetWindowRect(Handle(), &own);
+  HWND owner = GetWindow(Handle(), GW_OWNER);
+  if (owner == nullptr || !IsWindowVisible(owner) || !GetWindowRect(owner, &over))
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &over, 0);
+  const int width = own.right - own.left, height = own.bottom - own.top;
+  SetWindowPos(Handle(), HWND_TOP, (over.left + over.right - width) / 2, (over.top + over.bottom - height) / 2, 0,
+               0, SWP_NOSIZE);
+}
+
+void PasswordDialogFrame::Close(INT_PTR code) {
+  result_ = code;
+  EndModal(code);
+}
+
+bool PasswordDialogFrame::FrameCommand(int id) {
+  if (id == IDOK || id == IDCANCEL) return true;
+  if (id != closeId_) return false;
+  Close(IDCANCEL);
+  return true;
+}
+
+bool PasswordDialogFrame::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) {
+  switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP: captionDrag_.OnMessage(Handle(), message, l); return false;
+    default: return PaintedDialog::OnMessage(message, w, l, result);
+  }
+}
+
+void PasswordDialogFrame::PaintSurface(HDC dc, const RECT& client) {
+  GdiObject<HBRUSH> body(CreateSolidBrush(RGB(240, 244, 248)));
+  GdiObject<HBRUSH> band(CreateSolidBrush(RGB(47, 120, 184)));
+  FillRect(dc, &client, body.Get());
+  RECT top = {0, 0, client.right, 22};
+  FillRect(dc, &top, band.Get());
+  FrameRect(dc, &client, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+}
+
+}  // namespace qtr
