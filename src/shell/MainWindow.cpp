@@ -15,25 +15,13 @@
 #include "devices/ProgramDevices.h"
 #include "platform/FileSystem.h"
 #include "resource.h"
+#include "shell/AboutDialog.h"
 #include "shell/ProgramFolder.h"
 #include "shell/TraceLog.h"
 #include "widgets/ControlColours.h"
 
 namespace qtr {
 namespace {
-
-// Shows who made the program; OK (or Esc) closes it.
-class AboutDialog : public Dialog {
- public:
-  AboutDialog() : Dialog(IDD_ABOUT) {}
-
- protected:
-  bool OnCommand(int id, int, HWND) override {
-    if (id != IDOK && id != IDCANCEL) return false;
-    EndModal(id);
-    return true;
-  }
-};
 
 struct TitleButton {
   int id;
@@ -354,7 +342,7 @@ bool CVantroDlg::OnCommand(int id, int, HWND) {
     case IDM_TRAY_ABOUT:
       if (!aboutShown_) {
         aboutShown_ = true;
-        AboutDialog about;
+        CAboutDlg about;
         about.RunModal(Handle());
         aboutShown_ = false;
       }

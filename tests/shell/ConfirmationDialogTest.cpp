@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "WindowLook.h"
 #include "resource.h"
 #include "widgets/GdiplusSession.h"
 
@@ -56,6 +57,15 @@ TEST_F(ConfirmationDialogTest, WithoutCountdownItWaitsForTheUser) {
   });
   EXPECT_TRUE(stillOpen);
   EXPECT_EQ(result, IDCANCEL);
+}
+
+TEST_F(ConfirmationDialogTest, BorderlessAndRoundedWithThePictureCloseButton) {
+  CMakeSureDlg dialog({u"Tips", u"Message", false}, nullptr);
+  const INT_PTR result = RunWith(dialog, [&](CMakeSureDlg& d) {
+    test::ExpectOwnLook(d.Handle(), IDC_CONFIRM_CLOSE);
+    SendMessageW(GetDlgItem(d.Handle(), IDC_CONFIRM_CLOSE), BM_CLICK, 0, 0);
+  });
+  EXPECT_EQ(result, IDCANCEL) << "the close button answers no";
 }
 
 TEST_F(ConfirmationDialogTest, EnterAndEscDecideNothing) {

@@ -1,0 +1,72 @@
+#include "shell/AboutDialog.h"
+
+#include <string>
+
+#include "config/LanguageText.h"
+#include "resource.h"
+
+namespace qtr {
+
+CAboutDlg::CAboutDlg() : PaintedDialog(IDD_ABOUT) {}
+
+bool CAboutDlg::OnInit() {
+  const std::u16string about = DisplayText(TextId::About);
+  SetWindowTextW(Handle(), (std::wstring(about.begin(), about.end()) + L" XVQ GUI").c_str());
+  titleFont_.Reset(CreateFontW(-13, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                               CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma"));
+  closeButton_.Attach(Item(IDC_ABOUT_CLOSE));
+  closeButton_.SetPictures(IDP_QUIT_NORMAL, IDP_QUIT_PRESSED, IDP_QUIT_HOVER);
+  okButton_.Attach(Item(IDC_ABOUT_OK));
+  for (PictureButton* button : {&closeButton_, &okButton_}) button->SetBackground(Surface());
+  SetItemText(IDC_ABOUT_OK, L"OK");
+  SetWindowPos(Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
+  SetWindowPos(Item(IDC_ABOUT_CLOSE), nullptr, kWidth - 5 - 16, 7, 16, 16, SWP_NOZORDER);
+  SetWindowPos(Item(IDC_ABOUT_OK), nullptr, kWidth - 15 - 70, kHeight - 10 - 24, 70, 24, SWP_NOZORDER);
+  // Centred over the window that opened it, or the screen.
+  RECT over;
+  HWND owner = GetWindow(Handle(), GW_OWNER);
+  if (owner == nullptr || !IsWindowVisible(owner) || !GetWindowRect(owner, &over))
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &over, 0);
+  SetWindowPos(Handle(), nullptr, (over.left + over.right - kWidth) / 2, (over.top + over.bottom - kHeight) / 2,
+               0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  ApplyRoundedRegion(Handle());
+  return true;
+}
+
+void CAboutDlg::PaintSurface(HDC dc, const RECT& client) {
+  GdiObject<HBRUSH> body(CreateSolidBrush(RGB(240, 244, 248)));
+  GdiObject<HBRUSH> band(CreateSolidBrush(RGB(47, 120, 184)));
+  FillRect(dc, &client, body.Get());
+  RECT top = {0, 0, client.right, 26};
+  FillRect(dc, &top, band.Get());
+  FrameRect(dc, &client, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+  wchar_t title[128] = {};
+  GetWindowTextW(Handle(), title, 128);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB(255, 255, 255));
+  HGDIOBJ old = SelectObject(dc, titleFont_.Get());
+  RECT where = {10, 0, client.right - 30, 26};
+  DrawTextW(dc, title, -1, &where, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+  SelectObject(dc, old);
+}
+
+bool CAboutDlg::OnCommand(int id, int, HWND) {
+  switch (id) {
+    case IDC_ABOUT_OK:
+    case IDC_ABOUT_CLOSE: EndModal(IDOK); return true;
+    case IDOK:
+    case IDCANCEL: return true;  // Enter and Esc close no window of the program
+    default: return false;
+  }
+}
+
+bool CAboutDlg::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) {
+  switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP: captionDrag_.OnMessage(Handle(), message, l); return false;
+    default: return PaintedDialog::OnMessage(message, w, l, result);
+  }
+}
+
+}  // namespace qtr
