@@ -1,10 +1,12 @@
 #include "shell/ProgressWindow.h"
 
+#include <algorithm>
 #include <ctime>
 
 #include "config/LanguageText.h"
 #include "config/SettingsFile.h"
 #include "config/XmlDocument.h"
+#include "engine/JobText.h"
 #include "engine/JobWorker.h"
 #include "config/XmlFileLoad.h"
 #include "resource.h"
@@ -16,6 +18,7 @@ namespace {
 
 constexpr UINT_PTR kTimerId = 1;
 constexpr COLORREF kBackground = RGB(255, 255, 255);
+constexpr int kFailureListHeight = 65;  // at most; whole rows only
 
 std::wstring Wide(const std::u16string& text) {
   return std::wstring(text.begin(), text.end());
@@ -93,6 +96,21 @@ void CPropressDlg::MoveFailureLinesToList() {
     SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(at), 0);
   }
   UpdateHorizontalExtent(list);
+  FitFailureListToRows();  // a horizontal scroll bar, once shown, takes height from the rows
+}
+
+void CPropressDlg::FitFailureListToRows() {
+  HWND list = Item(IDC_PROGRESS_FAILURES);
+  const int row = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
+  if (row <= 0) return;
+  RECT outer{}, client{};
+  GetWindowRect(list, &outer);
+  GetClientRect(list, &client);
+  const int frame = (outer.bottom - outer.top) - (client.bottom - client.top);
+  const int rows = std::max(1, (kFailureListHeight - frame) / row);
+  const int height = rows * row + frame;
+  if (height != outer.bottom - outer.top)
+    SetWindowPos(list, nullptr, 0, 0, outer.right - outer.left, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool CPropressDlg::OnInit() {
@@ -112,6 +130,8 @@ bool CPropressDlg::OnInit() {
     // The copy starts while the device list is held, so no disk leaves it meanwhile.
     diskWorker_.Start(diskJob_, DeviceList::Process());
     diskTicker_ = std::make_unique<DiskCopyTicker>(Now());
+    // The kilobyte figures and bars are the whole of a quick backup's display.
+    ShowProgressControls(true);
   } else {
     job_->LoadIncludeFlags();
     job_->typeFilter = settings_.typeFilter;
@@ -158,7 +178,8 @@ void CPropressDlg::CreateControls() {
   make(L"STATIC", SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS | SS_NOTIFY, IDC_PROGRESS_CURRENT_FILE, 25, 196,
        kWidth - 50, 18, labelFont_.Get());
   make(L"LISTBOX", WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL,
-       IDC_PROGRESS_FAILURES, 25, 125, kWidth - 50, 65, labelFont_.Get());
+       IDC_PROGRESS_FAILURES, 25, 125, kWidth - 50, kFailureListHeight, labelFont_.Get());
+  FitFailureListToRows();
   fileBar_.Create(Handle(), IDC_PROGRESS_FILE_BAR, RECT{25, 218, kWidth - 130, 234});
   overallBar_.Create(Handle(), IDC_PROGRESS_OVERALL_BAR, RECT{25, 242, kWidth - 130, 258});
   HWND stop = make(L"BUTTON", WS_VISIBLE | WS_TABSTOP, IDC_PROGRESS_STOP, kWidth - 110, 226, 85, 28,
@@ -188,6 +209,9 @@ void CPropressDlg::SetText(int id, const std::u16string& text) {
 
 bool CPropressDlg::OnTimer(UINT_PTR id) {
   if (id != kTimerId) return false;
+  // Nothing moves while a stop is asked about or after it was accepted: a
+  // tick could otherwise start a second stop inside the first one's question.
+  if (promptOpen_) return true;
   if (settings_.diskCopy) {
     RenderDiskCopy(diskTicker_->Tick(diskJob_, Now(), promptOpen_));
     return true;
@@ -203,16 +227,17 @@ void CPropressDlg::Render(const JobView& view) {
   if (view.scanning) return;
   switch (view.action) {
     case JobView::Action::kStopForNoTarget:
-      KillTimer(Handle(), kTimerId);
-      timerRunning_ = false;
+      // A backup without a target cannot go on, so there is nothing to ask.
+      noPrompt_ = true;
       StopJob();
       return;
     case JobView::Action::kStopForLowSpace:
+      promptOpen_ = true;  // no other stop while the message is open
       KillTimer(Handle(), kTimerId);
       timerRunning_ = false;
-      prompter_.Ask({DisplayText(TextId::DiskIsSmallTitle), DisplayText(TextId::DiskIsSmallMessage), false});
       noPrompt_ = true;
-      StopJob();
+      prompter_.Ask({DisplayText(TextId::DiskIsSmallTitle), DisplayText(TextId::DiskIsSmallMessage), false});
+      AcceptStop();
       return;
     default: break;
   }
@@ -233,9 +258,10 @@ void CPropressDlg::Render(const JobView& view) {
   if (view.action == JobView::Action::kFinish || view.action == JobView::Action::kEndedWithNothing) {
     KillTimer(Handle(), kTimerId);
     timerRunning_ = false;
+    TakeFinalFigures();
     ShowCloseButton();
     SetThreadExecutionState(ES_CONTINUOUS);
-    if (view.action == JobView::Action::kFinish) FinishJob();
+    FinishJob(view.action == JobView::Action::kEndedWithNothing);
   }
 }
 
@@ -265,29 +291,62 @@ void CPropressDlg::ShowCloseButton() {
   RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
-void CPropressDlg::FinishJob() {
+// The worker set its stop flag as its last step but one, so it is leaving:
+// once it has, every failure line and the finished count are final.
+void CPropressDlg::TakeFinalFigures() {
+  if (worker_.joinable()) worker_.join();
+  MoveFailureLinesToList();
+  SetText(IDC_PROGRESS_FINISHED, FormatFileCount(job_->finishedCount));
+  if (SendMessageW(Item(IDC_PROGRESS_FAILURES), LB_GETCOUNT, 0, 0) > 0)
+    ShowWindow(Item(IDC_PROGRESS_FAILURES), SW_SHOW);
+}
+
+void CPropressDlg::FinishJob(bool nothingCopied) {
   if (job_->totalBytes == 0) overallBar_.SetPercent(100);
   fileBar_.SetPercent(100);
+  const LRESULT failed = SendMessageW(Item(IDC_PROGRESS_FAILURES), LB_GETCOUNT, 0, 0);
+  // With nothing copied and nothing failed there is nothing to tell.
+  if (nothingCopied && failed <= 0) return;
   XmlDocument init;
   if (!LoadXmlFile(fs_, settings_.programFolder + u"init.xml", &init)) return;
   const auto finish = ReadSetting(init, u"BackupFinish");
-  if (finish && *finish == u"0" && finishAllowed_) {
-    prompter_.Ask(
-        {DisplayText(TextId::PromptTitle),
-         DisplayText(settings_.backup ? TextId::BackupFinishTipMessage : TextId::RestoreFinishTipMessage),
-         false});
+  if (!finish || *finish != u"0" || !finishAllowed_) return;
+  // A job with failed files never says that it finished well.
+  std::u16string message;
+  if (failed > 0) {
+    message = WithCount(DisplayText(settings_.backup ? TextId::BackupFailedTipMessage : TextId::RestoreFailedTipMessage),
+                        failed);
+  } else {
+    message = DisplayText(settings_.backup ? TextId::BackupFinishTipMessage : TextId::RestoreFinishTipMessage);
   }
+  completionOpen_ = true;
+  prompter_.Ask({DisplayText(TextId::PromptTitle), message, false});
+  completionOpen_ = false;
 }
 
 void CPropressDlg::StopJob() {
-  job_->pause.Close();  // the disk copy checks its stop flag only
+  // A stop that arrives while one is asked about, or after one was accepted,
+  // is the same stop: running it again would hide the window and tell the
+  // host twice, the second time from inside the first question.
+  if (promptOpen_ || ended_) return;
   promptOpen_ = true;
-  if (!noPrompt_ &&
-      !prompter_.Ask({DisplayText(TextId::PromptTitle), DisplayText(TextId::PromptCancel), false})) {
-    job_->pause.Open();
-    promptOpen_ = false;
-    return;
+  job_->pause.Close();  // the disk copy checks its stop flag only
+  if (!noPrompt_) {
+    const bool confirmed =
+        prompter_.Ask({DisplayText(TextId::PromptTitle), DisplayText(TextId::PromptCancel), false});
+    if (targetGone_) {
+      // The target went while the question was open: the job cannot go on, whatever the answer.
+      prompter_.Ask({DisplayText(TextId::PromptTitle), DisplayText(TextId::RemoveDisk), false});
+    } else if (!confirmed) {
+      job_->pause.Open();
+      promptOpen_ = false;
+      return;
+    }
   }
+  AcceptStop();
+}
+
+void CPropressDlg::AcceptStop() {
   job_->pause.Open();
   if (timerRunning_) {
     KillTimer(Handle(), kTimerId);
@@ -304,6 +363,7 @@ void CPropressDlg::StopJob() {
 }
 
 void CPropressDlg::CloseJobWindow() {
+  if (completionOpen_) return;  // closed when the message is answered, not from inside it
   EndWorker();
   std::vector<std::u16string> roots = job_->restoreRoots;
   ShowWindow(Handle(), SW_HIDE);
@@ -313,12 +373,22 @@ void CPropressDlg::CloseJobWindow() {
 
 void CPropressDlg::OnTargetRemoved(const std::u16string& drive) {
   if (!IsTargetRemoval(drive, settings_.target) || ended_) return;
+  if (settings_.diskCopy) {
+    diskJob_.stop = 1;
+  } else {
+    job_->stop = 1;
+  }
+  if (promptOpen_) {
+    // A question or message is open (or the stop was accepted): it ends the job when it closes.
+    targetGone_ = true;
+    return;
+  }
+  promptOpen_ = true;
   KillTimer(Handle(), kTimerId);
   timerRunning_ = false;
-  job_->stop = 1;
-  prompter_.Ask({DisplayText(TextId::PromptTitle), DisplayText(TextId::RemoveDisk), false});
   noPrompt_ = true;
-  StopJob();
+  prompter_.Ask({DisplayText(TextId::PromptTitle), DisplayText(TextId::RemoveDisk), false});
+  AcceptStop();
 }
 
 bool CPropressDlg::OnCommand(int id, int code, HWND) {

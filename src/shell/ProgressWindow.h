@@ -86,8 +86,15 @@ class CPropressDlg : public PaintedDialog, private JobReporter {
   void Render(const JobView& view);
   void RenderDiskCopy(const DiskCopyView& view);
   void ShowCloseButton();
-  void FinishJob();
+  void FinishJob(bool nothingCopied);
   void EndWorker();
+  // The stop after it was confirmed (or needed no question): the window
+  // hides and the host hears of it. The host may delete the window then.
+  void AcceptStop();
+  // The last figures once the worker has left: its final failure lines and finished count.
+  void TakeFinalFigures();
+  // The failure list is as high as a whole number of rows, scroll bar or not.
+  void FitFailureListToRows();
 
   JobWindowSettings settings_;
   FileSystem& fs_;
@@ -106,6 +113,8 @@ class CPropressDlg : public PaintedDialog, private JobReporter {
   bool finishAllowed_ = false;
   bool ended_ = false;
   bool timerRunning_ = false;
+  bool targetGone_ = false;      // the target went while a question was open
+  bool completionOpen_ = false;  // the completion message is open
   GdiObject<HFONT> titleFont_, labelFont_, valueFont_;
   TextProgressBar overallBar_, fileBar_;
   PictureButton stopButton_, closeButton_;
