@@ -1,0 +1,124 @@
+#include "pages/StartSequence.h"
+
+#include "config/LanguageText.h"
+
+namespace qtr {
+
+StartResult StartSequence::Abandon(StartResult result) {
+  state_.EndJob();
+  return result;
+}
+
+StartResult StartSequence::Refuse(TextId title, TextId message) {
+  world_.Ask({DisplayText(title), DisplayText(message), false});
+  return Abandon(StartResult::Refused);
+}
+
+bool StartSequence::FileBackupChecksPass(bool checkUsable) {
+  const auto tell = [this](TextId message) {
+    world_.Ask({DisplayText(TextId::PromptTitle), DisplayText(message), false});
+    return false;
+  };
+  if (world_.SourceNothingSelected()) return tell(TextId::ChoseBackupFile);
+  if (world_.TargetText().empty()) return tell(TextId::ChoseDestDisk);
+  if (checkUsable && world_.TargetNotUsable()) return tell(TextId::VolumNotFormat);
+  return true;
+}
+
+StartResult StartSequence::HandOver(const JobStart& start) {
+  state_.confirmationShowing = false;
+  state_.fromOutside = false;
+  if (!world_.HandOver(start)) {
+    state_.quickLaunch = false;
+    return Abandon(StartResult::Failed);
+  }
+  return StartResult::Started;
+}
+
+StartResult StartSequence::StartBackup() {
+  // A restore counts as busy too: its job must not be joined by a backup.
+  if (!state_.Idle()) {
+    // A press from outside that came to nothing leaves no trace for the next start.
+    if (!state_.busy) state_.fromOutside = false;
+    return StartResult::Ignored;
+  }
+  state_.confirmationShowing = true;
+  state_.busy = true;
+  state_.triggerKind = TriggerKind::Backup;
+
+  const ModeDecision mode =
+      DecideStartMode(world_.SourceFilesSelected(), world_.SourceDisk(), world_.TargetDisk());
+  JobStart start;
+  start.target = world_.TargetText();
+  if (mode.mode == StartMode::Stop) return Refuse(TextId::PromptTitle, *mode.message);
+  if (mode.mode == StartMode::DiskCopy) {
+    const CopyStartCheck check = world_.CheckDiskCopy(world_.SourceDisk(), world_.TargetDisk());
+    if (!check.start) {
+      if (check.message) return Refuse(disk_copy_text::kTitle, *check.message);
+      return Abandon(StartResult::Refused);
+    }
+    start.kind = JobStart::Kind::DiskCopy;
+    start.sourceIndex = check.sourceIndex;
+    start.targetIndex = check.targetIndex;
+  } else if (!FileBackupChecksPass(true)) {
+    return Abandon(StartResult::Refused);
+  }
+
+  // The Backup button counts down; a press from outside was a decision already.
+  const bool confirmed =
+      world_.Confirm({DisplayText(TextId::Title), DisplayText(TextId::Prompt), !state_.fromOutside});
+  state_.fromOutside = false;
+  if (!confirmed) return Abandon(StartResult::Cancelled);
+  return HandOver(start);
+}
+
+StartResult StartSequence::ScheduledStart() {
+  // A start already asking (or a job running) keeps the field: one job at a time.
+  if (!state_.Idle()) return StartResult::Ignored;
+  state_.confirmationShowing = true;
+  state_.busy = true;
+  if (!FileBackupChecksPass(true)) return Abandon(StartResult::Refused);
+  state_.triggerKind = TriggerKind::Scheduled;
+  if (!world_.Confirm({DisplayText(TextId::Title), DisplayText(TextId::Prompt), false}))
+    return Abandon(StartResult::Cancelled);
+  JobStart start;
+  start.target = world_.TargetText();
+  return HandOver(start);
+}
+
+StartResult StartSequence::QuickLaunch() {
+  // Never a second job while one runs or is being started.
+  if (!state_.Idle()) return StartResult::Ignored;
+  state_.confirmationShowing = true;
+  state_.busy = true;
+  if (!FileBackupChecksPass(true)) return Abandon(StartResult::Refused);
+  state_.triggerKind = TriggerKind::QuickLaunch;
+  if (world_.MakeSureOn() &&
+      !world_.Confirm(
+          {DisplayText(TextId::PromptTitle), DisplayText(TextId::QuickActivePoupPromptInfo), true}))
+    return Abandon(StartResult::Cancelled);
+  state_.quickLaunch = true;
+  JobStart start;
+  start.quickLaunch = true;
+  start.target = world_.TargetText();
+  return HandOver(start);
+}
+
+StartResult StartSequence::StartRestore() {
+  if (!state_.Idle()) return StartResult::Ignored;
+  state_.restore = true;
+  state_.busy = true;
+  // Without a store to restore from there is nothing more to ask.
+  if (!world_.TargetTreeHasRoot()) return Refuse(TextId::PromptTitle, TextId::NoRestoreDisk);
+  state_.triggerKind = TriggerKind::Restore;
+  if (world_.TargetRootUnchecked() || world_.TargetEntries() <= 0 || world_.TargetText().empty())
+    return Refuse(TextId::PromptTitle, TextId::ChoseFilePrompt);
+  if (!world_.Ask({DisplayText(TextId::RestoreTipTitle), DisplayText(TextId::RestoreTipMessage), false}))
+    return Abandon(StartResult::Cancelled);
+  JobStart start;
+  start.kind = JobStart::Kind::Restore;
+  start.target = world_.TargetText();
+  return HandOver(start);
+}
+
+}  // namespace qtr

@@ -1,0 +1,86 @@
+// The start sequences of the page container: the backup start (file backup
+// or disk copy), the scheduled start, the quick launch and the restore
+// start, each with its checks, messages and confirmation, up to the
+// hand-over of the job to the progress window.
+#pragma once
+#include <string>
+
+#include "engine/DiskCopyChecks.h"
+#include "pages/PageBoxState.h"
+#include "shell/Prompter.h"
+
+namespace qtr {
+
+struct JobStart {
+  enum class Kind { Backup, Restore, DiskCopy };
+  Kind kind = Kind::Backup;
+  bool quickLaunch = false;              // the job takes the Quick Activate page's slot
+  int sourceIndex = -1, targetIndex = -1;  // device-list indexes of a disk copy
+  std::u16string target;                 // the target list's text, "F:"
+};
+
+// What the sequences read from the File Backup page and do through the windows.
+class StartWorld {
+ public:
+  // Source tree: its root in the files-selected state (some files ticked).
+  virtual bool SourceFilesSelected() = 0;
+  // Source tree: its root in the nothing-selected state, or its first child unchecked.
+  virtual bool SourceNothingSelected() = 0;
+  // The whole disks chosen in the source and the target tree (device numbers, -1 none).
+  virtual int SourceDisk() = 0;
+  virtual int TargetDisk() = 0;
+  // The target list's selected text and its number of entries.
+  virtual std::u16string TargetText() = 0;
+  virtual int TargetEntries() = 0;
+  // The chosen target partition cannot take a store (unformatted, unusable).
+  virtual bool TargetNotUsable() = 0;
+  virtual bool TargetTreeHasRoot() = 0;
+  virtual bool TargetRootUnchecked() = 0;
+  // The setting "MakeSure" is "1".
+  virtual bool MakeSureOn() = 0;
+  // A start confirmation: while it is shown an enclosure press may confirm it.
+  virtual bool Confirm(const Question& question) = 0;
+  // Any other question or message.
+  virtual bool Ask(const Question& question) = 0;
+  virtual CopyStartCheck CheckDiskCopy(int sourceNumber, int targetNumber) = 0;
+  // Prepares the target and puts the progress window in place; false when
+  // the window could not be made.
+  virtual bool HandOver(const JobStart& start) = 0;
+
+ public:
+  virtual ~StartWorld() = default;
+};
+
+enum class StartResult {
+  Ignored,    // another start or a job was under way
+  Refused,    // a check failed; its message was shown
+  Cancelled,  // the confirmation was cancelled
+  Failed,     // the progress window could not be made
+  Started,
+};
+
+class StartSequence {
+ public:
+  StartSequence(PageBoxState& state, StartWorld& world) : state_(state), world_(world) {}
+
+  // The Backup button, the hotkey and the enclosure button.
+  StartResult StartBackup();
+  // The weekly schedule found a backup due.
+  StartResult ScheduledStart();
+  // The Quick Activate page's launch button.
+  StartResult QuickLaunch();
+  // The Restore button.
+  StartResult StartRestore();
+
+ private:
+  StartResult Abandon(StartResult result);
+  StartResult Refuse(TextId title, TextId message);
+  // The file-backup checks shared by every start of a file backup.
+  bool FileBackupChecksPass(bool checkUsable);
+  StartResult HandOver(const JobStart& start);
+
+  PageBoxState& state_;
+  StartWorld& world_;
+};
+
+}  // namespace qtr
