@@ -12,7 +12,9 @@ constexpr FileTypeBox kBoxes[] = {
     {u"BackupDatas", TextId::Data, u":txt,doc,docx,xls,ppt,pdf"},
 };
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+bool IsBlank(char16_t c) {
+  return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+}
 
 std::u16string_view Trimmed(std::u16string_view piece) {
   while (!piece.empty() && IsBlank(piece.front())) piece.remove_prefix(1);
@@ -23,7 +25,9 @@ std::u16string_view Trimmed(std::u16string_view piece) {
 
 }  // namespace
 
-std::span<const FileTypeBox> FileTypeBoxes() { return kBoxes; }
+std::span<const FileTypeBox> FileTypeBoxes() {
+  return kBoxes;
+}
 
 std::u16string FileTypeBoxText(const FileTypeBox& box, const std::u16string& translatedName) {
   return translatedName + std::u16string(box.extensions);

@@ -4,14 +4,16 @@ namespace qtr {
 namespace {
 
 constexpr ScheduleDay kDays[] = {
-    {u"Monday", TextId::Monday},     {u"Tuesday", TextId::Tuesday},   {u"Wednesday", TextId::Wednesday},
-    {u"Thursday", TextId::Thursday}, {u"Friday", TextId::Friday},     {u"Saturday", TextId::Saturday},
+    {u"Monday", TextId::Monday},     {u"Tuesday", TextId::Tuesday}, {u"Wednesday", TextId::Wednesday},
+    {u"Thursday", TextId::Thursday}, {u"Friday", TextId::Friday},   {u"Saturday", TextId::Saturday},
     {u"Sunday", TextId::Sunday},
 };
 
 }  // namespace
 
-std::span<const ScheduleDay> ScheduleDays() { return kDays; }
+std::span<const ScheduleDay> ScheduleDays() {
+  return kDays;
+}
 
 std::u16string ScheduleDayTiming(XmlDocument& settings, std::u16string_view day) {
   return ReadSettingAttribute(settings, day, u"Timing").value_or(u"");
@@ -21,7 +23,8 @@ bool ScheduleDayIsSet(XmlDocument& settings, std::u16string_view day) {
   return ReadSettingAttribute(settings, day, u"IsSet").value_or(u"") == u"1";
 }
 
-bool StoreScheduleDay(const SettingsFile& file, std::u16string_view day, bool isSet, std::u16string_view timing) {
+bool StoreScheduleDay(const SettingsFile& file, std::u16string_view day, bool isSet,
+                      std::u16string_view timing) {
   XmlDocument doc;
   if (!file.LoadOrWriteDefaults(doc)) return false;
   doc.ResetPosition();

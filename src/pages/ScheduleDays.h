@@ -27,7 +27,8 @@ bool ScheduleDayIsSet(XmlDocument& settings, std::u16string_view day);
 
 // Rewrites one day with both attributes; the element goes back where it
 // stood (after its previous sibling), a missing day at the end of the root.
-bool StoreScheduleDay(const SettingsFile& file, std::u16string_view day, bool isSet, std::u16string_view timing);
+bool StoreScheduleDay(const SettingsFile& file, std::u16string_view day, bool isSet,
+                      std::u16string_view timing);
 
 // The day's check box: switches the day on or off and keeps its time.
 bool MarkScheduleDay(const SettingsFile& file, std::u16string_view day, bool isSet);

@@ -20,8 +20,9 @@ class ScheduleDaysTest : public ::testing::Test {
 };
 
 TEST_F(ScheduleDaysTest, MarkingADayKeepsItsTimeAndItsPlace) {
-  Write("<InitInfo>\r\n<BackupFinish>0</BackupFinish>\r\n<Monday IsSet=\"0\" Timing=\"09:05\"/>\r\n"
-        "<Tuesday IsSet=\"1\" Timing=\"10:00\"/>\r\n</InitInfo>\r\n");
+  Write(
+      "<InitInfo>\r\n<BackupFinish>0</BackupFinish>\r\n<Monday IsSet=\"0\" Timing=\"09:05\"/>\r\n"
+      "<Tuesday IsSet=\"1\" Timing=\"10:00\"/>\r\n</InitInfo>\r\n");
   ASSERT_TRUE(MarkScheduleDay(File(), u"Monday", true));
   EXPECT_EQ(Bytes(),
             "<InitInfo>\r\n<BackupFinish>0</BackupFinish>\r\n<Monday IsSet=\"1\" Timing=\"09:05\"/>\r\n"
@@ -44,27 +45,30 @@ TEST_F(ScheduleDaysTest, TimeForOneDaySwitchesItOnAndLeavesTheOthers) {
   EXPECT_EQ(ScheduleDayTiming(doc, u"Wednesday"), u"09:05");
   EXPECT_FALSE(ScheduleDayIsSet(doc, u"Thursday"));
   EXPECT_EQ(ScheduleDayTiming(doc, u"Thursday"), u"00:00");
-  EXPECT_NE(Bytes().find("<Tuesday IsSet=\"0\" Timing=\"00:00\"/>\r\n<Wednesday IsSet=\"1\" Timing=\"09:05\"/>\r\n"
-                         "<Thursday"),
-            std::string::npos);
+  EXPECT_NE(
+      Bytes().find("<Tuesday IsSet=\"0\" Timing=\"00:00\"/>\r\n<Wednesday IsSet=\"1\" Timing=\"09:05\"/>\r\n"
+                   "<Thursday"),
+      std::string::npos);
 }
 
 TEST_F(ScheduleDaysTest, TimeForAllDaysSetsEverySevenInOrder) {
   ASSERT_TRUE(File().WriteDefaults());
   ASSERT_TRUE(StoreScheduleTime(File(), u"Friday", true, {23, 59}));
-  EXPECT_NE(Bytes().find("<Monday IsSet=\"1\" Timing=\"23:59\"/>\r\n<Tuesday IsSet=\"1\" Timing=\"23:59\"/>\r\n"
-                         "<Wednesday IsSet=\"1\" Timing=\"23:59\"/>\r\n<Thursday IsSet=\"1\" Timing=\"23:59\"/>\r\n"
-                         "<Friday IsSet=\"1\" Timing=\"23:59\"/>\r\n<Saturday IsSet=\"1\" Timing=\"23:59\"/>\r\n"
-                         "<Sunday IsSet=\"1\" Timing=\"23:59\"/>\r\n<USBHotKey>"),
-            std::string::npos)
+  EXPECT_NE(
+      Bytes().find("<Monday IsSet=\"1\" Timing=\"23:59\"/>\r\n<Tuesday IsSet=\"1\" Timing=\"23:59\"/>\r\n"
+                   "<Wednesday IsSet=\"1\" Timing=\"23:59\"/>\r\n<Thursday IsSet=\"1\" Timing=\"23:59\"/>\r\n"
+                   "<Friday IsSet=\"1\" Timing=\"23:59\"/>\r\n<Saturday IsSet=\"1\" Timing=\"23:59\"/>\r\n"
+                   "<Sunday IsSet=\"1\" Timing=\"23:59\"/>\r\n<USBHotKey>"),
+      std::string::npos)
       << Bytes();
 }
 
 TEST_F(ScheduleDaysTest, MissingDayIsAddedAtTheEndAndUnreadableFileReplaced) {
   Write("<InitInfo>\r\n<BackupFinish>0</BackupFinish>\r\n</InitInfo>\r\n");
   ASSERT_TRUE(MarkScheduleDay(File(), u"Sunday", true));
-  EXPECT_EQ(Bytes(),
-            "<InitInfo>\r\n<BackupFinish>0</BackupFinish>\r\n<Sunday IsSet=\"1\" Timing=\"\"/>\r\n</InitInfo>\r\n");
+  EXPECT_EQ(
+      Bytes(),
+      "<InitInfo>\r\n<BackupFinish>0</BackupFinish>\r\n<Sunday IsSet=\"1\" Timing=\"\"/>\r\n</InitInfo>\r\n");
 
   Write("<InitInfo><Monday");
   ASSERT_TRUE(StoreScheduleTime(File(), u"Monday", false, {7, 30}));

@@ -125,7 +125,8 @@ TEST(HotKeyRulesTest, ControlValueBecomesTheStoredHotKey) {
 }
 
 TEST(HotKeyRulesTest, DisplayTextNamesTheModifiersInTheControlsOrder) {
-  EXPECT_EQ(HotKeyDisplayText(kControlAlt | kControlControl | kControlShift, u"F5"), u"Ctrl + Shift + Alt + F5");
+  EXPECT_EQ(HotKeyDisplayText(kControlAlt | kControlControl | kControlShift, u"F5"),
+            u"Ctrl + Shift + Alt + F5");
   EXPECT_EQ(HotKeyDisplayText(kControlAlt, u"B"), u"Alt + B");
   EXPECT_EQ(HotKeyDisplayText(kControlAlt, u""), u"");
 }

@@ -1,0 +1,186 @@
+#include "pages/OtherSetDlg.h"
+
+#include "config/AutoStart.h"
+#include "config/LanguageChoice.h"
+#include "config/LanguageList.h"
+#include "config/LanguageTable.h"
+#include "devices/DeviceList.h"
+#include "devices/EnclosureButton.h"
+#include "pages/FileTypeFilter.h"
+#include "pages/OthersExtensionField.h"
+#include "platform/SystemError.h"
+#include "resource.h"
+
+namespace qtr {
+namespace {
+
+constexpr int kGeneralGroup[] = {IDC_OTHERS_AUTOSTART, IDC_OTHERS_USB_KEY, IDC_OTHERS_LANGUAGE_LABEL,
+                                 IDC_OTHERS_LANGUAGE};
+constexpr int kFilterGroup[] = {IDC_OTHERS_FILTER + 0, IDC_OTHERS_FILTER + 1, IDC_OTHERS_FILTER + 2,
+                                IDC_OTHERS_FILTER + 3, IDC_OTHERS_OTHER,      IDC_OTHERS_EXTENSIONS};
+
+}  // namespace
+
+bool COtherSetDlg::OnInit() {
+  ShowTexts();
+  LoadControls();
+  ShowGroup(false);
+  return true;
+}
+
+bool COtherSetDlg::HaveDisks() const {
+  return host_.haveDisks ? host_.haveDisks() : !DeviceList::Process().Empty();
+}
+
+void COtherSetDlg::LoadControls() {
+  XmlDocument doc;
+  const SettingsFile file = File();
+  file.SetUpPage(SettingsPage::kOtherSettings, doc);
+
+  // The box shows whether the program really starts with the system, not
+  // what a settings file last said about it.
+  Check(IDC_OTHERS_AUTOSTART, !AutoStartCommand().empty());
+
+  const bool polling = SettingIsOn(doc, u"USBHotKey");
+  Check(IDC_OTHERS_USB_KEY, polling);
+  EnclosureButton& button = host_.enclosureButton ? *host_.enclosureButton : EnclosureButton::Process();
+  button.Apply(polling, HaveDisks());
+
+  HWND list = Item(IDC_OTHERS_LANGUAGE);
+  SendMessageW(list, CB_RESETCONTENT, 0, 0);
+  languages_ = InstalledLanguages().DisplayNames();
+  for (const std::u16string& name : languages_)
+    SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(name).c_str()));
+  const std::u16string folder = host_.programFolder;
+  const ShownLanguage shown =
+      ShowStoredLanguage(languages_, InstalledLanguages(), ReadSetting(doc, u"Language"),
+                         [&folder](std::u16string_view id) { return LanguageTableLoads(folder, id); });
+  SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(shown.index), 0);
+  currentLanguage_ = shown.index;
+  if (shown.insertEnglish) file.Store(u"Language", u"English");
+
+  const auto boxes = FileTypeBoxes();
+  for (size_t i = 0; i < boxes.size(); ++i)
+    Check(IDC_OTHERS_FILTER + static_cast<int>(i), SettingIsOn(doc, boxes[i].key));
+}
+
+void COtherSetDlg::ShowGroup(bool fileFilter) {
+  for (int id : kGeneralGroup) ShowWindow(Item(id), fileFilter ? SW_HIDE : SW_SHOW);
+  for (int id : kFilterGroup) ShowWindow(Item(id), fileFilter ? SW_SHOW : SW_HIDE);
+  InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void COtherSetDlg::ShowTexts() {
+  SetText(IDC_OTHERS_AUTOSTART, TextId::AutoStart);
+  SetText(IDC_OTHERS_USB_KEY, TextId::StartUsbKey);
+  SetText(IDC_OTHERS_LANGUAGE_LABEL, TextId::CheckLanuage);
+  const auto boxes = FileTypeBoxes();
+  for (size_t i = 0; i < boxes.size(); ++i)
+    SetText(IDC_OTHERS_FILTER + static_cast<int>(i), FileTypeBoxText(boxes[i], DisplayText(boxes[i].name)));
+  SetText(IDC_OTHERS_OTHER, TextId::Other);
+  const std::u16string prompt = DisplayText(TextId::EditPrompt);
+  if (!shownPrompt_.empty() && shownPrompt_ != prompt &&
+      Narrow(ItemText(IDC_OTHERS_EXTENSIONS)) == shownPrompt_) {
+    SetText(IDC_OTHERS_EXTENSIONS, prompt);
+    shownPrompt_ = prompt;
+  }
+}
+
+std::u16string COtherSetDlg::OthersExtensions() const {
+  if (!Checked(IDC_OTHERS_OTHER)) return {};
+  return Narrow(ItemText(IDC_OTHERS_EXTENSIONS));
+}
+
+void COtherSetDlg::SwitchAutoStart() {
+  const bool on = Checked(IDC_OTHERS_AUTOSTART);
+  const uint32_t error = SetAutoStartForThisProgram(on);
+  if (error != 0) {
+    Tell(SystemErrorMessage(error));
+    // The box goes back to what is really set, rather than claiming a change that did not happen.
+    Check(IDC_OTHERS_AUTOSTART, !AutoStartCommand().empty());
+    return;
+  }
+  File().Store(u"AutoStart", on ? u"1" : u"0");
+}
+
+void COtherSetDlg::SwitchButtonPolling() {
+  const bool on = Checked(IDC_OTHERS_USB_KEY);
+  File().Store(u"USBHotKey", on ? u"1" : u"0");
+  EnclosureButton& button = host_.enclosureButton ? *host_.enclosureButton : EnclosureButton::Process();
+  button.Apply(on, HaveDisks());
+}
+
+void COtherSetDlg::OnLanguagePicked() {
+  const int picked = static_cast<int>(SendDlgItemMessageW(Handle(), IDC_OTHERS_LANGUAGE, CB_GETCURSEL, 0, 0));
+  const std::u16string folder = host_.programFolder;
+  const LanguagePick pick =
+      qtr::PickLanguage(languages_, picked, currentLanguage_, InstalledLanguages(),
+                        [&folder](std::u16string_view id) { return LanguageTableLoads(folder, id); });
+  switch (pick.action) {
+    case LanguagePick::Action::kNothing: return;
+    case LanguagePick::Action::kRevert:
+      SendDlgItemMessageW(Handle(), IDC_OTHERS_LANGUAGE, CB_SETCURSEL, static_cast<WPARAM>(currentLanguage_),
+                          0);
+      return;
+    case LanguagePick::Action::kStore: break;
+  }
+  File().Store(u"Language", pick.identifier);
+  currentLanguage_ = picked;
+  if (host_.applyLanguage) {
+    host_.applyLanguage(pick.identifier);
+  } else {
+    ApplyLanguage(folder, pick.identifier);
+  }
+  // Every window of the program sets its texts at its next paint.
+  RedrawWindow(GetAncestor(Handle(), GA_ROOT), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+void COtherSetDlg::ToggleOthers() {
+  const std::u16string prompt = DisplayText(TextId::EditPrompt);
+  const OthersExtensionField field =
+      ToggleOthersBox(Checked(IDC_OTHERS_OTHER), Narrow(ItemText(IDC_OTHERS_EXTENSIONS)), prompt);
+  SetText(IDC_OTHERS_EXTENSIONS, field.text);
+  shownPrompt_ = ShowsPrompt(field.text, prompt) ? prompt : u"";
+  EnableWindow(Item(IDC_OTHERS_EXTENSIONS), field.enabled ? TRUE : FALSE);
+}
+
+bool COtherSetDlg::OnCommand(int id, int code, HWND) {
+  switch (id) {
+    case IDC_OTHERS_LANGUAGE:
+      if (code == CBN_SELCHANGE) OnLanguagePicked();
+      return true;
+    case IDC_OTHERS_EXTENSIONS:
+      if (code == EN_SETFOCUS && ShowsPrompt(Narrow(ItemText(id)), DisplayText(TextId::EditPrompt))) {
+        // Typing replaces the prompt.
+        SendDlgItemMessageW(Handle(), id, EM_SETSEL, 0, -1);
+      }
+      if (code == EN_CHANGE) InvalidateRect(Item(id), nullptr, TRUE);
+      return true;
+    default: break;
+  }
+  if (code != BN_CLICKED) return false;
+  switch (id) {
+    case IDC_OTHERS_AUTOSTART: SwitchAutoStart(); return true;
+    case IDC_OTHERS_USB_KEY: SwitchButtonPolling(); return true;
+    case IDC_OTHERS_OTHER: ToggleOthers(); return true;
+    default: break;
+  }
+  const auto boxes = FileTypeBoxes();
+  for (size_t i = 0; i < boxes.size(); ++i) {
+    if (id != IDC_OTHERS_FILTER + static_cast<int>(i)) continue;
+    File().Store(boxes[i].key, Checked(id) ? u"1" : u"0");
+    return true;
+  }
+  return false;
+}
+
+bool COtherSetDlg::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) {
+  if (message == WM_CTLCOLOREDIT && reinterpret_cast<HWND>(l) == Item(IDC_OTHERS_EXTENSIONS)) {
+    const bool grey = ShowsPrompt(Narrow(ItemText(IDC_OTHERS_EXTENSIONS)), DisplayText(TextId::EditPrompt));
+    result = (grey ? prompt_ : field_).Apply(reinterpret_cast<HDC>(w));
+    return true;
+  }
+  return SettingsSubPage::OnMessage(message, w, l, result);
+}
+
+}  // namespace qtr
