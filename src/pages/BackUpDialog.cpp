@@ -25,7 +25,10 @@ CBackUpDialog::CBackUpDialog(std::u16string programFolder, Prompter& prompter, B
       target_(programFolder_) {}
 
 CBackUpDialog::~CBackUpDialog() {
-  // The trees let go of their controls before the window goes.
+  // The window goes while this object still handles its WM_DESTROY (the
+  // base class would destroy it after this part is gone), then the trees
+  // let go of their controls.
+  if (Handle() != nullptr) DestroyWindow(Handle());
   source_.Detach();
   target_.Detach();
 }

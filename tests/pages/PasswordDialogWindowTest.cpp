@@ -1,0 +1,159 @@
+// The disk password dialogs on a simulated disk: what OK does with each
+// kind of entry, and what reaches the disk's password sector.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "DeviceTestSupport.h"
+#include "devices/DeviceList.h"
+#include "devices/PasswordRecord.h"
+#include "pages/PasswordSetDlg.h"
+#include "pages/PasswordVerficateDlg.h"
+#include "resource.h"
+#include "shell/Prompter.h"
+
+namespace qtr {
+namespace {
+
+// 2 x 16 x 63 sectors of 512 bytes: the record sits in sector 2014.
+constexpr std::string_view kDisk =
+    "[disk]\npath = \\\\?\\usbstor#one\nimage = one.img\nvendor = WDC\nproduct = One\n"
+    "number = 1\ngeometry = 2 16 63 512\n";
+constexpr uint64_t kRecordOffset = (2ull * 16 * 63 - 2) * 512;
+const std::u16string kPath = u"\\\\?\\usbstor#one";
+
+class RecordingPrompter final : public Prompter {
+ public:
+  bool Ask(const Question& question) override {
+    asked.push_back(question.title + u" / " + question.message);
+    return true;
+  }
+  std::vector<std::u16string> asked;
+};
+
+class PasswordDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CUSBDevice disk;
+    disk.m_devicePath = kPath;
+    ASSERT_TRUE(disk.IsHalvernDevice());
+    list_.Insert(disk);
+  }
+  std::string Record() const { return test::ReadImage(world_.Image(u"one.img"), kRecordOffset, 512); }
+  // Fills the fields of an open dialog and presses OK.
+  static void Enter(Dialog& dialog, std::initializer_list<std::pair<int, const wchar_t*>> fields, int ok) {
+    for (const auto& [id, text] : fields) SetWindowTextW(dialog.Item(id), text);
+    SendMessageW(dialog.Item(ok), BM_CLICK, 0, 0);
+  }
+
+  test::SimulatedWorld world_{kDisk};
+  DeviceList list_;
+  RecordingPrompter prompter_;
+};
+
+TEST_F(PasswordDialogTest, SettingAPasswordWritesTheRecordAndLocksTheDisk) {
+  list_[0].m_unlocked = 1;
+  CPasswordSetDlg dialog(prompter_, &list_, kPath, false);
+  ASSERT_TRUE(dialog.CreateModeless(nullptr));
+  EXPECT_FALSE(IsWindowEnabled(dialog.Item(IDC_PASSWORD_OLD))) << "set mode asks no old password";
+  EXPECT_EQ(SendMessageW(dialog.Item(IDC_PASSWORD_NEW), EM_GETPASSWORDCHAR, 0, 0), L'*');
+  Enter(dialog, {{IDC_PASSWORD_NEW, L"abc"}, {IDC_PASSWORD_AGAIN, L"abc"}}, IDC_PASSWORD_SET_OK);
+  EXPECT_EQ(dialog.Result(), IDOK);
+  EXPECT_EQ(prompter_.asked, (std::vector<std::u16string>{u"Tips / Set password  succeeded!"}));
+  const std::string record = Record();
+  EXPECT_EQ(record.substr(0, 8), std::string("\x01\0\0\0\x03\0\0\0", 8));
+  EXPECT_EQ(record.substr(8, 12), std::string("password\0abc", 12));
+  EXPECT_EQ(record.substr(20), std::string(492, '\0'));
+  EXPECT_EQ(list_[0].m_unlocked, 0);
+  EXPECT_EQ(StoredPassword(list_[0].m_passwordRecord), u"abc");
+}
+
+TEST_F(PasswordDialogTest, RefusedEntriesLeaveTheRecordAndTheDialogAsTheyWere) {
+  const std::string before = Record();
+  const std::wstring tooLong(495, L'a');
+  const struct {
+    const wchar_t* entry;
+    const wchar_t* again;
+    std::u16string message;
+  } cases[] = {
+      {L"abc", L"abd", u"Error / Passwords do not match"},
+      {tooLong.c_str(), tooLong.c_str(), u"Error / The password is too long, please use at most 494 bytes!"},
+      {L"\u5bc6\u7801", L"\u5bc6\u7801",
+       u"Error / The password contains characters that cannot be stored, please use others!"},
+  };
+  for (const auto& c : cases) {
+    prompter_.asked.clear();
+    CPasswordSetDlg dialog(prompter_, &list_, kPath, false);
+    ASSERT_TRUE(dialog.CreateModeless(nullptr));
+    Enter(dialog, {{IDC_PASSWORD_NEW, c.entry}, {IDC_PASSWORD_AGAIN, c.again}}, IDC_PASSWORD_SET_OK);
+    EXPECT_EQ(prompter_.asked, std::vector<std::u16string>{c.message});
+    EXPECT_EQ(dialog.Result(), 0) << "the dialog stays open";
+    EXPECT_EQ(dialog.ItemText(IDC_PASSWORD_NEW), L"") << "the new entries are emptied";
+    EXPECT_EQ(Record(), before);
+    EXPECT_FALSE(HasPassword(list_[0].m_passwordRecord));
+  }
+}
+
+TEST_F(PasswordDialogTest, ResetAsksForTheOldPasswordExactly) {
+  PasswordRecord record{};
+  ASSERT_EQ(BuildPasswordRecord(u"Old", record), PasswordEncoding::Ok);
+  ASSERT_EQ(list_[0].WritePasswordRecord(record), CUSBDevice::RecordWrite::Written);
+  list_[0].m_passwordRecord = record;
+  const std::string before = Record();
+
+  CPasswordSetDlg dialog(prompter_, &list_, kPath, true);
+  ASSERT_TRUE(dialog.CreateModeless(nullptr));
+  EXPECT_TRUE(IsWindowEnabled(dialog.Item(IDC_PASSWORD_OLD)));
+  Enter(dialog, {{IDC_PASSWORD_OLD, L"old"}, {IDC_PASSWORD_NEW, L""}, {IDC_PASSWORD_AGAIN, L""}},
+        IDC_PASSWORD_SET_OK);
+  EXPECT_EQ(prompter_.asked, (std::vector<std::u16string>{u"Error / Original password input error!"}));
+  EXPECT_EQ(dialog.ItemText(IDC_PASSWORD_OLD), L"");
+  EXPECT_EQ(Record(), before);
+
+  // An empty new password removes the password.
+  Enter(dialog, {{IDC_PASSWORD_OLD, L"Old"}}, IDC_PASSWORD_SET_OK);
+  EXPECT_EQ(dialog.Result(), IDOK);
+  EXPECT_EQ(Record().substr(0, 4), std::string(4, '\0'));
+  EXPECT_FALSE(HasPassword(list_[0].m_passwordRecord));
+}
+
+TEST_F(PasswordDialogTest, ADiskThatLeftWhileTheDialogWasOpenIsNotWritten) {
+  CPasswordSetDlg dialog(prompter_, &list_, kPath, false);
+  ASSERT_TRUE(dialog.CreateModeless(nullptr));
+  list_.RemoveAt(0);
+  Enter(dialog, {{IDC_PASSWORD_NEW, L"abc"}, {IDC_PASSWORD_AGAIN, L"abc"}}, IDC_PASSWORD_SET_OK);
+  EXPECT_EQ(prompter_.asked, (std::vector<std::u16string>{u"Tips / Set password failed!"}));
+  EXPECT_EQ(dialog.Result(), IDCANCEL);
+
+  PasswordVerficateDlg prompt(list_, kPath);
+  ASSERT_TRUE(prompt.CreateModeless(nullptr));
+  Enter(prompt, {{IDC_PASSWORD_INPUT, L"abc"}}, IDC_PASSWORD_VERIFY_OK);
+  EXPECT_EQ(prompt.Result(), IDCANCEL);
+}
+
+TEST_F(PasswordDialogTest, WithoutADiskMatchingEntriesCloseIt) {
+  CPasswordSetDlg dialog(prompter_, nullptr, u"", false);
+  ASSERT_TRUE(dialog.CreateModeless(nullptr));
+  Enter(dialog, {{IDC_PASSWORD_NEW, L"x"}, {IDC_PASSWORD_AGAIN, L"x"}}, IDC_PASSWORD_SET_OK);
+  EXPECT_EQ(dialog.Result(), IDOK);
+  EXPECT_TRUE(prompter_.asked.empty());
+}
+
+TEST_F(PasswordDialogTest, PromptTellsAWrongPasswordInsideAndEnterClosesNothing) {
+  PasswordRecord record{};
+  ASSERT_EQ(BuildPasswordRecord(u"pw", record), PasswordEncoding::Ok);
+  list_[0].m_passwordRecord = record;
+  PasswordVerficateDlg prompt(list_, kPath);
+  ASSERT_TRUE(prompt.CreateModeless(nullptr));
+  EXPECT_EQ(GetWindowTextLengthW(prompt.Handle()), 23) << "Password Authentication";
+  Enter(prompt, {{IDC_PASSWORD_INPUT, L""}}, IDC_PASSWORD_VERIFY_OK);
+  EXPECT_EQ(prompt.ItemText(IDC_PASSWORD_VERIFY_ERROR), L"Error:Password error!");
+  SendMessageW(prompt.Handle(), WM_COMMAND, IDOK, 0);
+  SendMessageW(prompt.Handle(), WM_COMMAND, IDCANCEL, 0);
+  EXPECT_EQ(prompt.Result(), 0);
+  Enter(prompt, {{IDC_PASSWORD_INPUT, L"pw"}}, IDC_PASSWORD_VERIFY_OK);
+  EXPECT_EQ(prompt.Result(), IDOK);
+  EXPECT_EQ(list_[0].m_unlocked, 1);
+}
+
+}  // namespace
+}  // namespace qtr
