@@ -3,6 +3,7 @@
 #include "config/HotKeySetting.h"
 #include "pages/BackupSettingsMarks.h"
 #include "pages/HotKeyDialog.h"
+#include "pages/PasswordSetDlg.h"
 #include "resource.h"
 
 namespace qtr {
@@ -106,12 +107,21 @@ bool CBackUpSetDialog::OnCommand(int id, int code, HWND) {
     return true;
   }
   switch (id) {
-    case IDC_BKSET_SET_PASSWORD:
-      if (host_.openPasswordDialog) host_.openPasswordDialog(Handle());
-      return true;
+    case IDC_BKSET_SET_PASSWORD: OpenPasswordDialog(); return true;
     case IDC_BKSET_HOTKEY_EDIT: EditHotKey(); return true;
     default: return false;
   }
+}
+
+void CBackUpSetDialog::OpenPasswordDialog() {
+  if (host_.openPasswordDialog) {
+    host_.openPasswordDialog(Handle());
+    return;
+  }
+  if (host_.prompter == nullptr) return;
+  // Not for a disk: the dialog only checks that the two entries match.
+  CPasswordSetDlg dialog(*host_.prompter, nullptr, u"", false);
+  dialog.RunModal(GetAncestor(Handle(), GA_ROOT));
 }
 
 void CBackUpSetDialog::EditHotKey() {

@@ -25,6 +25,7 @@ class CBackUpSetDialog : public SettingsSubPage {
   void MarkRadios();
   void ShowHotKey();
   void EditHotKey();
+  void OpenPasswordDialog();
 
   ControlColours field_{RGB(0, 0, 0), RGB(255, 255, 255)};
 };

@@ -24,5 +24,6 @@ add_library(qtr_settings_pages STATIC
   ${CMAKE_CURRENT_LIST_DIR}/TimingSetDlg.cpp
 )
 target_include_directories(qtr_settings_pages PUBLIC ${PROJECT_SOURCE_DIR}/resources)
-target_link_libraries(qtr_settings_pages PUBLIC qtr_settings_core qtr_widgets qtr_devices qtr_config comctl32)
+target_link_libraries(qtr_settings_pages PUBLIC qtr_settings_core qtr_backup_page qtr_widgets qtr_devices qtr_config
+                      comctl32)
 endif()

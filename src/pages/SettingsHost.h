@@ -26,7 +26,7 @@ struct SettingsHost {
   // A system-folder box changed: the source tree drops or adds the folder
   // of that settings key ("WindowsFile", "ProgramFiles", "DocAndSetFiles").
   std::function<void(std::u16string_view key, bool include)> systemFolderChanged;
-  // "Set password": the password dialog, not for a disk.
+  // "Set password"; unset: the password dialog opens, not for a disk.
   std::function<void(HWND owner)> openPasswordDialog;
   // Whether a supported disk is listed, so that button polling has something to poll.
   std::function<bool()> haveDisks;

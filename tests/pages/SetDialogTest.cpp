@@ -243,6 +243,29 @@ TEST_F(SetDialogTest, LanguageWhoseTableIsMissingIsNotChosen) {
   EXPECT_STREQ(shown, L"English");
 }
 
+TEST_F(SetDialogTest, SetPasswordOpensThePasswordDialogWithoutADisk) {
+  page_.reset();
+  host_.openPasswordDialog = nullptr;
+  page_ = std::make_unique<CSetDialog>(host_);
+  ASSERT_TRUE(page_->Create(hostWindow_, {0, 0, CSetDialog::kWidth, CSetDialog::kHeight}));
+  static std::wstring title;
+  static bool oldPasswordEnabled = true;
+  title.clear();
+  const UINT_PTR timer = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) {
+    HWND dialog = GetActiveWindow();
+    wchar_t className[32] = {};
+    GetClassNameW(dialog, className, 32);
+    if (dialog == nullptr || std::wstring(className) != L"#32770" || !title.empty()) return;
+    title = TextOf(GetDlgItem(dialog, IDC_PASSWORD_SET_TITLE));
+    oldPasswordEnabled = IsWindowEnabled(GetDlgItem(dialog, IDC_PASSWORD_OLD)) != FALSE;
+    EndDialog(dialog, IDCANCEL);
+  });
+  Click(BackupItem(IDC_BKSET_SET_PASSWORD));
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(title, L"Password Setting");
+  EXPECT_FALSE(oldPasswordEnabled);
+}
+
 TEST_F(SetDialogTest, SetPasswordAndHotKeyFieldAreWired) {
   Click(BackupItem(IDC_BKSET_SET_PASSWORD));
   EXPECT_NE(passwordOwner_, nullptr);
