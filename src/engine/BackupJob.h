@@ -91,12 +91,9 @@ struct BackupJob {
   std::map<char16_t, VolumeInfo> volumes_;
 
  public:
-  // The destination folder the copy pass is in (lowercased) and the names
-  // it held when the pass came to it.
-  std::u16string currentFolder;
-  std::set<std::u16string> currentFolderNames;
-  // Destination folders made or found already by this job (lowercased).
-  std::set<std::u16string> knownFolders;
+  // The folders the walk entered, with what their listing said of them
+  // (attributes, times): the copy pass gives them to their counterparts.
+  std::vector<std::pair<std::u16string, FindEntry>> folderList;
 };
 
 // The process-wide flag: 0 while a job's worker runs, 1 once it has ended.

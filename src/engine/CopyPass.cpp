@@ -2,38 +2,48 @@
 
 #include <memory>
 
+#include "engine/CopyPassState.h"
 #include "engine/StoreLayout.h"
 #include "engine/StoredFileCopy.h"
 
 namespace qtr {
+
 void CopyPassBackup(BackupJob& job, std::u16string_view storeRoot) {
+  CopyPassState pass(job, std::u16string(storeRoot));
+  pass.RemoveLeftovers();
   for (const std::u16string& source : job.fileList) {
     if (!job.WaitUnlessStopped()) break;
     const std::u16string destination = MapToStored(storeRoot, source);
+    pass.CommitUnlessIn(ParentOf(destination));
     // Opened once: for its size here, then for the copy.
     std::unique_ptr<File> in;
     FindEntry info;
     if (!OpenSource(job, source, &in, &info)) continue;
-    MakeStoreDirectories(job, destination, source);
-    PrepareDestination(job, destination, source);
-    BackupOneFile(job, source, destination, &in, &info);
+    MakeStoreDirectories(job, pass, destination, source);
+    BackupOneFile(job, pass, source, destination, std::move(in), info);
   }
+  pass.Commit();
+  if (job.stop == 0) ApplyFolderInfo(job, pass, storeRoot);
   job.workerFinished = 1;
 }
 
 void CopyPassRestore(BackupJob& job) {
+  CopyPassState pass(job, {});
   for (const std::u16string& stored : job.fileList) {
     if (job.stop != 0) break;
     std::u16string destination = MapToSource(stored);
     if (destination.empty()) continue;
+    pass.CommitUnlessIn(ParentOf(destination));
     std::unique_ptr<File> in;
     FindEntry info;
     if (!OpenSource(job, stored, &in, &info)) continue;
-    MakeStoreDirectories(job, destination, {});
+    MakeStoreDirectories(job, pass, destination, {});
     if (!PrepareRestoreDestination(job, &destination, stored)) continue;
-    RestoreOneFile(job, stored, destination, &in, &info);
+    RestoreOneFile(job, pass, stored, destination, std::move(in), info);
     if (job.stop != 0) break;
   }
+  pass.Commit();
+  if (job.stop == 0) ApplyFolderInfo(job, pass, {});
   job.workerFinished = 1;
 }
 

@@ -37,13 +37,13 @@ void WalkStoredFolder(BackupJob& job, std::u16string_view path, FolderListing& l
     if (entry.IsFolder()) {
       if (path.size() < 3 && (entry.name == u"System Volume Information" || entry.name == u"RECYCLER")) continue;
       if (path.size() < 4 && entry.name != kStoreFolder) continue;
-      if (RestoresIntoStore(job, child)) continue;
+      if (RestoresIntoStore(job, child) || IsPartialFolder(child)) continue;
       std::unique_ptr<FolderListing> inner;
       if (job.fs.List(child, &inner) != 0) continue;
+      job.folderList.emplace_back(child, entry);
       WalkStoredFolder(job, child, *inner);
       continue;
     }
-    if (IsPartialName(entry.name)) continue;
     if (IsUpToDate(job, entry, child)) continue;
     AddStoredFile(job, std::move(child), entry.size);
   }
@@ -52,15 +52,14 @@ void WalkStoredFolder(BackupJob& job, std::u16string_view path, FolderListing& l
 }  // namespace
 
 void ScanStoredPath(BackupJob& job, std::u16string_view path) {
-  if (RestoresIntoStore(job, path)) return;
+  if (RestoresIntoStore(job, path) || IsPartialFolder(path)) return;
+  FindEntry self;
   if (path.size() > 3) {
-    FindEntry self;
     if (const uint32_t error = job.fs.Find(path, &self); error != 0) {
       job.AddFailure(path, error);
       return;
     }
     if (!self.IsFolder()) {
-      if (IsPartialName(self.name)) return;
       if (IsUpToDate(job, self, path)) return;
       std::unique_ptr<File> file;
       uint64_t size = 0;
@@ -80,6 +79,7 @@ void ScanStoredPath(BackupJob& job, std::u16string_view path) {
     job.AddFailure(path, error);
     return;
   }
+  if (path.size() > 3) job.folderList.emplace_back(path, self);
   WalkStoredFolder(job, path, *listing);
 }
 

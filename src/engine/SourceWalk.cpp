@@ -31,7 +31,6 @@ bool IsUpToDate(Walk& walk, const FindEntry& entry, std::u16string_view path) {
 void ScanSingleFile(Walk& walk, std::u16string_view path, const FindEntry& entry) {
   BackupJob& job = walk.job;
   if (!walk.filter.Empty() && !walk.filter.Matches(NameOf(path))) return;
-  if (IsPartialName(entry.name)) return;
   if (IsUpToDate(walk, entry, path)) return;
   // Opened for reading only: a read-only file selected on its own takes part like any other.
   std::unique_ptr<File> file;
@@ -66,10 +65,10 @@ void WalkFolder(Walk& walk, std::u16string_view path, FolderListing& listing) {
       if (atDriveRoot && IsInsideStore(child, walk.storeRoot)) continue;
       std::unique_ptr<FolderListing> inner;
       if (job.fs.List(child, &inner) != 0) continue;
+      job.folderList.emplace_back(child, entry);
       WalkFolder(walk, child, *inner);
       continue;
     }
-    if (IsPartialName(entry.name)) continue;
     if (!walk.filter.Empty() && !walk.filter.Matches(entry.name)) continue;
     if (IsUpToDate(walk, entry, child)) continue;
     AddFile(job, std::move(child), entry.size);
@@ -99,8 +98,8 @@ bool IsInsideStore(std::u16string_view path, std::u16string_view storeRoot) {
 void ScanBackupPath(BackupJob& job, std::u16string_view path, std::u16string_view storeRoot) {
   Walk walk{job, storeRoot, TypeFilter(job.typeFilter)};
   if (IsInsideStore(path, storeRoot)) return;
+  FindEntry self;
   if (path.size() > 3) {
-    FindEntry self;
     if (const uint32_t error = job.fs.Find(path, &self); error != 0) {
       job.AddFailure(path, error);
       return;
@@ -116,6 +115,7 @@ void ScanBackupPath(BackupJob& job, std::u16string_view path, std::u16string_vie
     job.AddFailure(path, error);
     return;
   }
+  if (path.size() > 3) job.folderList.emplace_back(path, self);
   WalkFolder(walk, path, *listing);
 }
 

@@ -50,6 +50,13 @@ bool EndsWithNoCase(std::u16string_view text, std::u16string_view suffix) {
   return text.size() >= suffix.size() && Lowercase(text.substr(text.size() - suffix.size())) == Lowercase(suffix);
 }
 
-bool IsPartialName(std::u16string_view name) { return EndsWithNoCase(name, kPartialSuffix); }
+std::u16string PartialFolderOf(std::u16string_view storeRoot) { return JoinPath(storeRoot, kPartialFolder); }
+
+bool IsPartialFolder(std::u16string_view path) {
+  while (path.size() > 3 && path.back() == u'\\') path.remove_suffix(1);
+  const std::u16string parent = ParentOf(path);
+  return Lowercase(NameOf(path)) == Lowercase(kPartialFolder) && parent.size() == 2 + 1 + kStoreFolder.size() &&
+         parent[1] == u':' && EndsWithNoCase(parent, kStoreFolder);
+}
 
 }  // namespace qtr

@@ -9,11 +9,20 @@ namespace qtr {
 inline constexpr std::u16string_view kStoreFolder = u"QTRPMB";
 inline constexpr std::u16string_view kCompressedSuffix = u".zip";
 // A copy being written carries this suffix until it is complete and renamed
-// into place; a file with it is never taken for a stored or restored file.
+// into place.
 inline constexpr std::u16string_view kPartialSuffix = u".~qtrpart";
+// Copies being written into the store wait in this folder of the store root.
+// Stored files live only in the one-letter drive folders beside it, so
+// nothing in it is ever a stored copy of a person's file, and whatever a
+// stopped or killed job left there may go.
+inline constexpr std::u16string_view kPartialFolder = u"~partial";
 
 // "F:" -> "F:\QTRPMB".
 std::u16string StoreRootOf(std::u16string_view targetDrive);
+// "F:\QTRPMB" -> "F:\QTRPMB\~partial".
+std::u16string PartialFolderOf(std::u16string_view storeRoot);
+// True when path is the partial folder of a store root ("F:\QTRPMB\~partial").
+bool IsPartialFolder(std::u16string_view path);
 // Store root + "\" + the source path with its first ":" removed.
 std::u16string MapToStored(std::u16string_view storeRoot, std::u16string_view source);
 // The text after the first "QTRPMB" and one separator, with ":" after its
@@ -27,6 +36,5 @@ std::u16string_view NameOf(std::u16string_view path);
 
 bool EndsWithNoCase(std::u16string_view text, std::u16string_view suffix);
 std::u16string Lowercase(std::u16string_view text);
-bool IsPartialName(std::u16string_view name);
 
 }  // namespace qtr

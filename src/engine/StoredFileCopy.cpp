@@ -48,57 +48,20 @@ ContainerStatus CopyPlain(BackupJob& job, File& source, File& destination) {
   }
 }
 
-// Takes away whatever attributes stand in the way of replacing or deleting
-// path; returns those it had (kInvalidAttributes when it does not exist).
-uint32_t ClearAttributes(FileSystem& fs, std::u16string_view path) {
-  uint32_t attributes = kInvalidAttributes;
-  if (fs.GetAttributes(path, &attributes) != 0) return kInvalidAttributes;
-  fs.SetAttributes(path, kAttributeNormal);
-  return attributes;
-}
-
-void RemoveFileAnyway(FileSystem& fs, std::u16string_view path) {
-  const uint32_t attributes = ClearAttributes(fs, path);
-  if (attributes == kInvalidAttributes) return;
-  if (fs.RemoveFile(path) != 0) fs.SetAttributes(path, attributes & ~kAttributeDirectory);
-}
-
-// Reads the destination folder once when the copy pass moves into it:
-// partial copies left by a crash are removed, and the names found there
-// tell later which files need deleting without asking the volume again.
-void LearnDestinationFolder(BackupJob& job, std::u16string_view destination) {
-  const std::u16string folder = Lowercase(ParentOf(destination));
-  if (folder == job.currentFolder) return;
-  job.currentFolder = folder;
-  job.currentFolderNames.clear();
-  std::unique_ptr<FolderListing> listing;
-  if (job.fs.List(ParentOf(destination), &listing) != 0) return;
-  std::vector<std::u16string> partials;
-  FindEntry entry;
-  while (listing->Next(&entry)) {
-    if (!entry.IsFolder() && IsPartialName(entry.name)) {
-      partials.push_back(JoinPath(ParentOf(destination), entry.name));
-    } else {
-      job.currentFolderNames.insert(Lowercase(entry.name));
-    }
+// The other form of a source's stored copy (the plain one when compressing,
+// the compressed one when not) is also the stored name of one other source
+// file of the same folder: "a.zip" is both "a" compressed and "a.zip"
+// plain. True when that file exists, whose copy must stay.
+bool OtherFormBelongsToAnotherSource(BackupJob& job, std::u16string_view source) {
+  std::u16string other;
+  if (job.compress != 0) {
+    if (!EndsWithNoCase(source, kCompressedSuffix)) return false;
+    other = std::u16string(source.substr(0, source.size() - kCompressedSuffix.size()));
+  } else {
+    other = std::u16string(source) + std::u16string(kCompressedSuffix);
   }
-  listing.reset();
-  for (const auto& path : partials) RemoveFileAnyway(job.fs, path);
-}
-
-bool FolderHad(const BackupJob& job, std::u16string_view path) {
-  return Lowercase(ParentOf(path)) != job.currentFolder || job.currentFolderNames.count(Lowercase(NameOf(path))) != 0;
-}
-
-// Puts a complete partial copy, still open, in place of destination; the
-// old file is replaced in one step, so one of the two is whole at any moment.
-uint32_t PutInPlace(FileSystem& fs, File& partial, std::u16string_view destination) {
-  if (partial.RenameTo(destination) == 0) return 0;
-  // A read-only (or otherwise protected) destination refuses to be replaced until its attributes are cleared.
-  const uint32_t old = ClearAttributes(fs, destination);
-  const uint32_t error = partial.RenameTo(destination);
-  if (error != 0 && old != kInvalidAttributes) fs.SetAttributes(destination, old & ~kAttributeDirectory);
-  return error;
+  FindEntry entry;
+  return job.fs.Find(other, &entry) == 0 && !entry.IsFolder();
 }
 
 bool SameLastWrite(BackupJob& job, const FindEntry& a, std::u16string_view pathA, const FindEntry& b,
@@ -141,14 +104,15 @@ void FailCopy(BackupJob& job, const ContainerStatus& status, std::u16string_view
 
 }  // namespace
 
-void MakeStoreDirectories(BackupJob& job, std::u16string_view destination, std::u16string_view) {
+void MakeStoreDirectories(BackupJob& job, CopyPassState& pass, std::u16string_view destination,
+                          std::u16string_view) {
   const size_t colon = destination.find(u':');
   if (colon == std::u16string_view::npos) return;
   const std::u16string storeRoot = StoreRootOf(job.targetRoot);
   for (size_t slash = destination.find(u'\\', colon + 2); slash != std::u16string_view::npos;
        slash = destination.find(u'\\', slash + 1)) {
     const std::u16string folder(destination.substr(0, slash));
-    if (!job.knownFolders.insert(Lowercase(folder)).second) continue;
+    if (!pass.FirstVisitOfFolder(folder)) continue;
     if (job.fs.CreateFolder(folder) != 0) continue;  // there already, or cannot be made: the file's open tells
     std::u16string counterpart;
     if (job.restore == 0) {
@@ -158,12 +122,8 @@ void MakeStoreDirectories(BackupJob& job, std::u16string_view destination, std::
     }
     uint32_t attributes = 0;
     if (!counterpart.empty() && job.fs.GetAttributes(counterpart, &attributes) == 0)
-      job.fs.SetAttributes(folder, attributes & ~(kAttributeDirectory | kAttributeCompressed));
+      job.fs.SetAttributes(folder, attributes & kSettableAttributes);
   }
-}
-
-void PrepareDestination(BackupJob& job, std::u16string_view destination, std::u16string_view) {
-  LearnDestinationFolder(job, destination);
 }
 
 bool PrepareRestoreDestination(BackupJob& job, std::u16string* destination, std::u16string_view stored) {
@@ -178,7 +138,6 @@ bool PrepareRestoreDestination(BackupJob& job, std::u16string* destination, std:
     }
     if (compressed) destination->resize(destination->size() - kCompressedSuffix.size());
   }
-  LearnDestinationFolder(job, *destination);
   return true;
 }
 
@@ -204,14 +163,33 @@ bool IsStoredCompressed(BackupJob& job, std::u16string_view stored, uint32_t att
   return total == 4 && std::memcmp(marker, kContainerMarker, 4) == 0;
 }
 
-void ApplyStoredAttributes(BackupJob& job, const FindEntry& copiedFrom, File& written, std::u16string_view writtenPath) {
+uint32_t ApplyStoredAttributes(BackupJob& job, const FindEntry& copiedFrom, File& written,
+                               std::u16string_view writtenPath) {
   if (job.restore == 0 && job.VolumeOf(writtenPath).supportsFileCompression)
     written.SetCompression(job.compress != 0);  // best effort, as a volume may refuse
-  CopyFileTimes(copiedFrom, written);
+  return CopyFileTimes(copiedFrom, written);
 }
 
-void CopyFileTimes(const FindEntry& copiedFrom, File& written) {
-  written.SetTimesAndAttributes(copiedFrom.times, copiedFrom.attributes & ~(kAttributeDirectory | kAttributeCompressed));
+uint32_t CopyFileTimes(const FindEntry& copiedFrom, File& written) {
+  return written.SetTimesAndAttributes(copiedFrom.times, copiedFrom.attributes & kSettableAttributes);
+}
+
+void ApplyFolderInfo(BackupJob& job, CopyPassState& pass, std::u16string_view storeRoot) {
+  std::vector<std::pair<std::u16string, const FindEntry*>> folders;
+  for (const auto& [path, entry] : job.folderList) {
+    std::u16string counterpart = job.restore == 0 ? MapToStored(storeRoot, path) : MapToSource(path);
+    while (counterpart.size() > 3 && counterpart.back() == u'\\') counterpart.pop_back();
+    // Drive folders and the store root keep their own.
+    if (counterpart.size() <= 3 || (job.restore == 0 && path.size() <= 3)) continue;
+    MakeStoreDirectories(job, pass, counterpart + u"\\", path);
+    folders.emplace_back(std::move(counterpart), &entry);
+  }
+  // Made first, then given their times: making a folder moves its parent's.
+  for (const auto& [folder, entry] : folders) {
+    uint32_t error = job.fs.SetAttributes(folder, entry->attributes & kSettableAttributes);
+    if (error == 0) error = job.fs.SetTimes(folder, entry->times);
+    if (error != 0) job.AddFailure(folder, error);
+  }
 }
 
 bool OpenSource(BackupJob& job, std::u16string_view path, std::unique_ptr<File>* file, FindEntry* info) {
@@ -230,58 +208,68 @@ namespace {
 
 // After the copy into the partial file: a failure or a stop removes it;
 // otherwise it takes everything of the source (attributes, times) and then
-// replaces the destination, so the rename keeps it all. True when the
-// destination now holds the new copy.
-bool FinishPartialCopy(BackupJob& job, const ContainerStatus& status, const FindEntry& info,
-                       std::unique_ptr<File>& out, std::u16string_view source, std::u16string_view destination,
-                       const std::u16string& partial) {
+// replaces the destination, so the rename keeps it all. A copy that
+// replaces a file (or whose other form goes after it) is flushed before
+// its rename; a new one waits for the pass's batch. True when the copy is
+// complete.
+bool FinishPartialCopy(BackupJob& job, CopyPassState& pass, const ContainerStatus& status, const FindEntry& info,
+                       std::unique_ptr<File> out, std::u16string_view source, const std::u16string& destination,
+                       const std::u16string& partial, const std::u16string& otherForm) {
   if (status.result != ContainerResult::kOk && status.result != ContainerResult::kStopped) {
     out.reset();
     FailCopy(job, status, source, destination, partial);
     return false;
   }
-  ++job.finishedCount;
   if (job.stop != 0 || status.result == ContainerResult::kStopped) {
+    ++job.finishedCount;
     out.reset();
     RemoveFileAnyway(job.fs, partial);
     return false;
   }
-  ApplyStoredAttributes(job, info, *out, partial);
-  const uint32_t error = PutInPlace(job.fs, *out, destination);
-  out.reset();
+  // Times or attributes refused: the copy is good, the line says what it lacks.
+  if (const uint32_t error = ApplyStoredAttributes(job, info, *out, partial); error != 0)
+    job.AddFailure(destination, error);
+  if (!pass.Exists(destination) && otherForm.empty()) {
+    pass.Hold(std::move(out), partial, destination, info.size);
+    return true;
+  }
+  uint32_t error = out->Flush();
+  if (error == 0) error = PutInPlace(job.fs, *out, destination);
   if (error != 0) {
     job.AddFailure(destination, error);
+    out.reset();
     RemoveFileAnyway(job.fs, partial);
     return false;
+  }
+  ++job.finishedCount;
+  pass.Added(destination);
+  // The new form must be on the disk before the old one goes.
+  if (!otherForm.empty() && out->Flush() == 0) {
+    out.reset();
+    RemoveFileAnyway(job.fs, otherForm);
+    pass.Removed(otherForm);
   }
   return true;
 }
 
 }  // namespace
 
-int BackupOneFile(BackupJob& job, std::u16string_view source, std::u16string_view destination,
-                  std::unique_ptr<File>* opened, const FindEntry* openedInfo) {
+int BackupOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view source, std::u16string_view destination,
+                  std::unique_ptr<File> in, const FindEntry& info) {
   job.SetCurrentFile(std::u16string(source));
   job.currentDone = 0;
   const bool compress = job.compress != 0;
   const std::u16string target = std::u16string(destination) + (compress ? std::u16string(kCompressedSuffix) : u"");
-  const std::u16string otherForm =
+  const std::u16string other =
       compress ? std::u16string(destination) : std::u16string(destination) + std::u16string(kCompressedSuffix);
-  const std::u16string partial = target + std::u16string(kPartialSuffix);
 
-  std::unique_ptr<File> in, out;
-  FindEntry info;
-  if (opened != nullptr) {
-    in = std::move(*opened);
-    info = *openedInfo;
-  } else if (!OpenSource(job, source, &in, &info)) {
-    return 0;
-  }
   if (!compress && info.size > job.VolumeOf(target).maxFileSize) {
     job.AddFailure(target, kErrorFileTooLarge);
     return 0;
   }
-  if (const uint32_t error = job.fs.Open(partial, OpenMode::kWriteTruncate, &out); error != 0) {
+  std::unique_ptr<File> out;
+  std::u16string partial;
+  if (const uint32_t error = pass.CreatePartial(target, &partial, &out); error != 0) {
     job.AddFailure(target, error);
     return 0;
   }
@@ -293,26 +281,18 @@ int BackupOneFile(BackupJob& job, std::u16string_view source, std::u16string_vie
     status = CopyPlain(job, *in, *out);
   }
   in.reset();
-  if (!FinishPartialCopy(job, status, info, out, source, target, partial)) return 0;
-  // The file switched between plain and compressed storage: its other form goes now.
-  if (FolderHad(job, otherForm)) RemoveFileAnyway(job.fs, otherForm);
-  return 1;
+  // The file switched between plain and compressed storage: its other form goes once the new one is in place.
+  const bool dropOther = pass.Exists(other) && !OtherFormBelongsToAnotherSource(job, source);
+  return FinishPartialCopy(job, pass, status, info, std::move(out), source, target, partial,
+                           dropOther ? other : std::u16string())
+             ? 1
+             : 0;
 }
 
-int RestoreOneFile(BackupJob& job, std::u16string_view stored, std::u16string_view destination,
-                   std::unique_ptr<File>* opened, const FindEntry* openedInfo) {
+int RestoreOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view stored, std::u16string_view destination,
+                   std::unique_ptr<File> in, const FindEntry& info) {
   job.SetCurrentFile(std::u16string(stored));
   job.currentDone = 0;
-  const std::u16string partial = std::u16string(destination) + std::u16string(kPartialSuffix);
-
-  std::unique_ptr<File> in, out;
-  FindEntry info;
-  if (opened != nullptr) {
-    in = std::move(*opened);
-    info = *openedInfo;
-  } else if (!OpenSource(job, stored, &in, &info)) {
-    return 0;
-  }
   // The marker is read through the open file, then reading starts over.
   uint32_t error = 0;
   bool compressed = false;
@@ -328,7 +308,9 @@ int RestoreOneFile(BackupJob& job, std::u16string_view stored, std::u16string_vi
       return 0;
     }
   }
-  if (error = job.fs.Open(partial, OpenMode::kWriteTruncate, &out); error != 0) {
+  std::unique_ptr<File> out;
+  std::u16string partial;
+  if (error = pass.CreatePartial(destination, &partial, &out); error != 0) {
     job.AddFailure(destination, error);
     return 0;
   }
@@ -343,8 +325,8 @@ int RestoreOneFile(BackupJob& job, std::u16string_view stored, std::u16string_vi
     status = CopyPlain(job, *in, *out);
   }
   in.reset();
-  if (!FinishPartialCopy(job, status, info, out, stored, destination, partial)) return 0;
-  return 1;
+  const std::u16string target(destination);
+  return FinishPartialCopy(job, pass, status, info, std::move(out), stored, target, partial, {}) ? 1 : 0;
 }
 
 bool IsUnchanged(BackupJob& job, const FindEntry& source, std::u16string_view sourcePath,

@@ -8,29 +8,32 @@
 #include <string_view>
 
 #include "engine/BackupJob.h"
+#include "engine/CopyPassState.h"
 
 namespace qtr {
 
 // Creates the missing folders of a destination file's path; a folder made
 // now takes the attributes of its counterpart (the source folder on a
 // backup, the stored folder on a restore).
-void MakeStoreDirectories(BackupJob& job, std::u16string_view destination, std::u16string_view counterpart);
+void MakeStoreDirectories(BackupJob& job, CopyPassState& pass, std::u16string_view destination,
+                          std::u16string_view counterpart);
 
-// Backup side: removes partial copies a crash left in the destination folder.
-void PrepareDestination(BackupJob& job, std::u16string_view destination, std::u16string_view source);
 // Restore side: drops ".zip" from destination when stored is a compressed
 // container; false (with a failure line) when stored cannot be read.
 bool PrepareRestoreDestination(BackupJob& job, std::u16string* destination, std::u16string_view stored);
 
-// 1 when source was stored completely at destination (+ ".zip" when
-// compressing), 0 otherwise; a stored file it replaces stays as it was
-// until the new one is complete.
-// When the copy pass has the source open already, it hands it over with its info.
-int BackupOneFile(BackupJob& job, std::u16string_view source, std::u16string_view destination,
-                  std::unique_ptr<File>* opened = nullptr, const FindEntry* openedInfo = nullptr);
-// 1 when stored was restored completely at destination, 0 otherwise.
-int RestoreOneFile(BackupJob& job, std::u16string_view stored, std::u16string_view destination,
-                   std::unique_ptr<File>* opened = nullptr, const FindEntry* openedInfo = nullptr);
+// Copy source (opened by the copy pass, with its info) into the store at
+// destination (+ ".zip" when compressing); 1 when the copy is complete, 0
+// otherwise. The copy is written to a partial file and put in place only
+// when complete: one that replaces a stored file at once, after a flush, so
+// the old copy stays until the new one is on the disk; a new one with the
+// pass's next batch. The other form of the file (plain or compressed) goes
+// afterwards, unless it is the stored copy of another source file.
+int BackupOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view source, std::u16string_view destination,
+                  std::unique_ptr<File> in, const FindEntry& info);
+// The same for restoring stored to destination.
+int RestoreOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view stored, std::u16string_view destination,
+                   std::unique_ptr<File> in, const FindEntry& info);
 // Opens a file to copy from and sets the job's current-file size; false
 // (with the failure line) when it cannot be read.
 bool OpenSource(BackupJob& job, std::u16string_view path, std::unique_ptr<File>* file, FindEntry* info);
@@ -38,11 +41,18 @@ bool OpenSource(BackupJob& job, std::u16string_view path, std::unique_ptr<File>*
 // Gives written, a complete copy of copiedFrom still open and not yet in
 // place, its per-file compression on a backup (as the compress flag says,
 // where the volume has it), then copiedFrom's times and attributes
-// together: last, so that a read-only file takes all of them.
-void ApplyStoredAttributes(BackupJob& job, const FindEntry& copiedFrom, File& written, std::u16string_view writtenPath);
+// together: last, so that a read-only file takes all of them. The error of
+// the times and attributes, 0 when they were set.
+uint32_t ApplyStoredAttributes(BackupJob& job, const FindEntry& copiedFrom, File& written,
+                               std::u16string_view writtenPath);
 // Gives the open written file the creation, last-access and last-write
-// times of copiedFrom, and its attributes in the same step.
-void CopyFileTimes(const FindEntry& copiedFrom, File& written);
+// times of copiedFrom, and those of its attributes a program may set, in
+// one step; the error when the volume refuses.
+uint32_t CopyFileTimes(const FindEntry& copiedFrom, File& written);
+// Gives each folder the walk entered (its path and what its listing said)
+// its counterpart's attributes and times, creating it when missing: an
+// empty folder is kept too. Run after the pass, whose writes move them.
+void ApplyFolderInfo(BackupJob& job, CopyPassState& pass, std::u16string_view storeRoot);
 
 // The compressed form of a stored file: a ".zip" name, the container marker,
 // and the compressed attribute unless its volume cannot compress files.

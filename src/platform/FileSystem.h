@@ -22,6 +22,11 @@ inline constexpr uint32_t kAttributeArchive = 0x20;
 inline constexpr uint32_t kAttributeNormal = 0x80;
 inline constexpr uint32_t kAttributeCompressed = 0x800;
 inline constexpr uint32_t kInvalidAttributes = 0xFFFFFFFFu;
+// The attributes a program may give a file or folder (read-only, hidden,
+// system, archive, temporary, not content indexed); the others (sparse,
+// offline, recall, pinned, integrity...) belong to the volume, and a request
+// carrying one of them is refused whole.
+inline constexpr uint32_t kSettableAttributes = 0x1 | 0x2 | 0x4 | 0x20 | 0x100 | 0x2000;
 
 // Times are FILETIME values: 100-nanosecond intervals since 1601-01-01 UTC.
 struct FileTimes {
@@ -49,7 +54,7 @@ struct FindEntry {
 
 enum class OpenMode {
   kReadExisting,    // read, share read, the file must exist
-  kWriteNew,        // write, fails when the file exists
+  kWriteNew,        // write (and rename), fails when the file exists
   kWriteTruncate,   // read and write, created or emptied
   kReadWriteExisting,
 };
@@ -69,6 +74,9 @@ class File {
   // step (a later write moves the last-write time again).
   virtual uint32_t SetTimesAndAttributes(const FileTimes& times, uint32_t attributes) = 0;
   virtual uint32_t SetCompression(bool compressed) = 0;
+  // Makes what was written to the file, and its name and attributes, durable
+  // on the volume (FlushFileBuffers); until then a power cut may lose them.
+  virtual uint32_t Flush() = 0;
   // Gives the open file a new path in the same volume, replacing a file there.
   virtual uint32_t RenameTo(std::u16string_view path) = 0;
 };

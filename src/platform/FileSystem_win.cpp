@@ -97,6 +97,7 @@ class Win32File : public File {
     info.FileAttributes = attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;  // 0 would mean "unchanged"
     return SetFileInformationByHandle(handle_.Get(), FileBasicInfo, &info, sizeof info) ? 0 : GetLastError();
   }
+  uint32_t Flush() override { return FlushFileBuffers(handle_.Get()) ? 0 : GetLastError(); }
   // Renamed through its own handle: no second open of the file, which Wine makes costly.
   uint32_t RenameTo(std::u16string_view path) override {
     std::wstring target = Long(path);
@@ -153,7 +154,7 @@ class Win32FileSystem : public FileSystem {
       case OpenMode::kReadExisting:
         break;
       case OpenMode::kWriteNew:
-        access = GENERIC_WRITE;
+        access = GENERIC_WRITE | DELETE;
         share = 0;
         disposition = CREATE_NEW;
         break;

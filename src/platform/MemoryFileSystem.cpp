@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <set>
 
 #include "platform/SystemError.h"
 
@@ -21,10 +22,30 @@ struct MemoryFileSystem::Volume {
   uint64_t used = 0;
 };
 
+// A change of names, attributes or times not yet on the disk. A file is
+// known by its bytes' address, so that a change of one file never lands on
+// another that took its name.
+struct MemoryFileSystem::PendingChange {
+  enum Kind { kMake, kRemove, kRename, kSetInfo, kTruncate };
+  Kind kind;
+  std::u16string key, toKey;
+  Node node;  // kMake: what was made; kSetInfo: its attributes and times afterwards; else its identity
+};
+
+struct MemoryFileSystem::PowerCut {
+  char16_t letter = 0;
+  uint64_t stepsLeft = 0;
+  bool cut = false;
+  std::map<std::u16string, Node> disk;                  // names, attributes, times as on the disk
+  std::map<const std::string*, std::string> diskBytes;  // each file's bytes as on the disk
+  std::vector<PendingChange> pending;
+};
+
 namespace {
 
 // Attributes SetFileAttributes can change; the others belong to the volume.
-constexpr uint32_t kSettable = 0x1 | 0x2 | 0x4 | 0x20 | 0x100 | 0x1000 | 0x2000;
+constexpr uint32_t kSettable = kSettableAttributes;
+constexpr uint32_t kErrorNotReady = 21;  // the device is gone
 
 char16_t Upper(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
 
@@ -79,6 +100,7 @@ class MemoryFileSystem::MemoryFile : public File {
     std::lock_guard lock(fs_->mutex_);
     *hook = fs_->writeHook_;
     if (!write_) return kErrorAccessDenied;
+    if (!fs_->Step(key_)) return kErrorNotReady;
     Volume* volume = fs_->VolumeOf(key_);
     if (volume == nullptr) return kErrorPathNotFound;
     const uint64_t end = position_ + size;
@@ -119,9 +141,22 @@ class MemoryFileSystem::MemoryFile : public File {
     if (!write_) return kErrorAccessDenied;
     Node* node = fs_->Lookup(key_);
     if (node == nullptr) return kErrorFileNotFound;
+    // As the volume does: a bit it does not let a program set refuses the whole request.
+    if ((attributes & ~(kSettable | kAttributeNormal)) != 0) return kErrorInvalidParameter;
+    if (fs_->setInfoFaultError_ != 0 && key_.starts_with(fs_->setInfoFaultPrefix_)) return fs_->setInfoFaultError_;
+    if (!fs_->Step(key_)) return kErrorNotReady;
     node->times = times;
     if (fs_->VolumeOf(key_)->info.coarseTimes) node->times.lastWrite -= node->times.lastWrite % 20'000'000;
     node->attributes = (node->attributes & ~kSettable) | (attributes & kSettable);
+    fs_->Record({PendingChange::kSetInfo, key_, {}, *node});
+    return 0;
+  }
+  uint32_t Flush() override {
+    std::lock_guard lock(fs_->mutex_);
+    if (!write_) return kErrorAccessDenied;
+    if (fs_->Lookup(key_) == nullptr) return kErrorFileNotFound;
+    if (!fs_->Step(key_)) return kErrorNotReady;
+    fs_->FlushLocked(key_);
     return 0;
   }
   uint32_t RenameTo(std::u16string_view path) override {
@@ -138,8 +173,10 @@ class MemoryFileSystem::MemoryFile : public File {
     Node* node = fs_->Lookup(key_);
     if (node == nullptr) return kErrorFileNotFound;
     if (!write_ || !fs_->VolumeOf(key_)->info.supportsFileCompression) return kErrorInvalidFunction;
+    if (!fs_->Step(key_)) return kErrorNotReady;
     node->attributes =
         compressed ? (node->attributes | kAttributeCompressed) : (node->attributes & ~kAttributeCompressed);
+    fs_->Record({PendingChange::kSetInfo, key_, {}, *node});
     return 0;
   }
 
@@ -266,6 +303,19 @@ void MemoryFileSystem::ClearFaults() {
   openFaults_.clear();
   readFaults_.clear();
   writeFaultError_ = 0;
+  setInfoFaultError_ = 0;
+}
+
+void MemoryFileSystem::FailSetInfo(std::u16string_view prefix, uint32_t error) {
+  std::lock_guard lock(mutex_);
+  setInfoFaultPrefix_ = KeyOf(prefix);
+  setInfoFaultError_ = error;
+}
+
+uint32_t MemoryFileSystem::ListCount(std::u16string_view folder) const {
+  std::lock_guard lock(mutex_);
+  auto it = listCounts_.find(KeyOf(folder));
+  return it == listCounts_.end() ? 0 : it->second;
 }
 
 void MemoryFileSystem::SetMaxFileSize(char16_t letter, uint64_t bytes) {
@@ -355,11 +405,14 @@ uint32_t MemoryFileSystem::Open(std::u16string_view path, OpenMode mode, std::un
   if (node != nullptr) {
     if (mode == OpenMode::kWriteNew) return kErrorFileExists;
     if ((node->attributes & kAttributeReadOnly) != 0) return kErrorAccessDenied;
+    if (!Step(key)) return kErrorNotReady;
     VolumeOf(key)->used -= node->data->size();
     node->data->clear();
     node->times.lastWrite = Stamp();
+    Record({PendingChange::kTruncate, key, {}, *node});
   } else {
     if (const uint32_t error = ParentError(key); error != 0) return error;
+    if (!Step(key)) return kErrorNotReady;
     Node made;
     made.path = std::u16string(path);
     made.attributes = kAttributeArchive;
@@ -367,6 +420,7 @@ uint32_t MemoryFileSystem::Open(std::u16string_view path, OpenMode mode, std::un
     made.times = {now, now, now};
     made.data = std::make_shared<std::string>();
     node = &(nodes_[key] = std::move(made));
+    Record({PendingChange::kMake, key, {}, *node});
   }
   *file = std::make_unique<MemoryFile>(this, path, node->data, true, true);
   return 0;
@@ -384,6 +438,7 @@ uint32_t MemoryFileSystem::Find(std::u16string_view path, FindEntry* entry) {
 uint32_t MemoryFileSystem::List(std::u16string_view folder, std::unique_ptr<FolderListing>* listing) {
   std::lock_guard lock(mutex_);
   const std::u16string key = KeyOf(folder);
+  ++listCounts_[key];
   if (VolumeOf(key) == nullptr) return kErrorPathNotFound;
   if (!IsRootKey(key)) {
     const Node* node = Lookup(key);
@@ -419,7 +474,9 @@ uint32_t MemoryFileSystem::SetAttributes(std::u16string_view path, uint32_t attr
   const std::u16string key = KeyOf(path);
   Node* node = Lookup(key);
   if (node == nullptr) return ParentError(key) != 0 ? kErrorPathNotFound : kErrorFileNotFound;
+  if (!Step(key)) return kErrorNotReady;
   node->attributes = (node->attributes & ~kSettable) | (attributes & kSettable);
+  Record({PendingChange::kSetInfo, key, {}, *node});
   return 0;
 }
 
@@ -429,8 +486,10 @@ uint32_t MemoryFileSystem::SetTimes(std::u16string_view path, const FileTimes& t
   Node* node = Lookup(key);
   if (node == nullptr) return kErrorFileNotFound;
   if (!node->folder && (node->attributes & kAttributeReadOnly) != 0) return kErrorAccessDenied;
+  if (!Step(key)) return kErrorNotReady;
   node->times = times;
   if (VolumeOf(key)->info.coarseTimes) node->times.lastWrite -= node->times.lastWrite % 20'000'000;
+  Record({PendingChange::kSetInfo, key, {}, *node});
   return 0;
 }
 
@@ -441,7 +500,9 @@ uint32_t MemoryFileSystem::SetCompression(std::u16string_view path, bool compres
   if (node == nullptr) return kErrorFileNotFound;
   if (!VolumeOf(key)->info.supportsFileCompression) return kErrorInvalidFunction;
   if (!node->folder && (node->attributes & kAttributeReadOnly) != 0) return kErrorAccessDenied;
+  if (!Step(key)) return kErrorNotReady;
   node->attributes = compressed ? (node->attributes | kAttributeCompressed) : (node->attributes & ~kAttributeCompressed);
+  Record({PendingChange::kSetInfo, key, {}, *node});
   return 0;
 }
 
@@ -450,12 +511,14 @@ uint32_t MemoryFileSystem::CreateFolder(std::u16string_view path) {
   const std::u16string key = KeyOf(path);
   if (IsRootKey(key) || Lookup(key) != nullptr) return kErrorAlreadyExists;
   if (const uint32_t error = ParentError(key); error != 0) return error;
+  if (!Step(key)) return kErrorNotReady;
   Node made;
   made.path = std::u16string(path);
   while (made.path.size() > 3 && made.path.back() == u'\\') made.path.pop_back();
   made.folder = true;
   const uint64_t now = Stamp();
   made.times = {now, now, now};
+  Record({PendingChange::kMake, key, {}, made});
   nodes_[key] = std::move(made);
   return 0;
 }
@@ -467,6 +530,8 @@ uint32_t MemoryFileSystem::RemoveFolder(std::u16string_view path) {
   if (node == nullptr || !node->folder) return kErrorFileNotFound;
   auto next = nodes_.upper_bound(key);
   if (next != nodes_.end() && next->first.starts_with(key + u"\\")) return kErrorDirNotEmpty;
+  if (!Step(key)) return kErrorNotReady;
+  Record({PendingChange::kRemove, key, {}, *node});
   nodes_.erase(key);
   return 0;
 }
@@ -478,6 +543,8 @@ uint32_t MemoryFileSystem::RemoveFile(std::u16string_view path) {
   Node* node = Lookup(key);
   if (node == nullptr) return ParentError(key) != 0 ? kErrorPathNotFound : kErrorFileNotFound;
   if (node->folder || (node->attributes & kAttributeReadOnly) != 0) return kErrorAccessDenied;
+  if (!Step(key)) return kErrorNotReady;
+  Record({PendingChange::kRemove, key, {}, *node});
   VolumeOf(key)->used -= node->data->size();
   nodes_.erase(key);
   return 0;
@@ -493,6 +560,11 @@ uint32_t MemoryFileSystem::RenameLocked(std::u16string_view from, std::u16string
   if (fromKey[0] != toKey[0]) return 17;  // ERROR_NOT_SAME_DEVICE
   if (const uint32_t error = ParentError(toKey); error != 0) return error;
   if (fromKey == toKey) return 0;
+  if (const Node* target = Lookup(toKey);
+      target != nullptr && (target->folder || node->folder || (target->attributes & kAttributeReadOnly) != 0))
+    return kErrorAccessDenied;
+  if (!Step(fromKey)) return kErrorNotReady;
+  Record({PendingChange::kRename, fromKey, toKey, *node});
   if (Node* target = Lookup(toKey)) {
     if (target->folder || node->folder || (target->attributes & kAttributeReadOnly) != 0) return kErrorAccessDenied;
     VolumeOf(toKey)->used -= target->data->size();
@@ -530,6 +602,166 @@ uint32_t MemoryFileSystem::GetVolumeInfo(std::u16string_view path, VolumeInfo* i
   if (volume == nullptr) return kErrorPathNotFound;
   *info = volume->info;
   return 0;
+}
+
+// ---- Power cuts ----
+
+void MemoryFileSystem::CutPowerAfter(char16_t letter, uint64_t steps) {
+  std::lock_guard lock(mutex_);
+  powerCut_ = std::make_unique<PowerCut>();
+  powerCut_->letter = Upper(letter);
+  powerCut_->stepsLeft = steps;
+  for (const auto& [key, node] : nodes_) {
+    if (key[0] != powerCut_->letter) continue;
+    powerCut_->disk[key] = node;
+    if (!node.folder) powerCut_->diskBytes[node.data.get()] = *node.data;
+  }
+}
+
+bool MemoryFileSystem::PowerWasCut() const {
+  std::lock_guard lock(mutex_);
+  return powerCut_ != nullptr && powerCut_->cut;
+}
+
+size_t MemoryFileSystem::PendingChanges() const {
+  std::lock_guard lock(mutex_);
+  return powerCut_ == nullptr ? 0 : powerCut_->pending.size();
+}
+
+bool MemoryFileSystem::Step(const std::u16string& key) {
+  if (powerCut_ == nullptr || key.empty() || key[0] != powerCut_->letter) return true;
+  if (powerCut_->cut) return false;
+  if (powerCut_->stepsLeft == 0) {
+    powerCut_->cut = true;
+    return false;
+  }
+  --powerCut_->stepsLeft;
+  return true;
+}
+
+void MemoryFileSystem::Record(PendingChange change) {
+  if (powerCut_ == nullptr || change.key[0] != powerCut_->letter) return;
+  powerCut_->pending.push_back(std::move(change));
+}
+
+// The file's bytes, and every change of names, attributes and times so far, reach the disk.
+void MemoryFileSystem::FlushLocked(const std::u16string& key) {
+  if (powerCut_ == nullptr || key[0] != powerCut_->letter) return;
+  std::map<std::u16string, Node> disk;
+  std::map<const std::string*, std::string> bytes;
+  for (const auto& [k, node] : nodes_) {
+    if (k[0] != powerCut_->letter) continue;
+    disk[k] = node;
+    if (node.folder) continue;
+    auto known = powerCut_->diskBytes.find(node.data.get());
+    bytes[node.data.get()] = known != powerCut_->diskBytes.end() ? known->second : std::string();
+  }
+  bytes[Lookup(key)->data.get()] = *Lookup(key)->data;
+  powerCut_->disk = std::move(disk);
+  powerCut_->diskBytes = std::move(bytes);
+  powerCut_->pending.clear();
+}
+
+std::map<std::u16string, MemoryFileSystem::Node> MemoryFileSystem::NodesAfterRestart(uint64_t survivors) const {
+  std::map<std::u16string, Node> nodes = powerCut_->disk;
+  const auto same = [&](const std::u16string& key, const Node& identity) {
+    auto it = nodes.find(key);
+    return it != nodes.end() && it->second.folder == identity.folder && it->second.data == identity.data;
+  };
+  const auto parentThere = [&](const std::u16string& key) {
+    const std::u16string parent = ParentKey(key);
+    if (IsRootKey(parent)) return true;
+    auto it = nodes.find(parent);
+    return it != nodes.end() && it->second.folder;
+  };
+  std::set<const std::string*> truncated;
+  for (size_t i = 0; i < powerCut_->pending.size(); ++i) {
+    if (i < 64 && ((survivors >> i) & 1) == 0) continue;
+    const PendingChange& change = powerCut_->pending[i];
+    switch (change.kind) {
+      case PendingChange::kMake:
+        if (nodes.count(change.key) == 0 && parentThere(change.key)) nodes[change.key] = change.node;
+        break;
+      case PendingChange::kRemove:
+        if (same(change.key, change.node)) {
+          auto next = nodes.upper_bound(change.key);
+          if (!change.node.folder || next == nodes.end() || !next->first.starts_with(change.key + u"\\"))
+            nodes.erase(change.key);
+        }
+        break;
+      case PendingChange::kRename:
+        if (same(change.key, change.node) && parentThere(change.toKey) &&
+            !(nodes.count(change.toKey) != 0 && nodes[change.toKey].folder)) {
+          Node moved = nodes[change.key];
+          moved.path = change.node.path;  // the name as the volume spelt it before
+          nodes.erase(change.key);
+          nodes[change.toKey] = std::move(moved);
+        }
+        break;
+      case PendingChange::kSetInfo:
+        if (same(change.key, change.node)) {
+          nodes[change.key].attributes = change.node.attributes;
+          nodes[change.key].times = change.node.times;
+        }
+        break;
+      case PendingChange::kTruncate:
+        if (same(change.key, change.node)) truncated.insert(change.node.data.get());
+        break;
+    }
+  }
+  // Names as the keys say (a rename above kept the old spelling), bytes as far as they reached the disk.
+  std::map<std::u16string, Node> result;
+  for (auto& [key, node] : nodes) {
+    Node copy = node;
+    if (const auto live = nodes_.find(key); live != nodes_.end() && live->second.folder == node.folder &&
+                                            live->second.data == node.data) {
+      copy.path = live->second.path;
+    } else if (const auto disk = powerCut_->disk.find(key); disk != powerCut_->disk.end()) {
+      copy.path = disk->second.path;
+    } else {
+      copy.path = key;
+    }
+    if (!node.folder) {
+      const std::string& now = *node.data;
+      std::string before;
+      if (truncated.count(node.data.get()) == 0) {
+        auto it = powerCut_->diskBytes.find(node.data.get());
+        if (it != powerCut_->diskBytes.end()) before = it->second;
+      }
+      std::string bytes = now;
+      if (before != now) {
+        bytes.assign(now.size(), '\0');
+        std::memcpy(bytes.data(), before.data(), std::min(before.size(), now.size()));
+      }
+      copy.data = std::make_shared<std::string>(std::move(bytes));
+    }
+    result[key] = std::move(copy);
+  }
+  return result;
+}
+
+std::map<std::u16string, std::string> MemoryFileSystem::FilesAfterRestart(uint64_t survivors) const {
+  std::lock_guard lock(mutex_);
+  std::map<std::u16string, std::string> files;
+  if (powerCut_ == nullptr) return files;
+  for (const auto& [key, node] : NodesAfterRestart(survivors))
+    if (!node.folder) files[node.path] = *node.data;
+  return files;
+}
+
+void MemoryFileSystem::Restart(uint64_t survivors) {
+  std::lock_guard lock(mutex_);
+  if (powerCut_ == nullptr) return;
+  auto after = NodesAfterRestart(survivors);
+  const char16_t letter = powerCut_->letter;
+  for (auto it = nodes_.begin(); it != nodes_.end();) it = it->first[0] == letter ? nodes_.erase(it) : std::next(it);
+  uint64_t used = 0;
+  for (auto& [key, node] : after) {
+    if (!node.folder) used += node.data->size();
+    nodes_[key] = std::move(node);
+  }
+  volumes_[letter].used = used;
+  powerCut_.reset();
 }
 
 }  // namespace qtr

@@ -1,7 +1,9 @@
 // A FileSystem held in memory, for tests: volumes by drive letter that
 // behave like NTFS or like a FAT volume without per-file compression, and
 // switches that make an open, a read at byte N or a write fail, or a
-// volume run out of space. Safe to use from several threads.
+// volume run out of space; and a power-cut mode that shows what a volume
+// could hold after the power failed at any step. Safe to use from several
+// threads.
 #pragma once
 #include <functional>
 #include <map>
@@ -37,6 +39,31 @@ class MemoryFileSystem : public FileSystem {
   // Called after every write with the file's path and its new size, outside the lock.
   void SetWriteHook(std::function<void(const std::u16string& path, uint64_t size)> hook);
 
+  // Setting the times and attributes of an open file under prefix fails with error.
+  void FailSetInfo(std::u16string_view prefix, uint32_t error);
+  // How many times folder was listed.
+  uint32_t ListCount(std::u16string_view folder) const;
+
+  // Power cuts. From now on, what the volume of letter holds counts as on
+  // its disk; later changes reach the disk only when a file is flushed: a
+  // flush makes that file's bytes durable, and every change of names,
+  // attributes and times made so far. After `steps` more changes (writes,
+  // creations, removals, renames, attribute and time changes, flushes) the
+  // power fails: every further change on the volume fails and does nothing.
+  void CutPowerAfter(char16_t letter, uint64_t steps);
+  bool PowerWasCut() const;
+  // Changes of names, attributes and times made after the last flush; any
+  // combination of them may have reached the disk.
+  size_t PendingChanges() const;
+  // The files (path -> bytes) on the volume after the restart, when the
+  // pending changes whose bit is set in survivors reached the disk, in
+  // their order, and nothing else did. A file whose bytes were not all
+  // flushed comes back torn: its new size, the bytes that were on the disk
+  // before, zeros after them.
+  std::map<std::u16string, std::string> FilesAfterRestart(uint64_t survivors) const;
+  // Makes that state the volume's own and ends the power-cut mode.
+  void Restart(uint64_t survivors);
+
   // The clock that stamps creation and writes; advances by one second per stamp.
   void SetNow(uint64_t fileTime);
 
@@ -64,6 +91,8 @@ class MemoryFileSystem : public FileSystem {
  private:
   struct Node;
   struct Volume;
+  struct PendingChange;
+  struct PowerCut;
   class MemoryFile;
   friend class MemoryFile;
 
@@ -75,6 +104,11 @@ class MemoryFileSystem : public FileSystem {
   FindEntry EntryOf(const Node& node) const;
   uint32_t RenameLocked(std::u16string_view from, std::u16string_view to);
   bool PutFileLocked(std::u16string_view path, std::string_view bytes, uint32_t attributes);
+  // Power cuts: false when the change must fail (the power is off); counts the step.
+  bool Step(const std::u16string& key);
+  void Record(PendingChange change);
+  void FlushLocked(const std::u16string& key);
+  std::map<std::u16string, Node> NodesAfterRestart(uint64_t survivors) const;
 
   mutable std::mutex mutex_;
   std::map<char16_t, Volume> volumes_;
@@ -86,6 +120,10 @@ class MemoryFileSystem : public FileSystem {
   uint32_t writeFaultError_ = 0;
   uint64_t now_ = 0;
   std::function<void(const std::u16string&, uint64_t)> writeHook_;
+  std::u16string setInfoFaultPrefix_;
+  uint32_t setInfoFaultError_ = 0;
+  std::map<std::u16string, uint32_t> listCounts_;
+  std::unique_ptr<PowerCut> powerCut_;
 };
 
 }  // namespace qtr

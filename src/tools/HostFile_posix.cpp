@@ -82,6 +82,7 @@ class PosixFile : public File {
     return ::futimens(fd_, both) == 0 ? 0 : Win32ErrorFromErrno(errno);
   }
   uint32_t SetCompression(bool) override { return kErrorInvalidFunction; }
+  uint32_t Flush() override { return ::fsync(fd_) == 0 ? 0 : Win32ErrorFromErrno(errno); }
   // The tool renames by path; a descriptor does not know its name.
   uint32_t RenameTo(std::u16string_view) override { return kErrorNotSupported; }
 

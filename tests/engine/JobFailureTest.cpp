@@ -46,7 +46,8 @@ TEST_F(JobFailureTest, AStopInMidFileKeepsTheOldStoredCopy) {
     const std::string before = Content(Stored(compress));
     auto job = NewJob(false);
     fs.SetWriteHook([&](const std::u16string& path, uint64_t size) {
-      if (path.find(u"BIG.BIN") != std::u16string::npos && size > 100000) job->stop = 1;
+      // Only big.bin grows that large in the store's partial folder.
+      if (path.starts_with(u"F:\\QTRPMB\\~PARTIAL\\") && size > 100000) job->stop = 1;
     });
     Selection(u"backupfullpath.xml", {"C:\\D"});
     RunJob(*job);
@@ -76,7 +77,7 @@ TEST_F(JobFailureTest, ReadWriteAndSpaceFailuresAreReportedAndLeaveTheStoreWhole
   };
   const Fault faults[] = {
       {"read", [&] { fs.FailReadAt(u"C:\\D\\big.bin", 150000, kErrorReadFault); }, kErrorReadFault, true},
-      {"write", [&] { fs.FailWritesAt(u"F:\\QTRPMB\\C\\D\\big", 1000, kErrorWriteFault); }, kErrorWriteFault, false},
+      {"write", [&] { fs.FailWritesAt(u"F:\\QTRPMB\\~partial", 1000, kErrorWriteFault); }, kErrorWriteFault, false},
       {"full", [&] { fs.SetCapacity(u'F', 400000); }, kErrorDiskFull, false},
   };
   for (const char* compress : {"0", "1"}) {
@@ -132,16 +133,35 @@ TEST_F(JobFailureTest, ADamagedContainerFailsItsRestoreWithALine) {
   EXPECT_EQ(Narrow(lines.lines[0]), Line(13, u"F:\\QTRPMB\\C\\R\\t.txt.zip"));
 }
 
-TEST_F(JobFailureTest, PartialCopiesLeftByACrashAreRemovedAndNeverRestored) {
+TEST_F(JobFailureTest, LeftoversOfAKilledJobGoButAPersonsFilesOfAPartialNameAreKept) {
+  // A killed job left two partial copies in the store's partial folder.
+  fs.PutFile(u"F:\\QTRPMB\\~partial\\7.~qtrpart", "half");
+  fs.PutFile(u"F:\\QTRPMB\\~partial\\8.~qtrpart", "half");
+  // The person's own files that carry the partial suffix, and a stored copy of one.
+  fs.PutFile(u"C:\\D\\notes.~qtrpart", "mine");
   fs.PutFile(u"C:\\D\\a.txt", "a");
-  fs.PutFile(u"F:\\QTRPMB\\C\\D\\b.txt.~qtrpart", "half");
-  Backup({"C:\\D"});
-  EXPECT_FALSE(fs.Exists(u"F:\\QTRPMB\\C\\D\\b.txt.~qtrpart"));
-  fs.PutFile(u"F:\\QTRPMB\\C\\D\\c.txt.~qtrpart", "half");
-  auto job = Restore({"F:\\QTRPMB\\C\\D"});
-  EXPECT_EQ(job->fileList, (std::vector<std::u16string>{u"F:\\QTRPMB\\C\\D\\a.txt"}));
-  EXPECT_FALSE(fs.Exists(u"C:\\D\\c.txt.~qtrpart"));
-  EXPECT_FALSE(fs.Exists(u"C:\\D\\c.txt"));
+  fs.PutFile(u"C:\\D\\a.txt.~qtrpart", "mine too");
+  fs.PutFile(u"F:\\QTRPMB\\C\\Old\\kept.~qtrpart", "stored earlier");
+  auto job = Backup({"C:\\D"});
+  EXPECT_EQ(job->finishedCount, 3u);
+  EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\D\\notes.~qtrpart"), "mine");
+  EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\D\\a.txt.~qtrpart"), "mine too");
+  EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\Old\\kept.~qtrpart"), "stored earlier");
+  for (const auto& path : StoreFiles()) EXPECT_EQ(path.find("~partial"), std::string::npos) << path;
+
+  // Restored beside the person's files, whose own partial-named file is not taken for a leftover.
+  fs.RemoveFile(u"C:\\D\\notes.~qtrpart");
+  fs.PutFile(u"C:\\D\\a.txt", "changed on the PC");
+  fs.PutFile(u"C:\\D\\a.txt.~qtrpart", "the person's, not in the restore");
+  fs.PutFile(u"F:\\QTRPMB\\~partial\\9.~qtrpart", "half");
+  job = Restore({"F:\\QTRPMB\\C\\D\\a.txt", "F:\\QTRPMB\\C\\D\\notes.~qtrpart", "F:\\QTRPMB"});
+  EXPECT_EQ(Content(u"C:\\D\\a.txt"), "a");
+  EXPECT_EQ(Content(u"C:\\D\\notes.~qtrpart"), "mine");
+  EXPECT_EQ(Content(u"C:\\Old\\kept.~qtrpart"), "stored earlier");
+  // The whole store restores everything but the partial folder.
+  EXPECT_FALSE(fs.Exists(u"~:\\partial\\9.~qtrpart"));
+  EXPECT_EQ(job->restoreRoots, (std::vector<std::u16string>{u"C:\\D\\a.txt", u"C:\\D\\notes.~qtrpart", u"C:\\"}));
+  EXPECT_TRUE(lines.lines.empty()) << Narrow(lines.lines[0]);
 }
 
 }  // namespace

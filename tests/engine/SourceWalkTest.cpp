@@ -41,7 +41,8 @@ TEST_F(SourceWalkTest, TheSystemFolderRuleHoldsForTheBareSystemDriveOnly) {
   for (const auto& list : {bare, rooted}) {
     EXPECT_EQ(std::count(list.begin(), list.end(), u"C:\\System Volume Information\\s.dat"), 0);
     EXPECT_EQ(std::count(list.begin(), list.end(), u"C:\\RECYCLER\\r.dat"), 0);
-    EXPECT_EQ(std::count(list.begin(), list.end(), u"C:\\Data\\left.txt.~qtrpart"), 0);
+    // A person's file of any name takes part, the copy pass's partial suffix too.
+    EXPECT_EQ(std::count(list.begin(), list.end(), u"C:\\Data\\left.txt.~qtrpart"), 1);
   }
 }
 
@@ -95,11 +96,13 @@ TEST_F(SourceWalkTest, ReadOnlySingleFilesTakePartAndMissingOnesAreFailures) {
 TEST_F(SourceWalkTest, StoredWalkEntersOnlyTheStoreOfADriveAndSkipsPartialCopies) {
   fs.PutFile(u"F:\\QTRPMB\\C\\a.txt", "a");
   fs.PutFile(u"F:\\QTRPMB\\D\\b.txt", "b");
-  fs.PutFile(u"F:\\QTRPMB\\C\\a.txt.~qtrpart", "partial");
+  fs.PutFile(u"F:\\QTRPMB\\C\\a.txt.~qtrpart", "a person's file of that name");
+  fs.PutFile(u"F:\\QTRPMB\\~partial\\1.~qtrpart", "partial");
   fs.PutFile(u"F:\\Other\\c.txt", "c");
   auto job = NewJob(true);
   ScanStoredPath(*job, u"F:");
-  EXPECT_EQ(job->fileList, (std::vector<std::u16string>{u"F:\\QTRPMB\\C\\a.txt", u"F:\\QTRPMB\\D\\b.txt"}));
+  EXPECT_EQ(job->fileList, (std::vector<std::u16string>{u"F:\\QTRPMB\\C\\a.txt", u"F:\\QTRPMB\\C\\a.txt.~qtrpart",
+                                                       u"F:\\QTRPMB\\D\\b.txt"}));
   AddStoreRootDrives(*job, u"F:\\QTRPMB");
   EXPECT_EQ(job->restoreRoots, (std::vector<std::u16string>{u"C:\\", u"D:\\"}));
 }

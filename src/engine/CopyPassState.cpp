@@ -1,0 +1,164 @@
+#include "engine/CopyPassState.h"
+
+#include <string>
+
+#include "engine/StoreLayout.h"
+#include "platform/SystemError.h"
+
+namespace qtr {
+namespace {
+
+// Takes away the attributes that stand in the way; returns those it had
+// (kInvalidAttributes when path does not exist).
+uint32_t ClearAttributes(FileSystem& fs, std::u16string_view path) {
+  uint32_t attributes = kInvalidAttributes;
+  if (fs.GetAttributes(path, &attributes) != 0) return kInvalidAttributes;
+  fs.SetAttributes(path, kAttributeNormal);
+  return attributes;
+}
+
+std::u16string Decimal(uint64_t n) {
+  std::u16string digits;
+  do {
+    digits.insert(digits.begin(), static_cast<char16_t>(u'0' + n % 10));
+    n /= 10;
+  } while (n != 0);
+  return digits;
+}
+
+}  // namespace
+
+void RemoveFileAnyway(FileSystem& fs, std::u16string_view path) {
+  const uint32_t attributes = ClearAttributes(fs, path);
+  if (attributes == kInvalidAttributes) return;
+  if (fs.RemoveFile(path) != 0) fs.SetAttributes(path, attributes & ~kAttributeDirectory);
+}
+
+uint32_t PutInPlace(FileSystem& fs, File& partial, std::u16string_view destination) {
+  if (partial.RenameTo(destination) == 0) return 0;
+  // A read-only (or otherwise protected) destination refuses to be replaced until its attributes are cleared.
+  const uint32_t old = ClearAttributes(fs, destination);
+  const uint32_t error = partial.RenameTo(destination);
+  if (error != 0 && old != kInvalidAttributes) fs.SetAttributes(destination, old & ~kAttributeDirectory);
+  return error;
+}
+
+CopyPassState::CopyPassState(BackupJob& job, std::u16string storeRoot) : job_(job), storeRoot_(std::move(storeRoot)) {}
+
+CopyPassState::~CopyPassState() {
+  // Copies still held were never put in place: their partial files go.
+  for (Held& held : held_) {
+    held.file.reset();
+    RemoveFileAnyway(job_.fs, held.partial);
+  }
+}
+
+void CopyPassState::RemoveLeftovers() {
+  if (storeRoot_.empty()) return;
+  const std::u16string folder = PartialFolderOf(storeRoot_);
+  std::unique_ptr<FolderListing> listing;
+  if (job_.fs.List(folder, &listing) != 0) return;
+  std::vector<std::u16string> leftovers;
+  FindEntry entry;
+  while (listing->Next(&entry))
+    if (!entry.IsFolder()) leftovers.push_back(JoinPath(folder, entry.name));
+  listing.reset();
+  for (const auto& path : leftovers) RemoveFileAnyway(job_.fs, path);
+  visited_.insert(Lowercase(folder));
+}
+
+uint32_t CopyPassState::CreatePartial(std::u16string_view destination, std::u16string* partial,
+                                      std::unique_ptr<File>* file) {
+  uint32_t error = kErrorFileExists;
+  if (!storeRoot_.empty()) {
+    // In the store's own partial folder, where no stored copy can be: a
+    // name taken there (by another job running now) is skipped.
+    const std::u16string folder = PartialFolderOf(storeRoot_);
+    if (FirstVisitOfFolder(folder) && job_.fs.CreateFolder(folder) == 0)
+      job_.fs.SetAttributes(folder, kAttributeHidden | kAttributeSystem);
+    for (int tries = 0; tries < 1000 && error == kErrorFileExists; ++tries) {
+      *partial = JoinPath(folder, Decimal(nextPartial_++)) + std::u16string(kPartialSuffix);
+      error = job_.fs.Open(*partial, OpenMode::kWriteNew, file);
+    }
+    return error;
+  }
+  // On a restore, beside the destination: a file of that name belongs to
+  // the person, so the next free name is taken and nothing is replaced.
+  for (int n = 0; n < 1000 && error == kErrorFileExists; ++n) {
+    *partial = std::u16string(destination) + (n == 0 ? u"" : u"." + Decimal(n)) +
+               std::u16string(kPartialSuffix);
+    error = job_.fs.Open(*partial, OpenMode::kWriteNew, file);
+  }
+  return error;
+}
+
+std::set<std::u16string>& CopyPassState::NamesOf(std::u16string_view folder) {
+  const std::u16string key = Lowercase(folder);
+  auto it = names_.find(key);
+  if (it != names_.end()) return it->second;
+  // A depth-first pass never comes back to a folder it has left for one
+  // that is not inside it, so only the listings along the way are kept.
+  for (auto kept = names_.begin(); kept != names_.end();) {
+    const bool ancestor = key.size() > kept->first.size() && key.starts_with(kept->first) &&
+                          key[kept->first.size()] == u'\\';
+    kept = ancestor ? std::next(kept) : names_.erase(kept);
+  }
+  std::set<std::u16string>& names = names_[key];
+  std::unique_ptr<FolderListing> listing;
+  if (job_.fs.List(folder, &listing) == 0) {
+    FindEntry entry;
+    while (listing->Next(&entry)) names.insert(Lowercase(entry.name));
+  }
+  return names;
+}
+
+bool CopyPassState::Exists(std::u16string_view path) {
+  return NamesOf(ParentOf(path)).count(Lowercase(NameOf(path))) != 0;
+}
+
+void CopyPassState::Added(std::u16string_view path) { NamesOf(ParentOf(path)).insert(Lowercase(NameOf(path))); }
+
+void CopyPassState::Removed(std::u16string_view path) { NamesOf(ParentOf(path)).erase(Lowercase(NameOf(path))); }
+
+bool CopyPassState::FirstVisitOfFolder(std::u16string_view folder) {
+  return visited_.insert(Lowercase(folder)).second;
+}
+
+void CopyPassState::Hold(std::unique_ptr<File> file, std::u16string partial, std::u16string destination,
+                         uint64_t bytes) {
+  held_.push_back({std::move(file), std::move(partial), std::move(destination)});
+  heldBytes_ += bytes;
+  if (held_.size() >= kBatchFiles || heldBytes_ >= kBatchBytes) Commit();
+}
+
+void CopyPassState::CommitUnlessIn(std::u16string_view destinationFolder) {
+  if (!held_.empty() && Lowercase(ParentOf(held_.back().destination)) != Lowercase(destinationFolder)) Commit();
+}
+
+void CopyPassState::Commit() {
+  std::vector<Held> batch = std::move(held_);
+  held_.clear();
+  heldBytes_ = 0;
+  const auto fail = [&](Held& held, uint32_t error) {
+    job_.AddFailure(held.destination, error);
+    held.file.reset();
+    RemoveFileAnyway(job_.fs, held.partial);
+  };
+  for (Held& held : batch)
+    if (const uint32_t error = held.file->Flush(); error != 0) fail(held, error);
+  File* last = nullptr;
+  for (Held& held : batch) {
+    if (!held.file) continue;
+    if (const uint32_t error = PutInPlace(job_.fs, *held.file, held.destination); error != 0) {
+      fail(held, error);
+      continue;
+    }
+    ++job_.finishedCount;
+    Added(held.destination);
+    last = held.file.get();
+  }
+  // One more flush carries the renames to the disk.
+  if (last != nullptr) last->Flush();
+}
+
+}  // namespace qtr

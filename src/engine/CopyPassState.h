@@ -1,0 +1,78 @@
+// What one copy pass keeps from file to file: the destination folders it
+// has made or listed (each listed once), the partial files it writes, and
+// the new copies waiting to be made durable together.
+#pragma once
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/BackupJob.h"
+
+namespace qtr {
+
+class CopyPassState {
+ public:
+  // A batch of new copies is made durable once it holds this many files or
+  // bytes, and whenever the pass moves on to another destination folder.
+  static constexpr size_t kBatchFiles = 64;
+  static constexpr uint64_t kBatchBytes = uint64_t{256} << 20;
+
+  // storeRoot is the store a backup writes into; empty on a restore, whose
+  // partial files lie beside their destinations.
+  CopyPassState(BackupJob& job, std::u16string storeRoot);
+  ~CopyPassState();
+  CopyPassState(const CopyPassState&) = delete;
+  CopyPassState& operator=(const CopyPassState&) = delete;
+
+  // Removes what an earlier job left in the store's partial folder.
+  void RemoveLeftovers();
+  // Creates a fresh partial file for a copy to destination and opens it.
+  uint32_t CreatePartial(std::u16string_view destination, std::u16string* partial, std::unique_ptr<File>* file);
+
+  // Whether path exists, as the listing of its folder said when the pass
+  // first came to it, and the pass's own changes since.
+  bool Exists(std::u16string_view path);
+  void Added(std::u16string_view path);
+  void Removed(std::u16string_view path);
+  // True the first time the pass meets folder (lowercased check).
+  bool FirstVisitOfFolder(std::u16string_view folder);
+
+  // A complete new copy, not yet durable: it waits under its partial name,
+  // its file open, until the batch is committed.
+  void Hold(std::unique_ptr<File> file, std::u16string partial, std::u16string destination, uint64_t bytes);
+  // Commits the batch when the next copy goes to another folder.
+  void CommitUnlessIn(std::u16string_view destinationFolder);
+  // Flushes every held copy, then renames each into place and makes the
+  // renames durable: a power cut at any moment leaves each destination
+  // missing or whole. Counts each copy put in place as finished.
+  void Commit();
+
+ private:
+  struct Held {
+    std::unique_ptr<File> file;
+    std::u16string partial;
+    std::u16string destination;
+  };
+  std::set<std::u16string>& NamesOf(std::u16string_view folder);
+
+  BackupJob& job_;
+  const std::u16string storeRoot_;
+  uint64_t nextPartial_ = 0;
+  std::map<std::u16string, std::set<std::u16string>> names_;  // lowercased folder -> lowercased names
+  std::set<std::u16string> visited_;
+  std::vector<Held> held_;
+  uint64_t heldBytes_ = 0;
+};
+
+// Takes away whatever attributes stand in the way of replacing or deleting
+// path and deletes it; puts them back when it cannot be deleted.
+void RemoveFileAnyway(FileSystem& fs, std::u16string_view path);
+// Puts a complete partial copy, still open, in place of destination; the
+// old file is replaced in one step, so one of the two is whole at any moment.
+uint32_t PutInPlace(FileSystem& fs, File& partial, std::u16string_view destination);
+
+}  // namespace qtr
