@@ -16,10 +16,11 @@ uint64_t Little(const uint8_t* p, int bytes) {
   return value;
 }
 
+// False for an empty entry and for one that ends beyond 64 bits.
 bool Extent(uint64_t first, uint64_t count, uint32_t sectorSize, PartitionExtent& extent) {
   if (count == 0 || first > UINT64_MAX / sectorSize || count > UINT64_MAX / sectorSize) return false;
   extent = {first * sectorSize, count * sectorSize};
-  return true;
+  return extent.length <= UINT64_MAX - extent.offset;
 }
 
 bool ReadGpt(const DiskBytesReader& read, uint32_t sectorSize, std::vector<PartitionExtent>& partitions) {
