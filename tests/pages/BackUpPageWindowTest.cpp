@@ -301,6 +301,54 @@ TEST_F(BackUpPageTest, ThePageTicksItsHostAndLetsTheRegistrationGo) {
   EXPECT_TRUE(list_.Size() <= 1);
 }
 
+// Presses the mouse on an item's check box, as a person does.
+bool ClickCheckBox(HWND tree, HTREEITEM item) {
+  RECT rect{};
+  TreeView_EnsureVisible(tree, item);
+  if (!TreeView_GetItemRect(tree, item, &rect, TRUE)) return false;
+  TVHITTESTINFO hit{};
+  hit.pt.y = (rect.top + rect.bottom) / 2;
+  for (hit.pt.x = rect.left; hit.pt.x > 0; --hit.pt.x)
+    if (TreeView_HitTest(tree, &hit) == item && (hit.flags & TVHT_ONITEMSTATEICON) != 0) break;
+  if (hit.pt.x <= 0) return false;
+  // The tree asks where the cursor is when it hears of the click.
+  POINT screen = hit.pt;
+  ClientToScreen(tree, &screen);
+  SetCursorPos(screen.x, screen.y);
+  // The new position is known once the queue has been through.
+  PostMessageW(tree, WM_NULL, 0, 0);
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.hwnd == tree && message.message == WM_NULL) break;
+    DispatchMessageW(&message);
+  }
+  NMHDR header{};
+  header.hwndFrom = tree;
+  header.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(tree));
+  header.code = NM_CLICK;
+  SendMessageW(GetParent(tree), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+  return true;
+}
+
+TEST_F(BackUpPageTest, CheckStatesComeBackWhenThePageIsMadeAgain) {
+  Open();
+  const TreeItem computer = FirstRoot(page_->SourceTree().Items());
+  const TreeItem drive = page_->SourceTree().Items().FirstChild(computer);
+  ASSERT_NE(drive, kNoItem);
+  const std::u16string name = page_->SourceTree().Items().Name(drive);
+  ASSERT_TRUE(ClickCheckBox(page_->SourceTree().Handle(), reinterpret_cast<HTREEITEM>(drive)));
+  ASSERT_EQ(page_->SourceTree().Items().State(drive), 3);
+
+  page_.reset();  // as when the program ends
+  Open();
+  const TreeItems& items = page_->SourceTree().Items();
+  TreeItem again = items.FirstChild(FirstRoot(items));
+  while (again != kNoItem && items.Name(again) != name) again = items.NextSibling(again);
+  ASSERT_NE(again, kNoItem);
+  EXPECT_EQ(items.State(again), 3);
+  EXPECT_EQ(items.State(FirstRoot(items)), 2);
+}
+
 TEST(DeviceBroadcast, ReadsThePathItCarriesAndNoMore) {
   // A window that keeps what it was sent.
   struct Seen {
