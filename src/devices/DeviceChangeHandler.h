@@ -13,10 +13,10 @@
 namespace qtr {
 
 // The broadcasts of WM_DEVICECHANGE that matter here.
-inline constexpr uint32_t kDeviceArrival = 0x8000;          // DBT_DEVICEARRIVAL
-inline constexpr uint32_t kDeviceRemovePending = 0x8003;    // DBT_DEVICEREMOVEPENDING
-inline constexpr uint32_t kDeviceRemoveComplete = 0x8004;   // DBT_DEVICEREMOVECOMPLETE
-inline constexpr uint32_t kDeviceInterfaceBroadcast = 5;    // DBT_DEVTYP_DEVICEINTERFACE
+inline constexpr uint32_t kDeviceArrival = 0x8000;         // DBT_DEVICEARRIVAL
+inline constexpr uint32_t kDeviceRemovePending = 0x8003;   // DBT_DEVICEREMOVEPENDING
+inline constexpr uint32_t kDeviceRemoveComplete = 0x8004;  // DBT_DEVICEREMOVECOMPLETE
+inline constexpr uint32_t kDeviceInterfaceBroadcast = 5;   // DBT_DEVTYP_DEVICEINTERFACE
 
 // The disk a tree has chosen: the tree's m_selectedDisk (-1 none) and
 // m_diskRemoved (1 once that disk went away).

@@ -13,7 +13,8 @@ namespace qtr {
 namespace {
 
 // {53F56307-B6BF-11D0-94F2-00A0C91EFB8B}
-constexpr GUID kDiskInterfaceClass = {0x53f56307, 0xb6bf, 0x11d0, {0x94, 0xf2, 0x00, 0xa0, 0xc9, 0x1e, 0xfb, 0x8b}};
+constexpr GUID kDiskInterfaceClass = {
+    0x53f56307, 0xb6bf, 0x11d0, {0x94, 0xf2, 0x00, 0xa0, 0xc9, 0x1e, 0xfb, 0x8b}};
 
 struct Registration {
   HDEVNOTIFY handle = nullptr;
@@ -48,8 +49,9 @@ bool RegisterUSBDeviceNotify(HWND window) {
   const DWORD error = GetLastError();
   SimulatedDevices* simulated = Simulated();
   if (current.handle == nullptr && simulated == nullptr) {
-    DebugMessageBox(kDeviceFailureLevel, u"CUSBDevice::RegisterUSBDeviceNotify=>RegisterDeviceNotification failed: " +
-                                             DecimalText(error));
+    DebugMessageBox(
+        kDeviceFailureLevel,
+        u"CUSBDevice::RegisterUSBDeviceNotify=>RegisterDeviceNotification failed: " + DecimalText(error));
     return false;
   }
   current.window = window;

@@ -37,8 +37,9 @@ bool CBackUpDialog::OnInit() {
   SetWindowPos(Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
   SetWindowTextW(Handle(), WideText(DisplayText(TextId::BackupTitle)).c_str());
   SetItemText(IDC_BACKUP_TITLE, WideText(DisplayText(TextId::BackupTitle)));
-  titleFont_.Reset(CreateFontW(-15, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                               CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma"));
+  titleFont_.Reset(CreateFontW(-15, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH,
+                               L"Tahoma"));
   font_.Reset(CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                           CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma"));
   SendMessageW(Item(IDC_BACKUP_TITLE), WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.Get()), FALSE);

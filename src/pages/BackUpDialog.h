@@ -29,7 +29,8 @@ class CBackUpDialog : public PaintedDialog, public DiskPageView {
   // programFolder ends with a backslash. The prompter shows the password
   // dialogs' messages; host may be set later.
   CBackUpDialog(std::u16string programFolder, Prompter& prompter, BackUpPageHost* host = nullptr,
-                DeviceList& devices = DeviceList::Process(), EnclosureButton& button = EnclosureButton::Process());
+                DeviceList& devices = DeviceList::Process(),
+                EnclosureButton& button = EnclosureButton::Process());
   ~CBackUpDialog() override;
 
   void SetHost(BackUpPageHost* host) { host_ = host; }

@@ -36,8 +36,8 @@ void PasswordDialogFrame::SetUpFrame(int titleId, const std::u16string& title, i
   if (owner == nullptr || !IsWindowVisible(owner) || !GetWindowRect(owner, &over))
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &over, 0);
   const int width = own.right - own.left, height = own.bottom - own.top;
-  SetWindowPos(Handle(), HWND_TOP, (over.left + over.right - width) / 2, (over.top + over.bottom - height) / 2, 0,
-               0, SWP_NOSIZE);
+  SetWindowPos(Handle(), HWND_TOP, (over.left + over.right - width) / 2,
+               (over.top + over.bottom - height) / 2, 0, 0, SWP_NOSIZE);
 }
 
 void PasswordDialogFrame::Close(INT_PTR code) {

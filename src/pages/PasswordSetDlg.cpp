@@ -10,7 +10,8 @@
 
 namespace qtr {
 
-CPasswordSetDlg::CPasswordSetDlg(Prompter& prompter, DeviceList* list, std::u16string diskPath, bool resetMode)
+CPasswordSetDlg::CPasswordSetDlg(Prompter& prompter, DeviceList* list, std::u16string diskPath,
+                                 bool resetMode)
     : PasswordDialogFrame(IDD_PASSWORD_SET),
       prompter_(prompter),
       list_(list),
@@ -19,7 +20,8 @@ CPasswordSetDlg::CPasswordSetDlg(Prompter& prompter, DeviceList* list, std::u16s
 
 bool CPasswordSetDlg::OnInit() {
   SetUpFrame(IDC_PASSWORD_SET_TITLE, DisplayText(TextId::PasswordSetTitle), IDC_PASSWORD_SET_CLOSE,
-             IDC_PASSWORD_SET_OK, IDC_PASSWORD_SET_CANCEL, {IDC_PASSWORD_OLD, IDC_PASSWORD_NEW, IDC_PASSWORD_AGAIN});
+             IDC_PASSWORD_SET_OK, IDC_PASSWORD_SET_CANCEL,
+             {IDC_PASSWORD_OLD, IDC_PASSWORD_NEW, IDC_PASSWORD_AGAIN});
   SetItemText(IDC_PASSWORD_OLD_LABEL, WideText(DisplayText(TextId::OldPassword)));
   SetItemText(IDC_PASSWORD_NEW_LABEL, WideText(DisplayText(TextId::NewPassword)));
   SetItemText(IDC_PASSWORD_AGAIN_LABEL, WideText(DisplayText(TextId::NewPasswordAgain)));

@@ -60,8 +60,8 @@ class DeviceChangeHandlerTest : public ::testing::Test {
   void Plug(size_t disk, bool in) {
     world.Devices().SetPresent(disk, in);
     for (const auto& change : world.Devices().PollPresence())
-      handler.OnDeviceChange(change.arrived ? kDeviceArrival : kDeviceRemoveComplete, kDeviceInterfaceBroadcast,
-                             change.path);
+      handler.OnDeviceChange(change.arrived ? kDeviceArrival : kDeviceRemoveComplete,
+                             kDeviceInterfaceBroadcast, change.path);
   }
   std::vector<uint32_t> ListedNumbers() const {
     std::vector<uint32_t> numbers;

@@ -139,8 +139,9 @@ class BackUpPageTest : public ::testing::Test {
   // The page is a child window: a plain frame stands in for the page container.
   void Open() {
     if (frame_ == nullptr)
-      frame_ = CreateWindowExW(0, L"STATIC", L"Page frame", WS_POPUP | WS_VISIBLE, 0, 0, CBackUpDialog::kWidth,
-                               CBackUpDialog::kHeight, nullptr, nullptr, nullptr, nullptr);
+      frame_ =
+          CreateWindowExW(0, L"STATIC", L"Page frame", WS_POPUP | WS_VISIBLE, 0, 0, CBackUpDialog::kWidth,
+                          CBackUpDialog::kHeight, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(frame_, nullptr);
     page_ = std::make_unique<CBackUpDialog>(programFolder_.Path() + u"\\", prompter_, &host_, list_, button_);
     ASSERT_TRUE(page_->CreateModeless(frame_));
@@ -368,7 +369,8 @@ TEST(DeviceBroadcast, ReadsThePathItCarriesAndNoMore) {
   windowClass.hInstance = GetModuleHandleW(nullptr);
   windowClass.lpszClassName = L"QtrBroadcastTest";
   RegisterClassW(&windowClass);
-  HWND window = CreateWindowW(L"QtrBroadcastTest", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  HWND window =
+      CreateWindowW(L"QtrBroadcastTest", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(SendDiskInterfaceBroadcast(window, 0x8004, u"\\\\?\\usbstor#x"), TRUE);
   EXPECT_TRUE(seen.read);
@@ -382,7 +384,8 @@ TEST(DeviceBroadcast, ReadsThePathItCarriesAndNoMore) {
   auto* broadcast = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_W*>(bytes.data());
   broadcast->dbcc_devicetype = 5;
   wcscpy(broadcast->dbcc_name, L"abcdefgh");
-  broadcast->dbcc_size = static_cast<DWORD>(offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name) + 3 * sizeof(wchar_t));
+  broadcast->dbcc_size =
+      static_cast<DWORD>(offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name) + 3 * sizeof(wchar_t));
   uint32_t type = 0;
   std::u16string path;
   ASSERT_TRUE(ReadDeviceBroadcast(reinterpret_cast<LPARAM>(broadcast), type, path));
