@@ -356,7 +356,7 @@ bool MemoryFileSystem::PutFileLocked(std::u16string_view path, std::string_view 
   if (existing != nullptr) volume->used -= existing->data->size();
   Node node;
   node.path = std::u16string(path);
-  node.attributes = attributes & (kSettable | kAttributeCompressed);
+  node.attributes = attributes & ~kAttributeDirectory;  // any bit, as a source file may carry those of its volume
   node.times = {Stamp(), now_, now_};
   node.data = std::make_shared<std::string>(bytes);
   volume->used += bytes.size();

@@ -1,0 +1,184 @@
+// The power fails at every step of a backup: whatever the disk kept of the
+// changes since the last flush, each stored file is afterwards the old good
+// copy or the complete new one, never a damaged one under a stored name, and
+// the next backup finds a whole store.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "JobFixture.h"
+#include "Lz77Samples.h"
+#include "engine/JobWorker.h"
+#include "platform/MemoryFileSystem.h"
+
+namespace qtr {
+namespace {
+
+using test::Narrow;
+using Files = std::map<std::u16string, std::string>;
+
+std::string Noise(size_t size, uint32_t seed) {
+  const auto bytes = test::RandomBytes(size, seed);
+  return {bytes.begin(), bytes.end()};
+}
+
+// The combinations of pending changes tried after a cut: all of them while
+// they are few, else every single one kept or lost on its own.
+std::vector<uint64_t> Survivors(size_t pending) {
+  std::vector<uint64_t> masks;
+  if (pending <= 12) {
+    for (uint64_t m = 0; m < (uint64_t{1} << pending); ++m) masks.push_back(m);
+    return masks;
+  }
+  const uint64_t all = pending >= 64 ? ~uint64_t{0} : (uint64_t{1} << pending) - 1;
+  masks = {0, all};
+  for (size_t i = 0; i < pending && i < 64; ++i) {
+    masks.push_back(uint64_t{1} << i);
+    masks.push_back(all & ~(uint64_t{1} << i));
+    masks.push_back((uint64_t{1} << i) - 1);
+  }
+  return masks;
+}
+
+// One machine: a source C: and a target F:, and backups run over them.
+class Machine {
+ public:
+  Machine() {
+    fs.AddVolume(u'C', MemoryFileSystem::Kind::kNtfs);
+    fs.AddVolume(u'F', MemoryFileSystem::Kind::kNtfs);
+  }
+  void Settings(const char* compress) {
+    fs.PutFile(u"C:\\Prog\\init.xml", std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Setting>"
+                                                  "<BackupStatus>0</BackupStatus><CompressFile>") +
+                                          compress + "</CompressFile></Setting>");
+    fs.PutFile(u"C:\\Prog\\backupfullpath.xml",
+               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Path><path path=\"C:\\D\"/></Path>");
+  }
+  void Backup() {
+    BackupJob job(fs, lines, u"C:\\Prog\\");
+    job.LoadIncludeFlags();
+    job.systemDrive = u"C:";
+    job.targetRoot = u"F:";
+    RunJob(job);
+  }
+  // The stored files outside the partial folder.
+  Files Stored(const Files& all) const {
+    Files stored;
+    for (const auto& [path, bytes] : all)
+      if (path.starts_with(u"F:\\QTRPMB\\") && !path.starts_with(u"F:\\QTRPMB\\~partial")) stored[path] = bytes;
+    return stored;
+  }
+  Files StoredNow() const {
+    Files all;
+    for (const auto& path : fs.AllPaths()) {
+      std::string bytes;
+      if (fs.GetFile(path, &bytes)) all[path] = bytes;
+    }
+    return Stored(all);
+  }
+
+  MemoryFileSystem fs;
+  test::LineCollector lines;
+};
+
+// Runs the backup that setUp prepares, cut after 0, 1, 2 ... changes on F:
+// until one run ends before the cut; check sees the stored files of every
+// state the disk may be in after each cut. Returns the number of cuts made.
+template <typename SetUp, typename Check>
+int CutAtEveryStep(SetUp setUp, Check check) {
+  int cuts = 0;
+  for (uint64_t steps = 0;; ++steps) {
+    Machine machine;
+    setUp(machine);
+    machine.fs.CutPowerAfter(u'F', steps);
+    machine.Backup();
+    if (!machine.fs.PowerWasCut()) return cuts;
+    ++cuts;
+    for (uint64_t survivors : Survivors(machine.fs.PendingChanges())) {
+      SCOPED_TRACE("cut after " + std::to_string(steps) + " changes, survivors " + std::to_string(survivors));
+      check(machine.Stored(machine.fs.FilesAfterRestart(survivors)));
+      if (::testing::Test::HasFailure()) return cuts;
+    }
+    // After the restart the next backup leaves a whole store and no partial files.
+    machine.fs.Restart(~uint64_t{0} >> 1);
+    machine.Backup();
+    check(machine.StoredNow());
+    for (const auto& path : machine.fs.AllPaths())
+      EXPECT_FALSE(path.starts_with(u"F:\\QTRPMB\\~partial\\")) << Narrow(path);
+    if (::testing::Test::HasFailure()) return cuts;
+  }
+}
+
+const std::string kOld = Noise(150000, 1);
+const std::string kNew = Noise(170000, 2);
+
+TEST(PowerCutTest, AReplacingCopyLeavesTheOldCopyOrTheNewOneWhole) {
+  const auto setUp = [](Machine& m) {
+    m.Settings("0");
+    m.fs.PutFile(u"C:\\D\\big.bin", kOld);
+    m.fs.PutFile(u"C:\\D\\small.txt", "small");
+    m.Backup();
+    m.fs.PutFile(u"C:\\D\\big.bin", kNew);
+  };
+  const int cuts = CutAtEveryStep(setUp, [](const Files& stored) {
+    ASSERT_EQ(stored.count(u"F:\\QTRPMB\\C\\D\\big.bin"), 1u);
+    const std::string& big = stored.at(u"F:\\QTRPMB\\C\\D\\big.bin");
+    EXPECT_TRUE(big == kOld || big == kNew) << "a damaged copy of " << big.size() << " bytes";
+    ASSERT_EQ(stored.count(u"F:\\QTRPMB\\C\\D\\small.txt"), 1u);
+    EXPECT_EQ(stored.at(u"F:\\QTRPMB\\C\\D\\small.txt"), "small");
+  });
+  EXPECT_GT(cuts, 5);
+}
+
+TEST(PowerCutTest, SwitchingToCompressionNeverLosesBothForms) {
+  Machine reference;
+  reference.Settings("1");
+  reference.fs.PutFile(u"C:\\D\\big.bin", kNew);
+  reference.Backup();
+  const std::string container = reference.StoredNow().at(u"F:\\QTRPMB\\C\\D\\big.bin.zip");
+
+  const auto setUp = [](Machine& m) {
+    m.Settings("0");
+    m.fs.PutFile(u"C:\\D\\big.bin", kOld);
+    m.Backup();
+    m.fs.PutFile(u"C:\\D\\big.bin", kNew);
+    m.Settings("1");
+  };
+  CutAtEveryStep(setUp, [&](const Files& stored) {
+    const auto plain = stored.find(u"F:\\QTRPMB\\C\\D\\big.bin");
+    const auto packed = stored.find(u"F:\\QTRPMB\\C\\D\\big.bin.zip");
+    EXPECT_TRUE(plain != stored.end() || packed != stored.end()) << "both forms lost";
+    if (plain != stored.end()) {
+      EXPECT_EQ(plain->second, kOld);
+    }
+    if (packed != stored.end()) {
+      EXPECT_EQ(packed->second, container);
+    }
+  });
+}
+
+TEST(PowerCutTest, AFolderOfNewCopiesHoldsOnlyWholeFiles) {
+  const std::vector<std::string> contents = {Noise(70000, 3), "two", Noise(1000, 4), ""};
+  const auto setUp = [&](Machine& m) {
+    m.Settings("0");
+    for (size_t i = 0; i < contents.size(); ++i)
+      m.fs.PutFile(u"C:\\D\\" + std::u16string(1, u'a' + i) + u".bin", contents[i]);
+    m.fs.PutFile(u"C:\\D\\Sub\\s.txt", "sub");
+  };
+  const int cuts = CutAtEveryStep(setUp, [&](const Files& stored) {
+    for (const auto& [path, bytes] : stored) {
+      if (path == u"F:\\QTRPMB\\C\\D\\Sub\\s.txt") {
+        EXPECT_EQ(bytes, "sub");
+        continue;
+      }
+      ASSERT_EQ(path.size(), 19u) << Narrow(path);  // F:\QTRPMB\C\D\x.bin
+      EXPECT_EQ(bytes, contents.at(path[14] - u'a')) << Narrow(path);
+    }
+  });
+  EXPECT_GT(cuts, 10);
+}
+
+}  // namespace
+}  // namespace qtr
