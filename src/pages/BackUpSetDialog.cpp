@@ -29,9 +29,26 @@ constexpr SwitchBox kSwitches[] = {
     {IDC_BKSET_ENCRYPTION, u"SetPassword", TextId::SetPassword, false},
 };
 
+// Two columns: what follows a backup and the system folders with the
+// hotkey on the left, the status switches and data security on the right.
+constexpr ControlPlace kPlaces[] = {
+    {IDC_BKSET_FINISH_GROUP, 6, 2, 240, 96},        {IDC_BKSET_FINISH_INFO, 16, 22, 224, 17},
+    {IDC_BKSET_FINISH_MAIN, 16, 40, 224, 17},       {IDC_BKSET_FINISH_SHUTDOWN, 16, 58, 224, 17},
+    {IDC_BKSET_FINISH_REBOOT, 16, 76, 224, 17},     {IDC_BKSET_SYSTEM_GROUP, 6, 104, 240, 78},
+    {IDC_BKSET_WINDOWS, 16, 124, 224, 17},          {IDC_BKSET_PROGRAM_FILES, 16, 142, 224, 17},
+    {IDC_BKSET_DOCUMENTS, 16, 160, 224, 17},        {IDC_BKSET_HOTKEY_LABEL, 8, 192, 236, 16},
+    {IDC_BKSET_HOTKEY_FIELD, 8, 212, 150, 22},      {IDC_BKSET_HOTKEY_EDIT, 166, 211, 80, 24},
+    {IDC_BKSET_STATUS_GROUP, 252, 2, 276, 114},     {IDC_BKSET_ALL_FILES, 262, 22, 262, 17},
+    {IDC_BKSET_CHANGED_FILES, 262, 40, 262, 17},    {IDC_BKSET_HIDE, 262, 58, 262, 17},
+    {IDC_BKSET_MAKE_SURE, 262, 76, 262, 17},        {IDC_BKSET_COMPRESS, 262, 94, 262, 17},
+    {IDC_BKSET_SAFETY_GROUP, 252, 122, 276, 80},    {IDC_BKSET_ENCRYPTION, 262, 144, 120, 18},
+    {IDC_BKSET_PASSWORD_STYLE, 388, 142, 130, 200}, {IDC_BKSET_SET_PASSWORD, 262, 170, 140, 24},
+};
+
 }  // namespace
 
 bool CBackUpSetDialog::OnInit() {
+  Place(kPlaces);
   SendDlgItemMessageW(Handle(), IDC_BKSET_PASSWORD_STYLE, CB_ADDSTRING, 0,
                       reinterpret_cast<LPARAM>(L"SHA-256"));
   ShowTexts();

@@ -25,14 +25,20 @@ std::u16string KeyName(UINT virtualKey, bool extended) {
   return u"#" + ToU16(virtualKey);
 }
 
+constexpr int kWidth = 300, kHeight = 130;
+constexpr ControlPlace kPlaces[] = {
+    {IDC_HOTKEY_TITLE, 12, 5, 250, 16},  {IDC_HOTKEY_CLOSE, kWidth - 21, 5, 16, 16},
+    {IDC_HOTKEY_LABEL, 16, 52, 100, 18}, {IDC_HOTKEY_CONTROL, 120, 48, 164, 24},
+    {IDC_HOTKEY_OK, 128, 92, 74, 26},    {IDC_HOTKEY_CANCEL, 210, 92, 74, 26},
+};
+
 }  // namespace
 
 bool CHotKey::OnInit() {
   SetWindowTextW(Handle(), Wide(DisplayText(TextId::HotKeyDlgTitle)).c_str());
-  font_.Reset(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                          CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"\u5b8b\u4f53"));
-  for (int id : {IDC_HOTKEY_TITLE, IDC_HOTKEY_LABEL, IDC_HOTKEY_OK, IDC_HOTKEY_CANCEL})
-    SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+  font_.Reset(CreateSettingsFont());
+  SetWindowPos(Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
+  PlaceControls(Handle(), kPlaces, font_.Get());
   SetItemText(IDC_HOTKEY_TITLE, Wide(DisplayText(TextId::HotKeyDlgTitle)));
   SetItemText(IDC_HOTKEY_LABEL, Wide(DisplayText(TextId::HotKeyStatic)));
   SetItemText(IDC_HOTKEY_OK, Wide(DisplayText(TextId::OK)));

@@ -19,9 +19,19 @@ constexpr int kGeneralGroup[] = {IDC_OTHERS_AUTOSTART, IDC_OTHERS_USB_KEY, IDC_O
 constexpr int kFilterGroup[] = {IDC_OTHERS_FILTER + 0, IDC_OTHERS_FILTER + 1, IDC_OTHERS_FILTER + 2,
                                 IDC_OTHERS_FILTER + 3, IDC_OTHERS_OTHER,      IDC_OTHERS_EXTENSIONS};
 
+// The two groups share the page's area; one of them is shown at a time.
+constexpr ControlPlace kPlaces[] = {
+    {IDC_OTHERS_AUTOSTART, 30, 20, 470, 20},      {IDC_OTHERS_USB_KEY, 30, 50, 470, 20},
+    {IDC_OTHERS_LANGUAGE_LABEL, 30, 88, 300, 18}, {IDC_OTHERS_LANGUAGE, 30, 110, 200, 200},
+    {IDC_OTHERS_FILTER + 0, 30, 16, 470, 20},     {IDC_OTHERS_FILTER + 1, 30, 44, 470, 20},
+    {IDC_OTHERS_FILTER + 2, 30, 72, 470, 20},     {IDC_OTHERS_FILTER + 3, 30, 100, 470, 20},
+    {IDC_OTHERS_OTHER, 30, 128, 470, 20},         {IDC_OTHERS_EXTENSIONS, 30, 156, 474, 24},
+};
+
 }  // namespace
 
 bool COtherSetDlg::OnInit() {
+  Place(kPlaces);
   ShowTexts();
   LoadControls();
   ShowGroup(false);

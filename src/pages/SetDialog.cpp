@@ -24,6 +24,25 @@ constexpr TabButton kTabs[] = {
 constexpr int kPageLeft = (CSetDialog::kWidth - SettingsSubPage::kWidth) / 2;
 constexpr int kPageTop = CSetDialog::kHeight - SettingsSubPage::kHeight;
 
+// The tab texts are drawn in the 12-pixel SimSun; where the system lacks it
+// (the mapper would pick a face without Chinese) in the pages' own font.
+HFONT CreateTabFont() {
+  constexpr wchar_t kSimSun[] = L"\u5b8b\u4f53";
+  HFONT font = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, kSimSun);
+  wchar_t face[LF_FACESIZE] = {};
+  if (HDC dc = GetDC(nullptr)) {
+    HGDIOBJ old = SelectObject(dc, font);
+    GetTextFaceW(dc, LF_FACESIZE, face);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+  }
+  if (std::wstring(face) == kSimSun || std::wstring(face) == L"SimSun" || std::wstring(face) == L"NSimSun")
+    return font;
+  DeleteObject(font);
+  return CreateSettingsFont();
+}
+
 }  // namespace
 
 CSetDialog::CSetDialog(SettingsHost host) : PaintedDialog(IDD), host_(std::move(host)) {}
@@ -36,13 +55,13 @@ bool CSetDialog::Create(HWND parent, const RECT& place) {
 }
 
 bool CSetDialog::OnInit() {
-  // The tab texts use a 12-pixel font that also holds Chinese.
-  tabFont_.Reset(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH,
-                             L"\u5b8b\u4f53"));
+  tabFont_.Reset(CreateTabFont());
   for (size_t i = 0; i < tabs_.size(); ++i) {
     HWND button = Item(kTabs[i].id);
     SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(tabFont_.Get()), FALSE);
+    constexpr int kTabWidth = (SettingsSubPage::kWidth - 6) / 4;
+    SetWindowPos(button, nullptr, kPageLeft + static_cast<int>(i) * (kTabWidth + 2), 4, kTabWidth, 26,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     tabs_[i].Attach(button);
   }
   ShowTexts();

@@ -1,6 +1,7 @@
 #include "pages/SettingsSubPage.h"
 
 #include "config/SystemLanguage.h"
+#include "pages/SettingsDialogLook.h"
 #include "platform/Handles.h"
 
 namespace qtr {
@@ -23,6 +24,11 @@ bool SettingsSubPage::Create(HWND parent, int x, int y) {
 
 SettingsFile SettingsSubPage::File() const {
   return SettingsFile(host_.programFolder, SystemDefaultLanguageId());
+}
+
+void SettingsSubPage::Place(std::span<const ControlPlace> places) {
+  if (font_.Get() == nullptr) font_.Reset(CreateSettingsFont());
+  PlaceControls(Handle(), places, font_.Get());
 }
 
 void SettingsSubPage::SetText(int id, const std::u16string& text) const {

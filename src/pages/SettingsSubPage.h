@@ -3,11 +3,14 @@
 // at the start of every paint, and the settings file every control writes
 // to at once.
 #pragma once
+#include <span>
 #include <string>
 
 #include "config/LanguageText.h"
 #include "config/SettingsFile.h"
+#include "pages/SettingsDialogLook.h"
 #include "pages/SettingsHost.h"
+#include "platform/Handles.h"
 #include "widgets/ControlColours.h"
 #include "widgets/PaintedDialog.h"
 
@@ -44,9 +47,13 @@ class SettingsSubPage : public PaintedDialog {
   INT_PTR ColourStatic(HDC dc) override { return colours_.Apply(dc); }
   bool OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) override;
 
+  // Places the page's controls in pixels, in the page's font.
+  void Place(std::span<const ControlPlace> places);
+
   const SettingsHost& host_;
 
  private:
+  GdiObject<HFONT> font_;
   ControlColours colours_{kSettingsText, kSettingsBackground};
 };
 

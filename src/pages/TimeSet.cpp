@@ -18,6 +18,14 @@ std::u16string Number(int value) {
   return ToU16(static_cast<uint32_t>(value));
 }
 
+constexpr int kWidth = 300, kHeight = 130;
+constexpr ControlPlace kPlaces[] = {
+    {IDC_TIMESET_TITLE, 12, 5, 250, 16},   {IDC_TIMESET_CLOSE, kWidth - 21, 5, 16, 16},
+    {IDC_TIMESET_HOUR, 20, 48, 48, 24},    {IDC_TIMESET_COLON, 86, 52, 10, 18},
+    {IDC_TIMESET_MINUTE, 100, 48, 48, 24}, {IDC_TIMESET_CHOICE, 172, 48, 112, 200},
+    {IDC_TIMESET_OK, 128, 92, 74, 26},     {IDC_TIMESET_CANCEL, 210, 92, 74, 26},
+};
+
 }  // namespace
 
 CTimeSet::CTimeSet(const SettingsHost& host, std::u16string day, std::u16string dayLabel)
@@ -26,10 +34,14 @@ CTimeSet::CTimeSet(const SettingsHost& host, std::u16string day, std::u16string 
 bool CTimeSet::OnInit() {
   const std::wstring title = Wide(DisplayText(TextId::TimeSetTitle));
   SetWindowTextW(Handle(), title.c_str());
-  font_.Reset(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                          CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"\u5b8b\u4f53"));
-  for (int id : {IDC_TIMESET_TITLE, IDC_TIMESET_CHOICE, IDC_TIMESET_OK, IDC_TIMESET_CANCEL})
-    SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+  font_.Reset(CreateSettingsFont());
+  SetWindowPos(Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
+  PlaceControls(Handle(), kPlaces, font_.Get());
+  // The spin controls follow their fields to the new places.
+  SendDlgItemMessageW(Handle(), IDC_TIMESET_HOUR_SPIN, UDM_SETBUDDY,
+                      reinterpret_cast<WPARAM>(Item(IDC_TIMESET_HOUR)), 0);
+  SendDlgItemMessageW(Handle(), IDC_TIMESET_MINUTE_SPIN, UDM_SETBUDDY,
+                      reinterpret_cast<WPARAM>(Item(IDC_TIMESET_MINUTE)), 0);
   SetItemText(IDC_TIMESET_TITLE, title);
   SetItemText(IDC_TIMESET_OK, Wide(DisplayText(TextId::OK)));
   SetItemText(IDC_TIMESET_CANCEL, Wide(DisplayText(TextId::Cancel)));

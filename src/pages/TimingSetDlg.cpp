@@ -1,5 +1,7 @@
 #include "pages/TimingSetDlg.h"
 
+#include <vector>
+
 #include "pages/ScheduleDays.h"
 #include "pages/TimeSet.h"
 #include "resource.h"
@@ -7,6 +9,15 @@
 namespace qtr {
 
 bool CTimingSetDlg::OnInit() {
+  // One row per day: its box, its time, its button.
+  std::vector<ControlPlace> places;
+  for (int row = 0; row < 7; ++row) {
+    const int y = 14 + row * 32;
+    places.push_back({IDC_SCHEDULE_DAY + row, 80, y, 150, 20});
+    places.push_back({IDC_SCHEDULE_TIME + row, 240, y + 2, 60, 18});
+    places.push_back({IDC_SCHEDULE_SET + row, 310, y - 2, 130, 24});
+  }
+  Place(places);
   ShowTexts();
   LoadControls();
   return true;

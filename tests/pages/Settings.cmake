@@ -18,3 +18,11 @@ if(WIN32)
   add_test(NAME settings_windows COMMAND qtr_settings_window_tests)
   set_tests_properties(settings_windows PROPERTIES LABELS window)
 endif()
+
+if(WIN32)
+  # The Setting page in a window of its own, for the screenshot scenes.
+  add_executable(qtr_settings_preview SettingsPreview.cpp ${PROJECT_SOURCE_DIR}/resources/QtrBackup.rc)
+  target_link_libraries(qtr_settings_preview PRIVATE qtr_settings_pages qtr_options)
+  target_link_options(qtr_settings_preview PRIVATE -municode)
+  qtr_copy_language_folder(qtr_settings_preview)
+endif()
