@@ -26,6 +26,6 @@ class FolderFilter {
 };
 
 // "C:\" + "dir" gives "C:\dir"; "C:\dir" + "file" gives "C:\dir\file".
-std::u16string JoinPath(std::u16string_view folder, std::u16string_view name);
+std::u16string JoinTreePath(std::u16string_view folder, std::u16string_view name);
 
 }  // namespace qtr

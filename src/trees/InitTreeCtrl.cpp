@@ -109,8 +109,8 @@ class CInitTreeCtrl::Win32Items : public TreeItems {
     TVITEMW tv{};
     tv.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
     tv.hItem = ItemHandle(item);
-    // The shell names and pictures the renamed item again when it is shown.
-    tv.pszText = text.empty() ? LPSTR_TEXTCALLBACKW : const_cast<wchar_t*>(Wide(text));
+    // The shell pictures the renamed item again when it is shown.
+    tv.pszText = const_cast<wchar_t*>(Wide(text.empty() ? name : text));
     tv.iImage = I_IMAGECALLBACK;
     tv.iSelectedImage = I_IMAGECALLBACK;
     SendMessageW(Tree(), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
@@ -127,7 +127,10 @@ class CInitTreeCtrl::Win32Items : public TreeItems {
                                                  : ItemHandle(after);
     TVITEMW& tv = insert.item;
     tv.mask = TVIF_TEXT | TVIF_PARAM | TVIF_STATE | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-    tv.pszText = item.text.empty() ? LPSTR_TEXTCALLBACKW : const_cast<wchar_t*>(Wide(item.text));
+    // A listed entry is labelled with its name: asking the shell for 20,000
+    // display names costs seconds, and the control measures every label of a
+    // folder it opens. Its picture is asked for when it is drawn.
+    tv.pszText = const_cast<wchar_t*>(Wide(item.text.empty() ? item.name : item.text));
     tv.lParam = static_cast<LPARAM>(item.data);
     tv.iImage = item.image < 0 ? I_IMAGECALLBACK : item.image;
     tv.iSelectedImage = tv.iImage;
@@ -267,29 +270,25 @@ bool CInitTreeCtrl::HandleNotify(NMHDR* header, LRESULT& result) {
 
 void CInitTreeCtrl::OnGetDisplayInfo(NMTVDISPINFOW& info) {
   TVITEMW& item = info.item;
+  if ((item.mask & (TVIF_IMAGE | TVIF_SELECTEDIMAGE)) == 0) return;
   const std::u16string path = FullPath(item.hItem);
-  const std::u16string name = items_->Name(Item(item.hItem));
   SHFILEINFOW shell{};
-  UINT flags = SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_DISPLAYNAME | SHGFI_ATTRIBUTES;
-  bool found = !path.empty() && path.size() < MAX_PATH &&
-               SHGetFileInfoW(Wide(path), 0, &shell, sizeof shell, flags) != 0;
+  // A file's picture comes from its kind (asking the shell about the file
+  // itself costs tens of milliseconds under emulation, per item drawn);
+  // folders are asked in full, for their own pictures and the share mark.
+  const bool isFile = DataOf(item.hItem) == kFileData;
+  const bool found = !isFile && !path.empty() && path.size() < MAX_PATH &&
+                     SHGetFileInfoW(Wide(path), 0, &shell, sizeof shell,
+                                    SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_ATTRIBUTES) != 0;
   if (!found) {
-    // Past MAX_PATH the shell does not answer: the picture of the kind of entry, the name as it is.
-    const DWORD attributes =
-        DataOf(item.hItem) == kFileData ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_DIRECTORY;
+    // Also past MAX_PATH, where the shell does not answer: the picture of the kind of entry.
+    const DWORD attributes = isFile ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_DIRECTORY;
     shell = {};
-    SHGetFileInfoW(Wide(name), attributes, &shell, sizeof shell,
+    SHGetFileInfoW(Wide(items_->Name(Item(item.hItem))), attributes, &shell, sizeof shell,
                    SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES);
-    shell.szDisplayName[0] = 0;
   }
-  if ((item.mask & TVIF_TEXT) != 0 && item.pszText != nullptr && item.cchTextMax > 0) {
-    const wchar_t* text = shell.szDisplayName[0] != 0 ? shell.szDisplayName : Wide(name);
-    lstrcpynW(item.pszText, text, item.cchTextMax);
-  }
-  if ((item.mask & (TVIF_IMAGE | TVIF_SELECTEDIMAGE)) != 0) {
-    item.iImage = shell.iIcon;
-    item.iSelectedImage = shell.iIcon;
-  }
+  item.iImage = shell.iIcon;
+  item.iSelectedImage = shell.iIcon;
   item.mask |= TVIF_DI_SETITEM;
   if (found && (shell.dwAttributes & SFGAO_SHARE) != 0) {
     TreeView_SetItemState(tree_, item.hItem, INDEXTOOVERLAYMASK(kOverlayShare), TVIS_OVERLAYMASK);
@@ -387,7 +386,7 @@ void CInitTreeCtrl::ListFolder(HTREEITEM item, const std::u16string& folder) {
   const ChildStates states = ChildStatesUnder(item);
   SendMessageW(tree_, WM_SETREDRAW, FALSE, 0);
   DeleteChildren(*items_, Item(item));
-  std::u16string pattern = JoinPath(folder, u"*");
+  std::u16string pattern = JoinTreePath(folder, u"*");
   WIN32_FIND_DATAW found{};
   UniqueFindHandle find(FindFirstFileExW(CallPath(pattern).c_str(), FindExInfoBasic, &found,
                                          FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
@@ -399,7 +398,7 @@ void CInitTreeCtrl::ListFolder(HTREEITEM item, const std::u16string& folder) {
       NewTreeItem child;
       child.name = name;
       child.data = isFolder ? kFolderData : kFileData;
-      child.state = states(JoinPath(folder, name));
+      child.state = states(JoinTreePath(folder, name));
       child.placeholder = isFolder;
       items_->Insert(Item(item), kInsertLast, child);
     } while (FindNextFileW(find.Get(), &found));

@@ -26,7 +26,7 @@ std::u16string ItemPath(const TreeItems& items, TreeItem item) {
     std::u16string name = items.Name(up);
     if (IsDriveRoot(name)) {
       std::u16string path = name.size() == 2 ? name + u'\\' : name;
-      for (auto it = names.rbegin(); it != names.rend(); ++it) path = JoinPath(path, *it);
+      for (auto it = names.rbegin(); it != names.rend(); ++it) path = JoinTreePath(path, *it);
       return path;
     }
     names.push_back(std::move(name));
@@ -69,7 +69,7 @@ std::vector<std::u16string> ChildPaths(const TreeItems& items, TreeItem folder) 
   const std::u16string base = ItemPath(items, folder);
   if (base.empty()) return paths;
   for (TreeItem child = items.FirstChild(folder); child != kNoItem; child = items.NextSibling(child)) {
-    paths.push_back(JoinPath(base, items.Name(child)));
+    paths.push_back(JoinTreePath(base, items.Name(child)));
   }
   return paths;
 }

@@ -115,8 +115,8 @@ TEST(FolderFilterTest, TheSystemFoldersOfDriveCFollowTheirSwitches) {
 }
 
 TEST(FolderFilterTest, JoinPath) {
-  EXPECT_EQ(JoinPath(u"C:\\", u"dir"), u"C:\\dir");
-  EXPECT_EQ(JoinPath(u"C:\\dir", u"file"), u"C:\\dir\\file");
+  EXPECT_EQ(JoinTreePath(u"C:\\", u"dir"), u"C:\\dir");
+  EXPECT_EQ(JoinTreePath(u"C:\\dir", u"file"), u"C:\\dir\\file");
 }
 
 }  // namespace
