@@ -5,6 +5,7 @@
 
 #include "config/LanguageText.h"
 #include "devices/DeviceNotification.h"
+#include "devices/TargetDisk.h"
 #include "pages/PasswordDialogFrame.h"
 #include "pages/PasswordSetDlg.h"
 #include "pages/PasswordVerficateDlg.h"
@@ -121,20 +122,8 @@ void CBackUpDialog::ClearTargetChoice() {
 void CBackUpDialog::SelectChange() {
   const std::u16string chosen = SelectedTarget();
   if (chosen.empty()) return;
-  std::u16string path;
-  bool locked = false;
-  {
-    const std::lock_guard lock(devices_.Mutex());
-    for (size_t i = 0; i < devices_.Size(); ++i) {
-      CUSBDevice& disk = devices_[i];
-      if (disk.m_partitions.empty()) disk.GetPartitions();
-      if (disk.m_partitions.find(chosen) == std::u16string::npos) continue;
-      path = disk.m_devicePath;
-      locked = HasPassword(disk.m_passwordRecord) && disk.m_unlocked == 0;
-      break;
-    }
-  }
-  if (locked && !Unlock(path)) {
+  const TargetDisk disk = FindTargetDisk(devices_, chosen);
+  if (disk.locked && !Unlock(disk.path)) {
     // A wrong or cancelled password leaves no target chosen.
     ClearTargetChoice();
     DevicesChanged();

@@ -5,6 +5,7 @@
 #include "DeviceTestSupport.h"
 #include "devices/DeviceChangeHandler.h"
 #include "devices/PasswordRecord.h"
+#include "devices/TargetDisk.h"
 #include "platform/WholeFile.h"
 
 namespace qtr {
@@ -200,6 +201,30 @@ TEST(SimulatedPlugging, PlugFileAndSwitchReportEachChangeOnce) {
   ASSERT_EQ(changes.size(), 1u);
   EXPECT_FALSE(changes[0].arrived);
   EXPECT_EQ(devices.DriveType(u"E:\\"), DriveKind::NoRoot);
+}
+
+TEST_F(DeviceChangeHandlerTest, TheChosenPartitionNamesItsDiskAndWhetherItIsLocked) {
+  Plug(0, true);
+  Plug(1, true);
+  TargetDisk target = FindTargetDisk(list, u"G:");
+  EXPECT_TRUE(target.found);
+  EXPECT_EQ(target.path, kFour);
+  EXPECT_EQ(target.deviceNumber, 4u);
+  EXPECT_FALSE(target.locked);
+  EXPECT_FALSE(FindTargetDisk(list, u"H:").found) << "the disk without the marker is not listed";
+  EXPECT_FALSE(FindTargetDisk(list, u"").found);
+
+  // Letters not known yet are asked for again; a set password locks.
+  const int two = list.FindByPath(kTwo);
+  ASSERT_GE(two, 0);
+  list[static_cast<size_t>(two)].m_partitions.clear();
+  list[static_cast<size_t>(two)].m_passwordRecord[0] = 1;
+  target = FindTargetDisk(list, u"F:");
+  EXPECT_EQ(target.path, kTwo);
+  EXPECT_TRUE(target.locked);
+  EXPECT_EQ(list[static_cast<size_t>(two)].m_partitions, u"F: ");
+  list[static_cast<size_t>(two)].m_unlocked = 1;
+  EXPECT_FALSE(FindTargetDisk(list, u"F:").locked);
 }
 
 TEST(DriveTexts, GroupsOfThree) {
