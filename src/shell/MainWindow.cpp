@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include "config/BackupRecord.h"
+#include "config/HotKeySetting.h"
 #include "config/LanguageList.h"
 #include "config/LanguageTable.h"
 #include "config/LanguageText.h"
@@ -29,7 +30,7 @@ struct TitleButton {
   TextId tip;
 };
 
-std::wstring Wide(const std::u16string& text) {
+std::wstring WideText(const std::u16string& text) {
   return std::wstring(text.begin(), text.end());
 }
 
@@ -71,25 +72,26 @@ void CVantroDlg::LoadFiles() {
 void CVantroDlg::ApplyLanguage(const std::u16string& identifier) {
   qtr::ApplyLanguage(ProgramFolder(), identifier);
   ShowTexts();
+  if (pageBox_) pageBox_->ShowTexts();
 }
 
 // The window's texts, the title buttons' tooltips and the tray menu, in the active language.
 void CVantroDlg::ShowTexts() {
   for (size_t i = 0; i < titleButtons_.size(); ++i)
-    tooltip_.SetText(titleButtons_[i].Handle(), Wide(DisplayText(kTitleButtons[i].tip)));
+    tooltip_.SetText(titleButtons_[i].Handle(), WideText(DisplayText(kTitleButtons[i].tip)));
   if (HMENU popup = tray_.Menu() != nullptr ? GetSubMenu(tray_.Menu(), 0) : nullptr) {
     const std::wstring suffix = L" XVQ GUI";
     const std::pair<UINT, std::wstring> items[] = {
-        {IDM_TRAY_DISPLAY, Wide(DisplayText(TextId::ShowNormal)) + suffix},
-        {IDM_TRAY_HELP, Wide(DisplayText(TextId::Help))},
-        {IDM_TRAY_ABOUT, Wide(DisplayText(TextId::About)) + suffix},
-        {IDM_TRAY_QUIT, Wide(DisplayText(TextId::Quit)) + suffix},
+        {IDM_TRAY_DISPLAY, WideText(DisplayText(TextId::ShowNormal)) + suffix},
+        {IDM_TRAY_HELP, WideText(DisplayText(TextId::Help))},
+        {IDM_TRAY_ABOUT, WideText(DisplayText(TextId::About)) + suffix},
+        {IDM_TRAY_QUIT, WideText(DisplayText(TextId::Quit)) + suffix},
     };
     for (const auto& [command, text] : items)
       ModifyMenuW(popup, command, MF_BYCOMMAND | MF_STRING, command, text.c_str());
   }
   // Also an icon the shell refused so far: it is added with this tooltip later.
-  if (tray_.Icon() != nullptr) tray_.SetIcon(trayIcon_, Wide(DisplayText(TextId::Vantro)));
+  if (tray_.Icon() != nullptr) tray_.SetIcon(trayIcon_, WideText(DisplayText(TextId::Vantro)));
 }
 
 bool CVantroDlg::OnInit() {
@@ -117,27 +119,15 @@ bool CVantroDlg::OnInit() {
   tray_.Attach(Handle());
   tray_.LoadTrayMenu(IDM_TRAY);
   trayIcon_ = small;
-  tray_.SetIcon(small, Wide(DisplayText(TextId::Vantro)));
+  tray_.SetIcon(small, WideText(DisplayText(TextId::Vantro)));
   ShowTexts();
   TraceStep("CVantroDlg::OnInitDialog", 3);
   RegisterShellChanges();
   // A description of simulated disks that cannot be used is told once the window is up.
   if (!devicesProblem_.empty()) PostMessageW(Handle(), kDevicesProblemMessage, 0, 0);
   prompter_ = WindowPrompter(Handle());
-  // The page container from (7, 67) to 7 pixels from the right and 30 from the bottom.
-  pageBox_.CreateModeless(Handle());
-  // One pixel inside the page area's border.
-  SetWindowPos(pageBox_.Handle(), nullptr, 8, 68, kWidth - 16, kHeight - 31 - 68,
-               SWP_NOZORDER | SWP_SHOWWINDOW);
-  HWND box = pageBox_.Handle();
-  SetDlgItemTextW(box, IDC_MAIN_DEV_TARGET, L"T:");
-  SetDlgItemTextW(box, IDC_MAIN_STATUS, L"Ready.");
-  // Placed in pixels, so scripts can click them: the buttons sit at (240, 94) of the main window.
-  SetWindowPos(GetDlgItem(box, IDC_MAIN_STATUS), nullptr, 16, 7, 400, 18, SWP_NOZORDER);
-  SetWindowPos(GetDlgItem(box, IDC_MAIN_DEV_LABEL), nullptr, 16, 32, 160, 18, SWP_NOZORDER);
-  SetWindowPos(GetDlgItem(box, IDC_MAIN_DEV_TARGET), nullptr, 182, 28, 40, 22, SWP_NOZORDER);
-  SetWindowPos(GetDlgItem(box, IDC_MAIN_DEV_BACKUP), nullptr, 232, 26, 100, 26, SWP_NOZORDER);
-  SetWindowPos(GetDlgItem(box, IDC_MAIN_DEV_RESTORE), nullptr, 342, 26, 100, 26, SWP_NOZORDER);
+  CreatePageBox();
+  RegisterBackupHotKey();
   // Centred on the work area at its final size.
   RECT work;
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
@@ -195,9 +185,8 @@ bool CVantroDlg::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) {
       prompter_.Ask({DisplayText(TextId::PromptTitle), devicesProblem_, false});
       result = TRUE;
       return true;
-    case kJobEndedMessage:
-      job_.reset();
-      ShowPageControls(true);
+    case WM_HOTKEY:
+      if (pageBox_) pageBox_->OnHotKey();
       result = TRUE;
       return true;
     case WM_DESTROY:
@@ -240,72 +229,32 @@ void CVantroDlg::OnShellChange(WPARAM w, LPARAM l) {
   if (shellSink_ != nullptr) RouteShellChange(event, first, second, *shellSink_);
 }
 
-bool CVantroDlg::StartJob(bool backup, const std::u16string& target) {
-  if (job_) return false;
-  // A restore of everything: the whole store of the target.
-  if (!backup &&
-      !WritePathList(ProgramFolder() + std::u16string(kRestorePathsFileName), {target + u"\\QTRPMB"}))
-    return false;
-  JobWindowSettings settings;
-  settings.backup = backup;
-  settings.target = target;
-  settings.caption = backup ? u"Backing up the selected files" : u"Restoring the stored files";
-  settings.programFolder = ProgramFolder();
-  job_ = std::make_unique<CPropressDlg>(settings, SystemFileSystem(), prompter_,
-                                        static_cast<JobWindowHost&>(*this));
-  if (!job_->CreateModeless(Handle())) {
-    job_.reset();
-    return false;
+// The page container from (7, 67) to 7 pixels from the right and 30 from
+// the bottom; the File Backup page's trees follow the file system.
+void CVantroDlg::CreatePageBox() {
+  PageBoxServices services;
+  services.programFolder = ProgramFolder();
+  services.mainWindow = Handle();
+  services.applyLanguage = [this](const std::u16string& identifier) { ApplyLanguage(identifier); };
+  pageBox_ = std::make_unique<CPageBox>(services);
+  if (!pageBox_->Create(Handle(), 7, 67, firstRun_)) {
+    pageBox_.reset();
+    return;
   }
-  // Over the page area, where the pages will be.
-  SetWindowPos(job_->Handle(), HWND_TOP, (kWidth - CPropressDlg::kWidth) / 2, 67, 0, 0,
-               SWP_NOSIZE | SWP_SHOWWINDOW);
-  return true;
+  AddShellChangeSink(&pageBox_->BackUpPage().SourceTree());
+  AddShellChangeSink(&pageBox_->BackUpPage().TargetTree());
+  deviceState_.box = pageBox_.get();
+  AddShellChangeSink(&deviceState_);
 }
 
-// The job's window takes the place of what the page area showed.
-void CVantroDlg::JobStarted(CPropressDlg&) {
-  ShowPageControls(false);
-}
-
-void CVantroDlg::ShowPageControls(bool show) {
-  ShowWindow(pageBox_.Handle(), show ? SW_SHOW : SW_HIDE);
-}
-
-CVantroDlg::PageBox::PageBox(CVantroDlg& owner) : Dialog(IDD_PAGE_BOX), owner_(owner) {}
-
-bool CVantroDlg::PageBox::OnCommand(int id, int, HWND) {
-  switch (id) {
-    case IDC_MAIN_DEV_BACKUP:
-    case IDC_MAIN_DEV_RESTORE: {
-      const std::wstring target = ItemText(IDC_MAIN_DEV_TARGET);
-      owner_.StartJob(id == IDC_MAIN_DEV_BACKUP, std::u16string(target.begin(), target.end()));
-      return true;
-    }
-    case IDOK:
-    case IDCANCEL: return true;
-    default: return false;
-  }
-}
-
-bool CVantroDlg::PageBox::OnMessage(UINT message, WPARAM w, LPARAM, INT_PTR& result) {
-  if (message != WM_CTLCOLORSTATIC && message != WM_CTLCOLORDLG) return false;
-  // White like the page area it covers.
-  SetBkColor(reinterpret_cast<HDC>(w), RGB(255, 255, 255));
-  result = reinterpret_cast<INT_PTR>(GetStockObject(WHITE_BRUSH));
-  return true;
-}
-
-// The window asked to go is deleted once its own handler has returned.
-void CVantroDlg::JobStopped(CPropressDlg&) {
-  PostMessageW(Handle(), kJobEndedMessage, 0, 0);
-}
-void CVantroDlg::JobClosed(CPropressDlg&) {
-  PostMessageW(Handle(), kJobEndedMessage, 0, 0);
-}
-
-void CVantroDlg::RefreshTrees(const std::u16string&, const std::vector<std::u16string>&) {
-  // The trees come with the pages; until then there is nothing to refresh.
+// The stored hotkey starts a backup from anywhere. A combination that
+// another program holds stays unregistered; the Setting page tells about
+// it when the person chooses one.
+void CVantroDlg::RegisterBackupHotKey() {
+  XmlDocument settings;
+  SettingsFile(ProgramFolder(), SystemDefaultLanguageId()).LoadForReading(settings);
+  const HotKeySetting hotKey = ReadHotKey(settings);
+  if (hotKey.Registrable()) RegisterHotKey(Handle(), kBackupHotKeyId, hotKey.modifiers, hotKey.virtualKey);
 }
 
 // The help viewer opens the help file beside the program; when it cannot be

@@ -8,7 +8,7 @@
 
 #include "config/XmlDocument.h"
 #include "shell/ConfirmationDialog.h"
-#include "shell/ProgressWindow.h"
+#include "pages/PageBox.h"
 #include "shell/ShellChange.h"
 #include "shell/SplashWindow.h"
 #include "shell/TrayIcon.h"
@@ -22,13 +22,12 @@
 
 namespace qtr {
 
-class CVantroDlg : public PaintedDialog, private JobWindowHost {
+class CVantroDlg : public PaintedDialog {
  public:
   static constexpr int kWidth = 642, kHeight = 436;
 
   static constexpr UINT kShellChangeMessage = WM_USER + 1000;
   static constexpr int kBackupHotKeyId = 1074;
-  static constexpr UINT kJobEndedMessage = WM_APP + 1;
   static constexpr UINT kDevicesProblemMessage = WM_APP + 2;
 
   explicit CVantroDlg(bool withSplash = true);
@@ -38,12 +37,9 @@ class CVantroDlg : public PaintedDialog, private JobWindowHost {
   // Loads the named language table and shows every text of the window in it.
   void ApplyLanguage(const std::u16string& identifier);
 
-  // Starts a backup (or a restore of everything stored) to the drive "X:"
-  // in a progress window over the page area. A developer's command until
-  // the pages exist; false while a job runs.
-  bool StartJob(bool backup, const std::u16string& target);
-  CPropressDlg* Job() const { return job_.get(); }
-  HWND PageBoxWindow() const { return pageBox_.Handle(); }
+  // The page container; null before OnInit.
+  CPageBox* PageBox() const { return pageBox_.get(); }
+  HWND PageBoxWindow() const { return pageBox_ ? pageBox_->Handle() : nullptr; }
 
   // Where the shell's file-system changes go (the trees); none: they are ignored.
   void SetShellChangeSink(ShellChangeSink* sink) { shellSink_ = sink; }
@@ -61,11 +57,8 @@ class CVantroDlg : public PaintedDialog, private JobWindowHost {
   void CreateTitleButtons();
   void OpenHelp() const;
   void LoadFiles();
-  void ShowPageControls(bool show);
-  void JobStarted(CPropressDlg& window) override;
-  void JobStopped(CPropressDlg& window) override;
-  void JobClosed(CPropressDlg& window) override;
-  void RefreshTrees(const std::u16string& target, const std::vector<std::u16string>& restoreRoots) override;
+  void CreatePageBox();
+  void RegisterBackupHotKey();
   void ShowTexts();
   void RegisterShellChanges();
   void OnShellChange(WPARAM w, LPARAM l);
@@ -76,25 +69,28 @@ class CVantroDlg : public PaintedDialog, private JobWindowHost {
   Tooltip tooltip_;
   CaptionDrag captionDrag_{60};
   CTrayIcon tray_;
-  // The page container's place; its commands reach this window.
-  class PageBox : public Dialog {
-   public:
-    explicit PageBox(CVantroDlg& owner);
-
-   protected:
-    bool OnCommand(int id, int code, HWND control) override;
-    bool OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) override;
-
-   private:
-    CVantroDlg& owner_;
-  };
-  PageBox pageBox_{*this};
   bool aboutShown_ = false;
   bool firstRun_ = false;
   std::u16string devicesProblem_;
   HICON trayIcon_ = nullptr;
   WindowPrompter prompter_{nullptr};
-  std::unique_ptr<CPropressDlg> job_;
+  // Hands the page container's device-state rule every handled change.
+  class DeviceStateSink : public ShellChangeSink {
+   public:
+    CPageBox* box = nullptr;
+    void AddPath(const std::u16string&) override {}
+    void RemovePath(const std::u16string&) override {}
+    void RenameInPlace(const std::u16string&, const std::u16string&) override {}
+    void DriveArrived(const std::u16string&) override {}
+    void DriveRemoved(const std::u16string&) override {}
+    void UpdateShare(const std::u16string&) override {}
+    void RefreshFolder(const std::u16string&) override {}
+    void ChangeHandled() override {
+      if (box != nullptr) box->ApplyDeviceState();
+    }
+  };
+  DeviceStateSink deviceState_;
+  std::unique_ptr<CPageBox> pageBox_;
   XmlDocument settings_;
   ULONG shellRegistration_ = 0;
   ShellChangeSink* shellSink_ = nullptr;

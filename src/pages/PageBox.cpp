@@ -1,0 +1,447 @@
+#include "pages/PageBox.h"
+
+#include <commctrl.h>
+
+#include "config/LanguageText.h"
+#include "config/SettingsFile.h"
+#include "config/SystemLanguage.h"
+#include "engine/DiskCopyChecks.h"
+#include "pages/BackupHandOver.h"
+#include "pages/PasswordSetDlg.h"
+#include "resource.h"
+#include "trees/TreeItems.h"
+
+namespace qtr {
+namespace {
+
+struct PageButtonSpec {
+  int id;
+  UINT picture;
+  TextId text;
+  int top;
+};
+
+// In slot order; 13 pixels below Quick Activate, then 12 pixels apart.
+constexpr PageButtonSpec kPageButtons[] = {
+    {IDC_PAGEBOX_QUICK_PAGE, IDP_PAGE_QUICK, TextId::QuickActive, 10},
+    {IDC_PAGEBOX_BACKUP_PAGE, IDP_PAGE_BACKUP, TextId::Backup, 83},
+    {IDC_PAGEBOX_MANAGE_PAGE, IDP_PAGE_MANAGE, TextId::Manage, 155},
+    {IDC_PAGEBOX_SET_PAGE, IDP_PAGE_SET, TextId::Set, 227},
+};
+
+struct BottomButtonSpec {
+  int id;
+  UINT normal, pressed, hover;
+  TextId tip;
+};
+
+// Right to left along the bottom edge.
+constexpr BottomButtonSpec kBottomButtons[] = {
+    {IDC_PAGEBOX_MINIMIZE, IDP_PAGEBOX_MINIMIZE_NORMAL, IDP_PAGEBOX_MINIMIZE_PRESSED,
+     IDP_PAGEBOX_MINIMIZE_HOVER, TextId::Minisize},
+    {IDC_PAGEBOX_RESTORE, IDP_PAGEBOX_RESTORE_NORMAL, IDP_PAGEBOX_RESTORE_PRESSED, IDP_PAGEBOX_RESTORE_HOVER,
+     TextId::Revert},
+    {IDC_PAGEBOX_BACKUP, IDP_PAGEBOX_BACKUP_NORMAL, IDP_PAGEBOX_BACKUP_PRESSED, IDP_PAGEBOX_BACKUP_HOVER,
+     TextId::BackupTip},
+};
+
+}  // namespace
+
+CPageBox::CPageBox(const PageBoxServices& services)
+    : PaintedDialog(IDD_PAGE_BOX),
+      programFolder_(services.programFolder),
+      mainWindow_(services.mainWindow),
+      windowPrompter_(services.mainWindow),
+      prompter_(services.prompter != nullptr ? services.prompter : &windowPrompter_),
+      ownQuestions_(services.prompter == nullptr),
+      fs_(services.fs != nullptr ? *services.fs : SystemFileSystem()),
+      power_(services.power != nullptr ? *services.power : SystemPowerControl()),
+      clock_(services.clock != nullptr ? *services.clock : SystemLocalClock()),
+      devices_(services.devices != nullptr ? *services.devices : DeviceList::Process()),
+      button_(services.button != nullptr ? *services.button : EnclosureButton::Process()),
+      quick_(services.programFolder, [this] { sequence_.QuickLaunch(); }),
+      backUp_(services.programFolder, *prompter_, this, devices_, button_) {
+  SettingsHost host;
+  host.programFolder = programFolder_;
+  host.hotKeyWindow = mainWindow_;
+  host.prompter = prompter_;
+  host.applyLanguage = services.applyLanguage;
+  host.systemFolderChanged = [this](std::u16string_view, bool) {
+    backUp_.SourceTree().ReadSystemFolderSwitches();
+  };
+  host.openPasswordDialog = [this](HWND owner) {
+    CPasswordSetDlg dialog(*prompter_, nullptr, u"", false);
+    dialog.RunModal(owner);
+  };
+  host.haveDisks = [this] { return !devices_.Empty(); };
+  host.enclosureButton = &button_;
+  set_ = std::make_unique<CSetDialog>(host);
+}
+
+CPageBox::~CPageBox() {
+  // The job's worker ends before the pages it reports to.
+  job_.reset();
+}
+
+bool CPageBox::Create(HWND parent, int x, int y, bool firstRun) {
+  firstRun_ = firstRun;
+  if (!CreateModeless(parent)) return false;
+  SetWindowPos(Handle(), nullptr, x, y, kWidth, kHeight, SWP_NOZORDER | SWP_SHOWWINDOW);
+  return true;
+}
+
+RECT CPageBox::PageArea() const {
+  return RECT{79, 8, kWidth - 7, kHeight - 40};
+}
+
+bool CPageBox::OnInit() {
+  SetWindowPos(Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
+  body_.Load(IDP_PAGEBOX_BODY);
+  column_.Load(IDP_PAGEBOX_COLUMN);
+  band_.Load(IDP_PAGEBOX_BAND);
+  pageFont_.Reset(CreateFontW(-12, 0, 0, 0, 400, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                              CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"\u5b8b\u4f53"));
+  CreateButtons();
+  CreatePages();
+  ShowTexts();
+  // A first run opens where a selection is made; later starts on the one-click page.
+  const int first = firstRun_ ? kBackUpSlot : kQuickSlot;
+  current_ = first;
+  ShowWindow(slots_[static_cast<size_t>(first)], SW_SHOW);
+  for (size_t i = 0; i < pageButtons_.size(); ++i) pageButtons_[i].SetSelected(static_cast<int>(i) == first);
+  UpdateBottomButtons();
+  ApplyDeviceState();
+  return true;
+}
+
+void CPageBox::CreateButtons() {
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  tooltip_.Create(Handle());
+  for (size_t i = 0; i < pageButtons_.size(); ++i) {
+    const PageButtonSpec& spec = kPageButtons[i];
+    HWND button = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE, 8, spec.top, 60, 60, Handle(),
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+    SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(pageFont_.Get()), FALSE);
+    pageButtons_[i].Attach(button, spec.picture, Surface());
+  }
+  int right = kWidth - 8;
+  for (size_t i = 0; i < bottomButtons_.size(); ++i) {
+    const BottomButtonSpec& spec = kBottomButtons[i];
+    HWND button = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, right - 32,
+                                  kHeight - 8 - 32, 32, 32, Handle(),
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+    bottomButtons_[i].Attach(button);
+    bottomButtons_[i].SetPictures(spec.normal, spec.pressed, spec.hover);
+    bottomButtons_[i].SetBackground(Surface());
+    right -= 32 + 16;
+  }
+}
+
+void CPageBox::CreatePages() {
+  const RECT area = PageArea();
+  const auto place = [&](HWND page) {
+    SetWindowPos(page, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW);
+  };
+  quick_.CreateModeless(Handle());
+  place(quick_.Handle());
+  backUp_.CreateModeless(Handle());
+  place(backUp_.Handle());
+  manage_.CreateModeless(Handle());
+  place(manage_.Handle());
+  set_->Create(Handle(), area);
+  place(set_->Handle());
+  slots_ = {quick_.Handle(), backUp_.Handle(), manage_.Handle(), set_->Handle()};
+}
+
+void CPageBox::ShowTexts() {
+  for (size_t i = 0; i < pageButtons_.size(); ++i) {
+    SetWindowTextW(pageButtons_[i].Handle(), Wide(DisplayText(kPageButtons[i].text)).c_str());
+    InvalidateRect(pageButtons_[i].Handle(), nullptr, FALSE);
+  }
+  for (size_t i = 0; i < bottomButtons_.size(); ++i)
+    tooltip_.SetText(bottomButtons_[i].Handle(), Wide(DisplayText(kBottomButtons[i].tip)));
+  quick_.ShowTexts();
+  manage_.ShowTexts();
+  RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+void CPageBox::SwitchToSlot(int slot) {
+  if (slot < 0 || slot > 3) return;
+  if (slot == current_) {
+    // A job's window asked for its slot: it is shown again.
+    ShowWindow(slots_[static_cast<size_t>(slot)], SW_SHOW);
+    return;
+  }
+  ShowWindow(slots_[static_cast<size_t>(current_)], SW_HIDE);
+  pageButtons_[static_cast<size_t>(current_)].SetSelected(false);
+  current_ = slot;
+  ShowWindow(slots_[static_cast<size_t>(slot)], SW_SHOW);
+  pageButtons_[static_cast<size_t>(slot)].SetSelected(true);
+  UpdateBottomButtons();
+  InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void CPageBox::UpdateBottomButtons() {
+  HWND backup = GetDlgItem(Handle(), IDC_PAGEBOX_BACKUP);
+  HWND restore = GetDlgItem(Handle(), IDC_PAGEBOX_RESTORE);
+  if (current_ == kBackUpSlot && slots_[kBackUpSlot] != backUp_.Handle()) return;  // a job holds the slot
+  const bool show = current_ == kBackUpSlot && !state_.quickLaunch;
+  ShowWindow(backup, show ? SW_SHOW : SW_HIDE);
+  ShowWindow(restore, show ? SW_SHOW : SW_HIDE);
+}
+
+void CPageBox::EnablePageButtons(bool enable) {
+  for (PageButton& button : pageButtons_) EnableWindow(button.Handle(), enable ? TRUE : FALSE);
+}
+
+// The launch button, Backup and Restore follow what can be a target.
+void CPageBox::ApplyDeviceState() {
+  HWND backup = GetDlgItem(Handle(), IDC_PAGEBOX_BACKUP);
+  HWND restore = GetDlgItem(Handle(), IDC_PAGEBOX_RESTORE);
+  if (backUp_.TargetCount() > 0) {
+    quick_.EnableLaunch(true);
+    EnableWindow(backup, TRUE);
+    EnableWindow(restore, TRUE);
+    return;
+  }
+  backUp_.ClearTargetChoice();
+  quick_.EnableLaunch(false);
+  EnableWindow(restore, FALSE);
+  // A whole disk in the target tree still allows a disk copy.
+  const auto items = SendMessageW(backUp_.TargetTree().Handle(), TVM_GETCOUNT, 0, 0);
+  EnableWindow(backup, items > 1 ? TRUE : FALSE);
+}
+
+void CPageBox::OnDiskRemoved() {
+  // The disk a pending start asks about may be the one that went.
+  if (openConfirmation_ != nullptr) openConfirmation_->EndModal(IDCANCEL);
+}
+
+bool CPageBox::OnCommand(int id, int code, HWND) {
+  if (code != BN_CLICKED) return false;
+  switch (id) {
+    case IDOK:
+    case IDCANCEL: return true;
+    case IDC_PAGEBOX_QUICK_PAGE: SwitchToSlot(kQuickSlot); return true;
+    case IDC_PAGEBOX_BACKUP_PAGE: SwitchToSlot(kBackUpSlot); return true;
+    case IDC_PAGEBOX_MANAGE_PAGE: SwitchToSlot(kManageSlot); return true;
+    case IDC_PAGEBOX_SET_PAGE: SwitchToSlot(kSetSlot); return true;
+    case IDC_PAGEBOX_MINIMIZE:
+      if (mainWindow_ != nullptr) ShowWindow(mainWindow_, SW_HIDE);
+      return true;
+    case IDC_PAGEBOX_BACKUP: sequence_.StartBackup(); return true;
+    case IDC_PAGEBOX_RESTORE: sequence_.StartRestore(); return true;
+    default: return false;
+  }
+}
+
+bool CPageBox::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) {
+  switch (message) {
+    case kJobEndedMessage:
+      JobCancelled();
+      result = TRUE;
+      return true;
+    case kJobClosedMessage:
+      CompleteJob();
+      result = TRUE;
+      return true;
+    default: return PaintedDialog::OnMessage(message, w, l, result);
+  }
+}
+
+void CPageBox::PaintSurface(HDC dc, const RECT& client) {
+  GdiObject<HBRUSH> body(CreateSolidBrush(RGB(240, 244, 249)));
+  FillRect(dc, &client, body.Get());
+  body_.Draw(dc, 0, 0, client.right, client.bottom);
+  column_.Draw(dc, 0, 0, 76, client.bottom);
+  band_.Draw(dc, 0, client.bottom - 36, client.right, 36);
+}
+
+// ---- start sequences ----
+
+bool CPageBox::TargetRootUnchecked() {
+  return backUp_.TargetTree().PartitionState() == kStateUnchecked;
+}
+
+bool CPageBox::MakeSureOn() {
+  XmlDocument settings;
+  LoadSettings(settings);
+  return SettingIsOn(settings, u"MakeSure");
+}
+
+void CPageBox::LoadSettings(XmlDocument& settings) {
+  SettingsFile(programFolder_, SystemDefaultLanguageId()).LoadForReading(settings);
+}
+
+bool CPageBox::Confirm(const Question& question) {
+  if (!ownQuestions_) return prompter_->Ask(question);
+  CMakeSureDlg dialog(question, mainWindow_, Wide(DisplayText(TextId::OK)), Wide(DisplayText(TextId::Cancel)));
+  openConfirmation_ = &dialog;
+  const INT_PTR answer = dialog.RunModal(mainWindow_ != nullptr ? mainWindow_ : Handle());
+  openConfirmation_ = nullptr;
+  return answer == IDOK;
+}
+
+bool CPageBox::ConfirmOpenQuestion() {
+  if (openConfirmation_ == nullptr) return false;
+  openConfirmation_->CloseAsConfirmed();
+  return true;
+}
+
+CopyStartCheck CPageBox::CheckDiskCopy(int sourceNumber, int targetNumber) {
+  if (sourceNumber < 0 || targetNumber < 0) return {};
+  return CheckDiskCopyStart(devices_, static_cast<uint32_t>(sourceNumber), static_cast<uint32_t>(targetNumber));
+}
+
+void CPageBox::ShowMainWindow() {
+  if (mainWindow_ != nullptr) ShowWindow(mainWindow_, SW_SHOW);
+}
+
+bool CPageBox::HandOver(const JobStart& start) {
+  if (job_) return false;
+  InvalidateRect(Handle(), nullptr, FALSE);
+  EnablePageButtons(false);
+  JobWindowSettings settings;
+  settings.programFolder = programFolder_;
+  settings.target = start.target;
+  settings.pageFlag = start.quickLaunch ? 1 : 0;
+  switch (start.kind) {
+    case JobStart::Kind::Backup: {
+      RecordBackupStart(programFolder_, clock_.Now());
+      XmlDocument init;
+      LoadSettings(init);
+      ApplyStoreVisibility(fs_, init, start.target);
+      typeFilter_ = set_->FileTypeFilter();
+      settings.caption = DisplayText(TextId::ProgressBKTitle);
+      break;
+    }
+    case JobStart::Kind::Restore:
+      backUp_.TargetTree().WriteRestoreSelection();
+      settings.backup = false;
+      typeFilter_.clear();
+      settings.caption = DisplayText(TextId::ProgressRestoreTitle);
+      break;
+    case JobStart::Kind::DiskCopy:
+      settings.diskCopy = true;
+      settings.sourceDisk = start.sourceIndex;
+      settings.targetDisk = start.targetIndex;
+      typeFilter_.clear();
+      settings.caption = std::u16string(kDiskCopyCaption);
+      break;
+  }
+  settings.typeFilter = typeFilter_;
+  job_ = std::make_unique<CPropressDlg>(settings, fs_, *prompter_, static_cast<JobWindowHost&>(*this));
+  if (!job_->CreateModeless(Handle())) {
+    job_.reset();
+    EnablePageButtons(true);
+    return false;
+  }
+  const RECT area = PageArea();
+  SetWindowPos(job_->Handle(), HWND_TOP, area.left, area.top, area.right - area.left, area.bottom - area.top,
+               SWP_NOACTIVATE);
+  const int slot = start.quickLaunch ? kQuickSlot : kBackUpSlot;
+  ShowWindow(slots_[static_cast<size_t>(slot)], SW_HIDE);
+  slots_[static_cast<size_t>(slot)] = job_->Handle();
+  ShowWindow(GetDlgItem(Handle(), IDC_PAGEBOX_BACKUP), SW_HIDE);
+  ShowWindow(GetDlgItem(Handle(), IDC_PAGEBOX_RESTORE), SW_HIDE);
+  if (state_.triggerKind == TriggerKind::Scheduled) SwitchToSlot(kBackUpSlot);
+  if (current_ == slot) ShowWindow(job_->Handle(), SW_SHOW);
+  return true;
+}
+
+// ---- the end of a job ----
+
+void CPageBox::RefreshTrees(const std::u16string& target, const std::vector<std::u16string>& restoreRoots) {
+  if (!target.empty()) backUp_.TargetTree().RefreshPath(target + u"\\");
+  for (const std::u16string& root : restoreRoots) backUp_.SourceTree().RefreshFolder(root);
+}
+
+// The window's own handler is still running: it goes once that has returned.
+void CPageBox::JobStopped(CPropressDlg&) {
+  PostMessageW(Handle(), kJobEndedMessage, 0, 0);
+}
+void CPageBox::JobClosed(CPropressDlg&) {
+  PostMessageW(Handle(), kJobClosedMessage, 0, 0);
+}
+
+void CPageBox::PutPageBack(int slot) {
+  HWND page = slot == kQuickSlot ? quick_.Handle() : backUp_.Handle();
+  slots_[static_cast<size_t>(slot)] = page;
+  if (current_ == slot) ShowWindow(page, SW_SHOW);
+}
+
+// A failed disk copy says which of its disks went away.
+void CPageBox::ReportRemovedDisks() {
+  if (!job_ || !job_->Settings().diskCopy || job_->DiskCopy().success.load() != 0) return;
+  if (backUp_.SourceTree().m_diskRemoved != 0) {
+    backUp_.SourceTree().m_diskRemoved = 0;
+    prompter_->Ask({DisplayText(TextId::PromptTitle), u"the sourceDisk remove", false});
+  }
+  if (backUp_.TargetTree().m_diskRemoved != 0) {
+    backUp_.TargetTree().m_diskRemoved = 0;
+    prompter_->Ask({DisplayText(TextId::PromptTitle), u"the distDisk remove", false});
+  }
+}
+
+void CPageBox::JobCancelled() {
+  if (!job_) return;
+  ReportRemovedDisks();
+  const bool quickLaunch = job_->Settings().pageFlag == 1;
+  job_.reset();
+  EnablePageButtons(true);
+  const TriggerKind kind = state_.triggerKind;
+  state_.EndJob();
+  SetCurrentDirectoryW(Wide(programFolder_).c_str());
+  if (quickLaunch) {
+    state_.quickLaunch = false;
+    PutPageBack(kQuickSlot);
+    UpdateBottomButtons();
+    SetFocus(quick_.LaunchButton());
+  } else {
+    PutPageBack(kBackUpSlot);
+    UpdateBottomButtons();
+    quick_.EnableLaunch(true);
+    if (kind == TriggerKind::Backup) SetFocus(GetDlgItem(Handle(), IDC_PAGEBOX_BACKUP));
+    if (kind == TriggerKind::Restore) SetFocus(GetDlgItem(Handle(), IDC_PAGEBOX_RESTORE));
+  }
+  ApplyDeviceState();
+  InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void CPageBox::CompleteJob() {
+  if (!job_) return;
+  ReportRemovedDisks();
+  const JobWindowSettings settings = job_->Settings();
+  const JobEnd end = !settings.backup ? JobEnd::Restore
+                     : settings.pageFlag == 1 ? JobEnd::QuickLaunch
+                                              : JobEnd::Backup;
+  XmlDocument init;
+  LoadSettings(init);
+  const CompletionPlan plan =
+      PlanCompletion(end, end == JobEnd::Restore ? std::nullopt : ReadSetting(init, u"BackupFinish"));
+  // The privilege is asked for only when the system is to be asked.
+  if (plan.power != PowerRequest::None) power_.EnableShutdownPrivilege();
+  EnablePageButtons(true);
+  job_.reset();
+  state_.EndJob();
+  if (end == JobEnd::QuickLaunch) {
+    state_.quickLaunch = false;
+    PutPageBack(kQuickSlot);
+  } else {
+    PutPageBack(kBackUpSlot);
+    quick_.EnableLaunch(true);
+  }
+  UpdateBottomButtons();
+  if (plan.switchToQuick) SwitchToSlot(kQuickSlot);
+  ApplyDeviceState();
+  if (plan.power != PowerRequest::None) power_.Request(plan.power, plan.reason);
+  SetCurrentDirectoryW(Wide(programFolder_).c_str());
+  if (end == JobEnd::Backup) SetFocus(GetDlgItem(Handle(), IDC_PAGEBOX_BACKUP));
+  if (end == JobEnd::Restore) SetFocus(GetDlgItem(Handle(), IDC_PAGEBOX_RESTORE));
+  // The Quick Activate page shows the new last backup time.
+  InvalidateRect(quick_.Handle(), nullptr, FALSE);
+  InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+}  // namespace qtr

@@ -1,0 +1,82 @@
+#include "pages/QuickDialog.h"
+
+#include "config/BackupRecord.h"
+#include "config/LanguageText.h"
+#include "pages/LastBackupLine.h"
+#include "resource.h"
+
+namespace qtr {
+namespace {
+
+std::wstring Wide(const std::u16string& text) {
+  return std::wstring(text.begin(), text.end());
+}
+
+}  // namespace
+
+CQuickDialog::CQuickDialog(std::u16string programFolder, std::function<void()> launch)
+    : PaintedDialog(IDD_QUICK_PAGE), programFolder_(std::move(programFolder)), launch_(std::move(launch)) {}
+
+bool CQuickDialog::OnInit() {
+  SetWindowPos(Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
+  background_.Load(IDP_QUICK_BACKGROUND);
+  picture_.Load(IDP_QUICK_PICTURE);
+  labelFont_.Reset(CreateFontW(-16, 0, 0, 0, 400, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                               CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"\u5b8b\u4f53"));
+  titleFont_.Reset(CreateFontW(-30, 0, 0, 0, 800, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                               CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Arial"));
+  HWND button = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 20, 100, 150, 70,
+                                Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_QUICK_LAUNCH)),
+                                GetModuleHandleW(nullptr), nullptr);
+  launchButton_.Attach(button);
+  launchButton_.SetPictures(IDP_QUICK_LAUNCH_NORMAL, IDP_QUICK_LAUNCH_PRESSED, IDP_QUICK_LAUNCH_HOVER);
+  launchButton_.SetBackground(Surface());
+  tooltip_.Create(Handle());
+  ShowTexts();
+  return true;
+}
+
+void CQuickDialog::ShowTexts() {
+  tooltip_.SetText(launchButton_.Handle(), Wide(DisplayText(TextId::QuickBackupToolTip)));
+  InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void CQuickDialog::EnableLaunch(bool enable) const {
+  EnableWindow(launchButton_.Handle(), enable ? TRUE : FALSE);
+}
+
+bool CQuickDialog::OnCommand(int id, int code, HWND) {
+  if (id == IDOK || id == IDCANCEL) return true;
+  if (id != IDC_QUICK_LAUNCH || code != BN_CLICKED) return false;
+  if (launch_) launch_();
+  return true;
+}
+
+void CQuickDialog::PaintSurface(HDC dc, const RECT& client) {
+  GdiObject<HBRUSH> body(CreateSolidBrush(RGB(255, 255, 255)));
+  FillRect(dc, &client, body.Get());
+  background_.Draw(dc, 0, 0, client.right, client.bottom);
+  picture_.Draw(dc, 25, 60);
+  SetBkMode(dc, TRANSPARENT);
+  HGDIOBJ oldFont = SelectObject(dc, titleFont_.Get());
+  SetTextColor(dc, RGB(0, 150, 240));
+  // The page's own name, the same in every language.
+  TextOutW(dc, 10, 20, L"Quick Launch", 12);
+
+  const std::u16string time = BackupRecord(programFolder_).LastBackupTime();
+  if (!time.empty()) {
+    SelectObject(dc, labelFont_.Get());
+    SetTextColor(dc, RGB(20, 30, 40));
+    const std::wstring label = Wide(DisplayText(TextId::LastBackupTime));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &size);
+    const LastBackupLayout at = LayOutLastBackup(client.right, size.cx, size.cy);
+    TextOutW(dc, at.labelX, at.labelTop, label.c_str(), static_cast<int>(label.size()));
+    const std::wstring shown = Wide(time);
+    RECT box = {at.timeX, at.timeTop, at.timeX + LastBackupLayout::kTimeWidth, at.timeTop + size.cy + 2};
+    DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &box, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
+  }
+  SelectObject(dc, oldFont);
+}
+
+}  // namespace qtr

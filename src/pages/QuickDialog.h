@@ -1,0 +1,42 @@
+// CQuickDialog: the Quick Activate page (slot 0 of the page container): one
+// large button that backs up the current selection at once, and the time the
+// last backup started.
+#pragma once
+#include <functional>
+#include <string>
+
+#include "platform/Handles.h"
+#include "widgets/PaintedDialog.h"
+#include "widgets/Picture.h"
+#include "widgets/PictureButton.h"
+#include "widgets/Tooltip.h"
+
+namespace qtr {
+
+class CQuickDialog : public PaintedDialog {
+ public:
+  static constexpr int kWidth = 542, kHeight = 284;
+
+  // programFolder holds backupinfo.xml; launch runs the quick launch.
+  CQuickDialog(std::u16string programFolder, std::function<void()> launch);
+
+  HWND LaunchButton() const { return launchButton_.Handle(); }
+  void EnableLaunch(bool enable) const;
+  // The tooltip in the active language, and a repaint for the label.
+  void ShowTexts();
+
+ protected:
+  bool OnInit() override;
+  bool OnCommand(int id, int code, HWND control) override;
+  void PaintSurface(HDC dc, const RECT& client) override;
+
+ private:
+  std::u16string programFolder_;
+  std::function<void()> launch_;
+  Picture background_, picture_;
+  PictureButton launchButton_;
+  Tooltip tooltip_;
+  GdiObject<HFONT> labelFont_, titleFont_;
+};
+
+}  // namespace qtr
