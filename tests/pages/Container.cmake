@@ -11,3 +11,13 @@ add_executable(qtr_container_tests
 target_link_libraries(qtr_container_tests PRIVATE qtr_container_core qtr_shell_core qtr_test_support qtr_options
   GTest::gtest_main)
 add_test(NAME container COMMAND qtr_container_tests)
+
+# The page container as a window, under Wine and Xvfb.
+if(WIN32)
+  add_executable(qtr_container_window_tests PageBoxWindowTest.cpp ${PROJECT_SOURCE_DIR}/resources/QtrBackup.rc)
+  target_link_libraries(qtr_container_window_tests PRIVATE qtr_container qtr_test_support qtr_options
+    GTest::gtest_main)
+  qtr_copy_language_folder(qtr_container_window_tests)
+  add_test(NAME container_windows COMMAND qtr_container_window_tests)
+  set_tests_properties(container_windows PROPERTIES LABELS window)
+endif()

@@ -1,0 +1,207 @@
+// The page container as a window: its pages taking turns, the bottom
+// buttons, the device-state rule, the start checks behind its buttons and
+// the hotkey, and its texts in another language.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "config/LanguageTable.h"
+#include "config/SettingsFile.h"
+#include "devices/DeviceList.h"
+#include "devices/EnclosureButton.h"
+#include "pages/PageBox.h"
+#include "resource.h"
+#include "support/TempFolder.h"
+#include "widgets/GdiplusSession.h"
+
+namespace qtr {
+namespace {
+
+void Pump() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+class RecordingPrompter final : public Prompter {
+ public:
+  bool Ask(const Question& question) override {
+    asked.push_back(question.title + u"|" + question.message);
+    return answer;
+  }
+  std::vector<std::u16string> asked;
+  bool answer = true;
+};
+
+class NoPower final : public PowerControl {
+ public:
+  bool EnableShutdownPrivilege() override { return true; }
+  bool Request(PowerRequest, uint32_t) override {
+    ++requests;
+    return false;
+  }
+  int requests = 0;
+};
+
+std::u16string ExeFolder() {
+  wchar_t path[MAX_PATH];
+  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::u16string folder(path, path + n);
+  folder.resize(folder.rfind(u'\\') + 1);
+  return folder;
+}
+
+std::wstring TextOf(HWND window) {
+  wchar_t text[128] = {};
+  GetWindowTextW(window, text, 128);
+  return text;
+}
+
+class PageBoxWindowTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = temp_.File(u"");
+    SettingsFile(folder_, 0x0409).WriteDefaults();
+    mainWindow_ = CreateWindowExW(0, L"STATIC", L"page box test", WS_POPUP, 0, 0, 700, 500, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+  }
+  void TearDown() override {
+    box_.reset();
+    DestroyWindow(mainWindow_);
+    Pump();
+  }
+  CPageBox& Make(bool firstRun) {
+    PageBoxServices services;
+    services.programFolder = folder_;
+    services.mainWindow = mainWindow_;
+    services.prompter = &prompter_;
+    services.power = &power_;
+    services.devices = &devices_;
+    services.button = &button_;
+    box_ = std::make_unique<CPageBox>(services);
+    EXPECT_TRUE(box_->Create(mainWindow_, 0, 0, firstRun));
+    Pump();
+    return *box_;
+  }
+  HWND Item(int id) const { return GetDlgItem(box_->Handle(), id); }
+  void Click(int id) {
+    SendMessageW(Item(id), BM_CLICK, 0, 0);
+    Pump();
+  }
+  void ExpectIdle() {
+    EXPECT_TRUE(box_->State().Idle());
+    EXPECT_EQ(box_->Job(), nullptr);
+    for (int id : {IDC_PAGEBOX_QUICK_PAGE, IDC_PAGEBOX_BACKUP_PAGE, IDC_PAGEBOX_MANAGE_PAGE, IDC_PAGEBOX_SET_PAGE})
+      EXPECT_TRUE(IsWindowEnabled(Item(id))) << id;
+  }
+
+  GdiplusSession gdiplus_;
+  test::TempFolder temp_;
+  std::u16string folder_;
+  HWND mainWindow_ = nullptr;
+  RecordingPrompter prompter_;
+  NoPower power_;
+  DeviceList devices_;
+  EnclosureButton button_;
+  std::unique_ptr<CPageBox> box_;
+};
+
+TEST_F(PageBoxWindowTest, FirstRunOpensOnFileBackupAndPagesTakeTurns) {
+  CPageBox& box = Make(true);
+  ShowWindow(mainWindow_, SW_SHOW);
+  EXPECT_EQ(box.CurrentSlot(), CPageBox::kBackUpSlot);
+  EXPECT_EQ(box.SlotWindow(1), box.BackUpPage().Handle());
+  EXPECT_TRUE(IsWindowVisible(box.BackUpPage().Handle()));
+  EXPECT_TRUE(IsWindowVisible(Item(IDC_PAGEBOX_BACKUP)));
+  EXPECT_TRUE(IsWindowVisible(Item(IDC_PAGEBOX_RESTORE)));
+
+  Click(IDC_PAGEBOX_SET_PAGE);
+  EXPECT_EQ(box.CurrentSlot(), CPageBox::kSetSlot);
+  EXPECT_TRUE(IsWindowVisible(box.SetPage()->Handle()));
+  EXPECT_FALSE(IsWindowVisible(box.BackUpPage().Handle()));
+  // Backup and Restore belong to the File Backup page only.
+  EXPECT_FALSE(IsWindowVisible(Item(IDC_PAGEBOX_BACKUP)));
+  EXPECT_FALSE(IsWindowVisible(Item(IDC_PAGEBOX_RESTORE)));
+  EXPECT_TRUE(IsWindowVisible(Item(IDC_PAGEBOX_MINIMIZE)));
+
+  Click(IDC_PAGEBOX_QUICK_PAGE);
+  EXPECT_TRUE(IsWindowVisible(box.QuickPage().Handle()));
+  EXPECT_FALSE(IsWindowVisible(box.SetPage()->Handle()));
+
+  Click(IDC_PAGEBOX_MINIMIZE);
+  EXPECT_FALSE(IsWindowVisible(mainWindow_));
+}
+
+TEST_F(PageBoxWindowTest, LaterStartsOpenOnQuickActivate) {
+  CPageBox& box = Make(false);
+  EXPECT_EQ(box.CurrentSlot(), CPageBox::kQuickSlot);
+  EXPECT_EQ(GetParent(box.QuickPage().Handle()), box.Handle());
+  EXPECT_EQ(GetWindowLongPtrW(box.QuickPage().Handle(), GWL_STYLE) & WS_VISIBLE, WS_VISIBLE);
+}
+
+TEST_F(PageBoxWindowTest, WithoutATargetDiskTheLaunchButtonAndRestoreAreOff) {
+  CPageBox& box = Make(true);
+  EXPECT_EQ(box.BackUpPage().TargetCount(), 0);
+  EXPECT_FALSE(IsWindowEnabled(box.QuickPage().LaunchButton()));
+  EXPECT_FALSE(IsWindowEnabled(Item(IDC_PAGEBOX_RESTORE)));
+}
+
+TEST_F(PageBoxWindowTest, BackupAndRestoreWithNothingToWorkOnTellAndStayIdle) {
+  Make(true);
+  Click(IDC_PAGEBOX_BACKUP);
+  ASSERT_EQ(prompter_.asked.size(), 1u);
+  EXPECT_EQ(prompter_.asked[0], u"Tips|Please select files for backup!");
+  ExpectIdle();
+
+  prompter_.asked.clear();
+  Click(IDC_PAGEBOX_RESTORE);
+  // Nothing more is asked after the first message.
+  ASSERT_EQ(prompter_.asked.size(), 1u);
+  EXPECT_EQ(prompter_.asked[0], u"Tips|No disk for restore");
+  ExpectIdle();
+  EXPECT_FALSE(box_->State().restore);
+}
+
+TEST_F(PageBoxWindowTest, QuickLaunchWithNothingSelectedTellsAndStaysIdle) {
+  CPageBox& box = Make(false);
+  EnableWindow(box.QuickPage().LaunchButton(), TRUE);
+  SendMessageW(box.QuickPage().LaunchButton(), BM_CLICK, 0, 0);
+  Pump();
+  ASSERT_EQ(prompter_.asked.size(), 1u);
+  EXPECT_EQ(prompter_.asked[0], u"Tips|Please select files for backup!");
+  ExpectIdle();
+  EXPECT_FALSE(box.State().quickLaunch);
+}
+
+TEST_F(PageBoxWindowTest, HotKeyShowsTheHiddenWindowOnFileBackupAndStarts) {
+  CPageBox& box = Make(false);
+  ASSERT_FALSE(IsWindowVisible(mainWindow_));
+  box.OnHotKey();
+  Pump();
+  EXPECT_TRUE(IsWindowVisible(mainWindow_));
+  EXPECT_EQ(box.CurrentSlot(), CPageBox::kBackUpSlot);
+  EXPECT_TRUE(IsWindowVisible(box.BackUpPage().Handle()));
+  ASSERT_EQ(prompter_.asked.size(), 1u);
+  EXPECT_EQ(prompter_.asked[0], u"Tips|Please select files for backup!");
+  ExpectIdle();
+}
+
+TEST_F(PageBoxWindowTest, TextsFollowTheActiveLanguage) {
+  CPageBox& box = Make(true);
+  EXPECT_EQ(TextOf(Item(IDC_PAGEBOX_QUICK_PAGE)), L"Quick Activate");
+  ASSERT_TRUE(ApplyLanguage(ExeFolder(), u"0x0804"));
+  box.ShowTexts();
+  EXPECT_NE(TextOf(Item(IDC_PAGEBOX_QUICK_PAGE)), L"Quick Activate");
+  EXPECT_NE(TextOf(Item(IDC_PAGEBOX_SET_PAGE)), L"Setting");
+  ASSERT_TRUE(ApplyLanguage(ExeFolder(), u"0x0409"));
+  box.ShowTexts();
+  EXPECT_EQ(TextOf(Item(IDC_PAGEBOX_SET_PAGE)), L"Setting");
+  EXPECT_EQ(power_.requests, 0);
+}
+
+}  // namespace
+}  // namespace qtr
