@@ -37,15 +37,14 @@ CBackUpDialog::~CBackUpDialog() {
 bool CBackUpDialog::OnInit() {
   SetWindowPos(Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
   SetWindowTextW(Handle(), WideText(DisplayText(TextId::BackupTitle)).c_str());
-  SetItemText(IDC_BACKUP_TITLE, WideText(DisplayText(TextId::BackupTitle)));
   titleFont_.Reset(CreateFontW(-15, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH,
                                L"Tahoma"));
   font_.Reset(CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                           CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma"));
-  SendMessageW(Item(IDC_BACKUP_TITLE), WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.Get()), FALSE);
   for (int id : {IDC_BACKUP_SOURCE_TREE, IDC_BACKUP_TARGET_LIST, IDC_BACKUP_TARGET_TREE})
     SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+  Layout();
   InitPage();
   SetTimer(Handle(), kTimerId, kTickMs, nullptr);
   return true;
@@ -83,6 +82,26 @@ void CBackUpDialog::InitPage() {
   }
   source_.ExpandFirstRoot();
   target_.ExpandFirstRoot();
+}
+
+void CBackUpDialog::Layout() {
+  RECT client{};
+  GetClientRect(Handle(), &client);
+  const int width = client.right, height = client.bottom;
+  const int margin = 10, top = 42;
+  const int sourceWidth = (width - 3 * margin) * 11 / 20;
+  const int right = margin + sourceWidth + margin, rightWidth = width - right - margin;
+  SetWindowPos(Item(IDC_BACKUP_SOURCE_TREE), nullptr, margin, top, sourceWidth, height - top - margin,
+               SWP_NOZORDER);
+  // A drop-down list's height is its open height; the closed box keeps its own.
+  HWND list = Item(IDC_BACKUP_TARGET_LIST);
+  SetWindowPos(list, nullptr, right, top, rightWidth, 200, SWP_NOZORDER);
+  RECT box{};
+  GetWindowRect(list, &box);
+  const int treeTop = top + (box.bottom - box.top) + 6;
+  SetWindowPos(Item(IDC_BACKUP_TARGET_TREE), nullptr, right, treeTop, rightWidth, height - treeTop - margin,
+               SWP_NOZORDER);
+  InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 std::u16string CBackUpDialog::SelectedTarget() const {
@@ -159,6 +178,7 @@ bool CBackUpDialog::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result)
       result = TRUE;
       return true;
     }
+    case WM_SIZE: Layout(); return false;
     case WM_DESTROY:
       KillTimer(Handle(), kTimerId);
       if (registered_ && RegisteredDeviceWindow() == Handle()) UnregisterUSBDeviceNotify();
@@ -173,8 +193,15 @@ void CBackUpDialog::PaintSurface(HDC dc, const RECT& client) {
   GdiObject<HBRUSH> body(CreateSolidBrush(RGB(248, 250, 252)));
   GdiObject<HBRUSH> rule(CreateSolidBrush(RGB(47, 120, 184)));
   FillRect(dc, &client, body.Get());
+  const std::wstring title = WideText(DisplayText(TextId::BackupTitle));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB(30, 60, 100));
+  HGDIOBJ old = SelectObject(dc, titleFont_.Get());
+  RECT where = {12, 6, client.right - 12, 30};
+  DrawTextW(dc, title.c_str(), static_cast<int>(title.size()), &where, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+  SelectObject(dc, old);
   // A rule under the title, the width of the two columns.
-  RECT line = {12, 31, client.right - 12, 33};
+  RECT line = {10, 32, client.right - 10, 34};
   FillRect(dc, &line, rule.Get());
 }
 

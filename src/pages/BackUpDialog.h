@@ -63,6 +63,8 @@ class CBackUpDialog : public PaintedDialog, public DiskPageView {
 
  private:
   void InitPage();
+  // Places the trees and the list in the client area, whatever its size.
+  void Layout();
   void ShowDiskItems(const CUSBDevice& disk) override;
   void RemoveDiskItems(uint32_t deviceNumber) override;
   DiskChoice SourceChoice() override { return {source_.m_selectedDisk, source_.m_diskRemoved}; }
