@@ -1,6 +1,7 @@
 #include "pages/PasswordDialogFrame.h"
 
 #include "resource.h"
+#include "widgets/ControlColours.h"
 
 namespace qtr {
 
@@ -14,6 +15,7 @@ std::u16string NarrowToUtf16(const std::wstring& text) {
 
 void PasswordDialogFrame::SetUpFrame(int titleId, const std::u16string& title, int closeId, int okId,
                                      int cancelId, std::initializer_list<int> passwordFields) {
+  titleId_ = titleId;
   closeId_ = closeId;
   SetWindowTextW(Handle(), WideText(title).c_str());
   SetItemText(titleId, WideText(title));
@@ -57,6 +59,11 @@ bool PasswordDialogFrame::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& r
     case WM_LBUTTONDOWN:
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP: captionDrag_.OnMessage(Handle(), message, l); return false;
+    case WM_CTLCOLORSTATIC:
+      // The title stands on the coloured band.
+      if (reinterpret_cast<HWND>(l) != Item(titleId_)) return PaintedDialog::OnMessage(message, w, l, result);
+      result = ControlColours::Transparent(reinterpret_cast<HDC>(w), RGB(255, 255, 255));
+      return true;
     default: return PaintedDialog::OnMessage(message, w, l, result);
   }
 }

@@ -29,6 +29,7 @@ class PasswordDialogFrame : public PaintedDialog {
   HFONT Font() const { return font_.Get(); }
 
  private:
+  int titleId_ = 0;
   int closeId_ = 0;
   INT_PTR result_ = 0;
   GdiObject<HFONT> font_;
