@@ -199,4 +199,10 @@ void CBackUpTreeCtrl::DriveRemoved(const std::u16string& path) {
   if (m_selectedDisk < 0) UpdateRootState();
 }
 
+void CBackUpTreeCtrl::RenameInPlace(const std::u16string& oldPath, const std::u16string& newPath) {
+  const bool shown = FindPath(oldPath) != nullptr;
+  CInitTreeCtrl::RenameInPlace(oldPath, newPath);
+  if (shown) selection_.PathRenamed(oldPath, newPath);
+}
+
 }  // namespace qtr

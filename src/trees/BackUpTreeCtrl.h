@@ -58,6 +58,8 @@ class CBackUpTreeCtrl : public CInitTreeCtrl {
 
   void DriveArrived(const std::u16string& path) override;
   void DriveRemoved(const std::u16string& path) override;
+  // The selection files follow an item renamed in place.
+  void RenameInPlace(const std::u16string& oldPath, const std::u16string& newPath) override;
 
  protected:
   void OnStateIconClick(HTREEITEM item) override;

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "config/PathList.h"
+#include "config/SelectionPath.h"
 #include "config/SelectionStates.h"
 #include "trees/CheckRules.h"
 #include "trees/TreePaths.h"
@@ -139,6 +141,34 @@ int SourceSelection::NewChildState(TreeItem parent, const std::u16string& childP
   if (parentState == kStatePartly) return static_cast<int>(recorded.StateOf(childPath));
   if (parentState == kStateNone) return kStateUnchecked;
   return parentState;
+}
+
+namespace {
+
+// Replaces the old prefix of every path at or below oldPath; false when none was.
+bool RenameIn(std::vector<std::u16string>& paths, const std::u16string& oldPath,
+              const std::u16string& newPath) {
+  bool changed = false;
+  for (std::u16string& path : paths) {
+    if (!IsSameOrBelow(path, oldPath)) continue;
+    path = newPath + path.substr(oldPath.size());
+    changed = true;
+  }
+  return changed;
+}
+
+}  // namespace
+
+void SourceSelection::PathRenamed(const std::u16string& oldPath, const std::u16string& newPath) {
+  if (oldPath.empty() || newPath.empty() || SamePath(oldPath, newPath)) return;
+  std::vector<std::u16string> checked;
+  if (LoadCheckedPaths(files_.CheckStatePath(), checked) && RenameIn(checked, oldPath, newPath)) {
+    WriteCheckedPaths(files_.CheckStatePath(), checked);
+  }
+  std::vector<std::u16string> topmost;
+  if (LoadPathList(files_.BackupPathsPath(), topmost) && RenameIn(topmost, oldPath, newPath)) {
+    WritePathList(files_.BackupPathsPath(), topmost);
+  }
 }
 
 int SourceSelection::RootState() const {

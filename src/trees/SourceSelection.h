@@ -41,6 +41,11 @@ class SourceSelection {
   // The state a newly listed child of parent takes.
   int NewChildState(TreeItem parent, const std::u16string& childPath, const SelectionStates& recorded) const;
 
+  // An item was renamed in place: what the selection files record at or
+  // below the old path moves to the new one, so that the selection does not
+  // fall away at the next start. Files that record nothing there are left as they are.
+  void PathRenamed(const std::u16string& oldPath, const std::u16string& newPath);
+
   int RootState() const;
   bool NothingSelected() const;
 

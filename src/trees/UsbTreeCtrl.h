@@ -47,6 +47,10 @@ class CUsbTreeCtrl : public CBackUpTreeCtrl {
   // ShellChangeSink: a removed drive that is the shown partition takes its item away.
   void DriveArrived(const std::u16string& path) override;
   void DriveRemoved(const std::u16string& path) override;
+  // The store is no source: nothing but the item changes.
+  void RenameInPlace(const std::u16string& oldPath, const std::u16string& newPath) override {
+    CInitTreeCtrl::RenameInPlace(oldPath, newPath);
+  }
 
  protected:
   void OnStateIconClick(HTREEITEM item) override;

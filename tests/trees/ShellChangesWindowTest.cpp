@@ -105,6 +105,9 @@ TEST_F(ShellChangesTest, RenamedEntriesKeepTheirCheckAndMovedOnesChangePlace) {
   EXPECT_EQ(S(u"M:\\docs"), nullptr);
   EXPECT_EQ(source_->TextOf(papers), u"papers");
   EXPECT_EQ(source_->StateOf(papers), kStateChecked);
+  // The selection follows the new name, so that it still holds after a restart.
+  EXPECT_EQ(ReadBytes(ProgramFile(u"backupfullpath.xml")),
+            "<filepath>\r\n<path path=\"M:\\papers\"/>\r\n</filepath>\r\n");
   // What was read below the old name is read again when it opens.
   EXPECT_EQ(ChildTexts(*source_, papers), Paths{u"temp"});
   ASSERT_TRUE(Expand(source_->Handle(), papers));

@@ -194,5 +194,26 @@ TEST_F(SourceSelectionTest, DamagedSelectionFilesReadAsEmptyAndAreRewritten) {
   EXPECT_EQ(Checked(), Paths{u"D:\\"});
 }
 
+TEST_F(SourceSelectionTest, ARenamedFolderKeepsItsPlaceInTheSelection) {
+  ASSERT_TRUE(
+      WriteCheckedPaths(File(u"filepath.xml"), {u"C:\\docs\\a", u"C:\\docs\\b\\c", u"C:\\docsx", u"D:\\"}));
+  ASSERT_TRUE(
+      WritePathList(File(u"backupfullpath.xml"), {u"C:\\docs\\a", u"C:\\docsx", u"C:\\docs\\b\\c", u"D:\\"}));
+  selection_.PathRenamed(u"C:\\Docs", u"C:\\papers");
+  EXPECT_EQ(Checked(), (Paths{u"C:\\papers\\a", u"C:\\papers\\b\\c", u"C:\\docsx", u"D:\\"}));
+  EXPECT_EQ(Topmost(), (Paths{u"C:\\papers\\a", u"C:\\docsx", u"C:\\papers\\b\\c", u"D:\\"}));
+  SelectionStates recorded;
+  ASSERT_TRUE(recorded.Load(File(u"filepath.xml")));
+  EXPECT_EQ(recorded.StateOf(u"C:\\papers"), CheckState::kPartlyChecked);
+  EXPECT_EQ(recorded.StateOf(u"C:\\docs"), CheckState::kUnchecked);
+
+  // A rename outside the selection leaves both files byte for byte.
+  const std::string state = ReadBytes(File(u"filepath.xml"));
+  const std::string topmost = ReadBytes(File(u"backupfullpath.xml"));
+  selection_.PathRenamed(u"E:\\x", u"E:\\y");
+  EXPECT_EQ(ReadBytes(File(u"filepath.xml")), state);
+  EXPECT_EQ(ReadBytes(File(u"backupfullpath.xml")), topmost);
+}
+
 }  // namespace
 }  // namespace qtr

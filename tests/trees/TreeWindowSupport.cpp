@@ -49,8 +49,20 @@ namespace {
 void PressAt(HWND tree, POINT where) {
   POINT screen = where;
   ClientToScreen(tree, &screen);
-  SetCursorPos(screen.x, screen.y);
-  Pump();
+  // The pointer settles first: a warp's move can come back late from X and
+  // put the pointer where an earlier press left it.
+  for (int settled = 0, i = 0; settled < 3 && i < 100; ++i) {
+    POINT now{};
+    GetCursorPos(&now);
+    if (now.x == screen.x && now.y == screen.y) {
+      ++settled;
+    } else {
+      settled = 0;
+      SetCursorPos(screen.x, screen.y);
+    }
+    Pump();
+    Sleep(5);
+  }
   PostMessageW(tree, WM_NULL, 0, 0);
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
