@@ -35,7 +35,8 @@ void WalkStoredFolder(BackupJob& job, std::u16string_view path, FolderListing& l
     }
     std::u16string child = JoinPath(path, entry.name);
     if (entry.IsFolder()) {
-      if (path.size() < 3 && (entry.name == u"System Volume Information" || entry.name == u"RECYCLER")) continue;
+      if (path.size() < 3 && (entry.name == u"System Volume Information" || entry.name == u"RECYCLER"))
+        continue;
       if (path.size() < 4 && entry.name != kStoreFolder) continue;
       if (RestoresIntoStore(job, child) || IsPartialFolder(child)) continue;
       std::unique_ptr<FolderListing> inner;

@@ -110,7 +110,8 @@ void CPropressDlg::FitFailureListToRows() {
   const int rows = std::max(1, (kFailureListHeight - frame) / row);
   const int height = rows * row + frame;
   if (height != outer.bottom - outer.top)
-    SetWindowPos(list, nullptr, 0, 0, outer.right - outer.left, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(list, nullptr, 0, 0, outer.right - outer.left, height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool CPropressDlg::OnInit() {
@@ -314,10 +315,12 @@ void CPropressDlg::FinishJob(bool nothingCopied) {
   // A job with failed files never says that it finished well.
   std::u16string message;
   if (failed > 0) {
-    message = WithCount(DisplayText(settings_.backup ? TextId::BackupFailedTipMessage : TextId::RestoreFailedTipMessage),
-                        failed);
+    message = WithCount(
+        DisplayText(settings_.backup ? TextId::BackupFailedTipMessage : TextId::RestoreFailedTipMessage),
+        failed);
   } else {
-    message = DisplayText(settings_.backup ? TextId::BackupFinishTipMessage : TextId::RestoreFinishTipMessage);
+    message =
+        DisplayText(settings_.backup ? TextId::BackupFinishTipMessage : TextId::RestoreFinishTipMessage);
   }
   completionOpen_ = true;
   prompter_.Ask({DisplayText(TextId::PromptTitle), message, false});

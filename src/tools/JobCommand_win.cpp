@@ -35,7 +35,8 @@ std::string JobSummary(const BackupJob& job, size_t failed, const std::u16string
   }
   std::string summary = Utf16ToUtf8(u"finished: " + FormatFileCount(job.finishedCount)) + ", " +
                         std::to_string(failed) + " failed";
-  if (job.upToDateCount.load() != 0) summary += ", " + std::to_string(job.upToDateCount.load()) + " up to date";
+  if (job.upToDateCount.load() != 0)
+    summary += ", " + std::to_string(job.upToDateCount.load()) + " up to date";
   return summary;
 }
 

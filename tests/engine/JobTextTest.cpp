@@ -32,7 +32,8 @@ TEST(JobTextTest, DurationsAndCounts) {
   EXPECT_EQ(Narrow(FormatFileCount(999)), "999 Files");
   EXPECT_EQ(Narrow(FormatFileCount(1000)), "1,000 Files");
   EXPECT_EQ(Narrow(FormatFileCount(1234567)), "1,234,567 Files");
-  EXPECT_EQ(Narrow(WithCount(u"The backup ended with %d failed files.", 12)), "The backup ended with 12 failed files.");
+  EXPECT_EQ(Narrow(WithCount(u"The backup ended with %d failed files.", 12)),
+            "The backup ended with 12 failed files.");
   EXPECT_EQ(Narrow(WithCount(u"Failed files", 3)), "Failed files (3)");
   // The code as a signed number, then the system's own words for it.
   EXPECT_EQ(Narrow(ErrorText(5).substr(0, 13)), "Fail(5)Access");

@@ -185,7 +185,8 @@ TEST_F(ProgressWindowTest, AFileThatCannotBeReadShowsTheFailureList) {
   EXPECT_GT(client.bottom, 0);
   EXPECT_EQ(client.bottom % row, 0) << client.bottom << " / " << row;
   ASSERT_EQ(prompter_.asked.size(), 1u);
-  EXPECT_EQ(prompter_.asked[0].message, u"The backup has ended, but 1 files failed. They are listed in the window.");
+  EXPECT_EQ(prompter_.asked[0].message,
+            u"The backup has ended, but 1 files failed. They are listed in the window.");
 }
 
 TEST_F(ProgressWindowTest, ARemovalWhileTheStopQuestionIsOpenIsOneStop) {
@@ -198,7 +199,8 @@ TEST_F(ProgressWindowTest, ARemovalWhileTheStopQuestionIsOpenIsOneStop) {
     ShowWindow(window.Handle(), SW_SHOW);
     prompter.answer = answer;
     prompter.whileAsked = [&] {
-      if (prompter.asked.back().message == u"Cancel the backup/restore operation?") window.OnTargetRemoved(u"R:");
+      if (prompter.asked.back().message == u"Cancel the backup/restore operation?")
+        window.OnTargetRemoved(u"R:");
     };
     SendMessageW(window.Item(IDC_PROGRESS_STOP), BM_CLICK, 0, 0);
     // Whatever the answer, the target is gone: the job stops once, after the question.
@@ -344,7 +346,8 @@ TEST_F(InMemoryProgressTest, TheWorkersLastFailureLineAndCountAreShown) {
   EXPECT_TRUE(IsWindowVisible(list));
   EXPECT_EQ(window.ItemText(IDC_PROGRESS_FINISHED), L"1 Files");
   ASSERT_EQ(prompter_.asked.size(), 1u);
-  EXPECT_EQ(prompter_.asked[0].message, u"The backup has ended, but 1 files failed. They are listed in the window.");
+  EXPECT_EQ(prompter_.asked[0].message,
+            u"The backup has ended, but 1 files failed. They are listed in the window.");
   const int row = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
   RECT client{};
   GetClientRect(list, &client);

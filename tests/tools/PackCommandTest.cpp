@@ -70,7 +70,8 @@ TEST(PackCommandTest, BadInputsFailWithAReasonAndLeaveNothingBehind) {
 
 std::string Numbered(int seed) {
   std::string text;
-  for (int k = 0; k < 60000; ++k) text += std::to_string((k * 7919 + seed) % 100003) + (seed == 1 ? " one\n" : " two\n");
+  for (int k = 0; k < 60000; ++k)
+    text += std::to_string((k * 7919 + seed) % 100003) + (seed == 1 ? " one\n" : " two\n");
   return text;
 }
 
@@ -112,7 +113,8 @@ TEST(PackCommandTest, OutputsThatAreNoFileOrHaveNoFolderAreNamedAsSuch) {
   WriteBytes(folder.File(u"in.txt"), Sample());
   std::string message;
   const char16_t separator = folder.File(u"x")[folder.Path().size()];
-  EXPECT_EQ(PackCommand(folder.File(u"in.txt"), folder.File(u"nope") + separator + u"out.zip", 1, &message), 1);
+  const std::u16string deeper = folder.File(u"nope") + separator + u"out.zip";
+  EXPECT_EQ(PackCommand(folder.File(u"in.txt"), deeper, 1, &message), 1);
   EXPECT_NE(message.find("does not exist"), std::string::npos) << message;
   EXPECT_NE(message.find("the folder"), std::string::npos) << message;
   EXPECT_EQ(PackCommand(folder.File(u"in.txt"), folder.Path(), 1, &message), 1);
