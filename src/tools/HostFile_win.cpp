@@ -45,8 +45,19 @@ HostPathKind KindOfHostPath(std::u16string_view path) {
   return type == FILE_TYPE_DISK ? HostPathKind::kRegular : HostPathKind::kRefused;
 }
 
+// A replace fails with access denied or a sharing violation while another
+// process (or a second pack of the same output) is replacing or reading the
+// old file; it goes through once that one lets go, so it is tried again for
+// up to half a second.
 uint32_t RenameHostFile(std::u16string_view from, std::u16string_view to) {
-  return SystemFileSystem().Rename(from, to);
+  constexpr uint32_t kErrorSharingViolation = 32;
+  uint32_t error = 0;
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    error = SystemFileSystem().Rename(from, to);
+    if (error != kErrorAccessDenied && error != kErrorSharingViolation) return error;
+    Sleep(10);
+  }
+  return error;
 }
 
 uint32_t RemoveHostFile(std::u16string_view path) { return SystemFileSystem().RemoveFile(path); }
