@@ -117,6 +117,7 @@ HTREEITEM CBackUpTreeCtrl::InsertDiskItem(const CUSBDevice& disk) {
 }
 
 bool CBackUpTreeCtrl::RemoveDiskItem(uint32_t deviceNumber) {
+  selection_.ForgetDisk(deviceNumber);
   return qtr::RemoveDiskItem(Items(), deviceNumber);
 }
 

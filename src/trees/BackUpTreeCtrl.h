@@ -33,7 +33,7 @@ class CBackUpTreeCtrl : public CInitTreeCtrl {
 
   // Disk items (item data device number + 3), in device-number order, one per disk.
   HTREEITEM InsertDiskItem(const CUSBDevice& disk);
-  bool RemoveDiskItem(uint32_t deviceNumber);
+  virtual bool RemoveDiskItem(uint32_t deviceNumber);
   // 5 while the disk is locked, 1 once it is open; false when no item shows the disk.
   bool SetDiskItemState(uint32_t deviceNumber, int state);
   HTREEITEM DiskItem(uint32_t deviceNumber) const;

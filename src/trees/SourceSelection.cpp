@@ -78,6 +78,10 @@ void SourceSelection::UnselectDisk() {
   greyedInTarget_ = -1;
 }
 
+void SourceSelection::ForgetDisk(uint32_t deviceNumber) {
+  if (greyedInTarget_ == static_cast<int>(deviceNumber)) greyedInTarget_ = -1;
+}
+
 bool SourceSelection::GreyDisk(uint32_t deviceNumber, bool grey) {
   const TreeItem item = FindRootByData(items_, DiskData(deviceNumber));
   if (item == kNoItem) return false;

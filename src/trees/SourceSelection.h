@@ -32,6 +32,9 @@ class SourceSelection {
 
   // Clears the disk chosen here (its item and the greyed target item go back to 1).
   void UnselectDisk();
+  // The disk went away: its items are gone from both trees, and a disk that
+  // comes back under its number is not freed on its behalf later.
+  void ForgetDisk(uint32_t deviceNumber);
   // Another tree greys or frees this tree's item of a disk.
   bool GreyDisk(uint32_t deviceNumber, bool grey);
 

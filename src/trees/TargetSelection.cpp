@@ -96,6 +96,10 @@ void TargetSelection::UnselectDisk() {
   greyedInSource_ = -1;
 }
 
+void TargetSelection::ForgetDisk(uint32_t deviceNumber) {
+  if (greyedInSource_ == static_cast<int>(deviceNumber)) greyedInSource_ = -1;
+}
+
 std::vector<std::u16string> TargetSelection::CheckedPaths() const {
   std::vector<std::u16string> paths;
   const TreeItem partition = PartitionItem();

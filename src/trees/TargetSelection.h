@@ -32,6 +32,8 @@ class TargetSelection {
   void Click(TreeItem item);
   // Clears the disk chosen here; the greyed source item goes back to 1.
   void UnselectDisk();
+  // The disk went away: a disk that comes back under its number is not freed on its behalf later.
+  void ForgetDisk(uint32_t deviceNumber);
 
   // The store items a restore takes: each checked item below the partition
   // (not below a checked one), descending only into partly checked items.

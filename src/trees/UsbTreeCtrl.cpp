@@ -7,6 +7,7 @@
 #include "config/PathList.h"
 #include "config/SelectionPath.h"
 #include "platform/Handles.h"
+#include "trees/DiskItems.h"
 #include "trees/TreePaths.h"
 
 namespace qtr {
@@ -32,6 +33,11 @@ CUsbTreeCtrl::~CUsbTreeCtrl() = default;
 void CUsbTreeCtrl::SetSourceTree(CBackUpTreeCtrl* source) {
   source_ = source;
   selection_.SetSource(source != nullptr ? &source->Items() : nullptr);
+}
+
+bool CUsbTreeCtrl::RemoveDiskItem(uint32_t deviceNumber) {
+  selection_.ForgetDisk(deviceNumber);
+  return qtr::RemoveDiskItem(Items(), deviceNumber);
 }
 
 bool CUsbTreeCtrl::DisplayTree(const std::u16string& driveRoot) {

@@ -215,5 +215,21 @@ TEST_F(SourceSelectionTest, ARenamedFolderKeepsItsPlaceInTheSelection) {
   EXPECT_EQ(ReadBytes(File(u"backupfullpath.xml")), topmost);
 }
 
+TEST_F(SourceSelectionTest, ADiskThatWentAwayIsNotFreedWhenItComesBackLocked) {
+  selection_.Click(Disk(items_, 2));
+  ASSERT_EQ(target_.State(Disk(target_, 2)), kStateDisabled);
+  // Unplugged: the page takes its items out of both trees and resets the choice.
+  RemoveDiskItem(items_, 2);
+  RemoveDiskItem(target_, 2);
+  selection_.ForgetDisk(2);
+  selectedDisk_ = -1;
+  // Plugged in again, locked this time.
+  InsertDiskItem(items_, u"Disk B", 2, true);
+  InsertDiskItem(target_, u"Disk B", 2, true);
+  selection_.Click(d_);
+  EXPECT_EQ(target_.State(Disk(target_, 2)), kStateDisabled);
+  EXPECT_EQ(items_.State(Disk(items_, 2)), kStateDisabled);
+}
+
 }  // namespace
 }  // namespace qtr

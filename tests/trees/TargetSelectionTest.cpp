@@ -122,5 +122,18 @@ TEST_F(TargetSelectionTest, ThePartitionShowsOnlyItsStoreFolder) {
   EXPECT_TRUE(selection_.ListsOnExpansion(partition_));
 }
 
+TEST_F(TargetSelectionTest, ADiskThatWentAwayIsNotFreedWhenItComesBackLocked) {
+  selection_.Click(Disk(items_, 1));
+  ASSERT_EQ(source_.State(Disk(source_, 1)), kStateDisabled);
+  RemoveDiskItem(items_, 1);
+  RemoveDiskItem(source_, 1);
+  selection_.ForgetDisk(1);
+  selectedDisk_ = -1;
+  InsertDiskItem(items_, u"Disk A", 1, true);
+  InsertDiskItem(source_, u"Disk A", 1, true);
+  selection_.Click(store_);
+  EXPECT_EQ(source_.State(Disk(source_, 1)), kStateDisabled);
+}
+
 }  // namespace
 }  // namespace qtr
