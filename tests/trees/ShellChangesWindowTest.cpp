@@ -131,6 +131,13 @@ TEST_F(ShellChangesTest, DrivesComeAndGo) {
   MappedDrive p(L'p', W(extra.Path()));
   ASSERT_TRUE(p.Ok());
   ASSERT_TRUE(Raise(SHCNE_DRIVEADD, L"P:\\", L"", [&] { return S(u"P:\\") != nullptr; }));
+  // A drive of a listed USB disk is a target, never a source.
+  TempFolder usb;
+  MappedDrive q(L'q', W(usb.Path()));
+  ASSERT_TRUE(q.Ok());
+  disks_.Insert(UsbDisk(5, u"Q: "));
+  ASSERT_TRUE(Raise(SHCNE_DRIVEADD, L"Q:\\", L"", [] { return true; }));
+  EXPECT_EQ(S(u"Q:\\"), nullptr);
   EXPECT_EQ(ChildTexts(*source_, S(u"P:\\")), Paths{u"temp"});
   // The drives stay in letter order.
   HTREEITEM m = S(u"M:\\");

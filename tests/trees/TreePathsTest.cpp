@@ -73,14 +73,6 @@ TEST(DiskItemsTest, DisksStandInDeviceNumberOrderOnceEach) {
   EXPECT_EQ(items.NextSibling(items.NextSibling(two)), nine);
 }
 
-TEST(DiskItemsTest, DiskDataIsTheDeviceNumberPlusThree) {
-  EXPECT_TRUE(IsDiskData(DiskData(0)));
-  EXPECT_TRUE(IsDiskData(kDiskDataLast));
-  EXPECT_FALSE(IsDiskData(kFileData));
-  EXPECT_FALSE(IsDiskData(kPartitionData));
-  EXPECT_FALSE(IsDiskData(kFolderData));
-}
-
 TEST(FolderFilterTest, SystemAndTemporaryEntriesAreNeverListed) {
   FolderFilter filter;
   EXPECT_FALSE(filter.Lists(u"D:\\", u".", kDirectory));
@@ -112,11 +104,6 @@ TEST(FolderFilterTest, TheSystemFoldersOfDriveCFollowTheirSwitches) {
   test::WriteBytes(temp.File(u"init.xml"), "<root><WindowsFile>1</Windows");
   filter.ReadSwitches(temp.File(u"init.xml"));
   EXPECT_FALSE(filter.Lists(u"C:\\", u"WINDOWS", kDirectory));
-}
-
-TEST(FolderFilterTest, JoinPath) {
-  EXPECT_EQ(JoinTreePath(u"C:\\", u"dir"), u"C:\\dir");
-  EXPECT_EQ(JoinTreePath(u"C:\\dir", u"file"), u"C:\\dir\\file");
 }
 
 }  // namespace
