@@ -1,0 +1,224 @@
+// Journeys through the real program: a person's way through a backup and
+// the hotkey, driven from this process, checked on the disk afterwards.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "ProgramDriver.h"
+#include "config/BackupRecord.h"
+#include "engine/Container.h"
+#include "platform/FileSystem.h"
+#include "config/SelectionFiles.h"
+#include "support/MappedDrive.h"
+#include "support/TempFolder.h"
+
+namespace qtr {
+namespace {
+
+using test::ProgramDriver;
+using test::WaitFor;
+
+std::wstring W(const std::u16string& text) {
+  return std::wstring(text.begin(), text.end());
+}
+std::u16string U(const std::wstring& text) {
+  return std::u16string(text.begin(), text.end());
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  return ok && written == bytes.size();
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "<missing>";
+  std::string bytes;
+  char buffer[65536];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+// A simulated USB disk with its volume R: on a mapped folder, a folder of
+// mixed files ticked in the selection files, and the program beside them.
+class JourneyTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = W(program_.File(u""));
+    source_ = W(sources_.Path()) + L"\\mixed";
+    CreateDirectoryW(source_.c_str(), nullptr);
+    CreateDirectoryW((source_ + L"\\nested").c_str(), nullptr);
+    CreateDirectoryW((source_ + L"\\nested\\deeper").c_str(), nullptr);
+    files_ = {L"\\plain.txt", L"\\read-only.txt", L"\\hidden.dat", L"\\\u5907\u4efd\u6587\u4ef6.txt",
+              L"\\nested\\notes.md", L"\\nested\\deeper\\data.bin"};
+    for (size_t i = 0; i < files_.size(); ++i) {
+      std::string bytes;
+      for (size_t n = 0; n < 3000 * (i + 1); ++n) bytes.push_back(static_cast<char>((n * 7 + i) % 251));
+      ASSERT_TRUE(WriteFileBytes(source_ + files_[i], bytes));
+    }
+    SetFileAttributesW((source_ + L"\\read-only.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW((source_ + L"\\hidden.dat").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    ASSERT_TRUE(SelectionFiles(U(folder_)).ApplyCheckChange(U(source_), CheckState::kChecked,
+                                                            [](const std::u16string&) {
+                                                              return std::vector<std::u16string>{};
+                                                            }));
+    ASSERT_TRUE(WriteFileBytes(folder_ + L"simulated-disks.txt",
+                               "drive = C fixed 0\n"
+                               "[disk]\npath = \\\\?\\usbstor#disk&ven_wdc&prod_journey#1#"
+                               "{53f56307-b6bf-11d0-94f2-00a0c91efb8b}\n"
+                               "image = journey.img\nvendor = WDC\nproduct = Journey\nnumber = 1\n"
+                               "geometry = 32 255 63 512\nvolume = R\nbutton = journey.button\n"));
+    ASSERT_TRUE(WriteFileBytes(folder_ + L"journey.button", "up\n"));
+    drive_ = std::make_unique<test::MappedDrive>(L'r', W(target_.Path()));
+    ASSERT_TRUE(drive_->Ok());
+  }
+
+  // New settings compress every stored file into its own container.
+  std::wstring Stored(const std::wstring& file) const {
+    return L"R:\\QTRPMB\\" + source_.substr(0, 1) + source_.substr(2) + file + L".zip";
+  }
+  static std::string StoredBytes(const std::wstring& path) {
+    FileSystem& fs = SystemFileSystem();
+    std::unique_ptr<File> in;
+    if (fs.Open(U(path), OpenMode::kReadExisting, &in) != 0) return "<missing>";
+    uint64_t size = 0;
+    in->Size(&size);
+    const std::u16string unpacked = U(path) + u".unpacked";
+    std::unique_ptr<File> out;
+    if (fs.Open(unpacked, OpenMode::kWriteTruncate, &out) != 0) return "<no room>";
+    // The container begins with its four-byte marker.
+    ContainerStatus status{ContainerResult::kReadFailed, 0};
+    if (in->Seek(4) == 0) status = ReadContainer(*in, size, *out, nullptr);
+    out.reset();
+    const std::string bytes = status.result == ContainerResult::kOk ? ReadFileBytes(W(unpacked)) : "<bad container>";
+    fs.RemoveFile(unpacked);
+    return bytes;
+  }
+
+  // Backup chosen onto R:, started with Backup; returns the confirmation window.
+  void ChooseTarget() {
+    ASSERT_TRUE(WaitFor([&] { return driver_.BackUpPage() != nullptr; }, 10000));
+    HWND page = driver_.BackUpPage();
+    ASSERT_TRUE(WaitFor([&] { return ProgramDriver::Choose(page, 1112, L"R:"); }, 15000));
+    Sleep(500);
+  }
+
+  // Answers the completion message, then presses Close of the progress window.
+  void CloseFinishedJob() {
+    HWND box = driver_.PageBox();
+    HWND close = nullptr;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+          if (HWND message = driver_.FindTopLevel(L"Tips")) {
+            const std::wstring said = ProgramDriver::Text(message, 23362);
+            if (said != answered_) answered_ = said, messages_.push_back(said);
+            ProgramDriver::Click(message, 1045);
+          }
+          HWND job = nullptr;
+          EnumChildWindows(
+              box,
+              [](HWND child, LPARAM data) -> BOOL {
+                if (GetDlgItem(child, 1083) == nullptr) return TRUE;
+                *reinterpret_cast<HWND*>(data) = child;
+                return FALSE;
+              },
+              reinterpret_cast<LPARAM>(&job));
+          close = job != nullptr ? GetDlgItem(job, 1083) : nullptr;
+          return close != nullptr && IsWindowVisible(close);
+        },
+        60000));
+    HWND job = GetParent(close);
+    for (int id : {1049, 1051, 1056}) {
+      const std::wstring text = ProgramDriver::Text(job, id);
+      std::printf("progress %d: %ls\n", id, text.c_str());
+    }
+    for (const std::wstring& said : messages_) std::printf("message: %ls\n", said.c_str());
+    // The completion message may come up after the Close button: it is answered first.
+    ASSERT_TRUE(WaitFor(
+        [&] {
+          if (HWND message = driver_.FindTopLevel(L"Tips")) {
+            ProgramDriver::Click(message, 1045);
+            return false;
+          }
+          if (IsWindow(close) && IsWindowVisible(close)) PostMessageW(close, BM_CLICK, 0, 0);
+          return IsWindowVisible(GetDlgItem(box, 1014)) != FALSE;
+        },
+        10000));
+  }
+
+  void ExpectStoreMatchesSource() {
+    for (const std::wstring& file : files_) {
+      const std::wstring from = source_ + file, to = Stored(file);
+      const std::string stored = StoredBytes(to);
+      EXPECT_TRUE(stored == ReadFileBytes(from)) << "differs: " << std::string(to.begin(), to.end()) << " " << stored.size() << " " << stored.substr(0, 16);
+      WIN32_FILE_ATTRIBUTE_DATA a{}, b{};
+      ASSERT_TRUE(GetFileAttributesExW(from.c_str(), GetFileExInfoStandard, &a));
+      ASSERT_TRUE(GetFileAttributesExW(to.c_str(), GetFileExInfoStandard, &b));
+      const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+      EXPECT_EQ(a.dwFileAttributes & kept, b.dwFileAttributes & kept);
+      EXPECT_EQ(CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime), 0);
+    }
+  }
+
+  test::TempFolder program_, sources_, target_;
+  std::wstring folder_, source_;
+  std::vector<std::wstring> files_;
+  std::vector<std::wstring> messages_;
+  std::wstring answered_;
+  std::unique_ptr<test::MappedDrive> drive_;
+  ProgramDriver driver_{W(program_.File(u""))};
+};
+
+TEST_F(JourneyTest, FirstBackupOfAFolderOfMixedFiles) {
+  ASSERT_TRUE(driver_.Start());
+  // The first start opens on File Backup.
+  HWND page = driver_.BackUpPage();
+  ASSERT_NE(page, nullptr);
+  EXPECT_TRUE(IsWindowVisible(page));
+  ChooseTarget();
+  ProgramDriver::Click(driver_.PageBox(), 1014);
+  HWND question = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (question = driver_.FindTopLevel(L"File Backup")) != nullptr; }, 10000));
+  EXPECT_EQ(ProgramDriver::Text(question, 23362), L"Start backup now ?");
+  // Nobody answers: the countdown confirms.
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(question) || !IsWindowVisible(question); }, 40000));
+  CloseFinishedJob();
+  ExpectStoreMatchesSource();
+  EXPECT_FALSE(BackupRecord(U(folder_)).LastBackupTime().empty());
+  driver_.Quit();
+}
+
+TEST_F(JourneyTest, HotKeyWhileHiddenAsksAndIsIgnoredWhileTheJobIsUp) {
+  ASSERT_TRUE(driver_.Start());
+  ChooseTarget();
+  HWND main = driver_.MainWindow();
+  ProgramDriver::Click(main, 1003);  // Minimize: only the tray icon is left
+  ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(main); }, 5000));
+  PostMessageW(main, WM_HOTKEY, 1074, 0);
+  HWND question = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (question = driver_.FindTopLevel(L"File Backup")) != nullptr; }, 10000));
+  EXPECT_TRUE(IsWindowVisible(main));
+  EXPECT_TRUE(IsWindowVisible(driver_.BackUpPage()) || !IsWindowVisible(GetDlgItem(driver_.PageBox(), 1014)));
+  EXPECT_EQ(ProgramDriver::Text(question, 23362), L"Start backup now ?");
+  ProgramDriver::Click(question, 1045);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(question); }, 5000));
+  // The job holds the page until Close: a second hotkey asks nothing.
+  PostMessageW(main, WM_HOTKEY, 1074, 0);
+  Sleep(1500);
+  EXPECT_EQ(driver_.FindTopLevel(L"File Backup"), nullptr);
+  CloseFinishedJob();
+  ExpectStoreMatchesSource();
+  driver_.Quit();
+}
+
+}  // namespace
+}  // namespace qtr

@@ -1,0 +1,136 @@
+#include "ProgramDriver.h"
+
+#include <vector>
+
+namespace qtr::test {
+namespace {
+
+std::wstring ProgramPath() {
+  std::wstring path = L"Z:" QTR_PROGRAM_PATH_W;
+  for (wchar_t& c : path)
+    if (c == L'/') c = L'\\';
+  return path;
+}
+
+struct ChildSearch {
+  int id;
+  HWND found = nullptr;
+};
+
+// The first descendant of parent that holds a control with the id.
+HWND ChildHolding(HWND parent, int id) {
+  ChildSearch search{id};
+  EnumChildWindows(
+      parent,
+      [](HWND child, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<ChildSearch*>(data);
+        if (GetDlgItem(child, s->id) == nullptr) return TRUE;
+        s->found = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+}  // namespace
+
+bool WaitFor(const std::function<bool()>& condition, DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start > milliseconds) return false;
+    Sleep(50);
+  }
+  return true;
+}
+
+ProgramDriver::ProgramDriver(std::wstring folder) : folder_(std::move(folder)) {}
+
+ProgramDriver::~ProgramDriver() {
+  if (process_.Get() != nullptr) Quit();
+}
+
+bool ProgramDriver::Start() {
+  const std::wstring copy = folder_ + L"QtrBackup.exe";
+  if (!CopyFileW(ProgramPath().c_str(), copy.c_str(), FALSE)) return false;
+  std::wstring command = L"\"" + copy + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(), &startup,
+                      &info))
+    return false;
+  CloseHandle(info.hThread);
+  process_.Reset(info.hProcess);
+  processId_ = info.dwProcessId;
+  return WaitFor(
+      [this] {
+        main_ = FindTopLevel(L"QTR XVQ GUI");
+        return main_ != nullptr && PageBox() != nullptr;
+      },
+      20000);
+}
+
+void ProgramDriver::Quit() {
+  if (main_ != nullptr && IsWindow(main_)) PostMessageW(main_, WM_COMMAND, MAKEWPARAM(1008, BN_CLICKED), 0);
+  if (WaitForSingleObject(process_.Get(), 10000) != WAIT_OBJECT_0) TerminateProcess(process_.Get(), 1);
+  process_.Reset(nullptr);
+  main_ = nullptr;
+}
+
+HWND ProgramDriver::PageBox() const {
+  return main_ == nullptr ? nullptr : ChildHolding(main_, 1014);
+}
+
+HWND ProgramDriver::BackUpPage() const {
+  HWND box = PageBox();
+  return box == nullptr ? nullptr : ChildHolding(box, 1112);
+}
+
+HWND ProgramDriver::FindTopLevel(const std::wstring& title) const {
+  struct Search {
+    DWORD process;
+    const std::wstring* title;
+    HWND found = nullptr;
+  } search{processId_, &title};
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner != s->process || !IsWindowVisible(window)) return TRUE;
+        wchar_t text[256] = {};
+        GetWindowTextW(window, text, 256);
+        if (*s->title != text) return TRUE;
+        s->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+void ProgramDriver::Click(HWND window, int id) {
+  PostMessageW(GetDlgItem(window, id), BM_CLICK, 0, 0);
+}
+
+bool ProgramDriver::Choose(HWND parent, int id, const std::wstring& text) {
+  HWND box = GetDlgItem(parent, id);
+  const LRESULT count = SendMessageW(box, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    wchar_t entry[64] = {};
+    if (SendMessageW(box, CB_GETLBTEXTLEN, i, 0) >= 64) continue;
+    SendMessageW(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(entry));
+    if (text != entry) continue;
+    SendMessageW(box, CB_SETCURSEL, i, 0);
+    PostMessageW(parent, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
+    return true;
+  }
+  return false;
+}
+
+std::wstring ProgramDriver::Text(HWND window, int id) {
+  wchar_t text[512] = {};
+  GetWindowTextW(GetDlgItem(window, id), text, 512);
+  return text;
+}
+
+}  // namespace qtr::test
