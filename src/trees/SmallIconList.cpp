@@ -36,23 +36,44 @@ namespace {
 
 constexpr COLORREF kMaskColour = RGB(255, 0, 255);
 
-// One 16x16 picture: a check box drawn by the system in the given look.
-void AddPicture(HIMAGELIST list, HDC screen, UINT look) {
+enum class Look { kNone, kEmpty, kPartly, kTick, kGrey };
+
+// One 16x16 picture: a 13x13 box, empty, with a square (partly), with a
+// tick, or greyed.
+void AddPicture(HIMAGELIST list, HDC screen, Look look) {
   GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen, 16, 16));
   HDC dc = CreateCompatibleDC(screen);
   if (dc == nullptr || !bitmap) {
     if (dc != nullptr) DeleteDC(dc);
     return;
   }
-  HGDIOBJ old = SelectObject(dc, bitmap.Get());
+  HGDIOBJ oldBitmap = SelectObject(dc, bitmap.Get());
   RECT all{0, 0, 16, 16};
   GdiObject<HBRUSH> mask(CreateSolidBrush(kMaskColour));
   FillRect(dc, &all, mask.Get());
-  if (look != 0) {
-    RECT box{1, 1, 15, 15};
-    DrawFrameControl(dc, &box, DFC_BUTTON, look | DFCS_FLAT);
+  if (look != Look::kNone) {
+    const bool grey = look == Look::kGrey;
+    GdiObject<HPEN> frame(CreatePen(PS_SOLID, 1, grey ? RGB(160, 160, 160) : RGB(28, 28, 28)));
+    GdiObject<HBRUSH> inside(CreateSolidBrush(grey ? RGB(224, 224, 224) : RGB(255, 255, 255)));
+    HGDIOBJ oldPen = SelectObject(dc, frame.Get());
+    HGDIOBJ oldBrush = SelectObject(dc, inside.Get());
+    Rectangle(dc, 1, 2, 14, 15);
+    if (look == Look::kPartly || look == Look::kGrey) {
+      RECT square{4, 5, 11, 12};
+      GdiObject<HBRUSH> fill(CreateSolidBrush(grey ? RGB(160, 160, 160) : RGB(40, 40, 40)));
+      FillRect(dc, &square, fill.Get());
+    } else if (look == Look::kTick) {
+      GdiObject<HPEN> tick(CreatePen(PS_SOLID, 2, RGB(28, 28, 28)));
+      SelectObject(dc, tick.Get());
+      MoveToEx(dc, 4, 8, nullptr);
+      LineTo(dc, 6, 11);
+      LineTo(dc, 11, 5);
+      SelectObject(dc, frame.Get());
+    }
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
   }
-  SelectObject(dc, old);
+  SelectObject(dc, oldBitmap);
   DeleteDC(dc);
   ImageList_AddMasked(list, bitmap.Get(), kMaskColour);
 }
@@ -64,12 +85,12 @@ HIMAGELIST CheckStatePictures() {
     HIMAGELIST pictures = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 6, 0);
     if (pictures == nullptr) return pictures;
     HDC screen = GetDC(nullptr);
-    AddPicture(pictures, screen, 0);                                                 // no check box
-    AddPicture(pictures, screen, DFCS_BUTTONCHECK);                                  // 1 unchecked
-    AddPicture(pictures, screen, DFCS_BUTTON3STATE | DFCS_CHECKED);                  // 2 partly checked
-    AddPicture(pictures, screen, DFCS_BUTTONCHECK | DFCS_CHECKED);                   // 3 checked
-    AddPicture(pictures, screen, DFCS_BUTTONCHECK);                                  // 4 disk not chosen
-    AddPicture(pictures, screen, DFCS_BUTTON3STATE | DFCS_CHECKED | DFCS_INACTIVE);  // 5 disabled
+    AddPicture(pictures, screen, Look::kNone);    // no check box
+    AddPicture(pictures, screen, Look::kEmpty);   // 1 unchecked
+    AddPicture(pictures, screen, Look::kPartly);  // 2 partly checked
+    AddPicture(pictures, screen, Look::kTick);    // 3 checked
+    AddPicture(pictures, screen, Look::kEmpty);   // 4 disk not chosen
+    AddPicture(pictures, screen, Look::kGrey);    // 5 disabled, nothing selected
     ReleaseDC(nullptr, screen);
     return pictures;
   }();
