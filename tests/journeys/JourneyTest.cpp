@@ -12,6 +12,7 @@
 #include "engine/Container.h"
 #include "platform/FileSystem.h"
 #include "config/SelectionFiles.h"
+#include "config/SettingsFile.h"
 #include "support/MappedDrive.h"
 #include "support/TempFolder.h"
 
@@ -113,7 +114,35 @@ class JourneyTest : public testing::Test {
   }
 
   // Answers the completion message, then presses Close of the progress window.
-  void CloseFinishedJob() {
+  // Settings written before the start (the start is then not the first).
+  void StoreSetting(std::u16string_view key, std::u16string_view value) {
+    SettingsFile settings(U(folder_), 0x0409);
+    XmlDocument doc;
+    ASSERT_TRUE(settings.LoadOrWriteDefaults(doc));
+    ASSERT_TRUE(settings.Store(key, value));
+  }
+  void SetButton(const char* state) { ASSERT_TRUE(WriteFileBytes(folder_ + L"journey.button", state)); }
+
+  // The page of the page container holding the control.
+  HWND PageHolding(int id) const {
+    HWND found = nullptr;
+    struct Search {
+      int id;
+      HWND* found;
+    } search{id, &found};
+    EnumChildWindows(
+        driver_.PageBox(),
+        [](HWND child, LPARAM data) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(data);
+          if (GetDlgItem(child, s->id) == nullptr) return TRUE;
+          *s->found = child;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return found;
+  }
+
+  void CloseFinishedJob(int backInView = 1014) {
     HWND box = driver_.PageBox();
     HWND close = nullptr;
     ASSERT_TRUE(WaitFor(
@@ -150,7 +179,8 @@ class JourneyTest : public testing::Test {
             return false;
           }
           if (IsWindow(close) && IsWindowVisible(close)) PostMessageW(close, BM_CLICK, 0, 0);
-          return IsWindowVisible(GetDlgItem(box, 1014)) != FALSE;
+          HWND back = backInView == 1014 ? GetDlgItem(box, 1014) : GetDlgItem(PageHolding(backInView), backInView);
+          return IsWindowVisible(back) != FALSE;
         },
         10000));
   }
@@ -217,6 +247,51 @@ TEST_F(JourneyTest, HotKeyWhileHiddenAsksAndIsIgnoredWhileTheJobIsUp) {
   EXPECT_EQ(driver_.FindTopLevel(L"File Backup"), nullptr);
   CloseFinishedJob();
   ExpectStoreMatchesSource();
+  driver_.Quit();
+}
+
+TEST_F(JourneyTest, EnclosureButtonPressedTwiceAsksThenConfirms) {
+  StoreSetting(u"USBHotKey", u"1");
+  ASSERT_TRUE(driver_.Start());
+  ChooseTarget();
+  SetButton("down\n");
+  HWND question = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (question = driver_.FindTopLevel(L"File Backup")) != nullptr; }, 10000));
+  EXPECT_EQ(ProgramDriver::Text(question, 23362), L"Start backup now ?");
+  SetButton("up\n");
+  Sleep(1000);
+  EXPECT_TRUE(IsWindow(question));
+  SetButton("down\n");
+  // The second press confirms, long before a countdown could have.
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(question); }, 5000));
+  SetButton("up\n");
+  CloseFinishedJob();
+  ExpectStoreMatchesSource();
+  driver_.Quit();
+}
+
+TEST_F(JourneyTest, QuickLaunchAsksOnlyWithMakeSure) {
+  StoreSetting(u"MakeSure", u"1");
+  ASSERT_TRUE(driver_.Start());
+  ChooseTarget();
+  HWND quick = PageHolding(1002);
+  ASSERT_NE(quick, nullptr);
+  EXPECT_TRUE(IsWindowVisible(quick));  // not the first start: Quick Activate
+  ProgramDriver::Click(quick, 1002);
+  HWND question = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (question = driver_.FindTopLevel(L"Tips")) != nullptr; }, 10000));
+  EXPECT_EQ(ProgramDriver::Text(question, 23362), L"Start Quick backup ?");
+  ProgramDriver::Click(question, 1044);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(question); }, 5000));
+  EXPECT_TRUE(IsWindowVisible(quick));
+
+  // The setting is read at the press: now the backup starts at once.
+  StoreSetting(u"MakeSure", u"0");
+  ProgramDriver::Click(quick, 1002);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(quick); }, 10000));
+  CloseFinishedJob(1002);
+  ExpectStoreMatchesSource();
+  EXPECT_TRUE(IsWindowVisible(quick));
   driver_.Quit();
 }
 
