@@ -113,9 +113,10 @@ TEST_F(OddFoldersTest, FoldersDeeperThanMaxPathExpand) {
   EXPECT_EQ(source_->RootState(), kStatePartly);
 }
 
-TEST_F(OddFoldersTest, SystemEntriesAreLeftOut) {
+TEST_F(OddFoldersTest, SystemEntriesAreLeftOutAndShortcutsMarked) {
   const std::wstring base = W(folder_.Path());
   ASSERT_TRUE(MakeFile(base + L"\\plain.txt"));
+  ASSERT_TRUE(MakeFile(base + L"\\Editor.LNK"));
   ASSERT_TRUE(MakeFile(base + L"\\system.bin"));
   ASSERT_TRUE(MakeFile(base + L"\\hidden.txt"));
   // (Wine keeps no temporary attribute; the filter's own tests cover it.)
@@ -125,7 +126,12 @@ TEST_F(OddFoldersTest, SystemEntriesAreLeftOut) {
   HTREEITEM drive = Open(u"M:\\");
   Paths texts = ChildTexts(*source_, drive);
   std::sort(texts.begin(), texts.end());
-  EXPECT_EQ(texts, (Paths{u"hidden.txt", u"plain.txt"}));
+  EXPECT_EQ(texts, (Paths{u"Editor.LNK", u"hidden.txt", u"plain.txt"}));
+  const auto overlay = [&](const std::u16string& path) {
+    return TreeView_GetItemState(source_->Handle(), source_->FindPath(path), TVIS_OVERLAYMASK);
+  };
+  EXPECT_EQ(overlay(u"M:\\Editor.LNK"), INDEXTOOVERLAYMASK(2));
+  EXPECT_EQ(overlay(u"M:\\plain.txt"), 0u);
 }
 
 TEST_F(OddFoldersTest, TwentyThousandEntriesExpandWhileTheWindowAnswers) {
