@@ -199,12 +199,34 @@ TEST_F(Win32JobTest, StopsLeaveTheOldStoredCopyAndNoPartialOne) {
   worker.join();
   EXPECT_EQ(Get(u"F:\\QTRPMB\\S\\Data\\huge.bin"), std::string(24 << 20, 'h'));
   EXPECT_FALSE(Exists(u"F:\\QTRPMB\\S\\Data\\huge.bin.~qtrpart"));
+  EXPECT_FALSE(Exists(u"F:\\QTRPMB\\~partial\\0.~qtrpart"));
 
   // Stopped before the walk: nothing is written.
   Put(u"S:\\Data\\new.txt", "new");
   Run(false, {"S:\\Data"}, true);
   EXPECT_FALSE(Exists(u"F:\\QTRPMB\\S\\Data\\new.txt"));
   EXPECT_TRUE(lines_.lines.empty());
+}
+
+TEST_F(Win32JobTest, EmptyFoldersAndFilesOfAPartialNameGoToTheStoreAndBack) {
+  ASSERT_TRUE(CreateDirectoryW(L"S:\\Keep", nullptr));
+  ASSERT_TRUE(CreateDirectoryW(L"S:\\Keep\\Empty", nullptr));
+  Put(u"S:\\Keep\\mine.~qtrpart", "a person's file");
+  ASSERT_EQ(SystemFileSystem().SetTimes(u"S:\\Keep\\Empty", {130'000'000'000'000'000, 131'000'000'000'000'000,
+                                                              132'000'000'000'000'000}),
+            0u);
+  const FindEntry empty = Entry(u"S:\\Keep\\Empty");
+  Run(false, {"S:\\Keep"});
+  EXPECT_EQ(Get(u"F:\\QTRPMB\\S\\Keep\\mine.~qtrpart"), "a person's file");
+  EXPECT_TRUE(Entry(u"F:\\QTRPMB\\S\\Keep\\Empty").IsFolder());
+  EXPECT_EQ(Entry(u"F:\\QTRPMB\\S\\Keep\\Empty").times.lastWrite, empty.times.lastWrite);
+
+  ASSERT_TRUE(RemoveDirectoryW(L"S:\\Keep\\Empty"));
+  ASSERT_TRUE(DeleteFileW(L"S:\\Keep\\mine.~qtrpart"));
+  Run(true, {"F:\\QTRPMB\\S\\Keep"});
+  EXPECT_EQ(Get(u"S:\\Keep\\mine.~qtrpart"), "a person's file");
+  EXPECT_EQ(Entry(u"S:\\Keep\\Empty").times.lastWrite, empty.times.lastWrite);
+  EXPECT_TRUE(lines_.lines.empty()) << Narrow(lines_.lines[0]);
 }
 
 }  // namespace
