@@ -14,7 +14,9 @@ add_test(NAME container COMMAND qtr_container_tests)
 
 # The page container as a window, under Wine and Xvfb.
 if(WIN32)
-  add_executable(qtr_container_window_tests PageBoxWindowTest.cpp ${PROJECT_SOURCE_DIR}/resources/QtrBackup.rc)
+  add_executable(qtr_container_window_tests PageBoxWindowTest.cpp ../devices/DeviceTestSupport.cpp
+    ${PROJECT_SOURCE_DIR}/resources/QtrBackup.rc)
+  target_include_directories(qtr_container_window_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../devices)
   target_link_libraries(qtr_container_window_tests PRIVATE qtr_container qtr_test_support qtr_options
     GTest::gtest_main)
   qtr_copy_language_folder(qtr_container_window_tests)

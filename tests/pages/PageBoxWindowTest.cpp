@@ -8,7 +8,10 @@
 #include <vector>
 
 #include "config/LanguageTable.h"
+#include "DeviceTestSupport.h"
+#include "config/SelectionFiles.h"
 #include "config/SettingsFile.h"
+#include "support/MappedDrive.h"
 #include "devices/DeviceList.h"
 #include "devices/EnclosureButton.h"
 #include "pages/PageBox.h"
@@ -40,11 +43,13 @@ class RecordingPrompter final : public Prompter {
 class NoPower final : public PowerControl {
  public:
   bool EnableShutdownPrivilege() override { return true; }
-  bool Request(PowerRequest, uint32_t) override {
+  bool Request(PowerRequest request, uint32_t) override {
     ++requests;
+    last = request;
     return false;
   }
   int requests = 0;
+  PowerRequest last = PowerRequest::None;
 };
 
 std::u16string ExeFolder() {
@@ -201,6 +206,93 @@ TEST_F(PageBoxWindowTest, TextsFollowTheActiveLanguage) {
   box.ShowTexts();
   EXPECT_EQ(TextOf(Item(IDC_PAGEBOX_SET_PAGE)), L"Setting");
   EXPECT_EQ(power_.requests, 0);
+}
+
+// A simulated disk with its partition K: on a mapped folder, and a folder
+// of the C: drive ticked in the selection files: a real backup can run.
+class PageBoxJobTest : public PageBoxWindowTest {
+ protected:
+  void SetUp() override {
+    PageBoxWindowTest::SetUp();
+    ASSERT_TRUE(drive_.Ok());
+    source_ = sources_.Path() + u"\\pictures";
+    CreateDirectoryW(std::wstring(source_.begin(), source_.end()).c_str(), nullptr);
+    test::WriteBytes(source_ + u"\\a.jpg", std::string(5000, 'j'));
+    ASSERT_TRUE(SelectionFiles(folder_).ApplyCheckChange(
+        source_, CheckState::kChecked, [](const std::u16string&) { return std::vector<std::u16string>{}; }));
+  }
+  void Choose(const std::wstring& drive) {
+    HWND list = box_->BackUpPage().Item(IDC_BACKUP_TARGET_LIST);
+    SendMessageW(list, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(drive.c_str()));
+    SendMessageW(box_->BackUpPage().Handle(), WM_COMMAND, MAKEWPARAM(IDC_BACKUP_TARGET_LIST, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(list));
+    Pump();
+  }
+  // Pumps until the job's Close button shows, then presses it.
+  void CloseWhenEnded() {
+    ASSERT_NE(box_->Job(), nullptr);
+    HWND close = GetDlgItem(box_->Job()->Handle(), IDC_PROGRESS_CLOSE);
+    const DWORD start = GetTickCount();
+    while (!IsWindowVisible(close) && GetTickCount() - start < 20000) {
+      Pump();
+      Sleep(5);
+    }
+    ASSERT_TRUE(IsWindowVisible(close));
+    SendMessageW(close, BM_CLICK, 0, 0);
+    Pump();
+  }
+
+  test::TempFolder sources_, store_;
+  std::u16string source_;
+  test::MappedDrive drive_{L'k', [this] {
+                             const std::u16string path = store_.Path();
+                             return std::wstring(path.begin(), path.end());
+                           }()};
+  test::SimulatedWorld world_{
+      "drive = C fixed 0\n[disk]\npath = \\\\?\\usbstor#box\nimage = box.img\nvendor = WDC\nproduct = Box\n"
+      "number = 1\ngeometry = 2 16 63 512\nvolume = K\n"};
+};
+
+TEST_F(PageBoxJobTest, AJobHoldsTheFileBackupSlotAndCloseRunsTheChosenCompletion) {
+  const struct {
+    const char16_t* finish;
+    int slotAfter;
+    PowerRequest power;
+  } cases[] = {{u"0", 1, PowerRequest::None},
+               {u"1", 0, PowerRequest::None},
+               {u"2", 1, PowerRequest::PowerOff},
+               {u"3", 1, PowerRequest::Restart}};
+  SettingsFile settings(folder_, 0x0409);
+  ASSERT_TRUE(settings.Store(u"HideBackupFiles", u"1"));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.finish, c.finish + 1));
+    ASSERT_TRUE(settings.Store(u"BackupFinish", c.finish));
+    power_ = NoPower();
+    if (!box_) Make(true);
+    ShowWindow(mainWindow_, SW_SHOW);
+    box_->SwitchToSlot(CPageBox::kBackUpSlot);
+    Choose(L"K:");
+    Click(IDC_PAGEBOX_BACKUP);
+    ASSERT_NE(box_->Job(), nullptr);
+    EXPECT_EQ(box_->SlotWindow(1), box_->Job()->Handle());
+    EXPECT_TRUE(IsWindowVisible(box_->Job()->Handle()));
+    EXPECT_FALSE(IsWindowVisible(box_->BackUpPage().Handle()));
+    for (int id : {IDC_PAGEBOX_QUICK_PAGE, IDC_PAGEBOX_BACKUP_PAGE, IDC_PAGEBOX_MANAGE_PAGE, IDC_PAGEBOX_SET_PAGE})
+      EXPECT_FALSE(IsWindowEnabled(Item(id))) << id;
+    EXPECT_FALSE(IsWindowVisible(Item(IDC_PAGEBOX_BACKUP)));
+    EXPECT_FALSE(IsWindowVisible(Item(IDC_PAGEBOX_RESTORE)));
+    // The store was made hidden before the job's first file.
+    const DWORD attributes = GetFileAttributesW(L"K:\\QTRPMB");
+    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(attributes & FILE_ATTRIBUTE_HIDDEN, 0u);
+    // No power request before Close.
+    CloseWhenEnded();
+    EXPECT_EQ(power_.last, c.power);
+    EXPECT_EQ(power_.requests, c.power == PowerRequest::None ? 0 : 1);
+    ExpectIdle();
+    EXPECT_EQ(box_->CurrentSlot(), c.slotAfter);
+    EXPECT_EQ(box_->SlotWindow(1), box_->BackUpPage().Handle());
+  }
 }
 
 }  // namespace
