@@ -166,6 +166,7 @@ class JourneyTest : public testing::Test {
         },
         60000));
     HWND job = GetParent(close);
+    finished_ = ProgramDriver::Text(job, 1056);
     for (int id : {1049, 1051, 1056}) {
       const std::wstring text = ProgramDriver::Text(job, id);
       std::printf("progress %d: %ls\n", id, text.c_str());
@@ -204,6 +205,7 @@ class JourneyTest : public testing::Test {
   std::vector<std::wstring> files_;
   std::vector<std::wstring> messages_;
   std::wstring answered_;
+  std::wstring finished_;  // the finished count of the last job
   std::unique_ptr<test::MappedDrive> drive_;
   ProgramDriver driver_{W(program_.File(u""))};
 };
@@ -246,6 +248,43 @@ TEST_F(JourneyTest, HotKeyWhileHiddenAsksAndIsIgnoredWhileTheJobIsUp) {
   Sleep(1500);
   EXPECT_EQ(driver_.FindTopLevel(L"File Backup"), nullptr);
   CloseFinishedJob();
+  ExpectStoreMatchesSource();
+  driver_.Quit();
+}
+
+// Starts a backup with the hotkey and confirms it.
+void StartWithHotKey(ProgramDriver& driver) {
+  PostMessageW(driver.MainWindow(), WM_HOTKEY, 1074, 0);
+  HWND question = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (question = driver.FindTopLevel(L"File Backup")) != nullptr; }, 10000));
+  ProgramDriver::Click(question, 1045);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(question); }, 5000));
+}
+
+TEST_F(JourneyTest, CompressedChangedOnlyBackupCopiesOnlyWhatChanged) {
+  StoreSetting(u"CompressFile", u"1");
+  StoreSetting(u"BackupStatus", u"1");
+  ASSERT_TRUE(driver_.Start());
+  ChooseTarget();
+  StartWithHotKey(driver_);
+  CloseFinishedJob();
+  EXPECT_EQ(finished_, L"6 Files");
+  // Two files change; a write time a minute later tells them apart for sure.
+  for (const wchar_t* name : {L"\\plain.txt", L"\\nested\\notes.md"}) {
+    const std::wstring path = source_ + name;
+    ASSERT_TRUE(WriteFileBytes(path, "changed since the last backup"));
+    HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER later{{now.dwLowDateTime, now.dwHighDateTime}};
+    later.QuadPart += 60ull * 10000000ull;
+    now = {later.LowPart, later.HighPart};
+    SetFileTime(file, nullptr, nullptr, &now);
+    CloseHandle(file);
+  }
+  StartWithHotKey(driver_);
+  CloseFinishedJob();
+  EXPECT_EQ(finished_, L"2 Files");
   ExpectStoreMatchesSource();
   driver_.Quit();
 }
