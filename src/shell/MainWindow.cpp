@@ -15,9 +15,11 @@
 #include "config/SystemLanguage.h"
 #include "devices/ProgramDevices.h"
 #include "platform/FileSystem.h"
+#include "platform/WholeFile.h"
 #include "resource.h"
 #include "shell/AboutDialog.h"
 #include "shell/ProgramFolder.h"
+#include "shell/SimulatedClock.h"
 #include "shell/TraceLog.h"
 #include "widgets/ControlColours.h"
 
@@ -236,6 +238,16 @@ void CVantroDlg::CreatePageBox() {
   services.programFolder = ProgramFolder();
   services.mainWindow = Handle();
   services.applyLanguage = [this](const std::u16string& identifier) { ApplyLanguage(identifier); };
+  // A simulated clock beside the program lets a person try the schedule at any minute.
+  std::string clockText;
+  if (ReadWholeFile(ProgramFolder() + u"simulated-clock.txt", clockText) == 0) {
+    if (const auto setting = ParseSimulatedClock(clockText)) {
+      const ULONGLONG started = GetTickCount64();
+      clock_ = std::make_unique<SimulatedClock>(
+          *setting, [started] { return static_cast<int64_t>(GetTickCount64() - started); });
+      services.clock = clock_.get();
+    }
+  }
   pageBox_ = std::make_unique<CPageBox>(services);
   if (!pageBox_->Create(Handle(), 7, 67, firstRun_)) {
     pageBox_.reset();

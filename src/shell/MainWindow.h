@@ -90,6 +90,7 @@ class CVantroDlg : public PaintedDialog {
     }
   };
   DeviceStateSink deviceState_;
+  std::unique_ptr<LocalClock> clock_;  // a simulated clock, when the program folder has one
   std::unique_ptr<CPageBox> pageBox_;
   XmlDocument settings_;
   ULONG shellRegistration_ = 0;

@@ -289,6 +289,31 @@ TEST_F(JourneyTest, CompressedChangedOnlyBackupCopiesOnlyWhatChanged) {
   driver_.Quit();
 }
 
+TEST_F(JourneyTest, ScheduleStartsOnceInItsMinute) {
+  StoreSetting(u"MakeSure", u"0");
+  const std::wstring init = folder_ + L"init.xml";
+  std::string text = ReadFileBytes(init);
+  const std::string day = "<Wednesday IsSet=\"0\" Timing=\"00:00\"/>";
+  const size_t at = text.find(day);
+  ASSERT_NE(at, std::string::npos);
+  text.replace(at, day.size(), "<Wednesday IsSet=\"1\" Timing=\"09:05\"/>");
+  ASSERT_TRUE(WriteFileBytes(init, text));
+  // A Wednesday, 30 seconds before the minute, six seconds to each real one.
+  ASSERT_TRUE(WriteFileBytes(folder_ + L"simulated-clock.txt", "start = 2026-03-04 09:04:30\nspeed = 6\n"));
+  ASSERT_TRUE(driver_.Start());
+  ChooseTarget();
+  HWND question = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (question = driver_.FindTopLevel(L"File Backup")) != nullptr; }, 20000));
+  EXPECT_EQ(ProgramDriver::Text(question, 23362), L"Start backup now ?");
+  ProgramDriver::Click(question, 1045);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(question); }, 5000));
+  CloseFinishedJob();
+  ExpectStoreMatchesSource();
+  // The rest of the minute, and the next one, start nothing more.
+  EXPECT_FALSE(WaitFor([&] { return driver_.FindTopLevel(L"File Backup") != nullptr; }, 12000));
+  driver_.Quit();
+}
+
 TEST_F(JourneyTest, EnclosureButtonPressedTwiceAsksThenConfirms) {
   StoreSetting(u"USBHotKey", u"1");
   ASSERT_TRUE(driver_.Start());

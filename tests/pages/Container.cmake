@@ -7,6 +7,7 @@ add_executable(qtr_container_tests
   ../shell/BackupTriggersTest.cpp
   ../shell/CompletionActionTest.cpp
   ../shell/ScheduleCheckTest.cpp
+  ../shell/SimulatedClockTest.cpp
 )
 target_link_libraries(qtr_container_tests PRIVATE qtr_container_core qtr_shell_core qtr_test_support qtr_options
   GTest::gtest_main)
