@@ -359,5 +359,38 @@ TEST_F(JourneyTest, QuickLaunchAsksOnlyWithMakeSure) {
   driver_.Quit();
 }
 
+// Picks the language list entry that is (or is not) English on the Setting page.
+void PickLanguage(HWND others, bool english) {
+  HWND list = GetDlgItem(others, 1363);
+  const LRESULT count = SendMessageW(list, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    wchar_t name[64] = {};
+    if (SendMessageW(list, CB_GETLBTEXTLEN, i, 0) >= 64) continue;
+    SendMessageW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(name));
+    if ((std::wstring(name) == L"English") != english) continue;
+    SendMessageW(list, CB_SETCURSEL, i, 0);
+    PostMessageW(others, WM_COMMAND, MAKEWPARAM(1363, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    return;
+  }
+  ADD_FAILURE() << "no such language entry";
+}
+
+TEST_F(JourneyTest, LanguageChosenOnTheSettingPageChangesEveryPageAndBack) {
+  ASSERT_TRUE(driver_.Start());
+  HWND box = driver_.PageBox();
+  ProgramDriver::Click(box, 1007);
+  HWND others = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (others = PageHolding(1363)) != nullptr; }, 5000));
+  EXPECT_EQ(ProgramDriver::Text(box, 1006), L"Quick Activate");
+  PickLanguage(others, false);
+  ASSERT_TRUE(WaitFor([&] { return ProgramDriver::Text(box, 1006) == L"\u5feb\u901f\u542f\u52a8"; }, 5000));
+  EXPECT_NE(ProgramDriver::Text(box, 1007), L"Setting");
+  EXPECT_NE(ProgramDriver::Text(box, 1004), L"File Backup");
+  PickLanguage(others, true);
+  ASSERT_TRUE(WaitFor([&] { return ProgramDriver::Text(box, 1006) == L"Quick Activate"; }, 5000));
+  EXPECT_EQ(ProgramDriver::Text(box, 1007), L"Setting");
+  driver_.Quit();
+}
+
 }  // namespace
 }  // namespace qtr

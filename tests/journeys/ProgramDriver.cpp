@@ -52,6 +52,18 @@ ProgramDriver::~ProgramDriver() {
 bool ProgramDriver::Start() {
   const std::wstring copy = folder_ + L"QtrBackup.exe";
   if (!CopyFileW(ProgramPath().c_str(), copy.c_str(), FALSE)) return false;
+  // The language tables beside it, as the build puts them beside the program.
+  const std::wstring from = ProgramPath().substr(0, ProgramPath().rfind(L'\\') + 1) + L"Language\\";
+  const std::wstring to = folder_ + L"Language\\";
+  CreateDirectoryW(to.c_str(), nullptr);
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW((from + L"*.xml").c_str(), &found);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      CopyFileW((from + found.cFileName).c_str(), (to + found.cFileName).c_str(), FALSE);
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+  }
   std::wstring command = L"\"" + copy + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
