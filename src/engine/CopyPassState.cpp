@@ -43,7 +43,8 @@ uint32_t PutInPlace(FileSystem& fs, File& partial, std::u16string_view destinati
   return error;
 }
 
-CopyPassState::CopyPassState(BackupJob& job, std::u16string storeRoot) : job_(job), storeRoot_(std::move(storeRoot)) {}
+CopyPassState::CopyPassState(BackupJob& job, std::u16string storeRoot)
+    : job_(job), storeRoot_(std::move(storeRoot)) {}
 
 CopyPassState::~CopyPassState() {
   // Copies still held were never put in place: their partial files go.
@@ -85,8 +86,8 @@ uint32_t CopyPassState::CreatePartial(std::u16string_view destination, std::u16s
   // On a restore, beside the destination: a file of that name belongs to
   // the person, so the next free name is taken and nothing is replaced.
   for (int n = 0; n < 1000 && error == kErrorFileExists; ++n) {
-    *partial = std::u16string(destination) + (n == 0 ? u"" : u"." + Decimal(n)) +
-               std::u16string(kPartialSuffix);
+    *partial =
+        std::u16string(destination) + (n == 0 ? u"" : u"." + Decimal(n)) + std::u16string(kPartialSuffix);
     error = job_.fs.Open(*partial, OpenMode::kWriteNew, file);
   }
   return error;
@@ -99,8 +100,8 @@ std::set<std::u16string>& CopyPassState::NamesOf(std::u16string_view folder) {
   // A depth-first pass never comes back to a folder it has left for one
   // that is not inside it, so only the listings along the way are kept.
   for (auto kept = names_.begin(); kept != names_.end();) {
-    const bool ancestor = key.size() > kept->first.size() && key.starts_with(kept->first) &&
-                          key[kept->first.size()] == u'\\';
+    const bool ancestor =
+        key.size() > kept->first.size() && key.starts_with(kept->first) && key[kept->first.size()] == u'\\';
     kept = ancestor ? std::next(kept) : names_.erase(kept);
   }
   std::set<std::u16string>& names = names_[key];
@@ -116,23 +117,28 @@ bool CopyPassState::Exists(std::u16string_view path) {
   return NamesOf(ParentOf(path)).count(Lowercase(NameOf(path))) != 0;
 }
 
-void CopyPassState::Added(std::u16string_view path) { NamesOf(ParentOf(path)).insert(Lowercase(NameOf(path))); }
+void CopyPassState::Added(std::u16string_view path) {
+  NamesOf(ParentOf(path)).insert(Lowercase(NameOf(path)));
+}
 
-void CopyPassState::Removed(std::u16string_view path) { NamesOf(ParentOf(path)).erase(Lowercase(NameOf(path))); }
+void CopyPassState::Removed(std::u16string_view path) {
+  NamesOf(ParentOf(path)).erase(Lowercase(NameOf(path)));
+}
 
 bool CopyPassState::FirstVisitOfFolder(std::u16string_view folder) {
   return visited_.insert(Lowercase(folder)).second;
 }
 
 void CopyPassState::Hold(std::unique_ptr<File> file, std::u16string partial, std::u16string destination,
-                         uint64_t bytes) {
-  held_.push_back({std::move(file), std::move(partial), std::move(destination)});
+                         std::u16string otherForm, uint64_t bytes) {
+  held_.push_back({std::move(file), std::move(partial), std::move(destination), std::move(otherForm)});
   heldBytes_ += bytes;
   if (held_.size() >= kBatchFiles || heldBytes_ >= kBatchBytes) Commit();
 }
 
 void CopyPassState::CommitUnlessIn(std::u16string_view destinationFolder) {
-  if (!held_.empty() && Lowercase(ParentOf(held_.back().destination)) != Lowercase(destinationFolder)) Commit();
+  if (!held_.empty() && Lowercase(ParentOf(held_.back().destination)) != Lowercase(destinationFolder))
+    Commit();
 }
 
 void CopyPassState::Commit() {
@@ -157,8 +163,15 @@ void CopyPassState::Commit() {
     Added(held.destination);
     last = held.file.get();
   }
-  // One more flush carries the renames to the disk.
-  if (last != nullptr) last->Flush();
+  // One more flush carries the renames to the disk; the other forms of the
+  // copies go only once it did.
+  if (last == nullptr || last->Flush() != 0) return;
+  for (Held& held : batch) {
+    if (!held.file || held.otherForm.empty()) continue;
+    held.file.reset();
+    RemoveFileAnyway(job_.fs, held.otherForm);
+    Removed(held.otherForm);
+  }
 }
 
 }  // namespace qtr

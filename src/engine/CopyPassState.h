@@ -1,6 +1,6 @@
 // What one copy pass keeps from file to file: the destination folders it
 // has made or listed (each listed once), the partial files it writes, and
-// the new copies waiting to be made durable together.
+// the copies waiting to be made durable together.
 #pragma once
 #include <cstdint>
 #include <map>
@@ -16,7 +16,7 @@ namespace qtr {
 
 class CopyPassState {
  public:
-  // A batch of new copies is made durable once it holds this many files or
+  // A batch of copies is made durable once it holds this many files or
   // bytes, and whenever the pass moves on to another destination folder.
   static constexpr size_t kBatchFiles = 64;
   static constexpr uint64_t kBatchBytes = uint64_t{256} << 20;
@@ -31,7 +31,8 @@ class CopyPassState {
   // Removes what an earlier job left in the store's partial folder.
   void RemoveLeftovers();
   // Creates a fresh partial file for a copy to destination and opens it.
-  uint32_t CreatePartial(std::u16string_view destination, std::u16string* partial, std::unique_ptr<File>* file);
+  uint32_t CreatePartial(std::u16string_view destination, std::u16string* partial,
+                         std::unique_ptr<File>* file);
 
   // Whether path exists, as the listing of its folder said when the pass
   // first came to it, and the pass's own changes since.
@@ -41,14 +42,17 @@ class CopyPassState {
   // True the first time the pass meets folder (lowercased check).
   bool FirstVisitOfFolder(std::u16string_view folder);
 
-  // A complete new copy, not yet durable: it waits under its partial name,
-  // its file open, until the batch is committed.
-  void Hold(std::unique_ptr<File> file, std::u16string partial, std::u16string destination, uint64_t bytes);
+  // A complete copy, not yet durable: it waits under its partial name, its
+  // file open, until the batch is committed; a file it replaces stays whole
+  // until then. otherForm (may be empty) goes once the copy is in place.
+  void Hold(std::unique_ptr<File> file, std::u16string partial, std::u16string destination,
+            std::u16string otherForm, uint64_t bytes);
   // Commits the batch when the next copy goes to another folder.
   void CommitUnlessIn(std::u16string_view destinationFolder);
   // Flushes every held copy, then renames each into place and makes the
-  // renames durable: a power cut at any moment leaves each destination
-  // missing or whole. Counts each copy put in place as finished.
+  // renames durable, and only then removes their other forms: a power cut
+  // at any moment leaves each destination with its old content or its new
+  // one, whole. Counts each copy put in place as finished.
   void Commit();
 
  private:
@@ -56,6 +60,7 @@ class CopyPassState {
     std::unique_ptr<File> file;
     std::u16string partial;
     std::u16string destination;
+    std::u16string otherForm;
   };
   std::set<std::u16string>& NamesOf(std::u16string_view folder);
 

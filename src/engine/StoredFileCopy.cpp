@@ -207,11 +207,9 @@ bool OpenSource(BackupJob& job, std::u16string_view path, std::unique_ptr<File>*
 namespace {
 
 // After the copy into the partial file: a failure or a stop removes it;
-// otherwise it takes everything of the source (attributes, times) and then
-// replaces the destination, so the rename keeps it all. A copy that
-// replaces a file (or whose other form goes after it) is flushed before
-// its rename; a new one waits for the pass's batch. True when the copy is
-// complete.
+// otherwise it takes everything of the source (attributes, times) and waits
+// in the pass's batch, which flushes it before it replaces the destination
+// (the rename keeps it all). True when the copy is complete.
 bool FinishPartialCopy(BackupJob& job, CopyPassState& pass, const ContainerStatus& status, const FindEntry& info,
                        std::unique_ptr<File> out, std::u16string_view source, const std::u16string& destination,
                        const std::u16string& partial, const std::u16string& otherForm) {
@@ -229,26 +227,7 @@ bool FinishPartialCopy(BackupJob& job, CopyPassState& pass, const ContainerStatu
   // Times or attributes refused: the copy is good, the line says what it lacks.
   if (const uint32_t error = ApplyStoredAttributes(job, info, *out, partial); error != 0)
     job.AddFailure(destination, error);
-  if (!pass.Exists(destination) && otherForm.empty()) {
-    pass.Hold(std::move(out), partial, destination, info.size);
-    return true;
-  }
-  uint32_t error = out->Flush();
-  if (error == 0) error = PutInPlace(job.fs, *out, destination);
-  if (error != 0) {
-    job.AddFailure(destination, error);
-    out.reset();
-    RemoveFileAnyway(job.fs, partial);
-    return false;
-  }
-  ++job.finishedCount;
-  pass.Added(destination);
-  // The new form must be on the disk before the old one goes.
-  if (!otherForm.empty() && out->Flush() == 0) {
-    out.reset();
-    RemoveFileAnyway(job.fs, otherForm);
-    pass.Removed(otherForm);
-  }
+  pass.Hold(std::move(out), partial, destination, otherForm, info.size);
   return true;
 }
 

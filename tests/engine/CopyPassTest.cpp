@@ -19,8 +19,8 @@ const FileTimes kTimes{111'000'000, 222'000'000, 333'000'000};
 class CopyPassTest : public test::JobFixture {};
 
 TEST_F(CopyPassTest, OnlySettableAttributesAreCopiedAndARefusalIsAFailureLine) {
-  fs.PutFile(u"C:\\D\\s.bin", "sparse", kAttributeArchive | kAttributeHidden | kAttributeSparse |
-                                            kAttributeRecallOnDataAccess);
+  fs.PutFile(u"C:\\D\\s.bin", "sparse",
+             kAttributeArchive | kAttributeHidden | kAttributeSparse | kAttributeRecallOnDataAccess);
   fs.SetTimes(u"C:\\D\\s.bin", kTimes);
   Backup({"C:\\D"});
   EXPECT_EQ(Attributes(u"F:\\QTRPMB\\C\\D\\s.bin"), kAttributeArchive | kAttributeHidden);
@@ -42,7 +42,8 @@ TEST_F(CopyPassTest, AFileBesideItsZipNamesakeKeepsBothStoredCopies) {
   // Compressed: a is stored as a.zip, a.zip as a.zip.zip, in either order.
   Settings("0", "1");
   Backup({"C:\\D"});
-  EXPECT_EQ(StoreFiles(), (std::vector<std::string>{"F:\\QTRPMB\\C\\D\\a.zip", "F:\\QTRPMB\\C\\D\\a.zip.zip"}));
+  EXPECT_EQ(StoreFiles(),
+            (std::vector<std::string>{"F:\\QTRPMB\\C\\D\\a.zip", "F:\\QTRPMB\\C\\D\\a.zip.zip"}));
   fs.RemoveFile(u"C:\\D\\a");
   fs.RemoveFile(u"C:\\D\\a.zip");
   Restore({"F:\\QTRPMB\\C\\D"});

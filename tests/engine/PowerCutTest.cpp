@@ -67,7 +67,8 @@ class Machine {
   Files Stored(const Files& all) const {
     Files stored;
     for (const auto& [path, bytes] : all)
-      if (path.starts_with(u"F:\\QTRPMB\\") && !path.starts_with(u"F:\\QTRPMB\\~partial")) stored[path] = bytes;
+      if (path.starts_with(u"F:\\QTRPMB\\") && !path.starts_with(u"F:\\QTRPMB\\~partial"))
+        stored[path] = bytes;
     return stored;
   }
   Files StoredNow() const {
