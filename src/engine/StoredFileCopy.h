@@ -24,11 +24,11 @@ bool PrepareRestoreDestination(BackupJob& job, std::u16string* destination, std:
 
 // Copy source (opened by the copy pass, with its info) into the store at
 // destination (+ ".zip" when compressing); 1 when the copy is complete, 0
-// otherwise. The copy is written to a partial file and put in place only
-// when complete: one that replaces a stored file at once, after a flush, so
-// the old copy stays until the new one is on the disk; a new one with the
-// pass's next batch. The other form of the file (plain or compressed) goes
-// afterwards, unless it is the stored copy of another source file.
+// otherwise. The copy is written to a partial file and put in place with
+// the pass's batch, flushed first, so a stored copy it replaces stays until
+// the new one is on the disk. The other form of the file (plain or
+// compressed) goes afterwards, unless it is the stored copy of another
+// source file.
 int BackupOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view source, std::u16string_view destination,
                   std::unique_ptr<File> in, const FindEntry& info);
 // The same for restoring stored to destination.
