@@ -19,7 +19,6 @@ CQuickDialog::CQuickDialog(std::u16string programFolder, std::function<void()> l
 
 bool CQuickDialog::OnInit() {
   SetWindowPos(Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
-  background_.Load(IDP_QUICK_BACKGROUND);
   picture_.Load(IDP_QUICK_PICTURE);
   labelFont_.Reset(CreateFontW(-16, 0, 0, 0, 400, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"\u5b8b\u4f53"));
@@ -55,7 +54,6 @@ bool CQuickDialog::OnCommand(int id, int code, HWND) {
 void CQuickDialog::PaintSurface(HDC dc, const RECT& client) {
   GdiObject<HBRUSH> body(CreateSolidBrush(RGB(255, 255, 255)));
   FillRect(dc, &client, body.Get());
-  background_.Draw(dc, 0, 0, client.right, client.bottom);
   picture_.Draw(dc, 25, 60);
   SetBkMode(dc, TRANSPARENT);
   HGDIOBJ oldFont = SelectObject(dc, titleFont_.Get());
@@ -74,7 +72,7 @@ void CQuickDialog::PaintSurface(HDC dc, const RECT& client) {
     TextOutW(dc, at.labelX, at.labelTop, label.c_str(), static_cast<int>(label.size()));
     const std::wstring shown = Wide(time);
     RECT box = {at.timeX, at.timeTop, at.timeX + LastBackupLayout::kTimeWidth, at.timeTop + size.cy + 2};
-    DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &box, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
+    DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &box, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
   }
   SelectObject(dc, oldFont);
 }

@@ -33,7 +33,9 @@ class CQuickDialog : public PaintedDialog {
  private:
   std::u16string programFolder_;
   std::function<void()> launch_;
-  Picture background_, picture_;
+  // White like the other pages: picture 217 is the splash artwork, whose
+  // product name would stand behind the launch button.
+  Picture picture_;
   PictureButton launchButton_;
   Tooltip tooltip_;
   GdiObject<HFONT> labelFont_, titleFont_;
