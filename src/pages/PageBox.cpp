@@ -276,7 +276,8 @@ void CPageBox::LoadSettings(XmlDocument& settings) {
 
 bool CPageBox::Confirm(const Question& question) {
   if (!ownQuestions_) return prompter_->Ask(question);
-  CMakeSureDlg dialog(question, mainWindow_, Wide(DisplayText(TextId::OK)), Wide(DisplayText(TextId::Cancel)));
+  CMakeSureDlg dialog(question, mainWindow_, Wide(DisplayText(TextId::OK)),
+                      Wide(DisplayText(TextId::Cancel)));
   openConfirmation_ = &dialog;
   const INT_PTR answer = dialog.RunModal(mainWindow_ != nullptr ? mainWindow_ : Handle());
   openConfirmation_ = nullptr;
@@ -291,7 +292,8 @@ bool CPageBox::ConfirmOpenQuestion() {
 
 CopyStartCheck CPageBox::CheckDiskCopy(int sourceNumber, int targetNumber) {
   if (sourceNumber < 0 || targetNumber < 0) return {};
-  return CheckDiskCopyStart(devices_, static_cast<uint32_t>(sourceNumber), static_cast<uint32_t>(targetNumber));
+  return CheckDiskCopyStart(devices_, static_cast<uint32_t>(sourceNumber),
+                            static_cast<uint32_t>(targetNumber));
 }
 
 void CPageBox::ShowMainWindow() {
@@ -413,7 +415,7 @@ void CPageBox::CompleteJob() {
   if (!job_) return;
   ReportRemovedDisks();
   const JobWindowSettings settings = job_->Settings();
-  const JobEnd end = !settings.backup ? JobEnd::Restore
+  const JobEnd end = !settings.backup         ? JobEnd::Restore
                      : settings.pageFlag == 1 ? JobEnd::QuickLaunch
                                               : JobEnd::Backup;
   XmlDocument init;

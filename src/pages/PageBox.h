@@ -33,12 +33,12 @@ namespace qtr {
 // What the page container runs on; a test gives its own answers and seams.
 struct PageBoxServices {
   std::u16string programFolder;
-  HWND mainWindow = nullptr;       // shown by the triggers, hidden by Minimize; owns the hotkey
-  Prompter* prompter = nullptr;    // null: the confirmation window
-  FileSystem* fs = nullptr;        // null: the system's
-  PowerControl* power = nullptr;   // null: the system's
-  LocalClock* clock = nullptr;     // null: the system's
-  DeviceList* devices = nullptr;   // null: the program's
+  HWND mainWindow = nullptr;      // shown by the triggers, hidden by Minimize; owns the hotkey
+  Prompter* prompter = nullptr;   // null: the confirmation window
+  FileSystem* fs = nullptr;       // null: the system's
+  PowerControl* power = nullptr;  // null: the system's
+  LocalClock* clock = nullptr;    // null: the system's
+  DeviceList* devices = nullptr;  // null: the program's
   EnclosureButton* button = nullptr;
   // The Setting page's language choice: every window shows its texts again.
   std::function<void(const std::u16string& identifier)> applyLanguage;

@@ -24,9 +24,7 @@ struct PageBoxState {
   // A new start may begin.
   bool Idle() const { return !busy && !confirmationShowing && !restore; }
   // The job ended or the start was given up.
-  void EndJob() {
-    busy = confirmationShowing = restore = fromOutside = false;
-  }
+  void EndJob() { busy = confirmationShowing = restore = fromOutside = false; }
 };
 
 }  // namespace qtr

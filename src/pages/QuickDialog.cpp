@@ -72,7 +72,8 @@ void CQuickDialog::PaintSurface(HDC dc, const RECT& client) {
     TextOutW(dc, at.labelX, at.labelTop, label.c_str(), static_cast<int>(label.size()));
     const std::wstring shown = Wide(time);
     RECT box = {at.timeX, at.timeTop, at.timeX + LastBackupLayout::kTimeWidth, at.timeTop + size.cy + 2};
-    DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &box, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+    DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &box,
+              DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
   }
   SelectObject(dc, oldFont);
 }

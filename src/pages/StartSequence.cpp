@@ -93,9 +93,8 @@ StartResult StartSequence::QuickLaunch() {
   state_.busy = true;
   if (!FileBackupChecksPass(true)) return Abandon(StartResult::Refused);
   state_.triggerKind = TriggerKind::QuickLaunch;
-  if (world_.MakeSureOn() &&
-      !world_.Confirm(
-          {DisplayText(TextId::PromptTitle), DisplayText(TextId::QuickActivePoupPromptInfo), true}))
+  if (world_.MakeSureOn() && !world_.Confirm({DisplayText(TextId::PromptTitle),
+                                              DisplayText(TextId::QuickActivePoupPromptInfo), true}))
     return Abandon(StartResult::Cancelled);
   state_.quickLaunch = true;
   JobStart start;

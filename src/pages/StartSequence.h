@@ -14,9 +14,9 @@ namespace qtr {
 struct JobStart {
   enum class Kind { Backup, Restore, DiskCopy };
   Kind kind = Kind::Backup;
-  bool quickLaunch = false;              // the job takes the Quick Activate page's slot
+  bool quickLaunch = false;                // the job takes the Quick Activate page's slot
   int sourceIndex = -1, targetIndex = -1;  // device-list indexes of a disk copy
-  std::u16string target;                 // the target list's text, "F:"
+  std::u16string target;                   // the target list's text, "F:"
 };
 
 // What the sequences read from the File Backup page and do through the windows.

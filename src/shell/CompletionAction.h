@@ -16,7 +16,7 @@ struct CompletionPlan {
   bool showBackUpPage = false;  // show the File Backup page again when its slot is current
   bool switchToQuick = false;   // go to the Quick Activate page
   PowerRequest power = PowerRequest::None;
-  uint32_t reason = 0;          // handed to the system with the power request
+  uint32_t reason = 0;  // handed to the system with the power request
 };
 
 // backupFinish: the setting's text, nothing when absent.

@@ -59,8 +59,8 @@ std::optional<SimulatedClockSetting> ParseSimulatedClock(std::string_view text) 
     int speed = 0;
     if (std::sscanf(line.c_str(), " start = %d-%d-%d %d:%d:%d", &t.year, &t.month, &t.day, &t.hour, &t.minute,
                     &t.second) == 6) {
-      if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > 31 || t.hour < 0 || t.hour > 23 || t.minute < 0 ||
-          t.minute > 59 || t.second < 0 || t.second > 59)
+      if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > 31 || t.hour < 0 || t.hour > 23 ||
+          t.minute < 0 || t.minute > 59 || t.second < 0 || t.second > 59)
         return std::nullopt;
       setting.start = AdvanceLocalTime(t, 0);
       haveStart = true;

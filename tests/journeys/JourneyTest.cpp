@@ -30,7 +30,8 @@ std::u16string U(const std::wstring& text) {
 }
 
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
   const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -59,7 +60,8 @@ class JourneyTest : public testing::Test {
     CreateDirectoryW(source_.c_str(), nullptr);
     CreateDirectoryW((source_ + L"\\nested").c_str(), nullptr);
     CreateDirectoryW((source_ + L"\\nested\\deeper").c_str(), nullptr);
-    files_ = {L"\\plain.txt", L"\\read-only.txt", L"\\hidden.dat", L"\\\u5907\u4efd\u6587\u4ef6.txt",
+    files_ = {L"\\plain.txt",        L"\\read-only.txt",
+              L"\\hidden.dat",       L"\\\u5907\u4efd\u6587\u4ef6.txt",
               L"\\nested\\notes.md", L"\\nested\\deeper\\data.bin"};
     for (size_t i = 0; i < files_.size(); ++i) {
       std::string bytes;
@@ -68,10 +70,9 @@ class JourneyTest : public testing::Test {
     }
     SetFileAttributesW((source_ + L"\\read-only.txt").c_str(), FILE_ATTRIBUTE_READONLY);
     SetFileAttributesW((source_ + L"\\hidden.dat").c_str(), FILE_ATTRIBUTE_HIDDEN);
-    ASSERT_TRUE(SelectionFiles(U(folder_)).ApplyCheckChange(U(source_), CheckState::kChecked,
-                                                            [](const std::u16string&) {
-                                                              return std::vector<std::u16string>{};
-                                                            }));
+    ASSERT_TRUE(SelectionFiles(U(folder_))
+                    .ApplyCheckChange(U(source_), CheckState::kChecked,
+                                      [](const std::u16string&) { return std::vector<std::u16string>{}; }));
     ASSERT_TRUE(WriteFileBytes(folder_ + L"simulated-disks.txt",
                                "drive = C fixed 0\n"
                                "[disk]\npath = \\\\?\\usbstor#disk&ven_wdc&prod_journey#1#"
@@ -100,7 +101,8 @@ class JourneyTest : public testing::Test {
     ContainerStatus status{ContainerResult::kReadFailed, 0};
     if (in->Seek(4) == 0) status = ReadContainer(*in, size, *out, nullptr);
     out.reset();
-    const std::string bytes = status.result == ContainerResult::kOk ? ReadFileBytes(W(unpacked)) : "<bad container>";
+    const std::string bytes =
+        status.result == ContainerResult::kOk ? ReadFileBytes(W(unpacked)) : "<bad container>";
     fs.RemoveFile(unpacked);
     return bytes;
   }
@@ -180,7 +182,8 @@ class JourneyTest : public testing::Test {
             return false;
           }
           if (IsWindow(close) && IsWindowVisible(close)) PostMessageW(close, BM_CLICK, 0, 0);
-          HWND back = backInView == 1014 ? GetDlgItem(box, 1014) : GetDlgItem(PageHolding(backInView), backInView);
+          HWND back =
+              backInView == 1014 ? GetDlgItem(box, 1014) : GetDlgItem(PageHolding(backInView), backInView);
           return IsWindowVisible(back) != FALSE;
         },
         10000));
@@ -190,7 +193,8 @@ class JourneyTest : public testing::Test {
     for (const std::wstring& file : files_) {
       const std::wstring from = source_ + file, to = Stored(file);
       const std::string stored = StoredBytes(to);
-      EXPECT_TRUE(stored == ReadFileBytes(from)) << "differs: " << std::string(to.begin(), to.end()) << " " << stored.size() << " " << stored.substr(0, 16);
+      EXPECT_TRUE(stored == ReadFileBytes(from)) << "differs: " << std::string(to.begin(), to.end()) << " "
+                                                 << stored.size() << " " << stored.substr(0, 16);
       WIN32_FILE_ATTRIBUTE_DATA a{}, b{};
       ASSERT_TRUE(GetFileAttributesExW(from.c_str(), GetFileExInfoStandard, &a));
       ASSERT_TRUE(GetFileAttributesExW(to.c_str(), GetFileExInfoStandard, &b));

@@ -11,8 +11,8 @@ namespace {
 
 XmlDocument Hide(const char* value) {
   XmlDocument doc;
-  EXPECT_TRUE(doc.LoadBytes(std::string("<Setting><HideBackupFiles>") + value +
-                            "</HideBackupFiles></Setting>"));
+  EXPECT_TRUE(
+      doc.LoadBytes(std::string("<Setting><HideBackupFiles>") + value + "</HideBackupFiles></Setting>"));
   return doc;
 }
 

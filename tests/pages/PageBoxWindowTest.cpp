@@ -100,7 +100,8 @@ class PageBoxWindowTest : public testing::Test {
   void ExpectIdle() {
     EXPECT_TRUE(box_->State().Idle());
     EXPECT_EQ(box_->Job(), nullptr);
-    for (int id : {IDC_PAGEBOX_QUICK_PAGE, IDC_PAGEBOX_BACKUP_PAGE, IDC_PAGEBOX_MANAGE_PAGE, IDC_PAGEBOX_SET_PAGE})
+    for (int id :
+         {IDC_PAGEBOX_QUICK_PAGE, IDC_PAGEBOX_BACKUP_PAGE, IDC_PAGEBOX_MANAGE_PAGE, IDC_PAGEBOX_SET_PAGE})
       EXPECT_TRUE(IsWindowEnabled(Item(id))) << id;
   }
 
@@ -277,7 +278,8 @@ TEST_F(PageBoxJobTest, AJobHoldsTheFileBackupSlotAndCloseRunsTheChosenCompletion
     EXPECT_EQ(box_->SlotWindow(1), box_->Job()->Handle());
     EXPECT_TRUE(IsWindowVisible(box_->Job()->Handle()));
     EXPECT_FALSE(IsWindowVisible(box_->BackUpPage().Handle()));
-    for (int id : {IDC_PAGEBOX_QUICK_PAGE, IDC_PAGEBOX_BACKUP_PAGE, IDC_PAGEBOX_MANAGE_PAGE, IDC_PAGEBOX_SET_PAGE})
+    for (int id :
+         {IDC_PAGEBOX_QUICK_PAGE, IDC_PAGEBOX_BACKUP_PAGE, IDC_PAGEBOX_MANAGE_PAGE, IDC_PAGEBOX_SET_PAGE})
       EXPECT_FALSE(IsWindowEnabled(Item(id))) << id;
     EXPECT_FALSE(IsWindowVisible(Item(IDC_PAGEBOX_BACKUP)));
     EXPECT_FALSE(IsWindowVisible(Item(IDC_PAGEBOX_RESTORE)));

@@ -149,7 +149,8 @@ TEST_F(StartSequenceTest, WholeDisksChosenDecideBetweenMessagesAndADiskCopy) {
   world_.targetDisk = 5;
   world_.copyCheck = {false, -1, -1, TextId::SourceDiskIsGreater};
   EXPECT_EQ(sequence_.StartBackup(), StartResult::Refused);
-  ExpectOneMessage(u"File Backup", u"Source disk's Capacity is greater than the target disk, please re-select");
+  ExpectOneMessage(u"File Backup",
+                   u"Source disk's Capacity is greater than the target disk, please re-select");
   ExpectIdle();
 
   world_.asked.clear();
