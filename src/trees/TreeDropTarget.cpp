@@ -179,6 +179,7 @@ void CTreeDropTarget::ClearHighlight() {
 
 HRESULT CTreeDropTarget::DragEnter(IDataObject* /*data*/, DWORD keys, POINTL point, DWORD* effect) {
   if (effect == nullptr) return E_INVALIDARG;
+  over_ = nullptr;
   source_ = CManageTreeCtrl::FromHandle(DragSourceWindow());
   dragged_ = source_ != nullptr ? source_->Selected() : nullptr;
   draggedParent_ = dragged_ != nullptr ? TreeView_GetParent(source_->Handle(), dragged_) : nullptr;
@@ -190,6 +191,7 @@ HRESULT CTreeDropTarget::DragOver(DWORD keys, POINTL point, DWORD* effect) {
   if (effect == nullptr) return E_INVALIDARG;
   const DWORD wanted = EffectFor(keys);
   HTREEITEM item = FolderAt(point);
+  over_ = item;
   if (hover_.Over(reinterpret_cast<TreeItem>(item), GetTickCount()))
     SendMessageW(target_.Handle(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
   SendMessageW(target_.Handle(), TVM_SELECTITEM, TVGN_DROPHILITE, reinterpret_cast<LPARAM>(item));
@@ -209,6 +211,7 @@ HRESULT CTreeDropTarget::DragOver(DWORD keys, POINTL point, DWORD* effect) {
 }
 
 HRESULT CTreeDropTarget::DragLeave() {
+  over_ = nullptr;
   ClearHighlight();
   hover_.Reset();
   return S_OK;
@@ -217,7 +220,9 @@ HRESULT CTreeDropTarget::DragLeave() {
 HRESULT CTreeDropTarget::Drop(IDataObject* /*data*/, DWORD keys, POINTL /*point*/, DWORD* effect) {
   if (effect == nullptr) return E_INVALIDARG;
   const DWORD wanted = EffectFor(keys) & *effect;
-  HTREEITEM into = TreeView_GetDropHilight(target_.Handle());
+  // The highlighted item; Wine's control does not report the highlight of the selected item.
+  HTREEITEM into = over_;
+  over_ = nullptr;
   ClearHighlight();
   hover_.Reset();
   *effect = DROPEFFECT_NONE;

@@ -64,6 +64,7 @@ class CTreeDropTarget final : public IDropTarget {
   CManageTreeCtrl* source_ = nullptr;
   HTREEITEM dragged_ = nullptr;
   HTREEITEM draggedParent_ = nullptr;
+  HTREEITEM over_ = nullptr;  // the highlighted folder under the cursor, where a drop goes
   HoverTimer hover_;
   std::atomic<ULONG> references_{1};
   bool registered_ = false;
