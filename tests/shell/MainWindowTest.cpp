@@ -4,6 +4,8 @@
 #include <shlobj.h>
 #include <commctrl.h>
 
+#include <vector>
+
 #include "resource.h"
 #include "widgets/GdiplusSession.h"
 
@@ -109,19 +111,19 @@ namespace {
 // English one, from the defaults again.
 TEST_F(MainWindowTest, TextsFollowTheActiveLanguageTable) {
   HWND quit = GetDlgItem(window_.Handle(), IDC_MAIN_QUIT);
-  HWND tooltip = nullptr;
-  // The tooltip window belongs to the main window's thread and is owned by it.
+  // The tooltip windows belong to the main window's thread; the pages have
+  // tooltips of their own, and the one that knows the Quit button answers.
+  std::vector<HWND> tooltips;
   EnumThreadWindows(
       GetCurrentThreadId(),
       [](HWND hwnd, LPARAM found) -> BOOL {
         wchar_t name[64];
         GetClassNameW(hwnd, name, 64);
-        if (lstrcmpiW(name, TOOLTIPS_CLASSW) != 0) return TRUE;
-        *reinterpret_cast<HWND*>(found) = hwnd;
-        return FALSE;
+        if (lstrcmpiW(name, TOOLTIPS_CLASSW) == 0) reinterpret_cast<std::vector<HWND>*>(found)->push_back(hwnd);
+        return TRUE;
       },
-      reinterpret_cast<LPARAM>(&tooltip));
-  ASSERT_NE(tooltip, nullptr);
+      reinterpret_cast<LPARAM>(&tooltips));
+  ASSERT_FALSE(tooltips.empty());
   const auto tipOf = [&](HWND control) {
     wchar_t text[256] = {};
     TTTOOLINFOW tool{};
@@ -129,7 +131,10 @@ TEST_F(MainWindowTest, TextsFollowTheActiveLanguageTable) {
     tool.hwnd = window_.Handle();
     tool.uId = reinterpret_cast<UINT_PTR>(control);
     tool.lpszText = text;
-    SendMessageW(tooltip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+    for (HWND tooltip : tooltips) {
+      SendMessageW(tooltip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+      if (text[0] != 0) break;
+    }
     return std::wstring(text);
   };
   EXPECT_EQ(tipOf(quit), L"Quit");
