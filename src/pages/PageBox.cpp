@@ -60,7 +60,8 @@ CPageBox::CPageBox(const PageBoxServices& services)
       devices_(services.devices != nullptr ? *services.devices : DeviceList::Process()),
       button_(services.button != nullptr ? *services.button : EnclosureButton::Process()),
       quick_(services.programFolder, [this] { sequence_.QuickLaunch(); }),
-      backUp_(services.programFolder, *prompter_, this, devices_, button_) {
+      backUp_(services.programFolder, *prompter_, this, devices_, button_),
+      manage_(services.programFolder, *prompter_, devices_) {
   SettingsHost host;
   host.programFolder = programFolder_;
   host.hotKeyWindow = mainWindow_;
@@ -68,6 +69,7 @@ CPageBox::CPageBox(const PageBoxServices& services)
   host.applyLanguage = services.applyLanguage;
   host.systemFolderChanged = [this](std::u16string_view, bool) {
     backUp_.SourceTree().ReadSystemFolderSwitches();
+    manage_.ReadSystemFolderSwitches();
   };
   host.openPasswordDialog = [this](HWND owner) {
     CPasswordSetDlg dialog(*prompter_, nullptr, u"", false);
@@ -147,6 +149,8 @@ void CPageBox::CreatePages() {
   place(quick_.Handle());
   backUp_.CreateModeless(Handle());
   place(backUp_.Handle());
+  manage_.SetTargetReset([this] { backUp_.ClearTargetChoice(); });
+  backUp_.SetManagementRefill([this] { manage_.Refill(); });
   manage_.CreateModeless(Handle());
   place(manage_.Handle());
   set_->Create(Handle(), area);

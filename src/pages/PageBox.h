@@ -11,7 +11,7 @@
 #include "devices/DeviceList.h"
 #include "devices/EnclosureButton.h"
 #include "pages/BackUpDialog.h"
-#include "pages/ManageDialog.h"
+#include "pages/MangeDialog.h"
 #include "pages/PageBoxState.h"
 #include "pages/PageButton.h"
 #include "pages/QuickDialog.h"
@@ -67,6 +67,7 @@ class CPageBox : public PaintedDialog,
   const PageBoxState& State() const { return state_; }
   CPropressDlg* Job() const { return job_.get(); }
   CBackUpDialog& BackUpPage() { return backUp_; }
+  CMangeDialog& ManagePage() { return manage_; }
   CQuickDialog& QuickPage() { return quick_; }
   CSetDialog* SetPage() { return set_.get(); }
   const BackupTriggers& Triggers() const { return triggers_; }

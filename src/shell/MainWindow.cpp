@@ -253,6 +253,11 @@ void CVantroDlg::CreatePageBox() {
     pageBox_.reset();
     return;
   }
+  // The File Management page's two trees first, then the File Backup page's;
+  // a rename or drop in the first two refreshes all four.
+  AddShellChangeSink(&pageBox_->ManagePage().LeftTree());
+  AddShellChangeSink(&pageBox_->ManagePage().RightTree());
+  pageBox_->ManagePage().SetAllTrees(&treeSinks_);
   AddShellChangeSink(&pageBox_->BackUpPage().SourceTree());
   AddShellChangeSink(&pageBox_->BackUpPage().TargetTree());
   deviceState_.box = pageBox_.get();

@@ -1,0 +1,109 @@
+#include "pages/MangeDialog.h"
+
+#include <mutex>
+
+#include "config/LanguageText.h"
+#include "devices/DeviceList.h"
+#include "devices/PasswordRecord.h"
+#include "pages/PasswordSetDlg.h"
+#include "pages/PasswordVerficateDlg.h"
+#include "platform/Handles.h"
+#include "resource.h"
+
+namespace qtr {
+
+CMangeDialog::CMangeDialog(std::u16string programFolder, Prompter& prompter, DeviceList& devices)
+    : PaintedDialog(IDD_MANAGE_PAGE),
+      programFolder_(programFolder),
+      prompter_(prompter),
+      devices_(devices),
+      left_(programFolder, devices),
+      right_(programFolder, devices) {}
+
+CMangeDialog::~CMangeDialog() {
+  leftDrop_.Revoke();
+  rightDrop_.Revoke();
+}
+
+bool CMangeDialog::OnInit() {
+  ShowTexts();
+  for (CManageTreeCtrl* tree : {&left_, &right_}) tree->SetHost(this);
+  left_.Attach(Item(IDC_MANAGE_LEFT_TREE));
+  right_.Attach(Item(IDC_MANAGE_RIGHT_TREE));
+  Refill();
+  leftDrop_.Register();
+  rightDrop_.Register();
+  Layout();
+  return true;
+}
+
+void CMangeDialog::SetAllTrees(ShellChangeSink* trees) {
+  left_.SetAllTrees(trees);
+  right_.SetAllTrees(trees);
+}
+
+void CMangeDialog::Refill() {
+  left_.FillComputer();
+  right_.FillComputer();
+}
+
+void CMangeDialog::ReadSystemFolderSwitches() {
+  left_.Filter().ReadSwitches(programFolder_ + u"init.xml");
+  right_.Filter().ReadSwitches(programFolder_ + u"init.xml");
+}
+
+void CMangeDialog::ShowTexts() {
+  const std::u16string title = DisplayText(TextId::Manage);
+  SetItemText(IDC_MANAGE_TITLE, std::wstring(title.begin(), title.end()));
+}
+
+bool CMangeDialog::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) {
+  if (message == WM_SIZE) Layout();
+  return PaintedDialog::OnMessage(message, w, l, result);
+}
+
+// The title above, the two trees below it, each half of the width.
+void CMangeDialog::Layout() {
+  RECT client{};
+  GetClientRect(Handle(), &client);
+  constexpr int kMargin = 10, kTop = 34, kGap = 10;
+  const int width = (client.right - 2 * kMargin - kGap) / 2;
+  const int height = client.bottom - kTop - kMargin;
+  if (width <= 0 || height <= 0) return;
+  MoveWindow(left_.Handle(), kMargin, kTop, width, height, TRUE);
+  MoveWindow(right_.Handle(), kMargin + width + kGap, kTop, width, height, TRUE);
+}
+
+void CMangeDialog::PaintSurface(HDC dc, const RECT& client) {
+  GdiObject<HBRUSH> body(CreateSolidBrush(RGB(255, 255, 255)));
+  FillRect(dc, &client, body.Get());
+}
+
+bool CMangeDialog::VerifyPassword(const std::u16string& diskPath) {
+  PasswordVerficateDlg dialog(devices_, diskPath);
+  return dialog.RunModal(Handle()) == IDOK;
+}
+
+void CMangeDialog::EditPassword(const std::u16string& diskPath, bool reset) {
+  CPasswordSetDlg dialog(prompter_, &devices_, diskPath, reset);
+  dialog.RunModal(Handle());
+}
+
+void CMangeDialog::PasswordCommandDone(const std::u16string& diskPath) {
+  {
+    std::lock_guard lock(devices_.Mutex());
+    const int index = devices_.FindByPath(diskPath);
+    if (index >= 0) {
+      CUSBDevice& disk = devices_[static_cast<size_t>(index)];
+      disk.ReadPasswordRecord();
+      // A disk that is locked now shows nothing of itself in either tree.
+      if (HasPassword(disk.m_passwordRecord) && disk.m_unlocked == 0) {
+        left_.CollapseDisk(disk);
+        right_.CollapseDisk(disk);
+      }
+    }
+  }
+  if (targetReset_) targetReset_();
+}
+
+}  // namespace qtr
