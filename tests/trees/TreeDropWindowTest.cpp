@@ -194,5 +194,34 @@ TEST_F(TreeDropTest, AThousandFilesArriveAndAMoveBetweenDrivesRemovesTheSource) 
   EXPECT_FALSE(Exists(M(L"\\go")));
 }
 
+// A person's drag with the mouse: xdotool presses on a file of the left
+// tree, moves to a drive of the right tree and lets go, while the drag's
+// own loop runs here.
+TEST_F(TreeDropTest, AMouseDragThroughTheSystemsDragLoopMovesAFile) {
+  ASSERT_TRUE(MakeFile(M(L"\\dragged.txt"), "moved by mouse"));
+  ASSERT_TRUE(MakeFile(N(L"\\n.txt")));
+  Fill();
+  HTREEITEM file = Open(*left_, u"M:\\dragged.txt");
+  ASSERT_NE(file, nullptr);
+  HTREEITEM n = right_->FindPath(u"N:\\");
+  Pump();
+  const POINTL from = PointOf(left_->Handle(), file);
+  const POINTL to = PointOf(right_->Handle(), n);
+  auto at = [](POINTL p) { return std::to_wstring(p.x) + L" " + std::to_wstring(p.y); };
+  ASSERT_TRUE(RunHostCommand(L"/usr/bin/xdotool",
+                             L"mousemove " + at(from) + L" sleep 0.3 mousedown 1 sleep 0.2 mousemove " +
+                                 at({from.x + 10, from.y + 3}) + L" sleep 0.2 mousemove " + at({from.x + 30, from.y + 5}) +
+                                 L" sleep 0.3 mousemove " + at(to) + L" sleep 0.3 mousemove " + at({to.x + 2, to.y}) +
+                                 L" sleep 0.3 mouseup 1"));
+  const DWORD start = GetTickCount();
+  while (!Exists(N(L"\\dragged.txt")) && GetTickCount() - start < 8000) {
+    Pump();
+    Sleep(20);
+  }
+  EXPECT_TRUE(Exists(N(L"\\dragged.txt")));
+  EXPECT_FALSE(Exists(M(L"\\dragged.txt")));
+  EXPECT_EQ(DragSourceWindow(), nullptr);
+}
+
 }  // namespace
 }  // namespace qtr::test
