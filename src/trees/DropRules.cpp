@@ -83,10 +83,14 @@ bool HoverTimer::Over(TreeItem item, uint32_t now) {
 ScrollStep AutoScrollFor(int x, int y, int width, int height) {
   constexpr int kMargin = 10;
   ScrollStep step;
-  if (y >= height - kMargin) step.vertical = 1;
-  else if (y < kMargin) step.vertical = -1;
-  if (x < kMargin) step.horizontal = -1;
-  else if (x >= width - kMargin) step.horizontal = 1;
+  if (y >= height - kMargin)
+    step.vertical = 1;
+  else if (y < kMargin)
+    step.vertical = -1;
+  if (x < kMargin)
+    step.horizontal = -1;
+  else if (x >= width - kMargin)
+    step.horizontal = 1;
   return step;
 }
 

@@ -58,7 +58,8 @@ std::u16string RenamedPath(std::u16string_view path, std::u16string_view newName
   std::u16string_view folder = path;
   while (!folder.empty() && folder.back() == u'\\') folder.remove_suffix(1);
   const size_t slash = folder.rfind(u'\\');
-  std::u16string renamed(slash == std::u16string_view::npos ? std::u16string_view{} : folder.substr(0, slash + 1));
+  std::u16string renamed(slash == std::u16string_view::npos ? std::u16string_view{}
+                                                            : folder.substr(0, slash + 1));
   renamed.append(newName);
   return renamed;
 }

@@ -108,7 +108,8 @@ bool CManageTreeCtrl::Attach(HWND tree) {
   // Installed after the base's subclass, so it sees the notifications first.
   parent_ = GetParent(tree);
   if (parent_ != nullptr)
-    SetWindowSubclass(parent_, ParentProc, reinterpret_cast<UINT_PTR>(this), reinterpret_cast<DWORD_PTR>(this));
+    SetWindowSubclass(parent_, ParentProc, reinterpret_cast<UINT_PTR>(this),
+                      reinterpret_cast<DWORD_PTR>(this));
   return true;
 }
 
@@ -250,7 +251,8 @@ bool CManageTreeCtrl::FillComputer() {
   IShellFolder* folder = nullptr;
   IEnumIDList* children = nullptr;
   if (drives != nullptr && SUCCEEDED(SHGetDesktopFolder(&desktop)) &&
-      SUCCEEDED(desktop->BindToObject(drives, nullptr, IID_IShellFolder, reinterpret_cast<void**>(&folder))) &&
+      SUCCEEDED(
+          desktop->BindToObject(drives, nullptr, IID_IShellFolder, reinterpret_cast<void**>(&folder))) &&
       folder->EnumObjects(Handle(), SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, &children) == S_OK &&
       children != nullptr) {
     LPITEMIDLIST child = nullptr;
@@ -333,9 +335,11 @@ std::unique_ptr<CManageTreeCtrl::ItemMenu> CManageTreeCtrl::MenuFor(HTREEITEM it
   menu->item_ = item;
   IShellFolder* parent = nullptr;
   LPCITEMIDLIST last = nullptr;
-  const bool bound = SUCCEEDED(SHBindToParent(list, IID_IShellFolder, reinterpret_cast<void**>(&parent), &last));
+  const bool bound =
+      SUCCEEDED(SHBindToParent(list, IID_IShellFolder, reinterpret_cast<void**>(&parent), &last));
   if (bound && parent != nullptr) {
-    parent->GetUIObjectOf(Handle(), 1, &last, IID_IContextMenu, nullptr, reinterpret_cast<void**>(&menu->menu1_));
+    parent->GetUIObjectOf(Handle(), 1, &last, IID_IContextMenu, nullptr,
+                          reinterpret_cast<void**>(&menu->menu1_));
     parent->Release();
   }
   CoTaskMemFree(list);
@@ -356,13 +360,15 @@ std::unique_ptr<CManageTreeCtrl::ItemMenu> CManageTreeCtrl::MenuFor(HTREEITEM it
     const CUSBDevice& disk = disks_[static_cast<size_t>(menu->disk_)];
     menu->diskPath_ = disk.m_devicePath;
     UINT position = 0;
-    for (const PasswordMenuEntry& entry : PasswordMenuEntries(HasPassword(disk.m_passwordRecord), disk.m_unlocked != 0)) {
+    for (const PasswordMenuEntry& entry :
+         PasswordMenuEntries(HasPassword(disk.m_passwordRecord), disk.m_unlocked != 0)) {
       const std::u16string text(entry.text);
       if (text.empty()) {
         InsertMenuW(menu->menu_, position++, MF_BYPOSITION | MF_SEPARATOR, entry.id, nullptr);
       } else {
-        InsertMenuW(menu->menu_, position++, MF_BYPOSITION | MF_STRING | (entry.enabled ? MF_ENABLED : MF_GRAYED),
-                    entry.id, Wide(text));
+        InsertMenuW(menu->menu_, position++,
+                    MF_BYPOSITION | MF_STRING | (entry.enabled ? MF_ENABLED : MF_GRAYED), entry.id,
+                    Wide(text));
       }
     }
   }
@@ -408,7 +414,8 @@ LRESULT CALLBACK CManageTreeCtrl::MenuProc(HWND hwnd, UINT message, WPARAM w, LP
     case WM_MENUCHAR:
       if (self->shownMenu_ != nullptr) {
         LRESULT result = 0;
-        if (self->shownMenu_->HandleMenuMessage(message, w, l, result)) return message == WM_INITMENUPOPUP ? 0 : result;
+        if (self->shownMenu_->HandleMenuMessage(message, w, l, result))
+          return message == WM_INITMENUPOPUP ? 0 : result;
       }
       break;
     default: break;

@@ -231,9 +231,12 @@ HRESULT CTreeDropTarget::Drop(IDataObject* /*data*/, DWORD keys, POINTL /*point*
   const std::u16string destination = target_.FullPath(into);
   if (!DropAllowed(source, destination, wanted)) return S_OK;
   bool done = false;
-  if (wanted == DROPEFFECT_LINK) done = MakeShortcut(source, destination);
-  else if (wanted == DROPEFFECT_COPY) done = Copy(source, destination, false);
-  else if (wanted == DROPEFFECT_MOVE) done = Copy(source, destination, true);
+  if (wanted == DROPEFFECT_LINK)
+    done = MakeShortcut(source, destination);
+  else if (wanted == DROPEFFECT_COPY)
+    done = Copy(source, destination, false);
+  else if (wanted == DROPEFFECT_MOVE)
+    done = Copy(source, destination, true);
   if (!done) return S_OK;
   *effect = wanted;
   ShellChangeSink& trees = target_.AllTrees();

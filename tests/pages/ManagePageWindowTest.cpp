@@ -82,8 +82,9 @@ class ManagePageTest : public ::testing::Test {
     disk.m_partitions = u"M: ";
     disk.m_unlocked = 0;
     devices_.Insert(disk);
-    HANDLE file = CreateFileW((std::wstring(reinterpret_cast<const wchar_t*>(volume_.Path().c_str())) + L"\\a.txt").c_str(),
-                              GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    HANDLE file = CreateFileW(
+        (std::wstring(reinterpret_cast<const wchar_t*>(volume_.Path().c_str())) + L"\\a.txt").c_str(),
+        GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     CloseHandle(file);
     parent_ = CreateWindowExW(0, L"STATIC", L"page", WS_POPUP | WS_VISIBLE, 0, 0, CMangeDialog::kWidth,
@@ -91,7 +92,8 @@ class ManagePageTest : public ::testing::Test {
     ASSERT_NE(parent_, nullptr);
     page_.SetTargetReset([this] { ++targetResets_; });
     ASSERT_TRUE(page_.CreateModeless(parent_));
-    SetWindowPos(page_.Handle(), nullptr, 0, 0, CMangeDialog::kWidth, CMangeDialog::kHeight, SWP_NOZORDER | SWP_SHOWWINDOW);
+    SetWindowPos(page_.Handle(), nullptr, 0, 0, CMangeDialog::kWidth, CMangeDialog::kHeight,
+                 SWP_NOZORDER | SWP_SHOWWINDOW);
     Pump();
     answer.clear();
     prompts = 0;

@@ -68,7 +68,8 @@ class ManageTreeTest : public ::testing::Test {
       sofar = start == 0 ? path.substr(0, 3) : path.substr(0, end);
       item = tree.FindPath(sofar);
       if (item == nullptr) return nullptr;
-      if (end < path.size() && (TreeView_GetItemState(tree.Handle(), item, TVIS_EXPANDED) & TVIS_EXPANDED) == 0)
+      if (end < path.size() &&
+          (TreeView_GetItemState(tree.Handle(), item, TVIS_EXPANDED) & TVIS_EXPANDED) == 0)
         Expand(tree.Handle(), item);
       start = end + 1;
     }

@@ -61,7 +61,8 @@ TEST_F(ManageTreeTest, AFolderOnALocalDiskGetsTheShellsMenuWithoutPasswordEntrie
   EXPECT_GT(GetMenuItemCount(menu->Menu()), 0);
   for (UINT id : {100u, 101u, 102u, 103u}) EXPECT_FALSE(HasId(menu->Menu(), id)) << id;
   std::vector<std::u16string> verbs;
-  for (int i = 0; i < GetMenuItemCount(menu->Menu()); ++i) verbs.push_back(menu->VerbOf(GetMenuItemID(menu->Menu(), i)));
+  for (int i = 0; i < GetMenuItemCount(menu->Menu()); ++i)
+    verbs.push_back(menu->VerbOf(GetMenuItemID(menu->Menu(), i)));
   EXPECT_NE(std::find(verbs.begin(), verbs.end(), u"delete"), verbs.end());
   // The computer stands for no path: no menu.
   EXPECT_FALSE(left_->MenuFor(left_->RootItem()));
@@ -87,7 +88,8 @@ TEST_F(ManageTreeTest, AUsbDisksDriveCarriesThePasswordEntriesByItsState) {
     EXPECT_TRUE(Grayed(h, 1));
     EXPECT_TRUE(Grayed(h, 2));
     left_->RunMenuCommand(*menu, 100);
-    EXPECT_EQ(host_.asked, (std::vector<std::u16string>{u"set " + disks_[0].m_devicePath, u"done " + disks_[0].m_devicePath}));
+    EXPECT_EQ(host_.asked, (std::vector<std::u16string>{u"set " + disks_[0].m_devicePath,
+                                                        u"done " + disks_[0].m_devicePath}));
   }
   disks_[0].m_passwordRecord[0] = 1;
   disks_[0].m_unlocked = 1;
@@ -116,7 +118,7 @@ TEST_F(ManageTreeTest, ALockedDisksDriveOpensOnlyWithThePassword) {
   EXPECT_FALSE(Expand(left_->Handle(), m));
   EXPECT_FALSE(IsExpanded(left_->Handle(), m));
   EXPECT_EQ(host_.asked, (std::vector<std::u16string>{u"done " + disks_[0].m_devicePath,
-                                                       u"verify " + disks_[0].m_devicePath}));
+                                                      u"verify " + disks_[0].m_devicePath}));
   // The other tree asks too; the right password opens it.
   host_.answer = true;
   HTREEITEM rm = right_->FindPath(u"M:\\");

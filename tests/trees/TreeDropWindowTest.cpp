@@ -210,9 +210,9 @@ TEST_F(TreeDropTest, AMouseDragThroughTheSystemsDragLoopMovesAFile) {
   auto at = [](POINTL p) { return std::to_wstring(p.x) + L" " + std::to_wstring(p.y); };
   ASSERT_TRUE(RunHostCommand(L"/usr/bin/xdotool",
                              L"mousemove " + at(from) + L" sleep 0.3 mousedown 1 sleep 0.2 mousemove " +
-                                 at({from.x + 10, from.y + 3}) + L" sleep 0.2 mousemove " + at({from.x + 30, from.y + 5}) +
-                                 L" sleep 0.3 mousemove " + at(to) + L" sleep 0.3 mousemove " + at({to.x + 2, to.y}) +
-                                 L" sleep 0.3 mouseup 1"));
+                                 at({from.x + 10, from.y + 3}) + L" sleep 0.2 mousemove " +
+                                 at({from.x + 30, from.y + 5}) + L" sleep 0.3 mousemove " + at(to) +
+                                 L" sleep 0.3 mousemove " + at({to.x + 2, to.y}) + L" sleep 0.3 mouseup 1"));
   const DWORD start = GetTickCount();
   while (!Exists(N(L"\\dragged.txt")) && GetTickCount() - start < 8000) {
     Pump();
