@@ -59,6 +59,11 @@ void CMangeDialog::ShowTexts() {
 
 bool CMangeDialog::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) {
   if (message == WM_SIZE) Layout();
+  // OLE holds the drop targets until they are revoked, which needs the trees' windows.
+  if (message == WM_DESTROY) {
+    leftDrop_.Revoke();
+    rightDrop_.Revoke();
+  }
   return PaintedDialog::OnMessage(message, w, l, result);
 }
 
