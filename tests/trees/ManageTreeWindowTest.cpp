@@ -173,5 +173,44 @@ TEST_F(ManageTreeTest, RenameInTheLabelEditRenamesOnDiskAndNeverOverwrites) {
   EXPECT_EQ(TreeView_GetEditControl(left_->Handle()), nullptr);
 }
 
+int menusClosed = 0;
+void CALLBACK CloseMenu(HWND, UINT, UINT_PTR id, DWORD) {
+  // Once the menu is up (a window of the menu class) it goes away as with Escape.
+  HWND popup = FindWindowW(L"#32768", nullptr);
+  if (popup == nullptr || !IsWindowVisible(popup)) return;
+  KillTimer(nullptr, id);
+  ++menusClosed;
+  EndMenu();
+}
+
+TEST_F(ManageTreeTest, ARightClickSelectsTheItemAndShowsTheMenuUntilItIsClosed) {
+  ASSERT_TRUE(MakeFolder(M(L"\\docs")));
+  ASSERT_TRUE(MakeFolder(M(L"\\other")));
+  Fill();
+  HTREEITEM docs = Open(*left_, u"M:\\docs");
+  ASSERT_NE(docs, nullptr);
+  TreeView_SelectItem(left_->Handle(), left_->FindPath(u"M:\\other"));
+  RECT rect{};
+  ASSERT_TRUE(TreeView_GetItemRect(left_->Handle(), docs, &rect, TRUE));
+  POINT point{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+  POINT screen = point;
+  ClientToScreen(left_->Handle(), &screen);
+  menusClosed = 0;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 100, CloseMenu);
+  ASSERT_TRUE(RunHostCommand(L"/usr/bin/xdotool", L"mousemove " + std::to_wstring(screen.x) + L" " +
+                                                      std::to_wstring(screen.y) + L" sleep 0.3 click 3"));
+  const DWORD start = GetTickCount();
+  while (menusClosed == 0 && GetTickCount() - start < 5000) {
+    Pump();
+    Sleep(10);
+  }
+  KillTimer(nullptr, timer);
+  Pump();
+  EXPECT_EQ(menusClosed, 1);
+  EXPECT_EQ(TreeView_GetSelection(left_->Handle()), docs);
+  // Nothing was chosen: the folder is still there.
+  EXPECT_NE(GetFileAttributesW(M(L"\\docs").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 }  // namespace
 }  // namespace qtr::test
