@@ -293,6 +293,57 @@ TEST_F(JourneyTest, CompressedChangedOnlyBackupCopiesOnlyWhatChanged) {
   driver_.Quit();
 }
 
+TEST_F(JourneyTest, RestoreOfTickedStoreItemsBringsDeletedFilesBack) {
+  ASSERT_TRUE(driver_.Start());
+  ChooseTarget();
+  StartWithHotKey(driver_);
+  CloseFinishedJob();
+  struct Original {
+    std::string bytes;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+  };
+  std::vector<Original> originals;
+  for (const std::wstring& file : files_) {
+    const std::wstring path = source_ + file;
+    Original original{ReadFileBytes(path), {}};
+    ASSERT_TRUE(GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &original.data));
+    originals.push_back(original);
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(DeleteFileW(path.c_str()));
+  }
+  // The person ticks the store's partition in the right tree with the mouse.
+  HWND tree = GetDlgItem(driver_.BackUpPage(), 1113);
+  HTREEITEM root = nullptr;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        root = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+        return root != nullptr;
+      },
+      10000));
+  const auto checkState = [&] { return SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(root),
+                                                    TVIS_STATEIMAGEMASK); };
+  const LRESULT before = checkState();
+  ASSERT_TRUE(driver_.ClickCheckBox(tree, root));
+  ASSERT_TRUE(WaitFor([&] { return checkState() != before; }, 5000));
+  ProgramDriver::Click(driver_.PageBox(), 1015);
+  HWND question = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (question = driver_.FindTopLevel(L"File Restore")) != nullptr; }, 10000));
+  EXPECT_EQ(ProgramDriver::Text(question, 23362), L"Restore the selected files?");
+  ProgramDriver::Click(question, 1045);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(question); }, 5000));
+  CloseFinishedJob();
+  for (size_t i = 0; i < files_.size(); ++i) {
+    const std::wstring path = source_ + files_[i];
+    EXPECT_TRUE(ReadFileBytes(path) == originals[i].bytes) << "differs: " << std::string(path.begin(), path.end());
+    WIN32_FILE_ATTRIBUTE_DATA back{};
+    ASSERT_TRUE(GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &back));
+    const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+    EXPECT_EQ(back.dwFileAttributes & kept, originals[i].data.dwFileAttributes & kept);
+    EXPECT_EQ(CompareFileTime(&back.ftLastWriteTime, &originals[i].data.ftLastWriteTime), 0);
+  }
+  driver_.Quit();
+}
+
 TEST_F(JourneyTest, ScheduleStartsOnceInItsMinute) {
   StoreSetting(u"MakeSure", u"0");
   const std::wstring init = folder_ + L"init.xml";

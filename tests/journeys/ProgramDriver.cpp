@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "support/MappedDrive.h"
+
 namespace qtr::test {
 namespace {
 
@@ -31,6 +33,33 @@ HWND ChildHolding(HWND parent, int id) {
       reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
+
+// Tree-view messages that carry a structure: from another process the
+// structure must live in the program's own memory.
+class RemoteBlock {
+ public:
+  explicit RemoteBlock(HANDLE process)
+      : process_(process), at_(VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {}
+  ~RemoteBlock() {
+    if (at_ != nullptr) VirtualFreeEx(process_, at_, 0, MEM_RELEASE);
+  }
+  RemoteBlock(const RemoteBlock&) = delete;
+  RemoteBlock& operator=(const RemoteBlock&) = delete;
+  bool Ok() const { return at_ != nullptr; }
+  // Writes value, sends the message with the block as its lParam, reads value back.
+  template <typename T>
+  LRESULT Send(HWND window, UINT message, WPARAM wParam, T* value) {
+    SIZE_T moved = 0;
+    if (!WriteProcessMemory(process_, at_, value, sizeof(T), &moved) || moved != sizeof(T)) return 0;
+    const LRESULT result = SendMessageW(window, message, wParam, reinterpret_cast<LPARAM>(at_));
+    if (!ReadProcessMemory(process_, at_, value, sizeof(T), &moved) || moved != sizeof(T)) return 0;
+    return result;
+  }
+
+ private:
+  HANDLE process_;
+  void* at_;
+};
 
 }  // namespace
 
@@ -137,6 +166,34 @@ bool ProgramDriver::Choose(HWND parent, int id, const std::wstring& text) {
     return true;
   }
   return false;
+}
+
+bool ProgramDriver::ClickCheckBox(HWND tree, HTREEITEM item) const {
+  RemoteBlock block(process_.Get());
+  if (!block.Ok()) return false;
+  SendMessageW(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
+  // The message takes the item in the rectangle's first bytes.
+  union {
+    HTREEITEM item;
+    RECT rect;
+  } asked{};
+  asked.item = item;
+  if (!block.Send(tree, TVM_GETITEMRECT, TRUE, &asked)) return false;
+  const RECT text = asked.rect;
+  // The check box is left of the label, past the item's picture if it has one.
+  TVHITTESTINFO hit{};
+  hit.pt.y = (text.top + text.bottom) / 2;
+  for (hit.pt.x = text.left - 1; hit.pt.x >= 0; --hit.pt.x) {
+    TVHITTESTINFO probe = hit;
+    if (reinterpret_cast<HTREEITEM>(block.Send(tree, TVM_HITTEST, 0, &probe)) == item &&
+        (probe.flags & TVHT_ONITEMSTATEICON) != 0)
+      break;
+  }
+  if (hit.pt.x < 0) return false;
+  POINT screen = hit.pt;
+  ClientToScreen(tree, &screen);
+  return RunHostCommand(L"/usr/bin/xdotool", L"mousemove " + std::to_wstring(screen.x) + L" " +
+                                                 std::to_wstring(screen.y) + L" sleep 0.3 click 1");
 }
 
 std::wstring ProgramDriver::Text(HWND window, int id) {

@@ -3,6 +3,7 @@
 // buttons, chooses list entries, and waits for what a person would wait for.
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
 
 #include <functional>
 #include <string>
@@ -37,6 +38,9 @@ class ProgramDriver {
   // Chooses the entry with that text in a combo box and tells its parent.
   static bool Choose(HWND parent, int id, const std::wstring& text);
   static std::wstring Text(HWND window, int id);
+  // Clicks the item's check box with the real mouse (xdotool under Xvfb);
+  // where the box is on screen is read from the program's tree.
+  bool ClickCheckBox(HWND tree, HTREEITEM item) const;
 
  private:
   std::wstring folder_;
