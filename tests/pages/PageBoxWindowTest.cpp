@@ -3,6 +3,7 @@
 // the hotkey, and its texts in another language.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 #include <vector>
@@ -295,6 +296,66 @@ TEST_F(PageBoxJobTest, AJobHoldsTheFileBackupSlotAndCloseRunsTheChosenCompletion
     EXPECT_EQ(box_->CurrentSlot(), c.slotAfter);
     EXPECT_EQ(box_->SlotWindow(1), box_->BackUpPage().Handle());
   }
+}
+
+// The mouse of the X server presses the item's check box, as a person does.
+bool ClickCheckBoxWithTheMouse(HWND tree, HTREEITEM item) {
+  TreeView_EnsureVisible(tree, item);
+  Pump();
+  RECT text{};
+  if (!TreeView_GetItemRect(tree, item, &text, TRUE)) return false;
+  TVHITTESTINFO hit{};
+  hit.pt.y = (text.top + text.bottom) / 2;
+  for (hit.pt.x = text.left - 1; hit.pt.x >= 0; --hit.pt.x) {
+    hit.flags = 0;
+    if (TreeView_HitTest(tree, &hit) == item && (hit.flags & TVHT_ONITEMSTATEICON) != 0) break;
+  }
+  if (hit.pt.x < 0) return false;
+  POINT screen = hit.pt;
+  ClientToScreen(tree, &screen);
+  return test::RunHostCommand(L"/usr/bin/xdotool", L"mousemove " + std::to_wstring(screen.x) + L" " +
+                                                       std::to_wstring(screen.y) + L" sleep 0.3 click 1");
+}
+
+TEST_F(PageBoxJobTest, ACancelledRestoreLeavesTheRestoreFlagClearAndARestoreNeverPowersOff) {
+  ASSERT_TRUE(SettingsFile(folder_, 0x0409).Store(u"BackupFinish", u"2"));
+  Make(true);
+  ShowWindow(mainWindow_, SW_SHOW);
+  SetForegroundWindow(mainWindow_);
+  Choose(L"K:");
+  Click(IDC_PAGEBOX_BACKUP);
+  CloseWhenEnded();
+  power_ = NoPower();
+
+  CUsbTreeCtrl& tree = box_->BackUpPage().TargetTree();
+  HTREEITEM root = TreeView_GetRoot(tree.Handle());
+  ASSERT_NE(root, nullptr);
+  ASSERT_TRUE(ClickCheckBoxWithTheMouse(tree.Handle(), root));
+  const DWORD start = GetTickCount();
+  while (tree.CheckedStorePaths().empty() && GetTickCount() - start < 5000) {
+    Pump();
+    Sleep(10);
+  }
+  ASSERT_FALSE(tree.CheckedStorePaths().empty());
+
+  prompter_.asked.clear();
+  prompter_.answer = false;
+  Click(IDC_PAGEBOX_RESTORE);
+  ASSERT_EQ(prompter_.asked.size(), 1u);
+  EXPECT_EQ(prompter_.asked[0], u"File Restore|Restore the selected files?");
+  EXPECT_FALSE(box_->State().restore);
+  ExpectIdle();
+  EXPECT_TRUE(IsWindowVisible(Item(IDC_PAGEBOX_RESTORE)));
+
+  // Confirmed, the restore runs; its end never asks for the power-off the backups are set to.
+  prompter_.answer = true;
+  Click(IDC_PAGEBOX_RESTORE);
+  ASSERT_NE(box_->Job(), nullptr);
+  EXPECT_TRUE(box_->State().restore);
+  CloseWhenEnded();
+  EXPECT_EQ(power_.requests, 0);
+  EXPECT_FALSE(box_->State().restore);
+  ExpectIdle();
 }
 
 }  // namespace
