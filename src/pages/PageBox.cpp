@@ -14,7 +14,7 @@
 namespace qtr {
 namespace {
 
-struct PageButtonSpec {
+struct PageButtonPlace {
   int id;
   UINT picture;
   TextId text;
@@ -22,21 +22,21 @@ struct PageButtonSpec {
 };
 
 // In slot order; 13 pixels below Quick Activate, then 12 pixels apart.
-constexpr PageButtonSpec kPageButtons[] = {
+constexpr PageButtonPlace kPageButtons[] = {
     {IDC_PAGEBOX_QUICK_PAGE, IDP_PAGE_QUICK, TextId::QuickActive, 10},
     {IDC_PAGEBOX_BACKUP_PAGE, IDP_PAGE_BACKUP, TextId::Backup, 83},
     {IDC_PAGEBOX_MANAGE_PAGE, IDP_PAGE_MANAGE, TextId::Manage, 155},
     {IDC_PAGEBOX_SET_PAGE, IDP_PAGE_SET, TextId::Set, 227},
 };
 
-struct BottomButtonSpec {
+struct BottomButtonPlace {
   int id;
   UINT normal, pressed, hover;
   TextId tip;
 };
 
 // Right to left along the bottom edge.
-constexpr BottomButtonSpec kBottomButtons[] = {
+constexpr BottomButtonPlace kBottomButtons[] = {
     {IDC_PAGEBOX_MINIMIZE, IDP_PAGEBOX_MINIMIZE_NORMAL, IDP_PAGEBOX_MINIMIZE_PRESSED,
      IDP_PAGEBOX_MINIMIZE_HOVER, TextId::Minisize},
     {IDC_PAGEBOX_RESTORE, IDP_PAGEBOX_RESTORE_NORMAL, IDP_PAGEBOX_RESTORE_PRESSED, IDP_PAGEBOX_RESTORE_HOVER,
@@ -120,20 +120,20 @@ void CPageBox::CreateButtons() {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   tooltip_.Create(Handle());
   for (size_t i = 0; i < pageButtons_.size(); ++i) {
-    const PageButtonSpec& spec = kPageButtons[i];
-    HWND button = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE, 8, spec.top, 60, 60, Handle(),
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+    const PageButtonPlace& place = kPageButtons[i];
+    HWND button = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE, 8, place.top, 60, 60, Handle(),
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(place.id)), instance, nullptr);
     SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(pageFont_.Get()), FALSE);
-    pageButtons_[i].Attach(button, spec.picture, Surface());
+    pageButtons_[i].Attach(button, place.picture, Surface());
   }
   int right = kWidth - 8;
   for (size_t i = 0; i < bottomButtons_.size(); ++i) {
-    const BottomButtonSpec& spec = kBottomButtons[i];
+    const BottomButtonPlace& place = kBottomButtons[i];
     HWND button = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, right - 32,
                                   kHeight - 8 - 32, 32, 32, Handle(),
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(place.id)), instance, nullptr);
     bottomButtons_[i].Attach(button);
-    bottomButtons_[i].SetPictures(spec.normal, spec.pressed, spec.hover);
+    bottomButtons_[i].SetPictures(place.normal, place.pressed, place.hover);
     bottomButtons_[i].SetBackground(Surface());
     right -= 32 + 16;
   }
