@@ -178,6 +178,8 @@ class JourneyTest : public testing::Test {
     ASSERT_TRUE(WaitFor(
         [&] {
           if (HWND message = driver_.FindTopLevel(L"Tips")) {
+            const std::wstring said = ProgramDriver::Text(message, 23362);
+            if (said != answered_) answered_ = said, messages_.push_back(said);
             ProgramDriver::Click(message, 1045);
             return false;
           }
@@ -320,8 +322,9 @@ TEST_F(JourneyTest, RestoreOfTickedStoreItemsBringsDeletedFilesBack) {
         return root != nullptr;
       },
       10000));
-  const auto checkState = [&] { return SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(root),
-                                                    TVIS_STATEIMAGEMASK); };
+  const auto checkState = [&] {
+    return SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(root), TVIS_STATEIMAGEMASK);
+  };
   const LRESULT before = checkState();
   ASSERT_TRUE(driver_.ClickCheckBox(tree, root));
   ASSERT_TRUE(WaitFor([&] { return checkState() != before; }, 5000));
@@ -334,13 +337,130 @@ TEST_F(JourneyTest, RestoreOfTickedStoreItemsBringsDeletedFilesBack) {
   CloseFinishedJob();
   for (size_t i = 0; i < files_.size(); ++i) {
     const std::wstring path = source_ + files_[i];
-    EXPECT_TRUE(ReadFileBytes(path) == originals[i].bytes) << "differs: " << std::string(path.begin(), path.end());
+    EXPECT_TRUE(ReadFileBytes(path) == originals[i].bytes)
+        << "differs: " << std::string(path.begin(), path.end());
     WIN32_FILE_ATTRIBUTE_DATA back{};
     ASSERT_TRUE(GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &back));
     const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
     EXPECT_EQ(back.dwFileAttributes & kept, originals[i].data.dwFileAttributes & kept);
     EXPECT_EQ(CompareFileTime(&back.ftLastWriteTime, &originals[i].data.ftLastWriteTime), 0);
   }
+  driver_.Quit();
+}
+
+// Two simulated disks without volumes, each geometry "cylinders 16 63 512";
+// the source can be pulled through its plug file.
+class QuickBackupJourneyTest : public JourneyTest {
+ protected:
+  static constexpr uint64_t kCylinder = 16ull * 63 * 512;
+
+  void Disks(int sourceCylinders, int targetCylinders) {
+    // Only the disks are chosen: no folder of the computer.
+    ASSERT_TRUE(SelectionFiles(U(folder_))
+                    .ApplyCheckChange(U(source_), CheckState::kUnchecked,
+                                      [](const std::u16string&) { return std::vector<std::u16string>{}; }));
+    const auto disk = [](int number, const char* name, int cylinders) {
+      const std::string n = std::to_string(number);
+      return "[disk]\npath = \\\\?\\usbstor#disk&ven_wdc&prod_" + std::string(name) + "#" + n +
+             "#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}\nimage = " + name +
+             ".img\nvendor = WDC\nproduct = " + name + "\nnumber = " + n +
+             "\ngeometry = " + std::to_string(cylinders) + " 16 63 512\nplug = " + name + ".plug\n";
+    };
+    ASSERT_TRUE(WriteFileBytes(
+        folder_ + L"simulated-disks.txt",
+        "drive = C fixed 0\n" + disk(1, "source", sourceCylinders) + disk(2, "target", targetCylinders)));
+  }
+  // Bytes that differ from sector to sector, none of them a partition table.
+  void FillSource(uint64_t bytes) {
+    std::string image(bytes, '\0');
+    for (uint64_t i = 512; i < bytes; ++i) image[i] = static_cast<char>((i / 512 * 31 + i) % 253 + 1);
+    ASSERT_TRUE(WriteFileBytes(folder_ + L"source.img", image));
+  }
+  // The whole-disk item of the device number at the root level of a tree.
+  HTREEITEM DiskItem(HWND tree, int number) const {
+    for (auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+         item != nullptr; item = reinterpret_cast<HTREEITEM>(
+                              SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item))))
+      if (driver_.ItemData(tree, item) == number + 3) return item;
+    return nullptr;
+  }
+  // Ticks disk 1 in the left tree and disk 2 in the right one with the mouse,
+  // presses Backup and confirms.
+  void StartDiskCopy() {
+    ASSERT_TRUE(WaitFor([&] { return driver_.BackUpPage() != nullptr; }, 10000));
+    HWND page = driver_.BackUpPage();
+    for (const auto& [id, number] : {std::pair{1111, 1}, std::pair{1113, 2}}) {
+      HWND tree = GetDlgItem(page, id);
+      HTREEITEM item = nullptr;
+      ASSERT_TRUE(WaitFor([&] { return (item = DiskItem(tree, number)) != nullptr; }, 15000)) << id;
+      const auto state = [&] {
+        return SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_STATEIMAGEMASK);
+      };
+      const LRESULT before = state();
+      ASSERT_TRUE(driver_.ClickCheckBox(tree, item));
+      ASSERT_TRUE(WaitFor([&] { return state() != before; }, 5000)) << id;
+    }
+    ProgramDriver::Click(driver_.PageBox(), 1014);
+    HWND question = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (question = driver_.FindTopLevel(L"File Backup")) != nullptr; }, 10000));
+    EXPECT_EQ(ProgramDriver::Text(question, 23362), L"Start backup now ?");
+    ProgramDriver::Click(question, 1045);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(question); }, 5000));
+  }
+  HWND JobWindow() const {
+    HWND job = nullptr;
+    EnumChildWindows(
+        driver_.PageBox(),
+        [](HWND child, LPARAM data) -> BOOL {
+          if (GetDlgItem(child, 1083) == nullptr) return TRUE;
+          *reinterpret_cast<HWND*>(data) = child;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&job));
+    return job;
+  }
+};
+
+TEST_F(QuickBackupJourneyTest, TheTargetImageEqualsTheSourceOverTheCopiedCylinders) {
+  Disks(8, 10);
+  FillSource(8 * kCylinder);
+  ASSERT_TRUE(driver_.Start());
+  StartDiskCopy();
+  ASSERT_TRUE(WaitFor([&] { return JobWindow() != nullptr; }, 10000));
+  EXPECT_EQ(ProgramDriver::Text(JobWindow(), 1049), L"Disk copy :from Disk1  to Disk2");
+  CloseFinishedJob();
+  for (const std::wstring& said : messages_) ADD_FAILURE() << std::string(said.begin(), said.end());
+  const std::string source = ReadFileBytes(folder_ + L"source.img");
+  const std::string target = ReadFileBytes(folder_ + L"target.img");
+  ASSERT_EQ(source.size(), 8 * kCylinder);
+  ASSERT_GE(target.size(), source.size());
+  EXPECT_TRUE(target.compare(0, source.size(), source) == 0);
+  driver_.Quit();
+}
+
+TEST_F(QuickBackupJourneyTest, PullingTheSourceDiskMidCopyEndsWithTheRemovalReport) {
+  // Large enough (sparse) that the copy is still running when the disk goes.
+  Disks(4000, 4000);
+  FillSource(kCylinder);
+  ASSERT_TRUE(driver_.Start());
+  StartDiskCopy();
+  ASSERT_TRUE(WaitFor([&] { return JobWindow() != nullptr; }, 10000));
+  // Pulled once the copy is under way.
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        const std::wstring copied = ProgramDriver::Text(JobWindow(), 1056);
+        return !copied.empty() && copied != L"0KB";
+      },
+      10000));
+  ASSERT_TRUE(WriteFileBytes(folder_ + L"source.plug", "out\n"));
+  // The failed read of the pulled disk is told in the system's plain box first.
+  HWND failure = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (failure = driver_.FindTopLevel(L"Error")) != nullptr; }, 20000));
+  std::printf("read failure: %ls\n", ProgramDriver::Text(failure, 0xFFFF).c_str());
+  PostMessageW(failure, WM_COMMAND, IDOK, 0);
+  CloseFinishedJob();
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0], L"the sourceDisk remove");
   driver_.Quit();
 }
 

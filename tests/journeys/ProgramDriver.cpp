@@ -39,7 +39,8 @@ HWND ChildHolding(HWND parent, int id) {
 class RemoteBlock {
  public:
   explicit RemoteBlock(HANDLE process)
-      : process_(process), at_(VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {}
+      : process_(process),
+        at_(VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {}
   ~RemoteBlock() {
     if (at_ != nullptr) VirtualFreeEx(process_, at_, 0, MEM_RELEASE);
   }
@@ -194,6 +195,15 @@ bool ProgramDriver::ClickCheckBox(HWND tree, HTREEITEM item) const {
   ClientToScreen(tree, &screen);
   return RunHostCommand(L"/usr/bin/xdotool", L"mousemove " + std::to_wstring(screen.x) + L" " +
                                                  std::to_wstring(screen.y) + L" sleep 0.3 click 1");
+}
+
+LPARAM ProgramDriver::ItemData(HWND tree, HTREEITEM item) const {
+  RemoteBlock block(process_.Get());
+  if (!block.Ok()) return 0;
+  TVITEMW asked{};
+  asked.mask = TVIF_HANDLE | TVIF_PARAM;
+  asked.hItem = item;
+  return block.Send(tree, TVM_GETITEMW, 0, &asked) ? asked.lParam : 0;
 }
 
 std::wstring ProgramDriver::Text(HWND window, int id) {

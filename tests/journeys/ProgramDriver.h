@@ -41,6 +41,8 @@ class ProgramDriver {
   // Clicks the item's check box with the real mouse (xdotool under Xvfb);
   // where the box is on screen is read from the program's tree.
   bool ClickCheckBox(HWND tree, HTREEITEM item) const;
+  // The item data of an item of the program's tree (0 when it cannot be read).
+  LPARAM ItemData(HWND tree, HTREEITEM item) const;
 
  private:
   std::wstring folder_;
