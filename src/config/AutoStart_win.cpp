@@ -4,13 +4,10 @@
 
 #include "config/AutoStart.h"
 #include "platform/Handles.h"
+#include "platform/WideText.h"
 
 namespace qtr {
 namespace {
-
-const wchar_t* Wide(std::u16string_view text) {
-  return reinterpret_cast<const wchar_t*>(text.data());
-}
 
 struct RegistryKeyTraits {
   using Type = HKEY;
@@ -25,11 +22,11 @@ LSTATUS DeleteRunValue(HKEY root) {
   const std::u16string keyPath(kRunKeyPath);
   const std::u16string valueName(kAutoStartValueName);
   HKEY raw = nullptr;
-  LSTATUS status = RegOpenKeyExW(root, Wide(keyPath), 0, KEY_SET_VALUE, &raw);
+  LSTATUS status = RegOpenKeyExW(root, WidePointer(keyPath), 0, KEY_SET_VALUE, &raw);
   if (status == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
   if (status != ERROR_SUCCESS) return status;
   RegistryKey key(raw);
-  status = RegDeleteValueW(key.Get(), Wide(valueName));
+  status = RegDeleteValueW(key.Get(), WidePointer(valueName));
   return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
 }
 
@@ -37,14 +34,14 @@ std::u16string RunValue(HKEY root) {
   const std::u16string keyPath(kRunKeyPath);
   const std::u16string valueName(kAutoStartValueName);
   DWORD bytes = 0;
-  if (RegGetValueW(root, Wide(keyPath), Wide(valueName), RRF_RT_REG_SZ, nullptr, nullptr, &bytes) !=
-          ERROR_SUCCESS ||
+  if (RegGetValueW(root, WidePointer(keyPath), WidePointer(valueName), RRF_RT_REG_SZ, nullptr, nullptr,
+                   &bytes) != ERROR_SUCCESS ||
       bytes < sizeof(wchar_t)) {
     return {};
   }
   std::u16string value(bytes / sizeof(char16_t), u'\0');
-  if (RegGetValueW(root, Wide(keyPath), Wide(valueName), RRF_RT_REG_SZ, nullptr, value.data(), &bytes) !=
-      ERROR_SUCCESS) {
+  if (RegGetValueW(root, WidePointer(keyPath), WidePointer(valueName), RRF_RT_REG_SZ, nullptr, value.data(),
+                   &bytes) != ERROR_SUCCESS) {
     return {};
   }
   value.resize(bytes / sizeof(char16_t));
@@ -69,14 +66,14 @@ uint32_t SetAutoStart(bool enabled, std::u16string_view command) {
     return 0;
   }
   HKEY raw = nullptr;
-  LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, Wide(keyPath), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                                   &raw, nullptr);
+  LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, WidePointer(keyPath), 0, nullptr, 0, KEY_SET_VALUE,
+                                   nullptr, &raw, nullptr);
   if (status != ERROR_SUCCESS) return static_cast<uint32_t>(status);
   RegistryKey key(raw);
   const std::u16string value(command);
   const DWORD bytes = static_cast<DWORD>((value.size() + 1) * sizeof(char16_t));
-  status = RegSetValueExW(key.Get(), Wide(valueName), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                          bytes);
+  status = RegSetValueExW(key.Get(), WidePointer(valueName), 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(value.c_str()), bytes);
   return static_cast<uint32_t>(status);
 }
 

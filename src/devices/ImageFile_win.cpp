@@ -8,13 +8,10 @@
 
 #include "devices/ImageFile.h"
 #include "platform/Handles.h"
+#include "platform/WideText.h"
 
 namespace qtr {
 namespace {
-
-std::wstring Wide(const std::u16string& s) {
-  return std::wstring(s.begin(), s.end());
-}
 
 OVERLAPPED At(uint64_t offset) {
   OVERLAPPED position{};

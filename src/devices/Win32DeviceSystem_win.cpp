@@ -13,6 +13,7 @@
 
 #include "devices/Win32DeviceSystem.h"
 #include "platform/Handles.h"
+#include "platform/WideText.h"
 
 namespace qtr {
 namespace {
@@ -76,10 +77,6 @@ void FillHeader(Header& header, const uint8_t* cdb, size_t cdbLength, uint32_t d
   header.TimeOutValue = kTimeoutSeconds;
   header.SenseInfoOffset = senseOffset;
   std::memcpy(header.Cdb, cdb, cdbLength);
-}
-
-std::wstring Wide(const std::u16string& s) {
-  return std::wstring(s.begin(), s.end());
 }
 
 class Win32DeviceHandle final : public DeviceHandle {

@@ -9,6 +9,7 @@
 #include "pages/PasswordDialogFrame.h"
 #include "pages/PasswordSetDlg.h"
 #include "pages/PasswordVerficateDlg.h"
+#include "platform/WideText.h"
 #include "resource.h"
 
 namespace qtr {
@@ -36,7 +37,7 @@ CBackUpDialog::~CBackUpDialog() {
 
 bool CBackUpDialog::OnInit() {
   SetWindowPos(Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
-  SetWindowTextW(Handle(), WideText(DisplayText(TextId::BackupTitle)).c_str());
+  SetWindowTextW(Handle(), Wide(DisplayText(TextId::BackupTitle)).c_str());
   titleFont_.Reset(CreateFontW(-15, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH,
                                L"Tahoma"));
@@ -71,7 +72,7 @@ void CBackUpDialog::InitPage() {
   }
   for (const CUSBDevice& disk : shown) {
     for (const std::u16string& drive : DriveTexts(disk.m_partitions)) {
-      const std::wstring text = WideText(drive);
+      const std::wstring text = Wide(drive);
       if (SendMessageW(Item(IDC_BACKUP_TARGET_LIST), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                        reinterpret_cast<LPARAM>(text.c_str())) == CB_ERR)
         SendMessageW(Item(IDC_BACKUP_TARGET_LIST), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
@@ -113,7 +114,7 @@ std::u16string CBackUpDialog::SelectedTarget() const {
   std::wstring text(static_cast<size_t>(length) + 1, L'\0');
   SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
   text.resize(static_cast<size_t>(length));
-  return NarrowToUtf16(text);
+  return Narrow(text);
 }
 
 int CBackUpDialog::TargetCount() const {
@@ -128,7 +129,7 @@ std::vector<std::u16string> CBackUpDialog::TargetDrives() const {
     wchar_t text[16] = {};
     if (SendMessageW(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0) < 16)
       SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-    drives.push_back(NarrowToUtf16(text));
+    drives.push_back(Narrow(text));
   }
   return drives;
 }
@@ -193,7 +194,7 @@ void CBackUpDialog::PaintSurface(HDC dc, const RECT& client) {
   GdiObject<HBRUSH> body(CreateSolidBrush(RGB(248, 250, 252)));
   GdiObject<HBRUSH> rule(CreateSolidBrush(RGB(47, 120, 184)));
   FillRect(dc, &client, body.Get());
-  const std::wstring title = WideText(DisplayText(TextId::BackupTitle));
+  const std::wstring title = Wide(DisplayText(TextId::BackupTitle));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(30, 60, 100));
   HGDIOBJ old = SelectObject(dc, titleFont_.Get());
@@ -207,7 +208,7 @@ void CBackUpDialog::PaintSurface(HDC dc, const RECT& client) {
 
 void CBackUpDialog::AddTargetDrive(const std::u16string& drive) {
   HWND list = Item(IDC_BACKUP_TARGET_LIST);
-  const std::wstring text = WideText(drive);
+  const std::wstring text = Wide(drive);
   if (SendMessageW(list, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str())) ==
       CB_ERR)
     SendMessageW(list, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
@@ -217,7 +218,7 @@ void CBackUpDialog::AddTargetDrive(const std::u16string& drive) {
 
 void CBackUpDialog::RemoveTargetDrive(const std::u16string& drive) {
   HWND list = Item(IDC_BACKUP_TARGET_LIST);
-  const std::wstring text = WideText(drive);
+  const std::wstring text = Wide(drive);
   const LRESULT index =
       SendMessageW(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
   if (index != CB_ERR) {

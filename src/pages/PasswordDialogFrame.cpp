@@ -1,24 +1,17 @@
 #include "pages/PasswordDialogFrame.h"
 
+#include "platform/WideText.h"
 #include "resource.h"
 #include "widgets/ControlColours.h"
 
 namespace qtr {
 
-std::wstring WideText(const std::u16string& text) {
-  return std::wstring(text.begin(), text.end());
-}
-
-std::u16string NarrowToUtf16(const std::wstring& text) {
-  return std::u16string(text.begin(), text.end());
-}
-
 void PasswordDialogFrame::SetUpFrame(int titleId, const std::u16string& title, int closeId, int okId,
                                      int cancelId, std::initializer_list<int> passwordFields) {
   titleId_ = titleId;
   closeId_ = closeId;
-  SetWindowTextW(Handle(), WideText(title).c_str());
-  SetItemText(titleId, WideText(title));
+  SetWindowTextW(Handle(), Wide(title).c_str());
+  SetItemText(titleId, Wide(title));
   font_.Reset(CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                           CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma"));
   for (HWND child = GetWindow(Handle(), GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Handles.h"
+#include "platform/WideText.h"
 #include "widgets/PaintedDialog.h"
 #include "widgets/PictureButton.h"
 #include "widgets/WindowShape.h"
@@ -36,8 +37,4 @@ class PasswordDialogFrame : public PaintedDialog {
   PictureButton closeButton_, okButton_, cancelButton_;
   CaptionDrag captionDrag_{22};
 };
-
-std::wstring WideText(const std::u16string& text);
-std::u16string NarrowToUtf16(const std::wstring& text);
-
 }  // namespace qtr

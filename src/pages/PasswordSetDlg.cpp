@@ -5,6 +5,7 @@
 #include "config/LanguageText.h"
 #include "devices/DeviceList.h"
 #include "devices/PasswordRules.h"
+#include "platform/WideText.h"
 #include "resource.h"
 #include "shell/Prompter.h"
 
@@ -22,11 +23,11 @@ bool CPasswordSetDlg::OnInit() {
   SetUpFrame(IDC_PASSWORD_SET_TITLE, DisplayText(TextId::PasswordSetTitle), IDC_PASSWORD_SET_CLOSE,
              IDC_PASSWORD_SET_OK, IDC_PASSWORD_SET_CANCEL,
              {IDC_PASSWORD_OLD, IDC_PASSWORD_NEW, IDC_PASSWORD_AGAIN});
-  SetItemText(IDC_PASSWORD_OLD_LABEL, WideText(DisplayText(TextId::OldPassword)));
-  SetItemText(IDC_PASSWORD_NEW_LABEL, WideText(DisplayText(TextId::NewPassword)));
-  SetItemText(IDC_PASSWORD_AGAIN_LABEL, WideText(DisplayText(TextId::NewPasswordAgain)));
-  SetItemText(IDC_PASSWORD_SET_OK, WideText(DisplayText(TextId::OK)));
-  SetItemText(IDC_PASSWORD_SET_CANCEL, WideText(DisplayText(TextId::Cancel)));
+  SetItemText(IDC_PASSWORD_OLD_LABEL, Wide(DisplayText(TextId::OldPassword)));
+  SetItemText(IDC_PASSWORD_NEW_LABEL, Wide(DisplayText(TextId::NewPassword)));
+  SetItemText(IDC_PASSWORD_AGAIN_LABEL, Wide(DisplayText(TextId::NewPasswordAgain)));
+  SetItemText(IDC_PASSWORD_SET_OK, Wide(DisplayText(TextId::OK)));
+  SetItemText(IDC_PASSWORD_SET_CANCEL, Wide(DisplayText(TextId::Cancel)));
   EnableWindow(Item(IDC_PASSWORD_OLD), resetMode_ ? TRUE : FALSE);
   SetFocus(Item(resetMode_ ? IDC_PASSWORD_OLD : IDC_PASSWORD_NEW));
   return false;  // the focus is set
@@ -44,9 +45,9 @@ void CPasswordSetDlg::Apply() {
   PasswordSetInput input;
   input.diskMode = list_ != nullptr;
   input.resetMode = resetMode_;
-  input.oldPassword = NarrowToUtf16(ItemText(IDC_PASSWORD_OLD));
-  input.newPassword = NarrowToUtf16(ItemText(IDC_PASSWORD_NEW));
-  input.newPasswordAgain = NarrowToUtf16(ItemText(IDC_PASSWORD_AGAIN));
+  input.oldPassword = Narrow(ItemText(IDC_PASSWORD_OLD));
+  input.newPassword = Narrow(ItemText(IDC_PASSWORD_NEW));
+  input.newPasswordAgain = Narrow(ItemText(IDC_PASSWORD_AGAIN));
   PasswordSetOutcome outcome;
   bool diskGone = false;
   if (list_ == nullptr) {

@@ -3,16 +3,10 @@
 #include "config/BackupRecord.h"
 #include "config/LanguageText.h"
 #include "pages/LastBackupLine.h"
+#include "platform/WideText.h"
 #include "resource.h"
 
 namespace qtr {
-namespace {
-
-std::wstring Wide(const std::u16string& text) {
-  return std::wstring(text.begin(), text.end());
-}
-
-}  // namespace
 
 CQuickDialog::CQuickDialog(std::u16string programFolder, std::function<void()> launch)
     : PaintedDialog(IDD_QUICK_PAGE), programFolder_(std::move(programFolder)), launch_(std::move(launch)) {}

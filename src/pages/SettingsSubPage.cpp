@@ -3,15 +3,9 @@
 #include "config/SystemLanguage.h"
 #include "pages/SettingsDialogLook.h"
 #include "platform/Handles.h"
+#include "platform/WideText.h"
 
 namespace qtr {
-
-std::wstring Wide(const std::u16string& text) {
-  return std::wstring(text.begin(), text.end());
-}
-std::u16string Narrow(const std::wstring& text) {
-  return std::u16string(text.begin(), text.end());
-}
 
 SettingsSubPage::SettingsSubPage(UINT templateId, const SettingsHost& host)
     : PaintedDialog(templateId), host_(host) {}

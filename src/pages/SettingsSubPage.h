@@ -11,6 +11,7 @@
 #include "pages/SettingsDialogLook.h"
 #include "pages/SettingsHost.h"
 #include "platform/Handles.h"
+#include "platform/WideText.h"
 #include "widgets/ControlColours.h"
 #include "widgets/PaintedDialog.h"
 
@@ -18,9 +19,6 @@ namespace qtr {
 
 inline constexpr COLORREF kSettingsBackground = RGB(240, 244, 248);
 inline constexpr COLORREF kSettingsText = RGB(20, 30, 40);
-
-std::wstring Wide(const std::u16string& text);
-std::u16string Narrow(const std::wstring& text);
 
 class SettingsSubPage : public PaintedDialog {
  public:

@@ -1,6 +1,7 @@
 #include "shell/ConfirmationDialog.h"
 
 #include "config/LanguageText.h"
+#include "platform/WideText.h"
 #include "resource.h"
 #include "widgets/ControlColours.h"
 
@@ -8,10 +9,6 @@ namespace qtr {
 namespace {
 
 constexpr UINT_PTR kTimerId = 1;
-
-std::wstring Wide(const std::u16string& text) {
-  return std::wstring(text.begin(), text.end());
-}
 
 SIZE TextSize(HWND control, const std::wstring& text) {
   SIZE size{};

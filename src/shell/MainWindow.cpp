@@ -16,6 +16,7 @@
 #include "devices/ProgramDevices.h"
 #include "platform/FileSystem.h"
 #include "platform/WholeFile.h"
+#include "platform/WideText.h"
 #include "resource.h"
 #include "shell/AboutDialog.h"
 #include "shell/ProgramFolder.h"
@@ -31,10 +32,6 @@ struct TitleButton {
   UINT normal, pressed, hover;
   TextId tip;
 };
-
-std::wstring WideText(const std::u16string& text) {
-  return std::wstring(text.begin(), text.end());
-}
 
 // Right to left, 20 pixels apart, at the top right of the title band.
 constexpr TitleButton kTitleButtons[] = {
@@ -80,20 +77,20 @@ void CVantroDlg::ApplyLanguage(const std::u16string& identifier) {
 // The window's texts, the title buttons' tooltips and the tray menu, in the active language.
 void CVantroDlg::ShowTexts() {
   for (size_t i = 0; i < titleButtons_.size(); ++i)
-    tooltip_.SetText(titleButtons_[i].Handle(), WideText(DisplayText(kTitleButtons[i].tip)));
+    tooltip_.SetText(titleButtons_[i].Handle(), Wide(DisplayText(kTitleButtons[i].tip)));
   if (HMENU popup = tray_.Menu() != nullptr ? GetSubMenu(tray_.Menu(), 0) : nullptr) {
     const std::wstring suffix = L" XVQ GUI";
     const std::pair<UINT, std::wstring> items[] = {
-        {IDM_TRAY_DISPLAY, WideText(DisplayText(TextId::ShowNormal)) + suffix},
-        {IDM_TRAY_HELP, WideText(DisplayText(TextId::Help))},
-        {IDM_TRAY_ABOUT, WideText(DisplayText(TextId::About)) + suffix},
-        {IDM_TRAY_QUIT, WideText(DisplayText(TextId::Quit)) + suffix},
+        {IDM_TRAY_DISPLAY, Wide(DisplayText(TextId::ShowNormal)) + suffix},
+        {IDM_TRAY_HELP, Wide(DisplayText(TextId::Help))},
+        {IDM_TRAY_ABOUT, Wide(DisplayText(TextId::About)) + suffix},
+        {IDM_TRAY_QUIT, Wide(DisplayText(TextId::Quit)) + suffix},
     };
     for (const auto& [command, text] : items)
       ModifyMenuW(popup, command, MF_BYCOMMAND | MF_STRING, command, text.c_str());
   }
   // Also an icon the shell refused so far: it is added with this tooltip later.
-  if (tray_.Icon() != nullptr) tray_.SetIcon(trayIcon_, WideText(DisplayText(TextId::Vantro)));
+  if (tray_.Icon() != nullptr) tray_.SetIcon(trayIcon_, Wide(DisplayText(TextId::Vantro)));
 }
 
 bool CVantroDlg::OnInit() {
@@ -121,7 +118,7 @@ bool CVantroDlg::OnInit() {
   tray_.Attach(Handle());
   tray_.LoadTrayMenu(IDM_TRAY);
   trayIcon_ = small;
-  tray_.SetIcon(small, WideText(DisplayText(TextId::Vantro)));
+  tray_.SetIcon(small, Wide(DisplayText(TextId::Vantro)));
   ShowTexts();
   TraceStep("CVantroDlg::OnInitDialog", 3);
   RegisterShellChanges();

@@ -9,6 +9,7 @@
 #include "engine/JobText.h"
 #include "engine/JobWorker.h"
 #include "config/XmlFileLoad.h"
+#include "platform/WideText.h"
 #include "resource.h"
 #include "widgets/ControlColours.h"
 #include "widgets/WindowShape.h"
@@ -19,10 +20,6 @@ namespace {
 constexpr UINT_PTR kTimerId = 1;
 constexpr COLORREF kBackground = RGB(255, 255, 255);
 constexpr int kFailureListHeight = 65;  // at most; whole rows only
-
-std::wstring Wide(const std::u16string& text) {
-  return std::wstring(text.begin(), text.end());
-}
 
 int64_t Now() {
   return static_cast<int64_t>(std::time(nullptr));

@@ -6,18 +6,12 @@
 #include <unordered_map>
 
 #include "platform/Handles.h"
+#include "platform/WideText.h"
 #include "trees/SmallIconList.h"
 #include "trees/TreePaths.h"
 
 namespace qtr {
 namespace {
-
-const wchar_t* Wide(const std::u16string& text) {
-  return reinterpret_cast<const wchar_t*>(text.c_str());
-}
-std::u16string Text16(const wchar_t* text) {
-  return std::u16string(reinterpret_cast<const char16_t*>(text));
-}
 
 constexpr int kOverlayShare = 1;
 constexpr int kOverlayLink = 2;
@@ -110,7 +104,7 @@ class CInitTreeCtrl::Win32Items : public TreeItems {
     tv.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
     tv.hItem = ItemHandle(item);
     // The shell pictures the renamed item again when it is shown.
-    tv.pszText = const_cast<wchar_t*>(Wide(text.empty() ? name : text));
+    tv.pszText = const_cast<wchar_t*>(WidePointer(text.empty() ? name : text));
     tv.iImage = I_IMAGECALLBACK;
     tv.iSelectedImage = I_IMAGECALLBACK;
     SendMessageW(Tree(), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
@@ -130,7 +124,7 @@ class CInitTreeCtrl::Win32Items : public TreeItems {
     // A listed entry is labelled with its name: asking the shell for 20,000
     // display names costs seconds, and the control measures every label of a
     // folder it opens. Its picture is asked for when it is drawn.
-    tv.pszText = const_cast<wchar_t*>(Wide(item.text.empty() ? item.name : item.text));
+    tv.pszText = const_cast<wchar_t*>(WidePointer(item.text.empty() ? item.name : item.text));
     tv.lParam = static_cast<LPARAM>(item.data);
     tv.iImage = item.image < 0 ? I_IMAGECALLBACK : item.image;
     tv.iSelectedImage = tv.iImage;
@@ -278,13 +272,13 @@ void CInitTreeCtrl::OnGetDisplayInfo(NMTVDISPINFOW& info) {
   // folders are asked in full, for their own pictures and the share mark.
   const bool isFile = DataOf(item.hItem) == kFileData;
   const bool found = !isFile && !path.empty() && path.size() < MAX_PATH &&
-                     SHGetFileInfoW(Wide(path), 0, &shell, sizeof shell,
+                     SHGetFileInfoW(WidePointer(path), 0, &shell, sizeof shell,
                                     SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_ATTRIBUTES) != 0;
   if (!found) {
     // Also past MAX_PATH, where the shell does not answer: the picture of the kind of entry.
     const DWORD attributes = isFile ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_DIRECTORY;
     shell = {};
-    SHGetFileInfoW(Wide(items_->Name(Item(item.hItem))), attributes, &shell, sizeof shell,
+    SHGetFileInfoW(WidePointer(items_->Name(Item(item.hItem))), attributes, &shell, sizeof shell,
                    SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES);
   }
   item.iImage = shell.iIcon;
@@ -322,7 +316,7 @@ std::u16string CInitTreeCtrl::TextOf(HTREEITEM item) const {
   tv.pszText = text;
   tv.cchTextMax = MAX_PATH;
   if (!SendMessageW(tree_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv))) return {};
-  return Text16(tv.pszText != nullptr ? tv.pszText : text);
+  return Narrow(tv.pszText != nullptr ? tv.pszText : text);
 }
 
 HTREEITEM CInitTreeCtrl::InsertItem(HTREEITEM parent, HTREEITEM after, const NewTreeItem& item) {
@@ -353,9 +347,9 @@ HTREEITEM CInitTreeCtrl::InsertDrive(HTREEITEM parent, const std::u16string& roo
   NewTreeItem item;
   item.name = drive;
   SHFILEINFOW shell{};
-  if (SHGetFileInfoW(Wide(drive), 0, &shell, sizeof shell,
+  if (SHGetFileInfoW(WidePointer(drive), 0, &shell, sizeof shell,
                      SHGFI_DISPLAYNAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON) != 0) {
-    item.text = Text16(shell.szDisplayName);
+    item.text = Narrow(shell.szDisplayName);
     item.image = shell.iIcon;
   }
   if (item.text.empty()) item.text = drive.substr(0, 2);
@@ -392,7 +386,7 @@ void CInitTreeCtrl::ListFolder(HTREEITEM item, const std::u16string& folder) {
                                          FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
   if (find) {
     do {
-      const std::u16string name = Text16(found.cFileName);
+      const std::u16string name = Narrow(found.cFileName);
       if (!filter_.Lists(folder, name, found.dwFileAttributes)) continue;
       const bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
       NewTreeItem child;
@@ -463,7 +457,7 @@ void CInitTreeCtrl::DriveRemoved(const std::u16string& path) {
 void CInitTreeCtrl::ReadShare(HTREEITEM item, const std::u16string& path) {
   SHFILEINFOW shell{};
   const bool shared = path.size() < MAX_PATH &&
-                      SHGetFileInfoW(Wide(path), 0, &shell, sizeof shell, SHGFI_ATTRIBUTES) != 0 &&
+                      SHGetFileInfoW(WidePointer(path), 0, &shell, sizeof shell, SHGFI_ATTRIBUTES) != 0 &&
                       (shell.dwAttributes & SFGAO_SHARE) != 0;
   const UINT overlay = shared ? INDEXTOOVERLAYMASK(kOverlayShare) : 0;
   TreeView_SetItemState(tree_, item, overlay, TVIS_OVERLAYMASK);

@@ -9,6 +9,7 @@
 #include "config/SelectionPath.h"
 #include "devices/DeviceList.h"
 #include "devices/PasswordRecord.h"
+#include "platform/WideText.h"
 #include "trees/DropRules.h"
 #include "trees/ManageRules.h"
 #include "trees/TreeDropTarget.h"
@@ -16,13 +17,6 @@
 
 namespace qtr {
 namespace {
-
-const wchar_t* Wide(const std::u16string& text) {
-  return reinterpret_cast<const wchar_t*>(text.c_str());
-}
-std::u16string Text16(const wchar_t* text) {
-  return std::u16string(reinterpret_cast<const char16_t*>(text));
-}
 
 constexpr UINT kFirstShellCommand = 1;
 constexpr UINT kLastShellCommand = 1000;
@@ -67,7 +61,7 @@ std::u16string CManageTreeCtrl::ItemMenu::VerbOf(unsigned id) const {
   if (FAILED(menu1_->GetCommandString(id - kFirstShellCommand, GCS_VERBW, nullptr,
                                       reinterpret_cast<char*>(verb), 255)))
     return {};
-  return Text16(verb);
+  return Narrow(verb);
 }
 
 bool CManageTreeCtrl::ItemMenu::HandleMenuMessage(UINT message, WPARAM w, LPARAM l, LRESULT& result) {
@@ -215,12 +209,12 @@ HTREEITEM CManageTreeCtrl::InsertComputerDrive(const std::u16string& root) {
   HTREEITEM item = InsertDrive(RootItem(), root, kStateNone);
   if (item == nullptr) return nullptr;
   char letter = 0;
-  WideCharToMultiByte(CP_ACP, 0, Wide(root), 1, &letter, 1, nullptr, nullptr);
+  WideCharToMultiByte(CP_ACP, 0, WidePointer(root), 1, &letter, 1, nullptr, nullptr);
   bool noFileSystem = false;
   // A floppy drive is not asked: without a disk in it the question takes seconds.
   if ((root[0] & ~0x20) != u'A') {
     wchar_t fileSystem[MAX_PATH + 1] = {};
-    GetVolumeInformationW(Wide(root), nullptr, 0, nullptr, nullptr, nullptr, fileSystem, MAX_PATH);
+    GetVolumeInformationW(WidePointer(root), nullptr, 0, nullptr, nullptr, nullptr, fileSystem, MAX_PATH);
     noFileSystem = fileSystem[0] == L'\0';
   }
   Items().SetData(reinterpret_cast<TreeItem>(item), ManageDriveData(letter, noFileSystem));
@@ -236,7 +230,7 @@ bool CManageTreeCtrl::FillComputer() {
     SHFILEINFOW shell{};
     if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(drives), 0, &shell, sizeof shell,
                        SHGFI_PIDL | SHGFI_DISPLAYNAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON) != 0) {
-      computer.text = Text16(shell.szDisplayName);
+      computer.text = Narrow(shell.szDisplayName);
       computer.image = shell.iIcon;
     }
   }
@@ -260,7 +254,7 @@ bool CManageTreeCtrl::FillComputer() {
       LPITEMIDLIST full = ILCombine(drives, child);
       wchar_t path[MAX_PATH + 1] = {};
       const bool hasPath = full != nullptr && SHGetPathFromIDListW(full, path);
-      const std::u16string text = hasPath ? Text16(path) : std::u16string();
+      const std::u16string text = hasPath ? Narrow(path) : std::u16string();
       if (!SkipsComputerChild(text)) {
         if (IsDriveRoot(text)) {
           if (FindDrive(root, text) == nullptr) InsertComputerDrive(DriveRootOf(text));
@@ -271,7 +265,7 @@ bool CManageTreeCtrl::FillComputer() {
           item.name = text;
           if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(full), 0, &shell, sizeof shell,
                              SHGFI_PIDL | SHGFI_DISPLAYNAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON) != 0) {
-            item.text = Text16(shell.szDisplayName);
+            item.text = Narrow(shell.szDisplayName);
             item.image = shell.iIcon;
           }
           item.state = kStateNone;
@@ -291,7 +285,7 @@ bool CManageTreeCtrl::FillComputer() {
   for (char16_t letter = u'A'; letter <= u'Z'; ++letter) {
     const std::u16string drive{letter, u':', u'\\'};
     if (FindDrive(root, drive) != nullptr) continue;
-    if (GetDriveTypeW(Wide(drive)) > DRIVE_NO_ROOT_DIR) InsertComputerDrive(drive);
+    if (GetDriveTypeW(WidePointer(drive)) > DRIVE_NO_ROOT_DIR) InsertComputerDrive(drive);
   }
   SendMessageW(Handle(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(root));
   return true;
@@ -301,7 +295,7 @@ void CManageTreeCtrl::DriveArrived(const std::u16string& path) {
   HTREEITEM root = RootItem();
   const std::u16string drive = DriveRootOf(path);
   if (root == nullptr || drive.empty() || FindDrive(root, drive) != nullptr) return;
-  if (GetDriveTypeW(Wide(drive)) <= DRIVE_NO_ROOT_DIR) return;
+  if (GetDriveTypeW(WidePointer(drive)) <= DRIVE_NO_ROOT_DIR) return;
   InsertComputerDrive(drive);
 }
 
@@ -330,7 +324,8 @@ std::unique_ptr<CManageTreeCtrl::ItemMenu> CManageTreeCtrl::MenuFor(HTREEITEM it
   const std::u16string path = FullPath(item);
   if (path.empty()) return nullptr;
   LPITEMIDLIST list = nullptr;
-  if (FAILED(SHParseDisplayName(Wide(path), nullptr, &list, 0, nullptr)) || list == nullptr) return nullptr;
+  if (FAILED(SHParseDisplayName(WidePointer(path), nullptr, &list, 0, nullptr)) || list == nullptr)
+    return nullptr;
   auto menu = std::make_unique<ItemMenu>();
   menu->item_ = item;
   IShellFolder* parent = nullptr;
@@ -368,7 +363,7 @@ std::unique_ptr<CManageTreeCtrl::ItemMenu> CManageTreeCtrl::MenuFor(HTREEITEM it
       } else {
         InsertMenuW(menu->menu_, position++,
                     MF_BYPOSITION | MF_STRING | (entry.enabled ? MF_ENABLED : MF_GRAYED), entry.id,
-                    Wide(text));
+                    WidePointer(text));
       }
     }
   }
@@ -453,14 +448,14 @@ void CManageTreeCtrl::Tell(const std::u16string& text) {
     tell_(text);
     return;
   }
-  MessageBoxW(Handle(), Wide(text), L"Rename", MB_OK | MB_ICONWARNING);
+  MessageBoxW(Handle(), WidePointer(text), L"Rename", MB_OK | MB_ICONWARNING);
 }
 
 void CManageTreeCtrl::OnEndLabelEdit(HTREEITEM item, const wchar_t* text) {
   if (text == nullptr || item == nullptr) return;
   const std::u16string path = FullPath(item);
   if (path.empty() || IsDriveItem(item)) return;
-  const std::u16string newName = Text16(text);
+  const std::u16string newName = Narrow(text);
   const size_t slash = path.rfind(u'\\');
   const std::u16string oldName = slash == std::u16string::npos ? path : path.substr(slash + 1);
   switch (CheckNewName(oldName, newName)) {
@@ -474,7 +469,7 @@ void CManageTreeCtrl::OnEndLabelEdit(HTREEITEM item, const wchar_t* text) {
   const std::u16string renamed = RenamedPath(path, newName);
   // Another entry by that name would be replaced without a question; a
   // change of letter case only is the same entry.
-  if (!SamePath(path, renamed) && GetFileAttributesW(Wide(renamed)) != INVALID_FILE_ATTRIBUTES) {
+  if (!SamePath(path, renamed) && GetFileAttributesW(WidePointer(renamed)) != INVALID_FILE_ATTRIBUTES) {
     Tell(u"\"" + newName + u"\" cannot be used: an entry of that name already exists.");
     return;
   }

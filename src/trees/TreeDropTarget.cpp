@@ -4,15 +4,12 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include "platform/WideText.h"
 #include "trees/ManageTreeCtrl.h"
 #include "trees/TreePaths.h"
 
 namespace qtr {
 namespace {
-
-const wchar_t* Wide(const std::u16string& text) {
-  return reinterpret_cast<const wchar_t*>(text.c_str());
-}
 
 HWND dragSource = nullptr;
 
@@ -263,7 +260,7 @@ bool CTreeDropTarget::MakeShortcut(const std::u16string& source, const std::u16s
   const std::u16string name = ShortcutFileName(source_->TextOf(dragged_), isDrive);
   // An existing shortcut of the same name is kept; the new one takes the next free name.
   const std::u16string path = FreeShortcutPath(destination, name, [](const std::u16string& candidate) {
-    return GetFileAttributesW(Wide(candidate)) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(WidePointer(candidate)) != INVALID_FILE_ATTRIBUTES;
   });
   if (path.empty()) return false;
   IShellLinkW* link = nullptr;
@@ -272,9 +269,9 @@ bool CTreeDropTarget::MakeShortcut(const std::u16string& source, const std::u16s
     return false;
   bool saved = false;
   IPersistFile* file = nullptr;
-  if (SUCCEEDED(link->SetPath(Wide(source))) &&
+  if (SUCCEEDED(link->SetPath(WidePointer(source))) &&
       SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-    saved = SUCCEEDED(file->Save(Wide(path), TRUE));
+    saved = SUCCEEDED(file->Save(WidePointer(path), TRUE));
     file->Release();
   }
   link->Release();

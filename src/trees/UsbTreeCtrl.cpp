@@ -7,6 +7,7 @@
 #include "config/PathList.h"
 #include "config/SelectionPath.h"
 #include "platform/Handles.h"
+#include "platform/WideText.h"
 #include "trees/DiskItems.h"
 #include "trees/TreePaths.h"
 
@@ -18,9 +19,6 @@ TreeItem Item(HTREEITEM item) {
 }
 HTREEITEM ItemHandle(TreeItem item) {
   return reinterpret_cast<HTREEITEM>(item);
-}
-const wchar_t* Wide(const std::u16string& text) {
-  return reinterpret_cast<const wchar_t*>(text.c_str());
 }
 
 }  // namespace
@@ -52,13 +50,13 @@ bool CUsbTreeCtrl::DisplayTree(const std::u16string& driveRoot) {
   const std::u16string& root = selection_.TargetRoot();
   SHFILEINFOW shell{};
   bool shown = false;
-  if (SHGetFileInfoW(Wide(root), 0, &shell, sizeof shell,
+  if (SHGetFileInfoW(WidePointer(root), 0, &shell, sizeof shell,
                      SHGFI_SYSICONINDEX | SHGFI_DISPLAYNAME | SHGFI_SMALLICON) != 0 &&
       shell.szDisplayName[0] != 0) {
     wchar_t fileSystem[MAX_PATH + 1] = {};
-    const bool formatted =
-        GetVolumeInformationW(Wide(root), nullptr, 0, nullptr, nullptr, nullptr, fileSystem, MAX_PATH) &&
-        fileSystem[0] != 0;
+    const bool formatted = GetVolumeInformationW(WidePointer(root), nullptr, 0, nullptr, nullptr, nullptr,
+                                                 fileSystem, MAX_PATH) &&
+                           fileSystem[0] != 0;
     NewTreeItem partition;
     partition.name = root;
     partition.text = std::u16string(reinterpret_cast<const char16_t*>(shell.szDisplayName));
@@ -69,7 +67,8 @@ bool CUsbTreeCtrl::DisplayTree(const std::u16string& driveRoot) {
     shown = item != kNoItem;
     WIN32_FIND_DATAW found{};
     const std::u16string store = root + std::u16string(kStoreFolderName);
-    UniqueFindHandle find(shown && formatted ? FindFirstFileW(Wide(store), &found) : INVALID_HANDLE_VALUE);
+    UniqueFindHandle find(shown && formatted ? FindFirstFileW(WidePointer(store), &found)
+                                             : INVALID_HANDLE_VALUE);
     if (find) {
       NewTreeItem folder;
       folder.name = std::u16string(reinterpret_cast<const char16_t*>(found.cFileName));
@@ -99,7 +98,7 @@ std::vector<std::u16string> CUsbTreeCtrl::CheckedStorePaths() const {
 
 bool CUsbTreeCtrl::WriteRestoreSelection(const std::u16string& listFileName) {
   const std::u16string file = ProgramFolderPath() + listFileName;
-  DeleteFileW(Wide(file));
+  DeleteFileW(WidePointer(file));
   return WritePathList(file, CheckedStorePaths());
 }
 
