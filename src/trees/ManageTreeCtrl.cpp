@@ -12,6 +12,7 @@
 #include "platform/WideText.h"
 #include "trees/DropRules.h"
 #include "trees/ManageRules.h"
+#include "trees/ShellPathList.h"
 #include "trees/TreeDropTarget.h"
 #include "trees/TreePaths.h"
 
@@ -24,20 +25,6 @@ constexpr UINT kLastShellCommand = 1000;
 std::vector<CManageTreeCtrl*>& LiveTrees() {
   static std::vector<CManageTreeCtrl*> trees;
   return trees;
-}
-
-// A path list for SHFileOperationW: the path and two terminating zeros.
-std::wstring PathList(const std::u16string& path) {
-  std::wstring list(reinterpret_cast<const wchar_t*>(path.c_str()), path.size());
-  list.push_back(L'\0');
-  list.push_back(L'\0');
-  return list;
-}
-
-std::u16string ParentFolder(const std::u16string& path) {
-  const size_t slash = path.rfind(u'\\', path.size() > 1 ? path.size() - 2 : 0);
-  if (slash == std::u16string::npos) return {};
-  return slash == 2 ? path.substr(0, 3) : path.substr(0, slash);
 }
 
 template <typename T>
@@ -473,8 +460,8 @@ void CManageTreeCtrl::OnEndLabelEdit(HTREEITEM item, const wchar_t* text) {
     Tell(u"\"" + newName + u"\" cannot be used: an entry of that name already exists.");
     return;
   }
-  const std::wstring from = PathList(path);
-  const std::wstring to = PathList(renamed);
+  const std::wstring from = ShellPathList(path);
+  const std::wstring to = ShellPathList(renamed);
   SHFILEOPSTRUCTW operation{};
   operation.hwnd = Handle();
   operation.wFunc = FO_RENAME;
@@ -482,7 +469,7 @@ void CManageTreeCtrl::OnEndLabelEdit(HTREEITEM item, const wchar_t* text) {
   operation.pTo = to.c_str();
   operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION;
   if (SHFileOperationW(&operation) != 0 || operation.fAnyOperationsAborted) return;
-  AllTrees().RefreshFolder(ParentFolder(path));
+  AllTrees().RefreshFolder(ParentFolderOf(path));
 }
 
 }  // namespace qtr

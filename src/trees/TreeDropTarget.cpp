@@ -6,26 +6,13 @@
 
 #include "platform/WideText.h"
 #include "trees/ManageTreeCtrl.h"
+#include "trees/ShellPathList.h"
 #include "trees/TreePaths.h"
 
 namespace qtr {
 namespace {
 
 HWND dragSource = nullptr;
-
-// A path list for SHFileOperationW: the path and two terminating zeros.
-std::wstring PathList(const std::u16string& path) {
-  std::wstring list(reinterpret_cast<const wchar_t*>(path.c_str()), path.size());
-  list.push_back(L'\0');
-  list.push_back(L'\0');
-  return list;
-}
-
-std::u16string ParentFolder(const std::u16string& path) {
-  const size_t slash = path.rfind(u'\\', path.size() > 1 ? path.size() - 2 : 0);
-  if (slash == std::u16string::npos) return {};
-  return slash == 2 ? path.substr(0, 3) : path.substr(0, slash);
-}
 
 // COM objects on the stack: released through their interfaces, never deleted through them.
 #pragma GCC diagnostic push
@@ -238,13 +225,13 @@ HRESULT CTreeDropTarget::Drop(IDataObject* /*data*/, DWORD keys, POINTL /*point*
   *effect = wanted;
   ShellChangeSink& trees = target_.AllTrees();
   trees.RefreshFolder(destination);
-  if (wanted == DROPEFFECT_MOVE) trees.RefreshFolder(ParentFolder(source));
+  if (wanted == DROPEFFECT_MOVE) trees.RefreshFolder(ParentFolderOf(source));
   return S_OK;
 }
 
 bool CTreeDropTarget::Copy(const std::u16string& source, const std::u16string& destination, bool move) {
-  const std::wstring from = PathList(source);
-  const std::wstring to = PathList(destination);
+  const std::wstring from = ShellPathList(source);
+  const std::wstring to = ShellPathList(destination);
   SHFILEOPSTRUCTW operation{};
   operation.hwnd = target_.Handle();
   operation.wFunc = move ? FO_MOVE : FO_COPY;

@@ -20,6 +20,13 @@ std::u16string DriveRootOf(std::u16string_view path) {
   return root + u'\\';
 }
 
+std::u16string ParentFolderOf(std::u16string_view path) {
+  // A trailing backslash belongs to the path itself, not to its parent.
+  const size_t slash = path.rfind(u'\\', path.size() > 1 ? path.size() - 2 : 0);
+  if (slash == std::u16string_view::npos) return {};
+  return std::u16string(slash == 2 ? path.substr(0, 3) : path.substr(0, slash));
+}
+
 std::u16string ItemPath(const TreeItems& items, TreeItem item) {
   std::vector<std::u16string> names;
   for (TreeItem up = item; up != kNoItem; up = items.Parent(up)) {
