@@ -32,13 +32,7 @@ void PageButton::Draw(const DRAWITEMSTRUCT& item) {
   OffscreenSurface buffer;
   if (!buffer.Prepare(item.hDC, width, height)) return;
   HDC dc = buffer.Dc();
-  if (background_ != nullptr && background_->Dc() != nullptr) {
-    POINT origin{0, 0};
-    MapWindowPoints(hwnd_, GetParent(hwnd_), &origin, 1);
-    BitBlt(dc, 0, 0, width, height, background_->Dc(), origin.x, origin.y, SRCCOPY);
-  } else {
-    FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
-  }
+  DrawSurfaceBehind(dc, r, hwnd_, background_);
   const bool pressed = (item.itemState & ODS_SELECTED) != 0;
   if (selected_ || pressed) {
     // The current page's button stands out as a lighter tile.

@@ -39,4 +39,15 @@ void OffscreenSurface::CopyTo(HDC target, int x, int y, int width, int height, i
   if (dc_ != nullptr) BitBlt(target, x, y, width, height, dc_, sourceX, sourceY, SRCCOPY);
 }
 
+void DrawSurfaceBehind(HDC dc, const RECT& item, HWND child, const OffscreenSurface* background) {
+  if (background != nullptr && background->Dc() != nullptr) {
+    POINT origin{0, 0};
+    MapWindowPoints(child, GetParent(child), &origin, 1);
+    BitBlt(dc, 0, 0, item.right - item.left, item.bottom - item.top, background->Dc(), origin.x, origin.y,
+           SRCCOPY);
+  } else {
+    FillRect(dc, &item, GetSysColorBrush(COLOR_BTNFACE));
+  }
+}
+
 }  // namespace qtr

@@ -31,4 +31,9 @@ class OffscreenSurface {
   int width_ = 0, height_ = 0;
 };
 
+// Fills item (the rectangle of dc a child button draws in) with what
+// background shows behind the child, so the button looks transparent; with
+// the button face when there is no surface to take it from.
+void DrawSurfaceBehind(HDC dc, const RECT& item, HWND child, const OffscreenSurface* background);
+
 }  // namespace qtr

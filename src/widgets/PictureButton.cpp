@@ -61,13 +61,7 @@ void PictureButton::Draw(const DRAWITEMSTRUCT& item) {
   if (!buffer.Prepare(item.hDC, width, height)) return;
   HDC dc = buffer.Dc();
 
-  if (background_ != nullptr && background_->Dc() != nullptr) {
-    POINT origin{0, 0};
-    MapWindowPoints(hwnd_, GetParent(hwnd_), &origin, 1);
-    BitBlt(dc, 0, 0, width, height, background_->Dc(), origin.x, origin.y, SRCCOPY);
-  } else {
-    FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
-  }
+  DrawSurfaceBehind(dc, r, hwnd_, background_);
 
   const Look look = CurrentLook();
   const int index = look == Look::Pressed ? 1 : look == Look::Hover ? 2 : 0;
