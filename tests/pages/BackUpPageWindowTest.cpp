@@ -19,6 +19,7 @@
 #include "resource.h"
 #include "shell/Prompter.h"
 #include "support/MappedDrive.h"
+#include "support/TreeCheckBox.h"
 
 namespace qtr {
 namespace {
@@ -304,16 +305,10 @@ TEST_F(BackUpPageTest, ThePageTicksItsHostAndLetsTheRegistrationGo) {
 
 // Presses the mouse on an item's check box, as a person does.
 bool ClickCheckBox(HWND tree, HTREEITEM item) {
-  RECT rect{};
   TreeView_EnsureVisible(tree, item);
-  if (!TreeView_GetItemRect(tree, item, &rect, TRUE)) return false;
-  TVHITTESTINFO hit{};
-  hit.pt.y = (rect.top + rect.bottom) / 2;
-  for (hit.pt.x = rect.left; hit.pt.x > 0; --hit.pt.x)
-    if (TreeView_HitTest(tree, &hit) == item && (hit.flags & TVHT_ONITEMSTATEICON) != 0) break;
-  if (hit.pt.x <= 0) return false;
+  POINT screen{};
+  if (!test::FindCheckBoxPoint(tree, item, &screen)) return false;
   // The tree asks where the cursor is when it hears of the click.
-  POINT screen = hit.pt;
   ClientToScreen(tree, &screen);
   SetCursorPos(screen.x, screen.y);
   // The new position is known once the queue has been through.

@@ -18,6 +18,7 @@
 #include "pages/PageBox.h"
 #include "resource.h"
 #include "support/TempFolder.h"
+#include "support/TreeCheckBox.h"
 #include "widgets/GdiplusSession.h"
 
 namespace qtr {
@@ -302,16 +303,8 @@ TEST_F(PageBoxJobTest, AJobHoldsTheFileBackupSlotAndCloseRunsTheChosenCompletion
 bool ClickCheckBoxWithTheMouse(HWND tree, HTREEITEM item) {
   TreeView_EnsureVisible(tree, item);
   Pump();
-  RECT text{};
-  if (!TreeView_GetItemRect(tree, item, &text, TRUE)) return false;
-  TVHITTESTINFO hit{};
-  hit.pt.y = (text.top + text.bottom) / 2;
-  for (hit.pt.x = text.left - 1; hit.pt.x >= 0; --hit.pt.x) {
-    hit.flags = 0;
-    if (TreeView_HitTest(tree, &hit) == item && (hit.flags & TVHT_ONITEMSTATEICON) != 0) break;
-  }
-  if (hit.pt.x < 0) return false;
-  POINT screen = hit.pt;
+  POINT screen{};
+  if (!test::FindCheckBoxPoint(tree, item, &screen)) return false;
   ClientToScreen(tree, &screen);
   return test::RunHostCommand(L"/usr/bin/xdotool", L"mousemove " + std::to_wstring(screen.x) + L" " +
                                                        std::to_wstring(screen.y) + L" sleep 0.3 click 1");

@@ -1,6 +1,7 @@
 #include "trees/TreeWindowSupport.h"
 
 #include "devices/PasswordRecord.h"
+#include "support/TreeCheckBox.h"
 #include "trees/TreeTestIds.h"
 
 namespace qtr::test {
@@ -91,16 +92,9 @@ bool ClickLabel(HWND tree, HTREEITEM item) {
 bool ClickCheckBox(HWND tree, HTREEITEM item) {
   TreeView_EnsureVisible(tree, item);
   Pump();
-  RECT text{};
-  if (!TreeView_GetItemRect(tree, item, &text, TRUE)) return false;
-  TVHITTESTINFO hit{};
-  hit.pt.y = (text.top + text.bottom) / 2;
-  for (hit.pt.x = text.left - 1; hit.pt.x >= 0; --hit.pt.x) {
-    hit.flags = 0;
-    if (TreeView_HitTest(tree, &hit) == item && (hit.flags & TVHT_ONITEMSTATEICON) != 0) break;
-  }
-  if (hit.pt.x < 0) return false;
-  PressAt(tree, hit.pt);
+  POINT box{};
+  if (!FindCheckBoxPoint(tree, item, &box)) return false;
+  PressAt(tree, box);
   return true;
 }
 
