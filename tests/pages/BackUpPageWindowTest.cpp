@@ -311,18 +311,7 @@ bool ClickCheckBox(HWND tree, HTREEITEM item) {
   // The tree asks where the cursor is when it hears of the click.
   ClientToScreen(tree, &screen);
   SetCursorPos(screen.x, screen.y);
-  // The new position is known once the queue has been through.
-  PostMessageW(tree, WM_NULL, 0, 0);
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.hwnd == tree && message.message == WM_NULL) break;
-    DispatchMessageW(&message);
-  }
-  NMHDR header{};
-  header.hwndFrom = tree;
-  header.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(tree));
-  header.code = NM_CLICK;
-  SendMessageW(GetParent(tree), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+  test::NotifyTreeClick(tree);
   return true;
 }
 

@@ -1,4 +1,5 @@
-// Where a person clicks to tick a tree-view item: on its check box.
+// A person's click on a tree-view item's check box: where it lands, and the
+// notice the control sends its dialog about it.
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
@@ -8,5 +9,9 @@ namespace qtr::test {
 // The point, in the tree's client coordinates, of item's check box; false
 // when the item is not shown or has none. The item must be scrolled into view.
 bool FindCheckBoxPoint(HWND tree, HTREEITEM item, POINT* where);
+
+// Lets the queue catch up with a pointer just moved over the tree, then sends
+// the tree's dialog the click notice, which reads the place from the cursor.
+void NotifyTreeClick(HWND tree);
 
 }  // namespace qtr::test

@@ -64,17 +64,7 @@ void PressAt(HWND tree, POINT where) {
     Pump();
     Sleep(5);
   }
-  PostMessageW(tree, WM_NULL, 0, 0);
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.hwnd == tree && message.message == WM_NULL) break;
-    DispatchMessageW(&message);
-  }
-  NMHDR header{};
-  header.hwndFrom = tree;
-  header.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(tree));
-  header.code = NM_CLICK;
-  SendMessageW(GetParent(tree), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+  NotifyTreeClick(tree);
   Pump();
 }
 
