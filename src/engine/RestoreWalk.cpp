@@ -74,14 +74,8 @@ void ScanStoredPath(BackupJob& job, std::u16string_view path) {
       return;
     }
   }
-  std::unique_ptr<FolderListing> listing;
-  const std::u16string folder = path.size() < 3 ? std::u16string(path) + u"\\" : std::u16string(path);
-  if (const uint32_t error = job.fs.List(folder, &listing); error != 0) {
-    job.AddFailure(path, error);
-    return;
-  }
-  if (path.size() > 3) job.folderList.emplace_back(path, self);
-  WalkStoredFolder(job, path, *listing);
+  const std::unique_ptr<FolderListing> listing = ListSelectedFolder(job, path, self);
+  if (listing) WalkStoredFolder(job, path, *listing);
 }
 
 void AddStoreRootDrives(BackupJob& job, std::u16string_view storeRoot) {

@@ -95,6 +95,17 @@ bool IsInsideStore(std::u16string_view path, std::u16string_view storeRoot) {
   return path.size() == storeRoot.size() || path[storeRoot.size()] == u'\\';
 }
 
+std::unique_ptr<FolderListing> ListSelectedFolder(BackupJob& job, std::u16string_view path, const FindEntry& self) {
+  std::unique_ptr<FolderListing> listing;
+  const std::u16string folder = path.size() < 3 ? std::u16string(path) + u"\\" : std::u16string(path);
+  if (const uint32_t error = job.fs.List(folder, &listing); error != 0) {
+    job.AddFailure(path, error);
+    return nullptr;
+  }
+  if (path.size() > 3) job.folderList.emplace_back(path, self);
+  return listing;
+}
+
 void ScanBackupPath(BackupJob& job, std::u16string_view path, std::u16string_view storeRoot) {
   Walk walk{job, storeRoot, TypeFilter(job.typeFilter)};
   if (IsInsideStore(path, storeRoot)) return;
@@ -109,14 +120,8 @@ void ScanBackupPath(BackupJob& job, std::u16string_view path, std::u16string_vie
       return;
     }
   }
-  std::unique_ptr<FolderListing> listing;
-  const std::u16string folder = path.size() < 3 ? std::u16string(path) + u"\\" : std::u16string(path);
-  if (const uint32_t error = job.fs.List(folder, &listing); error != 0) {
-    job.AddFailure(path, error);
-    return;
-  }
-  if (path.size() > 3) job.folderList.emplace_back(path, self);
-  WalkFolder(walk, path, *listing);
+  const std::unique_ptr<FolderListing> listing = ListSelectedFolder(job, path, self);
+  if (listing) WalkFolder(walk, path, *listing);
 }
 
 }  // namespace qtr

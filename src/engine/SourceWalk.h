@@ -1,6 +1,7 @@
 // The walk over a backup's selected paths: which files take part, in which
 // order, with their count and size put on the job before anything is copied.
 #pragma once
+#include <memory>
 #include <string_view>
 
 #include "engine/BackupJob.h"
@@ -18,5 +19,10 @@ int MatchesTypeFilter(const BackupJob& job, std::u16string_view name);
 int IsExcludedSystemFolder(const BackupJob& job, std::u16string_view lowercasedName);
 // True when path is storeRoot or lies inside it, whatever the letter case.
 bool IsInsideStore(std::u16string_view path, std::u16string_view storeRoot);
+
+// Lists a selected folder or drive ("X:" gets its backslash) for a walk and
+// records the folder for its attributes and times; a folder that cannot be
+// listed gives a failure line and no listing.
+std::unique_ptr<FolderListing> ListSelectedFolder(BackupJob& job, std::u16string_view path, const FindEntry& self);
 
 }  // namespace qtr
