@@ -306,12 +306,10 @@ TEST_F(BackUpPageTest, ThePageTicksItsHostAndLetsTheRegistrationGo) {
 // Presses the mouse on an item's check box, as a person does.
 bool ClickCheckBox(HWND tree, HTREEITEM item) {
   TreeView_EnsureVisible(tree, item);
-  POINT screen{};
-  if (!test::FindCheckBoxPoint(tree, item, &screen)) return false;
+  POINT where{};
+  if (!test::FindCheckBoxPoint(tree, item, &where)) return false;
   // The tree asks where the cursor is when it hears of the click.
-  ClientToScreen(tree, &screen);
-  SetCursorPos(screen.x, screen.y);
-  test::NotifyTreeClick(tree);
+  test::ClickTreeAt(tree, where);
   return true;
 }
 

@@ -32,4 +32,25 @@ void NotifyTreeClick(HWND tree) {
   SendMessageW(GetParent(tree), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
 }
 
+void ClickTreeAt(HWND tree, POINT where) {
+  POINT screen = where;
+  ClientToScreen(tree, &screen);
+  // The pointer settles first: a warp's move can come back late from X and
+  // put the pointer where an earlier press left it.
+  for (int settled = 0, i = 0; settled < 3 && i < 100; ++i) {
+    POINT now{};
+    GetCursorPos(&now);
+    if (now.x == screen.x && now.y == screen.y) {
+      ++settled;
+    } else {
+      settled = 0;
+      SetCursorPos(screen.x, screen.y);
+    }
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    Sleep(5);
+  }
+  NotifyTreeClick(tree);
+}
+
 }  // namespace qtr::test

@@ -14,4 +14,8 @@ bool FindCheckBoxPoint(HWND tree, HTREEITEM item, POINT* where);
 // the tree's dialog the click notice, which reads the place from the cursor.
 void NotifyTreeClick(HWND tree);
 
+// Moves the pointer to where (the tree's client coordinates), waits until it
+// stays there, then sends the click notice.
+void ClickTreeAt(HWND tree, POINT where);
+
 }  // namespace qtr::test

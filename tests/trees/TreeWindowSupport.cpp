@@ -48,23 +48,7 @@ namespace {
 // press. (Posted button messages would also do, but the pointer warp that
 // SetCursorPos makes under X can arrive as a move and turn them into a drag.)
 void PressAt(HWND tree, POINT where) {
-  POINT screen = where;
-  ClientToScreen(tree, &screen);
-  // The pointer settles first: a warp's move can come back late from X and
-  // put the pointer where an earlier press left it.
-  for (int settled = 0, i = 0; settled < 3 && i < 100; ++i) {
-    POINT now{};
-    GetCursorPos(&now);
-    if (now.x == screen.x && now.y == screen.y) {
-      ++settled;
-    } else {
-      settled = 0;
-      SetCursorPos(screen.x, screen.y);
-    }
-    Pump();
-    Sleep(5);
-  }
-  NotifyTreeClick(tree);
+  ClickTreeAt(tree, where);
   Pump();
 }
 
