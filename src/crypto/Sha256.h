@@ -19,13 +19,19 @@ class Sha256 {
   Sha256& operator=(const Sha256&) = delete;
 
   void Update(const void* data, size_t size);
+  // All zero when Ok() is false.
   Sha256Digest Finish();
+  // False once the library failed, or data came after Finish (or Finish
+  // came twice): the digest is then not the hash of the data.
+  bool Ok() const;
 
  private:
   struct State;
   std::unique_ptr<State> state_;
 };
 
+// All zero (never the hash of any data) when the library failed; callers
+// that must tell use the class and its Ok().
 Sha256Digest Sha256Of(const void* data, size_t size);
 
 }  // namespace qtr

@@ -1,0 +1,68 @@
+#include "crypto/Sha256.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "Hex.h"
+
+namespace qtr {
+namespace {
+
+using test::ToHex;
+
+std::string HashOf(std::string_view text) {
+  return ToHex(Sha256Of(text.data(), text.size()));
+}
+
+TEST(Sha256Test, KnownAnswersOfWholeMessages) {
+  EXPECT_EQ(HashOf("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  EXPECT_EQ(HashOf(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+  EXPECT_EQ(HashOf("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
+            "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+}
+
+TEST(Sha256Test, MillionAFedInUnevenPiecesMatchesTheKnownAnswer) {
+  // Pieces that straddle the 64-byte block boundary in every way.
+  std::string a(1000, 'a');
+  Sha256 hash;
+  size_t left = 1000000, piece = 1;
+  while (left > 0) {
+    size_t n = std::min({piece, left, a.size()});
+    hash.Update(a.data(), n);
+    left -= n;
+    piece = piece % 997 + 13;
+  }
+  EXPECT_EQ(ToHex(hash.Finish()), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+  EXPECT_TRUE(hash.Ok());
+}
+
+TEST(Sha256Test, DataAfterFinishIsAFailureNotASilentlyWrongDigest) {
+  Sha256 hash;
+  hash.Update("abc", 3);
+  hash.Finish();
+  ASSERT_TRUE(hash.Ok());
+  hash.Update("d", 1);
+  EXPECT_FALSE(hash.Ok());
+  Sha256Digest again = hash.Finish();
+  EXPECT_EQ(again, Sha256Digest{});
+  EXPECT_FALSE(hash.Ok());
+}
+
+TEST(Sha256Test, HashesFromSeveralThreadsAgree) {
+  // The Windows provider is opened once by whichever thread comes first.
+  std::vector<std::thread> threads;
+  std::vector<std::string> results(4);
+  for (size_t i = 0; i < results.size(); ++i)
+    threads.emplace_back([&results, i] { results[i] = HashOf("abc"); });
+  for (auto& t : threads) t.join();
+  for (const auto& r : results)
+    EXPECT_EQ(r, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+}
+
+}  // namespace
+}  // namespace qtr
