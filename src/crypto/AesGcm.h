@@ -20,12 +20,13 @@ class AesGcm {
 
   // Encrypts size bytes of plain into cipher (size bytes), authenticating
   // aad (may be empty) too; writes the tag. False on a library failure.
-  virtual bool Seal(const uint8_t (&nonce)[kGcmNonceSize], const uint8_t* aad, size_t aadSize, const uint8_t* plain,
-                    size_t size, uint8_t* cipher, uint8_t (&tag)[kGcmTagSize]) = 0;
+  virtual bool Seal(const uint8_t (&nonce)[kGcmNonceSize], const uint8_t* aad, size_t aadSize,
+                    const uint8_t* plain, size_t size, uint8_t* cipher, uint8_t (&tag)[kGcmTagSize]) = 0;
   // Decrypts and checks the tag; false (plain then meaningless, never to be
   // used) when the chunk, its aad or its tag was altered.
-  virtual bool Open(const uint8_t (&nonce)[kGcmNonceSize], const uint8_t* aad, size_t aadSize, const uint8_t* cipher,
-                    size_t size, const uint8_t (&tag)[kGcmTagSize], uint8_t* plain) = 0;
+  virtual bool Open(const uint8_t (&nonce)[kGcmNonceSize], const uint8_t* aad, size_t aadSize,
+                    const uint8_t* cipher, size_t size, const uint8_t (&tag)[kGcmTagSize],
+                    uint8_t* plain) = 0;
 };
 
 }  // namespace qtr
