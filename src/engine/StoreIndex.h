@@ -1,0 +1,105 @@
+// What a store knows of the files it holds: for every stored file its form,
+// the size and last-write time of the source it was copied from, what the
+// stored file looked like when it was written (to tell a stale entry), and
+// the SHA-256 of the source's content as it was read.
+//
+// The index lives in the store root's "~index" folder, beside the drive
+// folders (which are one letter long, so nothing there is a stored file).
+// Each commit of a batch of copies adds one small XML piece, written under a
+// partial name and renamed when whole; a later piece overrides an earlier
+// one for the same stored file. Nothing is ever rewritten in place, so a
+// stop or a power cut leaves the pieces already there untouched, and a
+// stored file replaced without its new entry reads as stale, never damaged.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "crypto/Sha256.h"
+#include "platform/FileSystem.h"
+
+namespace qtr {
+
+inline constexpr std::u16string_view kIndexFolder = u"~index";
+
+enum class StoredForm { kPlain, kCompressed, kEncrypted };
+
+struct StoreIndexEntry {
+  // Below the store root, as the volume spelled it: "C\dir\a.txt.zip".
+  std::u16string stored;
+  StoredForm form = StoredForm::kPlain;
+  uint64_t sourceSize = 0;
+  uint64_t sourceLastWrite = 0;  // FILETIME
+  // The stored file as it was put in place: a listing that says otherwise
+  // makes the entry stale.
+  uint64_t storedSize = 0;
+  uint64_t storedLastWrite = 0;
+  Sha256Digest sha256{};
+};
+
+enum class IndexState {
+  kCurrent,  // the entry describes the stored file as it is listed now
+  kStale,    // there is an entry, but the stored file is not what it recorded (or is gone)
+  kNone,     // no entry: a file stored before the index, or its entry never written
+};
+
+class StoreIndex {
+ public:
+  StoreIndex() = default;
+
+  // Reads every piece of the index of the store at storeRoot ("F:\QTRPMB").
+  // A missing index is empty and not damaged. A piece that cannot be read or
+  // parsed is skipped: Damaged() then says so and Damage() names the first
+  // such piece, for the one line a caller reports; the rest still counts.
+  static StoreIndex Load(FileSystem& fs, std::u16string_view storeRoot);
+
+  bool Damaged() const { return !damage_.empty(); }
+  const std::u16string& Damage() const { return damage_; }
+
+  // The entry of a stored file, by its full path ("F:\QTRPMB\C\a.txt") or
+  // its path below the store root; nullptr when there is none.
+  const StoreIndexEntry* Find(std::u16string_view storedPath) const;
+  // The state of the entry of storedPath against listed, what a listing or
+  // Find of the stored file says now; *entry (when given) is set unless kNone.
+  IndexState StateOf(std::u16string_view storedPath, const FindEntry& listed,
+                     const StoreIndexEntry** entry = nullptr) const;
+  // As StateOf, looking the stored file up itself (a missing file: kStale
+  // when there is an entry).
+  IndexState Lookup(FileSystem& fs, std::u16string_view storedPath, const StoreIndexEntry** entry = nullptr) const;
+
+  // Every entry, in the order of their stored paths (lowercased).
+  void ForEach(const std::function<void(const StoreIndexEntry&)>& visit) const;
+  size_t Size() const { return entries_.size(); }
+
+  // Writing: entries wait until AppendPending writes them as one new piece
+  // (after the stored files they describe are in place). Forget marks a
+  // stored file removed from the store.
+  void Record(StoreIndexEntry entry);
+  void Forget(std::u16string_view storedPath);
+  bool HasPending() const { return !pending_.empty(); }
+  // 0, or the error of the write (the pending entries are then dropped: their
+  // stored files read as stale or without an entry, as they should).
+  uint32_t AppendPending(FileSystem& fs);
+
+ private:
+  struct Change {
+    bool removed = false;
+    StoreIndexEntry entry;
+  };
+  std::u16string KeyOf(std::u16string_view storedPath) const;
+  void Apply(const Change& change);
+
+  std::u16string storeRoot_;
+  std::u16string damage_;
+  uint64_t nextPiece_ = 0;
+  std::map<std::u16string, StoreIndexEntry> entries_;
+  std::vector<Change> pending_;
+};
+
+// The index folder of a store root: "F:\QTRPMB" -> "F:\QTRPMB\~index".
+std::u16string IndexFolderOf(std::u16string_view storeRoot);
+
+}  // namespace qtr
