@@ -1,0 +1,244 @@
+#include "crypto/EncryptedFile.h"
+
+#include <cstring>
+
+#include "crypto/Sha256.h"
+#include "crypto/SystemRandom.h"
+#include "platform/SystemError.h"
+
+namespace qtr {
+namespace {
+
+constexpr uint8_t kMagic[4] = {'Q', 'T', 'R', 'X'};
+constexpr uint16_t kVersion = 1;
+constexpr size_t kSignedHeaderSize = 48;
+constexpr uint32_t kMaxChunkSize = 16 * 1024 * 1024;
+// The header's tag uses the nonce no chunk can reach.
+constexpr uint64_t kHeaderNonce = UINT64_MAX;
+
+void Put(uint8_t* at, uint64_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+uint64_t Get(const uint8_t* at, int bytes) {
+  uint64_t value = 0;
+  for (int i = 0; i < bytes; ++i) value |= static_cast<uint64_t>(at[i]) << (8 * i);
+  return value;
+}
+
+void NonceOf(uint64_t counter, uint8_t (&nonce)[kGcmNonceSize]) {
+  std::memset(nonce, 0, sizeof nonce);
+  Put(nonce, counter, 8);
+}
+
+void ChunkAad(const uint8_t* header, uint64_t index, bool last, uint8_t (&aad)[kSignedHeaderSize + 9]) {
+  std::memcpy(aad, header, kSignedHeaderSize);
+  Put(aad + kSignedHeaderSize, index, 8);
+  aad[kSignedHeaderSize + 8] = last ? 1 : 0;
+}
+
+// The file's own key: SHA-256 over a label, the store key and the file id.
+std::unique_ptr<AesGcm> FileCipher(const uint8_t (&storeKey)[kAesKeySize], const uint8_t* fileId) {
+  static constexpr char kLabel[] = "qtr file key v1";
+  Sha256 hash;
+  hash.Update(kLabel, sizeof kLabel);
+  hash.Update(storeKey, kAesKeySize);
+  hash.Update(fileId, 16);
+  Sha256Digest digest = hash.Finish();
+  if (!hash.Ok()) return nullptr;
+  uint8_t key[kAesKeySize];
+  std::memcpy(key, digest.data(), sizeof key);
+  auto gcm = AesGcm::Create(key);
+  std::memset(key, 0, sizeof key);
+  digest.fill(0);
+  return gcm;
+}
+
+uint32_t ReadFull(File& file, uint8_t* buffer, size_t size, size_t* got) {
+  *got = 0;
+  while (*got < size) {
+    size_t n = 0;
+    if (uint32_t error = file.Read(buffer + *got, size - *got, &n)) return error;
+    if (n == 0) break;
+    *got += n;
+  }
+  return 0;
+}
+
+// Reads the header and checks its tag; the cipher is the file's own.
+uint32_t OpenHeader(File& file, const uint8_t (&storeKey)[kAesKeySize], uint8_t* header,
+                    std::unique_ptr<AesGcm>* gcm, uint32_t* chunkSize, EncryptedFileInfo* info) {
+  size_t got = 0;
+  if (uint32_t error = ReadFull(file, header, kEncryptedHeaderSize, &got)) return error;
+  if (got != kEncryptedHeaderSize || std::memcmp(header, kMagic, 4) != 0 || Get(header + 4, 2) != kVersion)
+    return kErrorNotAuthentic;
+  *chunkSize = static_cast<uint32_t>(Get(header + 8, 4));
+  if (*chunkSize == 0 || *chunkSize > kMaxChunkSize) return kErrorNotAuthentic;
+  *gcm = FileCipher(storeKey, header + 16);
+  if (!*gcm) return kErrorNotEnoughMemory;
+  uint8_t nonce[kGcmNonceSize], tag[kGcmTagSize], none = 0;
+  NonceOf(kHeaderNonce, nonce);
+  std::memcpy(tag, header + kSignedHeaderSize, kGcmTagSize);
+  if (!(*gcm)->Open(nonce, header, kSignedHeaderSize, &none, 0, tag, &none)) return kErrorNotAuthentic;
+  info->sourceSize = Get(header + 32, 8);
+  info->lastWrite = Get(header + 40, 8);
+  return 0;
+}
+
+}  // namespace
+
+uint32_t ReadEncryptedInfo(File& file, const uint8_t (&storeKey)[kAesKeySize], EncryptedFileInfo* info) {
+  uint8_t header[kEncryptedHeaderSize];
+  std::unique_ptr<AesGcm> gcm;
+  uint32_t chunkSize = 0;
+  return OpenHeader(file, storeKey, header, &gcm, &chunkSize, info);
+}
+
+std::unique_ptr<EncryptingFile> EncryptingFile::Create(File& target, const uint8_t (&storeKey)[kAesKeySize],
+                                                       const EncryptedFileInfo& info, uint32_t* error,
+                                                       uint32_t chunkSize) {
+  if (chunkSize == 0 || chunkSize > kMaxChunkSize) {
+    *error = kErrorInvalidParameter;
+    return nullptr;
+  }
+  uint8_t header[kEncryptedHeaderSize] = {};
+  std::memcpy(header, kMagic, 4);
+  Put(header + 4, kVersion, 2);
+  Put(header + 8, chunkSize, 4);
+  if (!FillRandom(header + 16, 16)) {
+    *error = kErrorNotEnoughMemory;
+    return nullptr;
+  }
+  Put(header + 32, info.sourceSize, 8);
+  Put(header + 40, info.lastWrite, 8);
+  std::unique_ptr<AesGcm> gcm = FileCipher(storeKey, header + 16);
+  uint8_t nonce[kGcmNonceSize], tag[kGcmTagSize], none = 0;
+  NonceOf(kHeaderNonce, nonce);
+  if (!gcm || !gcm->Seal(nonce, header, kSignedHeaderSize, &none, 0, &none, tag)) {
+    *error = kErrorNotEnoughMemory;
+    return nullptr;
+  }
+  std::memcpy(header + kSignedHeaderSize, tag, kGcmTagSize);
+  if ((*error = target.Write(header, sizeof header)) != 0) return nullptr;
+  return std::unique_ptr<EncryptingFile>(new EncryptingFile(target, std::move(gcm), header, chunkSize));
+}
+
+EncryptingFile::EncryptingFile(File& target, std::unique_ptr<AesGcm> gcm, const uint8_t* header,
+                               uint32_t chunkSize)
+    : target_(target), gcm_(std::move(gcm)), chunkSize_(chunkSize) {
+  std::memcpy(header_, header, sizeof header_);
+  plain_.reserve(chunkSize);
+  record_.resize(chunkSize + kGcmTagSize);
+}
+
+uint32_t EncryptingFile::SealChunk(bool last) {
+  uint8_t nonce[kGcmNonceSize], aad[kSignedHeaderSize + 9], tag[kGcmTagSize];
+  NonceOf(chunkIndex_, nonce);
+  ChunkAad(header_, chunkIndex_, last, aad);
+  if (!gcm_->Seal(nonce, aad, sizeof aad, plain_.data(), plain_.size(), record_.data(), tag))
+    return failed_ = kErrorNotEnoughMemory;
+  std::memcpy(record_.data() + plain_.size(), tag, kGcmTagSize);
+  if (uint32_t error = target_.Write(record_.data(), plain_.size() + kGcmTagSize)) return failed_ = error;
+  ++chunkIndex_;
+  plain_.clear();
+  return 0;
+}
+
+uint32_t EncryptingFile::Write(const void* buffer, size_t size) {
+  if (failed_) return failed_;
+  if (finished_) return kErrorInvalidFunction;
+  auto* bytes = static_cast<const uint8_t*>(buffer);
+  while (size > 0) {
+    // A full chunk is sealed only when more data follows: the last chunk is
+    // known only at Finish.
+    if (plain_.size() == chunkSize_)
+      if (uint32_t error = SealChunk(false)) return error;
+    size_t n = std::min<size_t>(size, chunkSize_ - plain_.size());
+    plain_.insert(plain_.end(), bytes, bytes + n);
+    bytes += n;
+    size -= n;
+    written_ += n;
+  }
+  return 0;
+}
+
+uint32_t EncryptingFile::Finish() {
+  if (failed_) return failed_;
+  if (finished_) return 0;
+  if (uint32_t error = SealChunk(true)) return error;
+  finished_ = true;
+  return 0;
+}
+
+uint32_t EncryptingFile::Size(uint64_t* size) {
+  *size = written_;
+  return 0;
+}
+
+std::unique_ptr<DecryptingFile> DecryptingFile::Open(File& source, const uint8_t (&storeKey)[kAesKeySize],
+                                                     uint32_t* error) {
+  uint8_t header[kEncryptedHeaderSize];
+  std::unique_ptr<AesGcm> gcm;
+  uint32_t chunkSize = 0;
+  EncryptedFileInfo info;
+  if ((*error = OpenHeader(source, storeKey, header, &gcm, &chunkSize, &info)) != 0) return nullptr;
+  return std::unique_ptr<DecryptingFile>(new DecryptingFile(source, std::move(gcm), header, chunkSize, info));
+}
+
+DecryptingFile::DecryptingFile(File& source, std::unique_ptr<AesGcm> gcm, const uint8_t* header,
+                               uint32_t chunkSize, const EncryptedFileInfo& info)
+    : source_(source), gcm_(std::move(gcm)), chunkSize_(chunkSize), info_(info) {
+  std::memcpy(header_, header, sizeof header_);
+  // One byte beyond a full record tells whether another chunk follows.
+  record_.resize(chunkSize + kGcmTagSize + 1);
+  plain_.reserve(chunkSize);
+}
+
+uint32_t DecryptingFile::OpenNextChunk() {
+  const size_t full = chunkSize_ + kGcmTagSize;
+  size_t got = 0;
+  if (uint32_t error = ReadFull(source_, record_.data() + recordFill_, record_.size() - recordFill_, &got))
+    return failed_ = error;
+  recordFill_ += got;
+  bool last = recordFill_ <= full;
+  size_t size = last ? recordFill_ : full;
+  if (size < kGcmTagSize) return failed_ = kErrorNotAuthentic;
+  size_t plainSize = size - kGcmTagSize;
+  uint8_t nonce[kGcmNonceSize], aad[kSignedHeaderSize + 9], tag[kGcmTagSize];
+  NonceOf(chunkIndex_, nonce);
+  ChunkAad(header_, chunkIndex_, last, aad);
+  std::memcpy(tag, record_.data() + plainSize, kGcmTagSize);
+  plain_.resize(plainSize);
+  if (!gcm_->Open(nonce, aad, sizeof aad, record_.data(), plainSize, tag, plain_.data())) {
+    plain_.clear();
+    return failed_ = kErrorNotAuthentic;
+  }
+  plainPos_ = 0;
+  ++chunkIndex_;
+  if (last) {
+    done_ = true;
+    recordFill_ = 0;
+  } else {
+    record_[0] = record_[full];
+    recordFill_ = 1;
+  }
+  return 0;
+}
+
+uint32_t DecryptingFile::Read(void* buffer, size_t size, size_t* got) {
+  *got = 0;
+  if (failed_) return failed_;
+  while (plainPos_ == plain_.size() && !done_)
+    if (uint32_t error = OpenNextChunk()) return error;
+  size_t n = std::min(size, plain_.size() - plainPos_);
+  std::memcpy(buffer, plain_.data() + plainPos_, n);
+  plainPos_ += n;
+  *got = n;
+  return 0;
+}
+
+uint32_t DecryptingFile::Size(uint64_t* size) {
+  *size = info_.sourceSize;
+  return 0;
+}
+
+}  // namespace qtr

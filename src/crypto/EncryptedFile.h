@@ -1,0 +1,113 @@
+// The encrypted form of a stored file: a header, then AES-256-GCM chunks.
+//
+//   header (64 bytes): "QTRX", version (u16), reserved (u16), chunk size
+//     (u32), reserved (u32), file id (16 random bytes), source size (u64),
+//     source last-write time (u64), tag (16) over the 48 bytes before it
+//   chunks: cipher text (chunk size bytes; the last one 0..chunk size) + tag
+//
+// Every file has its own key, SHA-256 of the store key and the file id, so a
+// chunk counter alone is a nonce never used twice under one key. Each chunk's
+// authenticated data is the header's first 48 bytes, its index and whether
+// it is the last one: a truncated, reordered, altered or spliced file, or a
+// header moved to another file, fails authentication. Numbers little-endian.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "crypto/AesGcm.h"
+#include "platform/FileSystem.h"
+
+namespace qtr {
+
+inline constexpr size_t kEncryptedHeaderSize = 64;
+inline constexpr uint32_t kEncryptedChunkSize = 64 * 1024;
+// ERROR_INVALID_DATA: the file is damaged, altered or under another key.
+inline constexpr uint32_t kErrorNotAuthentic = 13;
+
+// What the copy pass compares for a changed-only backup.
+struct EncryptedFileInfo {
+  uint64_t sourceSize = 0;
+  uint64_t lastWrite = 0;
+  bool operator==(const EncryptedFileInfo&) const = default;
+};
+
+// Reads and authenticates the header only (the body is not read).
+uint32_t ReadEncryptedInfo(File& file, const uint8_t (&storeKey)[kAesKeySize], EncryptedFileInfo* info);
+
+// A sink to write plain bytes into (the container writer's destination, or a
+// plain copy): it writes the encrypted form to target. Finish seals the last
+// chunk; a file left without Finish does not authenticate.
+class EncryptingFile final : public File {
+ public:
+  // Null, with *error set, when the random generator or the library failed.
+  static std::unique_ptr<EncryptingFile> Create(File& target, const uint8_t (&storeKey)[kAesKeySize],
+                                                const EncryptedFileInfo& info, uint32_t* error,
+                                                uint32_t chunkSize = kEncryptedChunkSize);
+  uint32_t Finish();
+
+  uint32_t Write(const void* buffer, size_t size) override;
+  uint32_t Read(void*, size_t, size_t*) override { return kErrorNotSupported; }
+  uint32_t Seek(uint64_t) override { return kErrorNotSupported; }
+  uint32_t Size(uint64_t* size) override;
+  uint32_t GetInfo(FindEntry* info) override { return target_.GetInfo(info); }
+  uint32_t SetTimesAndAttributes(const FileTimes& t, uint32_t a) override {
+    return target_.SetTimesAndAttributes(t, a);
+  }
+  uint32_t SetCompression(bool) override { return 0; }
+  uint32_t Flush() override { return target_.Flush(); }
+  uint32_t RenameTo(std::u16string_view path) override { return target_.RenameTo(path); }
+
+ private:
+  EncryptingFile(File& target, std::unique_ptr<AesGcm> gcm, const uint8_t* header, uint32_t chunkSize);
+  uint32_t SealChunk(bool last);
+
+  File& target_;
+  std::unique_ptr<AesGcm> gcm_;
+  uint8_t header_[kEncryptedHeaderSize];
+  uint32_t chunkSize_;
+  std::vector<uint8_t> plain_, record_;
+  uint64_t chunkIndex_ = 0, written_ = 0;
+  uint32_t failed_ = 0;
+  bool finished_ = false;
+};
+
+// A source of the plain bytes of an encrypted file: Read hands out only
+// bytes of chunks that authenticated, and fails (kErrorNotAuthentic) at the
+// first one that does not, or when the file ends before its last chunk.
+class DecryptingFile final : public File {
+ public:
+  static std::unique_ptr<DecryptingFile> Open(File& source, const uint8_t (&storeKey)[kAesKeySize],
+                                              uint32_t* error);
+  const EncryptedFileInfo& Info() const { return info_; }
+
+  uint32_t Read(void* buffer, size_t size, size_t* got) override;
+  uint32_t Write(const void*, size_t) override { return kErrorNotSupported; }
+  uint32_t Seek(uint64_t) override { return kErrorNotSupported; }
+  // The source size the header records.
+  uint32_t Size(uint64_t* size) override;
+  uint32_t GetInfo(FindEntry*) override { return kErrorNotSupported; }
+  uint32_t SetTimesAndAttributes(const FileTimes&, uint32_t) override { return kErrorNotSupported; }
+  uint32_t SetCompression(bool) override { return kErrorNotSupported; }
+  uint32_t Flush() override { return 0; }
+  uint32_t RenameTo(std::u16string_view) override { return kErrorNotSupported; }
+
+ private:
+  DecryptingFile(File& source, std::unique_ptr<AesGcm> gcm, const uint8_t* header, uint32_t chunkSize,
+                 const EncryptedFileInfo& info);
+  uint32_t OpenNextChunk();
+
+  File& source_;
+  std::unique_ptr<AesGcm> gcm_;
+  uint8_t header_[kEncryptedHeaderSize];
+  uint32_t chunkSize_;
+  EncryptedFileInfo info_;
+  std::vector<uint8_t> record_, plain_;
+  size_t recordFill_ = 0, plainPos_ = 0;
+  uint64_t chunkIndex_ = 0;
+  uint32_t failed_ = 0;
+  bool done_ = false;
+};
+
+}  // namespace qtr
