@@ -81,7 +81,9 @@ TEST_F(EncryptedFileTest, RoundTripsOfEmptyOneByteChunkBoundaryAndManyChunks) {
     std::string encrypted = Encrypt(plain);
     EXPECT_EQ(Decrypt(encrypted, &back), 0u) << size;
     EXPECT_EQ(back, plain) << size;
-    if (size >= 8) EXPECT_EQ(encrypted.find(plain.substr(0, 8)), std::string::npos) << "plain text on disk";
+    if (size >= 8) {
+      EXPECT_EQ(encrypted.find(plain.substr(0, 8)), std::string::npos) << "plain text on disk";
+    }
   }
   // The default chunk size too, with a last chunk that is not full.
   std::string plain = Text(3 * kEncryptedChunkSize + 11), back;
