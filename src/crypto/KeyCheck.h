@@ -1,0 +1,33 @@
+// The key check file of an encrypted store: what turns the backup password
+// into the store key again, and tells a wrong password from a damaged file.
+// It holds the salt, the key derivation and its iterations, and a check
+// value derived from the key; never the password or the key.
+//
+// Binary, 96 bytes: "QTRK", version (u16), derivation (u16, 1 = PBKDF2-
+// HMAC-SHA-256), iterations (u32), reserved (u32), salt (16), check value
+// (32, SHA-256 of a label and the key), then SHA-256 of the 64 bytes before
+// it: a file that fails that sum is damaged, one that passes it but whose
+// check value differs was opened with the wrong password. Fixed size and
+// no parsing, so there is nothing to mis-read in it.
+#pragma once
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "crypto/AesGcm.h"
+
+namespace qtr {
+
+inline constexpr char16_t kKeyCheckFileName[] = u"~key.bin";
+inline constexpr uint32_t kMinKeyIterations = 600000;
+
+enum class KeyCheckResult { kOk, kWrongPassword, kDamaged, kLibraryFailed };
+
+// A fresh salt and the store key from password; bytes is what to store.
+KeyCheckResult CreateKeyCheck(std::string_view password, uint32_t iterations, std::vector<uint8_t>* bytes,
+                              uint8_t (&key)[kAesKeySize]);
+// The store key from password, when bytes were made from the same password.
+KeyCheckResult OpenKeyCheck(const std::vector<uint8_t>& bytes, std::string_view password,
+                            uint8_t (&key)[kAesKeySize]);
+
+}  // namespace qtr
