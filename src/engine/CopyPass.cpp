@@ -3,13 +3,21 @@
 #include <memory>
 
 #include "engine/CopyPassState.h"
+#include "engine/StoreIndex.h"
+#include "platform/SystemError.h"
 #include "engine/StoreLayout.h"
 #include "engine/StoredFileCopy.h"
 
 namespace qtr {
+namespace {
+constexpr uint32_t kErrorInvalidData = 13;
+}  // namespace
 
 void CopyPassBackup(BackupJob& job, std::u16string_view storeRoot) {
   CopyPassState pass(job, std::u16string(storeRoot));
+  // A damaged piece of the index is passed over: the pieces this pass adds supersede it.
+  StoreIndex index = StoreIndex::Load(job.fs, storeRoot);
+  pass.SetIndex(&index);
   pass.RemoveLeftovers();
   for (const std::u16string& source : job.fileList) {
     if (!job.WaitUnlessStopped()) break;
@@ -29,6 +37,10 @@ void CopyPassBackup(BackupJob& job, std::u16string_view storeRoot) {
 
 void CopyPassRestore(BackupJob& job) {
   CopyPassState pass(job, {});
+  // The index of the store, when the job names it; a damaged one is reported once, and what is left of it used.
+  StoreIndex index;
+  if (!job.targetRoot.empty()) index = StoreIndex::Load(job.fs, StoreRootOf(job.targetRoot));
+  if (index.Damaged()) job.AddFailure(index.Damage(), kErrorInvalidData);
   for (const std::u16string& stored : job.fileList) {
     if (job.stop != 0) break;
     std::u16string destination = MapToSource(stored);
@@ -38,8 +50,11 @@ void CopyPassRestore(BackupJob& job) {
     FindEntry info;
     if (!OpenSource(job, stored, &in, &info)) continue;
     MakeStoreDirectories(job, pass, destination, {});
-    if (!PrepareRestoreDestination(job, &destination, stored)) continue;
-    RestoreOneFile(job, pass, stored, destination, std::move(in), info);
+    // Only an entry that still describes the stored file counts; any other is restored by the old rules.
+    const StoreIndexEntry* entry = nullptr;
+    if (index.StateOf(stored, info, &entry) != IndexState::kCurrent) entry = nullptr;
+    if (!PrepareRestoreDestination(job, &destination, stored, entry)) continue;
+    RestoreOneFile(job, pass, stored, destination, std::move(in), info, entry);
     if (job.stop != 0) break;
   }
   pass.Commit();

@@ -131,7 +131,15 @@ bool CopyPassState::FirstVisitOfFolder(std::u16string_view folder) {
 
 void CopyPassState::Hold(std::unique_ptr<File> file, std::u16string partial, std::u16string destination,
                          std::u16string otherForm, uint64_t bytes) {
-  held_.push_back({std::move(file), std::move(partial), std::move(destination), std::move(otherForm)});
+  held_.push_back({std::move(file), std::move(partial), std::move(destination), std::move(otherForm), {}});
+  heldBytes_ += bytes;
+  if (held_.size() >= kBatchFiles || heldBytes_ >= kBatchBytes) Commit();
+}
+
+void CopyPassState::Hold(std::unique_ptr<File> file, std::u16string partial, std::u16string destination,
+                         std::u16string otherForm, uint64_t bytes, StoreIndexEntry entry) {
+  held_.push_back({std::move(file), std::move(partial), std::move(destination), std::move(otherForm),
+                   std::move(entry)});
   heldBytes_ += bytes;
   if (held_.size() >= kBatchFiles || heldBytes_ >= kBatchBytes) Commit();
 }
@@ -167,11 +175,26 @@ void CopyPassState::Commit() {
   // copies go only once it did.
   if (last == nullptr || last->Flush() != 0) return;
   for (Held& held : batch) {
-    if (!held.file || held.otherForm.empty()) continue;
+    if (!held.file) continue;
     held.file.reset();
+    if (index_ != nullptr && held.entry) {
+      // What the volume lists now (its times may be coarser than those set).
+      FindEntry listed;
+      if (job_.fs.Find(held.destination, &listed) == 0) {
+        held.entry->stored = held.destination;
+        held.entry->storedSize = listed.size;
+        held.entry->storedLastWrite = listed.times.lastWrite;
+        index_->Record(std::move(*held.entry));
+      }
+    }
+    if (held.otherForm.empty()) continue;
     RemoveFileAnyway(job_.fs, held.otherForm);
     Removed(held.otherForm);
+    if (index_ != nullptr) index_->Forget(held.otherForm);
   }
+  // The entries go last, once the copies they describe are in place: a
+  // piece that is never written leaves those copies stale in the index.
+  if (index_ != nullptr) index_->AppendPending(job_.fs);
 }
 
 }  // namespace qtr

@@ -5,12 +5,14 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "engine/BackupJob.h"
+#include "engine/StoreIndex.h"
 
 namespace qtr {
 
@@ -47,6 +49,14 @@ class CopyPassState {
   // until then. otherForm (may be empty) goes once the copy is in place.
   void Hold(std::unique_ptr<File> file, std::u16string partial, std::u16string destination,
             std::u16string otherForm, uint64_t bytes);
+  // The same for a copy into the store whose index entry (stored name and
+  // stored size aside) is entry: it is recorded once the copy is in place,
+  // with what the stored file's listing then says.
+  void Hold(std::unique_ptr<File> file, std::u16string partial, std::u16string destination,
+            std::u16string otherForm, uint64_t bytes, StoreIndexEntry entry);
+  // The store index the pass keeps up to date (a backup's), or nullptr.
+  void SetIndex(StoreIndex* index) { index_ = index; }
+  StoreIndex* Index() const { return index_; }
   // Commits the batch when the next copy goes to another folder.
   void CommitUnlessIn(std::u16string_view destinationFolder);
   // Flushes every held copy, then renames each into place and makes the
@@ -61,6 +71,7 @@ class CopyPassState {
     std::u16string partial;
     std::u16string destination;
     std::u16string otherForm;
+    std::optional<StoreIndexEntry> entry;
   };
   std::set<std::u16string>& NamesOf(std::u16string_view folder);
 
@@ -71,6 +82,7 @@ class CopyPassState {
   std::set<std::u16string> visited_;
   std::vector<Held> held_;
   uint64_t heldBytes_ = 0;
+  StoreIndex* index_ = nullptr;
 };
 
 // Takes away whatever attributes stand in the way of replacing or deleting

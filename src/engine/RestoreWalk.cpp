@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "engine/SourceWalk.h"
+#include "engine/StoreIndex.h"
 #include "engine/StoreLayout.h"
 #include "engine/StoredFileCopy.h"
 
@@ -38,7 +39,7 @@ void WalkStoredFolder(BackupJob& job, std::u16string_view path, FolderListing& l
       if (path.size() < 3 && (entry.name == u"System Volume Information" || entry.name == u"RECYCLER"))
         continue;
       if (path.size() < 4 && entry.name != kStoreFolder) continue;
-      if (RestoresIntoStore(job, child) || IsPartialFolder(child)) continue;
+      if (RestoresIntoStore(job, child) || IsPartialFolder(child) || IsIndexFolder(child)) continue;
       std::unique_ptr<FolderListing> inner;
       if (job.fs.List(child, &inner) != 0) continue;
       job.folderList.emplace_back(child, entry);
@@ -53,7 +54,7 @@ void WalkStoredFolder(BackupJob& job, std::u16string_view path, FolderListing& l
 }  // namespace
 
 void ScanStoredPath(BackupJob& job, std::u16string_view path) {
-  if (RestoresIntoStore(job, path) || IsPartialFolder(path)) return;
+  if (RestoresIntoStore(job, path) || IsPartialFolder(path) || IsIndexFolder(path)) return;
   FindEntry self;
   if (path.size() > 3) {
     if (const uint32_t error = job.fs.Find(path, &self); error != 0) {

@@ -101,5 +101,8 @@ class StoreIndex {
 
 // The index folder of a store root: "F:\QTRPMB" -> "F:\QTRPMB\~index".
 std::u16string IndexFolderOf(std::u16string_view storeRoot);
+// True when path is the index folder of a store root ("F:\QTRPMB\~index"),
+// which a restore never walks.
+bool IsIndexFolder(std::u16string_view path);
 
 }  // namespace qtr

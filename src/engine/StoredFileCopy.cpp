@@ -3,9 +3,11 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "engine/Container.h"
+#include "engine/HashingFile.h"
 #include "config/SettingsFile.h"
 #include "config/XmlFileLoad.h"
 #include "engine/StoreLayout.h"
@@ -141,6 +143,14 @@ bool PrepareRestoreDestination(BackupJob& job, std::u16string* destination, std:
   return true;
 }
 
+bool PrepareRestoreDestination(BackupJob& job, std::u16string* destination, std::u16string_view stored,
+                               const StoreIndexEntry* entry) {
+  if (entry == nullptr) return PrepareRestoreDestination(job, destination, stored);
+  if (entry->form == StoredForm::kCompressed && EndsWithNoCase(*destination, kCompressedSuffix))
+    destination->resize(destination->size() - kCompressedSuffix.size());
+  return true;
+}
+
 bool IsStoredCompressed(BackupJob& job, std::u16string_view stored, uint32_t attributes, uint32_t* error) {
   *error = 0;
   if (!EndsWithNoCase(stored, kCompressedSuffix)) return false;
@@ -212,7 +222,8 @@ namespace {
 // (the rename keeps it all). True when the copy is complete.
 bool FinishPartialCopy(BackupJob& job, CopyPassState& pass, const ContainerStatus& status, const FindEntry& info,
                        std::unique_ptr<File> out, std::u16string_view source, const std::u16string& destination,
-                       const std::u16string& partial, const std::u16string& otherForm) {
+                       const std::u16string& partial, const std::u16string& otherForm,
+                       std::optional<StoreIndexEntry> entry = std::nullopt) {
   if (status.result != ContainerResult::kOk && status.result != ContainerResult::kStopped) {
     out.reset();
     FailCopy(job, status, source, destination, partial);
@@ -227,7 +238,11 @@ bool FinishPartialCopy(BackupJob& job, CopyPassState& pass, const ContainerStatu
   // Times or attributes refused: the copy is good, the line says what it lacks.
   if (const uint32_t error = ApplyStoredAttributes(job, info, *out, partial); error != 0)
     job.AddFailure(destination, error);
-  pass.Hold(std::move(out), partial, destination, otherForm, info.size);
+  if (entry) {
+    pass.Hold(std::move(out), partial, destination, otherForm, info.size, std::move(*entry));
+  } else {
+    pass.Hold(std::move(out), partial, destination, otherForm, info.size);
+  }
   return true;
 }
 
@@ -252,30 +267,48 @@ int BackupOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view sourc
     job.AddFailure(target, error);
     return 0;
   }
+  // The source is hashed as it is read, for the store index.
+  std::unique_ptr<HashingFile> hashed;
+  if (pass.Index() != nullptr) {
+    hashed = std::make_unique<HashingFile>(std::move(in), HashingFile::Side::kRead);
+  }
+  File& reader = hashed ? *hashed : *in;
   ContainerStatus status;
   if (compress) {
     JobContainerControl control(job);
-    status = WriteContainer(*in, info.size, *out, &control);
+    status = WriteContainer(reader, info.size, *out, &control);
   } else {
-    status = CopyPlain(job, *in, *out);
+    status = CopyPlain(job, reader, *out);
   }
+  std::optional<StoreIndexEntry> entry;
+  if (hashed) {
+    StoreIndexEntry made;
+    made.form = compress ? StoredForm::kCompressed : StoredForm::kPlain;
+    made.sourceSize = hashed->Bytes();
+    made.sourceLastWrite = info.times.lastWrite;
+    // A hash the library could not make is no entry: the stored copy then reads as unknown.
+    if (hashed->Finish(&made.sha256)) entry = std::move(made);
+  }
+  hashed.reset();
   in.reset();
   // The file switched between plain and compressed storage: its other form goes once the new one is in place.
   const bool dropOther = pass.Exists(other) && !OtherFormBelongsToAnotherSource(job, source);
   return FinishPartialCopy(job, pass, status, info, std::move(out), source, target, partial,
-                           dropOther ? other : std::u16string())
+                           dropOther ? other : std::u16string(), std::move(entry))
              ? 1
              : 0;
 }
 
 int RestoreOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view stored, std::u16string_view destination,
-                   std::unique_ptr<File> in, const FindEntry& info) {
+                   std::unique_ptr<File> in, const FindEntry& info, const StoreIndexEntry* entry) {
   job.SetCurrentFile(std::u16string(stored));
   job.currentDone = 0;
   // The marker is read through the open file, then reading starts over.
   uint32_t error = 0;
   bool compressed = false;
-  if (EndsWithNoCase(stored, kCompressedSuffix) &&
+  if (entry != nullptr) {
+    compressed = entry->form == StoredForm::kCompressed;
+  } else if (EndsWithNoCase(stored, kCompressedSuffix) &&
       ((info.attributes & kAttributeCompressed) != 0 || !job.VolumeOf(stored).supportsFileCompression)) {
     uint8_t marker[4] = {};
     size_t got = 0;
@@ -293,17 +326,31 @@ int RestoreOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view stor
     job.AddFailure(destination, error);
     return 0;
   }
+  // What is written is hashed, to hold it against the index entry.
+  std::unique_ptr<HashingFile> hashed;
+  if (entry != nullptr) hashed = std::make_unique<HashingFile>(std::move(out), HashingFile::Side::kWrite);
+  File& writer = hashed ? *hashed : *out;
   ContainerStatus status;
   if (compressed) {
     job.doneBytes += 4;
     job.currentDone = 4;
-    in->Seek(4);
+    if (error = in->Seek(4); error != 0) status = {ContainerResult::kReadFailed, error};
     JobContainerControl control(job);
-    status = ReadContainer(*in, info.size, *out, &control);
+    if (error == 0) status = ReadContainer(*in, info.size, writer, &control);
   } else {
-    status = CopyPlain(job, *in, *out);
+    status = CopyPlain(job, *in, writer);
   }
   in.reset();
+  if (hashed) {
+    Sha256Digest digest{};
+    const bool hashOk = hashed->Finish(&digest);
+    const bool matches = hashOk && hashed->Bytes() == entry->sourceSize && digest == entry->sha256;
+    out = hashed->Release();
+    hashed.reset();
+    // A complete copy that is not what was stored: the destination keeps what it had.
+    if (status.result == ContainerResult::kOk && job.stop == 0 && !matches)
+      status = {ContainerResult::kDamaged, kErrorInvalidData};
+  }
   const std::u16string target(destination);
   return FinishPartialCopy(job, pass, status, info, std::move(out), stored, target, partial, {}) ? 1 : 0;
 }

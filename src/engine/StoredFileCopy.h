@@ -21,6 +21,10 @@ void MakeStoreDirectories(BackupJob& job, CopyPassState& pass, std::u16string_vi
 // Restore side: drops ".zip" from destination when stored is a compressed
 // container; false (with a failure line) when stored cannot be read.
 bool PrepareRestoreDestination(BackupJob& job, std::u16string* destination, std::u16string_view stored);
+// The same when the store index has a current entry for stored: its form
+// decides, whatever the volume or the file's first bytes say.
+bool PrepareRestoreDestination(BackupJob& job, std::u16string* destination, std::u16string_view stored,
+                               const StoreIndexEntry* entry);
 
 // Copy source (opened by the copy pass, with its info) into the store at
 // destination (+ ".zip" when compressing); 1 when the copy is complete, 0
@@ -31,9 +35,12 @@ bool PrepareRestoreDestination(BackupJob& job, std::u16string* destination, std:
 // source file.
 int BackupOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view source, std::u16string_view destination,
                   std::unique_ptr<File> in, const FindEntry& info);
-// The same for restoring stored to destination.
+// The same for restoring stored to destination. With entry (the current
+// index entry of stored) its form decides how the file is read, and the
+// restored bytes must have its size and hash before they are put in place:
+// otherwise a failure line names stored and the destination stays as it was.
 int RestoreOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view stored, std::u16string_view destination,
-                   std::unique_ptr<File> in, const FindEntry& info);
+                   std::unique_ptr<File> in, const FindEntry& info, const StoreIndexEntry* entry = nullptr);
 // Opens a file to copy from and sets the job's current-file size; false
 // (with the failure line) when it cannot be read.
 bool OpenSource(BackupJob& job, std::u16string_view path, std::unique_ptr<File>* file, FindEntry* info);

@@ -174,6 +174,7 @@ TEST(PowerCutTest, AFolderOfNewCopiesHoldsOnlyWholeFiles) {
         EXPECT_EQ(bytes, "sub");
         continue;
       }
+      if (path.starts_with(u"F:\\QTRPMB\\~index\\")) continue;
       ASSERT_EQ(path.size(), 19u) << Narrow(path);  // F:\QTRPMB\C\D\x.bin
       EXPECT_EQ(bytes, contents.at(path[14] - u'a')) << Narrow(path);
     }

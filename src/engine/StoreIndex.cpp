@@ -1,0 +1,276 @@
+#include "engine/StoreIndex.h"
+
+#include <algorithm>
+#include <string>
+
+#include "config/XmlDocument.h"
+#include "config/XmlEscape.h"
+#include "engine/StoreLayout.h"
+#include "platform/SystemError.h"
+#include "platform/Utf8.h"
+
+namespace qtr {
+namespace {
+
+constexpr std::u16string_view kPieceSuffix = u".xml";
+constexpr size_t kPieceDigits = 10;
+
+std::u16string Decimal(uint64_t n, size_t width = 0) {
+  std::u16string digits;
+  do {
+    digits.insert(digits.begin(), static_cast<char16_t>(u'0' + n % 10));
+    n /= 10;
+  } while (n != 0);
+  if (digits.size() < width) digits.insert(0, width - digits.size(), u'0');
+  return digits;
+}
+
+bool ParseDecimal(std::u16string_view text, uint64_t* value) {
+  if (text.empty() || text.size() > 20) return false;
+  uint64_t n = 0;
+  for (const char16_t c : text) {
+    if (c < u'0' || c > u'9') return false;
+    const uint64_t digit = static_cast<uint64_t>(c - u'0');
+    if (n > (UINT64_MAX - digit) / 10) return false;
+    n = n * 10 + digit;
+  }
+  *value = n;
+  return true;
+}
+
+std::u16string Hex(const Sha256Digest& digest) {
+  static constexpr char16_t kDigits[] = u"0123456789abcdef";
+  std::u16string text;
+  for (const uint8_t b : digest) {
+    text.push_back(kDigits[b >> 4]);
+    text.push_back(kDigits[b & 15]);
+  }
+  return text;
+}
+
+bool ParseHex(std::u16string_view text, Sha256Digest* digest) {
+  if (text.size() != 64) return false;
+  const auto nibble = [](char16_t c) -> int {
+    if (c >= u'0' && c <= u'9') return c - u'0';
+    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+    return -1;
+  };
+  for (size_t i = 0; i < 32; ++i) {
+    const int high = nibble(text[2 * i]), low = nibble(text[2 * i + 1]);
+    if (high < 0 || low < 0) return false;
+    (*digest)[i] = static_cast<uint8_t>(high * 16 + low);
+  }
+  return true;
+}
+
+std::u16string_view FormName(StoredForm form) {
+  switch (form) {
+    case StoredForm::kCompressed:
+      return u"compressed";
+    case StoredForm::kEncrypted:
+      return u"encrypted";
+    default:
+      return u"plain";
+  }
+}
+
+bool ParseForm(std::u16string_view text, StoredForm* form) {
+  if (text == u"plain") *form = StoredForm::kPlain;
+  else if (text == u"compressed") *form = StoredForm::kCompressed;
+  else if (text == u"encrypted") *form = StoredForm::kEncrypted;
+  else return false;
+  return true;
+}
+
+// A piece's number from its name ("0000000012.xml"); false for any other name.
+bool PieceNumber(std::u16string_view name, uint64_t* number) {
+  if (!EndsWithNoCase(name, kPieceSuffix)) return false;
+  return ParseDecimal(name.substr(0, name.size() - kPieceSuffix.size()), number);
+}
+
+uint32_t ReadWhole(FileSystem& fs, std::u16string_view path, std::string* bytes) {
+  std::unique_ptr<File> file;
+  if (const uint32_t error = fs.Open(path, OpenMode::kReadExisting, &file); error != 0) return error;
+  bytes->clear();
+  char buffer[65536];
+  for (;;) {
+    size_t got = 0;
+    if (const uint32_t error = file->Read(buffer, sizeof buffer, &got); error != 0) return error;
+    if (got == 0) return 0;
+    bytes->append(buffer, got);
+  }
+}
+
+}  // namespace
+
+std::u16string IndexFolderOf(std::u16string_view storeRoot) { return JoinPath(storeRoot, kIndexFolder); }
+
+bool IsIndexFolder(std::u16string_view path) {
+  while (path.size() > 3 && path.back() == u'\\') path.remove_suffix(1);
+  const std::u16string parent = ParentOf(path);
+  return Lowercase(NameOf(path)) == Lowercase(kIndexFolder) && parent.size() == 2 + 1 + kStoreFolder.size() &&
+         parent[1] == u':' && EndsWithNoCase(parent, kStoreFolder);
+}
+
+std::u16string StoreIndex::KeyOf(std::u16string_view storedPath) const {
+  std::u16string_view relative = storedPath;
+  const std::u16string root = Lowercase(storeRoot_);
+  if (!root.empty() && storedPath.size() > root.size() &&
+      Lowercase(storedPath.substr(0, root.size())) == root && storedPath[root.size()] == u'\\')
+    relative = storedPath.substr(root.size() + 1);
+  return Lowercase(relative);
+}
+
+void StoreIndex::Apply(const Change& change) {
+  const std::u16string key = KeyOf(change.entry.stored);
+  if (change.removed) {
+    entries_.erase(key);
+  } else {
+    entries_[key] = change.entry;
+  }
+}
+
+StoreIndex StoreIndex::Load(FileSystem& fs, std::u16string_view storeRoot) {
+  StoreIndex index;
+  index.storeRoot_ = std::u16string(storeRoot);
+  const std::u16string folder = IndexFolderOf(storeRoot);
+  std::unique_ptr<FolderListing> listing;
+  if (fs.List(folder, &listing) != 0) return index;
+  std::vector<std::pair<uint64_t, std::u16string>> pieces;
+  FindEntry found;
+  while (listing->Next(&found)) {
+    uint64_t number = 0;
+    // Partial names (a piece being written when the job stopped) are not pieces.
+    if (!found.IsFolder() && PieceNumber(found.name, &number)) pieces.emplace_back(number, found.name);
+  }
+  listing.reset();
+  std::sort(pieces.begin(), pieces.end());
+  if (!pieces.empty()) index.nextPiece_ = pieces.back().first + 1;
+  for (const auto& [number, name] : pieces) {
+    const std::u16string path = JoinPath(folder, name);
+    std::string bytes;
+    XmlDocument doc;
+    bool good = ReadWhole(fs, path, &bytes) == 0 && doc.LoadBytes(bytes) && doc.IsWellFormed() &&
+                doc.FindElement(u"StoreIndex") && doc.IntoElement();
+    std::vector<Change> changes;
+    while (good && doc.FindElement()) {
+      Change change;
+      change.entry.stored = doc.GetAttribute(u"path");
+      if (change.entry.stored.empty()) good = false;
+      const std::u16string tag = doc.GetTagName();
+      if (tag == u"Gone") {
+        change.removed = true;
+      } else if (tag == u"File") {
+        StoreIndexEntry& e = change.entry;
+        good = good && ParseForm(doc.GetAttribute(u"form"), &e.form) &&
+               ParseDecimal(doc.GetAttribute(u"size"), &e.sourceSize) &&
+               ParseDecimal(doc.GetAttribute(u"time"), &e.sourceLastWrite) &&
+               ParseDecimal(doc.GetAttribute(u"storedSize"), &e.storedSize) &&
+               ParseDecimal(doc.GetAttribute(u"storedTime"), &e.storedLastWrite) &&
+               ParseHex(doc.GetAttribute(u"sha256"), &e.sha256);
+      } else {
+        good = false;
+      }
+      changes.push_back(std::move(change));
+    }
+    if (!good) {
+      if (index.damage_.empty()) index.damage_ = path;
+      continue;
+    }
+    for (const Change& change : changes) index.Apply(change);
+  }
+  return index;
+}
+
+const StoreIndexEntry* StoreIndex::Find(std::u16string_view storedPath) const {
+  const auto it = entries_.find(KeyOf(storedPath));
+  return it == entries_.end() ? nullptr : &it->second;
+}
+
+IndexState StoreIndex::StateOf(std::u16string_view storedPath, const FindEntry& listed,
+                               const StoreIndexEntry** entry) const {
+  const StoreIndexEntry* found = Find(storedPath);
+  if (entry != nullptr) *entry = found;
+  if (found == nullptr) return IndexState::kNone;
+  if (listed.IsFolder() || listed.size != found->storedSize || listed.times.lastWrite != found->storedLastWrite)
+    return IndexState::kStale;
+  return IndexState::kCurrent;
+}
+
+IndexState StoreIndex::Lookup(FileSystem& fs, std::u16string_view storedPath, const StoreIndexEntry** entry) const {
+  FindEntry listed;
+  if (fs.Find(storedPath, &listed) != 0) {
+    const StoreIndexEntry* found = Find(storedPath);
+    if (entry != nullptr) *entry = found;
+    return found == nullptr ? IndexState::kNone : IndexState::kStale;
+  }
+  return StateOf(storedPath, listed, entry);
+}
+
+void StoreIndex::ForEach(const std::function<void(const StoreIndexEntry&)>& visit) const {
+  for (const auto& [key, entry] : entries_) visit(entry);
+}
+
+void StoreIndex::Record(StoreIndexEntry entry) {
+  // Kept below the store root, as the volume spelled it.
+  const std::u16string key = KeyOf(entry.stored);
+  if (key.size() < entry.stored.size()) entry.stored = entry.stored.substr(entry.stored.size() - key.size());
+  pending_.push_back({false, std::move(entry)});
+}
+
+void StoreIndex::Forget(std::u16string_view storedPath) {
+  Change change;
+  change.removed = true;
+  const std::u16string key = KeyOf(storedPath);
+  change.entry.stored = std::u16string(storedPath.substr(storedPath.size() - key.size()));
+  pending_.push_back(std::move(change));
+}
+
+uint32_t StoreIndex::AppendPending(FileSystem& fs) {
+  if (pending_.empty()) return 0;
+  std::vector<Change> changes = std::move(pending_);
+  pending_.clear();
+  std::u16string text = u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<StoreIndex>\r\n";
+  for (const Change& change : changes) {
+    const StoreIndexEntry& e = change.entry;
+    if (change.removed) {
+      text += u"<Gone path=\"" + EscapeXmlAttribute(e.stored) + u"\"/>\r\n";
+      continue;
+    }
+    text += u"<File path=\"" + EscapeXmlAttribute(e.stored) + u"\" form=\"" + std::u16string(FormName(e.form)) +
+            u"\" size=\"" + Decimal(e.sourceSize) + u"\" time=\"" + Decimal(e.sourceLastWrite) +
+            u"\" storedSize=\"" + Decimal(e.storedSize) + u"\" storedTime=\"" + Decimal(e.storedLastWrite) +
+            u"\" sha256=\"" + Hex(e.sha256) + u"\"/>\r\n";
+  }
+  text += u"</StoreIndex>\r\n";
+  const std::string bytes = Utf16ToUtf8(text);
+
+  const std::u16string folder = IndexFolderOf(storeRoot_);
+  if (const uint32_t error = fs.CreateFolder(folder); error == 0)
+    fs.SetAttributes(folder, kAttributeHidden | kAttributeSystem);
+  // Written whole under a partial name, then named: a piece is either all there or not listed.
+  std::u16string name, partial;
+  std::unique_ptr<File> file;
+  uint32_t error = kErrorFileExists;
+  for (int tries = 0; tries < 1000 && error == kErrorFileExists; ++tries) {
+    name = JoinPath(folder, Decimal(nextPiece_++, kPieceDigits) + std::u16string(kPieceSuffix));
+    FindEntry there;
+    if (fs.Find(name, &there) == 0) continue;  // another job's piece
+    partial = name + std::u16string(kPartialSuffix);
+    error = fs.Open(partial, OpenMode::kWriteNew, &file);
+  }
+  if (error == 0) error = file->Write(bytes.data(), bytes.size());
+  if (error == 0) error = file->Flush();
+  if (error == 0) error = file->RenameTo(name);
+  if (error == 0) error = file->Flush();
+  if (error != 0) {
+    file.reset();
+    fs.RemoveFile(partial);
+    return error;
+  }
+  for (const Change& change : changes) Apply(change);
+  return 0;
+}
+
+}  // namespace qtr
