@@ -1,11 +1,13 @@
 // qtrpack: the stored-file container on the command line, and (in the
 // Windows build) backup and restore jobs as the program runs them.
 #include <algorithm>
+#include <iostream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "tools/CommandLine.h"
+#include "tools/EncryptCommand.h"
 #include "tools/PackCommand.h"
 #include "tools/ToolArguments.h"
 #ifdef _WIN32
@@ -39,6 +41,20 @@ int main(int argc, char** argv) {
       const int status = request.command == qtr::ToolRequest::Command::kPack
                              ? qtr::PackCommand(request.input, request.output, threads, &message)
                              : qtr::UnpackCommand(request.input, request.output, &message);
+      if (status != 0) qtr::PrintLine("qtrpack: " + message, true);
+      return status;
+    }
+    case qtr::ToolRequest::Command::kEncrypt:
+    case qtr::ToolRequest::Command::kDecrypt: {
+      // The password is one line of standard input, never an argument
+      // (other processes can read a command line).
+      std::string password;
+      std::getline(std::cin, password);
+      if (!password.empty() && password.back() == '\r') password.pop_back();
+      const int status = request.command == qtr::ToolRequest::Command::kEncrypt
+                             ? qtr::EncryptCommand(request.input, request.output, request.keyFile, password, &message)
+                             : qtr::DecryptCommand(request.input, request.output, request.keyFile, password, &message);
+      std::fill(password.begin(), password.end(), '\0');
       if (status != 0) qtr::PrintLine("qtrpack: " + message, true);
       return status;
     }

@@ -44,6 +44,28 @@ ToolRequest ParsePack(const std::string& name, std::vector<std::u16string> args)
   return request;
 }
 
+// crypto: encrypt and decrypt take the key check file and IN OUT.
+ToolRequest ParseCrypt(const std::string& name, const std::vector<std::u16string>& args) {
+  ToolRequest request;
+  request.command = name == "encrypt" ? ToolRequest::Command::kEncrypt : ToolRequest::Command::kDecrypt;
+  std::vector<std::u16string> files;
+  for (size_t k = 0; k < args.size(); ++k) {
+    if (!IsOption(args[k])) {
+      files.push_back(args[k]);
+      continue;
+    }
+    if (args[k] != u"--key-file") return Refuse(name + " does not take the option " + Text(args[k]));
+    if (k + 1 >= args.size()) return Refuse("--key-file needs the path of the key check file");
+    request.keyFile = args[++k];
+  }
+  if (request.keyFile.empty()) return Refuse(name + " needs --key-file KEYFILE");
+  if (files.size() < 2) return Refuse(name + " needs IN and OUT");
+  if (files.size() > 2) return Refuse("too many arguments: " + Text(files[2]));
+  request.input = files[0];
+  request.output = files[1];
+  return request;
+}
+
 ToolRequest ParseJob(const std::string& name, const std::vector<std::u16string>& args) {
   ToolRequest request;
   request.command = name == "backup" ? ToolRequest::Command::kBackup : ToolRequest::Command::kRestore;
@@ -84,6 +106,7 @@ ToolRequest ParseToolArguments(const std::vector<std::u16string>& arguments, boo
   const std::string command = Text(arguments[0]);
   const std::vector<std::u16string> rest(arguments.begin() + 1, arguments.end());
   if (command == "pack" || command == "unpack") return ParsePack(command, rest);
+  if (command == "encrypt" || command == "decrypt") return ParseCrypt(command, rest);
   if (command == "backup" || command == "restore") {
     if (!jobCommands) return Refuse(command + " exists only in the Windows build of qtrpack");
     return ParseJob(command, rest);
@@ -94,7 +117,11 @@ ToolRequest ParseToolArguments(const std::vector<std::u16string>& arguments, boo
 std::string ToolUsage(bool jobCommands) {
   std::string usage =
       "usage: qtrpack pack [-j THREADS] IN OUT   packs the file IN into the compressed container OUT\n"
-      "       qtrpack unpack IN OUT              unpacks the container IN to the plain file OUT\n";
+      "       qtrpack unpack IN OUT              unpacks the container IN to the plain file OUT\n"
+      "       qtrpack encrypt --key-file KEYFILE IN OUT\n"
+      "           encrypts IN to OUT under the key of the password read from standard input;\n"
+      "           KEYFILE (the store's key check file) is created when there is none\n"
+      "       qtrpack decrypt --key-file KEYFILE IN OUT   decrypts IN to OUT, checking every chunk\n";
   if (jobCommands) {
     usage +=
         "       qtrpack backup --target X: --program FOLDER [--filter EXT,EXT]\n"

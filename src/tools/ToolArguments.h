@@ -9,12 +9,13 @@
 namespace qtr {
 
 struct ToolRequest {
-  enum class Command { kUsageError, kHelp, kPack, kUnpack, kBackup, kRestore };
+  enum class Command { kUsageError, kHelp, kPack, kUnpack, kBackup, kRestore, kEncrypt, kDecrypt };
   Command command = Command::kUsageError;
   std::string error;             // why the arguments were refused (kUsageError)
   std::u16string input, output;  // pack and unpack
   unsigned threads = 0;          // pack: 0 means one per processor
   JobCommandOptions job;         // backup and restore
+  std::u16string keyFile;        // encrypt and decrypt: the store's key check file
 };
 
 // jobCommands: whether this build runs backup and restore (the Windows build).

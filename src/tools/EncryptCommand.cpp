@@ -1,0 +1,192 @@
+#include "tools/EncryptCommand.h"
+
+#include <cstring>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "crypto/EncryptedFile.h"
+#include "crypto/KeyCheck.h"
+#include "engine/StoreLayout.h"
+#include "platform/SystemError.h"
+#include "platform/Utf8.h"
+#include "tools/HostFile.h"
+
+namespace qtr {
+namespace {
+
+constexpr size_t kCopyBuffer = 256 * 1024;
+
+std::string Describe(std::u16string_view path, uint32_t error) {
+  if (error == kErrorNotAuthentic)
+    return Utf16ToUtf8(path) + " is damaged, altered or was encrypted under another key";
+  return Utf16ToUtf8(path) + ": " + Utf16ToUtf8(SystemErrorMessage(error)) + " (error " +
+         std::to_string(error) + ")";
+}
+
+// The key wiped when it goes out of scope.
+struct StoreKey {
+  uint8_t bytes[kAesKeySize] = {};
+  ~StoreKey() {
+    volatile uint8_t* p = bytes;
+    for (size_t i = 0; i < kAesKeySize; ++i) p[i] = 0;
+  }
+};
+
+uint32_t ReadWhole(const std::u16string& path, std::vector<uint8_t>* bytes) {
+  std::unique_ptr<File> file;
+  if (uint32_t error = OpenHostFile(path, false, &file)) return error;
+  uint8_t buffer[4096];
+  for (;;) {
+    size_t got = 0;
+    if (uint32_t error = file->Read(buffer, sizeof buffer, &got)) return error;
+    if (got == 0) return 0;
+    bytes->insert(bytes->end(), buffer, buffer + got);
+    if (bytes->size() > 65536) return 0;  // far beyond a key check file: damaged
+  }
+}
+
+bool LoadKey(const std::u16string& keyFile, std::string_view password, bool create, StoreKey* key,
+             std::string* message) {
+  std::vector<uint8_t> bytes;
+  uint32_t error = ReadWhole(keyFile, &bytes);
+  if (error == kErrorFileNotFound && create) {
+    if (CreateKeyCheck(password, kMinKeyIterations, &bytes, key->bytes) != KeyCheckResult::kOk) {
+      *message = "the system's crypto library failed to derive a key";
+      return false;
+    }
+    std::unique_ptr<File> file;
+    if ((error = CreateNewHostFile(keyFile, &file)) != 0 ||
+        (error = file->Write(bytes.data(), bytes.size())) != 0 || (error = file->Flush()) != 0) {
+      file.reset();
+      RemoveHostFile(keyFile);
+      *message = "cannot write the key check file " + Describe(keyFile, error);
+      return false;
+    }
+    return true;
+  }
+  if (error != 0) {
+    *message = "cannot read the key check file " + Describe(keyFile, error);
+    return false;
+  }
+  switch (OpenKeyCheck(bytes, password, key->bytes)) {
+    case KeyCheckResult::kOk: return true;
+    case KeyCheckResult::kWrongPassword: *message = "wrong password"; return false;
+    case KeyCheckResult::kDamaged:
+      *message = "the key check file " + Utf16ToUtf8(keyFile) + " is damaged";
+      return false;
+    case KeyCheckResult::kLibraryFailed: break;
+  }
+  *message = "the system's crypto library failed to derive the key";
+  return false;
+}
+
+// A partial file beside the output, created exclusively.
+uint32_t CreatePartial(const std::u16string& output, std::u16string* partial, std::unique_ptr<File>* file) {
+  std::random_device random;
+  uint32_t error = kErrorFileExists;
+  for (int attempt = 0; attempt < 100 && error == kErrorFileExists; ++attempt) {
+    *partial = output + u"." + Utf8ToUtf16(std::to_string(random())) + std::u16string(kPartialSuffix);
+    error = CreateNewHostFile(*partial, file);
+  }
+  return error;
+}
+
+// Copies in to out, then puts the partial output in place; on any failure
+// the partial output is removed.
+int CopyThrough(File& in, const std::u16string& input, const std::u16string& output, std::u16string& partial,
+                std::unique_ptr<File>& outFile, File& sink, EncryptingFile* encrypting,
+                std::string* message) {
+  std::vector<uint8_t> buffer(kCopyBuffer);
+  uint32_t error = 0;
+  bool readSide = true;
+  for (;;) {
+    size_t got = 0;
+    if ((error = in.Read(buffer.data(), buffer.size(), &got)) != 0) break;
+    if (got == 0) break;
+    if ((error = sink.Write(buffer.data(), got)) != 0) {
+      readSide = false;
+      break;
+    }
+  }
+  if (error == 0 && encrypting != nullptr && (error = encrypting->Finish()) != 0) readSide = false;
+  if (error == 0 && (error = outFile->Flush()) != 0) readSide = false;
+  outFile.reset();
+  if (error == 0 && (error = RenameHostFile(partial, output)) != 0) readSide = false;
+  if (error == 0) return 0;
+  RemoveHostFile(partial);
+  *message = readSide ? (error == kErrorNotAuthentic ? Describe(input, error)
+                                                     : "cannot read " + Describe(input, error))
+                      : "cannot write " + Describe(output, error);
+  return 1;
+}
+
+bool OpenInput(const std::u16string& input, const std::u16string& output, std::unique_ptr<File>* in,
+               std::string* message) {
+  if (uint32_t error = OpenHostFile(input, false, in)) {
+    *message = "cannot read " + Describe(input, error);
+    return false;
+  }
+  if (KindOfHostPath(output) == HostPathKind::kFolder || KindOfHostPath(output) == HostPathKind::kRefused) {
+    *message = "the output " + Utf16ToUtf8(output) + " is not a regular file; nothing written";
+    return false;
+  }
+  if (SameHostFile(input, output)) {
+    *message = "the output " + Utf16ToUtf8(output) + " is the input itself; nothing written";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int EncryptCommand(const std::u16string& input, const std::u16string& output, const std::u16string& keyFile,
+                   std::string_view password, std::string* message) {
+  std::unique_ptr<File> in;
+  if (!OpenInput(input, output, &in, message)) return 1;
+  FindEntry entry;
+  if (uint32_t error = in->GetInfo(&entry)) {
+    *message = "cannot read " + Describe(input, error);
+    return 1;
+  }
+  StoreKey key;
+  if (!LoadKey(keyFile, password, true, &key, message)) return 1;
+  std::u16string partial;
+  std::unique_ptr<File> out;
+  if (uint32_t error = CreatePartial(output, &partial, &out)) {
+    *message = "cannot write " + Describe(output, error);
+    return 1;
+  }
+  uint32_t error = 0;
+  auto sink = EncryptingFile::Create(*out, key.bytes, {entry.size, entry.times.lastWrite}, &error);
+  if (!sink) {
+    out.reset();
+    RemoveHostFile(partial);
+    *message = "cannot write " + Describe(output, error);
+    return 1;
+  }
+  return CopyThrough(*in, input, output, partial, out, *sink, sink.get(), message);
+}
+
+int DecryptCommand(const std::u16string& input, const std::u16string& output, const std::u16string& keyFile,
+                   std::string_view password, std::string* message) {
+  std::unique_ptr<File> in;
+  if (!OpenInput(input, output, &in, message)) return 1;
+  StoreKey key;
+  if (!LoadKey(keyFile, password, false, &key, message)) return 1;
+  uint32_t error = 0;
+  auto source = DecryptingFile::Open(*in, key.bytes, &error);
+  if (!source) {
+    *message = error == kErrorNotAuthentic ? Describe(input, error) : "cannot read " + Describe(input, error);
+    return 1;
+  }
+  std::u16string partial;
+  std::unique_ptr<File> out;
+  if ((error = CreatePartial(output, &partial, &out)) != 0) {
+    *message = "cannot write " + Describe(output, error);
+    return 1;
+  }
+  return CopyThrough(*source, input, output, partial, out, *out, nullptr, message);
+}
+
+}  // namespace qtr
