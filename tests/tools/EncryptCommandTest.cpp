@@ -1,0 +1,88 @@
+// encrypt and decrypt on real files of the host.
+#include "tools/EncryptCommand.h"
+
+#include <gtest/gtest.h>
+
+#include "crypto/EncryptedFile.h"
+#include "support/TempFolder.h"
+#include "tools/HostFile.h"
+
+namespace qtr {
+namespace {
+
+using test::ReadBytes;
+using test::TempFolder;
+using test::WriteBytes;
+
+std::string Sample(size_t size) {
+  std::string text;
+  for (size_t k = 0; k < size; ++k) text += static_cast<char>((k * 131 + k / 7) & 0xFF);
+  return text;
+}
+
+TEST(EncryptCommandTest, EncryptCreatesTheKeyFileAndDecryptGivesTheFileBack) {
+  TempFolder folder;
+  const std::string plain = Sample(3 * kEncryptedChunkSize + 5);
+  WriteBytes(folder.File(u"in"), plain);
+  std::string message;
+  ASSERT_EQ(EncryptCommand(folder.File(u"in"), folder.File(u"in.enc"), folder.File(u"key"), "pw", &message),
+            0)
+      << message;
+  EXPECT_EQ(ReadBytes(folder.File(u"key")).size(), 96u);
+  EXPECT_EQ(ReadBytes(folder.File(u"in.enc")).find(plain.substr(100, 16)), std::string::npos);
+  // A second file under the same key check file.
+  WriteBytes(folder.File(u"empty"), "");
+  ASSERT_EQ(
+      EncryptCommand(folder.File(u"empty"), folder.File(u"empty.enc"), folder.File(u"key"), "pw", &message),
+      0)
+      << message;
+  ASSERT_EQ(DecryptCommand(folder.File(u"in.enc"), folder.File(u"out"), folder.File(u"key"), "pw", &message),
+            0)
+      << message;
+  EXPECT_EQ(ReadBytes(folder.File(u"out")), plain);
+  ASSERT_EQ(
+      DecryptCommand(folder.File(u"empty.enc"), folder.File(u"out0"), folder.File(u"key"), "pw", &message), 0)
+      << message;
+  EXPECT_EQ(ReadBytes(folder.File(u"out0")), "");
+}
+
+TEST(EncryptCommandTest, WrongPasswordAndDamageFailWithAReasonAndNoOutput) {
+  TempFolder folder;
+  WriteBytes(folder.File(u"in"), Sample(2 * kEncryptedChunkSize + 1));
+  std::string message;
+  ASSERT_EQ(
+      EncryptCommand(folder.File(u"in"), folder.File(u"in.enc"), folder.File(u"key"), "right", &message), 0);
+
+  EXPECT_EQ(
+      DecryptCommand(folder.File(u"in.enc"), folder.File(u"out"), folder.File(u"key"), "wrong", &message), 1);
+  EXPECT_EQ(message, "wrong password");
+  EXPECT_EQ(EncryptCommand(folder.File(u"in"), folder.File(u"again"), folder.File(u"key"), "wrong", &message),
+            1);
+  EXPECT_EQ(KindOfHostPath(folder.File(u"again")), HostPathKind::kMissing);
+
+  // The last chunk altered: the earlier chunks decrypt, but no output appears.
+  std::string encrypted = ReadBytes(folder.File(u"in.enc"));
+  encrypted[encrypted.size() - 3] ^= 1;
+  WriteBytes(folder.File(u"bad.enc"), encrypted);
+  EXPECT_EQ(
+      DecryptCommand(folder.File(u"bad.enc"), folder.File(u"out"), folder.File(u"key"), "right", &message),
+      1);
+  EXPECT_NE(message.find("damaged"), std::string::npos) << message;
+  EXPECT_EQ(KindOfHostPath(folder.File(u"out")), HostPathKind::kMissing);
+
+  std::string key = ReadBytes(folder.File(u"key"));
+  key[20] ^= 1;
+  WriteBytes(folder.File(u"key2"), key);
+  EXPECT_EQ(
+      DecryptCommand(folder.File(u"in.enc"), folder.File(u"out"), folder.File(u"key2"), "right", &message),
+      1);
+  EXPECT_NE(message.find("key check file"), std::string::npos) << message;
+  EXPECT_EQ(
+      DecryptCommand(folder.File(u"in.enc"), folder.File(u"out"), folder.File(u"none"), "right", &message),
+      1);
+  EXPECT_EQ(KindOfHostPath(folder.File(u"none")), HostPathKind::kMissing);
+  EXPECT_EQ(KindOfHostPath(folder.File(u"out")), HostPathKind::kMissing);
+}
+
+}  // namespace
+}  // namespace qtr
