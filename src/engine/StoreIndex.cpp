@@ -193,8 +193,7 @@ IndexState StoreIndex::StateOf(std::u16string_view storedPath, const FindEntry& 
   const StoreIndexEntry* found = Find(storedPath);
   if (entry != nullptr) *entry = found;
   if (found == nullptr) return IndexState::kNone;
-  if (listed.IsFolder() || listed.size != found->storedSize || listed.times.lastWrite != found->storedLastWrite)
-    return IndexState::kStale;
+  if (listed.IsFolder() || listed.times.lastWrite != found->storedLastWrite) return IndexState::kStale;
   return IndexState::kCurrent;
 }
 

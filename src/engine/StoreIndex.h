@@ -10,6 +10,12 @@
 // one for the same stored file. Nothing is ever rewritten in place, so a
 // stop or a power cut leaves the pieces already there untouched, and a
 // stored file replaced without its new entry reads as stale, never damaged.
+//
+// An entry is matched to its stored file by the stored file's last-write
+// time (a copy takes its source's, so a newer copy put in place without
+// its entry has another one). A stored file of the recorded time but of
+// another size was cut or changed after it was written: the entry stays
+// current, so that the size and hash checks report it.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -42,7 +48,7 @@ struct StoreIndexEntry {
 
 enum class IndexState {
   kCurrent,  // the entry describes the stored file as it is listed now
-  kStale,    // there is an entry, but the stored file is not what it recorded (or is gone)
+  kStale,    // there is an entry, but the stored file is not the one it recorded (or is gone)
   kNone,     // no entry: a file stored before the index, or its entry never written
 };
 
