@@ -3,6 +3,7 @@
 #include <string>
 
 #include "config/LanguageText.h"
+#include "Version.h"
 #include "resource.h"
 
 namespace qtr {
@@ -47,6 +48,12 @@ void CAboutDlg::PaintSurface(HDC dc, const RECT& client) {
   HGDIOBJ old = SelectObject(dc, titleFont_.Get());
   RECT where = {10, 0, client.right - 30, 26};
   DrawTextW(dc, title, -1, &where, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+  // The same version the file's properties and the installer show.
+  SetTextColor(dc, RGB(40, 40, 40));
+  const std::wstring about = L"" QTR_PRODUCT_NAME " " QTR_VERSION_TEXT
+                            "\nBacks up the files you choose onto USB disks and brings them back.";
+  RECT text = {16, 40, client.right - 16, client.bottom - 44};
+  DrawTextW(dc, about.c_str(), -1, &text, DT_LEFT | DT_WORDBREAK);
   SelectObject(dc, old);
 }
 

@@ -19,6 +19,7 @@
 #include "platform/WideText.h"
 #include "resource.h"
 #include "shell/AboutDialog.h"
+#include "shell/HelpViewer.h"
 #include "shell/ProgramFolder.h"
 #include "shell/SimulatedClock.h"
 #include "shell/TraceLog.h"
@@ -274,19 +275,7 @@ void CVantroDlg::RegisterBackupHotKey() {
 // The help viewer opens the help file beside the program; when it cannot be
 // started nothing else happens.
 void CVantroDlg::OpenHelp() const {
-  wchar_t path[MAX_PATH];
-  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path, n);
-  folder.resize(folder.rfind(L'\\') + 1);
-  std::wstring command = L"hh.exe \"" + folder + L"XVQ.chm\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                     &startup, &process)) {
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-  }
+  OpenHelpFile(ProgramFolder());
 }
 
 bool CVantroDlg::OnCommand(int id, int, HWND) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "resource.h"
+#include "shell/HelpViewer.h"
 #include "widgets/GdiplusSession.h"
 
 namespace qtr {
@@ -57,6 +58,25 @@ TEST_F(MainWindowTest, MinimizeHidesToTheTrayAndDisplayBringsItBack) {
   EXPECT_FALSE(IsWindowVisible(window_.Handle()));
   SendMessageW(window_.Handle(), WM_COMMAND, IDM_TRAY_DISPLAY, 0);
   EXPECT_TRUE(IsWindowVisible(window_.Handle()));
+}
+
+// The help viewer's starts, recorded in place of real processes.
+std::vector<std::u16string> helpStarts;
+
+TEST_F(MainWindowTest, HelpButtonAndTrayHelpStartTheViewerOnTheHelpFileBesideTheProgram) {
+  helpStarts.clear();
+  const ProcessStarter previous =
+      ReplaceHelpProcessStarter([](const std::u16string& command) { helpStarts.push_back(command); });
+  SendMessageW(GetDlgItem(window_.Handle(), IDC_MAIN_HELP), BM_CLICK, 0, 0);
+  SendMessageW(window_.Handle(), WM_COMMAND, IDM_TRAY_HELP, 0);
+  ReplaceHelpProcessStarter(previous);
+  wchar_t exe[MAX_PATH];
+  std::u16string folder(reinterpret_cast<const char16_t*>(exe), GetModuleFileNameW(nullptr, exe, MAX_PATH));
+  folder.resize(folder.rfind(u'\\') + 1);
+  const std::u16string expected = u"hh.exe \"" + folder + u"XVQ.chm\"";
+  ASSERT_EQ(helpStarts.size(), 2u);
+  EXPECT_EQ(helpStarts[0], expected);
+  EXPECT_EQ(helpStarts[1], expected);
 }
 
 TEST_F(MainWindowTest, QuitEndsTheWindow) {

@@ -1,0 +1,162 @@
+#!/usr/bin/env python3
+"""Checks the compiled help file against its sources.
+
+It reads the file's own directory (the ITSF header, the ITSP directory header
+and its PMGL listing chunks), so it shows what the help viewer will find:
+every page and picture of the project, the contents and index files, and the
+viewer's system files. It also checks that the troubleshooting page names
+every message the program can show, in the English defaults and in the
+shipped tables.
+
+usage: check_help.py XVQ.chm HELP_SOURCE_FOLDER LanguageKeys.inc LANGUAGE_FOLDER
+"""
+import html
+import os
+import re
+import struct
+import sys
+import xml.etree.ElementTree as ElementTree
+
+failures = []
+
+
+def fail(text):
+    failures.append(text)
+
+
+def encint(data, at):
+    value = 0
+    while True:
+        byte = data[at]
+        at += 1
+        value = (value << 7) | (byte & 0x7F)
+        if byte < 0x80:
+            return value, at
+
+
+def chm_directory(path):
+    """Name -> (section, offset, length) of every entry in the file."""
+    data = open(path, "rb").read()
+    if data[:4] != b"ITSF" or struct.unpack_from("<I", data, 4)[0] != 3:
+        fail("not a version 3 ITSF file")
+        return {}
+    directory_offset, directory_length = struct.unpack_from("<QQ", data, 0x48)
+    itsp = data[directory_offset:directory_offset + directory_length]
+    if itsp[:4] != b"ITSP":
+        fail("no ITSP directory header")
+        return {}
+    header_length, = struct.unpack_from("<I", itsp, 8)
+    chunk_size, = struct.unpack_from("<I", itsp, 0x10)
+    chunk_count, = struct.unpack_from("<I", itsp, 0x2C)
+    entries = {}
+    for number in range(chunk_count):
+        chunk = itsp[header_length + number * chunk_size:header_length + (number + 1) * chunk_size]
+        if chunk[:4] != b"PMGL":
+            continue  # index chunks (PMGI) only point at listing chunks
+        free_space, = struct.unpack_from("<I", chunk, 4)
+        at, end = 0x14, chunk_size - free_space
+        while at < end:
+            name_length, at = encint(chunk, at)
+            name = chunk[at:at + name_length].decode("utf-8")
+            at += name_length
+            section, at = encint(chunk, at)
+            offset, at = encint(chunk, at)
+            length, at = encint(chunk, at)
+            entries[name] = (section, offset, length)
+    return entries
+
+
+def project_files(source):
+    """The files the project file lists, and its contents and index files."""
+    files, in_files, named = [], False, {}
+    for line in open(os.path.join(source, "XVQ.hhp"), encoding="utf-8"):
+        line = line.strip()
+        if line.startswith("["):
+            in_files = line == "[FILES]"
+        elif in_files and line:
+            files.append(line)
+        elif "=" in line:
+            key, value = line.split("=", 1)
+            named[key] = value
+    return files, named
+
+
+def check_chm(chm, source):
+    entries = chm_directory(chm)
+    files, named = project_files(source)
+    for name in files + [named["Contents file"], named["Index file"]]:
+        entry = entries.get("/" + name)
+        if entry is None:
+            fail("missing from the help file: " + name)
+            continue
+        size = os.path.getsize(os.path.join(source, name))
+        if entry[2] != size:
+            fail("%s holds %d bytes in the help file, %d in the source" % (name, entry[2], size))
+    for system in ("/#SYSTEM", "/#TOPICS", "/#URLTBL", "/#STRINGS"):
+        if system not in entries:
+            fail("the viewer's entry %s is missing" % system)
+    # Every page of the folder is listed, and every page is in the contents.
+    pages = sorted(n for n in os.listdir(source) if n.endswith(".html"))
+    contents = open(os.path.join(source, named["Contents file"]), encoding="utf-8").read()
+    for page in pages:
+        if page not in files:
+            fail("page not in the project: " + page)
+        if '"%s"' % page not in contents:
+            fail("page not in the table of contents: " + page)
+    # Every picture a page shows is compiled in.
+    for page in pages:
+        text = open(os.path.join(source, page), encoding="utf-8").read()
+        for picture in re.findall(r'<img src="([^"]+)"', text):
+            if "/" + picture not in entries:
+                fail("%s shows %s, which is not in the help file" % (page, picture))
+        for link in re.findall(r'<a href="([^"#]+)', text):
+            if link not in pages:
+                fail("%s links to %s, which is no page" % (page, link))
+
+
+# The texts the program shows in its message and question windows.
+MESSAGE_KEYS = [
+    "Prompt", "RestoreTipMessage", "NoRestoreDisk", "ChoseFilePrompt", "ChoseDestDisk", "ChoseSourceDisk",
+    "SourcediskAndDestDiskIsSame", "ChoseBackupFile", "SourceDiskIsGreater", "DeleteAllPartitions",
+    "QuickActivePoupPromptInfo", "VolumNotFormat", "BackupFinishTipMessage", "RestoreFinishTipMessage",
+    "DiskIsSmallMessage", "PromptCancel", "RemoveDisk", "BackupFailedTipMessage", "RestoreFailedTipMessage",
+    "TwiceInputNotSame", "OldPasswordError", "PasswordSetFiled", "PasswordSetSuccess", "PasswordError",
+    "PasswordTooLong", "PasswordBadCharacters", "PasswordUnsupported", "HotKeyTaken",
+]
+
+
+def check_troubleshooting(source, keys_file, language_folder):
+    defaults = dict(re.findall(r'QTR_LANGUAGE_KEY\((\w+), u"((?:[^"\\]|\\.)*)"\)', open(keys_file).read()))
+    # A new failure or question text (ending in "!" or "?") must join the list.
+    for key, text in defaults.items():
+        if text.rstrip().endswith(("!", "?")) and key not in MESSAGE_KEYS:
+            fail("message %s is not among the texts the troubleshooting page is checked for" % key)
+    page = open(os.path.join(source, "troubleshooting.html"), encoding="utf-8").read()
+    shown = html.unescape(re.sub(r"<[^>]+>", "", page))
+    english = ElementTree.parse(os.path.join(language_folder, "0x0409.xml")).getroot()
+    for key in MESSAGE_KEYS:
+        if key not in defaults:
+            fail("no language key " + key)
+            continue
+        texts = {defaults[key]}
+        element = english.find(key)
+        if element is not None and element.text:
+            texts.add(element.text)
+        for text in texts:
+            if text not in shown:
+                fail("troubleshooting page lacks %s: %r" % (key, text))
+
+
+def main():
+    chm, source, keys_file, language_folder = sys.argv[1:5]
+    check_chm(chm, source)
+    check_troubleshooting(source, keys_file, language_folder)
+    for text in failures:
+        print("FAIL: " + text)
+    if not failures:
+        print("help file and troubleshooting page complete")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
