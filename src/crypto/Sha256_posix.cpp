@@ -6,7 +6,7 @@ namespace qtr {
 
 struct Sha256::State {
   struct ContextFree {
-    void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
+    void operator()(EVP_MD_CTX* c) const { EVP_MD_CTX_free(c); }
   };
   std::unique_ptr<EVP_MD_CTX, ContextFree> context;
   bool ok = false;

@@ -1,0 +1,3 @@
+# The decryptor of the encrypted file form.
+qtr_fuzz_target(fuzz_encrypted_file EncryptedFileFuzz.cpp)
+target_link_libraries(fuzz_encrypted_file PRIVATE qtr_crypto qtr_platform)
