@@ -29,6 +29,20 @@ TEST(ToolArgumentsTest, PackAndUnpackTakeTwoFilesAndPackAThreadCount) {
   EXPECT_EQ(unpack.threads, 0u);
 }
 
+// crypto: encrypt and decrypt.
+TEST(ToolArgumentsTest, EncryptAndDecryptNeedTheKeyFileAndTwoFiles) {
+  const ToolRequest encrypt = Parse({u"encrypt", u"in", u"--key-file", u"k", u"out"}, false);
+  ASSERT_EQ(encrypt.command, Command::kEncrypt) << encrypt.error;
+  EXPECT_EQ(encrypt.keyFile, u"k");
+  EXPECT_EQ(encrypt.input, u"in");
+  EXPECT_EQ(encrypt.output, u"out");
+  EXPECT_EQ(Parse({u"decrypt", u"--key-file", u"k", u"in", u"out"}).command, Command::kDecrypt);
+  EXPECT_EQ(Parse({u"decrypt", u"in", u"out"}).error, "decrypt needs --key-file KEYFILE");
+  EXPECT_EQ(Parse({u"encrypt", u"in", u"out", u"--key-file"}).error, "--key-file needs the path of the key check file");
+  EXPECT_EQ(Parse({u"encrypt", u"--key-file", u"k", u"in"}).error, "encrypt needs IN and OUT");
+  EXPECT_EQ(Parse({u"encrypt", u"-j", u"2", u"in", u"out"}).error, "encrypt does not take the option -j");
+}
+
 TEST(ToolArgumentsTest, EachRefusalSaysWhatIsWrong) {
   const struct {
     std::vector<std::u16string> args;
