@@ -1,0 +1,260 @@
+#include "engine/VerifyStore.h"
+
+#include <cstring>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "crypto/Sha256.h"
+#include "engine/Container.h"
+#include "engine/StoreIndex.h"
+#include "engine/StoreLayout.h"
+
+namespace qtr {
+namespace {
+
+constexpr size_t kChunk = 64 * 1024;
+
+// The write side of a decode that keeps nothing: it hashes and counts.
+class HashSink : public File {
+ public:
+  uint32_t Read(void*, size_t, size_t* got) override {
+    *got = 0;
+    return 1;  // ERROR_INVALID_FUNCTION: a sink is never read
+  }
+  uint32_t Write(const void* buffer, size_t size) override {
+    hash_.Update(buffer, size);
+    bytes_ += size;
+    return 0;
+  }
+  uint32_t Seek(uint64_t) override { return 1; }
+  uint32_t Size(uint64_t* size) override {
+    *size = bytes_;
+    return 0;
+  }
+  uint32_t GetInfo(FindEntry*) override { return 1; }
+  uint32_t SetTimesAndAttributes(const FileTimes&, uint32_t) override { return 1; }
+  uint32_t SetCompression(bool) override { return 1; }
+  uint32_t Flush() override { return 0; }
+  uint32_t RenameTo(std::u16string_view) override { return 1; }
+
+  uint64_t Bytes() const { return bytes_; }
+  bool Finish(Sha256Digest* digest) {
+    *digest = hash_.Finish();
+    return hash_.Ok();
+  }
+
+ private:
+  Sha256 hash_;
+  uint64_t bytes_ = 0;
+};
+
+class ControlBridge : public ContainerControl {
+ public:
+  ControlBridge(VerifyControl* control, VerifyReport* report) : control_(control), report_(report) {}
+  bool WaitUnlessStopped() override { return control_ == nullptr || control_->WaitUnlessStopped(); }
+  void AddProgress(uint64_t bytes) override {
+    report_->bytesRead += bytes;
+    if (control_ != nullptr) control_->AddProgress(bytes);
+  }
+
+ private:
+  VerifyControl* control_;
+  VerifyReport* report_;
+};
+
+std::u16string Join(std::u16string_view folder, std::u16string_view name) {
+  std::u16string path(folder);
+  if (!path.empty() && path.back() != u'\\') path += u'\\';
+  path += name;
+  return path;
+}
+
+std::u16string Number(uint64_t value) {
+  std::u16string digits;
+  for (char c : std::to_string(value)) digits += static_cast<char16_t>(c);
+  return digits;
+}
+
+std::u16string ErrorText(uint32_t error) {
+  return u"read failed (error " + Number(error) + u")";
+}
+
+class Pass {
+ public:
+  Pass(FileSystem& fs, const StoreIndex& index, VerifyControl* control, VerifyReport* report)
+      : fs_(fs), index_(index), control_(control), report_(report), bridge_(control, report) {}
+
+  // False when the pass was stopped.
+  bool Walk(std::u16string_view folder) {
+    std::unique_ptr<FolderListing> listing;
+    if (fs_.List(folder, &listing) != 0) {
+      report_->damaged.push_back(std::u16string(folder) + u";folder cannot be listed");
+      return true;
+    }
+    FindEntry entry;
+    std::vector<FindEntry> entries;
+    while (listing->Next(&entry)) {
+      if (entry.name == u"." || entry.name == u"..") continue;
+      entries.push_back(entry);
+    }
+    listing.reset();
+    for (const FindEntry& found : entries) {
+      if (!bridge_.WaitUnlessStopped()) return false;
+      const std::u16string path = Join(folder, found.name);
+      if (found.IsFolder()) {
+        if (!Walk(path)) return false;
+      } else if (!Check(path, found)) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+  std::set<std::u16string>& Seen() { return seen_; }
+
+ private:
+  // False when the pass was stopped.
+  bool Check(const std::u16string& path, const FindEntry& listed) {
+    seen_.insert(Lowercase(path));
+    if (control_ != nullptr) control_->OnFile(path);
+    const StoreIndexEntry* entry = nullptr;
+    const IndexState state = index_.StateOf(path, listed, &entry);
+    if (state != IndexState::kCurrent) {
+      report_->unknown.push_back(path);
+      return true;
+    }
+    if (entry->form == StoredForm::kEncrypted) {
+      report_->skipped.push_back(path);
+      return true;
+    }
+    std::unique_ptr<File> file;
+    uint32_t error = fs_.Open(path, OpenMode::kReadExisting, &file);
+    if (error != 0) {
+      report_->damaged.push_back(path + u";" + ErrorText(error));
+      return true;
+    }
+    HashSink sink;
+    if (entry->form == StoredForm::kCompressed) {
+      uint8_t marker[4];
+      size_t got = 0;
+      error = ReadAll(*file, marker, sizeof marker, &got);
+      if (error != 0) {
+        report_->damaged.push_back(path + u";" + ErrorText(error));
+        return true;
+      }
+      if (got != sizeof marker || std::memcmp(marker, kContainerMarker, sizeof marker) != 0) {
+        report_->damaged.push_back(path + u";not a compressed container");
+        return true;
+      }
+      bridge_.AddProgress(sizeof marker);
+      const ContainerStatus status = ReadContainer(*file, listed.size, sink, &bridge_);
+      if (status.result == ContainerResult::kStopped) return false;
+      if (status.result == ContainerResult::kDamaged) {
+        report_->damaged.push_back(path + u";container does not decode");
+        return true;
+      }
+      if (!status.Ok()) {
+        report_->damaged.push_back(path + u";" + ErrorText(status.error));
+        return true;
+      }
+    } else {
+      std::unique_ptr<uint8_t[]> buffer(new uint8_t[kChunk]);
+      for (;;) {
+        if (!bridge_.WaitUnlessStopped()) return false;
+        size_t got = 0;
+        error = file->Read(buffer.get(), kChunk, &got);
+        if (error != 0) {
+          report_->damaged.push_back(path + u";" + ErrorText(error));
+          return true;
+        }
+        if (got == 0) break;
+        sink.Write(buffer.get(), got);
+        bridge_.AddProgress(got);
+      }
+    }
+    Sha256Digest digest{};
+    if (!sink.Finish(&digest)) {
+      report_->damaged.push_back(path + u";hash could not be computed");
+      return true;
+    }
+    if (sink.Bytes() != entry->sourceSize) {
+      report_->damaged.push_back(path + u";size differs");
+    } else if (digest != entry->sha256) {
+      report_->damaged.push_back(path + u";content differs");
+    } else {
+      ++report_->filesChecked;
+    }
+    return true;
+  }
+
+  static uint32_t ReadAll(File& file, uint8_t* buffer, size_t size, size_t* got) {
+    *got = 0;
+    while (*got < size) {
+      size_t part = 0;
+      const uint32_t error = file.Read(buffer + *got, size - *got, &part);
+      if (error != 0) return error;
+      if (part == 0) break;
+      *got += part;
+    }
+    return 0;
+  }
+
+  FileSystem& fs_;
+  const StoreIndex& index_;
+  VerifyControl* control_;
+  VerifyReport* report_;
+  ControlBridge bridge_;
+  std::set<std::u16string> seen_;
+};
+
+bool IsDriveFolder(const FindEntry& entry) {
+  if (!entry.IsFolder() || entry.name.size() != 1) return false;
+  const char16_t c = entry.name[0];
+  return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+}
+
+}  // namespace
+
+VerifyReport VerifyStore(FileSystem& fs, std::u16string_view storeRoot, VerifyControl* control) {
+  VerifyReport report;
+  const StoreIndex index = StoreIndex::Load(fs, storeRoot);
+  if (index.Damaged()) report.indexDamage = index.Damage();
+  Pass pass(fs, index, control, &report);
+
+  std::unique_ptr<FolderListing> listing;
+  std::vector<FindEntry> drives;
+  if (fs.List(storeRoot, &listing) == 0) {
+    FindEntry entry;
+    while (listing->Next(&entry)) {
+      if (IsDriveFolder(entry)) drives.push_back(entry);
+    }
+  }
+  listing.reset();
+  for (const FindEntry& drive : drives) {
+    if (!pass.Walk(Join(storeRoot, drive.name))) {
+      report.stopped = true;
+      return report;
+    }
+  }
+  // Current entries whose stored file the walk never met. A stale entry
+  // whose file is gone is missing too: the index says the file was stored.
+  index.ForEach([&](const StoreIndexEntry& entry) {
+    const std::u16string path = Join(storeRoot, entry.stored);
+    if (pass.Seen().count(Lowercase(path)) == 0) report.missing.push_back(path);
+  });
+  return report;
+}
+
+std::u16string VerifySummary(const VerifyReport& report) {
+  std::u16string text = report.stopped ? u"Verify stopped after " : u"Verified ";
+  text += Number(report.filesChecked + report.damaged.size()) + u" files: ";
+  text += Number(report.damaged.size()) + u" damaged, ";
+  text += Number(report.missing.size()) + u" missing, ";
+  text += Number(report.unknown.size()) + u" unknown";
+  if (!report.skipped.empty()) text += u", " + Number(report.skipped.size()) + u" encrypted not checked";
+  text += u".";
+  return text;
+}
+
+}  // namespace qtr
