@@ -1,7 +1,8 @@
 ; The Windows installer: a per-user install beside which the program keeps
 ; its settings and selection files. makensis is given VERSION (the build's
 ; version), STAGE (the folder holding the files to install) and OUTFILE.
-Unicode true
+; 64-bit, as the program is: a 64-bit Windows needs no 32-bit layer to run it.
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 
