@@ -30,7 +30,8 @@ mkdir -p "$stage/Language"
 cp "$build/src/shell/QtrBackup.exe" "$build/src/tools/qtrpack.exe" "$build/help/XVQ.chm" "$stage/"
 cp "$root"/resources/Language/*.xml "$stage/Language/"
 cp "$root/installer/first-use.txt" "$stage/First use.txt"
-makensis -V1 -DVERSION=1.0.0 -DSTAGE="$stage" -DOUTFILE="$work/setup.exe" "$root/installer/XVQ.nsi" >/dev/null
+version=$(sed -n 's/^#define QTR_VERSION_TEXT "\(.*\)"$/\1/p' "$build/generated/Version.h")
+makensis -V1 -DVERSION="$version" -DSTAGE="$stage" -DOUTFILE="$work/setup.exe" "$root/installer/XVQ.nsi" >/dev/null
 
 local_app=$(wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')
 folder="$(winepath -u "$local_app" 2>/dev/null)/Programs/XVQ Backup"
