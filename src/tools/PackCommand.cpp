@@ -5,8 +5,11 @@
 #include <cstring>
 #include <random>
 #include <memory>
+#include <optional>
 
 #include "engine/Container.h"
+#include "engine/HashingFile.h"
+#include "engine/StoreIndex.h"
 #include "engine/StoreLayout.h"
 #include "platform/SystemError.h"
 #include "platform/Utf8.h"
@@ -129,6 +132,25 @@ int Finish(ContainerStatus status, OutputEnd& out, const std::u16string& input, 
   return 1;
 }
 
+// The store index entry of a container inside a store ("F:\QTRPMB\C\a.txt.zip"),
+// when the index has one that still describes it. Stores are reached
+// through the Windows file system only.
+std::optional<StoreIndexEntry> IndexEntryOf(const std::u16string& input) {
+#ifdef _WIN32
+  const std::u16string lower = Lowercase(input);
+  const size_t at = lower.find(u"\\" + Lowercase(kStoreFolder) + u"\\");
+  if (at == std::u16string::npos || at != 2 || lower[1] != u':') return std::nullopt;
+  FileSystem& fs = SystemFileSystem();
+  const StoreIndex index = StoreIndex::Load(fs, input.substr(0, at + 1 + kStoreFolder.size()));
+  const StoreIndexEntry* entry = nullptr;
+  if (index.Lookup(fs, input, &entry) == IndexState::kCurrent && entry->form == StoredForm::kCompressed)
+    return *entry;
+#else
+  (void)input;
+#endif
+  return std::nullopt;
+}
+
 }  // namespace
 
 int PackCommand(const std::u16string& input, const std::u16string& output, unsigned threads, std::string* message) {
@@ -164,14 +186,33 @@ int UnpackCommand(const std::u16string& input, const std::u16string& output, std
     }
   }
   if (!OpenEnds(input, &out, &in, &size, message)) return 1;
+  // A container the store's index knows is checked against the hash it recorded.
+  const std::optional<StoreIndexEntry> entry = IndexEntryOf(input);
+  std::unique_ptr<HashingFile> hashed;
+  if (entry) {
+    hashed = std::make_unique<HashingFile>(std::move(out.file), HashingFile::Side::kWrite);
+  }
+  File& writer = hashed ? *hashed : *out.file;
   ContainerStatus status;
   if (const uint32_t error = in->Seek(4); error != 0) {
     status = {ContainerResult::kReadFailed, error};
   } else {
-    status = ReadContainer(*in, size, *out.file, nullptr);
+    status = ReadContainer(*in, size, writer, nullptr);
   }
   in.reset();
-  return Finish(status, out, input, message);
+  bool mismatch = false;
+  if (hashed) {
+    Sha256Digest digest{};
+    mismatch = status.Ok() && (!hashed->Finish(&digest) || hashed->Bytes() != entry->sourceSize ||
+                               digest != entry->sha256);
+    out.file = hashed->Release();
+    if (mismatch) status = {ContainerResult::kDamaged, 13};
+  }
+  const int result = Finish(status, out, input, message);
+  if (mismatch)
+    *message = Utf16ToUtf8(input) + " is damaged: it does not decode to the file its store index recorded" +
+               (out.partial.empty() ? " (" + Utf16ToUtf8(output) + " holds what was written)" : "");
+  return result;
 }
 
 }  // namespace qtr
