@@ -12,6 +12,7 @@
 #include "tools/ToolArguments.h"
 #ifdef _WIN32
 #include "tools/JobCommand.h"
+#include "tools/VerifyCommand.h"
 #endif
 
 namespace {
@@ -57,6 +58,16 @@ int main(int argc, char** argv) {
       std::fill(password.begin(), password.end(), '\0');
       if (status != 0) qtr::PrintLine("qtrpack: " + message, true);
       return status;
+    }
+    case qtr::ToolRequest::Command::kVerify: {
+#ifdef _WIN32
+      std::string lines;
+      const int status = qtr::VerifyCommand(qtr::SystemFileSystem(), request.job.target, &lines);
+      std::cout << lines;
+      return status;
+#else
+      return 2;
+#endif
     }
     case qtr::ToolRequest::Command::kBackup:
     case qtr::ToolRequest::Command::kRestore:

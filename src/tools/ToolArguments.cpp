@@ -66,6 +66,23 @@ ToolRequest ParseCrypt(const std::string& name, const std::vector<std::u16string
   return request;
 }
 
+// verify: the drive whose store is checked.
+ToolRequest ParseVerify(const std::vector<std::u16string>& args) {
+  ToolRequest request;
+  request.command = ToolRequest::Command::kVerify;
+  for (size_t k = 0; k < args.size(); ++k) {
+    if (args[k] != u"--target") {
+      if (!IsOption(args[k])) return Refuse("too many arguments: " + Text(args[k]));
+      return Refuse("verify does not take the option " + Text(args[k]));
+    }
+    if (k + 1 >= args.size() || IsOption(args[k + 1])) return Refuse("--target needs a value");
+    request.job.target = args[++k];
+  }
+  if (request.job.target.size() != 2 || request.job.target[1] != u':')
+    return Refuse("--target needs a drive such as F:");
+  return request;
+}
+
 ToolRequest ParseJob(const std::string& name, const std::vector<std::u16string>& args) {
   ToolRequest request;
   request.command = name == "backup" ? ToolRequest::Command::kBackup : ToolRequest::Command::kRestore;
@@ -107,6 +124,10 @@ ToolRequest ParseToolArguments(const std::vector<std::u16string>& arguments, boo
   const std::vector<std::u16string> rest(arguments.begin() + 1, arguments.end());
   if (command == "pack" || command == "unpack") return ParsePack(command, rest);
   if (command == "encrypt" || command == "decrypt") return ParseCrypt(command, rest);
+  if (command == "verify") {
+    if (!jobCommands) return Refuse("verify exists only in the Windows build of qtrpack");
+    return ParseVerify(rest);
+  }
   if (command == "backup" || command == "restore") {
     if (!jobCommands) return Refuse(command + " exists only in the Windows build of qtrpack");
     return ParseJob(command, rest);
@@ -129,9 +150,12 @@ std::string ToolUsage(bool jobCommands) {
         "           with the settings of FOLDER\\init.xml; --filter keeps only files of those types\n"
         "       qtrpack restore --target X: --program FOLDER\n"
         "           restores the stored paths listed in FOLDER\\restoreTempPath.xml from X:\\QTRPMB\n"
-        "           to where they came from, with the settings of FOLDER\\init.xml\n";
+        "           to where they came from, with the settings of FOLDER\\init.xml\n"
+        "       qtrpack verify --target X:\n"
+        "           reads every file stored in X:\\QTRPMB and checks it against the store index;\n"
+        "           lists what is damaged, missing or unknown; exit 1 when something is damaged or missing\n";
   } else {
-    usage += "       (backup and restore exist only in the Windows build of qtrpack)\n";
+    usage += "       (backup, restore and verify exist only in the Windows build of qtrpack)\n";
   }
   usage += "       qtrpack --help                     shows this text\n";
   return usage;
