@@ -62,9 +62,10 @@ wait "$program_pid" 2>/dev/null || true
 program_pid=""
 wine reg add "$run_key" /v VaRuriZeRed /d "$local_app\\Programs\\XVQ Backup\\QtrBackup.exe" /f >/dev/null
 
-# The uninstaller copies itself away and returns at once: wait for its work.
+# The uninstaller copies itself away and returns at once: wait for its last
+# step, the removal of its registration.
 wine "$folder/Uninstall.exe" /S
-for _ in $(seq 1 100); do [ ! -f "$folder/Uninstall.exe" ] && break; sleep 0.2; done
+for _ in $(seq 1 60); do wine reg query "$uninstall_key" >/dev/null 2>&1 || break; sleep 0.5; done
 for f in QtrBackup.exe qtrpack.exe XVQ.chm "First use.txt" Language Uninstall.exe; do
   check "removed $f" test ! -e "$folder/$f"
 done
