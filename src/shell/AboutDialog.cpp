@@ -50,8 +50,8 @@ void CAboutDlg::PaintSurface(HDC dc, const RECT& client) {
   DrawTextW(dc, title, -1, &where, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
   // The same version the file's properties and the installer show.
   SetTextColor(dc, RGB(40, 40, 40));
-  const std::wstring about = L"" QTR_PRODUCT_NAME " " QTR_VERSION_TEXT
-                            "\nBacks up the files you choose onto USB disks and brings them back.";
+  // Only the name and the number: every sentence on the screen comes from the language table.
+  const std::wstring about = L"" QTR_PRODUCT_NAME " " QTR_VERSION_TEXT;
   RECT text = {16, 40, client.right - 16, client.bottom - 44};
   DrawTextW(dc, about.c_str(), -1, &text, DT_LEFT | DT_WORDBREAK);
   SelectObject(dc, old);
