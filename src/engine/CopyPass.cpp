@@ -9,9 +9,6 @@
 #include "engine/StoredFileCopy.h"
 
 namespace qtr {
-namespace {
-constexpr uint32_t kErrorInvalidData = 13;
-}  // namespace
 
 void CopyPassBackup(BackupJob& job, std::u16string_view storeRoot) {
   CopyPassState pass(job, std::u16string(storeRoot));

@@ -14,8 +14,6 @@
 namespace qtr {
 namespace {
 
-constexpr uint32_t kErrorInvalidData = 13;
-
 // The top-level destination a selected stored path restores to:
 // "F:\QTRPMB\C" -> "C:\", "F:\QTRPMB\C\Users" -> "C:\Users".
 void AddRestoreRoot(BackupJob& job, const std::u16string& stored, const std::u16string& storeRoot) {

@@ -16,7 +16,6 @@
 namespace qtr {
 namespace {
 
-constexpr uint32_t kErrorInvalidData = 13;
 constexpr size_t kPiece = 65536;
 
 // Lets the container coder pause, stop and count like the plain copy.

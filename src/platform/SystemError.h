@@ -12,6 +12,7 @@ inline constexpr uint32_t kErrorAccessDenied = 5;
 inline constexpr uint32_t kErrorNotEnoughMemory = 8;
 inline constexpr uint32_t kErrorWriteFault = 29;
 inline constexpr uint32_t kErrorReadFault = 30;
+inline constexpr uint32_t kErrorInvalidData = 13;
 inline constexpr uint32_t kErrorHandleEof = 38;
 inline constexpr uint32_t kErrorFileExists = 80;
 inline constexpr uint32_t kErrorInvalidParameter = 87;

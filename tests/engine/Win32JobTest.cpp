@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "JobFixture.h"
+#include "SystemFiles.h"
 #include "engine/JobText.h"
 #include "engine/SourceWalk.h"
 #include "engine/StoreLayout.h"
@@ -18,7 +19,9 @@ namespace {
 
 using test::Narrow;
 
-std::wstring W(std::u16string_view s) { return std::wstring(s.begin(), s.end()); }
+using test::W;
+using test::PutFile;
+using test::FileBytes;
 
 class Win32JobTest : public ::testing::Test {
  protected:
@@ -50,21 +53,6 @@ class Win32JobTest : public ::testing::Test {
     RunJob(*job);
     return job;
   }
-  static void Put(const std::u16string& path, const std::string& bytes) {
-    for (size_t slash = path.find(u'\\', 3); slash != std::u16string::npos; slash = path.find(u'\\', slash + 1))
-      CreateDirectoryW((L"\\\\?\\" + W(path.substr(0, slash))).c_str(), nullptr);
-    std::unique_ptr<File> file;
-    ASSERT_EQ(SystemFileSystem().Open(path, OpenMode::kWriteTruncate, &file), 0u) << Narrow(path);
-    ASSERT_EQ(file->Write(bytes.data(), bytes.size()), 0u);
-  }
-  static std::string Get(const std::u16string& path) {
-    std::unique_ptr<File> file;
-    if (SystemFileSystem().Open(path, OpenMode::kReadExisting, &file) != 0) return "<missing>";
-    std::string bytes(1 << 20, '\0'), all;
-    size_t got = 0;
-    while (file->Read(bytes.data(), bytes.size(), &got) == 0 && got > 0) all.append(bytes.data(), got);
-    return all;
-  }
   static FindEntry Entry(const std::u16string& path) {
     FindEntry e;
     SystemFileSystem().Find(path, &e);
@@ -90,10 +78,10 @@ std::u16string Deep() {
 
 TEST_F(Win32JobTest, BackupAndRestorePlainAndCompressedWithChangedOnlyRuns) {
   const std::string big(3 << 20, 'b');
-  Put(u"S:\\Data\\a.txt", "alpha");
-  Put(u"S:\\Data\\big.bin", big);
-  Put(u"S:\\Data\\ro.txt", "read-only");
-  Put(Deep() + u"\\deep.txt", "deep");
+  PutFile(u"S:\\Data\\a.txt", "alpha");
+  PutFile(u"S:\\Data\\big.bin", big);
+  PutFile(u"S:\\Data\\ro.txt", "read-only");
+  PutFile(Deep() + u"\\deep.txt", "deep");
   ASSERT_GT(Deep().size(), 300u);
   SetFileAttributesW(L"S:\\Data\\ro.txt", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
   SystemFileSystem().SetTimes(u"S:\\Data\\a.txt", {130000000000000000, 130000000010000000, 130000000020000000});
@@ -101,8 +89,8 @@ TEST_F(Win32JobTest, BackupAndRestorePlainAndCompressedWithChangedOnlyRuns) {
 
   auto job = Run(false, {"S:\\Data"});
   EXPECT_EQ(job->finishedCount, 4u);
-  EXPECT_EQ(Get(u"F:\\QTRPMB\\S\\Data\\big.bin"), big);
-  EXPECT_EQ(Get(MapToStored(u"F:\\QTRPMB", Deep() + u"\\deep.txt")), "deep");
+  EXPECT_EQ(FileBytes(u"F:\\QTRPMB\\S\\Data\\big.bin"), big);
+  EXPECT_EQ(FileBytes(MapToStored(u"F:\\QTRPMB", Deep() + u"\\deep.txt")), "deep");
   const FindEntry stored = Entry(u"F:\\QTRPMB\\S\\Data\\a.txt");
   EXPECT_EQ(stored.attributes, static_cast<uint32_t>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
   EXPECT_EQ(stored.times.lastWrite, 130000000020000000u);
@@ -116,13 +104,13 @@ TEST_F(Win32JobTest, BackupAndRestorePlainAndCompressedWithChangedOnlyRuns) {
   Settings("1", "0");
   EXPECT_EQ(Run(false, {"S:\\Data"})->scannedCount, 0u);
   Sleep(20);
-  Put(u"S:\\Data\\big.bin", std::string(3 << 20, 'c'));
+  PutFile(u"S:\\Data\\big.bin", std::string(3 << 20, 'c'));
   SystemFileSystem().SetAttributes(u"S:\\Data\\a.txt", FILE_ATTRIBUTE_ARCHIVE);
   job = Run(false, {"S:\\Data"});
   std::vector<std::u16string> copied = job->fileList;
   std::sort(copied.begin(), copied.end());
   EXPECT_EQ(copied, (std::vector<std::u16string>{u"S:\\Data\\a.txt", u"S:\\Data\\big.bin"}));
-  EXPECT_EQ(Get(u"F:\\QTRPMB\\S\\Data\\big.bin"), std::string(3 << 20, 'c'));
+  EXPECT_EQ(FileBytes(u"F:\\QTRPMB\\S\\Data\\big.bin"), std::string(3 << 20, 'c'));
 
   // Compressed, still changed-only: every file once into its container, then nothing.
   Settings("1", "1");
@@ -133,13 +121,13 @@ TEST_F(Win32JobTest, BackupAndRestorePlainAndCompressedWithChangedOnlyRuns) {
 
   // Restore over a read-only destination and into a deleted tree.
   SetFileAttributesW(L"S:\\Data\\big.bin", FILE_ATTRIBUTE_NORMAL);
-  Put(u"S:\\Data\\big.bin", "spoiled");
+  PutFile(u"S:\\Data\\big.bin", "spoiled");
   SetFileAttributesW(L"S:\\Data\\big.bin", FILE_ATTRIBUTE_READONLY);
   SystemFileSystem().RemoveFile(Deep() + u"\\deep.txt");
   Settings("0", "0");
   job = Run(true, {"F:\\QTRPMB\\S\\Data"});
-  EXPECT_EQ(Get(u"S:\\Data\\big.bin"), std::string(3 << 20, 'c'));
-  EXPECT_EQ(Get(Deep() + u"\\deep.txt"), "deep");
+  EXPECT_EQ(FileBytes(u"S:\\Data\\big.bin"), std::string(3 << 20, 'c'));
+  EXPECT_EQ(FileBytes(Deep() + u"\\deep.txt"), "deep");
   EXPECT_FALSE(Exists(u"S:\\Data\\big.bin.zip"));
   EXPECT_EQ(Entry(u"S:\\Data\\ro.txt").attributes & FILE_ATTRIBUTE_READONLY, 1u);
   EXPECT_EQ(job->restoreRoots, (std::vector<std::u16string>{u"S:\\Data"}));
@@ -151,7 +139,7 @@ TEST_F(Win32JobTest, BackupAndRestorePlainAndCompressedWithChangedOnlyRuns) {
 TEST_F(Win32JobTest, SystemFolderAndReservedFolderRules) {
   for (const char16_t* path : {u"S:\\Windows\\w.dll", u"S:\\System Volume Information\\s.dat",
                                u"S:\\RECYCLER\\r.dat", u"S:\\Data\\Windows\\keep.txt", u"S:\\Data\\p.jpg"})
-    Put(path, "x");
+    PutFile(path, "x");
   auto walk = [&](std::u16string_view path, std::u16string_view filter) {
     BackupJob job(SystemFileSystem(), lines_, program_);
     job.systemDrive = u"S:";
@@ -168,24 +156,24 @@ TEST_F(Win32JobTest, SystemFolderAndReservedFolderRules) {
 }
 
 TEST_F(Win32JobTest, AFileInUseIsAFailureLineAndTheJobGoesOn) {
-  Put(u"S:\\Data\\locked.txt", "locked");
-  Put(u"S:\\Data\\free.txt", "free");
+  PutFile(u"S:\\Data\\locked.txt", "locked");
+  PutFile(u"S:\\Data\\free.txt", "free");
   // Held open without sharing: it cannot be read.
   HANDLE held = CreateFileW(L"S:\\Data\\locked.txt", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   // Listed by the walk of its folder, it fails when the copy opens it.
   auto job = Run(false, {"S:\\Data"});
   CloseHandle(held);
-  EXPECT_EQ(Get(u"F:\\QTRPMB\\S\\Data\\free.txt"), "free");
+  EXPECT_EQ(FileBytes(u"F:\\QTRPMB\\S\\Data\\free.txt"), "free");
   EXPECT_FALSE(Exists(u"F:\\QTRPMB\\S\\Data\\locked.txt"));
   ASSERT_EQ(lines_.lines.size(), 1u);
   EXPECT_EQ(Narrow(lines_.lines[0]), Narrow(u"S:\\Data\\locked.txt;" + ErrorText(32)));
 }
 
 TEST_F(Win32JobTest, StopsLeaveTheOldStoredCopyAndNoPartialOne) {
-  Put(u"S:\\Data\\huge.bin", std::string(24 << 20, 'h'));
+  PutFile(u"S:\\Data\\huge.bin", std::string(24 << 20, 'h'));
   Run(false, {"S:\\Data"});
-  Put(u"S:\\Data\\huge.bin", std::string(24 << 20, 'n'));
+  PutFile(u"S:\\Data\\huge.bin", std::string(24 << 20, 'n'));
   test::WriteBytes(program_ + u"backupfullpath.xml",
                    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Path><path path=\"S:\\Data\"/></Path>");
   BackupJob job(SystemFileSystem(), lines_, program_);
@@ -197,12 +185,12 @@ TEST_F(Win32JobTest, StopsLeaveTheOldStoredCopyAndNoPartialOne) {
   job.stop = 1;
   job.pause.Open();
   worker.join();
-  EXPECT_EQ(Get(u"F:\\QTRPMB\\S\\Data\\huge.bin"), std::string(24 << 20, 'h'));
+  EXPECT_EQ(FileBytes(u"F:\\QTRPMB\\S\\Data\\huge.bin"), std::string(24 << 20, 'h'));
   EXPECT_FALSE(Exists(u"F:\\QTRPMB\\S\\Data\\huge.bin.~qtrpart"));
   EXPECT_FALSE(Exists(u"F:\\QTRPMB\\~partial\\0.~qtrpart"));
 
   // Stopped before the walk: nothing is written.
-  Put(u"S:\\Data\\new.txt", "new");
+  PutFile(u"S:\\Data\\new.txt", "new");
   Run(false, {"S:\\Data"}, true);
   EXPECT_FALSE(Exists(u"F:\\QTRPMB\\S\\Data\\new.txt"));
   EXPECT_TRUE(lines_.lines.empty());
@@ -211,20 +199,20 @@ TEST_F(Win32JobTest, StopsLeaveTheOldStoredCopyAndNoPartialOne) {
 TEST_F(Win32JobTest, EmptyFoldersAndFilesOfAPartialNameGoToTheStoreAndBack) {
   ASSERT_TRUE(CreateDirectoryW(L"S:\\Keep", nullptr));
   ASSERT_TRUE(CreateDirectoryW(L"S:\\Keep\\Empty", nullptr));
-  Put(u"S:\\Keep\\mine.~qtrpart", "a person's file");
+  PutFile(u"S:\\Keep\\mine.~qtrpart", "a person's file");
   ASSERT_EQ(SystemFileSystem().SetTimes(u"S:\\Keep\\Empty", {130'000'000'000'000'000, 131'000'000'000'000'000,
                                                               132'000'000'000'000'000}),
             0u);
   const FindEntry empty = Entry(u"S:\\Keep\\Empty");
   Run(false, {"S:\\Keep"});
-  EXPECT_EQ(Get(u"F:\\QTRPMB\\S\\Keep\\mine.~qtrpart"), "a person's file");
+  EXPECT_EQ(FileBytes(u"F:\\QTRPMB\\S\\Keep\\mine.~qtrpart"), "a person's file");
   EXPECT_TRUE(Entry(u"F:\\QTRPMB\\S\\Keep\\Empty").IsFolder());
   EXPECT_EQ(Entry(u"F:\\QTRPMB\\S\\Keep\\Empty").times.lastWrite, empty.times.lastWrite);
 
   ASSERT_TRUE(RemoveDirectoryW(L"S:\\Keep\\Empty"));
   ASSERT_TRUE(DeleteFileW(L"S:\\Keep\\mine.~qtrpart"));
   Run(true, {"F:\\QTRPMB\\S\\Keep"});
-  EXPECT_EQ(Get(u"S:\\Keep\\mine.~qtrpart"), "a person's file");
+  EXPECT_EQ(FileBytes(u"S:\\Keep\\mine.~qtrpart"), "a person's file");
   EXPECT_EQ(Entry(u"S:\\Keep\\Empty").times.lastWrite, empty.times.lastWrite);
   EXPECT_TRUE(lines_.lines.empty()) << Narrow(lines_.lines[0]);
 }

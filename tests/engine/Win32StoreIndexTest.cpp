@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "JobFixture.h"
+#include "SystemFiles.h"
 #include "Lz77Samples.h"
 #include "engine/StoreIndex.h"
 #include "support/MappedDrive.h"
@@ -19,7 +20,9 @@ namespace {
 
 using test::Narrow;
 
-std::wstring W(std::u16string_view s) { return std::wstring(s.begin(), s.end()); }
+using test::W;
+using test::PutFile;
+using test::FileBytes;
 
 std::string Noise(size_t size, uint32_t seed) {
   const auto bytes = test::RandomBytes(size, seed);
@@ -51,39 +54,24 @@ class Win32StoreIndexTest : public ::testing::Test {
     job.restore = restore;
     RunJob(job);
   }
-  static void Put(const std::u16string& path, const std::string& bytes) {
-    for (size_t slash = path.find(u'\\', 3); slash != std::u16string::npos; slash = path.find(u'\\', slash + 1))
-      CreateDirectoryW((L"\\\\?\\" + W(path.substr(0, slash))).c_str(), nullptr);
-    std::unique_ptr<File> file;
-    ASSERT_EQ(SystemFileSystem().Open(path, OpenMode::kWriteTruncate, &file), 0u) << Narrow(path);
-    ASSERT_EQ(file->Write(bytes.data(), bytes.size()), 0u);
-  }
   // Rewrites a stored file and gives it back its times, as damage on the disk would leave it.
   static void Damage(const std::u16string& path, const std::string& bytes) {
     FindEntry before;
     ASSERT_EQ(SystemFileSystem().Find(path, &before), 0u) << Narrow(path);
     SystemFileSystem().SetAttributes(path, kAttributeNormal);
-    Put(path, bytes);
+    PutFile(path, bytes);
     ASSERT_EQ(SystemFileSystem().SetTimes(path, before.times), 0u);
     SystemFileSystem().SetAttributes(path, before.attributes & kSettableAttributes);
-  }
-  static std::string Get(const std::u16string& path) {
-    std::unique_ptr<File> file;
-    if (SystemFileSystem().Open(path, OpenMode::kReadExisting, &file) != 0) return "<missing>";
-    std::string bytes(1 << 20, '\0'), all;
-    size_t got = 0;
-    while (file->Read(bytes.data(), bytes.size(), &got) == 0 && got > 0) all.append(bytes.data(), got);
-    return all;
   }
   // Restores one stored file over a newer one of the person's; true when
   // the restore reported the stored file and kept the person's file.
   bool RestoreIsRefused(const std::u16string& stored, const std::u16string& original) {
-    Put(original, "newer work");
+    PutFile(original, "newer work");
     lines_.lines.clear();
     Run(true, Narrow(stored));
     bool reported = false;
     for (const auto& line : lines_.lines) reported = reported || line.starts_with(stored + u";");
-    return reported && lines_.lines.size() == 1 && Get(original) == "newer work";
+    return reported && lines_.lines.size() == 1 && FileBytes(original) == "newer work";
   }
 
   test::TempFolder sourceFolder_, targetFolder_, programFolder_;
@@ -98,11 +86,11 @@ TEST_F(Win32StoreIndexTest, CutsAndFlippedBitsOfAContainerAreFoundAndLeaveThePer
   while (text.size() < 150000) text += "the same line again and again, " + std::to_string(text.size()) + "\r\n";
   const std::string content = Noise(140000, 21) + text;
   Settings("1");
-  Put(u"S:\\D\\mixed.bin", content);
+  PutFile(u"S:\\D\\mixed.bin", content);
   Run(false, "S:\\D");
   ASSERT_TRUE(lines_.lines.empty()) << Narrow(lines_.lines[0]);
   const std::u16string stored = u"F:\\QTRPMB\\S\\D\\mixed.bin.zip";
-  const std::string container = Get(stored);
+  const std::string container = FileBytes(stored);
 
   // The block boundaries, and one raw and one compressed block.
   std::vector<size_t> boundaries;
@@ -136,13 +124,13 @@ TEST_F(Win32StoreIndexTest, CutsAndFlippedBitsOfAContainerAreFoundAndLeaveThePer
   lines_.lines.clear();
   Run(true, "F:\\QTRPMB\\S\\D");
   EXPECT_TRUE(lines_.lines.empty()) << Narrow(lines_.lines[0]);
-  EXPECT_EQ(Get(u"S:\\D\\mixed.bin"), content);
+  EXPECT_EQ(FileBytes(u"S:\\D\\mixed.bin"), content);
 }
 
 TEST_F(Win32StoreIndexTest, ASwappedStoredFileIsFoundAndALostIndexRestoresByTheOldRules) {
   const std::string x = Noise(5000, 22), y = Noise(5000, 23);
-  Put(u"S:\\D\\x.bin", x);
-  Put(u"S:\\D\\y.bin", y);
+  PutFile(u"S:\\D\\x.bin", x);
+  PutFile(u"S:\\D\\y.bin", y);
   Run(false, "S:\\D");
   ASSERT_TRUE(lines_.lines.empty()) << Narrow(lines_.lines[0]);
   // y's bytes under x's name and times.
@@ -161,8 +149,8 @@ TEST_F(Win32StoreIndexTest, ASwappedStoredFileIsFoundAndALostIndexRestoresByTheO
   lines_.lines.clear();
   Run(true, "F:\\QTRPMB\\S\\D");
   EXPECT_TRUE(lines_.lines.empty()) << Narrow(lines_.lines[0]);
-  EXPECT_EQ(Get(u"S:\\D\\x.bin"), y);
-  EXPECT_EQ(Get(u"S:\\D\\y.bin"), y);
+  EXPECT_EQ(FileBytes(u"S:\\D\\x.bin"), y);
+  EXPECT_EQ(FileBytes(u"S:\\D\\y.bin"), y);
 }
 
 TEST_F(Win32StoreIndexTest, NamesakesAndContainerLookalikesComeBackByteForByte) {
@@ -175,20 +163,20 @@ TEST_F(Win32StoreIndexTest, NamesakesAndContainerLookalikesComeBackByteForByte) 
   for (const char* compress : {"0", "1"}) {
     SCOPED_TRACE(std::string("compress ") + compress);
     Settings(compress);
-    Put(u"S:\\N\\a", a);
-    Put(u"S:\\N\\a.zip", aZip);
-    Put(u"S:\\N\\b", b);
-    Put(u"S:\\N\\b.zip", lookalike);
+    PutFile(u"S:\\N\\a", a);
+    PutFile(u"S:\\N\\a.zip", aZip);
+    PutFile(u"S:\\N\\b", b);
+    PutFile(u"S:\\N\\b.zip", lookalike);
     lines_.lines.clear();
     Run(false, "S:\\N");
     ASSERT_TRUE(lines_.lines.empty()) << Narrow(lines_.lines[0]);
-    for (const auto* name : {u"S:\\N\\a", u"S:\\N\\a.zip", u"S:\\N\\b", u"S:\\N\\b.zip"}) Put(name, "later");
+    for (const auto* name : {u"S:\\N\\a", u"S:\\N\\a.zip", u"S:\\N\\b", u"S:\\N\\b.zip"}) PutFile(name, "later");
     Run(true, "F:\\QTRPMB\\S\\N");
     EXPECT_TRUE(lines_.lines.empty()) << Narrow(lines_.lines[0]);
-    EXPECT_EQ(Get(u"S:\\N\\a"), a);
-    EXPECT_EQ(Get(u"S:\\N\\a.zip"), aZip);
-    EXPECT_EQ(Get(u"S:\\N\\b"), b);
-    EXPECT_EQ(Get(u"S:\\N\\b.zip"), lookalike);
+    EXPECT_EQ(FileBytes(u"S:\\N\\a"), a);
+    EXPECT_EQ(FileBytes(u"S:\\N\\a.zip"), aZip);
+    EXPECT_EQ(FileBytes(u"S:\\N\\b"), b);
+    EXPECT_EQ(FileBytes(u"S:\\N\\b.zip"), lookalike);
   }
 }
 
