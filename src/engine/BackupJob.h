@@ -7,10 +7,12 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "engine/StoreKey.h"
 #include "platform/FileSystem.h"
 
 namespace qtr {
@@ -76,6 +78,8 @@ struct BackupJob {
   std::atomic<int> compress{0};
   std::atomic<int> restore{0};
   std::atomic<int> changedOnly{0};
+  std::atomic<int> encrypt{0};       // "SetPassword": files are stored in the encrypted form
+  std::optional<StoreKey> storeKey;  // the target store's key, set before the worker starts
   std::atomic<int> newFile{0};
   std::atomic<int> includeWindows{0};
   std::atomic<int> includeDocumentsAndSettings{0};

@@ -135,6 +135,7 @@ bool CPropressDlg::OnInit() {
     job_->typeFilter = settings_.typeFilter;
     job_->restore = settings_.backup ? 0 : 1;
     job_->targetRoot = settings_.target;
+    job_->storeKey = settings_.storeKey;
     job_->pause.Open();
     ShowProgressControls(false);
     worker_ = std::thread([job = job_.get()] { RunJob(*job); });

@@ -5,6 +5,7 @@
 #pragma once
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -50,6 +51,8 @@ struct JobWindowSettings {
   std::u16string target;                 // "F:"
   std::u16string typeFilter;             // the file types to leave out
   std::u16string programFolder;          // with its trailing "\"
+  bool verify = false;                   // a check of the target's store against its index
+  std::optional<StoreKey> storeKey;      // the target store's key, when it is encrypted
 };
 
 class CPropressDlg : public PaintedDialog, private JobReporter {
