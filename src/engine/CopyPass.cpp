@@ -29,6 +29,8 @@ void CopyPassBackup(BackupJob& job, std::u16string_view storeRoot) {
   }
   pass.Commit();
   if (job.stop == 0) ApplyFolderInfo(job, pass, storeRoot);
+  // The next job then reads one piece instead of one per batch of this one; failing leaves it readable.
+  if (job.stop == 0) index.CompactIfLarge(job.fs);
   job.workerFinished = 1;
 }
 

@@ -125,8 +125,10 @@ std::u16string StoreIndex::KeyOf(std::u16string_view storedPath) const {
 void StoreIndex::Apply(const Change& change) {
   const std::u16string key = KeyOf(change.entry.stored);
   if (change.removed) {
-    entries_.erase(key);
+    // Kept while an older piece may still hold the entry it removes.
+    if (entries_.erase(key) != 0) removed_[key] = change.entry.stored;
   } else {
+    removed_.erase(key);
     entries_[key] = change.entry;
   }
 }
@@ -176,9 +178,11 @@ StoreIndex StoreIndex::Load(FileSystem& fs, std::u16string_view storeRoot) {
     }
     if (!good) {
       if (index.damage_.empty()) index.damage_ = path;
+      index.damagedPieces_.push_back(name);
       continue;
     }
     for (const Change& change : changes) index.Apply(change);
+    index.pieces_.push_back(name);
   }
   return index;
 }
@@ -230,6 +234,14 @@ uint32_t StoreIndex::AppendPending(FileSystem& fs) {
   if (pending_.empty()) return 0;
   std::vector<Change> changes = std::move(pending_);
   pending_.clear();
+  std::u16string name;
+  if (const uint32_t error = WritePiece(fs, changes, &name); error != 0) return error;
+  for (const Change& change : changes) Apply(change);
+  pieces_.push_back(std::move(name));
+  return 0;
+}
+
+uint32_t StoreIndex::WritePiece(FileSystem& fs, const std::vector<Change>& changes, std::u16string* name) {
   std::u16string text = u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<StoreIndex>\r\n";
   for (const Change& change : changes) {
     const StoreIndexEntry& e = change.entry;
@@ -249,26 +261,67 @@ uint32_t StoreIndex::AppendPending(FileSystem& fs) {
   if (const uint32_t error = fs.CreateFolder(folder); error == 0)
     fs.SetAttributes(folder, kAttributeHidden | kAttributeSystem);
   // Written whole under a partial name, then named: a piece is either all there or not listed.
-  std::u16string name, partial;
+  std::u16string path, partial;
   std::unique_ptr<File> file;
   uint32_t error = kErrorFileExists;
   for (int tries = 0; tries < 1000 && error == kErrorFileExists; ++tries) {
-    name = JoinPath(folder, Decimal(nextPiece_++, kPieceDigits) + std::u16string(kPieceSuffix));
+    *name = Decimal(nextPiece_++, kPieceDigits) + std::u16string(kPieceSuffix);
+    path = JoinPath(folder, *name);
     FindEntry there;
-    if (fs.Find(name, &there) == 0) continue;  // another job's piece
-    partial = name + std::u16string(kPartialSuffix);
+    if (fs.Find(path, &there) == 0) continue;  // another job's piece
+    partial = path + std::u16string(kPartialSuffix);
     error = fs.Open(partial, OpenMode::kWriteNew, &file);
   }
   if (error == 0) error = file->Write(bytes.data(), bytes.size());
   if (error == 0) error = file->Flush();
-  if (error == 0) error = file->RenameTo(name);
+  if (error == 0) error = file->RenameTo(path);
   if (error == 0) error = file->Flush();
   if (error != 0) {
     file.reset();
     fs.RemoveFile(partial);
-    return error;
   }
-  for (const Change& change : changes) Apply(change);
+  return error;
+}
+
+uint32_t StoreIndex::CompactIfLarge(FileSystem& fs, size_t maxPieces) {
+  if (pieces_.size() <= maxPieces || !pending_.empty()) return 0;
+  const std::u16string folder = IndexFolderOf(storeRoot_);
+  // Only pieces this index has read or written may be folded into the new one.
+  std::unique_ptr<FolderListing> listing;
+  if (const uint32_t error = fs.List(folder, &listing); error != 0) return error;
+  std::vector<std::u16string> known = pieces_;
+  known.insert(known.end(), damagedPieces_.begin(), damagedPieces_.end());
+  for (std::u16string& name : known) name = Lowercase(name);
+  std::sort(known.begin(), known.end());
+  FindEntry found;
+  uint64_t number = 0;
+  while (listing->Next(&found)) {
+    if (found.IsFolder() || !PieceNumber(found.name, &number)) continue;
+    if (!std::binary_search(known.begin(), known.end(), Lowercase(found.name))) return 0;
+  }
+  listing.reset();
+
+  // The removals go in too: the old pieces' removal may reach the disk in any
+  // order after a power cut, and one that stays must not bring back an entry.
+  std::vector<Change> all;
+  all.reserve(entries_.size() + removed_.size());
+  for (const auto& [key, entry] : entries_) all.push_back({false, entry});
+  for (const auto& [key, stored] : removed_) {
+    Change gone;
+    gone.removed = true;
+    gone.entry.stored = stored;
+    all.push_back(std::move(gone));
+  }
+  std::u16string merged;
+  if (const uint32_t error = WritePiece(fs, all, &merged); error != 0) return error;
+  std::vector<std::u16string> old = std::move(pieces_);
+  pieces_ = {merged};
+  for (size_t i = 0; i < old.size(); ++i) {
+    if (const uint32_t error = fs.RemoveFile(JoinPath(folder, old[i])); error != 0) {
+      pieces_.insert(pieces_.begin(), old.begin() + static_cast<ptrdiff_t>(i), old.end());
+      return error;
+    }
+  }
   return 0;
 }
 

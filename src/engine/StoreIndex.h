@@ -90,6 +90,18 @@ class StoreIndex {
   // stored files read as stale or without an entry, as they should).
   uint32_t AppendPending(FileSystem& fs);
 
+  // Every backup adds pieces, and every job reads them all: once there are
+  // more than maxPieces, the current entries are written as one new piece
+  // (with the removals that older pieces still contradict) and the pieces
+  // before it are removed, so that a stop or a power cut at any point
+  // leaves the same entries, whichever removals reached the disk. A
+  // damaged piece stays (it is still reported), and a piece another writer
+  // added since Load means nothing is done. 0, or the error that left the
+  // index as it was (or partly compacted, which reads the same).
+  uint32_t CompactIfLarge(FileSystem& fs, size_t maxPieces = kCompactAbovePieces);
+  static constexpr size_t kCompactAbovePieces = 16;
+  size_t PieceCount() const { return pieces_.size(); }
+
  private:
   struct Change {
     bool removed = false;
@@ -97,12 +109,19 @@ class StoreIndex {
   };
   std::u16string KeyOf(std::u16string_view storedPath) const;
   void Apply(const Change& change);
+  // Writes changes as the next piece; *name is its name in the index folder.
+  uint32_t WritePiece(FileSystem& fs, const std::vector<Change>& changes, std::u16string* name);
 
   std::u16string storeRoot_;
   std::u16string damage_;
   uint64_t nextPiece_ = 0;
   std::map<std::u16string, StoreIndexEntry> entries_;
+  // Entries a later piece removed from an earlier one: key -> stored path.
+  std::map<std::u16string, std::u16string> removed_;
   std::vector<Change> pending_;
+  // The sound pieces read or written, oldest first (names in the index folder).
+  std::vector<std::u16string> pieces_;
+  std::vector<std::u16string> damagedPieces_;  // left in place by a compaction
 };
 
 // The index folder of a store root: "F:\QTRPMB" -> "F:\QTRPMB\~index".
