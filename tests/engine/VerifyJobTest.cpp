@@ -1,0 +1,172 @@
+#include "engine/VerifyJob.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <map>
+#include <thread>
+
+#include "JobFixture.h"
+
+namespace qtr {
+namespace {
+
+using test::Narrow;
+
+class VerifyJobTest : public test::JobFixture {
+ protected:
+  // A backup of C:\data (one file large enough for several container blocks) through the real worker.
+  void BackUpData(const char* compress) {
+    Settings("0", compress);
+    std::string big;
+    for (int i = 0; big.size() < 300000; ++i) big += "row " + std::to_string(i % 89) + " of the ledger\n";
+    fs.CreateFolder(u"C:\\data");
+    fs.PutFile(u"C:\\data\\a.txt", "alpha");
+    fs.PutFile(u"C:\\data\\b.txt", "bravo bravo");
+    fs.PutFile(u"C:\\data\\ledger.csv", big);
+    auto job = Backup({"C:\\data"});
+    ASSERT_TRUE(lines.lines.empty()) << Narrow(lines.lines[0]);
+    lines.lines.clear();
+  }
+
+  // Every file and folder of both volumes, with the bytes of each file.
+  std::map<std::u16string, std::string> Snapshot() {
+    std::map<std::u16string, std::string> all;
+    for (const std::u16string& path : fs.AllPaths()) {
+      std::string bytes;
+      all[path] = fs.GetFile(path, &bytes) ? bytes : "<folder>";
+    }
+    return all;
+  }
+
+  uint64_t StoredBytes() {
+    uint64_t total = 0;
+    for (const std::string& path : StoreFiles()) total += Content(std::u16string(path.begin(), path.end())).size();
+    return total;
+  }
+
+  // Rewrites a stored file and gives it back its times: a flipped byte on the disk.
+  void FlipByte(std::u16string_view path, size_t at) {
+    std::string bytes = Content(path);
+    ASSERT_LT(at, bytes.size());
+    bytes[at] ^= 0x20;
+    const FileTimes before = Times(path);
+    ASSERT_TRUE(fs.PutFile(path, bytes));
+    ASSERT_EQ(fs.SetTimes(path, before), 0u);
+  }
+
+  std::unique_ptr<BackupJob> VerifyJob() {
+    auto job = NewJob(false);
+    JobFinishedFlag() = 0;
+    return job;
+  }
+};
+
+TEST_F(VerifyJobTest, SoundStoresOfBothFormsGiveNoLinesAndTheFullFiguresAndStayUnchanged) {
+  for (const char* compress : {"0", "1"}) {
+    SCOPED_TRACE(compress);
+    BackUpData(compress);
+    const auto before = Snapshot();
+    const uint64_t stored = StoredBytes();
+
+    auto job = VerifyJob();
+    const VerifyOutcome outcome = RunVerifyJob(*job);
+    EXPECT_TRUE(lines.lines.empty()) << Narrow(lines.lines[0]);
+    EXPECT_TRUE(outcome.Sound());
+    EXPECT_EQ(outcome.checked, 3u);
+    EXPECT_EQ(outcome.damaged + outcome.missing + outcome.unknown + outcome.notChecked, 0u);
+    // The bars had a total from the count and reached it by reading.
+    EXPECT_EQ(job->scannedCount, 3u);
+    EXPECT_EQ(job->finishedCount, 3u);
+    EXPECT_EQ(job->totalBytes, stored);
+    EXPECT_EQ(job->doneBytes, stored);
+    EXPECT_EQ(job->scanning, 0);
+    EXPECT_EQ(job->stop, 1);
+    EXPECT_EQ(job->workerFinished, 1);
+    EXPECT_EQ(JobFinishedFlag(), 1);
+    EXPECT_TRUE(job->CurrentFile().starts_with(u"F:\\QTRPMB\\C\\data\\")) << Narrow(job->CurrentFile());
+    EXPECT_EQ(VerifySummaryText(outcome, LanguageTable()), u"3 files checked: no damage found.");
+    // Nothing written: no store file, no selection file, no backup record.
+    EXPECT_EQ(Snapshot(), before);
+  }
+}
+
+TEST_F(VerifyJobTest, DamagedMissingUnknownAndTheIndexEachGiveTheirLineAndTheStoreIsLeftAlone) {
+  BackUpData("0");
+  FlipByte(u"F:\\QTRPMB\\C\\data\\b.txt", 3);
+  fs.RemoveFile(u"F:\\QTRPMB\\C\\data\\a.txt");
+  fs.PutFile(u"F:\\QTRPMB\\C\\data\\stray.txt", "put here by hand");
+  const auto before = Snapshot();
+
+  auto job = VerifyJob();
+  const VerifyOutcome outcome = RunVerifyJob(*job);
+  EXPECT_EQ(lines.lines, (std::vector<std::u16string>{
+                             u"F:\\QTRPMB\\C\\data\\b.txt;content differs",
+                             u"F:\\QTRPMB\\C\\data\\a.txt;missing: in the index, but not on the disk",
+                             u"F:\\QTRPMB\\C\\data\\stray.txt;unknown: not in the index, or changed since it was stored",
+                         }));
+  EXPECT_FALSE(outcome.Sound());
+  EXPECT_EQ(VerifySummaryText(outcome, LanguageTable()), u"2 files checked: 1 damaged, 1 missing, 1 unknown.");
+  // Every file met counts, the unread stray one included.
+  EXPECT_EQ(job->finishedCount, 3u);
+  EXPECT_EQ(job->doneBytes, job->totalBytes);
+  EXPECT_EQ(Snapshot(), before);
+
+  // An index that cannot be read is one line; its files are then unknown, never damaged.
+  for (const std::u16string& path : fs.AllPaths())
+    if (path.starts_with(u"F:\\QTRPMB\\~index\\")) fs.PutFile(path, "<StoreIndex><File path=");
+  lines.lines.clear();
+  auto again = VerifyJob();
+  const VerifyOutcome second = RunVerifyJob(*again);
+  ASSERT_FALSE(lines.lines.empty());
+  EXPECT_TRUE(second.indexDamaged);
+  EXPECT_TRUE(lines.lines[0].starts_with(
+      u"F:\\QTRPMB\\~index;the store index is damaged; its readable part was used ("))
+      << Narrow(lines.lines[0]);
+  size_t indexLines = 0;
+  for (const auto& line : lines.lines) indexLines += line.starts_with(u"F:\\QTRPMB\\~index;") ? 1 : 0;
+  EXPECT_EQ(indexLines, 1u);
+  EXPECT_EQ(second.damaged, 0u);
+  EXPECT_EQ(second.unknown, 3u);
+}
+
+TEST_F(VerifyJobTest, PauseHoldsTheReadAndStopEndsTheJobWithoutLines) {
+  BackUpData("1");
+  FlipByte(u"F:\\QTRPMB\\C\\data\\b.txt.zip", 9);
+  auto job = VerifyJob();
+  job->pause.Close();
+  VerifyOutcome outcome;
+  std::thread worker([&] { outcome = RunVerifyJob(*job); });
+  // The count runs while paused; the read waits at the gate.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while ((job->scannedCount < 3 || job->scanning != 0) && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(job->doneBytes, 0u);
+  EXPECT_EQ(job->workerFinished, 0);
+  job->stop = 1;
+  job->pause.Open();
+  worker.join();
+  EXPECT_TRUE(outcome.stopped);
+  EXPECT_FALSE(outcome.Sound());
+  EXPECT_EQ(job->finishedCount, 0u);
+  EXPECT_EQ(job->workerFinished, 1);
+  EXPECT_EQ(JobFinishedFlag(), 1);
+  // A stopped verify has not looked at everything: it lists nothing.
+  EXPECT_TRUE(lines.lines.empty());
+}
+
+TEST_F(VerifyJobTest, ATargetWithoutAStoreSaysSoAndEnds) {
+  auto job = VerifyJob();
+  const VerifyOutcome outcome = RunVerifyJob(*job);
+  EXPECT_FALSE(outcome.storeFound);
+  EXPECT_FALSE(outcome.Sound());
+  EXPECT_EQ(VerifySummaryText(outcome, LanguageTable()), u"There is no backup on this disk to verify.");
+  EXPECT_EQ(job->totalBytes, 0u);
+  EXPECT_EQ(job->stop, 1);
+  EXPECT_EQ(job->workerFinished, 1);
+  EXPECT_TRUE(lines.lines.empty());
+}
+
+}  // namespace
+}  // namespace qtr
