@@ -30,7 +30,8 @@ uint32_t ReadSmallFile(FileSystem& fs, std::u16string_view path, std::string* by
 
 }  // namespace
 
-BackupPassword::BackupPassword(FileSystem& fs, UserDataProtection& protection, std::u16string_view programFolder)
+BackupPassword::BackupPassword(FileSystem& fs, UserDataProtection& protection,
+                               std::u16string_view programFolder)
     : fs_(fs), protection_(protection), path_(std::u16string(programFolder) + kBackupPasswordFileName) {}
 
 std::optional<std::string> BackupPassword::Read() const {

@@ -4,6 +4,10 @@ add_library(qtr_container_core STATIC
   ${CMAKE_CURRENT_LIST_DIR}/BackupHandOver.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LastBackupLine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StartSequence.cpp
+  # The backup password and the key of an encrypted store before a job starts.
+  ${CMAKE_CURRENT_LIST_DIR}/BackupPasswordSet.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/StoreKeyFile.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/StoreKeyPrompt.cpp
 )
 target_link_libraries(qtr_container_core PUBLIC qtr_diskcopy qtr_engine qtr_config qtr_options)
 

@@ -6,48 +6,13 @@
 #include "platform/MemoryFileSystem.h"
 #include "platform/SystemError.h"
 #include "support/TempFolder.h"
+#include "support/TestUserDataProtection.h"
 
 namespace qtr {
 namespace {
 
 constexpr std::u16string_view kFolder = u"C:\\Program\\";
 constexpr std::u16string_view kFile = u"C:\\Program\\backuppassword.bin";
-
-// Seals for one named user: the bytes are scrambled and tagged with the
-// user and purpose, with a sum over everything, as a logon-bound seal would
-// refuse another user, another purpose or a changed byte.
-class TestProtection final : public UserDataProtection {
- public:
-  explicit TestProtection(std::string user) : user_(std::move(user)) {}
-  uint32_t Protect(std::string_view plain, std::string_view purpose, std::string* sealed) override {
-    if (failing) return kErrorAccessDenied;
-    std::string body = Tag(purpose);
-    for (char c : plain) body.push_back(static_cast<char>(c ^ 0x5A));
-    body.push_back(Sum(body));
-    *sealed = body;
-    return 0;
-  }
-  uint32_t Unprotect(std::string_view sealed, std::string_view purpose, std::string* plain) override {
-    const std::string tag = Tag(purpose);
-    if (sealed.size() < tag.size() + 1 || sealed.substr(0, tag.size()) != tag ||
-        Sum(sealed.substr(0, sealed.size() - 1)) != sealed.back())
-      return kErrorInvalidData;
-    plain->clear();
-    for (char c : sealed.substr(tag.size(), sealed.size() - tag.size() - 1))
-      plain->push_back(static_cast<char>(c ^ 0x5A));
-    return 0;
-  }
-  bool failing = false;
-
- private:
-  std::string Tag(std::string_view purpose) const { return user_ + "|" + std::string(purpose) + "|"; }
-  static char Sum(std::string_view bytes) {
-    unsigned sum = 7;
-    for (char c : bytes) sum = sum * 31 + static_cast<unsigned char>(c);
-    return static_cast<char>(sum);
-  }
-  std::string user_;
-};
 
 class BackupPasswordTest : public ::testing::Test {
  protected:
@@ -61,7 +26,7 @@ class BackupPasswordTest : public ::testing::Test {
     return bytes;
   }
   MemoryFileSystem fs_;
-  TestProtection anna_{"anna"};
+  test::TestProtection anna_{"anna"};
   BackupPassword kept_{fs_, anna_, kFolder};
 };
 
@@ -92,13 +57,13 @@ TEST_F(BackupPasswordTest, AnEmptyPasswordRemovesTheFile) {
 TEST_F(BackupPasswordTest, AFileThatDoesNotOpenCountsAsNoPassword) {
   ASSERT_EQ(kept_.Keep("pw"), 0u);
   const std::string good = FileBytes();
-  TestProtection bert("bert");
+  test::TestProtection bert("bert");
   EXPECT_EQ(BackupPassword(fs_, bert, kFolder).Read(), std::nullopt) << "another user";
 
   std::string flipped = good;
   flipped[7] = static_cast<char>(flipped[7] ^ 1);
-  const std::string cases[] = {flipped, good.substr(0, good.size() - 1), good.substr(0, 5), "",
-                               "XXBP\x01" + good.substr(5), std::string(good.size(), '\0')};
+  const std::string cases[] = {flipped, good.substr(0, good.size() - 1), good.substr(0, 5),
+                               "",      "XXBP\x01" + good.substr(5),     std::string(good.size(), '\0')};
   for (const std::string& bytes : cases) {
     ASSERT_TRUE(fs_.PutFile(kFile, bytes));
     EXPECT_EQ(kept_.Read(), std::nullopt) << testing::PrintToString(bytes);

@@ -4,6 +4,7 @@ add_executable(qtr_container_tests
   StartSequenceTest.cpp
   BackupHandOverTest.cpp
   LastBackupLineTest.cpp
+  StoreKeyPromptTest.cpp
   ../shell/BackupTriggersTest.cpp
   ../shell/CompletionActionTest.cpp
   ../shell/ScheduleCheckTest.cpp

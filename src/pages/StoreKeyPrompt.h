@@ -1,0 +1,73 @@
+// Turning the person's password into the key of the store a job works on,
+// before the job starts: the kept backup password first, the person asked
+// only when it is missing or is not the store's. The engine is handed the
+// key, never a password. The windows are behind StorePasswordAsker, the
+// store's key check file behind StoreKeySource.
+#pragma once
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "config/BackupPassword.h"
+#include "config/LanguageText.h"
+#include "engine/StoreKey.h"
+
+namespace qtr {
+
+// The key check file of one store.
+class StoreKeySource {
+ public:
+  virtual ~StoreKeySource() = default;
+  virtual bool HasKeyCheck() = 0;
+  // OpenStoreKey with password (UTF-8) over this store.
+  virtual StoreKeyResult Open(std::string_view password, bool create, StoreKey* key) = 0;
+};
+
+// What one entry of the store's password does to the dialog asking for it.
+enum class PasswordTry {
+  kAccepted,  // the store's password: the dialog closes
+  kRefused,   // not the store's: told inside the dialog, which stays open
+  kGiveUp,    // the store cannot be opened at all: the dialog closes
+};
+
+// The questions, through the windows in the program and answered by tests.
+class StorePasswordAsker {
+ public:
+  virtual ~StorePasswordAsker() = default;
+  // Encryption is on and no backup password is kept: the person sets one
+  // (the set-password dialog keeps it). The password (UTF-8); none: cancelled.
+  virtual std::optional<std::string> AskNewBackupPassword() = 0;
+  // The store was made under another password: the person is asked for it
+  // until tryPassword accepts an entry (true) or gives up, or the person
+  // cancels (false).
+  virtual bool AskStorePassword(const std::function<PasswordTry(std::string_view password)>& tryPassword) = 0;
+  // A message saying why the job does not start.
+  virtual void Tell(TextId message) = 0;
+};
+
+struct StoreKeyOutcome {
+  enum class Kind {
+    kKey,           // key holds the store's key
+    kNotEncrypted,  // the store has no key check file: a job without a key
+    kCancelled,     // the person cancelled: no job, nothing more to say
+    kRefused,       // the store's key check file is damaged or cannot be read or written: told
+  };
+  Kind kind = Kind::kCancelled;
+  std::optional<StoreKey> key;
+  // Whether the job may start (with key when it is set).
+  bool Proceeds() const { return kind == Kind::kKey || kind == Kind::kNotEncrypted; }
+};
+
+// A backup with "SetPassword" "1": the kept password (asked for and kept
+// when there is none) opens the target store's key check file, or makes it
+// for a store without one; a store made under another password is asked
+// for its own.
+StoreKeyOutcome KeyForEncryptedBackup(StoreKeySource& store, BackupPassword& kept, StorePasswordAsker& asker);
+
+// A restore or a verify: a store without a key check file needs no key;
+// otherwise the kept password, and when it is missing or not the store's,
+// the store's own password asked for.
+StoreKeyOutcome KeyForReadingStore(StoreKeySource& store, BackupPassword& kept, StorePasswordAsker& asker);
+
+}  // namespace qtr
