@@ -202,3 +202,7 @@
 #define IDP_QUICK_LAUNCH_HOVER 220
 #define IDP_QUICK_LAUNCH_NORMAL 221
 #define IDP_QUICK_PICTURE 222
+
+// Verify backup: the File Backup page's command and the progress window's summary line.
+#define IDC_BACKUP_VERIFY 1600
+#define IDC_PROGRESS_VERIFY_SUMMARY 1601

@@ -43,8 +43,9 @@ bool CBackUpDialog::OnInit() {
                                L"Tahoma"));
   font_.Reset(CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                           CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma"));
-  for (int id : {IDC_BACKUP_SOURCE_TREE, IDC_BACKUP_TARGET_LIST, IDC_BACKUP_TARGET_TREE})
+  for (int id : {IDC_BACKUP_SOURCE_TREE, IDC_BACKUP_TARGET_LIST, IDC_BACKUP_TARGET_TREE, IDC_BACKUP_VERIFY})
     SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+  SetItemText(IDC_BACKUP_VERIFY, Wide(DisplayText(TextId::VerifyBackup)));
   Layout();
   InitPage();
   SetTimer(Handle(), kTimerId, kTickMs, nullptr);
@@ -94,11 +95,27 @@ void CBackUpDialog::Layout() {
   const int right = margin + sourceWidth + margin, rightWidth = width - right - margin;
   SetWindowPos(Item(IDC_BACKUP_SOURCE_TREE), nullptr, margin, top, sourceWidth, height - top - margin,
                SWP_NOZORDER);
+  // "Verify backup" sits at the right end of the target list's row, as wide
+  // as its text in the active language needs; the list takes the rest.
+  HWND verify = Item(IDC_BACKUP_VERIFY);
+  int verifyWidth = 0;
+  {
+    const std::wstring text = ItemText(IDC_BACKUP_VERIFY);
+    HDC dc = GetDC(verify);
+    HGDIOBJ old = SelectObject(dc, font_.Get() != nullptr ? font_.Get() : GetStockObject(DEFAULT_GUI_FONT));
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    SelectObject(dc, old);
+    ReleaseDC(verify, dc);
+    verifyWidth = std::clamp(static_cast<int>(extent.cx) + 24, 72, rightWidth / 2);
+  }
   // A drop-down list's height is its open height; the closed box keeps its own.
   HWND list = Item(IDC_BACKUP_TARGET_LIST);
-  SetWindowPos(list, nullptr, right, top, rightWidth, 200, SWP_NOZORDER);
+  SetWindowPos(list, nullptr, right, top, rightWidth - verifyWidth - 6, 200, SWP_NOZORDER);
   RECT box{};
   GetWindowRect(list, &box);
+  SetWindowPos(verify, nullptr, right + rightWidth - verifyWidth, top, verifyWidth, box.bottom - box.top,
+               SWP_NOZORDER);
   const int treeTop = top + (box.bottom - box.top) + 6;
   SetWindowPos(Item(IDC_BACKUP_TARGET_TREE), nullptr, right, treeTop, rightWidth, height - treeTop - margin,
                SWP_NOZORDER);
@@ -136,7 +153,24 @@ std::vector<std::u16string> CBackUpDialog::TargetDrives() const {
 
 void CBackUpDialog::ClearTargetChoice() {
   SendMessageW(Item(IDC_BACKUP_TARGET_LIST), CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+  UpdateVerifyButton();
   InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void CBackUpDialog::SetJobRunning(bool running) {
+  jobRunning_ = running;
+  UpdateVerifyButton();
+}
+
+void CBackUpDialog::UpdateVerifyButton() {
+  if (Handle() == nullptr) return;
+  EnableWindow(Item(IDC_BACKUP_VERIFY), !jobRunning_ && !SelectedTarget().empty() ? TRUE : FALSE);
+}
+
+void CBackUpDialog::ShowTexts() {
+  if (Handle() == nullptr) return;
+  SetItemText(IDC_BACKUP_VERIFY, Wide(DisplayText(TextId::VerifyBackup)));
+  Layout();
 }
 
 void CBackUpDialog::SelectChange() {
@@ -150,12 +184,17 @@ void CBackUpDialog::SelectChange() {
     return;
   }
   target_.DisplayTree(chosen + u"\\");
+  UpdateVerifyButton();
   DevicesChanged();
 }
 
 bool CBackUpDialog::OnCommand(int id, int code, HWND) {
   if (id == IDC_BACKUP_TARGET_LIST && code == CBN_SELCHANGE) {
     SelectChange();
+    return true;
+  }
+  if (id == IDC_BACKUP_VERIFY && code == BN_CLICKED) {
+    if (startVerify_) startVerify_();
     return true;
   }
   // Enter and Esc close no page.

@@ -36,6 +36,12 @@ class CBackUpDialog : public PaintedDialog, public DiskPageView {
   void SetHost(BackUpPageHost* host) { host_ = host; }
   // Called after a disk came: the management trees are emptied and filled again.
   void SetManagementRefill(std::function<void()> refill) { refillManagement_ = std::move(refill); }
+  // "Verify backup" was pressed: the container starts the check of the chosen target.
+  void SetVerifyStart(std::function<void()> start) { startVerify_ = std::move(start); }
+  // While a job runs no verify can start.
+  void SetJobRunning(bool running);
+  // The page's texts in the active language.
+  void ShowTexts();
 
   CBackUpTreeCtrl& SourceTree() { return source_; }
   CUsbTreeCtrl& TargetTree() { return target_; }
@@ -65,6 +71,8 @@ class CBackUpDialog : public PaintedDialog, public DiskPageView {
   void InitPage();
   // Places the trees and the list in the client area, whatever its size.
   void Layout();
+  // "Verify backup" is there to press when a target is chosen and no job runs.
+  void UpdateVerifyButton();
   void ShowDiskItems(const CUSBDevice& disk) override;
   void RemoveDiskItems(uint32_t deviceNumber) override;
   DiskChoice SourceChoice() override { return {source_.m_selectedDisk, source_.m_diskRemoved}; }
@@ -87,6 +95,8 @@ class CBackUpDialog : public PaintedDialog, public DiskPageView {
   EnclosureButton& button_;
   DeviceChangeHandler changes_;
   std::function<void()> refillManagement_;
+  std::function<void()> startVerify_;
+  bool jobRunning_ = false;
   CBackUpTreeCtrl source_;
   CUsbTreeCtrl target_;
   std::vector<std::u16string> targetRoots_;

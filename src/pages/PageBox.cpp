@@ -151,6 +151,7 @@ void CPageBox::CreatePages() {
   place(backUp_.Handle());
   manage_.SetTargetReset([this] { backUp_.ClearTargetChoice(); });
   backUp_.SetManagementRefill([this] { manage_.Refill(); });
+  backUp_.SetVerifyStart([this] { sequence_.StartVerify(); });
   manage_.CreateModeless(Handle());
   place(manage_.Handle());
   set_->Create(Handle(), area);
@@ -166,6 +167,7 @@ void CPageBox::ShowTexts() {
   for (size_t i = 0; i < bottomButtons_.size(); ++i)
     tooltip_.SetText(bottomButtons_[i].Handle(), Wide(DisplayText(kBottomButtons[i].tip)));
   quick_.ShowTexts();
+  backUp_.ShowTexts();
   manage_.ShowTexts();
   RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
@@ -197,6 +199,7 @@ void CPageBox::UpdateBottomButtons() {
 
 void CPageBox::EnablePageButtons(bool enable) {
   for (PageButton& button : pageButtons_) EnableWindow(button.Handle(), enable ? TRUE : FALSE);
+  backUp_.SetJobRunning(!enable);
 }
 
 // The launch button, Backup and Restore follow what can be a target.
@@ -335,6 +338,15 @@ bool CPageBox::HandOver(const JobStart& start) {
       typeFilter_.clear();
       settings.caption = std::u16string(kDiskCopyCaption);
       break;
+    case JobStart::Kind::Verify:
+      // It only reads the store: no backup record, no selection file, no
+      // change of the store's attributes, and the target's free space is no concern.
+      settings.verify = true;
+      settings.backup = false;
+      typeFilter_.clear();
+      settings.caption = DisplayText(TextId::ProgressVerifyTitle);
+      // An encrypted store's key goes into settings.storeKey here, once it can be asked for.
+      break;
   }
   settings.typeFilter = typeFilter_;
   job_ = std::make_unique<CPropressDlg>(settings, fs_, *prompter_, static_cast<JobWindowHost&>(*this));
@@ -419,6 +431,19 @@ void CPageBox::CompleteJob() {
   if (!job_) return;
   ReportRemovedDisks();
   const JobWindowSettings settings = job_->Settings();
+  if (settings.verify) {
+    // A verify has no completion action: the page comes back, nothing else happens.
+    EnablePageButtons(true);
+    job_.reset();
+    state_.EndJob();
+    PutPageBack(kBackUpSlot);
+    quick_.EnableLaunch(true);
+    UpdateBottomButtons();
+    ApplyDeviceState();
+    SetCurrentDirectoryW(Wide(programFolder_).c_str());
+    InvalidateRect(Handle(), nullptr, FALSE);
+    return;
+  }
   const JobEnd end = !settings.backup         ? JobEnd::Restore
                      : settings.pageFlag == 1 ? JobEnd::QuickLaunch
                                               : JobEnd::Backup;

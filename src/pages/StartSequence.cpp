@@ -120,4 +120,16 @@ StartResult StartSequence::StartRestore() {
   return HandOver(start);
 }
 
+StartResult StartSequence::StartVerify() {
+  // One job at a time: a verify waits for a backup or restore to end, and the other way round.
+  if (!state_.Idle()) return StartResult::Ignored;
+  state_.busy = true;
+  state_.triggerKind = TriggerKind::Backup;
+  JobStart start;
+  start.kind = JobStart::Kind::Verify;
+  start.target = world_.TargetText();
+  if (start.target.empty()) return Refuse(TextId::PromptTitle, TextId::ChoseDestDisk);
+  return HandOver(start);
+}
+
 }  // namespace qtr

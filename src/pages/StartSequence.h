@@ -12,7 +12,7 @@
 namespace qtr {
 
 struct JobStart {
-  enum class Kind { Backup, Restore, DiskCopy };
+  enum class Kind { Backup, Restore, DiskCopy, Verify };
   Kind kind = Kind::Backup;
   bool quickLaunch = false;                // the job takes the Quick Activate page's slot
   int sourceIndex = -1, targetIndex = -1;  // device-list indexes of a disk copy
@@ -71,6 +71,9 @@ class StartSequence {
   StartResult QuickLaunch();
   // The Restore button.
   StartResult StartRestore();
+  // The File Backup page's "Verify backup": a check of the chosen target's
+  // store. It asks nothing first, since it changes nothing.
+  StartResult StartVerify();
 
  private:
   StartResult Abandon(StartResult result);

@@ -138,7 +138,16 @@ bool CPropressDlg::OnInit() {
     job_->storeKey = settings_.storeKey;
     job_->pause.Open();
     ShowProgressControls(false);
-    worker_ = std::thread([job = job_.get()] { RunJob(*job); });
+    if (settings_.verify) {
+      // A verify writes nothing: the target's free space does not concern it.
+      job_->restore = 1;
+      SetText(IDC_PROGRESS_FINISHED_LABEL, DisplayText(TextId::VerifyHaveFinish));
+      worker_ = std::thread([this, job = job_.get(), reasons = VerifyReasonsFrom(ActiveLanguageTable())] {
+        verifyOutcome_ = RunVerifyJob(*job, reasons);
+      });
+    } else {
+      worker_ = std::thread([job = job_.get()] { RunJob(*job); });
+    }
   }
 
   ticker_ = std::make_unique<JobTicker>(Now());
@@ -176,6 +185,9 @@ void CPropressDlg::CreateControls() {
   SetText(IDC_PROGRESS_FINISHED, u"0 Files");
   make(L"STATIC", SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS | SS_NOTIFY, IDC_PROGRESS_CURRENT_FILE, 25, 196,
        kWidth - 50, 18, labelFont_.Get());
+  // A verify's findings in one line, in the current file's place once it has ended.
+  make(L"STATIC", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, IDC_PROGRESS_VERIFY_SUMMARY, 25, 194, kWidth - 50, 20,
+       valueFont_.Get());
   make(L"LISTBOX", WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL,
        IDC_PROGRESS_FAILURES, 25, 125, kWidth - 50, kFailureListHeight, labelFont_.Get());
   FitFailureListToRows();
@@ -303,6 +315,13 @@ void CPropressDlg::TakeFinalFigures() {
 void CPropressDlg::FinishJob(bool nothingCopied) {
   if (job_->totalBytes == 0) overallBar_.SetPercent(100);
   fileBar_.SetPercent(100);
+  if (settings_.verify) {
+    // The findings stay in the window, beside its failure list, until Close.
+    ShowWindow(Item(IDC_PROGRESS_CURRENT_FILE), SW_HIDE);
+    SetText(IDC_PROGRESS_VERIFY_SUMMARY, VerifySummaryText(verifyOutcome_, ActiveLanguageTable()));
+    ShowWindow(Item(IDC_PROGRESS_VERIFY_SUMMARY), SW_SHOW);
+    return;
+  }
   const LRESULT failed = SendMessageW(Item(IDC_PROGRESS_FAILURES), LB_GETCOUNT, 0, 0);
   // With nothing copied and nothing failed there is nothing to tell.
   if (nothingCopied && failed <= 0) return;

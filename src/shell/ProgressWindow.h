@@ -14,6 +14,7 @@
 #include "engine/DiskCopyJob.h"
 #include "engine/DiskCopyProgress.h"
 #include "engine/JobProgress.h"
+#include "engine/VerifyJob.h"
 #include "shell/Prompter.h"
 #include "widgets/ControlColours.h"
 #include "widgets/PaintedDialog.h"
@@ -118,6 +119,7 @@ class CPropressDlg : public PaintedDialog, private JobReporter {
   bool timerRunning_ = false;
   bool targetGone_ = false;      // the target went while a question was open
   bool completionOpen_ = false;  // the completion message is open
+  VerifyOutcome verifyOutcome_;  // a verify's findings, read once its worker has been joined
   GdiObject<HFONT> titleFont_, labelFont_, valueFont_;
   TextProgressBar overallBar_, fileBar_;
   PictureButton stopButton_, closeButton_;
