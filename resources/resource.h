@@ -206,3 +206,14 @@
 // Verify backup: the File Backup page's command and the progress window's summary line.
 #define IDC_BACKUP_VERIFY 1600
 #define IDC_PROGRESS_VERIFY_SUMMARY 1601
+
+// The password of an encrypted store, asked before a job reads or writes it.
+#define IDD_STORE_PASSWORD 1650
+#define IDC_STORE_PASSWORD_TITLE 1651
+#define IDC_STORE_PASSWORD_CLOSE 1652
+#define IDC_STORE_PASSWORD_NOTE 1653
+#define IDC_STORE_PASSWORD_LABEL 1654
+#define IDC_STORE_PASSWORD_INPUT 1655
+#define IDC_STORE_PASSWORD_ERROR 1656
+#define IDC_STORE_PASSWORD_OK 1657
+#define IDC_STORE_PASSWORD_CANCEL 1658

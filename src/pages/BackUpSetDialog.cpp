@@ -1,9 +1,11 @@
 #include "pages/BackUpSetDialog.h"
 
+#include "config/BackupPassword.h"
 #include "config/HotKeySetting.h"
 #include "pages/BackupSettingsMarks.h"
 #include "pages/HotKeyDialog.h"
 #include "pages/PasswordSetDlg.h"
+#include "platform/UserDataProtection.h"
 #include "resource.h"
 
 namespace qtr {
@@ -136,8 +138,9 @@ void CBackUpSetDialog::OpenPasswordDialog() {
     return;
   }
   if (host_.prompter == nullptr) return;
-  // Not for a disk: the dialog only checks that the two entries match.
-  CPasswordSetDlg dialog(*host_.prompter, nullptr, u"", false);
+  // Not for a disk: the backup password, kept beside the program for this Windows user.
+  BackupPassword kept(SystemFileSystem(), SystemUserDataProtection(), host_.programFolder);
+  CPasswordSetDlg dialog(*host_.prompter, kept, false);
   dialog.RunModal(GetAncestor(Handle(), GA_ROOT));
 }
 

@@ -2,9 +2,12 @@
 
 #include <mutex>
 
+#include "config/BackupPassword.h"
 #include "config/LanguageText.h"
 #include "devices/DeviceList.h"
 #include "devices/PasswordRules.h"
+#include "pages/BackupPasswordSet.h"
+#include "platform/UserDataProtection.h"
 #include "platform/WideText.h"
 #include "resource.h"
 #include "shell/Prompter.h"
@@ -18,6 +21,16 @@ CPasswordSetDlg::CPasswordSetDlg(Prompter& prompter, DeviceList* list, std::u16s
       list_(list),
       diskPath_(std::move(diskPath)),
       resetMode_(resetMode) {}
+
+CPasswordSetDlg::CPasswordSetDlg(Prompter& prompter, BackupPassword& backupPassword, bool required)
+    : CPasswordSetDlg(prompter, nullptr, u"", false) {
+  backupPassword_ = &backupPassword;
+  required_ = required;
+}
+
+CPasswordSetDlg::~CPasswordSetDlg() {
+  WipeSecret(keptPassword_);
+}
 
 bool CPasswordSetDlg::OnInit() {
   SetUpFrame(IDC_PASSWORD_SET_TITLE, DisplayText(TextId::PasswordSetTitle), IDC_PASSWORD_SET_CLOSE,
@@ -35,7 +48,12 @@ bool CPasswordSetDlg::OnInit() {
 
 bool CPasswordSetDlg::OnCommand(int id, int, HWND) {
   switch (id) {
-    case IDC_PASSWORD_SET_OK: Apply(); return true;
+    case IDC_PASSWORD_SET_OK:
+      if (backupPassword_ != nullptr)
+        ApplyBackupPassword();
+      else
+        Apply();
+      return true;
     case IDC_PASSWORD_SET_CANCEL: Close(IDCANCEL); return true;
     default: return FrameCommand(id);
   }
@@ -78,6 +96,25 @@ void CPasswordSetDlg::Apply() {
   }
   // Without a disk there is nothing to store: matching entries close it.
   if (outcome.closeDialog || (list_ == nullptr && !outcome.message)) Close(IDOK);
+}
+
+void CPasswordSetDlg::ApplyBackupPassword() {
+  BackupPasswordSetOutcome outcome = ApplyBackupPasswordSet(Narrow(ItemText(IDC_PASSWORD_NEW)),
+                                                            Narrow(ItemText(IDC_PASSWORD_AGAIN)), required_,
+                                                            *backupPassword_);
+  if (outcome.message) prompter_.Ask({DisplayText(outcome.title), DisplayText(*outcome.message)});
+  if (outcome.clearNewFields) {
+    SetItemText(IDC_PASSWORD_NEW, L"");
+    SetItemText(IDC_PASSWORD_AGAIN, L"");
+    SetFocus(Item(IDC_PASSWORD_NEW));
+  }
+  if (!outcome.closeDialog) return;
+  // The entries are not left in the fields of a closed dialog.
+  SetItemText(IDC_PASSWORD_NEW, L"");
+  SetItemText(IDC_PASSWORD_AGAIN, L"");
+  keptPassword_ = std::move(outcome.kept);
+  WipeSecret(outcome.kept);
+  Close(IDOK);
 }
 
 }  // namespace qtr

@@ -1,8 +1,9 @@
 // CPasswordSetDlg: sets, changes or removes the password of a supported
 // disk. In set mode (the disk has none) the old-password field is disabled;
-// in reset mode the old password must be given. Opened without a disk it
-// only checks that the two new entries match. Every message goes through
-// the prompter.
+// in reset mode the old password must be given. Opened for the backup
+// password instead of a disk, it keeps the new password sealed for this
+// Windows user (an empty one removes it). Every message goes through the
+// prompter.
 #pragma once
 #include <string>
 
@@ -10,6 +11,7 @@
 
 namespace qtr {
 
+class BackupPassword;
 class DeviceList;
 class Prompter;
 
@@ -18,6 +20,13 @@ class CPasswordSetDlg : public PasswordDialogFrame {
   // For the listed disk with the interface path diskPath; list null: not for
   // a disk. The disk is looked up again at OK, since it may have gone.
   CPasswordSetDlg(Prompter& prompter, DeviceList* list, std::u16string diskPath, bool resetMode);
+  // For the backup password. required: a backup waits for it, so an empty
+  // entry is refused rather than removing the kept one.
+  CPasswordSetDlg(Prompter& prompter, BackupPassword& backupPassword, bool required);
+  ~CPasswordSetDlg() override;
+
+  // The backup password kept at OK (UTF-8); empty otherwise.
+  const std::string& KeptPassword() const { return keptPassword_; }
 
  protected:
   bool OnInit() override;
@@ -25,11 +34,15 @@ class CPasswordSetDlg : public PasswordDialogFrame {
 
  private:
   void Apply();
+  void ApplyBackupPassword();
 
   Prompter& prompter_;
   DeviceList* list_;
   std::u16string diskPath_;
   bool resetMode_;
+  BackupPassword* backupPassword_ = nullptr;
+  bool required_ = false;
+  std::string keptPassword_;
 };
 
 }  // namespace qtr

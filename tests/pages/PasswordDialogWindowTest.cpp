@@ -4,12 +4,17 @@
 #include <windows.h>
 
 #include "DeviceTestSupport.h"
+#include "config/BackupPassword.h"
 #include "devices/DeviceList.h"
 #include "devices/PasswordRecord.h"
 #include "pages/PasswordSetDlg.h"
 #include "pages/PasswordVerficateDlg.h"
+#include "pages/StorePasswordDlg.h"
+#include "platform/UserDataProtection.h"
+#include "platform/WideText.h"
 #include "resource.h"
 #include "shell/Prompter.h"
+#include "support/TempFolder.h"
 
 namespace qtr {
 namespace {
@@ -130,11 +135,82 @@ TEST_F(PasswordDialogTest, ADiskThatLeftWhileTheDialogWasOpenIsNotWritten) {
   EXPECT_EQ(prompt.Result(), IDCANCEL);
 }
 
-TEST_F(PasswordDialogTest, WithoutADiskMatchingEntriesCloseIt) {
-  CPasswordSetDlg dialog(prompter_, nullptr, u"", false);
-  ASSERT_TRUE(dialog.CreateModeless(nullptr));
-  Enter(dialog, {{IDC_PASSWORD_NEW, L"x"}, {IDC_PASSWORD_AGAIN, L"x"}}, IDC_PASSWORD_SET_OK);
-  EXPECT_EQ(dialog.Result(), IDOK);
+// Opened from the backup settings, not for a disk: the password is kept
+// beside the program, sealed for this Windows user by the system itself.
+TEST_F(PasswordDialogTest, TheBackupPasswordIsKeptSealedOrRemoved) {
+  test::TempFolder folder;
+  BackupPassword kept(SystemFileSystem(), SystemUserDataProtection(), folder.Path() + u"\\");
+  const std::string before = Record();
+  {
+    CPasswordSetDlg dialog(prompter_, kept, false);
+    ASSERT_TRUE(dialog.CreateModeless(nullptr));
+    EXPECT_FALSE(IsWindowEnabled(dialog.Item(IDC_PASSWORD_OLD)));
+    Enter(dialog, {{IDC_PASSWORD_NEW, L"Marker-pw-77"}, {IDC_PASSWORD_AGAIN, L"Marker-pw-78"}},
+          IDC_PASSWORD_SET_OK);
+    EXPECT_EQ(prompter_.asked, std::vector<std::u16string>{u"Error / Passwords do not match"});
+    EXPECT_EQ(dialog.Result(), 0);
+    EXPECT_EQ(dialog.ItemText(IDC_PASSWORD_NEW), L"");
+    EXPECT_EQ(GetFileAttributesW(WidePointer(kept.Path())), INVALID_FILE_ATTRIBUTES) << "nothing kept";
+
+    prompter_.asked.clear();
+    Enter(dialog, {{IDC_PASSWORD_NEW, L"Marker-pw-77"}, {IDC_PASSWORD_AGAIN, L"Marker-pw-77"}},
+          IDC_PASSWORD_SET_OK);
+    EXPECT_EQ(dialog.Result(), IDOK);
+    EXPECT_EQ(prompter_.asked, std::vector<std::u16string>{u"Tips / Set password  succeeded!"});
+    EXPECT_EQ(dialog.KeptPassword(), "Marker-pw-77");
+  }
+  const std::string bytes = test::ReadBytes(kept.Path());
+  EXPECT_GT(bytes.size(), 20u);
+  EXPECT_EQ(bytes.find("Marker-pw-77"), std::string::npos);
+  EXPECT_EQ(bytes.find(std::string("M\0a\0r\0k\0e\0r", 11)), std::string::npos) << "not as UTF-16 either";
+  EXPECT_EQ(kept.Read(), "Marker-pw-77");
+  EXPECT_EQ(Record(), before) << "no disk is touched";
+
+  // Before an encrypted backup an empty entry is refused; from the settings it removes the password.
+  prompter_.asked.clear();
+  CPasswordSetDlg required(prompter_, kept, true);
+  ASSERT_TRUE(required.CreateModeless(nullptr));
+  Enter(required, {{IDC_PASSWORD_NEW, L""}, {IDC_PASSWORD_AGAIN, L""}}, IDC_PASSWORD_SET_OK);
+  EXPECT_EQ(required.Result(), 0);
+  EXPECT_EQ(kept.Read(), "Marker-pw-77");
+  CPasswordSetDlg removal(prompter_, kept, false);
+  ASSERT_TRUE(removal.CreateModeless(nullptr));
+  Enter(removal, {{IDC_PASSWORD_NEW, L""}, {IDC_PASSWORD_AGAIN, L""}}, IDC_PASSWORD_SET_OK);
+  EXPECT_EQ(removal.Result(), IDOK);
+  EXPECT_EQ(prompter_.asked, (std::vector<std::u16string>{u"Error / Encryption needs a password: please enter one.",
+                                                          u"Tips / The backup password has been removed."}));
+  EXPECT_EQ(GetFileAttributesW(WidePointer(kept.Path())), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(kept.Read(), std::nullopt);
+}
+
+// The password of an encrypted store: each entry tried at OK, a wrong one
+// told inside while the dialog stays open.
+TEST_F(PasswordDialogTest, StorePasswordPromptTriesEachEntry) {
+  std::vector<std::string> tried;
+  PasswordTry answer = PasswordTry::kRefused;
+  CStorePasswordDlg prompt([&](std::string_view password) {
+    tried.emplace_back(password);
+    return answer;
+  });
+  ASSERT_TRUE(prompt.CreateModeless(nullptr));
+  EXPECT_EQ(prompt.ItemText(IDC_STORE_PASSWORD_NOTE),
+            L"This backup was encrypted with another password. Enter that password:");
+  EXPECT_EQ(SendMessageW(prompt.Item(IDC_STORE_PASSWORD_INPUT), EM_GETPASSWORDCHAR, 0, 0), L'*');
+  Enter(prompt, {{IDC_STORE_PASSWORD_INPUT, L"w\u00e4"}}, IDC_STORE_PASSWORD_OK);
+  EXPECT_EQ(prompt.ItemText(IDC_STORE_PASSWORD_ERROR), L"Error:Password error!");
+  EXPECT_EQ(prompt.ItemText(IDC_STORE_PASSWORD_INPUT), L"");
+  SendMessageW(prompt.Handle(), WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(prompt.Result(), 0) << "Enter decides nothing";
+  answer = PasswordTry::kAccepted;
+  Enter(prompt, {{IDC_STORE_PASSWORD_INPUT, L"right"}}, IDC_STORE_PASSWORD_OK);
+  EXPECT_EQ(prompt.Result(), IDOK);
+  EXPECT_EQ(tried, (std::vector<std::string>{"w\xc3\xa4", "right"})) << "tried as UTF-8";
+
+  answer = PasswordTry::kGiveUp;
+  CStorePasswordDlg broken([&](std::string_view) { return answer; });
+  ASSERT_TRUE(broken.CreateModeless(nullptr));
+  Enter(broken, {{IDC_STORE_PASSWORD_INPUT, L"x"}}, IDC_STORE_PASSWORD_OK);
+  EXPECT_EQ(broken.Result(), IDCANCEL);
   EXPECT_TRUE(prompter_.asked.empty());
 }
 

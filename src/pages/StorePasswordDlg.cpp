@@ -1,0 +1,66 @@
+#include "pages/StorePasswordDlg.h"
+
+#include "config/LanguageText.h"
+#include "platform/UserDataProtection.h"
+#include "platform/Utf8.h"
+#include "resource.h"
+#include "widgets/ControlColours.h"
+
+namespace qtr {
+
+CStorePasswordDlg::CStorePasswordDlg(Try tryPassword)
+    : PasswordDialogFrame(IDD_STORE_PASSWORD), try_(std::move(tryPassword)) {}
+
+bool CStorePasswordDlg::OnInit() {
+  SetUpFrame(IDC_STORE_PASSWORD_TITLE, DisplayText(TextId::PasswordTitle), IDC_STORE_PASSWORD_CLOSE,
+             IDC_STORE_PASSWORD_OK, IDC_STORE_PASSWORD_CANCEL, {IDC_STORE_PASSWORD_INPUT});
+  SetItemText(IDC_STORE_PASSWORD_NOTE, Wide(DisplayText(TextId::StorePasswordNote)));
+  SetItemText(IDC_STORE_PASSWORD_LABEL, Wide(DisplayText(TextId::InputPassword)));
+  SetItemText(IDC_STORE_PASSWORD_OK, Wide(DisplayText(TextId::OK)));
+  SetItemText(IDC_STORE_PASSWORD_CANCEL, Wide(DisplayText(TextId::Cancel)));
+  SetFocus(Item(IDC_STORE_PASSWORD_INPUT));
+  return false;
+}
+
+bool CStorePasswordDlg::OnCommand(int id, int, HWND) {
+  switch (id) {
+    case IDC_STORE_PASSWORD_OK: TryEntry(); return true;
+    case IDC_STORE_PASSWORD_CANCEL: Close(IDCANCEL); return true;
+    default: return FrameCommand(id);
+  }
+}
+
+bool CStorePasswordDlg::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) {
+  if (message == WM_CTLCOLORSTATIC && reinterpret_cast<HWND>(l) == Item(IDC_STORE_PASSWORD_ERROR)) {
+    result = ControlColours::Transparent(reinterpret_cast<HDC>(w), RGB(200, 30, 30));
+    return true;
+  }
+  return PasswordDialogFrame::OnMessage(message, w, l, result);
+}
+
+void CStorePasswordDlg::TryEntry() {
+  std::string password = Utf16ToUtf8(Narrow(ItemText(IDC_STORE_PASSWORD_INPUT)));
+  PasswordTry outcome;
+  {
+    // The key derivation takes about a second.
+    HCURSOR before = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    outcome = try_(password);
+    SetCursor(before);
+  }
+  WipeSecret(password);
+  switch (outcome) {
+    case PasswordTry::kAccepted:
+      SetItemText(IDC_STORE_PASSWORD_INPUT, L"");
+      Close(IDOK);
+      return;
+    case PasswordTry::kGiveUp: Close(IDCANCEL); return;
+    case PasswordTry::kRefused:
+      SetItemText(IDC_STORE_PASSWORD_ERROR, Wide(DisplayText(TextId::PasswordError)));
+      SetItemText(IDC_STORE_PASSWORD_INPUT, L"");
+      SetFocus(Item(IDC_STORE_PASSWORD_INPUT));
+      InvalidateRect(Handle(), nullptr, FALSE);
+      return;
+  }
+}
+
+}  // namespace qtr
