@@ -122,6 +122,9 @@ MESSAGE_KEYS = [
     "DiskIsSmallMessage", "PromptCancel", "RemoveDisk", "BackupFailedTipMessage", "RestoreFailedTipMessage",
     "TwiceInputNotSame", "OldPasswordError", "PasswordSetFiled", "PasswordSetSuccess", "PasswordError",
     "PasswordTooLong", "PasswordBadCharacters", "PasswordUnsupported", "HotKeyTaken",
+    # The backup password and encrypted stores.
+    "BackupPasswordNeeded", "BackupPasswordEmpty", "BackupPasswordRemoved", "StorePasswordNote",
+    "StoreKeyDamaged", "StoreKeyFailed",
 ]
 
 
