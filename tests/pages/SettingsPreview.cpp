@@ -1,7 +1,9 @@
 // Shows the Setting page in a window of its own, on one tab and in one
 // language, for scripts/screenshot: settings_preview TAB [LANGUAGE]
 // with TAB one of backup, schedule, filter, others (or hotkey, time for the
-// two dialogs over the backup and schedule tabs) and LANGUAGE a table
+// two dialogs over the backup and schedule tabs; password for the backup
+// password dialog, store-password for the prompt for an encrypted store's
+// own password, both over the backup tab) and LANGUAGE a table
 // identifier such as 0x0804. Its files live beside the executable.
 #include <windows.h>
 
@@ -14,6 +16,7 @@
 #include "config/SettingsFile.h"
 #include "config/SystemLanguage.h"
 #include "pages/SetDialog.h"
+#include "pages/StorePasswordDlg.h"
 #include "resource.h"
 #include "shell/Prompter.h"
 #include "widgets/GdiplusSession.h"
@@ -72,6 +75,14 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (tab == L"hotkey")
     PostMessageW(GetDlgItem(page.BackupPage().Handle(), IDC_BKSET_HOTKEY_EDIT), BM_CLICK, 0, 0);
+  if (tab == L"password")
+    PostMessageW(GetDlgItem(page.BackupPage().Handle(), IDC_BKSET_SET_PASSWORD), BM_CLICK, 0, 0);
+  if (tab == L"store-password") {
+    // Every entry is refused, so the error line shows after an OK.
+    qtr::CStorePasswordDlg prompt([](std::string_view) { return qtr::PasswordTry::kRefused; });
+    prompt.RunModal(window);
+    return 0;
+  }
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     if (IsDialogMessageW(page.Handle(), &message)) continue;
