@@ -234,29 +234,28 @@ uint32_t StoreIndex::AppendPending(FileSystem& fs) {
   if (pending_.empty()) return 0;
   std::vector<Change> changes = std::move(pending_);
   pending_.clear();
-  std::u16string name;
-  if (const uint32_t error = WritePiece(fs, changes, &name); error != 0) return error;
+  std::u16string body, name;
+  for (const Change& change : changes) AppendXml(change.removed, change.entry, &body);
+  if (const uint32_t error = WritePiece(fs, body, &name); error != 0) return error;
   for (const Change& change : changes) Apply(change);
   pieces_.push_back(std::move(name));
   return 0;
 }
 
-uint32_t StoreIndex::WritePiece(FileSystem& fs, const std::vector<Change>& changes, std::u16string* name) {
-  std::u16string text = u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<StoreIndex>\r\n";
-  for (const Change& change : changes) {
-    const StoreIndexEntry& e = change.entry;
-    if (change.removed) {
-      text += u"<Gone path=\"" + EscapeXmlAttribute(e.stored) + u"\"/>\r\n";
-      continue;
-    }
-    text += u"<File path=\"" + EscapeXmlAttribute(e.stored) + u"\" form=\"" + std::u16string(FormName(e.form)) +
-            u"\" size=\"" + Decimal(e.sourceSize) + u"\" time=\"" + Decimal(e.sourceLastWrite) +
-            u"\" storedSize=\"" + Decimal(e.storedSize) + u"\" storedTime=\"" + Decimal(e.storedLastWrite) +
-            u"\" sha256=\"" + Hex(e.sha256) + u"\"/>\r\n";
+void StoreIndex::AppendXml(bool removed, const StoreIndexEntry& e, std::u16string* body) {
+  if (removed) {
+    *body += u"<Gone path=\"" + EscapeXmlAttribute(e.stored) + u"\"/>\r\n";
+    return;
   }
-  text += u"</StoreIndex>\r\n";
-  const std::string bytes = Utf16ToUtf8(text);
+  *body += u"<File path=\"" + EscapeXmlAttribute(e.stored) + u"\" form=\"" + std::u16string(FormName(e.form)) +
+           u"\" size=\"" + Decimal(e.sourceSize) + u"\" time=\"" + Decimal(e.sourceLastWrite) +
+           u"\" storedSize=\"" + Decimal(e.storedSize) + u"\" storedTime=\"" + Decimal(e.storedLastWrite) +
+           u"\" sha256=\"" + Hex(e.sha256) + u"\"/>\r\n";
+}
 
+uint32_t StoreIndex::WritePiece(FileSystem& fs, std::u16string_view body, std::u16string* name) {
+  const std::string bytes = Utf16ToUtf8(u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<StoreIndex>\r\n" +
+                                        std::u16string(body) + u"</StoreIndex>\r\n");
   const std::u16string folder = IndexFolderOf(storeRoot_);
   if (const uint32_t error = fs.CreateFolder(folder); error == 0)
     fs.SetAttributes(folder, kAttributeHidden | kAttributeSystem);
@@ -284,9 +283,10 @@ uint32_t StoreIndex::WritePiece(FileSystem& fs, const std::vector<Change>& chang
 }
 
 uint32_t StoreIndex::CompactIfLarge(FileSystem& fs, size_t maxPieces) {
-  if (pieces_.size() <= maxPieces || !pending_.empty()) return 0;
+  const size_t folded = (entries_.size() + kEntriesPerFoldedPiece - 1) / kEntriesPerFoldedPiece;
+  if (pieces_.size() <= maxPieces + folded || !pending_.empty()) return 0;
   const std::u16string folder = IndexFolderOf(storeRoot_);
-  // Only pieces this index has read or written may be folded into the new one.
+  // Only pieces this index has read or written may be folded into the new ones.
   std::unique_ptr<FolderListing> listing;
   if (const uint32_t error = fs.List(folder, &listing); error != 0) return error;
   std::vector<std::u16string> known = pieces_;
@@ -301,21 +301,35 @@ uint32_t StoreIndex::CompactIfLarge(FileSystem& fs, size_t maxPieces) {
   }
   listing.reset();
 
-  // The removals go in too: the old pieces' removal may reach the disk in any
-  // order after a power cut, and one that stays must not bring back an entry.
-  std::vector<Change> all;
-  all.reserve(entries_.size() + removed_.size());
-  for (const auto& [key, entry] : entries_) all.push_back({false, entry});
-  for (const auto& [key, stored] : removed_) {
-    Change gone;
-    gone.removed = true;
-    gone.entry.stored = stored;
-    all.push_back(std::move(gone));
+  // Pieces of a bounded size, so that reading one never needs much memory.
+  // The removals go in too: the old pieces' removal may reach the disk in
+  // any order after a power cut, and one that stays must not bring back an
+  // entry.
+  std::vector<std::u16string> merged;
+  std::u16string body, name;
+  size_t inBody = 0;
+  const auto flush = [&]() -> uint32_t {
+    if (const uint32_t error = WritePiece(fs, body, &name); error != 0) return error;
+    merged.push_back(name);
+    body.clear();
+    inBody = 0;
+    return 0;
+  };
+  for (const auto& [key, entry] : entries_) {
+    AppendXml(false, entry, &body);
+    if (++inBody == kEntriesPerFoldedPiece)
+      if (const uint32_t error = flush(); error != 0) return error;
   }
-  std::u16string merged;
-  if (const uint32_t error = WritePiece(fs, all, &merged); error != 0) return error;
+  for (const auto& [key, stored] : removed_) {
+    StoreIndexEntry gone;
+    gone.stored = stored;
+    AppendXml(true, gone, &body);
+  }
+  if (!body.empty() || merged.empty())
+    if (const uint32_t error = flush(); error != 0) return error;
+
   std::vector<std::u16string> old = std::move(pieces_);
-  pieces_ = {merged};
+  pieces_ = std::move(merged);
   for (size_t i = 0; i < old.size(); ++i) {
     if (const uint32_t error = fs.RemoveFile(JoinPath(folder, old[i])); error != 0) {
       pieces_.insert(pieces_.begin(), old.begin() + static_cast<ptrdiff_t>(i), old.end());

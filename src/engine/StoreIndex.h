@@ -91,15 +91,17 @@ class StoreIndex {
   uint32_t AppendPending(FileSystem& fs);
 
   // Every backup adds pieces, and every job reads them all: once there are
-  // more than maxPieces, the current entries are written as one new piece
-  // (with the removals that older pieces still contradict) and the pieces
-  // before it are removed, so that a stop or a power cut at any point
+  // more than maxPieces beyond what the entries fill, the current entries
+  // are written as new pieces of kEntriesPerFoldedPiece each (with the
+  // removals that older pieces still contradict) and the pieces before
+  // them are removed, so that a stop or a power cut at any point
   // leaves the same entries, whichever removals reached the disk. A
   // damaged piece stays (it is still reported), and a piece another writer
   // added since Load means nothing is done. 0, or the error that left the
   // index as it was (or partly compacted, which reads the same).
   uint32_t CompactIfLarge(FileSystem& fs, size_t maxPieces = kCompactAbovePieces);
   static constexpr size_t kCompactAbovePieces = 16;
+  static constexpr size_t kEntriesPerFoldedPiece = 1000;
   size_t PieceCount() const { return pieces_.size(); }
 
  private:
@@ -109,8 +111,9 @@ class StoreIndex {
   };
   std::u16string KeyOf(std::u16string_view storedPath) const;
   void Apply(const Change& change);
-  // Writes changes as the next piece; *name is its name in the index folder.
-  uint32_t WritePiece(FileSystem& fs, const std::vector<Change>& changes, std::u16string* name);
+  static void AppendXml(bool removed, const StoreIndexEntry& entry, std::u16string* body);
+  // Writes body (its File and Gone elements) as the next piece; *name is its name in the index folder.
+  uint32_t WritePiece(FileSystem& fs, std::u16string_view body, std::u16string* name);
 
   std::u16string storeRoot_;
   std::u16string damage_;

@@ -96,6 +96,30 @@ TEST_F(CompactionTest, FoldsEveryPieceIntoOneThatReadsTheSame) {
   EXPECT_EQ(Entries(StoreIndex::Load(fs, kRoot))[u"c\\fa.txt"], Entries(after)[u"c\\fa.txt"]);
 }
 
+TEST_F(CompactionTest, ALargeIndexFoldsIntoPiecesOfBoundedSize) {
+  fs.CreateFolder(kRoot);
+  const size_t count = 2 * StoreIndex::kEntriesPerFoldedPiece + 500;
+  for (size_t piece = 0; piece < 20; ++piece) {
+    StoreIndex index = StoreIndex::Load(fs, kRoot);
+    for (size_t n = piece; n < count; n += 20) {
+      const std::string digits = std::to_string(n);
+      index.Record(EntryFor(u"C\\f" + std::u16string(digits.begin(), digits.end()), n));
+    }
+    ASSERT_EQ(index.AppendPending(fs), 0u);
+  }
+  StoreIndex index = StoreIndex::Load(fs, kRoot);
+  const auto expected = Entries(index);
+  ASSERT_EQ(expected.size(), count);
+  EXPECT_EQ(index.CompactIfLarge(fs, 4), 0u);
+  EXPECT_EQ(PieceFiles(fs).size(), 3u);
+  const auto folded = PieceFiles(fs);
+  StoreIndex after = StoreIndex::Load(fs, kRoot);
+  EXPECT_EQ(Entries(after), expected);
+  // Folded pieces alone are not folded again.
+  EXPECT_EQ(after.CompactIfLarge(fs, 0), 0u);
+  EXPECT_EQ(PieceFiles(fs), folded);
+}
+
 TEST_F(CompactionTest, LeavesDamagedPiecesAndOtherWritersPiecesAlone) {
   WriteHistory(fs);
   const std::u16string damaged = std::u16string(kFolder) + u"\\0000000003.xml";
