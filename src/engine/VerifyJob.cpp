@@ -130,7 +130,8 @@ void JobVerifyControl::FinishFile() {
   ++job_.finishedCount;
 }
 
-bool CountStoredFiles(BackupJob& job, std::u16string_view storeRoot, std::map<std::u16string, uint64_t>* sizes) {
+bool CountStoredFiles(BackupJob& job, std::u16string_view storeRoot,
+                      std::map<std::u16string, uint64_t>* sizes) {
   std::vector<FindEntry> top;
   if (!ListFolder(job.fs, storeRoot, &top)) return true;
   for (const FindEntry& entry : top) {
@@ -168,8 +169,10 @@ VerifyOutcome RunVerifyJob(BackupJob& job, const VerifyReasons& reasons) {
         job.failures.AddFailureLine(IndexFolderOf(storeRoot) + u";" + reasons.indexDamaged + u" (" +
                                     report.indexDamage + u")");
       for (const std::u16string& line : report.damaged) job.failures.AddFailureLine(line);
-      for (const std::u16string& path : report.missing) job.failures.AddFailureLine(path + u";" + reasons.missing);
-      for (const std::u16string& path : report.unknown) job.failures.AddFailureLine(path + u";" + reasons.unknown);
+      for (const std::u16string& path : report.missing)
+        job.failures.AddFailureLine(path + u";" + reasons.missing);
+      for (const std::u16string& path : report.unknown)
+        job.failures.AddFailureLine(path + u";" + reasons.unknown);
       for (const std::u16string& path : report.skipped)
         job.failures.AddFailureLine(path + u";" + reasons.notChecked);
     }
@@ -195,7 +198,8 @@ std::u16string VerifySummaryText(const VerifyOutcome& outcome, const LanguageTab
     text = Formatted(table, TextId::VerifyDamageSummary,
                      {outcome.checked, outcome.damaged, outcome.missing, outcome.unknown});
   }
-  if (outcome.notChecked > 0) text += u" " + Formatted(table, TextId::VerifyNotCheckedSummary, {outcome.notChecked});
+  if (outcome.notChecked > 0)
+    text += u" " + Formatted(table, TextId::VerifyNotCheckedSummary, {outcome.notChecked});
   return text;
 }
 

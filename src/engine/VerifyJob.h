@@ -56,7 +56,8 @@ class JobVerifyControl : public VerifyControl {
 // The files below the store's one-letter drive folders, with their stored
 // sizes: the job's scanned count and total bytes grow as they are met.
 // False when the job was stopped meanwhile.
-bool CountStoredFiles(BackupJob& job, std::u16string_view storeRoot, std::map<std::u16string, uint64_t>* sizes);
+bool CountStoredFiles(BackupJob& job, std::u16string_view storeRoot,
+                      std::map<std::u16string, uint64_t>* sizes);
 
 // The worker of a verify of job.targetRoot's store (a thread procedure):
 // counts, verifies, writes a failure line "path;reason" for every damaged,

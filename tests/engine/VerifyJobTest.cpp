@@ -41,7 +41,8 @@ class VerifyJobTest : public test::JobFixture {
 
   uint64_t StoredBytes() {
     uint64_t total = 0;
-    for (const std::string& path : StoreFiles()) total += Content(std::u16string(path.begin(), path.end())).size();
+    for (const std::string& path : StoreFiles())
+      total += Content(std::u16string(path.begin(), path.end())).size();
     return total;
   }
 
@@ -100,13 +101,15 @@ TEST_F(VerifyJobTest, DamagedMissingUnknownAndTheIndexEachGiveTheirLineAndTheSto
 
   auto job = VerifyJob();
   const VerifyOutcome outcome = RunVerifyJob(*job);
-  EXPECT_EQ(lines.lines, (std::vector<std::u16string>{
-                             u"F:\\QTRPMB\\C\\data\\b.txt;content differs",
-                             u"F:\\QTRPMB\\C\\data\\a.txt;missing: in the index, but not on the disk",
-                             u"F:\\QTRPMB\\C\\data\\stray.txt;unknown: not in the index, or changed since it was stored",
-                         }));
+  EXPECT_EQ(lines.lines,
+            (std::vector<std::u16string>{
+                u"F:\\QTRPMB\\C\\data\\b.txt;content differs",
+                u"F:\\QTRPMB\\C\\data\\a.txt;missing: in the index, but not on the disk",
+                u"F:\\QTRPMB\\C\\data\\stray.txt;unknown: not in the index, or changed since it was stored",
+            }));
   EXPECT_FALSE(outcome.Sound());
-  EXPECT_EQ(VerifySummaryText(outcome, LanguageTable()), u"2 files checked: 1 damaged, 1 missing, 1 unknown.");
+  EXPECT_EQ(VerifySummaryText(outcome, LanguageTable()),
+            u"2 files checked: 1 damaged, 1 missing, 1 unknown.");
   // Every file met counts, the unread stray one included.
   EXPECT_EQ(job->finishedCount, 3u);
   EXPECT_EQ(job->doneBytes, job->totalBytes);
