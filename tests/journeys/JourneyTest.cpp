@@ -348,6 +348,92 @@ TEST_F(JourneyTest, RestoreOfTickedStoreItemsBringsDeletedFilesBack) {
   driver_.Quit();
 }
 
+// Every file of the store with its bytes, read as a person's tools would.
+void StoreSnapshot(const std::wstring& folder, std::vector<std::pair<std::wstring, std::string>>* files) {
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::wstring name = found.cFileName;
+    if (name == L"." || name == L"..") continue;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      StoreSnapshot(folder + L"\\" + name, files);
+    } else {
+      files->emplace_back(folder + L"\\" + name, ReadFileBytes(folder + L"\\" + name));
+    }
+  } while (FindNextFileW(find, &found));
+  FindClose(find);
+}
+
+TEST_F(JourneyTest, VerifyBackupFindsAFlippedByteAndLeavesTheStoreAsItWas) {
+  ASSERT_TRUE(driver_.Start());
+  ChooseTarget();
+  StartWithHotKey(driver_);
+  CloseFinishedJob();
+
+  // One byte of a stored container goes bad; its last-write time stays.
+  const std::wstring bad = Stored(L"\\nested\\notes.md");
+  {
+    HANDLE file = CreateFileW(bad.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    FILETIME written{};
+    GetFileTime(file, nullptr, nullptr, &written);
+    char byte = 0;
+    DWORD done = 0;
+    SetFilePointer(file, 40, nullptr, FILE_BEGIN);
+    ReadFile(file, &byte, 1, &done, nullptr);
+    byte = static_cast<char>(byte ^ 0x5A);
+    SetFilePointer(file, 40, nullptr, FILE_BEGIN);
+    WriteFile(file, &byte, 1, &done, nullptr);
+    SetFileTime(file, nullptr, nullptr, &written);
+    CloseHandle(file);
+  }
+  std::vector<std::pair<std::wstring, std::string>> before, after;
+  StoreSnapshot(L"R:\\QTRPMB", &before);
+  ASSERT_FALSE(before.empty());
+
+  // The person presses "Verify backup" beside the target list.
+  HWND page = driver_.BackUpPage();
+  ASSERT_TRUE(IsWindowEnabled(GetDlgItem(page, 1600)));
+  EXPECT_EQ(ProgramDriver::Text(page, 1600), L"Verify backup");
+  const size_t said = messages_.size();
+  answered_.clear();
+  ProgramDriver::Click(page, 1600);
+  HWND job = nullptr;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        job = nullptr;
+        EnumChildWindows(
+            driver_.PageBox(),
+            [](HWND child, LPARAM data) -> BOOL {
+              if (GetDlgItem(child, 1601) == nullptr) return TRUE;
+              *reinterpret_cast<HWND*>(data) = child;
+              return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&job));
+        return job != nullptr && IsWindowVisible(GetDlgItem(job, 1083));
+      },
+      60000));
+  const std::wstring summary = ProgramDriver::Text(job, 1601);
+  std::printf("verify: %ls\n", summary.c_str());
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(job, 1601)));
+  EXPECT_EQ(summary, L"6 files checked: 1 damaged, 0 missing, 0 unknown.");
+  EXPECT_EQ(ProgramDriver::Text(job, 1049), L"Verify the backup on USB HDD");
+  HWND list = GetDlgItem(job, 1090);
+  ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 1);
+  wchar_t line[1024] = {};
+  ASSERT_LT(SendMessageW(list, LB_GETTEXTLEN, 0, 0), 1024);
+  SendMessageW(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(line));
+  std::printf("failure: %ls\n", line);
+  EXPECT_EQ(std::wstring(line).substr(0, bad.size() + 1), bad + L";");
+  CloseFinishedJob();
+  EXPECT_EQ(messages_.size(), said);  // a verify asks nothing and says nothing in a message
+
+  StoreSnapshot(L"R:\\QTRPMB", &after);
+  EXPECT_TRUE(after == before) << "the verify changed the store";
+  driver_.Quit();
+}
+
 // Two simulated disks without volumes, each geometry "cylinders 16 63 512";
 // the source can be pulled through its plug file.
 class QuickBackupJourneyTest : public JourneyTest {
@@ -564,6 +650,179 @@ TEST_F(JourneyTest, LanguageChosenOnTheSettingPageChangesEveryPageAndBack) {
   PickLanguage(others, true);
   ASSERT_TRUE(WaitFor([&] { return ProgramDriver::Text(box, 1006) == L"Quick Activate"; }, 5000));
   EXPECT_EQ(ProgramDriver::Text(box, 1007), L"Setting");
+  driver_.Quit();
+}
+
+// ---- encrypted backups ----
+
+// The control with that id anywhere below root (the Setting page's controls
+// sit on a page inside the page).
+HWND FindControl(HWND root, int id) {
+  struct Search {
+    int id;
+    HWND found;
+  } search{id, nullptr};
+  EnumChildWindows(
+      root,
+      [](HWND child, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        if (GetDlgCtrlID(child) != s->id) return TRUE;
+        s->found = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+class EncryptionJourneyTest : public JourneyTest {
+ protected:
+  static constexpr char kMarker[] = "QTR-PLAINTEXT-MARKER-5f3a";
+
+  // Every source file carries the marker, so a plain byte of any of them on the target would show.
+  void MarkSources() {
+    for (size_t i = 0; i < files_.size(); ++i) {
+      const std::wstring path = source_ + files_[i];
+      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      std::string bytes;
+      for (size_t n = 0; n < 40 * (i + 1); ++n) bytes += std::string(kMarker) + " line " + std::to_string(n) + "\n";
+      ASSERT_TRUE(WriteFileBytes(path, bytes));
+    }
+    SetFileAttributesW((source_ + L"\\read-only.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW((source_ + L"\\hidden.dat").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  }
+
+  // "Set password" on the backup-settings page, both entries, OK, and the result message answered.
+  void SetBackupPassword(const wchar_t* password) {
+    ProgramDriver::Click(driver_.PageBox(), 1007);  // the Setting page
+    HWND button = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (button = FindControl(driver_.PageBox(), 1318)) != nullptr; }, 5000));
+    PostMessageW(button, BM_CLICK, 0, 0);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (dialog = driver_.FindTopLevel(L"Password Setting")) != nullptr; }, 10000));
+    SetDlgItemTextW(dialog, 1126, password);
+    SetDlgItemTextW(dialog, 1127, password);
+    ProgramDriver::Click(dialog, 1128);
+    HWND told = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (told = driver_.FindTopLevel(L"Tips")) != nullptr; }, 10000));
+    EXPECT_EQ(ProgramDriver::Text(told, 23362), L"Set password  succeeded!");
+    ProgramDriver::Click(told, 1045);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5000));
+  }
+
+  void DeleteSources() {
+    for (const std::wstring& file : files_) {
+      const std::wstring path = source_ + file;
+      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileW(path.c_str());
+    }
+  }
+
+  // Ticks the store's partition in the right tree and presses Restore, confirming it.
+  void StartRestore() {
+    ProgramDriver::Click(driver_.PageBox(), 1004);  // the File Backup page
+    HWND tree = GetDlgItem(driver_.BackUpPage(), 1113);
+    HTREEITEM root = nullptr;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+          root = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+          return root != nullptr && IsWindowVisible(tree);
+        },
+        10000));
+    const auto checkState = [&] {
+      return SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(root), TVIS_STATEIMAGEMASK);
+    };
+    if (checkState() != INDEXTOSTATEIMAGEMASK(3)) {
+      ASSERT_TRUE(driver_.ClickCheckBox(tree, root));
+      ASSERT_TRUE(WaitFor([&] { return checkState() == INDEXTOSTATEIMAGEMASK(3); }, 5000));
+    }
+    ProgramDriver::Click(driver_.PageBox(), 1015);
+    HWND question = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (question = driver_.FindTopLevel(L"File Restore")) != nullptr; }, 10000));
+    ProgramDriver::Click(question, 1045);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(question); }, 5000));
+  }
+
+  // Every byte of every file under the target, as a person's tools would read them.
+  size_t TargetBytesHoldingTheMarker(size_t* files) const {
+    std::vector<std::pair<std::wstring, std::string>> all;
+    StoreSnapshot(W(target_.Path()), &all);
+    *files = all.size();
+    size_t found = 0;
+    for (const auto& [path, bytes] : all)
+      if (bytes.find("PLAINTEXT-MARKER") != std::string::npos) {
+        std::printf("plain text in %ls\n", path.c_str());
+        ++found;
+      }
+    return found;
+  }
+};
+
+TEST_F(EncryptionJourneyTest, EncryptedBackupRestoreAWrongPasswordAndAnUnattendedStartAfterARestart) {
+  StoreSetting(u"CompressFile", u"0");  // the marker would stand in a plain stored file as it is
+  MarkSources();
+  std::vector<std::string> originals;
+  for (const std::wstring& file : files_) originals.push_back(ReadFileBytes(source_ + file));
+  ASSERT_TRUE(driver_.Start());
+  ChooseTarget();
+
+  // The password set on the backup-settings page, then Encryption ticked.
+  SetBackupPassword(L"journey-pw-1");
+  HWND encryption = FindControl(driver_.PageBox(), 1316);
+  ASSERT_NE(encryption, nullptr);
+  PostMessageW(encryption, BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return SendMessageW(encryption, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 5000));
+  const std::string kept = ReadFileBytes(folder_ + L"backuppassword.bin");
+  EXPECT_NE(kept, "<missing>");
+  EXPECT_EQ(kept.find("journey-pw-1"), std::string::npos);
+
+  ProgramDriver::Click(driver_.PageBox(), 1004);
+  StartWithHotKey(driver_);
+  CloseFinishedJob();
+  EXPECT_EQ(finished_, L"6 Files");
+  size_t stored = 0;
+  EXPECT_EQ(TargetBytesHoldingTheMarker(&stored), 0u);
+  EXPECT_GE(stored, files_.size() + 1) << "the six files and the store's key check file";
+  const std::wstring plainName = Stored(L"\\plain.txt");
+  EXPECT_EQ(GetFileAttributesW(plainName.substr(0, plainName.size() - 4).c_str()), INVALID_FILE_ATTRIBUTES)
+      << "no plain stored copy";
+
+  // The kept password opens the store: the files come back as they were.
+  DeleteSources();
+  StartRestore();
+  CloseFinishedJob();
+  for (size_t i = 0; i < files_.size(); ++i)
+    EXPECT_TRUE(ReadFileBytes(source_ + files_[i]) == originals[i]) << "differs: " << i;
+
+  // Under another kept password the store asks for its own: a wrong one restores nothing.
+  SetBackupPassword(L"another-pw");
+  DeleteSources();
+  StartRestore();
+  HWND prompt = nullptr;
+  ASSERT_TRUE(
+      WaitFor([&] { return (prompt = driver_.FindTopLevel(L"Password Authentication")) != nullptr; }, 15000));
+  SetDlgItemTextW(prompt, 1655, L"journey-pw-2");
+  ProgramDriver::Click(prompt, 1657);
+  ASSERT_TRUE(WaitFor([&] { return ProgramDriver::Text(prompt, 1656) == L"Error:Password error!"; }, 15000));
+  ProgramDriver::Click(prompt, 1658);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(prompt); }, 5000));
+  Sleep(2000);
+  for (const std::wstring& file : files_)
+    EXPECT_EQ(GetFileAttributesW((source_ + file).c_str()), INVALID_FILE_ATTRIBUTES) << "restored anyway";
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(driver_.PageBox(), 1015))) << "no job holds the page";
+
+  // The right password kept again; after a restart the hotkey backs up without a question.
+  SetBackupPassword(L"journey-pw-1");
+  driver_.Quit();
+  MarkSources();
+  ASSERT_TRUE(driver_.Start());
+  ChooseTarget();
+  StartWithHotKey(driver_);
+  CloseFinishedJob();
+  EXPECT_EQ(finished_, L"6 Files");
+  for (const wchar_t* title : {L"Password Authentication", L"Password Setting"})
+    EXPECT_EQ(driver_.FindTopLevel(title), nullptr);
+  for (const std::wstring& said : messages_) EXPECT_EQ(said.find(L"password"), std::wstring::npos) << said;
+  EXPECT_EQ(TargetBytesHoldingTheMarker(&stored), 0u);
   driver_.Quit();
 }
 
