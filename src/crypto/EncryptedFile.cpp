@@ -13,6 +13,7 @@ constexpr uint8_t kMagic[4] = {'Q', 'T', 'R', 'X'};
 constexpr uint16_t kVersion = 1;
 constexpr size_t kSignedHeaderSize = 48;
 constexpr uint32_t kMaxChunkSize = 16 * 1024 * 1024;
+constexpr uint16_t kInnerPlain = 0, kInnerContainer = 1;
 // The header's tag uses the nonce no chunk can reach.
 constexpr uint64_t kHeaderNonce = UINT64_MAX;
 
@@ -79,6 +80,11 @@ uint32_t OpenHeader(File& file, const uint8_t (&storeKey)[kAesKeySize], uint8_t*
   NonceOf(kHeaderNonce, nonce);
   std::memcpy(tag, header + kSignedHeaderSize, kGcmTagSize);
   if (!(*gcm)->Open(nonce, header, kSignedHeaderSize, &none, 0, tag, &none)) return kErrorNotAuthentic;
+  // Authenticated, so written by a writer of this format: an inner form it
+  // does not know is a newer one, which this reader cannot decode.
+  const uint64_t inner = Get(header + 6, 2);
+  if (inner != kInnerPlain && inner != kInnerContainer) return kErrorNotSupported;
+  info->containerInside = inner == kInnerContainer;
   info->sourceSize = Get(header + 32, 8);
   info->lastWrite = Get(header + 40, 8);
   return 0;
@@ -103,6 +109,7 @@ std::unique_ptr<EncryptingFile> EncryptingFile::Create(File& target, const uint8
   uint8_t header[kEncryptedHeaderSize] = {};
   std::memcpy(header, kMagic, 4);
   Put(header + 4, kVersion, 2);
+  Put(header + 6, info.containerInside ? kInnerContainer : kInnerPlain, 2);
   Put(header + 8, chunkSize, 4);
   if (!FillRandom(header + 16, 16)) {
     *error = kErrorNotEnoughMemory;
@@ -234,6 +241,15 @@ uint32_t DecryptingFile::Read(void* buffer, size_t size, size_t* got) {
   plainPos_ += n;
   *got = n;
   return 0;
+}
+
+uint64_t DecryptingFile::InnerSize(uint64_t encryptedSize) const {
+  if (encryptedSize < kEncryptedHeaderSize + kGcmTagSize) return 0;
+  const uint64_t body = encryptedSize - kEncryptedHeaderSize;
+  const uint64_t record = uint64_t{chunkSize_} + kGcmTagSize;
+  // Every chunk but the last is full; the last holds 0..chunk size bytes.
+  const uint64_t chunks = (body + record - 1) / record;
+  return body - chunks * kGcmTagSize;
 }
 
 uint32_t DecryptingFile::Size(uint64_t* size) {

@@ -1,8 +1,9 @@
 // The encrypted form of a stored file: a header, then AES-256-GCM chunks.
 //
-//   header (64 bytes): "QTRX", version (u16), reserved (u16), chunk size
-//     (u32), reserved (u32), file id (16 random bytes), source size (u64),
-//     source last-write time (u64), tag (16) over the 48 bytes before it
+//   header (64 bytes): "QTRX", version (u16), inner form (u16: 0 = the
+//     source's bytes, 1 = an LZ77 container of them), chunk size (u32),
+//     reserved (u32), file id (16 random bytes), source size (u64), source
+//     last-write time (u64), tag (16) over the 48 bytes before it
 //   chunks: cipher text (chunk size bytes; the last one 0..chunk size) + tag
 //
 // Every file has its own key, SHA-256 of the store key and the file id, so a
@@ -26,10 +27,14 @@ inline constexpr uint32_t kEncryptedChunkSize = 64 * 1024;
 // ERROR_INVALID_DATA: the file is damaged, altered or under another key.
 inline constexpr uint32_t kErrorNotAuthentic = 13;
 
-// What the copy pass compares for a changed-only backup.
+// What the copy pass compares for a changed-only backup, and what a restore
+// needs to read the file without its store index: whether the bytes inside
+// are a compressed container (a person's own "a.zip" and "a" compressed are
+// both stored as "a.zip.qtrx"; the authenticated flag tells them apart).
 struct EncryptedFileInfo {
-  uint64_t sourceSize = 0;
+  uint64_t sourceSize = 0;  // the source's size, before any compression
   uint64_t lastWrite = 0;
+  bool containerInside = false;
   bool operator==(const EncryptedFileInfo&) const = default;
 };
 
@@ -81,6 +86,11 @@ class DecryptingFile final : public File {
   static std::unique_ptr<DecryptingFile> Open(File& source, const uint8_t (&storeKey)[kAesKeySize],
                                               uint32_t* error);
   const EncryptedFileInfo& Info() const { return info_; }
+  // How many plain bytes (the container's, when one is inside) an encrypted
+  // file of encryptedSize bytes holds: what its chunks hold once their tags
+  // and the header are taken away. The file's authentication still decides
+  // whether they are its real bytes.
+  uint64_t InnerSize(uint64_t encryptedSize) const;
 
   uint32_t Read(void* buffer, size_t size, size_t* got) override;
   uint32_t Write(const void*, size_t) override { return kErrorNotSupported; }

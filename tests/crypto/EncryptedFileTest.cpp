@@ -112,6 +112,44 @@ TEST_F(EncryptedFileTest, HeaderInfoIsReadAndAuthenticatedWithoutTheBody) {
   EXPECT_EQ(ReadEncryptedInfo(*file, key_, &info), kErrorNotAuthentic);
 }
 
+TEST_F(EncryptedFileTest, InnerFormIsAuthenticatedAndAnUnknownOneRefused) {
+  std::string encrypted = Encrypt("PK-looking bytes", {16, 9, true});
+  EXPECT_EQ(encrypted[6], 1);
+  EXPECT_EQ(encrypted[7], 0);
+  std::unique_ptr<File> file;
+  ASSERT_EQ(fs_.Open(u"C:\\h", OpenMode::kWriteTruncate, &file), 0u);
+  const auto infoOf = [&](const std::string& bytes, EncryptedFileInfo* info) {
+    file->Seek(0);
+    file->Write(bytes.data(), kHeader);
+    file->Seek(0);
+    return ReadEncryptedInfo(*file, key_, info);
+  };
+  EncryptedFileInfo info;
+  ASSERT_EQ(infoOf(encrypted, &info), 0u);
+  EXPECT_TRUE(info.containerInside);
+  // Flipping the flag (a person's "a.zip" passed off as "a" compressed) fails the header's tag.
+  std::string flipped = encrypted;
+  flipped[6] = 0;
+  EXPECT_EQ(infoOf(flipped, &info), kErrorNotAuthentic);
+  std::string back;
+  EXPECT_EQ(Decrypt(flipped, &back), kErrorNotAuthentic);
+}
+
+TEST_F(EncryptedFileTest, InnerSizeComesFromTheFileSizeAtEveryChunkBoundary) {
+  for (size_t size : {size_t{0}, size_t{1}, size_t{kSmallChunk - 1}, size_t{kSmallChunk}, size_t{kSmallChunk + 1},
+                      size_t{3 * kSmallChunk}, size_t{3 * kSmallChunk + 7}}) {
+    const std::string encrypted = Encrypt(Text(size));
+    std::unique_ptr<File> source;
+    ASSERT_EQ(fs_.Open(u"C:\\d", OpenMode::kWriteTruncate, &source), 0u);
+    source->Write(encrypted.data(), encrypted.size());
+    source->Seek(0);
+    uint32_t error = 0;
+    auto reader = DecryptingFile::Open(*source, key_, &error);
+    ASSERT_TRUE(reader);
+    EXPECT_EQ(reader->InnerSize(encrypted.size()), size) << size;
+  }
+}
+
 TEST_F(EncryptedFileTest, EverySingleBitFlipIsRejected) {
   std::string encrypted = Encrypt(Text(40)), back;
   for (size_t i = 0; i < encrypted.size() * 8; ++i) {
