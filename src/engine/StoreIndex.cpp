@@ -70,6 +70,8 @@ std::u16string_view FormName(StoredForm form) {
       return u"compressed";
     case StoredForm::kEncrypted:
       return u"encrypted";
+    case StoredForm::kCompressedEncrypted:
+      return u"compressed-encrypted";
     default:
       return u"plain";
   }
@@ -79,6 +81,7 @@ bool ParseForm(std::u16string_view text, StoredForm* form) {
   if (text == u"plain") *form = StoredForm::kPlain;
   else if (text == u"compressed") *form = StoredForm::kCompressed;
   else if (text == u"encrypted") *form = StoredForm::kEncrypted;
+  else if (text == u"compressed-encrypted") *form = StoredForm::kCompressedEncrypted;
   else return false;
   return true;
 }

@@ -31,7 +31,9 @@ namespace qtr {
 
 inline constexpr std::u16string_view kIndexFolder = u"~index";
 
-enum class StoredForm { kPlain, kCompressed, kEncrypted };
+// kEncrypted holds the source's bytes encrypted ("a.txt.qtrx");
+// kCompressedEncrypted its compressed container, encrypted ("a.txt.zip.qtrx").
+enum class StoredForm { kPlain, kCompressed, kEncrypted, kCompressedEncrypted };
 
 struct StoreIndexEntry {
   // Below the store root, as the volume spelled it: "C\dir\a.txt.zip".

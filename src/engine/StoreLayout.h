@@ -1,5 +1,6 @@
 // Where a file lives in the backup store and back: a source X:\path is
-// stored as <target>\QTRPMB\X\path, with ".zip" added when compressed.
+// stored as <target>\QTRPMB\X\path, with ".zip" added when compressed and
+// ".qtrx" when encrypted.
 #pragma once
 #include <string>
 #include <string_view>
@@ -8,6 +9,9 @@ namespace qtr {
 
 inline constexpr std::u16string_view kStoreFolder = u"QTRPMB";
 inline constexpr std::u16string_view kCompressedSuffix = u".zip";
+// The encrypted form adds its own suffix after the plain or compressed
+// stored name: "a.txt.qtrx", "a.txt.zip.qtrx".
+inline constexpr std::u16string_view kEncryptedSuffix = u".qtrx";
 // A copy being written carries this suffix until it is complete and renamed
 // into place.
 inline constexpr std::u16string_view kPartialSuffix = u".~qtrpart";
