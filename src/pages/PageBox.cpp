@@ -7,7 +7,10 @@
 #include "config/SystemLanguage.h"
 #include "engine/DiskCopyChecks.h"
 #include "pages/BackupHandOver.h"
+#include "config/BackupPassword.h"
 #include "pages/PasswordSetDlg.h"
+#include "pages/StoreKeyDialogs.h"
+#include "platform/UserDataProtection.h"
 #include "resource.h"
 #include "trees/TreeItems.h"
 
@@ -72,7 +75,9 @@ CPageBox::CPageBox(const PageBoxServices& services)
     manage_.ReadSystemFolderSwitches();
   };
   host.openPasswordDialog = [this](HWND owner) {
-    CPasswordSetDlg dialog(*prompter_, nullptr, u"", false);
+    // Not for a disk: the backup password, kept beside the program for this Windows user.
+    BackupPassword kept(SystemFileSystem(), SystemUserDataProtection(), programFolder_);
+    CPasswordSetDlg dialog(*prompter_, kept, false);
     dialog.RunModal(owner);
   };
   host.haveDisks = [this] { return !devices_.Empty(); };
@@ -315,17 +320,27 @@ bool CPageBox::HandOver(const JobStart& start) {
   settings.programFolder = programFolder_;
   settings.target = start.target;
   settings.pageFlag = start.quickLaunch ? 1 : 0;
+  // The key of an encrypted store, asked for before the job changes anything.
+  const auto takeStoreKey = [&](StoreKeyUse use) {
+    const StoreKeyOutcome key = AskStoreKey(mainWindow_ != nullptr ? mainWindow_ : Handle(), *prompter_, fs_,
+                                            programFolder_, start.target, use);
+    settings.storeKey = key.key;
+    if (!key.Proceeds()) EnablePageButtons(true);
+    return key.Proceeds();
+  };
   switch (start.kind) {
     case JobStart::Kind::Backup: {
-      RecordBackupStart(programFolder_, clock_.Now());
       XmlDocument init;
       LoadSettings(init);
+      if (SettingIsOn(init, u"SetPassword") && !takeStoreKey(StoreKeyUse::kEncryptedBackup)) return false;
+      RecordBackupStart(programFolder_, clock_.Now());
       ApplyStoreVisibility(fs_, init, start.target);
       typeFilter_ = set_->FileTypeFilter();
       settings.caption = DisplayText(TextId::ProgressBKTitle);
       break;
     }
     case JobStart::Kind::Restore:
+      if (!takeStoreKey(StoreKeyUse::kRead)) return false;
       backUp_.TargetTree().WriteRestoreSelection();
       settings.backup = false;
       typeFilter_.clear();
@@ -345,7 +360,8 @@ bool CPageBox::HandOver(const JobStart& start) {
       settings.backup = false;
       typeFilter_.clear();
       settings.caption = DisplayText(TextId::ProgressVerifyTitle);
-      // An encrypted store's key goes into settings.storeKey here, once it can be asked for.
+      // An encrypted store's files are checked only with its key.
+      if (!takeStoreKey(StoreKeyUse::kRead)) return false;
       break;
   }
   settings.typeFilter = typeFilter_;
