@@ -81,6 +81,22 @@ std::u16string TextOrDefault(const LanguageTable& table, TextId id) {
   return text.empty() ? std::u16string(KeyOf(id).englishDefault) : text;
 }
 
+// A damaged line of the verify pass, "path;reason", with the reason in the
+// window's language where it is one of the pass's common ones. A path may
+// hold ";", a reason never does.
+std::u16string ShownDamage(const std::u16string& line, const VerifyReasons& reasons) {
+  const size_t split = line.rfind(u';');
+  if (split == std::u16string::npos) return line;
+  const std::u16string_view reason = std::u16string_view(line).substr(split + 1);
+  const std::u16string* shown = reason == u"size differs"                 ? &reasons.sizeDiffers
+                                : reason == u"content differs"            ? &reasons.contentDiffers
+                                : reason == u"container does not decode"  ? &reasons.notDecoded
+                                : reason == u"not a compressed container" ? &reasons.notContainer
+                                                                          : nullptr;
+  if (shown == nullptr || shown->empty()) return line;
+  return line.substr(0, split + 1) + *shown;
+}
+
 }  // namespace
 
 VerifyReasons VerifyReasonsFrom(const LanguageTable& table) {
@@ -89,6 +105,10 @@ VerifyReasons VerifyReasonsFrom(const LanguageTable& table) {
   reasons.unknown = TextOrDefault(table, TextId::VerifyUnknownReason);
   reasons.notChecked = TextOrDefault(table, TextId::VerifyNotCheckedReason);
   reasons.indexDamaged = TextOrDefault(table, TextId::VerifyIndexDamagedReason);
+  reasons.sizeDiffers = TextOrDefault(table, TextId::VerifySizeDiffersReason);
+  reasons.contentDiffers = TextOrDefault(table, TextId::VerifyContentDiffersReason);
+  reasons.notDecoded = TextOrDefault(table, TextId::VerifyNotDecodedReason);
+  reasons.notContainer = TextOrDefault(table, TextId::VerifyNotContainerReason);
   return reasons;
 }
 
@@ -168,7 +188,8 @@ VerifyOutcome RunVerifyJob(BackupJob& job, const VerifyReasons& reasons) {
       if (outcome.indexDamaged)
         job.failures.AddFailureLine(IndexFolderOf(storeRoot) + u";" + reasons.indexDamaged + u" (" +
                                     report.indexDamage + u")");
-      for (const std::u16string& line : report.damaged) job.failures.AddFailureLine(line);
+      for (const std::u16string& line : report.damaged)
+        job.failures.AddFailureLine(ShownDamage(line, reasons));
       for (const std::u16string& path : report.missing)
         job.failures.AddFailureLine(path + u";" + reasons.missing);
       for (const std::u16string& path : report.unknown)

@@ -18,6 +18,8 @@ namespace qtr {
 // window's thread only, so the window hands them over before the start.
 struct VerifyReasons {
   std::u16string missing, unknown, notChecked, indexDamaged;
+  // In place of the verify pass's own words for the commonest damage.
+  std::u16string sizeDiffers, contentDiffers, notDecoded, notContainer;
 };
 
 // The reasons in table's language (the active one, on the window's thread;

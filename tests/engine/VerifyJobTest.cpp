@@ -103,7 +103,7 @@ TEST_F(VerifyJobTest, DamagedMissingUnknownAndTheIndexEachGiveTheirLineAndTheSto
   const VerifyOutcome outcome = RunVerifyJob(*job);
   EXPECT_EQ(lines.lines,
             (std::vector<std::u16string>{
-                u"F:\\QTRPMB\\C\\data\\b.txt;content differs",
+                u"F:\\QTRPMB\\C\\data\\b.txt;damaged: its content differs from the index",
                 u"F:\\QTRPMB\\C\\data\\a.txt;missing: in the index, but not on the disk",
                 u"F:\\QTRPMB\\C\\data\\stray.txt;unknown: not in the index, or changed since it was stored",
             }));

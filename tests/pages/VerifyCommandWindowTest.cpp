@@ -246,7 +246,7 @@ TEST_F(VerifyCommandTest, VerifyOfTheChosenTargetShowsItsSummaryAndListsADamaged
   Verify(&summary, &lines);
   EXPECT_EQ(summary, L"2 files checked: 1 damaged, 0 missing, 0 unknown.");
   ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines[0], storedWide + L";content differs");
+  EXPECT_EQ(lines[0], storedWide + L";damaged: its content differs from the index");
   Snapshot(L"K:\\QTRPMB", &after);
   EXPECT_EQ(after, before);
   EXPECT_EQ(test::ReadBytes(folder_ + u"backupinfo.xml"), record);
