@@ -7,6 +7,7 @@
 #include "platform/SystemError.h"
 #include "engine/StoreLayout.h"
 #include "engine/StoredFileCopy.h"
+#include "engine/StoredForms.h"
 
 namespace qtr {
 
@@ -52,8 +53,10 @@ void CopyPassRestore(BackupJob& job) {
     // Only an entry that still describes the stored file counts; any other is restored by the old rules.
     const StoreIndexEntry* entry = nullptr;
     if (index.StateOf(stored, info, &entry) != IndexState::kCurrent) entry = nullptr;
-    if (!PrepareRestoreDestination(job, &destination, stored, entry)) continue;
-    RestoreOneFile(job, pass, stored, destination, std::move(in), info, entry);
+    StoredForm form = StoredForm::kPlain;
+    if (!ResolveRestoreForm(job, stored, *in, info, entry, &form)) continue;
+    destination = RestoredNameOf(destination, form);
+    RestoreOneFile(job, pass, stored, destination, std::move(in), info, form, entry);
     if (job.stop != 0) break;
   }
   pass.Commit();

@@ -130,15 +130,15 @@ bool CopyPassState::FirstVisitOfFolder(std::u16string_view folder) {
 }
 
 void CopyPassState::Hold(std::unique_ptr<File> file, std::u16string partial, std::u16string destination,
-                         std::u16string otherForm, uint64_t bytes) {
-  held_.push_back({std::move(file), std::move(partial), std::move(destination), std::move(otherForm), {}});
+                         std::vector<std::u16string> otherForms, uint64_t bytes) {
+  held_.push_back({std::move(file), std::move(partial), std::move(destination), std::move(otherForms), {}});
   heldBytes_ += bytes;
   if (held_.size() >= kBatchFiles || heldBytes_ >= kBatchBytes) Commit();
 }
 
 void CopyPassState::Hold(std::unique_ptr<File> file, std::u16string partial, std::u16string destination,
-                         std::u16string otherForm, uint64_t bytes, StoreIndexEntry entry) {
-  held_.push_back({std::move(file), std::move(partial), std::move(destination), std::move(otherForm),
+                         std::vector<std::u16string> otherForms, uint64_t bytes, StoreIndexEntry entry) {
+  held_.push_back({std::move(file), std::move(partial), std::move(destination), std::move(otherForms),
                    std::move(entry)});
   heldBytes_ += bytes;
   if (held_.size() >= kBatchFiles || heldBytes_ >= kBatchBytes) Commit();
@@ -187,10 +187,11 @@ void CopyPassState::Commit() {
         index_->Record(std::move(*held.entry));
       }
     }
-    if (held.otherForm.empty()) continue;
-    RemoveFileAnyway(job_.fs, held.otherForm);
-    Removed(held.otherForm);
-    if (index_ != nullptr) index_->Forget(held.otherForm);
+    for (const std::u16string& other : held.otherForms) {
+      RemoveFileAnyway(job_.fs, other);
+      Removed(other);
+      if (index_ != nullptr) index_->Forget(other);
+    }
   }
   // The entries go last, once the copies they describe are in place: a
   // piece that is never written leaves those copies stale in the index.

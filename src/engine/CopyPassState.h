@@ -46,14 +46,15 @@ class CopyPassState {
 
   // A complete copy, not yet durable: it waits under its partial name, its
   // file open, until the batch is committed; a file it replaces stays whole
-  // until then. otherForm (may be empty) goes once the copy is in place.
+  // until then. otherForms (the same file's other stored forms, may be
+  // empty) go once the copy is in place.
   void Hold(std::unique_ptr<File> file, std::u16string partial, std::u16string destination,
-            std::u16string otherForm, uint64_t bytes);
+            std::vector<std::u16string> otherForms, uint64_t bytes);
   // The same for a copy into the store whose index entry (stored name and
   // stored size aside) is entry: it is recorded once the copy is in place,
   // with what the stored file's listing then says.
   void Hold(std::unique_ptr<File> file, std::u16string partial, std::u16string destination,
-            std::u16string otherForm, uint64_t bytes, StoreIndexEntry entry);
+            std::vector<std::u16string> otherForms, uint64_t bytes, StoreIndexEntry entry);
   // The store index the pass keeps up to date (a backup's), or nullptr.
   void SetIndex(StoreIndex* index) { index_ = index; }
   StoreIndex* Index() const { return index_; }
@@ -70,7 +71,7 @@ class CopyPassState {
     std::unique_ptr<File> file;
     std::u16string partial;
     std::u16string destination;
-    std::u16string otherForm;
+    std::vector<std::u16string> otherForms;
     std::optional<StoreIndexEntry> entry;
   };
   std::set<std::u16string>& NamesOf(std::u16string_view folder);

@@ -8,7 +8,10 @@
 #include "config/SettingsFile.h"
 #include "config/XmlFileLoad.h"
 #include "engine/SourceWalk.h"
+#include "crypto/KeyCheck.h"
+#include "engine/StoreIndex.h"
 #include "engine/StoreLayout.h"
+#include "engine/StoredForms.h"
 #include "platform/SystemError.h"
 
 namespace qtr {
@@ -62,12 +65,14 @@ bool ProgramFolderExists(BackupJob& job) {
 void WalkAndRestore(BackupJob& job, const std::u16string& storeRoot) {
   XmlDocument selection;
   if (!LoadSelection(job, u"restoreTempPath.xml", &selection)) return;
+  // For the changed-only test; the copy pass reads it again and reports its damage.
+  const StoreIndex index = StoreIndex::Load(job.fs, storeRoot);
   job.scanning = 1;
   selection.ResetPosition();
   while (selection.FindChildElement(u"path")) {
     const std::u16string stored = selection.GetChildAttribute(u"path");
     ++job.selectedCount;
-    ScanStoredPath(job, stored);
+    ScanStoredPath(job, stored, &index);
     if (job.stop != 0) {
       job.scanning = 0;
       return;
@@ -104,9 +109,14 @@ void RunJob(BackupJob& job) {
     if (LoadXmlFile(job.fs, job.programFolder + u"init.xml", &init)) {
       if (const auto changedOnly = ReadSetting(init, u"BackupStatus")) job.changedOnly = *changedOnly == u"1";
       if (job.restore == 0 && SettingIsOn(init, u"CompressFile")) job.compress = 1;
+      if (job.restore == 0 && SettingIsOn(init, u"SetPassword")) job.encrypt = 1;
     }
     const std::u16string storeRoot = StoreRootOf(job.targetRoot);
-    if (job.restore != 0) {
+    if (job.restore == 0 && job.encrypt != 0 && !job.storeKey) {
+      // Encryption asked for and no key handed over: nothing is stored,
+      // rather than every file in the clear.
+      job.AddFailure(JoinPath(storeRoot, kKeyCheckFileName), kErrorNoStoreKey);
+    } else if (job.restore != 0) {
       WalkAndRestore(job, storeRoot);
     } else {
       WalkAndBackUp(job, storeRoot);

@@ -21,13 +21,13 @@ void AddStoredFile(BackupJob& job, std::u16string path, uint64_t size) {
   job.fileList.push_back(std::move(path));
 }
 
-bool IsUpToDate(BackupJob& job, const FindEntry& entry, std::u16string_view path) {
-  if (job.changedOnly == 0 || !IsUnchangedOnRestore(job, entry, path)) return false;
+bool IsUpToDate(BackupJob& job, const FindEntry& entry, std::u16string_view path, const StoreIndex* index) {
+  if (job.changedOnly == 0 || !IsUnchangedOnRestore(job, entry, path, index)) return false;
   ++job.upToDateCount;
   return true;
 }
 
-void WalkStoredFolder(BackupJob& job, std::u16string_view path, FolderListing& listing) {
+void WalkStoredFolder(BackupJob& job, std::u16string_view path, FolderListing& listing, const StoreIndex* index) {
   FindEntry entry;
   while (listing.Next(&entry)) {
     if (job.stop != 0) {
@@ -43,17 +43,17 @@ void WalkStoredFolder(BackupJob& job, std::u16string_view path, FolderListing& l
       std::unique_ptr<FolderListing> inner;
       if (job.fs.List(child, &inner) != 0) continue;
       job.folderList.emplace_back(child, entry);
-      WalkStoredFolder(job, child, *inner);
+      WalkStoredFolder(job, child, *inner, index);
       continue;
     }
-    if (IsUpToDate(job, entry, child)) continue;
+    if (IsUpToDate(job, entry, child, index)) continue;
     AddStoredFile(job, std::move(child), entry.size);
   }
 }
 
 }  // namespace
 
-void ScanStoredPath(BackupJob& job, std::u16string_view path) {
+void ScanStoredPath(BackupJob& job, std::u16string_view path, const StoreIndex* index) {
   if (RestoresIntoStore(job, path) || IsPartialFolder(path) || IsIndexFolder(path)) return;
   FindEntry self;
   if (path.size() > 3) {
@@ -62,7 +62,7 @@ void ScanStoredPath(BackupJob& job, std::u16string_view path) {
       return;
     }
     if (!self.IsFolder()) {
-      if (IsUpToDate(job, self, path)) return;
+      if (IsUpToDate(job, self, path, index)) return;
       std::unique_ptr<File> file;
       uint64_t size = 0;
       uint32_t error = job.fs.Open(path, OpenMode::kReadExisting, &file);
@@ -76,7 +76,7 @@ void ScanStoredPath(BackupJob& job, std::u16string_view path) {
     }
   }
   const std::unique_ptr<FolderListing> listing = ListSelectedFolder(job, path, self);
-  if (listing) WalkStoredFolder(job, path, *listing);
+  if (listing) WalkStoredFolder(job, path, *listing, index);
 }
 
 void AddStoreRootDrives(BackupJob& job, std::u16string_view storeRoot) {

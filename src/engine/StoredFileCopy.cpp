@@ -6,8 +6,10 @@
 #include <optional>
 #include <vector>
 
+#include "crypto/EncryptedFile.h"
 #include "engine/Container.h"
 #include "engine/HashingFile.h"
+#include "engine/StoredForms.h"
 #include "config/SettingsFile.h"
 #include "config/XmlFileLoad.h"
 #include "engine/StoreLayout.h"
@@ -49,20 +51,23 @@ ContainerStatus CopyPlain(BackupJob& job, File& source, File& destination) {
   }
 }
 
-// The other form of a source's stored copy (the plain one when compressing,
-// the compressed one when not) is also the stored name of one other source
-// file of the same folder: "a.zip" is both "a" compressed and "a.zip"
-// plain. True when that file exists, whose copy must stay.
-bool OtherFormBelongsToAnotherSource(BackupJob& job, std::u16string_view source) {
-  std::u16string other;
-  if (job.compress != 0) {
-    if (!EndsWithNoCase(source, kCompressedSuffix)) return false;
-    other = std::u16string(source.substr(0, source.size() - kCompressedSuffix.size()));
-  } else {
-    other = std::u16string(source) + std::u16string(kCompressedSuffix);
+// A stored name of source in another form is also the stored name, in some
+// form, of one other source file of the same folder: "a.zip" is both "a"
+// compressed and "a.zip" plain, "a.zip.qtrx" both "a" compressed and
+// encrypted and "a.zip" encrypted. True when such a file exists: that copy
+// is its own and must stay.
+bool OtherFormBelongsToAnotherSource(BackupJob& job, std::u16string_view source, StoredForm otherForm) {
+  const std::u16string name = std::u16string(source) + SuffixOf(otherForm);
+  const std::u16string self = Lowercase(source);
+  for (const StoredForm form : kAllStoredForms) {
+    const std::u16string suffix = SuffixOf(form);
+    if (!EndsWithNoCase(name, suffix)) continue;
+    const std::u16string other = name.substr(0, name.size() - suffix.size());
+    if (Lowercase(other) == self) continue;
+    FindEntry entry;
+    if (job.fs.Find(other, &entry) == 0 && !entry.IsFolder()) return true;
   }
-  FindEntry entry;
-  return job.fs.Find(other, &entry) == 0 && !entry.IsFolder();
+  return false;
 }
 
 bool SameLastWrite(BackupJob& job, const FindEntry& a, std::u16string_view pathA, const FindEntry& b,
@@ -83,6 +88,37 @@ uint64_t StoredRawSize(BackupJob& job, std::u16string_view path, const FindEntry
   return raw;
 }
 
+// What a stored file with no current index entry is, from its name, its
+// first bytes and, for the encrypted form, its authenticated header (which
+// says whether a container is inside). The file is left at its start.
+uint32_t DetectStoredForm(BackupJob& job, std::u16string_view stored, File& in, uint32_t attributes,
+                          StoredForm* form) {
+  *form = StoredForm::kPlain;
+  uint8_t marker[4] = {};
+  size_t total = 0;
+  while (total < sizeof marker) {
+    size_t got = 0;
+    if (const uint32_t error = in.Read(marker + total, sizeof marker - total, &got); error != 0) return error;
+    if (got == 0) break;
+    total += got;
+  }
+  if (const uint32_t error = in.Seek(0); error != 0) return error;
+  if (total == 4 && EndsWithNoCase(stored, kEncryptedSuffix) && std::memcmp(marker, "QTRX", 4) == 0) {
+    if (!job.storeKey) return kErrorNoStoreKey;
+    EncryptedFileInfo header;
+    const uint32_t error = ReadEncryptedInfo(in, job.storeKey->bytes, &header);
+    if (const uint32_t seek = in.Seek(0); error == 0 && seek != 0) return seek;
+    if (error != 0) return error;
+    *form = header.containerInside ? StoredForm::kCompressedEncrypted : StoredForm::kEncrypted;
+    return 0;
+  }
+  if (total == 4 && EndsWithNoCase(stored, kCompressedSuffix) &&
+      ((attributes & kAttributeCompressed) != 0 || !job.VolumeOf(stored).supportsFileCompression) &&
+      std::memcmp(marker, kContainerMarker, 4) == 0)
+    *form = StoredForm::kCompressed;
+  return 0;
+}
+
 // Reports a failed copy and removes its partial file.
 void FailCopy(BackupJob& job, const ContainerStatus& status, std::u16string_view readPath,
               std::u16string_view writePath, std::u16string_view partial) {
@@ -94,7 +130,9 @@ void FailCopy(BackupJob& job, const ContainerStatus& status, std::u16string_view
       job.AddFailure(writePath, status.error);
       break;
     case ContainerResult::kDamaged:
-      std::fputs("Decompress error\n", stdout);
+      // Only a container that does not decode says so on standard output; a
+      // failed authentication or a size or hash mismatch is no such error.
+      if (status.error == 0) std::fputs("Decompress error\n", stdout);
       job.AddFailure(readPath, kErrorInvalidData);
       break;
     default:
@@ -127,26 +165,16 @@ void MakeStoreDirectories(BackupJob& job, CopyPassState& pass, std::u16string_vi
   }
 }
 
-bool PrepareRestoreDestination(BackupJob& job, std::u16string* destination, std::u16string_view stored) {
-  uint32_t attributes = 0;
-  job.fs.GetAttributes(stored, &attributes);
-  if (EndsWithNoCase(*destination, kCompressedSuffix)) {
-    uint32_t error = 0;
-    const bool compressed = IsStoredCompressed(job, stored, attributes, &error);
-    if (error != 0) {
-      job.AddFailure(stored, error);
-      return false;
-    }
-    if (compressed) destination->resize(destination->size() - kCompressedSuffix.size());
+bool ResolveRestoreForm(BackupJob& job, std::u16string_view stored, File& in, const FindEntry& info,
+                        const StoreIndexEntry* entry, StoredForm* form) {
+  if (entry != nullptr) {
+    *form = entry->form;
+    return true;
   }
-  return true;
-}
-
-bool PrepareRestoreDestination(BackupJob& job, std::u16string* destination, std::u16string_view stored,
-                               const StoreIndexEntry* entry) {
-  if (entry == nullptr) return PrepareRestoreDestination(job, destination, stored);
-  if (entry->form == StoredForm::kCompressed && EndsWithNoCase(*destination, kCompressedSuffix))
-    destination->resize(destination->size() - kCompressedSuffix.size());
+  if (const uint32_t error = DetectStoredForm(job, stored, in, info.attributes, form); error != 0) {
+    job.AddFailure(stored, error);
+    return false;
+  }
   return true;
 }
 
@@ -174,8 +202,9 @@ bool IsStoredCompressed(BackupJob& job, std::u16string_view stored, uint32_t att
 
 uint32_t ApplyStoredAttributes(BackupJob& job, const FindEntry& copiedFrom, File& written,
                                std::u16string_view writtenPath) {
+  // Encrypted bytes do not compress: the encrypted forms stay uncompressed.
   if (job.restore == 0 && job.VolumeOf(writtenPath).supportsFileCompression)
-    written.SetCompression(job.compress != 0);  // best effort, as a volume may refuse
+    written.SetCompression(job.compress != 0 && job.encrypt == 0);  // best effort, as a volume may refuse
   return CopyFileTimes(copiedFrom, written);
 }
 
@@ -221,7 +250,7 @@ namespace {
 // (the rename keeps it all). True when the copy is complete.
 bool FinishPartialCopy(BackupJob& job, CopyPassState& pass, const ContainerStatus& status, const FindEntry& info,
                        std::unique_ptr<File> out, std::u16string_view source, const std::u16string& destination,
-                       const std::u16string& partial, const std::u16string& otherForm,
+                       const std::u16string& partial, std::vector<std::u16string> otherForms,
                        std::optional<StoreIndexEntry> entry = std::nullopt) {
   if (status.result != ContainerResult::kOk && status.result != ContainerResult::kStopped) {
     out.reset();
@@ -238,9 +267,9 @@ bool FinishPartialCopy(BackupJob& job, CopyPassState& pass, const ContainerStatu
   if (const uint32_t error = ApplyStoredAttributes(job, info, *out, partial); error != 0)
     job.AddFailure(destination, error);
   if (entry) {
-    pass.Hold(std::move(out), partial, destination, otherForm, info.size, std::move(*entry));
+    pass.Hold(std::move(out), partial, destination, std::move(otherForms), info.size, std::move(*entry));
   } else {
-    pass.Hold(std::move(out), partial, destination, otherForm, info.size);
+    pass.Hold(std::move(out), partial, destination, std::move(otherForms), info.size);
   }
   return true;
 }
@@ -252,13 +281,22 @@ int BackupOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view sourc
   job.SetCurrentFile(std::u16string(source));
   job.currentDone = 0;
   const bool compress = job.compress != 0;
-  const std::u16string target = std::u16string(destination) + (compress ? std::u16string(kCompressedSuffix) : u"");
-  const std::u16string other =
-      compress ? std::u16string(destination) : std::u16string(destination) + std::u16string(kCompressedSuffix);
-
-  if (!compress && info.size > job.VolumeOf(target).maxFileSize) {
-    job.AddFailure(target, kErrorFileTooLarge);
+  const bool encrypt = job.encrypt != 0;
+  const StoredForm form = FormFor(compress, encrypt);
+  const std::u16string target = std::u16string(destination) + SuffixOf(form);
+  // The job refuses to start without the key; never a plain copy in its place.
+  if (encrypt && !job.storeKey) {
+    job.AddFailure(target, kErrorNoStoreKey);
     return 0;
+  }
+  if (!compress) {
+    // The encrypted form adds its header and a tag per chunk.
+    const uint64_t overhead =
+        encrypt ? kEncryptedHeaderSize + kGcmTagSize * (info.size / kEncryptedChunkSize + 1) : 0;
+    if (info.size + overhead > job.VolumeOf(target).maxFileSize) {
+      job.AddFailure(target, kErrorFileTooLarge);
+      return 0;
+    }
   }
   std::unique_ptr<File> out;
   std::u16string partial;
@@ -273,16 +311,36 @@ int BackupOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view sourc
   }
   File& reader = hashed ? *hashed : *in;
   ContainerStatus status;
-  if (compress) {
-    JobContainerControl control(job);
-    status = WriteContainer(reader, info.size, *out, &control);
-  } else {
-    status = CopyPlain(job, reader, *out);
+  std::unique_ptr<EncryptingFile> sealed;
+  if (encrypt) {
+    uint32_t error = 0;
+    sealed = EncryptingFile::Create(*out, job.storeKey->bytes, {info.size, info.times.lastWrite, compress}, &error);
+    if (!sealed) status = {ContainerResult::kWriteFailed, error};
   }
+  File& writer = sealed ? static_cast<File&>(*sealed) : *out;
+  if (status.Ok()) {
+    if (compress) {
+      JobContainerControl control(job);
+      status = WriteContainer(reader, info.size, writer, &control);
+    } else {
+      status = CopyPlain(job, reader, writer);
+    }
+  }
+  if (sealed && status.Ok()) {
+    // The header recorded the size listed before the copy: a file that grew
+    // or shrank while it was read would not restore to it.
+    uint64_t copied = 0;
+    sealed->Size(&copied);
+    if (!compress && copied != info.size) status = {ContainerResult::kReadFailed, kErrorHandleEof};
+    if (status.Ok()) {
+      if (const uint32_t error = sealed->Finish(); error != 0) status = {ContainerResult::kWriteFailed, error};
+    }
+  }
+  sealed.reset();
   std::optional<StoreIndexEntry> entry;
   if (hashed) {
     StoreIndexEntry made;
-    made.form = compress ? StoredForm::kCompressed : StoredForm::kPlain;
+    made.form = form;
     made.sourceSize = hashed->Bytes();
     made.sourceLastWrite = info.times.lastWrite;
     // A hash the library could not make is no entry: the stored copy then reads as unknown.
@@ -290,38 +348,27 @@ int BackupOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view sourc
   }
   hashed.reset();
   in.reset();
-  // The file switched between plain and compressed storage: its other form goes once the new one is in place.
-  const bool dropOther = pass.Exists(other) && !OtherFormBelongsToAnotherSource(job, source);
-  return FinishPartialCopy(job, pass, status, info, std::move(out), source, target, partial,
-                           dropOther ? other : std::u16string(), std::move(entry))
+  // The file switched forms (compression or encryption on or off): its
+  // other forms go once the new one is in place.
+  std::vector<std::u16string> others;
+  for (const StoredForm other : kAllStoredForms) {
+    if (other == form) continue;
+    const std::u16string path = std::u16string(destination) + SuffixOf(other);
+    if (pass.Exists(path) && !OtherFormBelongsToAnotherSource(job, source, other)) others.push_back(path);
+  }
+  return FinishPartialCopy(job, pass, status, info, std::move(out), source, target, partial, std::move(others),
+                           std::move(entry))
              ? 1
              : 0;
 }
 
 int RestoreOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view stored, std::u16string_view destination,
-                   std::unique_ptr<File> in, const FindEntry& info, const StoreIndexEntry* entry) {
+                   std::unique_ptr<File> in, const FindEntry& info, StoredForm form, const StoreIndexEntry* entry) {
   job.SetCurrentFile(std::u16string(stored));
   job.currentDone = 0;
-  // The marker is read through the open file, then reading starts over.
-  uint32_t error = 0;
-  bool compressed = false;
-  if (entry != nullptr) {
-    compressed = entry->form == StoredForm::kCompressed;
-  } else if (EndsWithNoCase(stored, kCompressedSuffix) &&
-      ((info.attributes & kAttributeCompressed) != 0 || !job.VolumeOf(stored).supportsFileCompression)) {
-    uint8_t marker[4] = {};
-    size_t got = 0;
-    error = in->Read(marker, 4, &got);
-    compressed = error == 0 && got == 4 && std::memcmp(marker, kContainerMarker, 4) == 0;
-    if (error == 0) error = in->Seek(0);
-    if (error != 0) {
-      job.AddFailure(stored, error);
-      return 0;
-    }
-  }
   std::unique_ptr<File> out;
   std::u16string partial;
-  if (error = pass.CreatePartial(destination, &partial, &out); error != 0) {
+  if (const uint32_t error = pass.CreatePartial(destination, &partial, &out); error != 0) {
     job.AddFailure(destination, error);
     return 0;
   }
@@ -329,16 +376,9 @@ int RestoreOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view stor
   std::unique_ptr<HashingFile> hashed;
   if (entry != nullptr) hashed = std::make_unique<HashingFile>(std::move(out), HashingFile::Side::kWrite);
   File& writer = hashed ? *hashed : *out;
-  ContainerStatus status;
-  if (compressed) {
-    job.doneBytes += 4;
-    job.currentDone = 4;
-    if (error = in->Seek(4); error != 0) status = {ContainerResult::kReadFailed, error};
-    JobContainerControl control(job);
-    if (error == 0) status = ReadContainer(*in, info.size, writer, &control);
-  } else {
-    status = CopyPlain(job, *in, writer);
-  }
+  JobContainerControl control(job);
+  const StoreKey* key = job.storeKey ? &*job.storeKey : nullptr;
+  ContainerStatus status = DecodeStored(*in, info.size, form, key, writer, &control);
   in.reset();
   if (hashed) {
     Sha256Digest digest{};
@@ -357,31 +397,61 @@ int RestoreOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view stor
 bool IsUnchanged(BackupJob& job, const FindEntry& source, std::u16string_view sourcePath,
                  std::u16string_view storedPlain) {
   const bool compress = job.compress != 0;
-  const std::u16string stored =
-      compress ? std::u16string(storedPlain) + std::u16string(kCompressedSuffix) : std::u16string(storedPlain);
+  const bool encrypt = job.encrypt != 0;
+  const std::u16string stored = std::u16string(storedPlain) + SuffixOf(FormFor(compress, encrypt));
   FindEntry copy;
   if (job.fs.Find(stored, &copy) != 0 || copy.IsFolder()) return false;
   if (!SameLastWrite(job, source, sourcePath, copy, stored)) return false;
   if (source.attributes != (copy.attributes & ~kAttributeCompressed)) return false;
+  if (encrypt) {
+    // The header says what it was made from, without a byte of the body
+    // decrypted; one that does not authenticate (damaged, another key) is a
+    // copy to make again.
+    if (!job.storeKey) return false;
+    std::unique_ptr<File> file;
+    EncryptedFileInfo header;
+    if (job.fs.Open(stored, OpenMode::kReadExisting, &file) != 0 ||
+        ReadEncryptedInfo(*file, job.storeKey->bytes, &header) != 0)
+      return false;
+    return header == EncryptedFileInfo{source.size, source.times.lastWrite, compress};
+  }
   if (StoredRawSize(job, stored, copy, compress) != source.size) return false;
   if (job.VolumeOf(stored).supportsFileCompression && ((copy.attributes & kAttributeCompressed) != 0) != compress)
     return false;
   return true;
 }
 
-bool IsUnchangedOnRestore(BackupJob& job, const FindEntry& stored, std::u16string_view storedPath) {
+bool IsUnchangedOnRestore(BackupJob& job, const FindEntry& stored, std::u16string_view storedPath,
+                          const StoreIndex* index) {
   std::u16string destination = MapToSource(storedPath);
   if (destination.empty()) return false;
-  uint32_t error = 0;
-  const bool compressed = IsStoredCompressed(job, storedPath, stored.attributes, &error);
-  if (error != 0) return false;
-  if (compressed) destination.resize(destination.size() - kCompressedSuffix.size());
+  StoredForm form = StoredForm::kPlain;
+  uint64_t sourceSize = 0;
+  const StoreIndexEntry* entry = nullptr;
+  if (index != nullptr && index->StateOf(storedPath, stored, &entry) == IndexState::kCurrent) {
+    // The entry knows the form and the size, whatever the first bytes look like.
+    form = entry->form;
+    sourceSize = entry->sourceSize;
+  } else {
+    std::unique_ptr<File> file;
+    if (job.fs.Open(storedPath, OpenMode::kReadExisting, &file) != 0 ||
+        DetectStoredForm(job, storedPath, *file, stored.attributes, &form) != 0)
+      return false;
+    if (IsEncryptedForm(form)) {
+      EncryptedFileInfo header;
+      if (ReadEncryptedInfo(*file, job.storeKey->bytes, &header) != 0) return false;
+      sourceSize = header.sourceSize;
+    } else {
+      file.reset();
+      sourceSize = StoredRawSize(job, storedPath, stored, form == StoredForm::kCompressed);
+    }
+  }
+  destination = RestoredNameOf(destination, form);
   FindEntry pc;
   if (job.fs.Find(destination, &pc) != 0 || pc.IsFolder()) return false;
   if (!SameLastWrite(job, pc, destination, stored, storedPath)) return false;
   if (pc.attributes != (stored.attributes & ~kAttributeCompressed)) return false;
-  if (StoredRawSize(job, storedPath, stored, compressed) != pc.size) return false;
-  return true;
+  return pc.size == sourceSize;
 }
 
 void ApplyStoreRootHiding(FileSystem& fs, std::u16string_view programFolder, std::u16string_view targetDrive) {

@@ -18,29 +18,36 @@ namespace qtr {
 void MakeStoreDirectories(BackupJob& job, CopyPassState& pass, std::u16string_view destination,
                           std::u16string_view counterpart);
 
-// Restore side: drops ".zip" from destination when stored is a compressed
-// container; false (with a failure line) when stored cannot be read.
-bool PrepareRestoreDestination(BackupJob& job, std::u16string* destination, std::u16string_view stored);
-// The same when the store index has a current entry for stored: its form
-// decides, whatever the volume or the file's first bytes say.
-bool PrepareRestoreDestination(BackupJob& job, std::u16string* destination, std::u16string_view stored,
-                               const StoreIndexEntry* entry);
+// Restore side: the form of stored, open as in with its listing info. With
+// a current index entry its form decides, whatever the volume or the file's
+// first bytes say; without one, a ".zip" with the container marker (and the
+// compressed attribute where the volume has it) is compressed, and a
+// ".qtrx" starting "QTRX" is encrypted, with or without a container inside
+// as its authenticated header says. False (with a failure line naming
+// stored) when it cannot be read, or is encrypted and the job has no key or
+// its header does not authenticate under it. in is left at its start.
+bool ResolveRestoreForm(BackupJob& job, std::u16string_view stored, File& in, const FindEntry& info,
+                        const StoreIndexEntry* entry, StoredForm* form);
 
 // Copy source (opened by the copy pass, with its info) into the store at
-// destination (+ ".zip" when compressing); 1 when the copy is complete, 0
+// destination (+ ".zip" when compressing, + ".qtrx" when encrypting with the
+// job's store key); 1 when the copy is complete, 0
 // otherwise. The copy is written to a partial file and put in place with
 // the pass's batch, flushed first, so a stored copy it replaces stays until
-// the new one is on the disk. The other form of the file (plain or
-// compressed) goes afterwards, unless it is the stored copy of another
-// source file.
+// the new one is on the disk. The other forms of the file (plain,
+// compressed, encrypted, both) go afterwards, unless one is the stored copy
+// of another source file.
 int BackupOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view source, std::u16string_view destination,
                   std::unique_ptr<File> in, const FindEntry& info);
-// The same for restoring stored to destination. With entry (the current
-// index entry of stored) its form decides how the file is read, and the
-// restored bytes must have its size and hash before they are put in place:
-// otherwise a failure line names stored and the destination stays as it was.
+// The same for restoring stored, of form (ResolveRestoreForm), to
+// destination: decrypted with the job's store key and expanded as the form
+// says. With entry (the current index entry of stored) the restored bytes
+// must have its size and hash before they are put in place: otherwise, or
+// when the file does not authenticate, a failure line names stored and the
+// destination stays as it was.
 int RestoreOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view stored, std::u16string_view destination,
-                   std::unique_ptr<File> in, const FindEntry& info, const StoreIndexEntry* entry = nullptr);
+                   std::unique_ptr<File> in, const FindEntry& info, StoredForm form,
+                   const StoreIndexEntry* entry = nullptr);
 // Opens a file to copy from and sets the job's current-file size; false
 // (with the failure line) when it cannot be read.
 bool OpenSource(BackupJob& job, std::u16string_view path, std::unique_ptr<File>* file, FindEntry* info);
@@ -67,14 +74,21 @@ void ApplyFolderInfo(BackupJob& job, CopyPassState& pass, std::u16string_view st
 bool IsStoredCompressed(BackupJob& job, std::u16string_view stored, uint32_t attributes, uint32_t* error);
 
 // The changed-only test of a backup: source (as listed) against its stored
-// form at storedPlain (+ ".zip" when compressing). Never holds for a
-// changed file: same last-write time (2 s on FAT-family volumes), same
-// attributes without the compressed bit, same size for a plain stored file,
-// and the stored form the compress flag asks for.
+// form at storedPlain (+ ".zip" when compressing, + ".qtrx" when
+// encrypting). Never holds for a changed file: same last-write time (2 s on
+// FAT-family volumes), same attributes without the compressed bit, same
+// size for a plain stored file, and the stored form the compress flag asks
+// for. An encrypted copy's authenticated header must record the source's
+// size, last-write time and compression; one that does not authenticate
+// under the job's key counts as changed.
 bool IsUnchanged(BackupJob& job, const FindEntry& source, std::u16string_view sourcePath,
                  std::u16string_view storedPlain);
-// The changed-only test of a restore: a stored file against the file it restores to.
-bool IsUnchangedOnRestore(BackupJob& job, const FindEntry& stored, std::u16string_view storedPath);
+// The changed-only test of a restore: a stored file against the file it
+// restores to. A current entry of index gives the form and the source size;
+// without one the file's name and first bytes, and an encrypted file's
+// header, do.
+bool IsUnchangedOnRestore(BackupJob& job, const FindEntry& stored, std::u16string_view storedPath,
+                          const StoreIndex* index = nullptr);
 
 // Hides or shows target's store root as init.xml's "HideBackupFiles" says.
 void ApplyStoreRootHiding(FileSystem& fs, std::u16string_view programFolder, std::u16string_view targetDrive);

@@ -8,7 +8,9 @@
 #include "crypto/Sha256.h"
 #include "engine/Container.h"
 #include "engine/StoreIndex.h"
+#include "crypto/EncryptedFile.h"
 #include "engine/StoreLayout.h"
+#include "engine/StoredForms.h"
 
 namespace qtr {
 namespace {
@@ -82,8 +84,8 @@ std::u16string ErrorText(uint32_t error) {
 
 class Pass {
  public:
-  Pass(FileSystem& fs, const StoreIndex& index, VerifyControl* control, VerifyReport* report)
-      : fs_(fs), index_(index), control_(control), report_(report), bridge_(control, report) {}
+  Pass(FileSystem& fs, const StoreIndex& index, VerifyControl* control, VerifyReport* report, const StoreKey* key)
+      : fs_(fs), index_(index), control_(control), report_(report), bridge_(control, report), key_(key) {}
 
   // False when the pass was stopped.
   bool Walk(std::u16string_view folder) {
@@ -124,7 +126,7 @@ class Pass {
       report_->unknown.push_back(path);
       return true;
     }
-    if (entry->form == StoredForm::kEncrypted) {
+    if (IsEncryptedForm(entry->form) && key_ == nullptr) {
       report_->skipped.push_back(path);
       return true;
     }
@@ -134,11 +136,11 @@ class Pass {
       report_->damaged.push_back(path + u";" + ErrorText(error));
       return true;
     }
-    HashSink sink;
     if (entry->form == StoredForm::kCompressed) {
       uint8_t marker[4];
       size_t got = 0;
       error = ReadAll(*file, marker, sizeof marker, &got);
+      if (error == 0) error = file->Seek(0);
       if (error != 0) {
         report_->damaged.push_back(path + u";" + ErrorText(error));
         return true;
@@ -147,31 +149,23 @@ class Pass {
         report_->damaged.push_back(path + u";not a compressed container");
         return true;
       }
-      bridge_.AddProgress(sizeof marker);
-      const ContainerStatus status = ReadContainer(*file, listed.size, sink, &bridge_);
-      if (status.result == ContainerResult::kStopped) return false;
-      if (status.result == ContainerResult::kDamaged) {
-        report_->damaged.push_back(path + u";container does not decode");
-        return true;
-      }
-      if (!status.Ok()) {
-        report_->damaged.push_back(path + u";" + ErrorText(status.error));
-        return true;
-      }
-    } else {
-      std::unique_ptr<uint8_t[]> buffer(new uint8_t[kChunk]);
-      for (;;) {
-        if (!bridge_.WaitUnlessStopped()) return false;
-        size_t got = 0;
-        error = file->Read(buffer.get(), kChunk, &got);
-        if (error != 0) {
-          report_->damaged.push_back(path + u";" + ErrorText(error));
-          return true;
-        }
-        if (got == 0) break;
-        sink.Write(buffer.get(), got);
-        bridge_.AddProgress(got);
-      }
+    }
+    HashSink sink;
+    const ContainerStatus status = DecodeStored(*file, listed.size, entry->form, key_, sink, &bridge_);
+    if (status.result == ContainerResult::kStopped) return false;
+    if (status.result == ContainerResult::kDamaged && status.error == 0) {
+      report_->damaged.push_back(path + u";container does not decode");
+      return true;
+    }
+    // Altered, cut, or under another key: the encrypted form cannot tell which.
+    if (status.result == ContainerResult::kDamaged ||
+        (status.result == ContainerResult::kReadFailed && status.error == kErrorNotAuthentic)) {
+      report_->damaged.push_back(path + u";does not authenticate under the store key");
+      return true;
+    }
+    if (!status.Ok()) {
+      report_->damaged.push_back(path + u";" + ErrorText(status.error));
+      return true;
     }
     Sha256Digest digest{};
     if (!sink.Finish(&digest)) {
@@ -205,6 +199,7 @@ class Pass {
   VerifyControl* control_;
   VerifyReport* report_;
   ControlBridge bridge_;
+  const StoreKey* key_;
   std::set<std::u16string> seen_;
 };
 
@@ -216,11 +211,12 @@ bool IsDriveFolder(const FindEntry& entry) {
 
 }  // namespace
 
-VerifyReport VerifyStore(FileSystem& fs, std::u16string_view storeRoot, VerifyControl* control) {
+VerifyReport VerifyStore(FileSystem& fs, std::u16string_view storeRoot, VerifyControl* control,
+                         const StoreKey* key) {
   VerifyReport report;
   const StoreIndex index = StoreIndex::Load(fs, storeRoot);
   if (index.Damaged()) report.indexDamage = index.Damage();
-  Pass pass(fs, index, control, &report);
+  Pass pass(fs, index, control, &report, key);
 
   std::unique_ptr<FolderListing> listing;
   std::vector<FindEntry> drives;

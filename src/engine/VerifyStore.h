@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/StoreKey.h"
 #include "platform/FileSystem.h"
 
 namespace qtr {
@@ -30,7 +31,7 @@ struct VerifyReport {
   std::vector<std::u16string> missing;
   // Stored files without an entry, or whose entry is stale.
   std::vector<std::u16string> unknown;
-  // Encrypted stored files: their bytes need the store's key to be read.
+  // Encrypted stored files not read: the pass had no key.
   std::vector<std::u16string> skipped;
   uint64_t filesChecked = 0;  // files read with a current entry that matched
   uint64_t bytesRead = 0;
@@ -40,8 +41,11 @@ struct VerifyReport {
   bool Sound() const { return damaged.empty() && missing.empty() && !stopped; }
 };
 
-// Verifies the store at storeRoot ("F:\QTRPMB"). control may be null.
-VerifyReport VerifyStore(FileSystem& fs, std::u16string_view storeRoot, VerifyControl* control);
+// Verifies the store at storeRoot ("F:\QTRPMB"). control may be null. With
+// key (the store's), encrypted files are decrypted and checked like the
+// others; without it they are listed in skipped.
+VerifyReport VerifyStore(FileSystem& fs, std::u16string_view storeRoot, VerifyControl* control,
+                         const StoreKey* key = nullptr);
 
 // The summary line: "Verified N files: D damaged, M missing, U unknown."
 std::u16string VerifySummary(const VerifyReport& report);
