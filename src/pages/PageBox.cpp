@@ -457,6 +457,7 @@ void CPageBox::CompleteJob() {
     UpdateBottomButtons();
     ApplyDeviceState();
     SetCurrentDirectoryW(Wide(programFolder_).c_str());
+    SetFocus(backUp_.Item(IDC_BACKUP_VERIFY));
     InvalidateRect(Handle(), nullptr, FALSE);
     return;
   }
