@@ -138,7 +138,32 @@ bool OpenInput(const std::u16string& input, const std::u16string& output, std::u
   return true;
 }
 
+// The key check file given, or the one of the store path lies in.
+bool ResolveKeyFile(const std::u16string& given, const std::u16string& path, std::u16string* keyFile,
+                    std::string* message) {
+  *keyFile = given.empty() ? KeyCheckFileOf(path) : given;
+  if (!keyFile->empty()) return true;
+  *message = Utf16ToUtf8(path) + " is not inside a store's QTRPMB folder: give its key check file with --key-file";
+  return false;
+}
+
 }  // namespace
+
+std::u16string KeyCheckFileOf(std::u16string_view path) {
+  // Windows and host paths alike: either separator.
+  const size_t lastSlash = path.find_last_of(u"\\/");
+  const char16_t separator = lastSlash == std::u16string_view::npos ? u'\\' : path[lastSlash];
+  size_t end = path.size();
+  while (end > 0) {
+    const size_t slash = path.find_last_of(u"\\/", end - 1);
+    const size_t start = slash == std::u16string_view::npos ? 0 : slash + 1;
+    if (Lowercase(path.substr(start, end - start)) == Lowercase(kStoreFolder))
+      return std::u16string(path.substr(0, end)) + separator + kKeyCheckFileName;
+    if (slash == std::u16string_view::npos) break;
+    end = slash;
+  }
+  return {};
+}
 
 int EncryptCommand(const std::u16string& input, const std::u16string& output, const std::u16string& keyFile,
                    std::string_view password, std::string* message) {
@@ -150,7 +175,9 @@ int EncryptCommand(const std::u16string& input, const std::u16string& output, co
     return 1;
   }
   StoreKey key;
-  if (!LoadKey(keyFile, password, true, &key, message)) return 1;
+  std::u16string keyPath;
+  if (!ResolveKeyFile(keyFile, output, &keyPath, message) || !LoadKey(keyPath, password, true, &key, message))
+    return 1;
   std::u16string partial;
   std::unique_ptr<File> out;
   if (uint32_t error = CreatePartial(output, &partial, &out)) {
@@ -173,7 +200,9 @@ int DecryptCommand(const std::u16string& input, const std::u16string& output, co
   std::unique_ptr<File> in;
   if (!OpenInput(input, output, &in, message)) return 1;
   StoreKey key;
-  if (!LoadKey(keyFile, password, false, &key, message)) return 1;
+  std::u16string keyPath;
+  if (!ResolveKeyFile(keyFile, input, &keyPath, message) || !LoadKey(keyPath, password, false, &key, message))
+    return 1;
   uint32_t error = 0;
   auto source = DecryptingFile::Open(*in, key.bytes, &error);
   if (!source) {

@@ -11,9 +11,16 @@ namespace qtr {
 // Exit codes: 0 done, 1 a wrong password, a damaged or unreadable input or
 // key check file, or an output that cannot be written; message says which.
 // encrypt creates the key check file from the password when there is none.
+// An empty keyFile means the key check file of the store the output
+// (encrypt) or the input (decrypt) lies in (KeyCheckFileOf).
 int EncryptCommand(const std::u16string& input, const std::u16string& output, const std::u16string& keyFile,
                    std::string_view password, std::string* message);
 int DecryptCommand(const std::u16string& input, const std::u16string& output, const std::u16string& keyFile,
                    std::string_view password, std::string* message);
+
+// The key check file of the store path lies in: "QTRPMB\~key.bin" in the
+// nearest folder above path named "QTRPMB" ("F:\QTRPMB\C\a.txt.qtrx" ->
+// "F:\QTRPMB\~key.bin"); empty when path is in no store.
+std::u16string KeyCheckFileOf(std::u16string_view path);
 
 }  // namespace qtr

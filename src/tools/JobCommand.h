@@ -13,7 +13,11 @@ struct JobCommandOptions {
   std::u16string typeFilter;     // "jpg,png"; empty for all files
 };
 
-// 0 when every file was copied, 1 when a file failed or the job stopped.
+// 0 when every file was copied, 1 when a file failed or the job stopped, 2
+// when an encrypted job's password is missing or wrong (nothing was done).
+// The password is one line of standard input, read for a backup when
+// init.xml's "SetPassword" is "1" (the store's key check file is made with
+// it when the store has none) and for a restore from a store that has one.
 int RunJobCommand(const JobCommandOptions& options);
 
 }  // namespace qtr

@@ -1,14 +1,20 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <ctime>
+#include <iostream>
 #include <mutex>
 #include <thread>
 
 #include "engine/BackupJob.h"
 #include "engine/JobProgress.h"
 #include "engine/JobText.h"
+#include "config/SettingsFile.h"
+#include "config/XmlFileLoad.h"
 #include "engine/JobWorker.h"
+#include "engine/StoreKey.h"
+#include "engine/StoreLayout.h"
 #include "engine/StoredFileCopy.h"
 #include "platform/Utf8.h"
 #include "tools/CommandLine.h"
@@ -40,6 +46,46 @@ std::string JobSummary(const BackupJob& job, size_t failed, const std::u16string
   return summary;
 }
 
+// The store key of an encrypted job from the password on standard input;
+// false (with the line saying why) when the job must not start.
+bool OpenJobKey(BackupJob& job, bool backup, std::u16string_view folder) {
+  const std::u16string storeRoot = StoreRootOf(job.targetRoot);
+  XmlDocument init;
+  const bool encrypt = backup && LoadXmlFile(job.fs, std::u16string(folder) + u"init.xml", &init) &&
+                       SettingIsOn(init, u"SetPassword");
+  if (!encrypt && (backup || !StoreHasKeyCheck(job.fs, storeRoot))) return true;
+  std::string password;
+  if (!std::getline(std::cin, password)) {
+    PrintLine(
+        "qtrpack: the store " + Utf16ToUtf8(storeRoot) + " is encrypted: give its password on standard input",
+        true);
+    return false;
+  }
+  if (!password.empty() && password.back() == '\r') password.pop_back();
+  StoreKey key;
+  uint32_t error = 0;
+  const StoreKeyResult result = OpenStoreKey(job.fs, storeRoot, password, encrypt, &key, &error);
+  std::fill(password.begin(), password.end(), '\0');
+  switch (result) {
+    case StoreKeyResult::kOk: job.storeKey = key; return true;
+    case StoreKeyResult::kWrongPassword:
+      PrintLine("qtrpack: wrong password for the store " + Utf16ToUtf8(storeRoot) + "; nothing was done",
+                true);
+      return false;
+    case StoreKeyResult::kDamaged:
+      PrintLine("qtrpack: the key check file of " + Utf16ToUtf8(storeRoot) +
+                    " is damaged: the password cannot be checked",
+                true);
+      return false;
+    case StoreKeyResult::kNotEncrypted:
+    case StoreKeyResult::kFailed: break;
+  }
+  PrintLine("qtrpack: the key check file of " + Utf16ToUtf8(storeRoot) +
+                " cannot be read or written (error " + std::to_string(error) + ")",
+            true);
+  return false;
+}
+
 }  // namespace
 
 int RunJobCommand(const JobCommandOptions& options) {
@@ -51,6 +97,7 @@ int RunJobCommand(const JobCommandOptions& options) {
   job.targetRoot = options.target.substr(0, 2);
   job.restore = options.restore ? 1 : 0;
   job.typeFilter = options.typeFilter;
+  if (!OpenJobKey(job, !options.restore, folder)) return 2;
   if (!options.restore) ApplyStoreRootHiding(job.fs, folder, job.targetRoot);
 
   JobFinishedFlag() = 0;

@@ -23,6 +23,13 @@ constexpr bool kJobCommands = true;
 constexpr bool kJobCommands = false;
 #endif
 
+// One line of standard input, without its line end; false when there is none.
+bool ReadPasswordLine(std::string* password) {
+  if (!std::getline(std::cin, *password)) return false;
+  if (!password->empty() && password->back() == '\r') password->pop_back();
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -50,8 +57,7 @@ int main(int argc, char** argv) {
       // The password is one line of standard input, never an argument
       // (other processes can read a command line).
       std::string password;
-      std::getline(std::cin, password);
-      if (!password.empty() && password.back() == '\r') password.pop_back();
+      ReadPasswordLine(&password);
       const int status = request.command == qtr::ToolRequest::Command::kEncrypt
                              ? qtr::EncryptCommand(request.input, request.output, request.keyFile, password, &message)
                              : qtr::DecryptCommand(request.input, request.output, request.keyFile, password, &message);
@@ -62,7 +68,7 @@ int main(int argc, char** argv) {
     case qtr::ToolRequest::Command::kVerify: {
 #ifdef _WIN32
       std::string lines;
-      const int status = qtr::VerifyCommand(qtr::SystemFileSystem(), request.job.target, &lines);
+      const int status = qtr::VerifyCommand(qtr::SystemFileSystem(), request.job.target, &lines, ReadPasswordLine);
       std::cout << lines;
       return status;
 #else

@@ -58,7 +58,6 @@ ToolRequest ParseCrypt(const std::string& name, const std::vector<std::u16string
     if (k + 1 >= args.size()) return Refuse("--key-file needs the path of the key check file");
     request.keyFile = args[++k];
   }
-  if (request.keyFile.empty()) return Refuse(name + " needs --key-file KEYFILE");
   if (files.size() < 2) return Refuse(name + " needs IN and OUT");
   if (files.size() > 2) return Refuse("too many arguments: " + Text(files[2]));
   request.input = files[0];
@@ -139,10 +138,14 @@ std::string ToolUsage(bool jobCommands) {
   std::string usage =
       "usage: qtrpack pack [-j THREADS] IN OUT   packs the file IN into the compressed container OUT\n"
       "       qtrpack unpack IN OUT              unpacks the container IN to the plain file OUT\n"
-      "       qtrpack encrypt --key-file KEYFILE IN OUT\n"
+      "       qtrpack encrypt [--key-file KEYFILE] IN OUT\n"
       "           encrypts IN to OUT under the key of the password read from standard input;\n"
-      "           KEYFILE (the store's key check file) is created when there is none\n"
-      "       qtrpack decrypt --key-file KEYFILE IN OUT   decrypts IN to OUT, checking every chunk\n";
+      "           KEYFILE (the store's key check file) is created when there is none; without\n"
+      "           --key-file it is QTRPMB\\~key.bin of the store OUT lies in\n"
+      "       qtrpack decrypt [--key-file KEYFILE] IN OUT\n"
+      "           decrypts IN (a stored .qtrx file) to OUT, checking every chunk; without --key-file\n"
+      "           the key check file of the store IN lies in; a compressed file inside comes out\n"
+      "           as its container, and is unpacked with qtrpack unpack\n";
   if (jobCommands) {
     usage +=
         "       qtrpack backup --target X: --program FOLDER [--filter EXT,EXT]\n"
@@ -153,7 +156,8 @@ std::string ToolUsage(bool jobCommands) {
         "           to where they came from, with the settings of FOLDER\\init.xml\n"
         "       qtrpack verify --target X:\n"
         "           reads every file stored in X:\\QTRPMB and checks it against the store index;\n"
-        "           lists what is damaged, missing or unknown; exit 1 when something is damaged or missing\n";
+        "           lists what is damaged, missing or unknown; exit 1 when something is damaged or missing;\n"
+        "           an encrypted store's password is read from standard input\n";
   } else {
     usage += "       (backup, restore and verify exist only in the Windows build of qtrpack)\n";
   }

@@ -1,18 +1,48 @@
 #include "tools/VerifyCommand.h"
 
+#include <optional>
+
+#include "engine/StoreKey.h"
 #include "engine/VerifyStore.h"
 #include "platform/Utf8.h"
 
 namespace qtr {
 
-int VerifyCommand(FileSystem& fs, const std::u16string& target, std::string* out) {
+int VerifyCommand(FileSystem& fs, const std::u16string& target, std::string* out,
+                  const std::function<bool(std::string* password)>& readPassword) {
   const std::u16string root = target + u"\\QTRPMB";
   FindEntry store;
   if (fs.Find(root, &store) != 0 || !store.IsFolder()) {
     *out = "no store on " + Utf16ToUtf8(target) + " (" + Utf16ToUtf8(root) + " is not a folder)\n";
     return 2;
   }
-  const VerifyReport report = VerifyStore(fs, root, nullptr);
+  std::optional<StoreKey> key;
+  if (readPassword && StoreHasKeyCheck(fs, root)) {
+    std::string password;
+    if (!readPassword(&password)) {
+      *out = "the store on " + Utf16ToUtf8(target) + " is encrypted: give its password on standard input\n";
+      return 2;
+    }
+    StoreKey opened;
+    uint32_t error = 0;
+    const StoreKeyResult result = OpenStoreKey(fs, root, password, false, &opened, &error);
+    std::fill(password.begin(), password.end(), '\0');
+    switch (result) {
+      case StoreKeyResult::kOk: key = opened; break;
+      case StoreKeyResult::kWrongPassword:
+        *out = "wrong password for the store on " + Utf16ToUtf8(target) + "; nothing was read\n";
+        return 2;
+      case StoreKeyResult::kDamaged:
+        *out = "the key check file " + Utf16ToUtf8(root) +
+               "\\~key.bin is damaged: the password cannot be checked\n";
+        return 2;
+      default:
+        *out = "the key check file " + Utf16ToUtf8(root) + "\\~key.bin cannot be read (error " +
+               std::to_string(error) + ")\n";
+        return 2;
+    }
+  }
+  const VerifyReport report = VerifyStore(fs, root, nullptr, key ? &*key : nullptr);
   out->clear();
   if (!report.indexDamage.empty())
     *out += "index damaged, read without it: " + Utf16ToUtf8(report.indexDamage) + "\n";

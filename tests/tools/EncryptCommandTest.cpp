@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "crypto/EncryptedFile.h"
 #include "support/TempFolder.h"
 #include "tools/HostFile.h"
@@ -82,6 +84,37 @@ TEST(EncryptCommandTest, WrongPasswordAndDamageFailWithAReasonAndNoOutput) {
       1);
   EXPECT_EQ(KindOfHostPath(folder.File(u"none")), HostPathKind::kMissing);
   EXPECT_EQ(KindOfHostPath(folder.File(u"out")), HostPathKind::kMissing);
+}
+
+}  // namespace
+}  // namespace qtr
+
+namespace qtr {
+namespace {
+
+TEST(EncryptCommandTest, TheKeyCheckFileIsFoundInTheStoreAPathLiesIn) {
+  EXPECT_EQ(KeyCheckFileOf(u"F:\\QTRPMB\\C\\docs\\a.txt.qtrx"), u"F:\\QTRPMB\\~key.bin");
+  EXPECT_EQ(KeyCheckFileOf(u"/media/disk/qtrpmb/C/a.txt.zip.qtrx"), u"/media/disk/qtrpmb/~key.bin");
+  // The nearest store: a store copied into another one keeps its own key.
+  EXPECT_EQ(KeyCheckFileOf(u"F:\\QTRPMB\\C\\old\\QTRPMB\\D\\b.qtrx"), u"F:\\QTRPMB\\C\\old\\QTRPMB\\~key.bin");
+  EXPECT_EQ(KeyCheckFileOf(u"F:\\backup\\QTRPMBX\\a.qtrx"), u"");
+  EXPECT_EQ(KeyCheckFileOf(u"a.qtrx"), u"");
+
+  // Without --key-file: encrypt into a store makes its key check file, decrypt finds it.
+  TempFolder folder;
+  const std::u16string store = folder.File(u"QTRPMB");
+  std::filesystem::create_directories(std::filesystem::path(store) / u"C");
+  const std::u16string stored = (std::filesystem::path(store) / u"C" / u"a.txt.qtrx").u16string();
+  WriteBytes(folder.File(u"a.txt"), "stored in a store");
+  std::string message;
+  ASSERT_EQ(EncryptCommand(folder.File(u"a.txt"), stored, u"", "pw", &message), 0) << message;
+  EXPECT_EQ(ReadBytes((std::filesystem::path(store) / u"~key.bin").u16string()).size(), 96u);
+  ASSERT_EQ(DecryptCommand(stored, folder.File(u"back.txt"), u"", "pw", &message), 0) << message;
+  EXPECT_EQ(ReadBytes(folder.File(u"back.txt")), "stored in a store");
+  EXPECT_EQ(DecryptCommand(stored, folder.File(u"wrong.txt"), u"", "not pw", &message), 1);
+  EXPECT_EQ(message, "wrong password");
+  EXPECT_EQ(DecryptCommand(folder.File(u"a.txt"), folder.File(u"x"), u"", "pw", &message), 1);
+  EXPECT_NE(message.find("--key-file"), std::string::npos) << message;
 }
 
 }  // namespace

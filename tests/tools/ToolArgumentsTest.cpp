@@ -37,7 +37,9 @@ TEST(ToolArgumentsTest, EncryptAndDecryptNeedTheKeyFileAndTwoFiles) {
   EXPECT_EQ(encrypt.input, u"in");
   EXPECT_EQ(encrypt.output, u"out");
   EXPECT_EQ(Parse({u"decrypt", u"--key-file", u"k", u"in", u"out"}).command, Command::kDecrypt);
-  EXPECT_EQ(Parse({u"decrypt", u"in", u"out"}).error, "decrypt needs --key-file KEYFILE");
+  // Without --key-file the command looks for the store's own key check file.
+  EXPECT_EQ(Parse({u"decrypt", u"in", u"out"}).command, Command::kDecrypt);
+  EXPECT_EQ(Parse({u"decrypt", u"in", u"out"}).keyFile, u"");
   EXPECT_EQ(Parse({u"encrypt", u"in", u"out", u"--key-file"}).error, "--key-file needs the path of the key check file");
   EXPECT_EQ(Parse({u"encrypt", u"--key-file", u"k", u"in"}).error, "encrypt needs IN and OUT");
   EXPECT_EQ(Parse({u"encrypt", u"-j", u"2", u"in", u"out"}).error, "encrypt does not take the option -j");

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "crypto/EncryptedFile.h"
 #include "crypto/Sha256.h"
+#include "engine/StoreKey.h"
 #include "engine/StoreIndex.h"
 #include "platform/MemoryFileSystem.h"
 #include "tools/ToolArguments.h"
@@ -81,6 +83,57 @@ TEST_F(VerifyCommandStore, DamagedOrMissingFilesExitOneAndAMissingStoreExitsTwo)
 
   EXPECT_EQ(VerifyCommand(fs, u"G:", &out), 2);
   EXPECT_EQ(out, "no store on G: (G:\\QTRPMB is not a folder)\n");
+}
+
+}  // namespace
+}  // namespace qtr
+
+namespace qtr {
+namespace {
+
+TEST_F(VerifyCommandStore, AnEncryptedStoreIsReadWithThePasswordAndAWrongOneReadsNothing) {
+  StoreKey key;
+  ASSERT_EQ(OpenStoreKey(fs, u"F:\\QTRPMB", "pw", true, &key), StoreKeyResult::kOk);
+  const std::string content = "secret alpha";
+  {
+    std::unique_ptr<File> out;
+    ASSERT_EQ(fs.Open(u"F:\\QTRPMB\\C\\a.txt.qtrx", OpenMode::kWriteNew, &out), 0u);
+    uint32_t error = 0;
+    auto sealed = EncryptingFile::Create(*out, key.bytes, {content.size(), 5}, &error);
+    ASSERT_TRUE(sealed);
+    ASSERT_EQ(sealed->Write(content.data(), content.size()), 0u);
+    ASSERT_EQ(sealed->Finish(), 0u);
+  }
+  FindEntry listed;
+  ASSERT_EQ(fs.Find(u"F:\\QTRPMB\\C\\a.txt.qtrx", &listed), 0u);
+  StoreIndex index = StoreIndex::Load(fs, u"F:\\QTRPMB");
+  StoreIndexEntry entry;
+  entry.stored = u"C\\a.txt.qtrx";
+  entry.form = StoredForm::kEncrypted;
+  entry.sourceSize = content.size();
+  entry.storedSize = listed.size;
+  entry.storedLastWrite = listed.times.lastWrite;
+  entry.sha256 = Sha256Of(content.data(), content.size());
+  index.Record(entry);
+  ASSERT_EQ(index.AppendPending(fs), 0u);
+
+  const auto answer = [](const char* text) {
+    return [text](std::string* password) {
+      if (text == nullptr) return false;
+      *password = text;
+      return true;
+    };
+  };
+  std::string out;
+  EXPECT_EQ(VerifyCommand(fs, u"F:", &out, answer("pw")), 0);
+  EXPECT_EQ(out, "Verified 1 files: 0 damaged, 0 missing, 0 unknown.\n");
+  EXPECT_EQ(VerifyCommand(fs, u"F:", &out, answer("not pw")), 2);
+  EXPECT_EQ(out, "wrong password for the store on F:; nothing was read\n");
+  EXPECT_EQ(VerifyCommand(fs, u"F:", &out, answer(nullptr)), 2);
+  EXPECT_EQ(out, "the store on F: is encrypted: give its password on standard input\n");
+  EXPECT_EQ(VerifyCommand(fs, u"F:", &out), 0);
+  EXPECT_EQ(out, "encrypted F:\\QTRPMB\\C\\a.txt.qtrx\nVerified 0 files: 0 damaged, 0 missing, 0 unknown, "
+                 "1 encrypted not checked.\n");
 }
 
 }  // namespace
