@@ -790,6 +790,9 @@ TEST_F(EncryptionJourneyTest, EncryptedBackupRestoreAWrongPasswordAndAnUnattende
   DeleteSources();
   StartRestore();
   CloseFinishedJob();
+  EXPECT_EQ(finished_, L"6 Files");
+  for (const std::wstring& said : messages_)
+    EXPECT_EQ(said.find(L"failed"), std::wstring::npos) << "the store's key file is no file to restore";
   for (size_t i = 0; i < files_.size(); ++i)
     EXPECT_TRUE(ReadFileBytes(source_ + files_[i]) == originals[i]) << "differs: " << i;
 

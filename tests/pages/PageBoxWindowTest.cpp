@@ -5,9 +5,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "config/BackupPassword.h"
 #include "config/LanguageTable.h"
 #include "DeviceTestSupport.h"
 #include "config/SelectionFiles.h"
@@ -16,6 +18,8 @@
 #include "devices/DeviceList.h"
 #include "devices/EnclosureButton.h"
 #include "pages/PageBox.h"
+#include "platform/UserDataProtection.h"
+#include "platform/WideText.h"
 #include "resource.h"
 #include "support/TempFolder.h"
 #include "support/TreeCheckBox.h"
@@ -36,10 +40,11 @@ class RecordingPrompter final : public Prompter {
  public:
   bool Ask(const Question& question) override {
     asked.push_back(question.title + u"|" + question.message);
-    return answer;
+    return decide ? decide(question) : answer;
   }
   std::vector<std::u16string> asked;
   bool answer = true;
+  std::function<bool(const Question&)> decide;  // set: answers in place of answer
 };
 
 class NoPower final : public PowerControl {
@@ -349,6 +354,59 @@ TEST_F(PageBoxJobTest, ACancelledRestoreLeavesTheRestoreFlagClearAndARestoreNeve
   EXPECT_EQ(power_.requests, 0);
   EXPECT_FALSE(box_->State().restore);
   ExpectIdle();
+}
+
+// Every file of the store under root, with its bytes.
+void ReadTree(const std::wstring& root, std::vector<std::string>* files) {
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW((root + L"\\*").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::wstring name = found.cFileName;
+    if (name == L"." || name == L"..") continue;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+      ReadTree(root + L"\\" + name, files);
+    else
+      files->push_back(test::ReadBytes(Narrow(root + L"\\" + name)));
+  } while (FindNextFileW(find, &found));
+  FindClose(find);
+}
+
+// With "Encryption" ticked a backup starts only with the store's key: none
+// without a password, and with the kept one the store gets its key file.
+TEST_F(PageBoxJobTest, AnEncryptedBackupStartsOnlyWithAKeptOrGivenPassword) {
+  SettingsFile settings(folder_, 0x0409);
+  ASSERT_TRUE(settings.Store(u"SetPassword", u"1"));
+  ASSERT_TRUE(settings.Store(u"MakeSure", u"0"));
+  ASSERT_TRUE(settings.Store(u"CompressFile", u"0"));
+  Make(true);
+  ShowWindow(mainWindow_, SW_SHOW);
+  box_->SwitchToSlot(CPageBox::kBackUpSlot);
+  Choose(L"K:");
+  // The start is confirmed; the question for a password is declined.
+  prompter_.decide = [](const Question& question) { return question.title != u"Tips"; };
+  Click(IDC_PAGEBOX_BACKUP);
+  EXPECT_EQ(prompter_.asked,
+            (std::vector<std::u16string>{u"File Backup|Start backup now ?",
+                                         u"Tips|Encryption is on, but no backup password is set. Set one now?"}));
+  ExpectIdle();
+  EXPECT_EQ(GetFileAttributesW(L"K:\\QTRPMB\\~key.bin"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesW(L"K:\\QTRPMB"), INVALID_FILE_ATTRIBUTES) << "nothing stored";
+  EXPECT_TRUE(IsWindowVisible(Item(IDC_PAGEBOX_BACKUP)));
+
+  BackupPassword kept(SystemFileSystem(), SystemUserDataProtection(), folder_);
+  ASSERT_EQ(kept.Keep("page-box-pw"), 0u);
+  prompter_.asked.clear();
+  prompter_.decide = nullptr;
+  Click(IDC_PAGEBOX_BACKUP);
+  ASSERT_NE(box_->Job(), nullptr);
+  EXPECT_NE(GetFileAttributesW(L"K:\\QTRPMB\\~key.bin"), INVALID_FILE_ATTRIBUTES);
+  CloseWhenEnded();
+  ExpectIdle();
+  std::vector<std::string> stored;
+  ReadTree(L"K:\\QTRPMB", &stored);
+  EXPECT_GE(stored.size(), 2u) << "the key file and the stored picture";
+  for (const std::string& bytes : stored) EXPECT_EQ(bytes.find(std::string(64, 'j')), std::string::npos);
 }
 
 }  // namespace
