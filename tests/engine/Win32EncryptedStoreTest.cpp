@@ -1,0 +1,152 @@
+// Encrypted jobs through the Win32 backend on folders mapped as drives: no
+// plaintext anywhere on the target, every file back identical, nothing
+// restored under a wrong password, unchanged files skipped.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <optional>
+
+#include "JobFixture.h"
+#include "SystemFiles.h"
+#include "engine/StoreKey.h"
+#include "engine/StoreLayout.h"
+#include "support/MappedDrive.h"
+#include "support/TempFolder.h"
+
+namespace qtr {
+namespace {
+
+using test::FileBytes;
+using test::Narrow;
+using test::PutFile;
+using test::W;
+
+const std::string kMarker = "QTR-MARKER-plain-4c1d";
+
+class Win32EncryptedStoreTest : public ::testing::Test {
+ protected:
+  Win32EncryptedStoreTest() : source_(L'q', W(sourceFolder_.Path())), target_(L'r', W(targetFolder_.Path())) {
+    program_ = programFolder_.Path() + u"\\";
+  }
+  void SetUp() override {
+    ASSERT_TRUE(source_.Ok());
+    ASSERT_TRUE(target_.Ok());
+  }
+  void Settings(bool changedOnly, bool compress) {
+    test::WriteBytes(program_ + u"init.xml",
+                     std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Setting>") +
+                         "<BackupStatus>" + (changedOnly ? "1" : "0") + "</BackupStatus><CompressFile>" +
+                         (compress ? "1" : "0") + "</CompressFile><SetPassword>1</SetPassword></Setting>");
+  }
+  std::unique_ptr<BackupJob> Run(bool restore, const std::string& path, const std::optional<StoreKey>& key) {
+    test::WriteBytes(
+        program_ + (restore ? u"restoreTempPath.xml" : u"backupfullpath.xml"),
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Path><path path=\"" + path + "\"/></Path>");
+    auto job = std::make_unique<BackupJob>(SystemFileSystem(), lines_, program_);
+    job->LoadIncludeFlags();
+    job->systemDrive = u"C:";
+    job->targetRoot = u"R:";
+    job->restore = restore;
+    job->storeKey = key;
+    RunJob(*job);
+    return job;
+  }
+  // Every file below folder, with its bytes.
+  static void ReadAll(const std::wstring& folder, std::vector<std::pair<std::wstring, std::string>>* files) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+      const std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring path = folder + L"\\" + name;
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        ReadAll(path, files);
+      } else {
+        files->emplace_back(path, FileBytes(std::u16string(path.begin(), path.end())));
+      }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+  }
+  std::string Big() const {
+    std::string text;
+    for (int i = 0; text.size() < (1 << 20) + 5; ++i) text += kMarker + " " + std::to_string(i) + "\n";
+    return text;
+  }
+  void PutSources() {
+    PutFile(u"Q:\\Data\\big.txt", Big());
+    PutFile(u"Q:\\Data\\small.txt", kMarker);
+    PutFile(u"Q:\\Data\\empty.txt", "");
+    PutFile(u"Q:\\Data\\Sub\\b.zip", std::string("\xFF\xFF\xFF\xFF", 4) + kMarker);
+  }
+  void RemoveSources() {
+    for (const wchar_t* path :
+         {L"Q:\\Data\\big.txt", L"Q:\\Data\\small.txt", L"Q:\\Data\\empty.txt", L"Q:\\Data\\Sub\\b.zip"})
+      DeleteFileW(path);
+  }
+
+  test::TempFolder sourceFolder_, targetFolder_, programFolder_;
+  test::MappedDrive source_, target_;
+  std::u16string program_;
+  test::LineCollector lines_;
+};
+
+TEST_F(Win32EncryptedStoreTest, NoPlaintextOnTheTargetEveryFileBackAndAWrongPasswordRestoresNothing) {
+  StoreKey key;
+  ASSERT_EQ(OpenStoreKey(SystemFileSystem(), u"R:\\QTRPMB", "correct horse", true, &key),
+            StoreKeyResult::kOk);
+  StoreKey wrong;
+  EXPECT_EQ(OpenStoreKey(SystemFileSystem(), u"R:\\QTRPMB", "wrong horse", true, &wrong),
+            StoreKeyResult::kWrongPassword);
+  for (const bool compress : {false, true}) {
+    SCOPED_TRACE(compress ? "compressed" : "plain inside");
+    PutSources();
+    Settings(false, compress);
+    auto job = Run(false, "Q:\\Data", key);
+    EXPECT_EQ(job->finishedCount, 4u);
+    EXPECT_TRUE(lines_.lines.empty()) << (lines_.lines.empty() ? "" : Narrow(lines_.lines[0]));
+
+    std::vector<std::pair<std::wstring, std::string>> files;
+    ReadAll(L"R:", &files);
+    EXPECT_GE(files.size(), 5u);  // four stored files, the key check file, the index
+    for (const auto& [path, bytes] : files) {
+      EXPECT_EQ(bytes.find("QTR-MARKER"), std::string::npos)
+          << Narrow(std::u16string(path.begin(), path.end()));
+      EXPECT_EQ(path.find(L".~qtrpart"), std::wstring::npos);
+    }
+    const std::u16string suffix = compress ? u".zip.qtrx" : u".qtrx";
+    EXPECT_GT(FileBytes(u"R:\\QTRPMB\\Q\\Data\\big.txt" + suffix).size(), compress ? 64u : Big().size());
+
+    // Changed-only: the headers say nothing changed.
+    Settings(true, compress);
+    job = Run(false, "Q:\\Data", key);
+    EXPECT_EQ(job->upToDateCount, 4u);
+    EXPECT_EQ(job->finishedCount, 0u);
+
+    // A key that is not the store's restores nothing; the store's restores everything.
+    RemoveSources();
+    Settings(false, compress);
+    StoreKey other = key;
+    other.bytes[0] ^= 1;
+    lines_.lines.clear();
+    job = Run(true, "R:\\QTRPMB\\Q\\Data", other);
+    EXPECT_EQ(job->finishedCount, 0u);
+    EXPECT_EQ(lines_.lines.size(), 4u);
+    std::vector<std::pair<std::wstring, std::string>> restored;
+    ReadAll(L"Q:\\Data", &restored);
+    EXPECT_TRUE(restored.empty()) << Narrow(
+        std::u16string(restored[0].first.begin(), restored[0].first.end()));
+    lines_.lines.clear();
+
+    job = Run(true, "R:\\QTRPMB\\Q\\Data", key);
+    EXPECT_TRUE(lines_.lines.empty()) << (lines_.lines.empty() ? "" : Narrow(lines_.lines[0]));
+    EXPECT_EQ(FileBytes(u"Q:\\Data\\big.txt"), Big());
+    EXPECT_EQ(FileBytes(u"Q:\\Data\\small.txt"), kMarker);
+    EXPECT_EQ(FileBytes(u"Q:\\Data\\empty.txt"), "");
+    EXPECT_EQ(FileBytes(u"Q:\\Data\\Sub\\b.zip"), std::string("\xFF\xFF\xFF\xFF", 4) + kMarker);
+    lines_.lines.clear();
+  }
+}
+
+}  // namespace
+}  // namespace qtr
