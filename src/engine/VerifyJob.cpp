@@ -176,7 +176,9 @@ VerifyOutcome RunVerifyJob(BackupJob& job, const VerifyReasons& reasons) {
       outcome.stopped = true;
     } else {
       JobVerifyControl control(job, std::move(sizes));
-      const VerifyReport report = VerifyStore(job.fs, storeRoot, &control);
+      // With the store's key its encrypted files are read too; without it they are listed as not checked.
+      const VerifyReport report =
+          VerifyStore(job.fs, storeRoot, &control, job.storeKey ? &*job.storeKey : nullptr);
       if (!report.stopped) control.FinishFile();
       outcome.stopped = report.stopped;
       outcome.indexDamaged = !report.indexDamage.empty();
@@ -213,7 +215,8 @@ VerifyOutcome RunVerifyJob(BackupJob& job) {
 std::u16string VerifySummaryText(const VerifyOutcome& outcome, const LanguageTable& table) {
   if (!outcome.storeFound) return TextOrDefault(table, TextId::VerifyNoStore);
   std::u16string text;
-  if (outcome.damaged == 0 && outcome.missing == 0 && outcome.unknown == 0) {
+  // "No damage found" only of a store whose every file was read.
+  if (outcome.damaged == 0 && outcome.missing == 0 && outcome.unknown == 0 && outcome.notChecked == 0) {
     text = Formatted(table, TextId::VerifySoundSummary, {outcome.checked});
   } else {
     text = Formatted(table, TextId::VerifyDamageSummary,

@@ -159,6 +159,35 @@ TEST_F(VerifyJobTest, PauseHoldsTheReadAndStopEndsTheJobWithoutLines) {
   EXPECT_TRUE(lines.lines.empty());
 }
 
+TEST_F(VerifyJobTest, EncryptedFilesAreCheckedWithTheStoreKeyAndListedAsNotCheckedWithoutIt) {
+  StoreKey key;
+  ASSERT_EQ(OpenStoreKey(fs, u"F:\\QTRPMB", "verify-pw", true, &key), StoreKeyResult::kOk);
+  Settings("0", "1", "<SetPassword>1</SetPassword>");
+  fs.CreateFolder(u"C:\\data");
+  fs.PutFile(u"C:\\data\\a.txt", "alpha alpha");
+  fs.PutFile(u"C:\\data\\b.txt", "bravo");
+  Selection(u"backupfullpath.xml", {"C:\\data"});
+  auto backup = NewJob(false);
+  backup->storeKey = key;
+  RunJob(*backup);
+  ASSERT_TRUE(lines.lines.empty()) << Narrow(lines.lines[0]);
+
+  auto withKey = VerifyJob();
+  withKey->storeKey = key;
+  const VerifyOutcome checked = RunVerifyJob(*withKey);
+  EXPECT_TRUE(lines.lines.empty()) << Narrow(lines.lines[0]);
+  EXPECT_EQ(VerifySummaryText(checked, LanguageTable()), u"2 files checked: no damage found.");
+
+  auto withoutKey = VerifyJob();
+  const VerifyOutcome skipped = RunVerifyJob(*withoutKey);
+  EXPECT_EQ(skipped.notChecked, 2u);
+  ASSERT_EQ(lines.lines.size(), 2u);
+  for (const std::u16string& line : lines.lines)
+    EXPECT_TRUE(line.ends_with(u";encrypted: not checked without the store password")) << Narrow(line);
+  EXPECT_EQ(VerifySummaryText(skipped, LanguageTable()),
+            u"0 files checked: 0 damaged, 0 missing, 0 unknown. 2 encrypted files were not checked.");
+}
+
 TEST_F(VerifyJobTest, ATargetWithoutAStoreSaysSoAndEnds) {
   auto job = VerifyJob();
   const VerifyOutcome outcome = RunVerifyJob(*job);
