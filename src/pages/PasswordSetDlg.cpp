@@ -99,9 +99,8 @@ void CPasswordSetDlg::Apply() {
 }
 
 void CPasswordSetDlg::ApplyBackupPassword() {
-  BackupPasswordSetOutcome outcome = ApplyBackupPasswordSet(Narrow(ItemText(IDC_PASSWORD_NEW)),
-                                                            Narrow(ItemText(IDC_PASSWORD_AGAIN)), required_,
-                                                            *backupPassword_);
+  BackupPasswordSetOutcome outcome = ApplyBackupPasswordSet(
+      Narrow(ItemText(IDC_PASSWORD_NEW)), Narrow(ItemText(IDC_PASSWORD_AGAIN)), required_, *backupPassword_);
   if (outcome.message) prompter_.Ask({DisplayText(outcome.title), DisplayText(*outcome.message)});
   if (outcome.clearNewFields) {
     SetItemText(IDC_PASSWORD_NEW, L"");
