@@ -25,7 +25,7 @@ const std::string kMarker = "QTR-MARKER-plain-4c1d";
 
 class Win32EncryptedStoreTest : public ::testing::Test {
  protected:
-  Win32EncryptedStoreTest() : source_(L'q', W(sourceFolder_.Path())), target_(L'r', W(targetFolder_.Path())) {
+  Win32EncryptedStoreTest() : source_(L'k', W(sourceFolder_.Path())), target_(L'l', W(targetFolder_.Path())) {
     program_ = programFolder_.Path() + u"\\";
   }
   void SetUp() override {
@@ -45,7 +45,7 @@ class Win32EncryptedStoreTest : public ::testing::Test {
     auto job = std::make_unique<BackupJob>(SystemFileSystem(), lines_, program_);
     job->LoadIncludeFlags();
     job->systemDrive = u"C:";
-    job->targetRoot = u"R:";
+    job->targetRoot = u"L:";
     job->restore = restore;
     job->storeKey = key;
     RunJob(*job);
@@ -74,14 +74,14 @@ class Win32EncryptedStoreTest : public ::testing::Test {
     return text;
   }
   void PutSources() {
-    PutFile(u"Q:\\Data\\big.txt", Big());
-    PutFile(u"Q:\\Data\\small.txt", kMarker);
-    PutFile(u"Q:\\Data\\empty.txt", "");
-    PutFile(u"Q:\\Data\\Sub\\b.zip", std::string("\xFF\xFF\xFF\xFF", 4) + kMarker);
+    PutFile(u"K:\\Data\\big.txt", Big());
+    PutFile(u"K:\\Data\\small.txt", kMarker);
+    PutFile(u"K:\\Data\\empty.txt", "");
+    PutFile(u"K:\\Data\\Sub\\b.zip", std::string("\xFF\xFF\xFF\xFF", 4) + kMarker);
   }
   void RemoveSources() {
     for (const wchar_t* path :
-         {L"Q:\\Data\\big.txt", L"Q:\\Data\\small.txt", L"Q:\\Data\\empty.txt", L"Q:\\Data\\Sub\\b.zip"})
+         {L"K:\\Data\\big.txt", L"K:\\Data\\small.txt", L"K:\\Data\\empty.txt", L"K:\\Data\\Sub\\b.zip"})
       DeleteFileW(path);
   }
 
@@ -93,21 +93,21 @@ class Win32EncryptedStoreTest : public ::testing::Test {
 
 TEST_F(Win32EncryptedStoreTest, NoPlaintextOnTheTargetEveryFileBackAndAWrongPasswordRestoresNothing) {
   StoreKey key;
-  ASSERT_EQ(OpenStoreKey(SystemFileSystem(), u"R:\\QTRPMB", "correct horse", true, &key),
+  ASSERT_EQ(OpenStoreKey(SystemFileSystem(), u"L:\\QTRPMB", "correct horse", true, &key),
             StoreKeyResult::kOk);
   StoreKey wrong;
-  EXPECT_EQ(OpenStoreKey(SystemFileSystem(), u"R:\\QTRPMB", "wrong horse", true, &wrong),
+  EXPECT_EQ(OpenStoreKey(SystemFileSystem(), u"L:\\QTRPMB", "wrong horse", true, &wrong),
             StoreKeyResult::kWrongPassword);
   for (const bool compress : {false, true}) {
     SCOPED_TRACE(compress ? "compressed" : "plain inside");
     PutSources();
     Settings(false, compress);
-    auto job = Run(false, "Q:\\Data", key);
+    auto job = Run(false, "K:\\Data", key);
     EXPECT_EQ(job->finishedCount, 4u);
     EXPECT_TRUE(lines_.lines.empty()) << (lines_.lines.empty() ? "" : Narrow(lines_.lines[0]));
 
     std::vector<std::pair<std::wstring, std::string>> files;
-    ReadAll(L"R:", &files);
+    ReadAll(L"L:", &files);
     EXPECT_GE(files.size(), 5u);  // four stored files, the key check file, the index
     for (const auto& [path, bytes] : files) {
       EXPECT_EQ(bytes.find("QTR-MARKER"), std::string::npos)
@@ -115,11 +115,11 @@ TEST_F(Win32EncryptedStoreTest, NoPlaintextOnTheTargetEveryFileBackAndAWrongPass
       EXPECT_EQ(path.find(L".~qtrpart"), std::wstring::npos);
     }
     const std::u16string suffix = compress ? u".zip.qtrx" : u".qtrx";
-    EXPECT_GT(FileBytes(u"R:\\QTRPMB\\Q\\Data\\big.txt" + suffix).size(), compress ? 64u : Big().size());
+    EXPECT_GT(FileBytes(u"L:\\QTRPMB\\K\\Data\\big.txt" + suffix).size(), compress ? 64u : Big().size());
 
     // Changed-only: the headers say nothing changed.
     Settings(true, compress);
-    job = Run(false, "Q:\\Data", key);
+    job = Run(false, "K:\\Data", key);
     EXPECT_EQ(job->upToDateCount, 4u);
     EXPECT_EQ(job->finishedCount, 0u);
 
@@ -129,21 +129,21 @@ TEST_F(Win32EncryptedStoreTest, NoPlaintextOnTheTargetEveryFileBackAndAWrongPass
     StoreKey other = key;
     other.bytes[0] ^= 1;
     lines_.lines.clear();
-    job = Run(true, "R:\\QTRPMB\\Q\\Data", other);
+    job = Run(true, "L:\\QTRPMB\\K\\Data", other);
     EXPECT_EQ(job->finishedCount, 0u);
     EXPECT_EQ(lines_.lines.size(), 4u);
     std::vector<std::pair<std::wstring, std::string>> restored;
-    ReadAll(L"Q:\\Data", &restored);
+    ReadAll(L"K:\\Data", &restored);
     EXPECT_TRUE(restored.empty()) << Narrow(
         std::u16string(restored[0].first.begin(), restored[0].first.end()));
     lines_.lines.clear();
 
-    job = Run(true, "R:\\QTRPMB\\Q\\Data", key);
+    job = Run(true, "L:\\QTRPMB\\K\\Data", key);
     EXPECT_TRUE(lines_.lines.empty()) << (lines_.lines.empty() ? "" : Narrow(lines_.lines[0]));
-    EXPECT_EQ(FileBytes(u"Q:\\Data\\big.txt"), Big());
-    EXPECT_EQ(FileBytes(u"Q:\\Data\\small.txt"), kMarker);
-    EXPECT_EQ(FileBytes(u"Q:\\Data\\empty.txt"), "");
-    EXPECT_EQ(FileBytes(u"Q:\\Data\\Sub\\b.zip"), std::string("\xFF\xFF\xFF\xFF", 4) + kMarker);
+    EXPECT_EQ(FileBytes(u"K:\\Data\\big.txt"), Big());
+    EXPECT_EQ(FileBytes(u"K:\\Data\\small.txt"), kMarker);
+    EXPECT_EQ(FileBytes(u"K:\\Data\\empty.txt"), "");
+    EXPECT_EQ(FileBytes(u"K:\\Data\\Sub\\b.zip"), std::string("\xFF\xFF\xFF\xFF", 4) + kMarker);
     lines_.lines.clear();
   }
 }

@@ -3,7 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
+#include <sstream>
+
 #include "config/PathList.h"
+#include "engine/StoreKey.h"
+#include "support/MappedDrive.h"
 #include "support/TempFolder.h"
 
 namespace qtr {
@@ -29,6 +34,51 @@ TEST(JobCommandTest, FailedSelectionsAndAMissingProgramFolderExitWithOne) {
   // A selection of nothing is no failure.
   ASSERT_TRUE(WritePathList(program.File(u"backupfullpath.xml"), {}));
   EXPECT_EQ(RunJobCommand(Options(program.Path())), 0);
+}
+
+}  // namespace
+}  // namespace qtr
+
+namespace qtr {
+namespace {
+
+// Runs the command with input as its standard input.
+int RunWithInput(const JobCommandOptions& options, const std::string& input) {
+  std::istringstream stream(input);
+  std::streambuf* const old = std::cin.rdbuf(stream.rdbuf());
+  const int status = RunJobCommand(options);
+  std::cin.rdbuf(old);
+  return status;
+}
+
+TEST(JobCommandTest, AnEncryptedJobTakesThePasswordOnStandardInputAndAWrongOneDoesNothing) {
+  TempFolder program, source, target;
+  test::MappedDrive drive(L'm', std::wstring(target.Path().begin(), target.Path().end()));
+  ASSERT_TRUE(drive.Ok());
+  const std::u16string file = source.File(u"secret.txt");
+  test::WriteBytes(file, "the secret text");
+  test::WriteBytes(program.File(u"init.xml"),
+                   "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Setting><CompressFile>0</CompressFile>"
+                   "<SetPassword>1</SetPassword></Setting>");
+  JobCommandOptions options = Options(program.Path());
+  options.target = u"M:";
+  std::u16string stored = u"M:\\QTRPMB\\" + file.substr(0, 1) + file.substr(2) + u".qtrx";
+
+  ASSERT_TRUE(WritePathList(program.File(u"backupfullpath.xml"), {file}));
+  EXPECT_EQ(RunWithInput(options, ""), 2);  // no password: nothing stored, no key check file made
+  EXPECT_FALSE(StoreHasKeyCheck(SystemFileSystem(), u"M:\\QTRPMB"));
+  EXPECT_EQ(RunWithInput(options, "pw\r\n"), 0);
+  EXPECT_TRUE(StoreHasKeyCheck(SystemFileSystem(), u"M:\\QTRPMB"));
+  EXPECT_EQ(test::ReadBytes(stored).find("secret"), std::string::npos);
+
+  options.restore = true;
+  test::WriteBytes(file, "newer");
+  ASSERT_TRUE(WritePathList(program.File(u"restoreTempPath.xml"), {stored}));
+  EXPECT_EQ(RunWithInput(options, "not pw\n"), 2);
+  EXPECT_EQ(test::ReadBytes(file), "newer");
+  ASSERT_TRUE(WritePathList(program.File(u"restoreTempPath.xml"), {stored}));
+  EXPECT_EQ(RunWithInput(options, "pw\n"), 0);
+  EXPECT_EQ(test::ReadBytes(file), "the secret text");
 }
 
 }  // namespace
