@@ -138,8 +138,8 @@ void CopyPassState::Hold(std::unique_ptr<File> file, std::u16string partial, std
 
 void CopyPassState::Hold(std::unique_ptr<File> file, std::u16string partial, std::u16string destination,
                          std::vector<std::u16string> otherForms, uint64_t bytes, StoreIndexEntry entry) {
-  held_.push_back({std::move(file), std::move(partial), std::move(destination), std::move(otherForms),
-                   std::move(entry)});
+  held_.push_back(
+      {std::move(file), std::move(partial), std::move(destination), std::move(otherForms), std::move(entry)});
   heldBytes_ += bytes;
   if (held_.size() >= kBatchFiles || heldBytes_ >= kBatchBytes) Commit();
 }

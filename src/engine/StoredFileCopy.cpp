@@ -178,28 +178,6 @@ bool ResolveRestoreForm(BackupJob& job, std::u16string_view stored, File& in, co
   return true;
 }
 
-bool IsStoredCompressed(BackupJob& job, std::u16string_view stored, uint32_t attributes, uint32_t* error) {
-  *error = 0;
-  if (!EndsWithNoCase(stored, kCompressedSuffix)) return false;
-  if ((attributes & kAttributeCompressed) == 0 && job.VolumeOf(stored).supportsFileCompression) return false;
-  std::unique_ptr<File> file;
-  if (const uint32_t e = job.fs.Open(stored, OpenMode::kReadExisting, &file); e != 0) {
-    *error = e;
-    return false;
-  }
-  uint8_t marker[4] = {};
-  size_t got = 0, total = 0;
-  while (total < 4) {
-    if (const uint32_t e = file->Read(marker + total, 4 - total, &got); e != 0) {
-      *error = e;
-      return false;
-    }
-    if (got == 0) break;
-    total += got;
-  }
-  return total == 4 && std::memcmp(marker, kContainerMarker, 4) == 0;
-}
-
 uint32_t ApplyStoredAttributes(BackupJob& job, const FindEntry& copiedFrom, File& written,
                                std::u16string_view writtenPath) {
   // Encrypted bytes do not compress: the encrypted forms stay uncompressed.

@@ -68,11 +68,6 @@ uint32_t CopyFileTimes(const FindEntry& copiedFrom, File& written);
 // empty folder is kept too. Run after the pass, whose writes move them.
 void ApplyFolderInfo(BackupJob& job, CopyPassState& pass, std::u16string_view storeRoot);
 
-// The compressed form of a stored file: a ".zip" name, the container marker,
-// and the compressed attribute unless its volume cannot compress files.
-// *error is set when the file cannot be read.
-bool IsStoredCompressed(BackupJob& job, std::u16string_view stored, uint32_t attributes, uint32_t* error);
-
 // The changed-only test of a backup: source (as listed) against its stored
 // form at storedPlain (+ ".zip" when compressing, + ".qtrx" when
 // encrypting). Never holds for a changed file: same last-write time (2 s on

@@ -84,7 +84,8 @@ std::u16string ErrorText(uint32_t error) {
 
 class Pass {
  public:
-  Pass(FileSystem& fs, const StoreIndex& index, VerifyControl* control, VerifyReport* report, const StoreKey* key)
+  Pass(FileSystem& fs, const StoreIndex& index, VerifyControl* control, VerifyReport* report,
+       const StoreKey* key)
       : fs_(fs), index_(index), control_(control), report_(report), bridge_(control, report), key_(key) {}
 
   // False when the pass was stopped.
