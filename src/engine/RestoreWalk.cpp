@@ -46,7 +46,7 @@ void WalkStoredFolder(BackupJob& job, std::u16string_view path, FolderListing& l
       WalkStoredFolder(job, child, *inner, index);
       continue;
     }
-    if (IsUpToDate(job, entry, child, index)) continue;
+    if (IsInStoreRoot(child) || IsUpToDate(job, entry, child, index)) continue;
     AddStoredFile(job, std::move(child), entry.size);
   }
 }
@@ -62,6 +62,7 @@ void ScanStoredPath(BackupJob& job, std::u16string_view path, const StoreIndex* 
       return;
     }
     if (!self.IsFolder()) {
+      if (IsInStoreRoot(path)) return;
       if (IsUpToDate(job, self, path, index)) return;
       std::unique_ptr<File> file;
       uint64_t size = 0;

@@ -52,6 +52,11 @@ bool EndsWithNoCase(std::u16string_view text, std::u16string_view suffix) {
 
 std::u16string PartialFolderOf(std::u16string_view storeRoot) { return JoinPath(storeRoot, kPartialFolder); }
 
+bool IsInStoreRoot(std::u16string_view path) {
+  const std::u16string parent = ParentOf(path);
+  return parent.size() == 2 + 1 + kStoreFolder.size() && parent[1] == u':' && EndsWithNoCase(parent, kStoreFolder);
+}
+
 bool IsPartialFolder(std::u16string_view path) {
   while (path.size() > 3 && path.back() == u'\\') path.remove_suffix(1);
   const std::u16string parent = ParentOf(path);

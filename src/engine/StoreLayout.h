@@ -27,6 +27,10 @@ std::u16string StoreRootOf(std::u16string_view targetDrive);
 std::u16string PartialFolderOf(std::u16string_view storeRoot);
 // True when path is the partial folder of a store root ("F:\QTRPMB\~partial").
 bool IsPartialFolder(std::u16string_view path);
+// True when path lies directly in a store root ("F:\QTRPMB\~key.bin"):
+// stored files live only in the drive folders, so such a file is the
+// store's own (its key check file), never one to restore.
+bool IsInStoreRoot(std::u16string_view path);
 // Store root + "\" + the source path with its first ":" removed.
 std::u16string MapToStored(std::u16string_view storeRoot, std::u16string_view source);
 // The text after the first "QTRPMB" and one separator, with ":" after its

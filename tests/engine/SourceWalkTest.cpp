@@ -93,13 +93,16 @@ TEST_F(SourceWalkTest, ReadOnlySingleFilesTakePartAndMissingOnesAreFailures) {
   EXPECT_TRUE(lines.lines[0].starts_with(u"C:\\gone.txt;Fail(2)")) << test::Narrow(lines.lines[0]);
 }
 
-TEST_F(SourceWalkTest, StoredWalkEntersOnlyTheStoreOfADriveAndSkipsPartialCopies) {
+TEST_F(SourceWalkTest, StoredWalkEntersOnlyTheStoreOfADriveAndSkipsPartialCopiesAndTheKeyCheckFile) {
   fs.PutFile(u"F:\\QTRPMB\\C\\a.txt", "a");
   fs.PutFile(u"F:\\QTRPMB\\D\\b.txt", "b");
   fs.PutFile(u"F:\\QTRPMB\\C\\a.txt.~qtrpart", "a person's file of that name");
   fs.PutFile(u"F:\\QTRPMB\\~partial\\1.~qtrpart", "partial");
+  fs.PutFile(u"F:\\QTRPMB\\~key.bin", "the store's key check file");
   fs.PutFile(u"F:\\Other\\c.txt", "c");
   auto job = NewJob(true);
+  ScanStoredPath(*job, u"F:\\QTRPMB\\~key.bin");
+  EXPECT_TRUE(job->fileList.empty());
   ScanStoredPath(*job, u"F:");
   EXPECT_EQ(job->fileList, (std::vector<std::u16string>{u"F:\\QTRPMB\\C\\a.txt", u"F:\\QTRPMB\\C\\a.txt.~qtrpart",
                                                        u"F:\\QTRPMB\\D\\b.txt"}));
