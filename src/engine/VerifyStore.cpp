@@ -15,7 +15,6 @@
 namespace qtr {
 namespace {
 
-constexpr size_t kChunk = 64 * 1024;
 
 // The write side of a decode that keeps nothing: it hashes and counts.
 class HashSink : public File {
