@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <memory>
-#include <thread>
+#include <optional>
 #include <vector>
 
 #include "engine/CompressLZ77.h"
+#include "engine/ContainerCoderPool.h"
 #include "platform/SystemError.h"
 
 namespace qtr {
@@ -23,50 +24,44 @@ uint32_t ReadFull(File& file, uint8_t* buffer, size_t size, size_t* got) {
   return 0;
 }
 
-// One block: its input and its coded form (header included).
-struct Block {
-  std::vector<uint8_t> raw;
-  std::vector<uint8_t> coded;
-};
-
-void CodeBlock(CCompressLZ77& coder, Block& block) {
-  const size_t r = block.raw.size();
-  block.coded.resize(4 + r + kLz77OutputSlack);
-  const int size = coder.Compress(block.raw.data(), r, block.coded.data() + 4, r + kLz77OutputSlack);
-  const uint16_t r16 = static_cast<uint16_t>(r);  // 65536 is written as 0
-  const uint16_t s16 = size > 0 ? static_cast<uint16_t>(size) : r16;
-  block.coded[0] = static_cast<uint8_t>(r16);
-  block.coded[1] = static_cast<uint8_t>(r16 >> 8);
-  block.coded[2] = static_cast<uint8_t>(s16);
-  block.coded[3] = static_cast<uint8_t>(s16 >> 8);
-  if (size > 0) {
-    block.coded.resize(4 + static_cast<size_t>(size));
-  } else {
-    std::copy(block.raw.begin(), block.raw.end(), block.coded.begin() + 4);
-    block.coded.resize(4 + r);
-  }
-}
-
 }  // namespace
 
 ContainerStatus WriteContainer(File& source, uint64_t size, File& destination, ContainerControl* control,
                                unsigned threads) {
+  if (threads == 0) threads = DefaultCoderThreads();
+  threads = std::min(threads, kMaxCoderThreads);
+  if (threads == 1 || size <= kLz77BlockSize) {
+    return WriteContainer(source, size, destination, control, 1, nullptr);
+  }
+  ContainerCoderPool& pool = ContainerCoderPool::Shared();
+  pool.EnsureWorkers(threads);
+  return WriteContainer(source, size, destination, control, threads, &pool);
+}
+
+ContainerStatus WriteContainer(File& source, uint64_t size, File& destination, ContainerControl* control,
+                               unsigned threads, ContainerCoderPool* pool) {
   if (const uint32_t error = destination.Write(kContainerMarker, 4); error != 0)
     return {ContainerResult::kWriteFailed, error};
-  threads = std::clamp(threads, 1u, 16u);
-  // A few blocks per thread per batch keeps every core busy while the
-  // pause and stop checks still come at least every few hundred KiB.
-  const size_t batch = threads == 1 ? 1 : threads * 2;
-  std::vector<std::unique_ptr<CCompressLZ77>> coders;
-  for (unsigned t = 0; t < threads; ++t) coders.push_back(std::make_unique<CCompressLZ77>());
-  std::vector<Block> blocks(batch);
+  // The one-thread path codes on the calling thread: the reference every
+  // other worker count must match byte for byte.
+  std::unique_ptr<CCompressLZ77> coder;
+  if (pool == nullptr || threads <= 1) coder = std::make_unique<CCompressLZ77>();
+  // Two blocks per worker: one being coded, one read and waiting, so a
+  // worker that frees up finds work while the oldest block is written.
+  // Memory stays at 2 * threads * 128 KiB.
+  const size_t window = coder ? 1 : 2 * size_t{std::max(threads, 1u)};
+  std::vector<CoderBlock> slots(window);
+  // Declared after slots: ends (dropping or waiting for its blocks) before them.
+  std::optional<ContainerCoderPool::Batch> batch;
+  if (!coder) batch.emplace(*pool, threads);
+  size_t oldest = 0;
+  size_t inFlight = 0;
   uint64_t remaining = size;
-  while (remaining > 0) {
-    size_t count = 0;
-    for (; count < batch && remaining > 0; ++count) {
+  while (remaining > 0 || inFlight > 0) {
+    while (inFlight < window && remaining > 0) {
       if (control != nullptr && !control->WaitUnlessStopped()) return {ContainerResult::kStopped, 0};
       const size_t r = static_cast<size_t>(std::min<uint64_t>(kLz77BlockSize, remaining));
-      Block& block = blocks[count];
+      CoderBlock& block = slots[(oldest + inFlight) % window];
       block.raw.resize(r);
       size_t got = 0;
       if (const uint32_t error = ReadFull(source, block.raw.data(), r, &got); error != 0)
@@ -74,24 +69,20 @@ ContainerStatus WriteContainer(File& source, uint64_t size, File& destination, C
       // A file that shrank while it was read: store only what was read, and fail.
       if (got != r) return {ContainerResult::kReadFailed, kErrorHandleEof};
       remaining -= r;
-    }
-    if (count == 1 || threads == 1) {
-      for (size_t b = 0; b < count; ++b) CodeBlock(*coders[0], blocks[b]);
-    } else {
-      std::vector<std::thread> workers;
-      const unsigned used = static_cast<unsigned>(std::min<size_t>(threads, count));
-      for (unsigned t = 0; t < used; ++t) {
-        workers.emplace_back([&, t] {
-          for (size_t b = t; b < count; b += used) CodeBlock(*coders[t], blocks[b]);
-        });
+      if (coder) {
+        CodeContainerBlock(*coder, block);
+      } else {
+        batch->Submit(&block);
       }
-      for (auto& worker : workers) worker.join();
+      ++inFlight;
     }
-    for (size_t b = 0; b < count; ++b) {
-      if (const uint32_t error = destination.Write(blocks[b].coded.data(), blocks[b].coded.size()); error != 0)
-        return {ContainerResult::kWriteFailed, error};
-      if (control != nullptr) control->AddProgress(blocks[b].raw.size());
-    }
+    CoderBlock& block = slots[oldest];
+    if (batch) batch->WaitDone(&block);
+    if (const uint32_t error = destination.Write(block.coded.data(), block.coded.size()); error != 0)
+      return {ContainerResult::kWriteFailed, error};
+    if (control != nullptr) control->AddProgress(block.raw.size());
+    oldest = (oldest + 1) % window;
+    --inFlight;
   }
   return {};
 }
@@ -125,7 +116,8 @@ ContainerStatus ReadContainer(File& source, uint64_t size, File& destination, Co
       if (coder.Decompress(raw.data(), r, stored.data(), s) != 1) return {ContainerResult::kDamaged, 0};
       out = raw.data();
     }
-    if (const uint32_t error = destination.Write(out, r); error != 0) return {ContainerResult::kWriteFailed, error};
+    if (const uint32_t error = destination.Write(out, r); error != 0)
+      return {ContainerResult::kWriteFailed, error};
     if (control != nullptr) control->AddProgress(uint64_t{s} + 4);
   }
   return {};
@@ -137,7 +129,8 @@ bool ContainerRawSize(File& source, uint64_t size, uint64_t* rawSize) {
   while (at < size) {
     uint8_t header[4];
     size_t got = 0;
-    if (size - at < 4 || source.Seek(at) != 0 || ReadFull(source, header, 4, &got) != 0 || got != 4) return false;
+    if (size - at < 4 || source.Seek(at) != 0 || ReadFull(source, header, 4, &got) != 0 || got != 4)
+      return false;
     const uint32_t r16 = header[0] | (uint32_t{header[1]} << 8);
     const uint32_t s16 = header[2] | (uint32_t{header[3]} << 8);
     const uint32_t r = r16 == 0 ? 65536 : r16;

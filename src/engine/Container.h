@@ -27,11 +27,20 @@ struct ContainerStatus {
   bool Ok() const { return result == ContainerResult::kOk; }
 };
 
+class ContainerCoderPool;
+
 // Writes the container of size bytes read from source. Progress counts
-// input bytes. With threads > 1 blocks are coded side by side; the bytes
-// written are the same.
+// input bytes, a block at a time as it is written; the stop and pause
+// checks come before each block is read. With threads > 1 (0: one per
+// processor, at most 16) the blocks are coded by the process's coder pool
+// while the next ones are read and the finished ones written in order;
+// the bytes written are the same for every count. The control is called
+// on the calling thread only, and no block is in a worker when it returns.
 ContainerStatus WriteContainer(File& source, uint64_t size, File& destination, ContainerControl* control,
-                               unsigned threads = 1);
+                               unsigned threads = 0);
+// The same through the given pool (null, or threads 1: on the calling thread).
+ContainerStatus WriteContainer(File& source, uint64_t size, File& destination, ContainerControl* control,
+                               unsigned threads, ContainerCoderPool* pool);
 
 // Expands the blocks of a container whose marker was read already; size is
 // the whole stored file's size. Progress counts stored bytes (4 + stored
