@@ -15,7 +15,6 @@
 namespace qtr {
 namespace {
 
-
 // The write side of a decode that keeps nothing: it hashes and counts.
 class HashSink : public File {
  public:

@@ -411,7 +411,8 @@ TEST_F(JourneyTest, VerifyBackupFindsAFlippedByteAndLeavesTheStoreAsItWas) {
               return FALSE;
             },
             reinterpret_cast<LPARAM>(&job));
-        return job != nullptr && IsWindowVisible(GetDlgItem(job, 1083));
+        // The summary comes just after Close appears, in the same step of the window's thread.
+        return job != nullptr && IsWindowVisible(GetDlgItem(job, 1083)) && IsWindowVisible(GetDlgItem(job, 1601));
       },
       60000));
   const std::wstring summary = ProgramDriver::Text(job, 1601);
