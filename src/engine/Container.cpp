@@ -46,10 +46,11 @@ ContainerStatus WriteContainer(File& source, uint64_t size, File& destination, C
   // other worker count must match byte for byte.
   std::unique_ptr<CCompressLZ77> coder;
   if (pool == nullptr || threads <= 1) coder = std::make_unique<CCompressLZ77>();
-  // Two blocks per worker: one being coded, one read and waiting, so a
-  // worker that frees up finds work while the oldest block is written.
-  // Memory stays at 2 * threads * 128 KiB.
-  const size_t window = coder ? 1 : 2 * size_t{std::max(threads, 1u)};
+  // Two blocks per worker and a few more read ahead, so a worker that
+  // frees up finds a block waiting even while the oldest one, coded more
+  // slowly than those after it, holds up the writing. 128 KiB a block:
+  // 1.25 MiB with two workers, under 5 MiB with sixteen.
+  const size_t window = coder ? 1 : 2 * size_t{std::max(threads, 1u)} + 6;
   std::vector<CoderBlock> slots(window);
   // Declared after slots: ends (dropping or waiting for its blocks) before them.
   std::optional<ContainerCoderPool::Batch> batch;
