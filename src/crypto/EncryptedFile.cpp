@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "crypto/LittleEndian.h"
 #include "crypto/Sha256.h"
 #include "crypto/SystemRandom.h"
 #include "platform/SystemError.h"
@@ -17,23 +18,14 @@ constexpr uint16_t kInnerPlain = 0, kInnerContainer = 1;
 // The header's tag uses the nonce no chunk can reach.
 constexpr uint64_t kHeaderNonce = UINT64_MAX;
 
-void Put(uint8_t* at, uint64_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-uint64_t Get(const uint8_t* at, int bytes) {
-  uint64_t value = 0;
-  for (int i = 0; i < bytes; ++i) value |= static_cast<uint64_t>(at[i]) << (8 * i);
-  return value;
-}
-
 void NonceOf(uint64_t counter, uint8_t (&nonce)[kGcmNonceSize]) {
   std::memset(nonce, 0, sizeof nonce);
-  Put(nonce, counter, 8);
+  PutLittleEndian(nonce, counter, 8);
 }
 
 void ChunkAad(const uint8_t* header, uint64_t index, bool last, uint8_t (&aad)[kSignedHeaderSize + 9]) {
   std::memcpy(aad, header, kSignedHeaderSize);
-  Put(aad + kSignedHeaderSize, index, 8);
+  PutLittleEndian(aad + kSignedHeaderSize, index, 8);
   aad[kSignedHeaderSize + 8] = last ? 1 : 0;
 }
 
@@ -70,9 +62,10 @@ uint32_t OpenHeader(File& file, const uint8_t (&storeKey)[kAesKeySize], uint8_t*
                     std::unique_ptr<AesGcm>* gcm, uint32_t* chunkSize, EncryptedFileInfo* info) {
   size_t got = 0;
   if (uint32_t error = ReadFull(file, header, kEncryptedHeaderSize, &got)) return error;
-  if (got != kEncryptedHeaderSize || std::memcmp(header, kMagic, 4) != 0 || Get(header + 4, 2) != kVersion)
+  if (got != kEncryptedHeaderSize || std::memcmp(header, kMagic, 4) != 0 ||
+      GetLittleEndian(header + 4, 2) != kVersion)
     return kErrorNotAuthentic;
-  *chunkSize = static_cast<uint32_t>(Get(header + 8, 4));
+  *chunkSize = static_cast<uint32_t>(GetLittleEndian(header + 8, 4));
   if (*chunkSize == 0 || *chunkSize > kMaxChunkSize) return kErrorNotAuthentic;
   *gcm = FileCipher(storeKey, header + 16);
   if (!*gcm) return kErrorNotEnoughMemory;
@@ -82,11 +75,11 @@ uint32_t OpenHeader(File& file, const uint8_t (&storeKey)[kAesKeySize], uint8_t*
   if (!(*gcm)->Open(nonce, header, kSignedHeaderSize, &none, 0, tag, &none)) return kErrorNotAuthentic;
   // Authenticated, so written by a writer of this format: an inner form it
   // does not know is a newer one, which this reader cannot decode.
-  const uint64_t inner = Get(header + 6, 2);
+  const uint64_t inner = GetLittleEndian(header + 6, 2);
   if (inner != kInnerPlain && inner != kInnerContainer) return kErrorNotSupported;
   info->containerInside = inner == kInnerContainer;
-  info->sourceSize = Get(header + 32, 8);
-  info->lastWrite = Get(header + 40, 8);
+  info->sourceSize = GetLittleEndian(header + 32, 8);
+  info->lastWrite = GetLittleEndian(header + 40, 8);
   return 0;
 }
 
@@ -108,15 +101,15 @@ std::unique_ptr<EncryptingFile> EncryptingFile::Create(File& target, const uint8
   }
   uint8_t header[kEncryptedHeaderSize] = {};
   std::memcpy(header, kMagic, 4);
-  Put(header + 4, kVersion, 2);
-  Put(header + 6, info.containerInside ? kInnerContainer : kInnerPlain, 2);
-  Put(header + 8, chunkSize, 4);
+  PutLittleEndian(header + 4, kVersion, 2);
+  PutLittleEndian(header + 6, info.containerInside ? kInnerContainer : kInnerPlain, 2);
+  PutLittleEndian(header + 8, chunkSize, 4);
   if (!FillRandom(header + 16, 16)) {
     *error = kErrorNotEnoughMemory;
     return nullptr;
   }
-  Put(header + 32, info.sourceSize, 8);
-  Put(header + 40, info.lastWrite, 8);
+  PutLittleEndian(header + 32, info.sourceSize, 8);
+  PutLittleEndian(header + 40, info.lastWrite, 8);
   std::unique_ptr<AesGcm> gcm = FileCipher(storeKey, header + 16);
   uint8_t nonce[kGcmNonceSize], tag[kGcmTagSize], none = 0;
   NonceOf(kHeaderNonce, nonce);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "crypto/Pbkdf2.h"
+#include "crypto/LittleEndian.h"
 #include "crypto/Sha256.h"
 #include "crypto/SystemRandom.h"
 
@@ -15,15 +16,6 @@ constexpr uint16_t kPbkdf2Sha256 = 1;
 constexpr size_t kSaltOffset = 16, kSaltSize = 16, kCheckOffset = 32, kSumOffset = 64, kSize = 96;
 // A damaged iteration count must not make opening take hours.
 constexpr uint32_t kMaxKeyIterations = 100000000;
-
-void Put(uint8_t* at, uint64_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-uint64_t Get(const uint8_t* at, int bytes) {
-  uint64_t value = 0;
-  for (int i = 0; i < bytes; ++i) value |= static_cast<uint64_t>(at[i]) << (8 * i);
-  return value;
-}
 
 bool CheckValue(const uint8_t (&key)[kAesKeySize], Sha256Digest* value) {
   static constexpr char kLabel[] = "qtr key check v1";
@@ -41,9 +33,9 @@ KeyCheckResult CreateKeyCheck(std::string_view password, uint32_t iterations, st
   if (iterations < kMinKeyIterations) iterations = kMinKeyIterations;
   std::vector<uint8_t> out(kSize, 0);
   std::memcpy(out.data(), kMagic, 4);
-  Put(&out[4], kVersion, 2);
-  Put(&out[6], kPbkdf2Sha256, 2);
-  Put(&out[8], iterations, 4);
+  PutLittleEndian(&out[4], kVersion, 2);
+  PutLittleEndian(&out[6], kPbkdf2Sha256, 2);
+  PutLittleEndian(&out[8], iterations, 4);
   if (!FillRandom(&out[kSaltOffset], kSaltSize) ||
       !DerivePbkdf2Sha256(password, &out[kSaltOffset], kSaltSize, iterations, key, kAesKeySize))
     return KeyCheckResult::kLibraryFailed;
@@ -61,9 +53,9 @@ KeyCheckResult OpenKeyCheck(const std::vector<uint8_t>& bytes, std::string_view 
   if (bytes.size() != kSize || std::memcmp(bytes.data(), kMagic, 4) != 0) return KeyCheckResult::kDamaged;
   Sha256Digest sum = Sha256Of(bytes.data(), kSumOffset);
   if (std::memcmp(sum.data(), &bytes[kSumOffset], sum.size()) != 0) return KeyCheckResult::kDamaged;
-  uint32_t iterations = static_cast<uint32_t>(Get(&bytes[8], 4));
-  if (Get(&bytes[4], 2) != kVersion || Get(&bytes[6], 2) != kPbkdf2Sha256 || iterations < kMinKeyIterations ||
-      iterations > kMaxKeyIterations)
+  uint32_t iterations = static_cast<uint32_t>(GetLittleEndian(&bytes[8], 4));
+  if (GetLittleEndian(&bytes[4], 2) != kVersion || GetLittleEndian(&bytes[6], 2) != kPbkdf2Sha256 ||
+      iterations < kMinKeyIterations || iterations > kMaxKeyIterations)
     return KeyCheckResult::kDamaged;
   if (!DerivePbkdf2Sha256(password, &bytes[kSaltOffset], kSaltSize, iterations, key, kAesKeySize))
     return KeyCheckResult::kLibraryFailed;

@@ -124,6 +124,20 @@ ContainerStatus ReadContainer(File& source, uint64_t size, File& destination, Co
   return {};
 }
 
+ContainerStatus CopyStream(File& source, File& destination, ContainerControl* control) {
+  std::vector<uint8_t> buffer(kLz77BlockSize);
+  for (;;) {
+    size_t got = 0;
+    if (const uint32_t error = source.Read(buffer.data(), buffer.size(), &got); error != 0)
+      return {ContainerResult::kReadFailed, error};
+    if (got == 0) return {};
+    if (control != nullptr && !control->WaitUnlessStopped()) return {ContainerResult::kStopped, 0};
+    if (const uint32_t error = destination.Write(buffer.data(), got); error != 0)
+      return {ContainerResult::kWriteFailed, error};
+    if (control != nullptr) control->AddProgress(got);
+  }
+}
+
 bool ContainerRawSize(File& source, uint64_t size, uint64_t* rawSize) {
   *rawSize = 0;
   uint64_t at = 4;

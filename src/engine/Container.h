@@ -48,6 +48,11 @@ ContainerStatus WriteContainer(File& source, uint64_t size, File& destination, C
 // fill the file exactly, give kDamaged.
 ContainerStatus ReadContainer(File& source, uint64_t size, File& destination, ContainerControl* control);
 
+// Copies source to destination as it is, in 64 KiB pieces: the plain form's
+// copy, with the same pause and stop check before each write and progress
+// in bytes written. control may be null.
+ContainerStatus CopyStream(File& source, File& destination, ContainerControl* control);
+
 // The size a container expands to, from its block headers alone (the file
 // positioned anywhere; size is the whole file's). False when the blocks do
 // not fill the file exactly.

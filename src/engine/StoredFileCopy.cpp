@@ -18,9 +18,7 @@
 namespace qtr {
 namespace {
 
-constexpr size_t kPiece = 65536;
-
-// Lets the container coder pause, stop and count like the plain copy.
+// Lets the container coder and the plain copy pause, stop and count in the job.
 class JobContainerControl : public ContainerControl {
  public:
   explicit JobContainerControl(BackupJob& job) : job_(job) {}
@@ -33,23 +31,6 @@ class JobContainerControl : public ContainerControl {
  private:
   BackupJob& job_;
 };
-
-// Copies source to destination in 64 KiB pieces, pausing and checking the
-// stop flag before each write.
-ContainerStatus CopyPlain(BackupJob& job, File& source, File& destination) {
-  std::vector<uint8_t> buffer(kPiece);
-  for (;;) {
-    size_t got = 0;
-    if (const uint32_t error = source.Read(buffer.data(), buffer.size(), &got); error != 0)
-      return {ContainerResult::kReadFailed, error};
-    if (got == 0) return {};
-    if (!job.WaitUnlessStopped()) return {ContainerResult::kStopped, 0};
-    if (const uint32_t error = destination.Write(buffer.data(), got); error != 0)
-      return {ContainerResult::kWriteFailed, error};
-    job.currentDone += got;
-    job.doneBytes += got;
-  }
-}
 
 // A stored name of source in another form is also the stored name, in some
 // form, of one other source file of the same folder: "a.zip" is both "a"
@@ -297,12 +278,8 @@ int BackupOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view sourc
   }
   File& writer = sealed ? static_cast<File&>(*sealed) : *out;
   if (status.Ok()) {
-    if (compress) {
-      JobContainerControl control(job);
-      status = WriteContainer(reader, info.size, writer, &control);
-    } else {
-      status = CopyPlain(job, reader, writer);
-    }
+    JobContainerControl control(job);
+    status = compress ? WriteContainer(reader, info.size, writer, &control) : CopyStream(reader, writer, &control);
   }
   if (sealed && status.Ok()) {
     // The header recorded the size listed before the copy: a file that grew

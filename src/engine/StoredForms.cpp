@@ -10,8 +10,6 @@
 namespace qtr {
 namespace {
 
-constexpr size_t kPiece = 65536;
-
 // Passes writes to the sink and counts them, to hold the count against the
 // source size an encrypted file's header recorded.
 class CountingSink final : public File {
@@ -41,20 +39,6 @@ class CountingSink final : public File {
   File& inner_;
   uint64_t bytes_ = 0;
 };
-
-ContainerStatus CopyAll(File& source, File& sink, ContainerControl* control) {
-  std::vector<uint8_t> buffer(kPiece);
-  for (;;) {
-    size_t got = 0;
-    if (const uint32_t error = source.Read(buffer.data(), buffer.size(), &got); error != 0)
-      return {ContainerResult::kReadFailed, error};
-    if (got == 0) return {};
-    if (control != nullptr && !control->WaitUnlessStopped()) return {ContainerResult::kStopped, 0};
-    if (const uint32_t error = sink.Write(buffer.data(), got); error != 0)
-      return {ContainerResult::kWriteFailed, error};
-    if (control != nullptr) control->AddProgress(got);
-  }
-}
 
 // The marker, then the blocks of a container size bytes long.
 ContainerStatus ExpandContainer(File& source, uint64_t size, File& sink, ContainerControl* control) {
@@ -108,7 +92,7 @@ ContainerStatus DecodeStored(File& stored, uint64_t storedSize, StoredForm form,
                              File& sink, ContainerControl* control) {
   if (!IsEncryptedForm(form)) {
     if (HasContainer(form)) return ExpandContainer(stored, storedSize, sink, control);
-    return CopyAll(stored, sink, control);
+    return CopyStream(stored, sink, control);
   }
   if (key == nullptr) return {ContainerResult::kReadFailed, kErrorNoStoreKey};
   uint32_t error = 0;
@@ -121,7 +105,7 @@ ContainerStatus DecodeStored(File& stored, uint64_t storedSize, StoredForm form,
   CountingSink counted(sink);
   ContainerStatus status = HasContainer(form)
                                ? ExpandContainer(*plain, plain->InnerSize(storedSize), counted, control)
-                               : CopyAll(*plain, counted, control);
+                               : CopyStream(*plain, counted, control);
   if (!status.Ok()) return status;
   // A container read stops at its own end: the last chunk must still have
   // authenticated, and nothing may follow.
