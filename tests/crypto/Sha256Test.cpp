@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Hex.h"
+#include "crypto/Sha256Blocks.h"
 
 namespace qtr {
 namespace {
@@ -19,14 +20,30 @@ std::string HashOf(std::string_view text) {
   return ToHex(Sha256Of(text.data(), text.size()));
 }
 
-TEST(Sha256Test, KnownAnswersOfWholeMessages) {
+// The Windows build hashes with the processor's SHA instructions where it
+// has them and through CNG otherwise: every answer must hold on both paths.
+// The native build always uses libcrypto.
+enum class Path { SystemLibrary, ShaInstructions };
+
+class Sha256Test : public testing::TestWithParam<Path> {
+ protected:
+  void SetUp() override {
+    const bool instructions = GetParam() == Path::ShaInstructions;
+    if (instructions && FastSha256Blocks() == nullptr)
+      GTEST_SKIP() << "this processor lacks the SHA, SSSE3 or SSE4.1 instructions";
+    AllowSha256Instructions(instructions);
+  }
+  void TearDown() override { AllowSha256Instructions(true); }
+};
+
+TEST_P(Sha256Test, KnownAnswersOfWholeMessages) {
   EXPECT_EQ(HashOf("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
   EXPECT_EQ(HashOf(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
   EXPECT_EQ(HashOf("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
             "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
 }
 
-TEST(Sha256Test, MillionAFedInUnevenPiecesMatchesTheKnownAnswer) {
+TEST_P(Sha256Test, MillionAFedInUnevenPiecesMatchesTheKnownAnswer) {
   // Pieces that straddle the 64-byte block boundary in every way.
   std::string a(1000, 'a');
   Sha256 hash;
@@ -41,7 +58,7 @@ TEST(Sha256Test, MillionAFedInUnevenPiecesMatchesTheKnownAnswer) {
   EXPECT_TRUE(hash.Ok());
 }
 
-TEST(Sha256Test, DataAfterFinishIsAFailureNotASilentlyWrongDigest) {
+TEST_P(Sha256Test, DataAfterFinishIsAFailureNotASilentlyWrongDigest) {
   Sha256 hash;
   hash.Update("abc", 3);
   hash.Finish();
@@ -53,7 +70,7 @@ TEST(Sha256Test, DataAfterFinishIsAFailureNotASilentlyWrongDigest) {
   EXPECT_FALSE(hash.Ok());
 }
 
-TEST(Sha256Test, HashesFromSeveralThreadsAgree) {
+TEST_P(Sha256Test, HashesFromSeveralThreadsAgree) {
   // The Windows provider is opened once by whichever thread comes first.
   std::vector<std::thread> threads;
   std::vector<std::string> results(4);
@@ -63,6 +80,15 @@ TEST(Sha256Test, HashesFromSeveralThreadsAgree) {
   for (const auto& r : results)
     EXPECT_EQ(r, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
 }
+
+#if defined(_WIN32)
+INSTANTIATE_TEST_SUITE_P(BothPaths, Sha256Test, testing::Values(Path::SystemLibrary, Path::ShaInstructions),
+                         [](const testing::TestParamInfo<Path>& path) {
+                           return path.param == Path::ShaInstructions ? "ShaInstructions" : "SystemLibrary";
+                         });
+#else
+INSTANTIATE_TEST_SUITE_P(SystemLibrary, Sha256Test, testing::Values(Path::SystemLibrary));
+#endif
 
 }  // namespace
 }  // namespace qtr
