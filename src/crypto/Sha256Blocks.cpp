@@ -57,6 +57,8 @@ void AllowSha256Instructions(bool allowed) {
 Sha256Blocks::Sha256Blocks(Sha256BlockFunction compress) : compress_(compress), state_(kInitialState) {}
 
 void Sha256Blocks::Update(const void* data, size_t size) {
+  // An empty buffer may come as a null pointer, which memcpy must not see.
+  if (size == 0) return;
   auto* bytes = static_cast<const uint8_t*>(data);
   totalBytes_ += size;
   if (pendingSize_ > 0) {
