@@ -80,13 +80,22 @@ class Win32File : public File {
     *size = static_cast<uint64_t>(s.QuadPart);
     return 0;
   }
+  // Two questions of the file itself rather than GetFileInformationByHandle,
+  // which also asks the volume for its serial number: Wine answers that
+  // through its mount manager in another process, which made opening a
+  // source file for a copy six times slower.
   uint32_t GetInfo(FindEntry* info) override {
-    BY_HANDLE_FILE_INFORMATION data;
-    if (!GetFileInformationByHandle(handle_.Get(), &data)) return GetLastError();
+    FILE_BASIC_INFO basic;
+    FILE_STANDARD_INFO standard;
+    if (!GetFileInformationByHandleEx(handle_.Get(), FileBasicInfo, &basic, sizeof basic) ||
+        !GetFileInformationByHandleEx(handle_.Get(), FileStandardInfo, &standard, sizeof standard))
+      return GetLastError();
     info->name.clear();
-    info->attributes = data.dwFileAttributes;
-    info->size = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-    info->times = {Time64(data.ftCreationTime), Time64(data.ftLastAccessTime), Time64(data.ftLastWriteTime)};
+    info->attributes = basic.FileAttributes;
+    info->size = static_cast<uint64_t>(standard.EndOfFile.QuadPart);
+    info->times = {static_cast<uint64_t>(basic.CreationTime.QuadPart),
+                   static_cast<uint64_t>(basic.LastAccessTime.QuadPart),
+                   static_cast<uint64_t>(basic.LastWriteTime.QuadPart)};
     return 0;
   }
   uint32_t SetTimesAndAttributes(const FileTimes& times, uint32_t attributes) override {
