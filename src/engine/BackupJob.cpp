@@ -58,6 +58,8 @@ bool BackupJob::WaitUnlessStopped() {
 }
 
 void BackupJob::AddFailure(std::u16string_view path, uint32_t error) {
+  // The copy pass and its committer both report: one line at a time.
+  std::lock_guard lock(failuresMutex_);
   failures.AddFailureLine(std::u16string(path) + u";" + ErrorText(error));
 }
 

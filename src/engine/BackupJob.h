@@ -93,6 +93,7 @@ struct BackupJob {
   std::u16string currentFile_;
   std::mutex volumesMutex_;
   std::map<char16_t, VolumeInfo> volumes_;
+  std::mutex failuresMutex_;
 
  public:
   // The folders the walk entered, with what their listing said of them

@@ -47,6 +47,15 @@ CopyPassState::CopyPassState(BackupJob& job, std::u16string storeRoot)
     : job_(job), storeRoot_(std::move(storeRoot)) {}
 
 CopyPassState::~CopyPassState() {
+  WaitForCommitter();
+  if (committer_.joinable()) {
+    {
+      std::lock_guard lock(commitMutex_);
+      quit_ = true;
+    }
+    commitChanged_.notify_all();
+    committer_.join();
+  }
   // Copies still held were never put in place: their partial files go.
   for (Held& held : held_) {
     held.file.reset();
@@ -114,15 +123,20 @@ std::set<std::u16string>& CopyPassState::NamesOf(std::u16string_view folder) {
 }
 
 bool CopyPassState::Exists(std::u16string_view path) {
+  std::lock_guard lock(namesMutex_);
   return NamesOf(ParentOf(path)).count(Lowercase(NameOf(path))) != 0;
 }
 
-void CopyPassState::Added(std::u16string_view path) {
-  NamesOf(ParentOf(path)).insert(Lowercase(NameOf(path)));
-}
-
-void CopyPassState::Removed(std::u16string_view path) {
-  NamesOf(ParentOf(path)).erase(Lowercase(NameOf(path)));
+void CopyPassState::NoteName(std::u16string_view path, bool present) {
+  std::lock_guard lock(namesMutex_);
+  // A folder the pass has left is listed afresh if it comes back to it.
+  const auto it = names_.find(Lowercase(ParentOf(path)));
+  if (it == names_.end()) return;
+  if (present) {
+    it->second.insert(Lowercase(NameOf(path)));
+  } else {
+    it->second.erase(Lowercase(NameOf(path)));
+  }
 }
 
 bool CopyPassState::FirstVisitOfFolder(std::u16string_view folder) {
@@ -133,7 +147,7 @@ void CopyPassState::Hold(std::unique_ptr<File> file, std::u16string partial, std
                          std::vector<std::u16string> otherForms, uint64_t bytes) {
   held_.push_back({std::move(file), std::move(partial), std::move(destination), std::move(otherForms), {}});
   heldBytes_ += bytes;
-  if (held_.size() >= kBatchFiles || heldBytes_ >= kBatchBytes) Commit();
+  if (held_.size() >= kBatchFiles || heldBytes_ >= kBatchBytes) StartCommit();
 }
 
 void CopyPassState::Hold(std::unique_ptr<File> file, std::u16string partial, std::u16string destination,
@@ -141,18 +155,53 @@ void CopyPassState::Hold(std::unique_ptr<File> file, std::u16string partial, std
   held_.push_back(
       {std::move(file), std::move(partial), std::move(destination), std::move(otherForms), std::move(entry)});
   heldBytes_ += bytes;
-  if (held_.size() >= kBatchFiles || heldBytes_ >= kBatchBytes) Commit();
+  if (held_.size() >= kBatchFiles || heldBytes_ >= kBatchBytes) StartCommit();
 }
 
 void CopyPassState::CommitUnlessIn(std::u16string_view destinationFolder) {
   if (!held_.empty() && Lowercase(ParentOf(held_.back().destination)) != Lowercase(destinationFolder))
-    Commit();
+    StartCommit();
 }
 
 void CopyPassState::Commit() {
-  std::vector<Held> batch = std::move(held_);
+  StartCommit();
+  WaitForCommitter();
+}
+
+void CopyPassState::StartCommit() {
+  if (held_.empty()) return;
+  WaitForCommitter();
+  if (!committer_.joinable()) committer_ = std::thread([this] { CommitterLoop(); });
+  {
+    std::lock_guard lock(commitMutex_);
+    handedOver_ = std::move(held_);
+  }
   held_.clear();
   heldBytes_ = 0;
+  commitChanged_.notify_all();
+}
+
+void CopyPassState::WaitForCommitter() {
+  std::unique_lock lock(commitMutex_);
+  commitChanged_.wait(lock, [this] { return !handedOver_; });
+}
+
+void CopyPassState::CommitterLoop() {
+  std::unique_lock lock(commitMutex_);
+  for (;;) {
+    commitChanged_.wait(lock, [this] { return quit_ || handedOver_; });
+    if (!handedOver_) return;
+    std::vector<Held> batch = std::move(*handedOver_);
+    lock.unlock();
+    CommitBatch(std::move(batch));
+    lock.lock();
+    // Cleared only now: the pass waits for this before it hands over the next batch.
+    handedOver_.reset();
+    commitChanged_.notify_all();
+  }
+}
+
+void CopyPassState::CommitBatch(std::vector<Held> batch) {
   const auto fail = [&](Held& held, uint32_t error) {
     job_.AddFailure(held.destination, error);
     held.file.reset();
@@ -168,7 +217,7 @@ void CopyPassState::Commit() {
       continue;
     }
     ++job_.finishedCount;
-    Added(held.destination);
+    NoteName(held.destination, true);
     last = held.file.get();
   }
   // One more flush carries the renames to the disk; the other forms of the
@@ -176,20 +225,25 @@ void CopyPassState::Commit() {
   if (last == nullptr || last->Flush() != 0) return;
   for (Held& held : batch) {
     if (!held.file) continue;
-    held.file.reset();
     if (index_ != nullptr && held.entry) {
-      // What the volume lists now (its times may be coarser than those set).
+      // What the volume says of the stored file now: asked through the
+      // handle where times are kept as set, listed where the volume keeps
+      // them coarser.
       FindEntry listed;
-      if (job_.fs.Find(held.destination, &listed) == 0) {
+      const bool known = job_.VolumeOf(held.destination).coarseTimes
+                             ? job_.fs.Find(held.destination, &listed) == 0
+                             : held.file->GetInfo(&listed) == 0;
+      if (known) {
         held.entry->stored = held.destination;
         held.entry->storedSize = listed.size;
         held.entry->storedLastWrite = listed.times.lastWrite;
         index_->Record(std::move(*held.entry));
       }
     }
+    held.file.reset();
     for (const std::u16string& other : held.otherForms) {
       RemoveFileAnyway(job_.fs, other);
-      Removed(other);
+      NoteName(other, false);
       if (index_ != nullptr) index_->Forget(other);
     }
   }

@@ -1,14 +1,19 @@
 // What one copy pass keeps from file to file: the destination folders it
 // has made or listed (each listed once), the partial files it writes, and
-// the copies waiting to be made durable together.
+// the copies waiting to be made durable together. A batch is made durable
+// on a committer thread of the pass while the pass copies the next one:
+// the flushes wait on the disk, and the copying need not wait with them.
 #pragma once
+#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "engine/BackupJob.h"
@@ -37,10 +42,8 @@ class CopyPassState {
                          std::unique_ptr<File>* file);
 
   // Whether path exists, as the listing of its folder said when the pass
-  // first came to it, and the pass's own changes since.
+  // first came to it, and the pass's committed changes since.
   bool Exists(std::u16string_view path);
-  void Added(std::u16string_view path);
-  void Removed(std::u16string_view path);
   // True the first time the pass meets folder (lowercased check).
   bool FirstVisitOfFolder(std::u16string_view folder);
 
@@ -58,12 +61,14 @@ class CopyPassState {
   // The store index the pass keeps up to date (a backup's), or nullptr.
   void SetIndex(StoreIndex* index) { index_ = index; }
   StoreIndex* Index() const { return index_; }
-  // Commits the batch when the next copy goes to another folder.
+  // Starts committing the batch when the next copy goes to another folder.
   void CommitUnlessIn(std::u16string_view destinationFolder);
-  // Flushes every held copy, then renames each into place and makes the
-  // renames durable, and only then removes their other forms: a power cut
-  // at any moment leaves each destination with its old content or its new
-  // one, whole. Counts each copy put in place as finished.
+  // Commits the held batch and waits until every batch is committed: each
+  // held copy is flushed, then renamed into place, the renames are made
+  // durable, and only then are their other forms removed and their index
+  // entries written: a power cut at any moment leaves each destination with
+  // its old content or its new one, whole. Counts each copy put in place as
+  // finished. Batches are committed one after another, in order.
   void Commit();
 
  private:
@@ -74,16 +79,30 @@ class CopyPassState {
     std::vector<std::u16string> otherForms;
     std::optional<StoreIndexEntry> entry;
   };
+  // Hands the held batch to the committer, once it has finished the one before.
+  void StartCommit();
+  void WaitForCommitter();
+  void CommitterLoop();
+  void CommitBatch(std::vector<Held> batch);  // on the committer thread
   std::set<std::u16string>& NamesOf(std::u16string_view folder);
+  // A committed rename or removal, in the listing of its folder if the pass still keeps it.
+  void NoteName(std::u16string_view path, bool present);
 
   BackupJob& job_;
   const std::u16string storeRoot_;
   uint64_t nextPartial_ = 0;
+  std::mutex namesMutex_;  // names_ is also changed by the committer
   std::map<std::u16string, std::set<std::u16string>> names_;  // lowercased folder -> lowercased names
   std::set<std::u16string> visited_;
   std::vector<Held> held_;
   uint64_t heldBytes_ = 0;
-  StoreIndex* index_ = nullptr;
+  StoreIndex* index_ = nullptr;  // written only by the committer while the pass runs
+
+  std::mutex commitMutex_;
+  std::condition_variable commitChanged_;
+  std::optional<std::vector<Held>> handedOver_;  // the batch being committed, or waiting to be
+  bool quit_ = false;
+  std::thread committer_;  // last: started once the rest is made
 };
 
 // Takes away whatever attributes stand in the way of replacing or deleting

@@ -152,6 +152,12 @@ class MemoryFileSystem::MemoryFile : public File {
     return 0;
   }
   uint32_t Flush() override {
+    std::function<void(const std::u16string&)> hook;
+    {
+      std::lock_guard lock(fs_->mutex_);
+      hook = fs_->flushHook_;
+    }
+    if (hook) hook(key_);
     std::lock_guard lock(fs_->mutex_);
     if (!write_) return kErrorAccessDenied;
     if (fs_->Lookup(key_) == nullptr) return kErrorFileNotFound;
@@ -321,6 +327,11 @@ uint32_t MemoryFileSystem::ListCount(std::u16string_view folder) const {
 void MemoryFileSystem::SetMaxFileSize(char16_t letter, uint64_t bytes) {
   std::lock_guard lock(mutex_);
   volumes_[Upper(letter)].info.maxFileSize = bytes;
+}
+
+void MemoryFileSystem::SetFlushHook(std::function<void(const std::u16string& path)> hook) {
+  std::lock_guard lock(mutex_);
+  flushHook_ = std::move(hook);
 }
 
 void MemoryFileSystem::SetWriteHook(std::function<void(const std::u16string& path, uint64_t size)> hook) {

@@ -38,6 +38,8 @@ class MemoryFileSystem : public FileSystem {
   void SetMaxFileSize(char16_t letter, uint64_t bytes);
   // Called after every write with the file's path and its new size, outside the lock.
   void SetWriteHook(std::function<void(const std::u16string& path, uint64_t size)> hook);
+  // Called before every flush of an open file with its path, outside the lock.
+  void SetFlushHook(std::function<void(const std::u16string& path)> hook);
 
   // Setting the times and attributes of an open file under prefix fails with error.
   void FailSetInfo(std::u16string_view prefix, uint32_t error);
@@ -120,6 +122,7 @@ class MemoryFileSystem : public FileSystem {
   uint32_t writeFaultError_ = 0;
   uint64_t now_ = 0;
   std::function<void(const std::u16string&, uint64_t)> writeHook_;
+  std::function<void(const std::u16string&)> flushHook_;
   std::u16string setInfoFaultPrefix_;
   uint32_t setInfoFaultError_ = 0;
   std::map<std::u16string, uint32_t> listCounts_;

@@ -3,6 +3,10 @@
 // of folders.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
 #include "JobFixture.h"
 #include "engine/JobText.h"
 #include "platform/SystemError.h"
@@ -122,6 +126,41 @@ TEST_F(CopyPassTest, LeftoversGoEvenWhenNothingIsCopied) {
   auto job = Backup({"C:\\D"});
   EXPECT_EQ(job->fileList.size(), 0u);
   EXPECT_FALSE(fs.Exists(u"F:\\QTRPMB\\~partial\\3.~qtrpart"));
+}
+
+TEST_F(CopyPassTest, TheNextFolderIsCopiedWhileABatchWaitsOnItsFlush) {
+  for (int k = 0; k < 3; ++k) fs.PutFile(u"C:\\A\\a" + std::u16string(1, u'0' + k), "first folder");
+  for (int k = 0; k < 3; ++k) fs.PutFile(u"C:\\B\\b" + std::u16string(1, u'0' + k), "second folder");
+  // The first flush of the store waits until a copy of the second folder
+  // has been written (or gives up after a while, and the copy then failed
+  // to overlap); nothing of the first folder may be in place before it.
+  std::mutex mutex;
+  std::condition_variable changed;
+  int writesSinceHeld = -1;
+  bool firstFolderEarly = false, overlapped = false;
+  fs.SetWriteHook([&](const std::u16string& path, uint64_t) {
+    if (!path.starts_with(u"F:\\QTRPMB\\~PARTIAL\\")) return;
+    std::lock_guard lock(mutex);
+    if (writesSinceHeld >= 0) ++writesSinceHeld;
+    changed.notify_all();
+  });
+  fs.SetFlushHook([&](const std::u16string& path) {
+    if (!path.starts_with(u"F:\\QTRPMB\\~PARTIAL\\")) return;
+    std::unique_lock lock(mutex);
+    if (writesSinceHeld >= 0) return;
+    writesSinceHeld = 0;
+    firstFolderEarly = fs.Exists(u"F:\\QTRPMB\\C\\A\\a0");
+    overlapped = changed.wait_for(lock, std::chrono::seconds(20), [&] { return writesSinceHeld > 0; });
+  });
+  auto job = Backup({"C:\\A", "C:\\B"});
+  fs.SetFlushHook(nullptr);
+  fs.SetWriteHook(nullptr);
+  EXPECT_TRUE(overlapped);
+  EXPECT_FALSE(firstFolderEarly);
+  EXPECT_EQ(job->finishedCount, 6u);
+  EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\A\\a2"), "first folder");
+  EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\B\\b2"), "second folder");
+  EXPECT_TRUE(lines.lines.empty());
 }
 
 }  // namespace
