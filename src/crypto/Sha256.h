@@ -1,5 +1,6 @@
-// SHA-256 through the platform's own library (CNG in the Windows build,
-// libcrypto natively): the hash the store index keeps of every stored file.
+// SHA-256, the hash the store index keeps of every stored file: through
+// libcrypto natively; in the Windows build through our own routine on the
+// processor's SHA instructions where it has them, CNG otherwise.
 #pragma once
 #include <array>
 #include <cstddef>

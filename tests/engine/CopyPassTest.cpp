@@ -131,26 +131,27 @@ TEST_F(CopyPassTest, LeftoversGoEvenWhenNothingIsCopied) {
 TEST_F(CopyPassTest, TheNextFolderIsCopiedWhileABatchWaitsOnItsFlush) {
   for (int k = 0; k < 3; ++k) fs.PutFile(u"C:\\A\\a" + std::u16string(1, u'0' + k), "first folder");
   for (int k = 0; k < 3; ++k) fs.PutFile(u"C:\\B\\b" + std::u16string(1, u'0' + k), "second folder");
-  // The first flush of the store waits until a copy of the second folder
-  // has been written (or gives up after a while, and the copy then failed
-  // to overlap); nothing of the first folder may be in place before it.
+  // The first flush of the store (the first folder's batch, each of whose
+  // three copies is one write) waits until a copy of the second folder has
+  // been written too, or gives up after a while: the pass did not go on
+  // while the batch waited. Nothing of the first folder may be in place yet.
   std::mutex mutex;
   std::condition_variable changed;
-  int writesSinceHeld = -1;
-  bool firstFolderEarly = false, overlapped = false;
+  int partialWrites = 0;
+  bool held = false, firstFolderEarly = false, overlapped = false;
   fs.SetWriteHook([&](const std::u16string& path, uint64_t) {
     if (!path.starts_with(u"F:\\QTRPMB\\~PARTIAL\\")) return;
     std::lock_guard lock(mutex);
-    if (writesSinceHeld >= 0) ++writesSinceHeld;
+    ++partialWrites;
     changed.notify_all();
   });
   fs.SetFlushHook([&](const std::u16string& path) {
     if (!path.starts_with(u"F:\\QTRPMB\\~PARTIAL\\")) return;
     std::unique_lock lock(mutex);
-    if (writesSinceHeld >= 0) return;
-    writesSinceHeld = 0;
+    if (held) return;
+    held = true;
     firstFolderEarly = fs.Exists(u"F:\\QTRPMB\\C\\A\\a0");
-    overlapped = changed.wait_for(lock, std::chrono::seconds(20), [&] { return writesSinceHeld > 0; });
+    overlapped = changed.wait_for(lock, std::chrono::seconds(20), [&] { return partialWrites > 3; });
   });
   auto job = Backup({"C:\\A", "C:\\B"});
   fs.SetFlushHook(nullptr);
