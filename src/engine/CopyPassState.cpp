@@ -166,6 +166,7 @@ void CopyPassState::CommitUnlessIn(std::u16string_view destinationFolder) {
 void CopyPassState::Commit() {
   StartCommit();
   WaitForCommitter();
+  if (index_ != nullptr) index_->AppendPending(job_.fs);
 }
 
 void CopyPassState::StartCommit() {
@@ -249,7 +250,10 @@ void CopyPassState::CommitBatch(std::vector<Held> batch) {
   }
   // The entries go last, once the copies they describe are in place: a
   // piece that is never written leaves those copies stale in the index.
-  if (index_ != nullptr) index_->AppendPending(job_.fs);
+  // Written a thousand at a time (and the rest when the pass ends), not per
+  // batch: each piece costs two flushes, and every job reads every piece.
+  if (index_ != nullptr && index_->PendingCount() >= StoreIndex::kEntriesPerFoldedPiece)
+    index_->AppendPending(job_.fs);
 }
 
 }  // namespace qtr

@@ -68,7 +68,9 @@ class CopyPassState {
   // durable, and only then are their other forms removed and their index
   // entries written: a power cut at any moment leaves each destination with
   // its old content or its new one, whole. Counts each copy put in place as
-  // finished. Batches are committed one after another, in order.
+  // finished. Batches are committed one after another, in order. The index
+  // entries of the copies wait until a thousand of them make a piece, or
+  // this call.
   void Commit();
 
  private:

@@ -88,6 +88,7 @@ class StoreIndex {
   void Record(StoreIndexEntry entry);
   void Forget(std::u16string_view storedPath);
   bool HasPending() const { return !pending_.empty(); }
+  size_t PendingCount() const { return pending_.size(); }
   // 0, or the error of the write (the pending entries are then dropped: their
   // stored files read as stale or without an entry, as they should).
   uint32_t AppendPending(FileSystem& fs);
