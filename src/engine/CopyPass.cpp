@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "engine/CopyPassState.h"
+#include "engine/SourcePrefetch.h"
 #include "engine/StoreIndex.h"
 #include "platform/SystemError.h"
 #include "engine/StoreLayout.h"
@@ -10,9 +11,28 @@
 #include "engine/StoredForms.h"
 
 namespace qtr {
+namespace {
+
+enum class NextSource { kOpened, kFailed, kStopped };
+
+// The next source of the pass, opened ahead: a file that did not open is a
+// failure line; kStopped once the job stopped before it was opened.
+NextSource TakeSource(BackupJob& job, SourcePrefetch& prefetch, std::u16string_view path,
+                      SourcePrefetch::Opened* opened) {
+  if (!prefetch.Take(opened)) return NextSource::kStopped;
+  if (opened->error != 0) {
+    job.AddFailure(path, opened->error);
+    return NextSource::kFailed;
+  }
+  job.currentSize = opened->info.size;
+  return NextSource::kOpened;
+}
+
+}  // namespace
 
 void CopyPassBackup(BackupJob& job, std::u16string_view storeRoot) {
   CopyPassState pass(job, std::u16string(storeRoot));
+  SourcePrefetch prefetch(job, job.fileList);
   // A damaged piece of the index is passed over: the pieces this pass adds supersede it.
   StoreIndex index = StoreIndex::Load(job.fs, storeRoot);
   pass.SetIndex(&index);
@@ -22,11 +42,12 @@ void CopyPassBackup(BackupJob& job, std::u16string_view storeRoot) {
     const std::u16string destination = MapToStored(storeRoot, source);
     pass.CommitUnlessIn(ParentOf(destination));
     // Opened once: for its size here, then for the copy.
-    std::unique_ptr<File> in;
-    FindEntry info;
-    if (!OpenSource(job, source, &in, &info)) continue;
+    SourcePrefetch::Opened in;
+    const NextSource next = TakeSource(job, prefetch, source, &in);
+    if (next == NextSource::kStopped) break;
+    if (next == NextSource::kFailed) continue;
     MakeStoreDirectories(job, pass, destination, source);
-    BackupOneFile(job, pass, source, destination, std::move(in), info);
+    BackupOneFile(job, pass, source, destination, std::move(in.file), in.info);
   }
   pass.Commit();
   if (job.stop == 0) ApplyFolderInfo(job, pass, storeRoot);
@@ -37,6 +58,7 @@ void CopyPassBackup(BackupJob& job, std::u16string_view storeRoot) {
 
 void CopyPassRestore(BackupJob& job) {
   CopyPassState pass(job, {});
+  SourcePrefetch prefetch(job, job.fileList);
   // The index of the store, when the job names it; a damaged one is reported once, and what is left of it used.
   StoreIndex index;
   if (!job.targetRoot.empty()) index = StoreIndex::Load(job.fs, StoreRootOf(job.targetRoot));
@@ -44,11 +66,18 @@ void CopyPassRestore(BackupJob& job) {
   for (const std::u16string& stored : job.fileList) {
     if (job.stop != 0) break;
     std::u16string destination = MapToSource(stored);
-    if (destination.empty()) continue;
+    SourcePrefetch::Opened opened;
+    if (destination.empty()) {
+      // Files directly in the store root are none of a source's.
+      if (!prefetch.Take(&opened)) break;
+      continue;
+    }
     pass.CommitUnlessIn(ParentOf(destination));
-    std::unique_ptr<File> in;
-    FindEntry info;
-    if (!OpenSource(job, stored, &in, &info)) continue;
+    const NextSource next = TakeSource(job, prefetch, stored, &opened);
+    if (next == NextSource::kStopped) break;
+    if (next == NextSource::kFailed) continue;
+    std::unique_ptr<File> in = std::move(opened.file);
+    const FindEntry& info = opened.info;
     MakeStoreDirectories(job, pass, destination, {});
     // Only an entry that still describes the stored file counts; any other is restored by the old rules.
     const StoreIndexEntry* entry = nullptr;

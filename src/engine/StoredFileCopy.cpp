@@ -189,18 +189,6 @@ void ApplyFolderInfo(BackupJob& job, CopyPassState& pass, std::u16string_view st
   }
 }
 
-bool OpenSource(BackupJob& job, std::u16string_view path, std::unique_ptr<File>* file, FindEntry* info) {
-  uint32_t error = job.fs.Open(path, OpenMode::kReadExisting, file);
-  if (error == 0) error = (*file)->GetInfo(info);
-  if (error != 0) {
-    file->reset();
-    job.AddFailure(path, error);
-    return false;
-  }
-  job.currentSize = info->size;
-  return true;
-}
-
 namespace {
 
 // After the copy into the partial file: a failure or a stop removes it;

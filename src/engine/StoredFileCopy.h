@@ -48,10 +48,6 @@ int BackupOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view sourc
 int RestoreOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view stored, std::u16string_view destination,
                    std::unique_ptr<File> in, const FindEntry& info, StoredForm form,
                    const StoreIndexEntry* entry = nullptr);
-// Opens a file to copy from and sets the job's current-file size; false
-// (with the failure line) when it cannot be read.
-bool OpenSource(BackupJob& job, std::u16string_view path, std::unique_ptr<File>* file, FindEntry* info);
-
 // Gives written, a complete copy of copiedFrom still open and not yet in
 // place, its per-file compression on a backup (as the compress flag says,
 // where the volume has it), then copiedFrom's times and attributes
