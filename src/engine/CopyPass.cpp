@@ -32,7 +32,7 @@ NextSource TakeSource(BackupJob& job, SourcePrefetch& prefetch, std::u16string_v
 
 void CopyPassBackup(BackupJob& job, std::u16string_view storeRoot) {
   CopyPassState pass(job, std::u16string(storeRoot));
-  SourcePrefetch prefetch(job, job.fileList);
+  SourcePrefetch prefetch(job, job.fileList, SourcePrefetch::kBackupAhead);
   // A damaged piece of the index is passed over: the pieces this pass adds supersede it.
   StoreIndex index = StoreIndex::Load(job.fs, storeRoot);
   pass.SetIndex(&index);
@@ -58,7 +58,7 @@ void CopyPassBackup(BackupJob& job, std::u16string_view storeRoot) {
 
 void CopyPassRestore(BackupJob& job) {
   CopyPassState pass(job, {});
-  SourcePrefetch prefetch(job, job.fileList);
+  SourcePrefetch prefetch(job, job.fileList, 0);
   // The index of the store, when the job names it; a damaged one is reported once, and what is left of it used.
   StoreIndex index;
   if (!job.targetRoot.empty()) index = StoreIndex::Load(job.fs, StoreRootOf(job.targetRoot));

@@ -23,24 +23,27 @@ TEST_F(SourcePrefetchTest, FilesComeInOrderWithTheirInfoAndFailuresInTheirPlace)
   }
   fs.FailOpen(paths[9], kErrorAccessDenied);
   auto job = NewJob(false);
-  SourcePrefetch prefetch(*job, paths);
-  for (int k = 0; k < 20; ++k) {
-    SourcePrefetch::Opened opened;
-    ASSERT_TRUE(prefetch.Take(&opened)) << k;
-    if (k == 5 || k == 9) {
-      EXPECT_EQ(opened.error, k == 5 ? kErrorFileNotFound : kErrorAccessDenied);
-      EXPECT_EQ(opened.file, nullptr);
-      continue;
+  for (const size_t ahead : {SourcePrefetch::kBackupAhead, size_t{0}}) {
+    SCOPED_TRACE(ahead);
+    SourcePrefetch prefetch(*job, paths, ahead);
+    for (int k = 0; k < 20; ++k) {
+      SourcePrefetch::Opened opened;
+      ASSERT_TRUE(prefetch.Take(&opened)) << k;
+      if (k == 5 || k == 9) {
+        EXPECT_EQ(opened.error, k == 5 ? kErrorFileNotFound : kErrorAccessDenied);
+        EXPECT_EQ(opened.file, nullptr);
+        continue;
+      }
+      ASSERT_EQ(opened.error, 0u) << k;
+      EXPECT_EQ(opened.info.size, static_cast<uint64_t>(k));
+      char byte = 0;
+      size_t got = 0;
+      EXPECT_EQ(opened.file->Read(&byte, 1, &got), 0u);
+      EXPECT_EQ(got, k == 0 ? 0u : 1u);
     }
-    ASSERT_EQ(opened.error, 0u) << k;
-    EXPECT_EQ(opened.info.size, static_cast<uint64_t>(k));
-    char byte = 0;
-    size_t got = 0;
-    EXPECT_EQ(opened.file->Read(&byte, 1, &got), 0u);
-    EXPECT_EQ(got, k == 0 ? 0u : 1u);
+    SourcePrefetch::Opened after;
+    EXPECT_FALSE(prefetch.Take(&after));
   }
-  SourcePrefetch::Opened after;
-  EXPECT_FALSE(prefetch.Take(&after));
 }
 
 TEST_F(SourcePrefetchTest, NothingIsOpenedWhileTheJobIsPaused) {
@@ -48,7 +51,7 @@ TEST_F(SourcePrefetchTest, NothingIsOpenedWhileTheJobIsPaused) {
   const std::vector<std::u16string> paths{u"C:\\D\\a"};
   auto job = NewJob(false);
   job->pause.Close();
-  SourcePrefetch prefetch(*job, paths);
+  SourcePrefetch prefetch(*job, paths, SourcePrefetch::kBackupAhead);
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   // Made unreadable during the pause: the open after it says so.
   fs.FailOpen(paths[0], kErrorAccessDenied);
@@ -67,12 +70,12 @@ TEST_F(SourcePrefetchTest, AStopEndsTheFilesAndAPassThatEndsEarlyDoesNotWait) {
   auto job = NewJob(false);
   {
     // Left after one file: the destructor ends the prefetcher, waiting or not.
-    SourcePrefetch prefetch(*job, paths);
+    SourcePrefetch prefetch(*job, paths, SourcePrefetch::kBackupAhead);
     SourcePrefetch::Opened opened;
     ASSERT_TRUE(prefetch.Take(&opened));
   }
   job->stop = 1;
-  SourcePrefetch stopped(*job, paths);
+  SourcePrefetch stopped(*job, paths, SourcePrefetch::kBackupAhead);
   SourcePrefetch::Opened opened;
   EXPECT_FALSE(stopped.Take(&opened));
 }
