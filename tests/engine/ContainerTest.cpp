@@ -35,13 +35,18 @@ class ContainerTest : public ::testing::Test {
  protected:
   ContainerTest() { fs_.AddVolume(u'C', MemoryFileSystem::Kind::kNtfs); }
 
+  // Puts plain in C:\in and opens it, and C:\out.zip for writing; false when either open failed.
+  bool OpenInAndOut(const std::string& plain, std::unique_ptr<File>* in, std::unique_ptr<File>* out) {
+    fs_.PutFile(u"C:\\in", plain);
+    return fs_.Open(u"C:\\in", OpenMode::kReadExisting, in) == 0 &&
+           fs_.Open(u"C:\\out.zip", OpenMode::kWriteTruncate, out) == 0;
+  }
+
   // Packs plain into C:\out.zip; returns the container's bytes.
   std::string Pack(const std::string& plain, unsigned threads = 1, ContainerStatus* status = nullptr,
                    ContainerCoderPool* pool = nullptr) {
-    fs_.PutFile(u"C:\\in", plain);
     std::unique_ptr<File> in, out;
-    EXPECT_EQ(fs_.Open(u"C:\\in", OpenMode::kReadExisting, &in), 0u);
-    EXPECT_EQ(fs_.Open(u"C:\\out.zip", OpenMode::kWriteTruncate, &out), 0u);
+    EXPECT_TRUE(OpenInAndOut(plain, &in, &out));
     CountingControl control;
     const ContainerStatus result = pool != nullptr
                                        ? WriteContainer(*in, plain.size(), *out, &control, threads, pool)
@@ -137,10 +142,8 @@ TEST_F(ContainerTest, DamagedContainersAreReportedAsDamaged) {
 
 TEST_F(ContainerTest, StopAndReadErrorsEndTheCopy) {
   const std::string plain = Text(test::WordText(300000, 2, 9));
-  fs_.PutFile(u"C:\\in", plain);
   std::unique_ptr<File> in, out;
-  ASSERT_EQ(fs_.Open(u"C:\\in", OpenMode::kReadExisting, &in), 0u);
-  ASSERT_EQ(fs_.Open(u"C:\\out.zip", OpenMode::kWriteTruncate, &out), 0u);
+  ASSERT_TRUE(OpenInAndOut(plain, &in, &out));
   CountingControl stopAfterTwo(2);
   EXPECT_EQ(WriteContainer(*in, plain.size(), *out, &stopAfterTwo, 1).result, ContainerResult::kStopped);
   EXPECT_EQ(stopAfterTwo.progress, 2 * 65536u);
@@ -198,10 +201,8 @@ TEST_F(ContainerTest, StopAndErrorsEndThePipelineWithNoBlockLeftInAWorker) {
   const std::string plain = MixedInput(40 * 65536 + 3);
   const std::string single = Pack(plain, 1);
   ContainerCoderPool pool(3);
-  fs_.PutFile(u"C:\\in", plain);
   std::unique_ptr<File> in, out;
-  ASSERT_EQ(fs_.Open(u"C:\\in", OpenMode::kReadExisting, &in), 0u);
-  ASSERT_EQ(fs_.Open(u"C:\\out.zip", OpenMode::kWriteTruncate, &out), 0u);
+  ASSERT_TRUE(OpenInAndOut(plain, &in, &out));
   CountingControl stopAfterTwenty(20);
   EXPECT_EQ(WriteContainer(*in, plain.size(), *out, &stopAfterTwenty, 3, &pool).result,
             ContainerResult::kStopped);
@@ -274,10 +275,8 @@ TEST_F(ContainerTest, APauseHoldsTheWorkersUntilTheJobGoesOn) {
   const std::string plain = MixedInput(30 * 65536);
   const std::string single = Pack(plain, 1);
   ContainerCoderPool pool(2);
-  fs_.PutFile(u"C:\\in", plain);
   std::unique_ptr<File> in, out;
-  ASSERT_EQ(fs_.Open(u"C:\\in", OpenMode::kReadExisting, &in), 0u);
-  ASSERT_EQ(fs_.Open(u"C:\\out.zip", OpenMode::kWriteTruncate, &out), 0u);
+  ASSERT_TRUE(OpenInAndOut(plain, &in, &out));
   PausingControl control(12);
   ContainerStatus status;
   std::thread copy([&] { status = WriteContainer(*in, plain.size(), *out, &control, 2, &pool); });
