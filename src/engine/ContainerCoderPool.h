@@ -2,12 +2,12 @@
 // compressed copy starts no thread of its own: blocks are handed out as
 // workers free up, and each writer waits only for the block it writes next.
 #pragma once
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
-#include <mutex>
 #include <thread>
 #include <vector>
+
+#include "platform/SlimLock.h"
 
 namespace qtr {
 
@@ -78,9 +78,9 @@ class ContainerCoderPool {
   };
   void Work();
 
-  mutable std::mutex mutex_;
-  std::condition_variable work_;  // a block was queued, a batch freed a place, or the pool ends
-  std::condition_variable done_;  // a block was coded
+  mutable SlimMutex mutex_;
+  SlimCondition work_;  // a block was queued, a batch freed a place, or the pool ends
+  SlimCondition done_;  // a block was coded
   std::deque<Item> queue_;
   std::vector<std::thread> threads_;
   unsigned running_ = 0;

@@ -4,11 +4,9 @@
 // on a committer thread of the pass while the pass copies the next one:
 // the flushes wait on the disk, and the copying need not wait with them.
 #pragma once
-#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -18,6 +16,7 @@
 
 #include "engine/BackupJob.h"
 #include "engine/StoreIndex.h"
+#include "platform/SlimLock.h"
 
 namespace qtr {
 
@@ -93,15 +92,15 @@ class CopyPassState {
   BackupJob& job_;
   const std::u16string storeRoot_;
   uint64_t nextPartial_ = 0;
-  std::mutex namesMutex_;  // names_ is also changed by the committer
+  SlimMutex namesMutex_;  // names_ is also changed by the committer
   std::map<std::u16string, std::set<std::u16string>> names_;  // lowercased folder -> lowercased names
   std::set<std::u16string> visited_;
   std::vector<Held> held_;
   uint64_t heldBytes_ = 0;
   StoreIndex* index_ = nullptr;  // written only by the committer while the pass runs
 
-  std::mutex commitMutex_;
-  std::condition_variable commitChanged_;
+  SlimMutex commitMutex_;
+  SlimCondition commitChanged_;
   std::optional<std::vector<Held>> handedOver_;  // the batch being committed, or waiting to be
   bool quit_ = false;
   std::thread committer_;  // last: started once the rest is made

@@ -5,17 +5,16 @@
 // prefetcher waits at the job's pause gate like the pass and ends with the
 // job's stop. With nothing ahead, each file is opened when it is taken.
 #pragma once
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "engine/BackupJob.h"
+#include "platform/SlimLock.h"
 
 namespace qtr {
 
@@ -51,8 +50,8 @@ class SourcePrefetch {
   const std::vector<std::u16string>& paths_;
   const size_t ahead_;
   size_t taken_ = 0;  // with nothing ahead: the paths opened so far
-  std::mutex mutex_;
-  std::condition_variable changed_;
+  SlimMutex mutex_;
+  SlimCondition changed_;
   std::deque<Opened> ready_;
   bool finished_ = false;  // the prefetcher has opened all it will
   bool quit_ = false;
