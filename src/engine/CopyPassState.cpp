@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "engine/PartialFileMaker.h"
 #include "engine/StoreLayout.h"
 #include "platform/SystemError.h"
 
@@ -47,6 +48,7 @@ CopyPassState::CopyPassState(BackupJob& job, std::u16string storeRoot)
     : job_(job), storeRoot_(std::move(storeRoot)) {}
 
 CopyPassState::~CopyPassState() {
+  partials_.reset();
   WaitForCommitter();
   if (committer_.joinable()) {
     {
@@ -83,14 +85,13 @@ uint32_t CopyPassState::CreatePartial(std::u16string_view destination, std::u16s
   if (!storeRoot_.empty()) {
     // In the store's own partial folder, where no stored copy can be: a
     // name taken there (by another job running now) is skipped.
-    const std::u16string folder = PartialFolderOf(storeRoot_);
-    if (FirstVisitOfFolder(folder) && job_.fs.CreateFolder(folder) == 0)
-      job_.fs.SetAttributes(folder, kAttributeHidden | kAttributeSystem);
-    for (int tries = 0; tries < 1000 && error == kErrorFileExists; ++tries) {
-      *partial = JoinPath(folder, Decimal(nextPartial_++)) + std::u16string(kPartialSuffix);
-      error = job_.fs.Open(*partial, OpenMode::kWriteNew, file);
+    if (!partials_) {
+      const std::u16string folder = PartialFolderOf(storeRoot_);
+      if (FirstVisitOfFolder(folder) && job_.fs.CreateFolder(folder) == 0)
+        job_.fs.SetAttributes(folder, kAttributeHidden | kAttributeSystem);
+      partials_ = std::make_unique<PartialFileMaker>(job_, folder, PartialFileMaker::kAhead);
     }
-    return error;
+    return partials_->Create(partial, file);
   }
   // On a restore, beside the destination: a file of that name belongs to
   // the person, so the next free name is taken and nothing is replaced.

@@ -20,6 +20,8 @@
 
 namespace qtr {
 
+class PartialFileMaker;
+
 class CopyPassState {
  public:
   // A batch of copies is made durable once it holds this many files or
@@ -91,7 +93,7 @@ class CopyPassState {
 
   BackupJob& job_;
   const std::u16string storeRoot_;
-  uint64_t nextPartial_ = 0;
+  std::unique_ptr<PartialFileMaker> partials_;  // a backup's, from its first copy on
   SlimMutex namesMutex_;  // names_ is also changed by the committer
   std::map<std::u16string, std::set<std::u16string>> names_;  // lowercased folder -> lowercased names
   std::set<std::u16string> visited_;

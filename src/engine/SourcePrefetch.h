@@ -1,20 +1,15 @@
 // Opens the source files of a copy pass a few files ahead of it, on a thread
-// of its own. Under Wine an open is a round trip to the server, and asking
-// the open file for its size and times fetches its descriptor in another;
-// done ahead, the pass's own thread spends that time copying. The
-// prefetcher waits at the job's pause gate like the pass and ends with the
-// job's stop. With nothing ahead, each file is opened when it is taken.
+// of its own (see MadeAhead). Asking the open file for its size and times
+// fetches its descriptor in another server round trip, also done ahead.
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "engine/BackupJob.h"
-#include "platform/SlimLock.h"
+#include "engine/MadeAhead.h"
 
 namespace qtr {
 
@@ -32,30 +27,20 @@ class SourcePrefetch {
   };
 
   // paths must outlive the prefetch and stay unchanged. ahead 0: no thread.
+  // The files opened and not taken are closed when it ends.
   SourcePrefetch(BackupJob& job, const std::vector<std::u16string>& paths, size_t ahead);
-  // Ends the thread; the files opened and not taken are closed.
-  ~SourcePrefetch();
-  SourcePrefetch(const SourcePrefetch&) = delete;
-  SourcePrefetch& operator=(const SourcePrefetch&) = delete;
 
   // The next path's file, in the order of paths; false once every path was
   // taken, or when the job stopped before the prefetcher came to it.
-  bool Take(Opened* opened);
+  bool Take(Opened* opened) { return made_.Take(opened); }
 
  private:
-  void Run();
-  static Opened Open(BackupJob& job, const std::u16string& path);
+  bool OpenNext(Opened* opened);
 
   BackupJob& job_;
   const std::vector<std::u16string>& paths_;
-  const size_t ahead_;
-  size_t taken_ = 0;  // with nothing ahead: the paths opened so far
-  SlimMutex mutex_;
-  SlimCondition changed_;
-  std::deque<Opened> ready_;
-  bool finished_ = false;  // the prefetcher has opened all it will
-  bool quit_ = false;
-  std::thread thread_;  // last: started once the rest is made (when anything is opened ahead)
+  size_t next_ = 0;  // the paths opened so far
+  MadeAhead<Opened> made_;  // last: its thread starts once the rest is made
 };
 
 }  // namespace qtr

@@ -1,0 +1,42 @@
+#include "engine/PartialFileMaker.h"
+
+#include <string>
+
+#include "engine/CopyPassState.h"
+#include "engine/StoreLayout.h"
+#include "platform/SystemError.h"
+#include "platform/Utf8.h"
+
+namespace qtr {
+
+PartialFileMaker::PartialFileMaker(BackupJob& job, std::u16string folder, size_t ahead)
+    : job_(job), folder_(std::move(folder)), made_(job, ahead, [this](Made* made) { return MakeNext(made); }) {}
+
+PartialFileMaker::~PartialFileMaker() {
+  for (Made& made : made_.End()) {
+    if (!made.file) continue;
+    made.file.reset();
+    RemoveFileAnyway(job_.fs, made.path);
+  }
+}
+
+bool PartialFileMaker::MakeNext(Made* made) {
+  made->error = kErrorFileExists;
+  for (int tries = 0; tries < 1000 && made->error == kErrorFileExists; ++tries) {
+    made->path = JoinPath(folder_, Utf8ToUtf16(std::to_string(next_++))) + std::u16string(kPartialSuffix);
+    made->error = job_.fs.Open(made->path, OpenMode::kWriteNew, &made->file);
+  }
+  if (made->error != 0) made->file.reset();
+  return true;
+}
+
+uint32_t PartialFileMaker::Create(std::u16string* partial, std::unique_ptr<File>* file) {
+  Made made;
+  // Once the maker has ended (the job stopped), the file is made here.
+  if (!made_.Take(&made)) MakeNext(&made);
+  *partial = std::move(made.path);
+  *file = std::move(made.file);
+  return made.error;
+}
+
+}  // namespace qtr
