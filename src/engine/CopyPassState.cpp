@@ -58,6 +58,7 @@ CopyPassState::~CopyPassState() {
     commitChanged_.notify_all();
     committer_.join();
   }
+  EndFlusher();
   // Copies still held were never put in place: their partial files go.
   for (Held& held : held_) {
     held.file.reset();
@@ -146,15 +147,17 @@ bool CopyPassState::FirstVisitOfFolder(std::u16string_view folder) {
 
 void CopyPassState::Hold(std::unique_ptr<File> file, std::u16string partial, std::u16string destination,
                          std::vector<std::u16string> otherForms, uint64_t bytes) {
-  held_.push_back({std::move(file), std::move(partial), std::move(destination), std::move(otherForms), {}});
+  const std::optional<uint64_t> ticket = QueueFlush(file.get());
+  held_.push_back({std::move(file), std::move(partial), std::move(destination), std::move(otherForms), {}, ticket});
   heldBytes_ += bytes;
   if (held_.size() >= kBatchFiles || heldBytes_ >= kBatchBytes) StartCommit();
 }
 
 void CopyPassState::Hold(std::unique_ptr<File> file, std::u16string partial, std::u16string destination,
                          std::vector<std::u16string> otherForms, uint64_t bytes, StoreIndexEntry entry) {
-  held_.push_back(
-      {std::move(file), std::move(partial), std::move(destination), std::move(otherForms), std::move(entry)});
+  const std::optional<uint64_t> ticket = QueueFlush(file.get());
+  held_.push_back({std::move(file), std::move(partial), std::move(destination), std::move(otherForms),
+                   std::move(entry), ticket});
   heldBytes_ += bytes;
   if (held_.size() >= kBatchFiles || heldBytes_ >= kBatchBytes) StartCommit();
 }
@@ -210,7 +213,8 @@ void CopyPassState::CommitBatch(std::vector<Held> batch) {
     RemoveFileAnyway(job_.fs, held.partial);
   };
   for (Held& held : batch)
-    if (const uint32_t error = held.file->Flush(); error != 0) fail(held, error);
+    if (const uint32_t error = held.flushTicket ? WaitFlushed(*held.flushTicket) : held.file->Flush(); error != 0)
+      fail(held, error);
   File* last = nullptr;
   for (Held& held : batch) {
     if (!held.file) continue;
@@ -255,6 +259,59 @@ void CopyPassState::CommitBatch(std::vector<Held> batch) {
   // batch: each piece costs two flushes, and every job reads every piece.
   if (index_ != nullptr && index_->PendingCount() >= StoreIndex::kEntriesPerFoldedPiece)
     index_->AppendPending(job_.fs);
+}
+
+std::optional<uint64_t> CopyPassState::QueueFlush(File* file) {
+  // A restore's copies are flushed by the committer: flushed early, while
+  // the pass writes the next file of the folder, the 10,000-file restore
+  // measured 1-2 s slower under Wine.
+  if (storeRoot_.empty()) return std::nullopt;
+  if (!flusher_.joinable()) flusher_ = std::thread([this] { FlusherLoop(); });
+  uint64_t ticket = 0;
+  {
+    const std::lock_guard lock(flushMutex_);
+    ticket = queuedFlushes_++;
+    toFlush_.push_back(file);
+  }
+  flushChanged_.notify_all();
+  return ticket;
+}
+
+void CopyPassState::FlusherLoop() {
+  std::unique_lock lock(flushMutex_);
+  for (;;) {
+    flushChanged_.wait(lock, [this] { return flusherQuit_ || !toFlush_.empty(); });
+    // The copies still queued at the end were never committed: they are removed unflushed.
+    if (flusherQuit_) return;
+    File* file = toFlush_.front();
+    lock.unlock();
+    const uint32_t error = file->Flush();
+    lock.lock();
+    toFlush_.pop_front();
+    if (error != 0) flushErrors_[flushed_] = error;
+    ++flushed_;
+    flushChanged_.notify_all();
+  }
+}
+
+uint32_t CopyPassState::WaitFlushed(uint64_t ticket) {
+  std::unique_lock lock(flushMutex_);
+  flushChanged_.wait(lock, [&] { return flushed_ > ticket; });
+  const auto it = flushErrors_.find(ticket);
+  if (it == flushErrors_.end()) return 0;
+  const uint32_t error = it->second;
+  flushErrors_.erase(it);
+  return error;
+}
+
+void CopyPassState::EndFlusher() {
+  if (!flusher_.joinable()) return;
+  {
+    const std::lock_guard lock(flushMutex_);
+    flusherQuit_ = true;
+  }
+  flushChanged_.notify_all();
+  flusher_.join();
 }
 
 }  // namespace qtr

@@ -1,10 +1,13 @@
 // What one copy pass keeps from file to file: the destination folders it
 // has made or listed (each listed once), the partial files it writes, and
 // the copies waiting to be made durable together. A batch is made durable
-// on a committer thread of the pass while the pass copies the next one:
-// the flushes wait on the disk, and the copying need not wait with them.
+// on a committer thread of the pass while the pass copies the next one, and
+// each copy of a backup is flushed on a flusher thread as soon as it is
+// complete: the flushes wait on the disk, and neither the copying nor the
+// renames of the batch before need wait with them.
 #pragma once
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <optional>
@@ -81,12 +84,19 @@ class CopyPassState {
     std::u16string destination;
     std::vector<std::u16string> otherForms;
     std::optional<StoreIndexEntry> entry;
+    std::optional<uint64_t> flushTicket;  // its place in the flusher's queue, if it has one
   };
   // Hands the held batch to the committer, once it has finished the one before.
   void StartCommit();
   void WaitForCommitter();
   void CommitterLoop();
   void CommitBatch(std::vector<Held> batch);  // on the committer thread
+  // Queues a held copy's flush on a backup; its ticket.
+  std::optional<uint64_t> QueueFlush(File* file);
+  void FlusherLoop();
+  // Waits until the copy of that ticket is flushed; the flush's error.
+  uint32_t WaitFlushed(uint64_t ticket);
+  void EndFlusher();
   std::set<std::u16string>& NamesOf(std::u16string_view folder);
   // A committed rename or removal, in the listing of its folder if the pass still keeps it.
   void NoteName(std::u16string_view path, bool present);
@@ -105,6 +115,18 @@ class CopyPassState {
   SlimCondition commitChanged_;
   std::optional<std::vector<Held>> handedOver_;  // the batch being committed, or waiting to be
   bool quit_ = false;
+
+  // On a backup, each held copy is flushed as soon as it is held, on a
+  // flusher thread, while the committer puts the batch before it in place.
+  SlimMutex flushMutex_;
+  SlimCondition flushChanged_;
+  std::deque<File*> toFlush_;  // the files of tickets flushed_ and on
+  uint64_t queuedFlushes_ = 0;
+  uint64_t flushed_ = 0;
+  std::map<uint64_t, uint32_t> flushErrors_;  // ticket -> error, until the committer asks
+  bool flusherQuit_ = false;
+  std::thread flusher_;
+
   std::thread committer_;  // last: started once the rest is made
 };
 

@@ -164,5 +164,35 @@ TEST_F(CopyPassTest, TheNextFolderIsCopiedWhileABatchWaitsOnItsFlush) {
   EXPECT_TRUE(lines.lines.empty());
 }
 
+TEST_F(CopyPassTest, ACopyIsFlushedWhileTheBatchBeforeItIsPutInPlace) {
+  fs.PutFile(u"C:\\A\\a0", "first folder");
+  for (int k = 0; k < 2; ++k) fs.PutFile(u"C:\\B\\b" + std::u16string(1, u'0' + k), "second folder");
+  // The flush that carries the first folder's rename to the disk (made
+  // through its copy, under its stored name) waits until a copy of the
+  // second folder has been flushed as well, or gives up after a while.
+  std::mutex mutex;
+  std::condition_variable changed;
+  int partialFlushes = 0;
+  bool held = false, overlapped = false;
+  fs.SetFlushHook([&](const std::u16string& path) {
+    std::unique_lock lock(mutex);
+    if (path.starts_with(u"F:\\QTRPMB\\~PARTIAL\\")) {
+      ++partialFlushes;
+      changed.notify_all();
+      return;
+    }
+    if (held || !path.starts_with(u"F:\\QTRPMB\\C\\A\\")) return;
+    held = true;
+    overlapped = changed.wait_for(lock, std::chrono::seconds(20), [&] { return partialFlushes > 1; });
+  });
+  auto job = Backup({"C:\\A", "C:\\B"});
+  fs.SetFlushHook(nullptr);
+  EXPECT_TRUE(held);
+  EXPECT_TRUE(overlapped);
+  EXPECT_EQ(job->finishedCount, 3u);
+  EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\B\\b1"), "second folder");
+  EXPECT_TRUE(lines.lines.empty());
+}
+
 }  // namespace
 }  // namespace qtr
