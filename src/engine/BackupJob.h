@@ -75,6 +75,7 @@ struct BackupJob {
   std::u16string targetRoot;  // "F:"
   std::atomic<int> scanning{0};
   std::u16string typeFilter;
+  unsigned coderThreads = 0;  // threads coding a compressed copy; 0: one per processor
   std::atomic<int> compress{0};
   std::atomic<int> restore{0};
   std::atomic<int> changedOnly{0};

@@ -267,7 +267,8 @@ int BackupOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view sourc
   File& writer = sealed ? static_cast<File&>(*sealed) : *out;
   if (status.Ok()) {
     JobContainerControl control(job);
-    status = compress ? WriteContainer(reader, info.size, writer, &control) : CopyStream(reader, writer, &control);
+    status = compress ? WriteContainer(reader, info.size, writer, &control, job.coderThreads)
+                      : CopyStream(reader, writer, &control);
   }
   if (sealed && status.Ok()) {
     // The header recorded the size listed before the copy: a file that grew

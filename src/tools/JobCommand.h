@@ -11,6 +11,7 @@ struct JobCommandOptions {
   std::u16string target;         // "F:"
   std::u16string programFolder;  // holds init.xml and the selection files
   std::u16string typeFilter;     // "jpg,png"; empty for all files
+  unsigned threads = 0;          // coding threads of a compressed backup; 0: one per processor
 };
 
 // 0 when every file was copied, 1 when a file failed or the job stopped, 2

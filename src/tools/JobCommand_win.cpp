@@ -97,6 +97,7 @@ int RunJobCommand(const JobCommandOptions& options) {
   job.targetRoot = options.target.substr(0, 2);
   job.restore = options.restore ? 1 : 0;
   job.typeFilter = options.typeFilter;
+  job.coderThreads = options.threads;
   if (!OpenJobKey(job, !options.restore, folder)) return 2;
   if (!options.restore) ApplyStoreRootHiding(job.fs, folder, job.targetRoot);
 

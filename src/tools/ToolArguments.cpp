@@ -19,6 +19,22 @@ std::string Text(const std::u16string& s) {
   return Utf16ToUtf8(s);
 }
 
+// The value of -j at args[*k] (the option itself); moves *k onto it.
+bool ParseThreads(const std::vector<std::u16string>& args, size_t* k, unsigned* threads, std::string* error) {
+  if (*k + 1 >= args.size()) {
+    *error = "-j needs a number of threads";
+    return false;
+  }
+  const std::string n = Text(args[++*k]);
+  if (n.empty() || n.size() > 2 || n.find_first_not_of("0123456789") != std::string::npos || n == "0" ||
+      n == "00") {
+    *error = "-j needs a number of threads from 1 to 99, not " + n;
+    return false;
+  }
+  *threads = static_cast<unsigned>(std::stoul(n));
+  return true;
+}
+
 ToolRequest ParsePack(const std::string& name, std::vector<std::u16string> args) {
   ToolRequest request;
   request.command = name == "pack" ? ToolRequest::Command::kPack : ToolRequest::Command::kUnpack;
@@ -30,12 +46,7 @@ ToolRequest ParsePack(const std::string& name, std::vector<std::u16string> args)
     }
     if (args[k] != u"-j" || name != "pack")
       return Refuse(name + " does not take the option " + Text(args[k]));
-    if (k + 1 >= args.size()) return Refuse("-j needs a number of threads");
-    const std::string n = Text(args[++k]);
-    if (n.empty() || n.size() > 2 || n.find_first_not_of("0123456789") != std::string::npos || n == "0" ||
-        n == "00")
-      return Refuse("-j needs a number of threads from 1 to 99, not " + n);
-    request.threads = static_cast<unsigned>(std::stoul(n));
+    if (std::string error; !ParseThreads(args, &k, &request.threads, &error)) return Refuse(error);
   }
   if (files.size() < 2) return Refuse(name + " needs IN and OUT");
   if (files.size() > 2) return Refuse("too many arguments: " + Text(files[2]));
@@ -89,6 +100,10 @@ ToolRequest ParseJob(const std::string& name, const std::vector<std::u16string>&
   for (size_t k = 0; k < args.size(); ++k) {
     const std::u16string& option = args[k];
     if (!IsOption(option)) return Refuse("too many arguments: " + Text(option));
+    if (option == u"-j" && name == "backup") {
+      if (std::string error; !ParseThreads(args, &k, &request.job.threads, &error)) return Refuse(error);
+      continue;
+    }
     std::u16string* value = nullptr;
     if (option == u"--target") {
       value = &request.job.target;
@@ -148,9 +163,10 @@ std::string ToolUsage(bool jobCommands) {
       "           as its container, and is unpacked with qtrpack unpack\n";
   if (jobCommands) {
     usage +=
-        "       qtrpack backup --target X: --program FOLDER [--filter EXT,EXT]\n"
+        "       qtrpack backup --target X: --program FOLDER [--filter EXT,EXT] [-j THREADS]\n"
         "           backs up the paths listed in FOLDER\\backupfullpath.xml into X:\\QTRPMB,\n"
-        "           with the settings of FOLDER\\init.xml; --filter keeps only files of those types\n"
+        "           with the settings of FOLDER\\init.xml; --filter keeps only files of those types;\n"
+        "           -j sets the threads that compress each file (default: one per processor)\n"
         "       qtrpack restore --target X: --program FOLDER\n"
         "           restores the stored paths listed in FOLDER\\restoreTempPath.xml from X:\\QTRPMB\n"
         "           to where they came from, with the settings of FOLDER\\init.xml\n"

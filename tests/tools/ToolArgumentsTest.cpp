@@ -65,6 +65,12 @@ TEST(ToolArgumentsTest, EachRefusalSaysWhatIsWrong) {
       {{u"backup", u"--target", u"--program", u"P"}, true, "--target needs a value"},
       {{u"backup", u"--target", u"F", u"--program", u"P"}, true, "--target needs a drive such as F:"},
       {{u"backup", u"--target", u"F:"}, true, "--program needs the folder of init.xml"},
+      {{u"backup", u"--target", u"F:", u"--program", u"P", u"-j", u"x"},
+       true,
+       "-j needs a number of threads from 1 to 99, not x"},
+      {{u"restore", u"--target", u"F:", u"--program", u"P", u"-j", u"2"},
+       true,
+       "restore does not take the option -j"},
       {{u"backup", u"--target", u"F:", u"--program", u"P"},
        false,
        "backup exists only in the Windows build of qtrpack"},
@@ -86,6 +92,8 @@ TEST(ToolArgumentsTest, BackupCarriesItsOptionsAndTheUsageNamesTheSelectionFiles
   EXPECT_EQ(backup.job.target, u"F:");
   EXPECT_EQ(backup.job.programFolder, u"C:\\P");
   EXPECT_EQ(backup.job.typeFilter, u"jpg, png");
+  EXPECT_EQ(backup.job.threads, 0u);
+  EXPECT_EQ(Parse({u"backup", u"-j", u"1", u"--target", u"F:", u"--program", u"P"}).job.threads, 1u);
   EXPECT_TRUE(Parse({u"restore", u"--target", u"F:", u"--program", u"P"}).job.restore);
 
   const std::string usage = ToolUsage(true);
