@@ -18,13 +18,22 @@ bool FindCheckBoxPoint(HWND tree, HTREEITEM item, POINT* where) {
   return false;
 }
 
-void NotifyTreeClick(HWND tree) {
+namespace {
+
+// Posts a marker to the tree and lets the queue catch up with it; the pointer
+// position the queue stamped on it, which is what the dialog's
+// GetMessagePos then reads.
+POINT CatchUp(HWND tree) {
   PostMessageW(tree, WM_NULL, 0, 0);
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.hwnd == tree && message.message == WM_NULL) break;
+    if (message.hwnd == tree && message.message == WM_NULL) return message.pt;
     DispatchMessageW(&message);
   }
+  return POINT{-1, -1};
+}
+
+void SendClickNotice(HWND tree) {
   NMHDR header{};
   header.hwndFrom = tree;
   header.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(tree));
@@ -32,11 +41,8 @@ void NotifyTreeClick(HWND tree) {
   SendMessageW(GetParent(tree), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
 }
 
-void ClickTreeAt(HWND tree, POINT where) {
-  POINT screen = where;
-  ClientToScreen(tree, &screen);
-  // The pointer settles first: a warp's move can come back late from X and
-  // put the pointer where an earlier press left it.
+// Warps the pointer to screen until it reads back there three times running.
+void SettlePointer(POINT screen) {
   for (int settled = 0, i = 0; settled < 3 && i < 100; ++i) {
     POINT now{};
     GetCursorPos(&now);
@@ -50,7 +56,28 @@ void ClickTreeAt(HWND tree, POINT where) {
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
     Sleep(5);
   }
-  NotifyTreeClick(tree);
+}
+
+}  // namespace
+
+void NotifyTreeClick(HWND tree) {
+  CatchUp(tree);
+  SendClickNotice(tree);
+}
+
+void ClickTreeAt(HWND tree, POINT where) {
+  POINT screen = where;
+  ClientToScreen(tree, &screen);
+  // The pointer settles first: a warp's move can come back late from X and
+  // put the pointer where an earlier press left it. On a loaded machine it
+  // can still be stamped elsewhere on the queue's next message, so the
+  // warp is repeated until the queue itself has the pointer in place.
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    SettlePointer(screen);
+    const POINT stamped = CatchUp(tree);
+    if (stamped.x == screen.x && stamped.y == screen.y) break;
+  }
+  SendClickNotice(tree);
 }
 
 }  // namespace qtr::test
