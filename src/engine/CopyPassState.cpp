@@ -270,7 +270,7 @@ std::optional<uint64_t> CopyPassState::QueueFlush(File* file) {
   uint64_t ticket = 0;
   {
     const std::lock_guard lock(flushMutex_);
-    ticket = queuedFlushes_++;
+    ticket = flushed_ + toFlush_.size();
     toFlush_.push_back(file);
   }
   flushChanged_.notify_all();

@@ -121,7 +121,6 @@ class CopyPassState {
   SlimMutex flushMutex_;
   SlimCondition flushChanged_;
   std::deque<File*> toFlush_;  // the files of tickets flushed_ and on
-  uint64_t queuedFlushes_ = 0;
   uint64_t flushed_ = 0;
   std::map<uint64_t, uint32_t> flushErrors_;  // ticket -> error, until the committer asks
   bool flusherQuit_ = false;

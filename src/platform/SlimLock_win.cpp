@@ -8,6 +8,7 @@ static_assert(sizeof(SRWLOCK) == sizeof(void*) && sizeof(CONDITION_VARIABLE) == 
 
 namespace {
 SRWLOCK* Srw(void** lock) { return reinterpret_cast<SRWLOCK*>(lock); }
+CONDITION_VARIABLE* Cv(void** condition) { return reinterpret_cast<CONDITION_VARIABLE*>(condition); }
 }  // namespace
 
 void SlimMutex::lock() { AcquireSRWLockExclusive(Srw(&lock_)); }
@@ -16,9 +17,9 @@ bool SlimMutex::try_lock() { return TryAcquireSRWLockExclusive(Srw(&lock_)) != 0
 
 void SlimCondition::wait(std::unique_lock<SlimMutex>& lock) {
   // Wakes without a notify are allowed, as with std::condition_variable.
-  SleepConditionVariableSRW(reinterpret_cast<CONDITION_VARIABLE*>(&condition_), Srw(&lock.mutex()->lock_), INFINITE, 0);
+  SleepConditionVariableSRW(Cv(&condition_), Srw(&lock.mutex()->lock_), INFINITE, 0);
 }
-void SlimCondition::notify_one() { WakeConditionVariable(reinterpret_cast<CONDITION_VARIABLE*>(&condition_)); }
-void SlimCondition::notify_all() { WakeAllConditionVariable(reinterpret_cast<CONDITION_VARIABLE*>(&condition_)); }
+void SlimCondition::notify_one() { WakeConditionVariable(Cv(&condition_)); }
+void SlimCondition::notify_all() { WakeAllConditionVariable(Cv(&condition_)); }
 
 }  // namespace qtr
