@@ -4,6 +4,7 @@
 #include "engine/JobText.h"
 #include "config/SettingsFile.h"
 #include "config/XmlFileLoad.h"
+#include "engine/StoreLayout.h"
 
 namespace qtr {
 
@@ -57,10 +58,25 @@ bool BackupJob::WaitUnlessStopped() {
   return stop == 0;
 }
 
-void BackupJob::AddFailure(std::u16string_view path, uint32_t error) {
+void BackupJob::AddFailure(std::u16string_view path, uint32_t error) { AddFailure(path, ErrorText(error)); }
+
+void BackupJob::AddFailure(std::u16string_view path, std::u16string_view reason) {
   // The copy pass and its committer both report: one line at a time.
   std::lock_guard lock(failuresMutex_);
-  failures.AddFailureLine(std::u16string(path) + u";" + ErrorText(error));
+  failedFiles_.insert(Lowercase(path));
+  failures.AddFailureLine(std::u16string(path) + u";" + std::u16string(reason));
+}
+
+void BackupJob::AddNote(std::u16string_view path, uint32_t error) { AddNote(path, ErrorText(error)); }
+
+void BackupJob::AddNote(std::u16string_view path, std::u16string_view reason) {
+  std::lock_guard lock(failuresMutex_);
+  failures.AddFailureLine(std::u16string(path) + u";" + std::u16string(reason));
+}
+
+size_t BackupJob::FailedFiles() const {
+  std::lock_guard lock(failuresMutex_);
+  return failedFiles_.size();
 }
 
 const VolumeInfo& BackupJob::VolumeOf(std::u16string_view path) {

@@ -38,6 +38,20 @@ class PauseGate {
   bool open_ = true;
 };
 
+// The reasons of the lines a job writes itself, in the window's language
+// where it hands them over (language texts are read on the window's thread
+// only); English otherwise.
+struct JobNotes {
+  // A file copied whole whose times or attributes the volume refused; the system's text follows.
+  std::u16string timesNotSet = u"copied, but its times or attributes were not set:";
+  // A stored file changed since the program wrote it, restored as it is now.
+  std::u16string changedRestored = u"changed since it was backed up; restored as it is now";
+  // The same, refused: it does not decode whole, or not to the size backed up.
+  std::u16string changedRefused = u"changed since it was backed up and not whole; not restored";
+  // One more stored form of a file another stored form was restored to.
+  std::u16string secondForm = u"another stored form of this file was restored instead:";
+};
+
 // "C:" from the system directory; "C:" where there is none.
 std::u16string SystemDriveOfThisMachine();
 
@@ -53,7 +67,15 @@ struct BackupJob {
   std::u16string CurrentFile() const;
   // Waits at the pause gate; false when the job must stop.
   bool WaitUnlessStopped();
+  // A line of the job's list for a file that failed, counted once per file.
   void AddFailure(std::u16string_view path, uint32_t error);
+  void AddFailure(std::u16string_view path, std::u16string_view reason);
+  // A line for a file that was copied but lacks something (its times or
+  // attributes, or it changed since it was backed up): not a failed file.
+  void AddNote(std::u16string_view path, uint32_t error);
+  void AddNote(std::u16string_view path, std::u16string_view reason);
+  // Files with at least one failure line.
+  size_t FailedFiles() const;
   // The volume holding path, asked once per drive and job.
   const VolumeInfo& VolumeOf(std::u16string_view path);
 
@@ -68,6 +90,9 @@ struct BackupJob {
   std::atomic<uint32_t> finishedCount{0};
   std::atomic<uint32_t> selectedCount{0};   // "path" entries of the selection file
   std::atomic<uint32_t> upToDateCount{0};   // files left out by the changed-only test
+  std::atomic<uint32_t> changedCount{0};    // restored though changed since they were backed up
+  std::atomic<uint32_t> lackingCount{0};    // copied whole without their times or attributes
+  JobNotes notes;
   std::atomic<uint64_t> totalBytes{0};
   std::atomic<uint64_t> doneBytes{0};
   std::atomic<uint64_t> currentDone{0};
@@ -94,7 +119,8 @@ struct BackupJob {
   std::u16string currentFile_;
   std::mutex volumesMutex_;
   std::map<char16_t, VolumeInfo> volumes_;
-  std::mutex failuresMutex_;
+  mutable std::mutex failuresMutex_;
+  std::set<std::u16string> failedFiles_;  // lowercased
 
  public:
   // The folders the walk entered, with what their listing said of them

@@ -1,6 +1,9 @@
 #include "engine/CopyPass.h"
 
+#include <map>
 #include <memory>
+#include <tuple>
+#include <vector>
 
 #include "engine/CopyPassState.h"
 #include "engine/SourcePrefetch.h"
@@ -30,11 +33,70 @@ NextSource TakeSource(BackupJob& job, SourcePrefetch& prefetch, std::u16string_v
 
 }  // namespace
 
-void CopyPassBackup(BackupJob& job, std::u16string_view storeRoot) {
+// The stored name without the suffixes of the stored forms: "a.txt.zip.qtrx" -> "a.txt".
+std::u16string BaseName(std::u16string_view stored) {
+  std::u16string name(stored);
+  if (EndsWithNoCase(name, kEncryptedSuffix)) name.resize(name.size() - kEncryptedSuffix.size());
+  if (EndsWithNoCase(name, kCompressedSuffix)) name.resize(name.size() - kCompressedSuffix.size());
+  return Lowercase(name);
+}
+
+// Takes off the restore list every stored form of a file but one, with a
+// line naming the one kept: "a.txt" and "a.txt.zip" both restore to
+// "a.txt", and a second write would put whichever came last over the first.
+// Kept is the form an index entry describes (the newest of them), else the
+// newest by its stored time.
+void KeepOneFormPerDestination(BackupJob& job, const StoreIndex& index) {
+  std::map<std::u16string, std::vector<size_t>> byBase;
+  for (size_t i = 0; i < job.fileList.size(); ++i) byBase[BaseName(job.fileList[i])].push_back(i);
+  std::vector<bool> dropped(job.fileList.size(), false);
+  for (const auto& [base, members] : byBase) {
+    if (members.size() < 2) continue;
+    struct Candidate {
+      size_t at;
+      std::u16string destination;
+      bool described;
+      uint64_t time;
+    };
+    std::vector<Candidate> candidates;
+    for (const size_t at : members) {
+      const std::u16string& stored = job.fileList[at];
+      FindEntry listed;
+      if (job.fs.Find(stored, &listed) != 0) continue;  // its own open reports it
+      const StoreIndexEntry* entry = nullptr;
+      const bool described = index.StateOf(stored, listed, &entry) == IndexState::kCurrent;
+      // Without an entry the name tells the form, as it does for a person looking at the store.
+      const bool encrypted = EndsWithNoCase(stored, kEncryptedSuffix);
+      const std::u16string_view inner =
+          std::u16string_view(stored).substr(0, stored.size() - (encrypted ? kEncryptedSuffix.size() : 0));
+      StoredForm form = FormFor(EndsWithNoCase(inner, kCompressedSuffix), encrypted);
+      if (described) form = entry->form;
+      candidates.push_back({at, Lowercase(RestoredNameOf(MapToSource(stored), form)), described,
+                            described ? entry->sourceLastWrite : listed.times.lastWrite});
+    }
+    for (const Candidate& one : candidates) {
+      const Candidate* best = &one;
+      for (const Candidate& other : candidates) {
+        if (other.destination != one.destination) continue;
+        if (std::tie(other.described, other.time) > std::tie(best->described, best->time)) best = &other;
+      }
+      if (best == &one) continue;
+      dropped[one.at] = true;
+      job.AddFailure(job.fileList[one.at], job.notes.secondForm + u" " + job.fileList[best->at]);
+    }
+  }
+  size_t kept = 0;
+  for (size_t i = 0; i < job.fileList.size(); ++i) {
+    if (dropped[i]) continue;
+    if (kept != i) job.fileList[kept] = std::move(job.fileList[i]);
+    ++kept;
+  }
+  job.fileList.resize(kept);
+}
+
+void CopyPassBackup(BackupJob& job, std::u16string_view storeRoot, StoreIndex& index) {
   CopyPassState pass(job, std::u16string(storeRoot));
   SourcePrefetch prefetch(job, job.fileList, SourcePrefetch::kBackupAhead);
-  // A damaged piece of the index is passed over: the pieces this pass adds supersede it.
-  StoreIndex index = StoreIndex::Load(job.fs, storeRoot);
   pass.SetIndex(&index);
   pass.RemoveLeftovers();
   for (const std::u16string& source : job.fileList) {
@@ -57,12 +119,13 @@ void CopyPassBackup(BackupJob& job, std::u16string_view storeRoot) {
 }
 
 void CopyPassRestore(BackupJob& job) {
-  CopyPassState pass(job, {});
-  SourcePrefetch prefetch(job, job.fileList, 0);
   // The index of the store, when the job names it; a damaged one is reported once, and what is left of it used.
   StoreIndex index;
   if (!job.targetRoot.empty()) index = StoreIndex::Load(job.fs, StoreRootOf(job.targetRoot));
   if (index.Damaged()) job.AddFailure(index.Damage(), kErrorInvalidData);
+  KeepOneFormPerDestination(job, index);
+  CopyPassState pass(job, {});
+  SourcePrefetch prefetch(job, job.fileList, 0);
   for (const std::u16string& stored : job.fileList) {
     if (job.stop != 0) break;
     std::u16string destination = MapToSource(stored);
@@ -79,13 +142,21 @@ void CopyPassRestore(BackupJob& job) {
     std::unique_ptr<File> in = std::move(opened.file);
     const FindEntry& info = opened.info;
     MakeStoreDirectories(job, pass, destination, {});
-    // Only an entry that still describes the stored file counts; any other is restored by the old rules.
+    // An entry that describes the stored file checks its restore. One that
+    // no longer does means the file was changed after the program wrote it:
+    // the entry still tells its form and the size it restores to. Without
+    // an entry the old rules restore it.
     const StoreIndexEntry* entry = nullptr;
-    if (index.StateOf(stored, info, &entry) != IndexState::kCurrent) entry = nullptr;
+    const IndexState state = index.StateOf(stored, info, &entry);
+    if (state == IndexState::kNone) entry = nullptr;
+    const std::vector<const StoreIndexEntry*> describing = index.DescribingEntries(stored, info);
+    const StoreIndexEntry* alternative =
+        describing.size() > 1 && describing[1]->form == describing[0]->form ? describing[1] : nullptr;
     StoredForm form = StoredForm::kPlain;
     if (!ResolveRestoreForm(job, stored, *in, info, entry, &form)) continue;
     destination = RestoredNameOf(destination, form);
-    RestoreOneFile(job, pass, stored, destination, std::move(in), info, form, entry);
+    RestoreOneFile(job, pass, stored, destination, std::move(in), info, form, entry, state == IndexState::kStale,
+                   alternative);
     if (job.stop != 0) break;
   }
   pass.Commit();

@@ -4,10 +4,13 @@
 #include <string_view>
 
 #include "engine/BackupJob.h"
+#include "engine/StoreIndex.h"
 
 namespace qtr {
 
-void CopyPassBackup(BackupJob& job, std::u16string_view storeRoot);
+// index is the store's, loaded before the walk (a damaged piece is passed
+// over: the pieces this pass adds supersede it); it outlives the pass.
+void CopyPassBackup(BackupJob& job, std::u16string_view storeRoot, StoreIndex& index);
 void CopyPassRestore(BackupJob& job);
 
 }  // namespace qtr

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "engine/InterruptedCopies.h"
 #include "engine/PartialFileMaker.h"
 #include "engine/StoreLayout.h"
 #include "platform/SystemError.h"
@@ -29,10 +30,12 @@ std::u16string Decimal(uint64_t n) {
 
 }  // namespace
 
-void RemoveFileAnyway(FileSystem& fs, std::u16string_view path) {
+uint32_t RemoveFileAnyway(FileSystem& fs, std::u16string_view path) {
   const uint32_t attributes = ClearAttributes(fs, path);
-  if (attributes == kInvalidAttributes) return;
-  if (fs.RemoveFile(path) != 0) fs.SetAttributes(path, attributes & ~kAttributeDirectory);
+  if (attributes == kInvalidAttributes) return 0;
+  const uint32_t error = fs.RemoveFile(path);
+  if (error != 0) fs.SetAttributes(path, attributes & ~kAttributeDirectory);
+  return error;
 }
 
 uint32_t PutInPlace(FileSystem& fs, File& partial, std::u16string_view destination) {
@@ -68,6 +71,8 @@ CopyPassState::~CopyPassState() {
 
 void CopyPassState::RemoveLeftovers() {
   if (storeRoot_.empty()) return;
+  // A complete copy a torn rename left behind goes where it belongs first.
+  if (index_ != nullptr) PutInterruptedCopiesInPlace(job_.fs, storeRoot_, *index_);
   const std::u16string folder = PartialFolderOf(storeRoot_);
   std::unique_ptr<FolderListing> listing;
   if (job_.fs.List(folder, &listing) != 0) return;
@@ -162,6 +167,12 @@ void CopyPassState::Hold(std::unique_ptr<File> file, std::u16string partial, std
   if (held_.size() >= kBatchFiles || heldBytes_ >= kBatchBytes) StartCommit();
 }
 
+bool CopyPassState::IndexHas(std::u16string_view storedPath) {
+  if (index_ == nullptr) return false;
+  std::lock_guard lock(indexMutex_);
+  return index_->HasEntry(storedPath);
+}
+
 void CopyPassState::CommitUnlessIn(std::u16string_view destinationFolder) {
   if (!held_.empty() && Lowercase(ParentOf(held_.back().destination)) != Lowercase(destinationFolder))
     StartCommit();
@@ -170,7 +181,7 @@ void CopyPassState::CommitUnlessIn(std::u16string_view destinationFolder) {
 void CopyPassState::Commit() {
   StartCommit();
   WaitForCommitter();
-  if (index_ != nullptr) index_->AppendPending(job_.fs);
+  if (index_ != nullptr) AppendIndex();
 }
 
 void CopyPassState::StartCommit() {
@@ -215,50 +226,85 @@ void CopyPassState::CommitBatch(std::vector<Held> batch) {
   for (Held& held : batch)
     if (const uint32_t error = held.flushTicket ? WaitFlushed(*held.flushTicket) : held.file->Flush(); error != 0)
       fail(held, error);
-  File* last = nullptr;
+  // The entries of the new copies are on the disk before any of them is in
+  // place: whichever of the old copy and the new one a power cut leaves, an
+  // entry describes it.
+  if (index_ != nullptr) {
+    std::vector<StoreIndexEntry> announced;
+    for (Held& held : batch) {
+      if (!held.file || !held.entry) continue;
+      // What the volume will list of the stored file: the handle's own
+      // where times are kept as set, the listing where the volume keeps
+      // them coarser. A rename keeps both.
+      FindEntry listed;
+      const uint32_t error = job_.VolumeOf(held.destination).coarseTimes ? job_.fs.Find(held.partial, &listed)
+                                                                          : held.file->GetInfo(&listed);
+      if (error != 0) {
+        fail(held, error);
+        continue;
+      }
+      held.entry->stored = held.destination;
+      held.entry->storedSize = listed.size;
+      held.entry->storedLastWrite = listed.times.lastWrite;
+      announced.push_back(*held.entry);
+    }
+    std::unique_lock lock(indexMutex_);
+    const uint32_t error = index_->Announce(job_.fs, announced);
+    lock.unlock();
+    if (error != 0)
+      for (Held& held : batch)
+        if (held.file && held.entry) fail(held, error);
+  }
+  std::vector<Held*> placed;
   for (Held& held : batch) {
     if (!held.file) continue;
     if (const uint32_t error = PutInPlace(job_.fs, *held.file, held.destination); error != 0) {
       fail(held, error);
       continue;
     }
-    ++job_.finishedCount;
     NoteName(held.destination, true);
-    last = held.file.get();
+    placed.push_back(&held);
   }
-  // One more flush carries the renames to the disk; the other forms of the
-  // copies go only once it did.
-  if (last == nullptr || last->Flush() != 0) return;
-  for (Held& held : batch) {
-    if (!held.file) continue;
-    if (index_ != nullptr && held.entry) {
-      // What the volume says of the stored file now: asked through the
-      // handle where times are kept as set, listed where the volume keeps
-      // them coarser.
-      FindEntry listed;
-      const bool known = job_.VolumeOf(held.destination).coarseTimes
-                             ? job_.fs.Find(held.destination, &listed) == 0
-                             : held.file->GetInfo(&listed) == 0;
-      if (known) {
-        held.entry->stored = held.destination;
-        held.entry->storedSize = listed.size;
-        held.entry->storedLastWrite = listed.times.lastWrite;
-        index_->Record(std::move(*held.entry));
+  if (placed.empty()) return;
+  // One more flush carries the renames to the disk: on NTFS the last file's
+  // carries them all; a FAT-family volume keeps no journal, and each file's
+  // flush carries only its own rename. Until its rename is durable, a copy
+  // does not count as stored: it is a failure, its other forms stay and its
+  // entry stays announced, describing whichever copy the disk keeps.
+  if (job_.VolumeOf(placed.back()->destination).coarseTimes) {
+    std::erase_if(placed, [&](Held* held) {
+      const uint32_t error = held->file->Flush();
+      if (error != 0) job_.AddFailure(held->destination, error);
+      return error != 0;
+    });
+  } else if (const uint32_t error = placed.back()->file->Flush(); error != 0) {
+    for (Held* held : placed) job_.AddFailure(held->destination, error);
+    return;
+  }
+  std::lock_guard lock(indexMutex_);
+  for (Held* held : placed) {
+    ++job_.finishedCount;
+    if (index_ != nullptr && held->entry) index_->Record(std::move(*held->entry));
+    held->file.reset();
+    for (const std::u16string& other : held->otherForms) {
+      // A form that stays is still the store's, and still in the index.
+      if (const uint32_t error = RemoveFileAnyway(job_.fs, other); error != 0) {
+        job_.AddFailure(other, error);
+        continue;
       }
-    }
-    held.file.reset();
-    for (const std::u16string& other : held.otherForms) {
-      RemoveFileAnyway(job_.fs, other);
       NoteName(other, false);
       if (index_ != nullptr) index_->Forget(other);
     }
   }
-  // The entries go last, once the copies they describe are in place: a
-  // piece that is never written leaves those copies stale in the index.
-  // Written a thousand at a time (and the rest when the pass ends), not per
-  // batch: each piece costs two flushes, and every job reads every piece.
-  if (index_ != nullptr && index_->PendingCount() >= StoreIndex::kEntriesPerFoldedPiece)
-    index_->AppendPending(job_.fs);
+  // Confirmed a thousand at a time (and the rest when the pass ends), not
+  // per batch: each piece costs two flushes, and every job reads every piece.
+  if (index_ != nullptr && index_->PendingCount() >= StoreIndex::kEntriesPerFoldedPiece) AppendIndex();
+}
+
+void CopyPassState::AppendIndex() {
+  // The copies keep their announced entries; the line tells that the index could not be kept up.
+  if (const uint32_t error = index_->AppendPending(job_.fs); error != 0)
+    job_.AddFailure(IndexFolderOf(storeRoot_), error);
 }
 
 std::optional<uint64_t> CopyPassState::QueueFlush(File* file) {

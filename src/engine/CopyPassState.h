@@ -65,16 +65,19 @@ class CopyPassState {
   // The store index the pass keeps up to date (a backup's), or nullptr.
   void SetIndex(StoreIndex* index) { index_ = index; }
   StoreIndex* Index() const { return index_; }
+  // Whether the index has an entry for storedPath (false without an index); safe while a batch commits.
+  bool IndexHas(std::u16string_view storedPath);
   // Starts committing the batch when the next copy goes to another folder.
   void CommitUnlessIn(std::u16string_view destinationFolder);
   // Commits the held batch and waits until every batch is committed: each
-  // held copy is flushed, then renamed into place, the renames are made
-  // durable, and only then are their other forms removed and their index
-  // entries written: a power cut at any moment leaves each destination with
-  // its old content or its new one, whole. Counts each copy put in place as
-  // finished. Batches are committed one after another, in order. The index
-  // entries of the copies wait until a thousand of them make a piece, or
-  // this call.
+  // held copy is flushed, its index entry announced, then it is renamed
+  // into place, the renames are made durable, and only then are their other
+  // forms removed and their entries confirmed: a power cut at any moment
+  // leaves each destination with its old content or its new one, whole,
+  // and described by an entry. Counts each copy made durable in place as
+  // finished; any step that fails is a failure line of the copies it
+  // concerns. Batches are committed one after another, in order. The
+  // confirmations wait until a thousand of them make a piece, or this call.
   void Commit();
 
  private:
@@ -91,6 +94,8 @@ class CopyPassState {
   void WaitForCommitter();
   void CommitterLoop();
   void CommitBatch(std::vector<Held> batch);  // on the committer thread
+  // Writes the confirmed entries; a failure is a line of the job.
+  void AppendIndex();
   // Queues a held copy's flush on a backup; its ticket.
   std::optional<uint64_t> QueueFlush(File* file);
   void FlusherLoop();
@@ -110,6 +115,7 @@ class CopyPassState {
   std::vector<Held> held_;
   uint64_t heldBytes_ = 0;
   StoreIndex* index_ = nullptr;  // written only by the committer while the pass runs
+  SlimMutex indexMutex_;         // held by the committer while it changes the index
 
   SlimMutex commitMutex_;
   SlimCondition commitChanged_;
@@ -130,8 +136,9 @@ class CopyPassState {
 };
 
 // Takes away whatever attributes stand in the way of replacing or deleting
-// path and deletes it; puts them back when it cannot be deleted.
-void RemoveFileAnyway(FileSystem& fs, std::u16string_view path);
+// path and deletes it; puts them back when it cannot be deleted. 0 when
+// path is gone (or was never there), else the error of the removal.
+uint32_t RemoveFileAnyway(FileSystem& fs, std::u16string_view path);
 // Puts a complete partial copy, still open, in place of destination; the
 // old file is replaced in one step, so one of the two is whole at any moment.
 uint32_t PutInPlace(FileSystem& fs, File& partial, std::u16string_view destination);

@@ -1,5 +1,7 @@
 #include "engine/JobText.h"
 
+#include "config/LanguageText.h"
+
 #include <string>
 
 #include "platform/SystemError.h"
@@ -39,6 +41,18 @@ std::u16string WithCount(std::u16string_view text, int64_t count) {
 
 std::u16string ErrorText(uint32_t code) {
   return u"Fail(" + Ascii(std::to_string(static_cast<int32_t>(code))) + u")" + SystemErrorMessage(code);
+}
+
+JobNotes JobNotesFrom(const LanguageTable& table) {
+  JobNotes notes;
+  const auto take = [&](TextId id, std::u16string* text) {
+    if (std::u16string shown = DisplayText(table, id); !shown.empty()) *text = std::move(shown);
+  };
+  take(TextId::CopiedWithoutTimes, &notes.timesNotSet);
+  take(TextId::RestoreChangedNote, &notes.changedRestored);
+  take(TextId::RestoreChangedRefused, &notes.changedRefused);
+  take(TextId::RestoreSecondForm, &notes.secondForm);
+  return notes;
 }
 
 }  // namespace qtr

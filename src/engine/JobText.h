@@ -4,6 +4,9 @@
 #include <string>
 #include <string_view>
 
+#include "config/LanguageTable.h"
+#include "engine/BackupJob.h"
+
 namespace qtr {
 
 // HH:MM:SS of the seconds within one day: 3725 -> "01:02:05", 90000 -> "01:00:00".
@@ -13,6 +16,9 @@ std::u16string FormatFileCount(int64_t count);
 // A message with a count in it: "%d" in text becomes count; a text without
 // "%d" (an older language table) gets " (count)" at its end.
 std::u16string WithCount(std::u16string_view text, int64_t count);
+// The reasons of a job's own lines in table's language (the active one, on
+// the window's thread), English where the table has none.
+JobNotes JobNotesFrom(const LanguageTable& table);
 // "Fail(5)" followed directly by the system's text for the Win32 error code.
 std::u16string ErrorText(uint32_t code);
 

@@ -4,6 +4,7 @@
 
 #include "config/XmlDocument.h"
 #include "engine/CopyPass.h"
+#include "engine/InterruptedCopies.h"
 #include "engine/RestoreWalk.h"
 #include "config/SettingsFile.h"
 #include "config/XmlFileLoad.h"
@@ -67,6 +68,8 @@ void WalkAndRestore(BackupJob& job, const std::u16string& storeRoot) {
   if (!LoadSelection(job, u"restoreTempPath.xml", &selection)) return;
   // For the changed-only test; the copy pass reads it again and reports its damage.
   const StoreIndex index = StoreIndex::Load(job.fs, storeRoot);
+  // A copy a torn rename left in the partial folder is the stored file to restore.
+  PutInterruptedCopiesInPlace(job.fs, storeRoot, index);
   job.scanning = 1;
   selection.ResetPosition();
   while (selection.FindChildElement(u"path")) {
@@ -86,18 +89,20 @@ void WalkAndRestore(BackupJob& job, const std::u16string& storeRoot) {
 void WalkAndBackUp(BackupJob& job, const std::u16string& storeRoot) {
   XmlDocument selection;
   if (!LoadSelection(job, u"backupfullpath.xml", &selection)) return;
+  // Read once, for the changed-only test and then the copy pass.
+  StoreIndex index = StoreIndex::Load(job.fs, storeRoot);
   job.scanning = 1;
   selection.ResetPosition();
   while (selection.FindChildElement(u"path")) {
     ++job.selectedCount;
-    ScanBackupPath(job, selection.GetChildAttribute(u"path"), storeRoot);
+    ScanBackupPath(job, selection.GetChildAttribute(u"path"), storeRoot, &index);
     if (job.stop != 0) {
       job.scanning = 0;
       return;
     }
   }
   job.scanning = 0;
-  CopyPassBackup(job, storeRoot);
+  CopyPassBackup(job, storeRoot, index);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@ struct Walk {
   BackupJob& job;
   std::u16string_view storeRoot;
   TypeFilter filter;
+  const StoreIndex* index;
 };
 
 void AddFile(BackupJob& job, std::u16string path, uint64_t size) {
@@ -22,7 +23,7 @@ void AddFile(BackupJob& job, std::u16string path, uint64_t size) {
 }
 
 bool IsUpToDate(Walk& walk, const FindEntry& entry, std::u16string_view path) {
-  if (walk.job.changedOnly == 0 || !IsUnchanged(walk.job, entry, path, MapToStored(walk.storeRoot, path)))
+  if (walk.job.changedOnly == 0 || !IsUnchanged(walk.job, entry, path, MapToStored(walk.storeRoot, path), walk.index))
     return false;
   ++walk.job.upToDateCount;
   return true;
@@ -106,8 +107,9 @@ std::unique_ptr<FolderListing> ListSelectedFolder(BackupJob& job, std::u16string
   return listing;
 }
 
-void ScanBackupPath(BackupJob& job, std::u16string_view path, std::u16string_view storeRoot) {
-  Walk walk{job, storeRoot, TypeFilter(job.typeFilter)};
+void ScanBackupPath(BackupJob& job, std::u16string_view path, std::u16string_view storeRoot,
+                    const StoreIndex* index) {
+  Walk walk{job, storeRoot, TypeFilter(job.typeFilter), index};
   if (IsInsideStore(path, storeRoot)) return;
   FindEntry self;
   if (path.size() > 3) {

@@ -5,14 +5,17 @@
 #include <string_view>
 
 #include "engine/BackupJob.h"
+#include "engine/StoreIndex.h"
 
 namespace qtr {
 
 // Walks one selected path (a drive "C:", a folder or a single file) depth
 // first. A selected path that does not exist, cannot be listed or (a single
 // file) cannot be opened gives a failure line. The store folder under
-// storeRoot is never walked: the store does not back itself up.
-void ScanBackupPath(BackupJob& job, std::u16string_view path, std::u16string_view storeRoot);
+// storeRoot is never walked: the store does not back itself up. index (the
+// store's, may be null) takes part in the changed-only test.
+void ScanBackupPath(BackupJob& job, std::u16string_view path, std::u16string_view storeRoot,
+                    const StoreIndex* index = nullptr);
 // 1 when the file's name ends in one of the type filter's extensions.
 int MatchesTypeFilter(const BackupJob& job, std::u16string_view name);
 // 1 when a lowercased folder name directly under the system drive is left out.

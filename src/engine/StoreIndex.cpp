@@ -1,6 +1,7 @@
 #include "engine/StoreIndex.h"
 
 #include <algorithm>
+#include <set>
 #include <string>
 
 #include "config/XmlDocument.h"
@@ -86,13 +87,23 @@ bool ParseForm(std::u16string_view text, StoredForm* form) {
   return true;
 }
 
-// A piece's number from its name ("0000000012.xml"); false for any other name.
-bool PieceNumber(std::u16string_view name, uint64_t* number) {
-  if (!EndsWithNoCase(name, kPieceSuffix)) return false;
-  return ParseDecimal(name.substr(0, name.size() - kPieceSuffix.size()), number);
+constexpr uint64_t kPieceNumbers = 10'000'000'000;  // kPieceDigits digits
+
+enum class PieceName { kPiece, kOther, kUnreadable };
+
+// What a name in the index folder is: a piece ("0000000012.xml", its number
+// in *number), a piece's name this program never gives (more digits, not a
+// number), or anything else (a partial piece).
+PieceName ClassifyPieceName(std::u16string_view name, uint64_t* number) {
+  if (!EndsWithNoCase(name, kPieceSuffix)) return PieceName::kOther;
+  const std::u16string_view digits = name.substr(0, name.size() - kPieceSuffix.size());
+  if (digits.size() > kPieceDigits || !ParseDecimal(digits, number) || *number >= kPieceNumbers)
+    return PieceName::kUnreadable;
+  return PieceName::kPiece;
 }
 
-uint32_t ReadWhole(FileSystem& fs, std::u16string_view path, std::string* bytes) {
+// Reads a piece whole; kErrorInvalidData when it holds more than limit bytes.
+uint32_t ReadWhole(FileSystem& fs, std::u16string_view path, uint64_t limit, std::string* bytes) {
   std::unique_ptr<File> file;
   if (const uint32_t error = fs.Open(path, OpenMode::kReadExisting, &file); error != 0) return error;
   bytes->clear();
@@ -101,6 +112,7 @@ uint32_t ReadWhole(FileSystem& fs, std::u16string_view path, std::string* bytes)
     size_t got = 0;
     if (const uint32_t error = file->Read(buffer, sizeof buffer, &got); error != 0) return error;
     if (got == 0) return 0;
+    if (bytes->size() + got > limit) return kErrorInvalidData;
     bytes->append(buffer, got);
   }
 }
@@ -125,15 +137,33 @@ std::u16string StoreIndex::KeyOf(std::u16string_view storedPath) const {
   return Lowercase(relative);
 }
 
-void StoreIndex::Apply(const Change& change) {
+void StoreIndex::Apply(const Change& change, const std::u16string& piece) {
   const std::u16string key = KeyOf(change.entry.stored);
-  if (change.removed) {
-    // Kept while an older piece may still hold the entry it removes.
-    if (entries_.erase(key) != 0) removed_[key] = change.entry.stored;
-  } else {
-    removed_.erase(key);
-    entries_[key] = change.entry;
+  switch (change.kind) {
+    case ChangeKind::kFile:
+      removed_.erase(key);
+      entries_[key] = change.entry;
+      announced_.erase(key);
+      damaged_.erase(key);
+      break;
+    case ChangeKind::kDamaged:
+      damaged_[key] = change.entry.stored;
+      break;
+    case ChangeKind::kPending:
+      announced_[key].push_back({change.entry, piece});
+      break;
+    case ChangeKind::kGone: {
+      // Kept while an older piece may still hold the entry it removes.
+      const bool had = entries_.erase(key) != 0;
+      damaged_.erase(key);
+      if (announced_.erase(key) != 0 || had) removed_[key] = change.entry.stored;
+      break;
+    }
   }
+}
+
+bool Describes(const StoreIndexEntry& entry, const FindEntry& listed) {
+  return !listed.IsFolder() && listed.size == entry.storedSize && listed.times.lastWrite == entry.storedLastWrite;
 }
 
 StoreIndex StoreIndex::Load(FileSystem& fs, std::u16string_view storeRoot) {
@@ -143,30 +173,45 @@ StoreIndex StoreIndex::Load(FileSystem& fs, std::u16string_view storeRoot) {
   std::unique_ptr<FolderListing> listing;
   if (fs.List(folder, &listing) != 0) return index;
   std::vector<std::pair<uint64_t, std::u16string>> pieces;
+  std::vector<std::u16string> unreadable;
   FindEntry found;
   while (listing->Next(&found)) {
     uint64_t number = 0;
+    if (found.IsFolder()) continue;
     // Partial names (a piece being written when the job stopped) are not pieces.
-    if (!found.IsFolder() && PieceNumber(found.name, &number)) pieces.emplace_back(number, found.name);
+    const PieceName kind = ClassifyPieceName(found.name, &number);
+    if (kind == PieceName::kPiece) pieces.emplace_back(number, found.name);
+    if (kind == PieceName::kUnreadable) unreadable.push_back(found.name);
   }
   listing.reset();
   std::sort(pieces.begin(), pieces.end());
+  std::sort(unreadable.begin(), unreadable.end());
+  for (const std::u16string& name : unreadable) {
+    if (index.damage_.empty()) index.damage_ = JoinPath(folder, name);
+    index.damagedPieces_.push_back(name);
+  }
   if (!pieces.empty()) index.nextPiece_ = pieces.back().first + 1;
   for (const auto& [number, name] : pieces) {
     const std::u16string path = JoinPath(folder, name);
     std::string bytes;
     XmlDocument doc;
-    bool good = ReadWhole(fs, path, &bytes) == 0 && doc.LoadBytes(bytes) && doc.IsWellFormed() &&
-                doc.FindElement(u"StoreIndex") && doc.IntoElement();
+    bool good = ReadWhole(fs, path, kMaxPieceBytes, &bytes) == 0;
+    if (good && bytes.empty()) {
+      // A name taken by a writer that never filled it.
+      index.pieces_.push_back(name);
+      continue;
+    }
+    good = good && doc.LoadBytes(bytes) && doc.IsWellFormed() && doc.FindElement(u"StoreIndex") && doc.IntoElement();
     std::vector<Change> changes;
     while (good && doc.FindElement()) {
       Change change;
       change.entry.stored = doc.GetAttribute(u"path");
       if (change.entry.stored.empty()) good = false;
       const std::u16string tag = doc.GetTagName();
-      if (tag == u"Gone") {
-        change.removed = true;
-      } else if (tag == u"File") {
+      if (tag == u"Gone" || tag == u"Damaged") {
+        change.kind = tag == u"Gone" ? ChangeKind::kGone : ChangeKind::kDamaged;
+      } else if (tag == u"File" || tag == u"Pending") {
+        change.kind = tag == u"File" ? ChangeKind::kFile : ChangeKind::kPending;
         StoreIndexEntry& e = change.entry;
         good = good && ParseForm(doc.GetAttribute(u"form"), &e.form) &&
                ParseDecimal(doc.GetAttribute(u"size"), &e.sourceSize) &&
@@ -184,7 +229,7 @@ StoreIndex StoreIndex::Load(FileSystem& fs, std::u16string_view storeRoot) {
       index.damagedPieces_.push_back(name);
       continue;
     }
-    for (const Change& change : changes) index.Apply(change);
+    for (const Change& change : changes) index.Apply(change, name);
     index.pieces_.push_back(name);
   }
   return index;
@@ -195,21 +240,48 @@ const StoreIndexEntry* StoreIndex::Find(std::u16string_view storedPath) const {
   return it == entries_.end() ? nullptr : &it->second;
 }
 
+std::vector<const StoreIndexEntry*> StoreIndex::DescribingEntries(std::u16string_view storedPath,
+                                                                  const FindEntry& listed) const {
+  std::vector<const StoreIndexEntry*> all;
+  const StoreIndexEntry* confirmed = Find(storedPath);
+  const auto announced = announced_.find(KeyOf(storedPath));
+  // The newest announcement first: a copy announced twice was put in place by the later job.
+  if (announced != announced_.end())
+    for (auto it = announced->second.rbegin(); it != announced->second.rend(); ++it) all.push_back(&it->entry);
+  if (confirmed != nullptr) all.push_back(confirmed);
+  if (listed.IsFolder()) return {};
+  std::vector<const StoreIndexEntry*> describing;
+  for (const StoreIndexEntry* entry : all)
+    if (Describes(*entry, listed)) describing.push_back(entry);
+  // The time the program gave it and another size: cut or damaged in place,
+  // which the size and hash checks report.
+  if (describing.empty())
+    for (const StoreIndexEntry* entry : all)
+      if (entry->storedLastWrite == listed.times.lastWrite) describing.push_back(entry);
+  return describing;
+}
+
 IndexState StoreIndex::StateOf(std::u16string_view storedPath, const FindEntry& listed,
                                const StoreIndexEntry** entry) const {
-  const StoreIndexEntry* found = Find(storedPath);
-  if (entry != nullptr) *entry = found;
-  if (found == nullptr) return IndexState::kNone;
-  if (listed.IsFolder() || listed.times.lastWrite != found->storedLastWrite) return IndexState::kStale;
-  return IndexState::kCurrent;
+  const std::vector<const StoreIndexEntry*> describing = DescribingEntries(storedPath, listed);
+  const StoreIndexEntry* confirmed = Find(storedPath);
+  const auto announced = announced_.find(KeyOf(storedPath));
+  const StoreIndexEntry* any = !describing.empty()  ? describing.front()
+                               : confirmed != nullptr ? confirmed
+                               : announced != announced_.end() && !announced->second.empty()
+                                   ? &announced->second.back().entry
+                                   : nullptr;
+  if (entry != nullptr) *entry = any;
+  if (!describing.empty()) return IndexState::kCurrent;
+  return any != nullptr ? IndexState::kStale : IndexState::kNone;
 }
 
 IndexState StoreIndex::Lookup(FileSystem& fs, std::u16string_view storedPath, const StoreIndexEntry** entry) const {
   FindEntry listed;
   if (fs.Find(storedPath, &listed) != 0) {
-    const StoreIndexEntry* found = Find(storedPath);
-    if (entry != nullptr) *entry = found;
-    return found == nullptr ? IndexState::kNone : IndexState::kStale;
+    // Nothing listed is described by no entry.
+    listed = FindEntry{};
+    listed.attributes = kAttributeDirectory;
   }
   return StateOf(storedPath, listed, entry);
 }
@@ -218,19 +290,59 @@ void StoreIndex::ForEach(const std::function<void(const StoreIndexEntry&)>& visi
   for (const auto& [key, entry] : entries_) visit(entry);
 }
 
+void StoreIndex::ForEachAnnounced(const std::function<void(const StoreIndexEntry&)>& visit) const {
+  for (const auto& [key, list] : announced_)
+    for (const Announced& announced : list) visit(announced.entry);
+}
+
 void StoreIndex::Record(StoreIndexEntry entry) {
   // Kept below the store root, as the volume spelled it.
   const std::u16string key = KeyOf(entry.stored);
   if (key.size() < entry.stored.size()) entry.stored = entry.stored.substr(entry.stored.size() - key.size());
-  pending_.push_back({false, std::move(entry)});
+  pending_.push_back({ChangeKind::kFile, std::move(entry)});
+}
+
+bool StoreIndex::HasEntry(std::u16string_view storedPath) const {
+  const std::u16string key = KeyOf(storedPath);
+  return entries_.count(key) != 0 || announced_.count(key) != 0;
+}
+
+bool StoreIndex::MarkedDamaged(std::u16string_view storedPath) const {
+  return damaged_.count(KeyOf(storedPath)) != 0;
+}
+
+void StoreIndex::MarkDamaged(std::u16string_view storedPath) {
+  Change change;
+  change.kind = ChangeKind::kDamaged;
+  const std::u16string key = KeyOf(storedPath);
+  change.entry.stored = std::u16string(storedPath.substr(storedPath.size() - key.size()));
+  pending_.push_back(std::move(change));
 }
 
 void StoreIndex::Forget(std::u16string_view storedPath) {
   Change change;
-  change.removed = true;
+  change.kind = ChangeKind::kGone;
   const std::u16string key = KeyOf(storedPath);
   change.entry.stored = std::u16string(storedPath.substr(storedPath.size() - key.size()));
   pending_.push_back(std::move(change));
+}
+
+uint32_t StoreIndex::Announce(FileSystem& fs, const std::vector<StoreIndexEntry>& entries) {
+  if (entries.empty()) return 0;
+  std::vector<Change> changes;
+  std::u16string body, name;
+  for (const StoreIndexEntry& entry : entries) {
+    Change change{ChangeKind::kPending, entry};
+    const std::u16string key = KeyOf(entry.stored);
+    if (key.size() < entry.stored.size()) change.entry.stored = entry.stored.substr(entry.stored.size() - key.size());
+    AppendXml(change.kind, change.entry, &body);
+    changes.push_back(std::move(change));
+  }
+  if (const uint32_t error = WritePiece(fs, body, &name); error != 0) return error;
+  for (const Change& change : changes) Apply(change, name);
+  pieces_.push_back(name);
+  announcingPieces_.push_back(std::move(name));
+  return 0;
 }
 
 uint32_t StoreIndex::AppendPending(FileSystem& fs) {
@@ -238,22 +350,39 @@ uint32_t StoreIndex::AppendPending(FileSystem& fs) {
   std::vector<Change> changes = std::move(pending_);
   pending_.clear();
   std::u16string body, name;
-  for (const Change& change : changes) AppendXml(change.removed, change.entry, &body);
+  for (const Change& change : changes) AppendXml(change.kind, change.entry, &body);
   if (const uint32_t error = WritePiece(fs, body, &name); error != 0) return error;
-  for (const Change& change : changes) Apply(change);
+  for (const Change& change : changes) Apply(change, name);
   pieces_.push_back(std::move(name));
+  RemoveSettledAnnouncements(fs);
   return 0;
 }
 
-void StoreIndex::AppendXml(bool removed, const StoreIndexEntry& e, std::u16string* body) {
-  if (removed) {
-    *body += u"<Gone path=\"" + EscapeXmlAttribute(e.stored) + u"\"/>\r\n";
+void StoreIndex::RemoveSettledAnnouncements(FileSystem& fs) {
+  std::set<std::u16string> live;
+  for (const auto& [key, list] : announced_)
+    for (const Announced& announced : list) live.insert(announced.piece);
+  const std::u16string folder = IndexFolderOf(storeRoot_);
+  // A removal that fails, or that a power cut undoes, leaves a piece whose
+  // entries the later one overrides.
+  std::erase_if(announcingPieces_, [&](const std::u16string& name) {
+    if (live.count(name) != 0 || fs.RemoveFile(JoinPath(folder, name)) != 0) return false;
+    std::erase(pieces_, name);
+    return true;
+  });
+}
+
+void StoreIndex::AppendXml(ChangeKind kind, const StoreIndexEntry& e, std::u16string* body) {
+  if (kind == ChangeKind::kGone || kind == ChangeKind::kDamaged) {
+    *body += std::u16string(kind == ChangeKind::kGone ? u"<Gone" : u"<Damaged") + u" path=\"" +
+             EscapeXmlAttribute(e.stored) + u"\"/>\r\n";
     return;
   }
-  *body += u"<File path=\"" + EscapeXmlAttribute(e.stored) + u"\" form=\"" + std::u16string(FormName(e.form)) +
-           u"\" size=\"" + Decimal(e.sourceSize) + u"\" time=\"" + Decimal(e.sourceLastWrite) +
-           u"\" storedSize=\"" + Decimal(e.storedSize) + u"\" storedTime=\"" + Decimal(e.storedLastWrite) +
-           u"\" sha256=\"" + Hex(e.sha256) + u"\"/>\r\n";
+  *body += std::u16string(kind == ChangeKind::kFile ? u"<File" : u"<Pending") + u" path=\"" +
+           EscapeXmlAttribute(e.stored) + u"\" form=\"" + std::u16string(FormName(e.form)) + u"\" size=\"" +
+           Decimal(e.sourceSize) + u"\" time=\"" + Decimal(e.sourceLastWrite) + u"\" storedSize=\"" +
+           Decimal(e.storedSize) + u"\" storedTime=\"" + Decimal(e.storedLastWrite) + u"\" sha256=\"" +
+           Hex(e.sha256) + u"\"/>\r\n";
 }
 
 uint32_t StoreIndex::WritePiece(FileSystem& fs, std::u16string_view body, std::u16string* name) {
@@ -262,18 +391,21 @@ uint32_t StoreIndex::WritePiece(FileSystem& fs, std::u16string_view body, std::u
   const std::u16string folder = IndexFolderOf(storeRoot_);
   if (const uint32_t error = fs.CreateFolder(folder); error == 0)
     fs.SetAttributes(folder, kAttributeHidden | kAttributeSystem);
-  // Written whole under a partial name, then named: a piece is either all there or not listed.
-  std::u16string path, partial;
+  // The name is taken first, by creating it empty: two jobs writing into one
+  // store never replace each other's piece. The piece is then written whole
+  // under a partial name and renamed over it: a piece is all there or empty.
+  std::u16string path;
   std::unique_ptr<File> file;
   uint32_t error = kErrorFileExists;
-  for (int tries = 0; tries < 1000 && error == kErrorFileExists; ++tries) {
+  for (int tries = 0; tries < 1000 && error == kErrorFileExists && nextPiece_ < kPieceNumbers; ++tries) {
     *name = Decimal(nextPiece_++, kPieceDigits) + std::u16string(kPieceSuffix);
     path = JoinPath(folder, *name);
-    FindEntry there;
-    if (fs.Find(path, &there) == 0) continue;  // another job's piece
-    partial = path + std::u16string(kPartialSuffix);
-    error = fs.Open(partial, OpenMode::kWriteNew, &file);
+    error = fs.Open(path, OpenMode::kWriteNew, &file);
   }
+  if (error != 0) return error;
+  file.reset();
+  const std::u16string partial = path + std::u16string(kPartialSuffix);
+  error = fs.Open(partial, OpenMode::kWriteTruncate, &file);
   if (error == 0) error = file->Write(bytes.data(), bytes.size());
   if (error == 0) error = file->Flush();
   if (error == 0) error = file->RenameTo(path);
@@ -281,12 +413,17 @@ uint32_t StoreIndex::WritePiece(FileSystem& fs, std::u16string_view body, std::u
   if (error != 0) {
     file.reset();
     fs.RemoveFile(partial);
+    fs.RemoveFile(path);
   }
   return error;
 }
 
 uint32_t StoreIndex::CompactIfLarge(FileSystem& fs, size_t maxPieces) {
-  const size_t folded = (entries_.size() + kEntriesPerFoldedPiece - 1) / kEntriesPerFoldedPiece;
+  size_t announcedCount = 0;
+  for (const auto& [key, list] : announced_) announcedCount += list.size();
+  const size_t folded =
+      (removed_.size() + entries_.size() + announcedCount + damaged_.size() + kEntriesPerFoldedPiece - 1) /
+      kEntriesPerFoldedPiece;
   if (pieces_.size() <= maxPieces + folded || !pending_.empty()) return 0;
   const std::u16string folder = IndexFolderOf(storeRoot_);
   // Only pieces this index has read or written may be folded into the new ones.
@@ -299,37 +436,51 @@ uint32_t StoreIndex::CompactIfLarge(FileSystem& fs, size_t maxPieces) {
   FindEntry found;
   uint64_t number = 0;
   while (listing->Next(&found)) {
-    if (found.IsFolder() || !PieceNumber(found.name, &number)) continue;
+    if (found.IsFolder() || ClassifyPieceName(found.name, &number) == PieceName::kOther) continue;
     if (!std::binary_search(known.begin(), known.end(), Lowercase(found.name))) return 0;
   }
   listing.reset();
 
   // Pieces of a bounded size, so that reading one never needs much memory.
-  // The removals go in too: the old pieces' removal may reach the disk in
-  // any order after a power cut, and one that stays must not bring back an
-  // entry.
+  // The removals go in too, first: the old pieces' removal may reach the
+  // disk in any order after a power cut, and one that stays must not bring
+  // back an entry. The announced entries go last, after the confirmed ones
+  // they stand beside.
   std::vector<std::u16string> merged;
   std::u16string body, name;
   size_t inBody = 0;
-  const auto flush = [&]() -> uint32_t {
+  const auto add = [&](ChangeKind kind, const StoreIndexEntry& entry) -> uint32_t {
+    AppendXml(kind, entry, &body);
+    if (++inBody < kEntriesPerFoldedPiece) return 0;
     if (const uint32_t error = WritePiece(fs, body, &name); error != 0) return error;
     merged.push_back(name);
     body.clear();
     inBody = 0;
     return 0;
   };
-  for (const auto& [key, entry] : entries_) {
-    AppendXml(false, entry, &body);
-    if (++inBody == kEntriesPerFoldedPiece)
-      if (const uint32_t error = flush(); error != 0) return error;
-  }
   for (const auto& [key, stored] : removed_) {
     StoreIndexEntry gone;
     gone.stored = stored;
-    AppendXml(true, gone, &body);
+    if (const uint32_t error = add(ChangeKind::kGone, gone); error != 0) return error;
   }
-  if (!body.empty() || merged.empty())
-    if (const uint32_t error = flush(); error != 0) return error;
+  for (const auto& [key, entry] : entries_)
+    if (const uint32_t error = add(ChangeKind::kFile, entry); error != 0) return error;
+  for (const auto& [key, list] : announced_)
+    for (const Announced& announced : list)
+      if (const uint32_t error = add(ChangeKind::kPending, announced.entry); error != 0) return error;
+  for (const auto& [key, stored] : damaged_) {
+    StoreIndexEntry marked;
+    marked.stored = stored;
+    if (const uint32_t error = add(ChangeKind::kDamaged, marked); error != 0) return error;
+  }
+  if (!body.empty() || merged.empty()) {
+    if (const uint32_t error = WritePiece(fs, body, &name); error != 0) return error;
+    merged.push_back(name);
+  }
+  // What they announce now lives in the folded pieces, which only a later compaction removes.
+  for (auto& [key, list] : announced_)
+    for (Announced& announced : list) announced.piece.clear();
+  announcingPieces_.clear();
 
   std::vector<std::u16string> old = std::move(pieces_);
   pieces_ = std::move(merged);

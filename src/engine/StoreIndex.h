@@ -5,17 +5,22 @@
 //
 // The index lives in the store root's "~index" folder, beside the drive
 // folders (which are one letter long, so nothing there is a stored file).
-// Each commit of a batch of copies adds one small XML piece, written under a
-// partial name and renamed when whole; a later piece overrides an earlier
-// one for the same stored file. Nothing is ever rewritten in place, so a
-// stop or a power cut leaves the pieces already there untouched, and a
-// stored file replaced without its new entry reads as stale, never damaged.
+// Pieces are small XML files, each written under a partial name and renamed
+// when whole; a later piece overrides an earlier one for the same stored
+// file. Nothing is ever rewritten in place, so a stop or a power cut leaves
+// the pieces already there untouched.
 //
-// An entry is matched to its stored file by the stored file's last-write
-// time (a copy takes its source's, so a newer copy put in place without
-// its entry has another one). A stored file of the recorded time but of
-// another size was cut or changed after it was written: the entry stays
-// current, so that the size and hash checks report it.
+// Before a batch of copies is put in place, one piece announces the entries
+// of its new stored files ("Pending"): from then on a stored file is always
+// described by an entry on the disk, its old copy by the confirmed entry and
+// its new one by the announced entry, whichever the volume kept. Once the
+// copies are in place and durable, their entries are confirmed ("File")
+// and the announcing pieces go.
+//
+// An entry describes a stored file when the file's size and last-write time
+// are the ones recorded as it was put in place. A stored file of a recorded
+// time and another size was cut or damaged where it lies; one with entries
+// of neither its time nor its size was changed after the program wrote it.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -49,10 +54,13 @@ struct StoreIndexEntry {
 };
 
 enum class IndexState {
-  kCurrent,  // the entry describes the stored file as it is listed now
-  kStale,    // there is an entry, but the stored file is not the one it recorded (or is gone)
-  kNone,     // no entry: a file stored before the index, or its entry never written
+  kCurrent,  // an entry describes the stored file as it is listed now
+  kStale,    // there is an entry, but the stored file is not the one it recorded (changed outside, or gone)
+  kNone,     // no entry: a file stored before the index, or one the program never wrote
 };
+
+// True when entry recorded the stored file as listed (size and last-write time).
+bool Describes(const StoreIndexEntry& entry, const FindEntry& listed);
 
 class StoreIndex {
  public:
@@ -60,37 +68,65 @@ class StoreIndex {
 
   // Reads every piece of the index of the store at storeRoot ("F:\QTRPMB").
   // A missing index is empty and not damaged. A piece that cannot be read or
-  // parsed is skipped: Damaged() then says so and Damage() names the first
-  // such piece, for the one line a caller reports; the rest still counts.
+  // parsed, is larger than kMaxPieceBytes or has a name no piece of this
+  // program has is skipped: Damaged() then says so and Damage() names the
+  // first such piece, for the one line a caller reports; the rest still
+  // counts. An empty piece is a name taken by a writer that never filled it.
   static StoreIndex Load(FileSystem& fs, std::u16string_view storeRoot);
 
   bool Damaged() const { return !damage_.empty(); }
   const std::u16string& Damage() const { return damage_; }
 
-  // The entry of a stored file, by its full path ("F:\QTRPMB\C\a.txt") or
-  // its path below the store root; nullptr when there is none.
+  // The confirmed entry of a stored file, by its full path
+  // ("F:\QTRPMB\C\a.txt") or its path below the store root; nullptr when
+  // there is none.
   const StoreIndexEntry* Find(std::u16string_view storedPath) const;
-  // The state of the entry of storedPath against listed, what a listing or
-  // Find of the stored file says now; *entry (when given) is set unless kNone.
+  // The state of storedPath against listed, what a listing or Find of the
+  // stored file says now: kCurrent with the confirmed or announced entry
+  // that describes it; *entry (when given) is set unless kNone.
   IndexState StateOf(std::u16string_view storedPath, const FindEntry& listed,
                      const StoreIndexEntry** entry = nullptr) const;
+  // Every entry that describes the stored file as listed, the one StateOf
+  // gives first: a copy whose source changed without a new time or size is
+  // described by its old entry and its new one alike, and either's size and
+  // hash may be the right ones. With none of the size and time, the entries
+  // of the time alone: the file was cut or damaged where it lies.
+  std::vector<const StoreIndexEntry*> DescribingEntries(std::u16string_view storedPath,
+                                                        const FindEntry& listed) const;
   // As StateOf, looking the stored file up itself (a missing file: kStale
   // when there is an entry).
   IndexState Lookup(FileSystem& fs, std::u16string_view storedPath, const StoreIndexEntry** entry = nullptr) const;
 
+  // True when storedPath has an entry, confirmed or announced.
+  bool HasEntry(std::u16string_view storedPath) const;
+  // True when a verify found storedPath damaged while its entry still
+  // describes it (same size and time, other bytes), and no backup has
+  // stored it anew since.
+  bool MarkedDamaged(std::u16string_view storedPath) const;
+
   // Every entry, in the order of their stored paths (lowercased).
   void ForEach(const std::function<void(const StoreIndexEntry&)>& visit) const;
+  // Every announced entry not yet confirmed or gone.
+  void ForEachAnnounced(const std::function<void(const StoreIndexEntry&)>& visit) const;
   size_t Size() const { return entries_.size(); }
 
+  // Writes one piece announcing entries (each with its stored path, size
+  // and time as the copy will be listed once in place), flushed before the
+  // copies are put in place; 0, or the error (nothing is then announced).
+  uint32_t Announce(FileSystem& fs, const std::vector<StoreIndexEntry>& entries);
   // Writing: entries wait until AppendPending writes them as one new piece
   // (after the stored files they describe are in place). Forget marks a
   // stored file removed from the store.
   void Record(StoreIndexEntry entry);
   void Forget(std::u16string_view storedPath);
+  // Records that storedPath was found damaged, so that the next backup stores it anew.
+  void MarkDamaged(std::u16string_view storedPath);
   bool HasPending() const { return !pending_.empty(); }
   size_t PendingCount() const { return pending_.size(); }
-  // 0, or the error of the write (the pending entries are then dropped: their
-  // stored files read as stale or without an entry, as they should).
+  // 0, or the error of the write (the pending entries are then dropped:
+  // their stored files keep the entries announced for them). Once the piece
+  // is on the disk, the announcing pieces this index wrote whose every entry
+  // is confirmed or gone are removed.
   uint32_t AppendPending(FileSystem& fs);
 
   // Every backup adds pieces, and every job reads them all: once there are
@@ -105,16 +141,25 @@ class StoreIndex {
   uint32_t CompactIfLarge(FileSystem& fs, size_t maxPieces = kCompactAbovePieces);
   static constexpr size_t kCompactAbovePieces = 16;
   static constexpr size_t kEntriesPerFoldedPiece = 1000;
+  // A thousand entries of long paths stay far below this.
+  static constexpr uint64_t kMaxPieceBytes = uint64_t{8} << 20;
   size_t PieceCount() const { return pieces_.size(); }
 
  private:
+  enum class ChangeKind { kFile, kPending, kGone, kDamaged };
   struct Change {
-    bool removed = false;
+    ChangeKind kind = ChangeKind::kFile;
     StoreIndexEntry entry;
   };
+  struct Announced {
+    StoreIndexEntry entry;
+    std::u16string piece;  // the piece that announced it
+  };
   std::u16string KeyOf(std::u16string_view storedPath) const;
-  void Apply(const Change& change);
-  static void AppendXml(bool removed, const StoreIndexEntry& entry, std::u16string* body);
+  void Apply(const Change& change, const std::u16string& piece);
+  static void AppendXml(ChangeKind kind, const StoreIndexEntry& entry, std::u16string* body);
+  // Removes the announcing pieces written by this index that announce nothing unconfirmed.
+  void RemoveSettledAnnouncements(FileSystem& fs);
   // Writes body (its File and Gone elements) as the next piece; *name is its name in the index folder.
   uint32_t WritePiece(FileSystem& fs, std::u16string_view body, std::u16string* name);
 
@@ -122,6 +167,10 @@ class StoreIndex {
   std::u16string damage_;
   uint64_t nextPiece_ = 0;
   std::map<std::u16string, StoreIndexEntry> entries_;
+  // Entries announced and not yet confirmed or gone, by key.
+  std::map<std::u16string, std::vector<Announced>> announced_;
+  std::vector<std::u16string> announcingPieces_;  // written by this index
+  std::map<std::u16string, std::u16string> damaged_;  // key -> stored path, marked by a verify
   // Entries a later piece removed from an earlier one: key -> stored path.
   std::map<std::u16string, std::u16string> removed_;
   std::vector<Change> pending_;

@@ -9,6 +9,7 @@
 #include "crypto/EncryptedFile.h"
 #include "engine/Container.h"
 #include "engine/HashingFile.h"
+#include "engine/JobText.h"
 #include "engine/StoredForms.h"
 #include "config/SettingsFile.h"
 #include "config/XmlFileLoad.h"
@@ -185,7 +186,7 @@ void ApplyFolderInfo(BackupJob& job, CopyPassState& pass, std::u16string_view st
   for (const auto& [folder, entry] : folders) {
     uint32_t error = job.fs.SetAttributes(folder, entry->attributes & kSettableAttributes);
     if (error == 0) error = job.fs.SetTimes(folder, entry->times);
-    if (error != 0) job.AddFailure(folder, error);
+    if (error != 0) job.AddNote(folder, job.notes.timesNotSet + u" " + ErrorText(error));
   }
 }
 
@@ -211,8 +212,10 @@ bool FinishPartialCopy(BackupJob& job, CopyPassState& pass, const ContainerStatu
     return false;
   }
   // Times or attributes refused: the copy is good, the line says what it lacks.
-  if (const uint32_t error = ApplyStoredAttributes(job, info, *out, partial); error != 0)
-    job.AddFailure(destination, error);
+  if (const uint32_t error = ApplyStoredAttributes(job, info, *out, partial); error != 0) {
+    job.AddNote(destination, job.notes.timesNotSet + u" " + ErrorText(error));
+    ++job.lackingCount;
+  }
   if (entry) {
     pass.Hold(std::move(out), partial, destination, std::move(otherForms), info.size, std::move(*entry));
   } else {
@@ -298,7 +301,9 @@ int BackupOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view sourc
   for (const StoredForm other : kAllStoredForms) {
     if (other == form) continue;
     const std::u16string path = std::u16string(destination) + SuffixOf(other);
-    if (pass.Exists(path) && !OtherFormBelongsToAnotherSource(job, source, other)) others.push_back(path);
+    // One gone already but still in the index is recorded as gone with the others.
+    if ((pass.Exists(path) || pass.IndexHas(path)) && !OtherFormBelongsToAnotherSource(job, source, other))
+      others.push_back(path);
   }
   return FinishPartialCopy(job, pass, status, info, std::move(out), source, target, partial, std::move(others),
                            std::move(entry))
@@ -307,7 +312,8 @@ int BackupOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view sourc
 }
 
 int RestoreOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view stored, std::u16string_view destination,
-                   std::unique_ptr<File> in, const FindEntry& info, StoredForm form, const StoreIndexEntry* entry) {
+                   std::unique_ptr<File> in, const FindEntry& info, StoredForm form, const StoreIndexEntry* entry,
+                   bool changedOutside, const StoreIndexEntry* alternative) {
   job.SetCurrentFile(std::u16string(stored));
   job.currentDone = 0;
   std::unique_ptr<File> out;
@@ -327,24 +333,53 @@ int RestoreOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view stor
   if (hashed) {
     Sha256Digest digest{};
     const bool hashOk = hashed->Finish(&digest);
-    const bool matches = hashOk && hashed->Bytes() == entry->sourceSize && digest == entry->sha256;
+    // A file changed since it was backed up has other bytes: a container
+    // must still give the size backed up (a cut one decodes short), a plain
+    // file is the person's own edit.
+    const auto same = [&](const StoreIndexEntry* e) {
+      return e != nullptr && hashOk && hashed->Bytes() == e->sourceSize && digest == e->sha256;
+    };
+    const bool matches = changedOutside ? !HasContainer(form) || hashed->Bytes() == entry->sourceSize
+                                        : same(entry) || same(alternative);
     out = hashed->Release();
     hashed.reset();
     // A complete copy that is not what was stored: the destination keeps what it had.
     if (status.result == ContainerResult::kOk && job.stop == 0 && !matches)
       status = {ContainerResult::kDamaged, kErrorInvalidData};
   }
+  if (changedOutside && status.result == ContainerResult::kDamaged) {
+    out.reset();
+    RemoveFileAnyway(job.fs, partial);
+    job.AddFailure(stored, job.notes.changedRefused);
+    return 0;
+  }
   const std::u16string target(destination);
-  return FinishPartialCopy(job, pass, status, info, std::move(out), stored, target, partial, {}) ? 1 : 0;
+  if (!FinishPartialCopy(job, pass, status, info, std::move(out), stored, target, partial, {})) return 0;
+  if (changedOutside) {
+    job.AddNote(stored, job.notes.changedRestored);
+    ++job.changedCount;
+  }
+  return 1;
 }
 
 bool IsUnchanged(BackupJob& job, const FindEntry& source, std::u16string_view sourcePath,
-                 std::u16string_view storedPlain) {
+                 std::u16string_view storedPlain, const StoreIndex* index) {
   const bool compress = job.compress != 0;
   const bool encrypt = job.encrypt != 0;
-  const std::u16string stored = std::u16string(storedPlain) + SuffixOf(FormFor(compress, encrypt));
+  const StoredForm form = FormFor(compress, encrypt);
+  const std::u16string stored = std::u16string(storedPlain) + SuffixOf(form);
   FindEntry copy;
   if (job.fs.Find(stored, &copy) != 0 || copy.IsFolder()) return false;
+  if (index != nullptr) {
+    // A copy the index does not describe (never recorded, changed outside,
+    // found damaged by a verify) is stored anew, and so is a file whose
+    // other form is still in the store: its copy goes with the new one.
+    if (index->StateOf(stored, copy) != IndexState::kCurrent || index->MarkedDamaged(stored)) return false;
+    for (const StoredForm other : kAllStoredForms)
+      if (other != form && index->HasEntry(std::u16string(storedPlain) + SuffixOf(other)) &&
+          !OtherFormBelongsToAnotherSource(job, sourcePath, other))
+        return false;
+  }
   if (!SameLastWrite(job, source, sourcePath, copy, stored)) return false;
   if (source.attributes != (copy.attributes & ~kAttributeCompressed)) return false;
   if (encrypt) {

@@ -44,10 +44,16 @@ int BackupOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view sourc
 // says. With entry (the current index entry of stored) the restored bytes
 // must have its size and hash before they are put in place: otherwise, or
 // when the file does not authenticate, a failure line names stored and the
-// destination stays as it was.
+// destination stays as it was. changedOutside says that entry no longer
+// describes stored, which was changed after the program wrote it: it is
+// restored only when it decodes whole and, with a container, to the size
+// the entry recorded, and either way its line says so. alternative is a
+// second entry that describes stored as well (a source changed without a
+// new time or size): the bytes may be either's.
 int RestoreOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view stored, std::u16string_view destination,
                    std::unique_ptr<File> in, const FindEntry& info, StoredForm form,
-                   const StoreIndexEntry* entry = nullptr);
+                   const StoreIndexEntry* entry = nullptr, bool changedOutside = false,
+                   const StoreIndexEntry* alternative = nullptr);
 // Gives written, a complete copy of copiedFrom still open and not yet in
 // place, its per-file compression on a backup (as the compress flag says,
 // where the volume has it), then copiedFrom's times and attributes
@@ -72,8 +78,10 @@ void ApplyFolderInfo(BackupJob& job, CopyPassState& pass, std::u16string_view st
 // for. An encrypted copy's authenticated header must record the source's
 // size, last-write time and compression; one that does not authenticate
 // under the job's key counts as changed.
+// With the store's index, the stored copy must also be the one an entry
+// describes, not found damaged since, and the file's only stored form.
 bool IsUnchanged(BackupJob& job, const FindEntry& source, std::u16string_view sourcePath,
-                 std::u16string_view storedPlain);
+                 std::u16string_view storedPlain, const StoreIndex* index = nullptr);
 // The changed-only test of a restore: a stored file against the file it
 // restores to. A current entry of index gives the form and the source size;
 // without one the file's name and first bytes, and an encrypted file's

@@ -92,6 +92,7 @@ std::u16string ShownDamage(const std::u16string& line, const VerifyReasons& reas
                                 : reason == u"content differs"            ? &reasons.contentDiffers
                                 : reason == u"container does not decode"  ? &reasons.notDecoded
                                 : reason == u"not a compressed container" ? &reasons.notContainer
+                                : reason == u"changed since it was backed up" ? &reasons.changed
                                                                           : nullptr;
   if (shown == nullptr || shown->empty()) return line;
   return line.substr(0, split + 1) + *shown;
@@ -109,6 +110,8 @@ VerifyReasons VerifyReasonsFrom(const LanguageTable& table) {
   reasons.contentDiffers = TextOrDefault(table, TextId::VerifyContentDiffersReason);
   reasons.notDecoded = TextOrDefault(table, TextId::VerifyNotDecodedReason);
   reasons.notContainer = TextOrDefault(table, TextId::VerifyNotContainerReason);
+  reasons.changed = TextOrDefault(table, TextId::VerifyChangedReason);
+  reasons.keyCheckMissing = TextOrDefault(table, TextId::VerifyKeyCheckMissingReason);
   return reasons;
 }
 
@@ -182,6 +185,9 @@ VerifyOutcome RunVerifyJob(BackupJob& job, const VerifyReasons& reasons) {
       if (!report.stopped) control.FinishFile();
       outcome.stopped = report.stopped;
       outcome.indexDamaged = !report.indexDamage.empty();
+      outcome.keyCheckMissing = report.keyCheckMissing;
+      outcome.stored = report.filesMet;
+      outcome.sound = report.filesChecked;
       outcome.checked = report.filesChecked + report.damaged.size();
       outcome.damaged = report.damaged.size();
       outcome.missing = report.missing.size();
@@ -190,6 +196,8 @@ VerifyOutcome RunVerifyJob(BackupJob& job, const VerifyReasons& reasons) {
       if (outcome.indexDamaged)
         job.failures.AddFailureLine(IndexFolderOf(storeRoot) + u";" + reasons.indexDamaged + u" (" +
                                     report.indexDamage + u")");
+      if (report.keyCheckMissing)
+        job.failures.AddFailureLine(JoinPath(storeRoot, u"~key.bin") + u";" + reasons.keyCheckMissing);
       for (const std::u16string& line : report.damaged)
         job.failures.AddFailureLine(ShownDamage(line, reasons));
       for (const std::u16string& path : report.missing)
@@ -214,16 +222,14 @@ VerifyOutcome RunVerifyJob(BackupJob& job) {
 
 std::u16string VerifySummaryText(const VerifyOutcome& outcome, const LanguageTable& table) {
   if (!outcome.storeFound) return TextOrDefault(table, TextId::VerifyNoStore);
-  std::u16string text;
-  // "No damage found" only of a store whose every file was read.
-  if (outcome.damaged == 0 && outcome.missing == 0 && outcome.unknown == 0 && outcome.notChecked == 0) {
-    text = Formatted(table, TextId::VerifySoundSummary, {outcome.checked});
-  } else {
-    text = Formatted(table, TextId::VerifyDamageSummary,
-                     {outcome.checked, outcome.damaged, outcome.missing, outcome.unknown});
-  }
-  if (outcome.notChecked > 0)
-    text += u" " + Formatted(table, TextId::VerifyNotCheckedSummary, {outcome.notChecked});
+  // "No damage found" only of a store whose every file was read; the first
+  // figure is the Total above it, and the others add up to it.
+  if (outcome.Sound()) return Formatted(table, TextId::VerifySoundSummary, {outcome.checked});
+  std::u16string text = Formatted(table, TextId::VerifyStoreSummary,
+                                  {outcome.stored, outcome.sound, outcome.damaged,
+                                   outcome.unknown + outcome.notChecked, outcome.missing});
+  text += u" " + TextOrDefault(table, outcome.Damaged() ? TextId::VerifyDamagedVerdict
+                                                          : TextId::VerifyUnverifiableVerdict);
   return text;
 }
 

@@ -17,9 +17,9 @@ namespace qtr {
 // carry the verify pass's own reason). Language texts are read on the
 // window's thread only, so the window hands them over before the start.
 struct VerifyReasons {
-  std::u16string missing, unknown, notChecked, indexDamaged;
+  std::u16string missing, unknown, notChecked, indexDamaged, keyCheckMissing;
   // In place of the verify pass's own words for the commonest damage.
-  std::u16string sizeDiffers, contentDiffers, notDecoded, notContainer;
+  std::u16string sizeDiffers, contentDiffers, notDecoded, notContainer, changed;
 };
 
 // The reasons in table's language (the active one, on the window's thread;
@@ -31,9 +31,15 @@ struct VerifyOutcome {
   bool storeFound = false;  // the target holds a store folder
   bool stopped = false;
   bool indexDamaged = false;
+  bool keyCheckMissing = false;
+  uint64_t stored = 0;   // stored files met, as the Total figure counts them
   uint64_t checked = 0;  // files read and compared with their entry, damaged ones included
-  uint64_t damaged = 0, missing = 0, unknown = 0, notChecked = 0;
-  bool Sound() const { return storeFound && !stopped && damaged == 0 && missing == 0; }
+  uint64_t sound = 0, damaged = 0, missing = 0, unknown = 0, notChecked = 0;
+  bool Damaged() const { return damaged != 0 || missing != 0; }
+  bool Sound() const {
+    return storeFound && !stopped && !Damaged() && unknown == 0 && notChecked == 0 && !indexDamaged &&
+           !keyCheckMissing;
+  }
 };
 
 // The job's side of a verify pass: the job's pause and stop, its byte and

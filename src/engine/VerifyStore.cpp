@@ -10,6 +10,7 @@
 #include "engine/StoreIndex.h"
 #include "crypto/EncryptedFile.h"
 #include "engine/StoreLayout.h"
+#include "engine/StoreKey.h"
 #include "engine/StoredForms.h"
 
 namespace qtr {
@@ -113,18 +114,29 @@ class Pass {
   }
 
   std::set<std::u16string>& Seen() { return seen_; }
+  // Files whose entry describes them and whose bytes do not match it.
+  const std::vector<std::u16string>& FoundDamaged() const { return found_; }
+  bool SawEncrypted() const { return sawEncrypted_; }
 
  private:
   // False when the pass was stopped.
   bool Check(const std::u16string& path, const FindEntry& listed) {
     seen_.insert(Lowercase(path));
+    ++report_->filesMet;
     if (control_ != nullptr) control_->OnFile(path);
     const StoreIndexEntry* entry = nullptr;
     const IndexState state = index_.StateOf(path, listed, &entry);
-    if (state != IndexState::kCurrent) {
+    if (state == IndexState::kNone) {
       report_->unknown.push_back(path);
       return true;
     }
+    // The program put an entry's file in place with that entry on the disk:
+    // a file no entry describes was changed after it was written.
+    if (state == IndexState::kStale) {
+      report_->damaged.push_back(path + u";changed since it was backed up");
+      return true;
+    }
+    if (IsEncryptedForm(entry->form)) sawEncrypted_ = true;
     if (IsEncryptedForm(entry->form) && key_ == nullptr) {
       report_->skipped.push_back(path);
       return true;
@@ -153,13 +165,13 @@ class Pass {
     const ContainerStatus status = DecodeStored(*file, listed.size, entry->form, key_, sink, &bridge_);
     if (status.result == ContainerResult::kStopped) return false;
     if (status.result == ContainerResult::kDamaged && status.error == 0) {
-      report_->damaged.push_back(path + u";container does not decode");
+      Damaged(path, u"container does not decode");
       return true;
     }
     // Altered, cut, or under another key: the encrypted form cannot tell which.
     if (status.result == ContainerResult::kDamaged ||
         (status.result == ContainerResult::kReadFailed && status.error == kErrorNotAuthentic)) {
-      report_->damaged.push_back(path + u";does not authenticate under the store key");
+      Damaged(path, u"does not authenticate under the store key");
       return true;
     }
     if (!status.Ok()) {
@@ -172,13 +184,29 @@ class Pass {
       return true;
     }
     if (sink.Bytes() != entry->sourceSize) {
-      report_->damaged.push_back(path + u";size differs");
-    } else if (digest != entry->sha256) {
-      report_->damaged.push_back(path + u";content differs");
+      Damaged(path, u"size differs");
+    } else if (digest != entry->sha256 && !AnotherEntryHolds(path, listed, *entry, digest)) {
+      Damaged(path, u"content differs");
     } else {
       ++report_->filesChecked;
     }
     return true;
+  }
+
+  // A source changed without a new time or size leaves two entries that
+  // describe its copy: the bytes may be the other's.
+  bool AnotherEntryHolds(const std::u16string& path, const FindEntry& listed, const StoreIndexEntry& entry,
+                         const Sha256Digest& digest) const {
+    for (const StoreIndexEntry* other : index_.DescribingEntries(path, listed))
+      if (other != &entry && other->form == entry.form && other->sha256 == digest) return true;
+    return false;
+  }
+
+  // Damage behind an entry that still describes the file: only reading
+  // tells it, so it is also remembered for the next backup.
+  void Damaged(const std::u16string& path, std::u16string_view reason) {
+    report_->damaged.push_back(path + u";" + std::u16string(reason));
+    found_.push_back(path);
   }
 
   static uint32_t ReadAll(File& file, uint8_t* buffer, size_t size, size_t* got) {
@@ -200,6 +228,8 @@ class Pass {
   ControlBridge bridge_;
   const StoreKey* key_;
   std::set<std::u16string> seen_;
+  std::vector<std::u16string> found_;
+  bool sawEncrypted_ = false;
 };
 
 bool IsDriveFolder(const FindEntry& entry) {
@@ -213,7 +243,7 @@ bool IsDriveFolder(const FindEntry& entry) {
 VerifyReport VerifyStore(FileSystem& fs, std::u16string_view storeRoot, VerifyControl* control,
                          const StoreKey* key) {
   VerifyReport report;
-  const StoreIndex index = StoreIndex::Load(fs, storeRoot);
+  StoreIndex index = StoreIndex::Load(fs, storeRoot);
   if (index.Damaged()) report.indexDamage = index.Damage();
   Pass pass(fs, index, control, &report, key);
 
@@ -237,18 +267,36 @@ VerifyReport VerifyStore(FileSystem& fs, std::u16string_view storeRoot, VerifyCo
   index.ForEach([&](const StoreIndexEntry& entry) {
     const std::u16string path = Join(storeRoot, entry.stored);
     if (pass.Seen().count(Lowercase(path)) == 0) report.missing.push_back(path);
+    if (IsEncryptedForm(entry.form)) report.keyCheckMissing = true;
   });
+  // Encrypted copies with no key check beside them: the password that made them cannot be checked.
+  report.keyCheckMissing = (report.keyCheckMissing || pass.SawEncrypted() || !report.skipped.empty()) &&
+                           !StoreHasKeyCheck(fs, storeRoot);
+  if (!pass.FoundDamaged().empty()) {
+    for (const std::u16string& path : pass.FoundDamaged()) index.MarkDamaged(path);
+    // A store that cannot be written keeps its damage unmarked: the report says it all the same.
+    index.AppendPending(fs);
+  }
   return report;
+}
+
+int VerifyExitCode(const VerifyReport& report) {
+  if (report.Damaged()) return 1;
+  return report.Unverifiable() ? 3 : 0;
 }
 
 std::u16string VerifySummary(const VerifyReport& report) {
   std::u16string text = report.stopped ? u"Verify stopped after " : u"Verified ";
-  text += Number(report.filesChecked + report.damaged.size()) + u" files: ";
+  text += Number(report.filesMet) + u" files: ";
+  text += Number(report.filesChecked) + u" sound, ";
   text += Number(report.damaged.size()) + u" damaged, ";
-  text += Number(report.missing.size()) + u" missing, ";
   text += Number(report.unknown.size()) + u" unknown";
   if (!report.skipped.empty()) text += u", " + Number(report.skipped.size()) + u" encrypted not checked";
-  text += u".";
+  text += u"; " + Number(report.missing.size()) + u" missing.";
+  if (report.keyCheckMissing) text += u" The key check file is missing.";
+  text += report.Sound()      ? u" No damage found."
+          : report.Damaged()  ? u" The store is damaged."
+                              : u" The store could not be fully verified.";
   return text;
 }
 

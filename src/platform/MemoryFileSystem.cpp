@@ -30,6 +30,9 @@ struct MemoryFileSystem::PendingChange {
   Kind kind;
   std::u16string key, toKey;
   Node node;  // kMake: what was made; kSetInfo: its attributes and times afterwards; else its identity
+  // On a FAT-family volume, the file whose flush carries the change to the
+  // disk: the file changed, or the one whose replacing rename removed it.
+  const std::string* carrier = nullptr;
 };
 
 struct MemoryFileSystem::PowerCut {
@@ -161,6 +164,7 @@ class MemoryFileSystem::MemoryFile : public File {
     std::lock_guard lock(fs_->mutex_);
     if (!write_) return kErrorAccessDenied;
     if (fs_->Lookup(key_) == nullptr) return kErrorFileNotFound;
+    if (fs_->flushFaultError_ != 0 && key_.starts_with(fs_->flushFaultPrefix_)) return fs_->flushFaultError_;
     if (!fs_->Step(key_)) return kErrorNotReady;
     fs_->FlushLocked(key_);
     return 0;
@@ -304,12 +308,41 @@ void MemoryFileSystem::FailWritesAt(std::u16string_view prefix, uint64_t offset,
   writeFaultError_ = error;
 }
 
+void MemoryFileSystem::FailFlushes(std::u16string_view prefix, uint32_t error) {
+  std::lock_guard lock(mutex_);
+  flushFaultPrefix_ = KeyOf(prefix);
+  flushFaultError_ = error;
+}
+
 void MemoryFileSystem::ClearFaults() {
   std::lock_guard lock(mutex_);
   openFaults_.clear();
   readFaults_.clear();
   writeFaultError_ = 0;
   setInfoFaultError_ = 0;
+  flushFaultError_ = 0;
+}
+
+void MemoryFileSystem::CopyAfterRestart(uint64_t survivors, MemoryFileSystem* copy) const {
+  std::lock_guard lock(mutex_);
+  std::lock_guard other(copy->mutex_);
+  copy->volumes_ = volumes_;
+  copy->nodes_.clear();
+  copy->now_ = now_;
+  const auto deep = [](Node node) {
+    if (node.data) node.data = std::make_shared<std::string>(*node.data);
+    return node;
+  };
+  const char16_t letter = powerCut_ != nullptr ? powerCut_->letter : 0;
+  for (const auto& [key, node] : nodes_)
+    if (key[0] != letter) copy->nodes_[key] = deep(node);
+  if (powerCut_ == nullptr) return;
+  uint64_t used = 0;
+  for (auto& [key, node] : NodesAfterRestart(survivors)) {
+    if (!node.folder) used += node.data->size();
+    copy->nodes_[key] = deep(node);
+  }
+  copy->volumes_[letter].used = used;
 }
 
 void MemoryFileSystem::FailSetInfo(std::u16string_view prefix, uint32_t error) {
@@ -575,6 +608,10 @@ uint32_t MemoryFileSystem::RenameLocked(std::u16string_view from, std::u16string
       target != nullptr && (target->folder || node->folder || (target->attributes & kAttributeReadOnly) != 0))
     return kErrorAccessDenied;
   if (!Step(fromKey)) return kErrorNotReady;
+  // A FAT-family volume replaces a file in two directory updates, which a
+  // power cut may tear apart: the old entry removed, then the new one made.
+  if (const Node* target = Lookup(toKey); target != nullptr && VolumeOf(toKey)->info.coarseTimes)
+    Record({PendingChange::kRemove, toKey, {}, *target, node->data.get()});
   Record({PendingChange::kRename, fromKey, toKey, *node});
   if (Node* target = Lookup(toKey)) {
     if (target->folder || node->folder || (target->attributes & kAttributeReadOnly) != 0) return kErrorAccessDenied;
@@ -652,12 +689,34 @@ bool MemoryFileSystem::Step(const std::u16string& key) {
 
 void MemoryFileSystem::Record(PendingChange change) {
   if (powerCut_ == nullptr || change.key[0] != powerCut_->letter) return;
+  if (change.carrier == nullptr) change.carrier = change.node.data.get();
   powerCut_->pending.push_back(std::move(change));
 }
 
-// The file's bytes, and every change of names, attributes and times so far, reach the disk.
+// NTFS: the file's bytes, and every change of names, attributes and times so
+// far, reach the disk. A FAT-family volume has no journal: a flush writes
+// the file's bytes and its own directory entry (its creation, its rename
+// and the removal that rename made, its times and attributes) and the
+// folders on its path, and nothing of any other file.
 void MemoryFileSystem::FlushLocked(const std::u16string& key) {
   if (powerCut_ == nullptr || key[0] != powerCut_->letter) return;
+  if (VolumeOf(key)->info.coarseTimes) {
+    const Node* flushed = Lookup(key);
+    std::vector<PendingChange> rest;
+    std::set<const std::string*> truncated;
+    for (PendingChange& change : powerCut_->pending) {
+      const bool onItsPath = change.kind == PendingChange::kMake && change.node.folder &&
+                             key.starts_with(change.key + u"\\");
+      if (change.carrier == flushed->data.get() || onItsPath) {
+        ApplyChange(change, &powerCut_->disk, &truncated);
+      } else {
+        rest.push_back(std::move(change));
+      }
+    }
+    powerCut_->pending = std::move(rest);
+    powerCut_->diskBytes[flushed->data.get()] = *flushed->data;
+    return;
+  }
   std::map<std::u16string, Node> disk;
   std::map<const std::string*, std::string> bytes;
   for (const auto& [k, node] : nodes_) {
@@ -673,8 +732,9 @@ void MemoryFileSystem::FlushLocked(const std::u16string& key) {
   powerCut_->pending.clear();
 }
 
-std::map<std::u16string, MemoryFileSystem::Node> MemoryFileSystem::NodesAfterRestart(uint64_t survivors) const {
-  std::map<std::u16string, Node> nodes = powerCut_->disk;
+void MemoryFileSystem::ApplyChange(const PendingChange& change, std::map<std::u16string, Node>* disk,
+                                   std::set<const std::string*>* truncated) {
+  std::map<std::u16string, Node>& nodes = *disk;
   const auto same = [&](const std::u16string& key, const Node& identity) {
     auto it = nodes.find(key);
     return it != nodes.end() && it->second.folder == identity.folder && it->second.data == identity.data;
@@ -685,40 +745,44 @@ std::map<std::u16string, MemoryFileSystem::Node> MemoryFileSystem::NodesAfterRes
     auto it = nodes.find(parent);
     return it != nodes.end() && it->second.folder;
   };
+  switch (change.kind) {
+    case PendingChange::kMake:
+      if (nodes.count(change.key) == 0 && parentThere(change.key)) nodes[change.key] = change.node;
+      break;
+    case PendingChange::kRemove:
+      if (same(change.key, change.node)) {
+        auto next = nodes.upper_bound(change.key);
+        if (!change.node.folder || next == nodes.end() || !next->first.starts_with(change.key + u"\\"))
+          nodes.erase(change.key);
+      }
+      break;
+    case PendingChange::kRename:
+      if (same(change.key, change.node) && parentThere(change.toKey) &&
+          !(nodes.count(change.toKey) != 0 && nodes[change.toKey].folder)) {
+        Node moved = nodes[change.key];
+        moved.path = change.node.path;  // the name as the volume spelt it before
+        nodes.erase(change.key);
+        nodes[change.toKey] = std::move(moved);
+      }
+      break;
+    case PendingChange::kSetInfo:
+      if (same(change.key, change.node)) {
+        nodes[change.key].attributes = change.node.attributes;
+        nodes[change.key].times = change.node.times;
+      }
+      break;
+    case PendingChange::kTruncate:
+      if (same(change.key, change.node)) truncated->insert(change.node.data.get());
+      break;
+  }
+}
+
+std::map<std::u16string, MemoryFileSystem::Node> MemoryFileSystem::NodesAfterRestart(uint64_t survivors) const {
+  std::map<std::u16string, Node> nodes = powerCut_->disk;
   std::set<const std::string*> truncated;
   for (size_t i = 0; i < powerCut_->pending.size(); ++i) {
     if (i < 64 && ((survivors >> i) & 1) == 0) continue;
-    const PendingChange& change = powerCut_->pending[i];
-    switch (change.kind) {
-      case PendingChange::kMake:
-        if (nodes.count(change.key) == 0 && parentThere(change.key)) nodes[change.key] = change.node;
-        break;
-      case PendingChange::kRemove:
-        if (same(change.key, change.node)) {
-          auto next = nodes.upper_bound(change.key);
-          if (!change.node.folder || next == nodes.end() || !next->first.starts_with(change.key + u"\\"))
-            nodes.erase(change.key);
-        }
-        break;
-      case PendingChange::kRename:
-        if (same(change.key, change.node) && parentThere(change.toKey) &&
-            !(nodes.count(change.toKey) != 0 && nodes[change.toKey].folder)) {
-          Node moved = nodes[change.key];
-          moved.path = change.node.path;  // the name as the volume spelt it before
-          nodes.erase(change.key);
-          nodes[change.toKey] = std::move(moved);
-        }
-        break;
-      case PendingChange::kSetInfo:
-        if (same(change.key, change.node)) {
-          nodes[change.key].attributes = change.node.attributes;
-          nodes[change.key].times = change.node.times;
-        }
-        break;
-      case PendingChange::kTruncate:
-        if (same(change.key, change.node)) truncated.insert(change.node.data.get());
-        break;
-    }
+    ApplyChange(powerCut_->pending[i], &nodes, &truncated);
   }
   // Names as the keys say (a rename above kept the old spelling), bytes as far as they reached the disk.
   std::map<std::u16string, Node> result;

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,8 @@ class MemoryFileSystem : public FileSystem {
   void FailReadAt(std::u16string_view path, uint64_t offset, uint32_t error);
   // Writes into files under prefix fail with error once a file holds offset bytes.
   void FailWritesAt(std::u16string_view prefix, uint64_t offset, uint32_t error);
+  // Flushes of files under prefix fail with error.
+  void FailFlushes(std::u16string_view prefix, uint32_t error);
   void ClearFaults();
   // Files larger than this cannot be written on the volume (as 4 GiB on FAT32).
   void SetMaxFileSize(char16_t letter, uint64_t bytes);
@@ -48,8 +51,12 @@ class MemoryFileSystem : public FileSystem {
 
   // Power cuts. From now on, what the volume of letter holds counts as on
   // its disk; later changes reach the disk only when a file is flushed: a
-  // flush makes that file's bytes durable, and every change of names,
-  // attributes and times made so far. After `steps` more changes (writes,
+  // flush makes that file's bytes durable, and on NTFS every change of
+  // names, attributes and times made so far. A FAT-family volume keeps no
+  // journal: a flush carries only the file's own directory entry (its
+  // creation, rename, times and attributes) and the folders on its path,
+  // and a rename that replaces a file is two changes, the old file's
+  // removal and the rename, which a cut may tear apart. After `steps` more changes (writes,
   // creations, removals, renames, attribute and time changes, flushes) the
   // power fails: every further change on the volume fails and does nothing.
   void CutPowerAfter(char16_t letter, uint64_t steps);
@@ -65,6 +72,9 @@ class MemoryFileSystem : public FileSystem {
   std::map<std::u16string, std::string> FilesAfterRestart(uint64_t survivors) const;
   // Makes that state the volume's own and ends the power-cut mode.
   void Restart(uint64_t survivors);
+  // Makes copy (a new, empty one) hold every volume as this one holds it,
+  // the cut volume as it would be after Restart(survivors); this one stays.
+  void CopyAfterRestart(uint64_t survivors, MemoryFileSystem* copy) const;
 
   // The clock that stamps creation and writes; advances by one second per stamp.
   void SetNow(uint64_t fileTime);
@@ -111,6 +121,9 @@ class MemoryFileSystem : public FileSystem {
   void Record(PendingChange change);
   void FlushLocked(const std::u16string& key);
   std::map<std::u16string, Node> NodesAfterRestart(uint64_t survivors) const;
+  // Replays one pending change onto what a disk holds.
+  static void ApplyChange(const PendingChange& change, std::map<std::u16string, Node>* disk,
+                          std::set<const std::string*>* truncated);
 
   mutable std::mutex mutex_;
   std::map<char16_t, Volume> volumes_;
@@ -123,6 +136,8 @@ class MemoryFileSystem : public FileSystem {
   uint64_t now_ = 0;
   std::function<void(const std::u16string&, uint64_t)> writeHook_;
   std::function<void(const std::u16string&)> flushHook_;
+  std::u16string flushFaultPrefix_;
+  uint32_t flushFaultError_ = 0;
   std::u16string setInfoFaultPrefix_;
   uint32_t setInfoFaultError_ = 0;
   std::map<std::u16string, uint32_t> listCounts_;

@@ -136,6 +136,7 @@ bool CPropressDlg::OnInit() {
     job_->restore = settings_.backup ? 0 : 1;
     job_->targetRoot = settings_.target;
     job_->storeKey = settings_.storeKey;
+    job_->notes = JobNotesFrom(ActiveLanguageTable());
     job_->pause.Open();
     ShowProgressControls(false);
     if (settings_.verify) {
@@ -322,9 +323,11 @@ void CPropressDlg::FinishJob(bool nothingCopied) {
     ShowWindow(Item(IDC_PROGRESS_VERIFY_SUMMARY), SW_SHOW);
     return;
   }
-  const LRESULT failed = SendMessageW(Item(IDC_PROGRESS_FAILURES), LB_GETCOUNT, 0, 0);
+  // Files, not lines: a file may have several, and a copy that only lacks its times is no failure.
+  const size_t failed = job_->FailedFiles();
+  const uint32_t changed = job_->changedCount;
   // With nothing copied and nothing failed there is nothing to tell.
-  if (nothingCopied && failed <= 0) return;
+  if (nothingCopied && failed == 0) return;
   XmlDocument init;
   if (!LoadXmlFile(fs_, settings_.programFolder + u"init.xml", &init)) return;
   const auto finish = ReadSetting(init, u"BackupFinish");
@@ -334,11 +337,13 @@ void CPropressDlg::FinishJob(bool nothingCopied) {
   if (failed > 0) {
     message = WithCount(
         DisplayText(settings_.backup ? TextId::BackupFailedTipMessage : TextId::RestoreFailedTipMessage),
-        failed);
+        static_cast<int64_t>(failed));
   } else {
     message =
         DisplayText(settings_.backup ? TextId::BackupFinishTipMessage : TextId::RestoreFinishTipMessage);
   }
+  // A restore that wrote files changed since their backup says so, whatever else it says.
+  if (changed > 0) message += u"\n" + WithCount(DisplayText(TextId::RestoreChangedTipMessage), changed);
   completionOpen_ = true;
   prompter_.Ask({DisplayText(TextId::PromptTitle), message, false});
   completionOpen_ = false;

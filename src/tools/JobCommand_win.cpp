@@ -35,7 +35,8 @@ class ConsoleFailures : public JobReporter {
 
 // "finished: 3 Files, 0 failed", with the files the changed-only test left
 // out counted apart, and a selection that named nothing said as such.
-std::string JobSummary(const BackupJob& job, size_t failed, const std::u16string& folder) {
+std::string JobSummary(const BackupJob& job, const std::u16string& folder) {
+  const size_t failed = job.FailedFiles();
   if (job.selectedCount == 0 && failed == 0) {
     const char16_t* list = job.restore != 0 ? u"restoreTempPath.xml" : u"backupfullpath.xml";
     return "finished: nothing selected (" + Utf16ToUtf8(folder + list) + " lists no path)";
@@ -44,6 +45,10 @@ std::string JobSummary(const BackupJob& job, size_t failed, const std::u16string
                         std::to_string(failed) + " failed";
   if (job.upToDateCount.load() != 0)
     summary += ", " + std::to_string(job.upToDateCount.load()) + " up to date";
+  if (job.changedCount.load() != 0)
+    summary += ", " + std::to_string(job.changedCount.load()) + " changed since they were backed up";
+  if (job.lackingCount.load() != 0)
+    summary += ", " + std::to_string(job.lackingCount.load()) + " without their times or attributes";
   return summary;
 }
 
@@ -134,8 +139,9 @@ int RunJobCommand(const JobCommandOptions& options) {
     }
   }
   worker.join();
-  PrintLine(JobSummary(job, failures.count, folder));
-  return failures.count != 0 || lowSpace ? 1 : 0;
+  PrintLine(JobSummary(job, folder));
+  // A copy that only lacks its times is a copy: its line is there to read, the job did its work.
+  return job.FailedFiles() != 0 || job.changedCount != 0 || lowSpace ? 1 : 0;
 }
 
 }  // namespace qtr

@@ -172,8 +172,11 @@ std::string ToolUsage(bool jobCommands) {
         "           to where they came from, with the settings of FOLDER\\init.xml\n"
         "       qtrpack verify --target X:\n"
         "           reads every file stored in X:\\QTRPMB and checks it against the store index;\n"
-        "           lists what is damaged, missing or unknown; exit 1 when something is damaged or missing;\n"
-        "           an encrypted store's password is read from standard input\n";
+        "           lists what is damaged, missing or unknown; an encrypted store's password is read\n"
+        "           from standard input; exit 0: every file read and sound; 1: something damaged,\n"
+        "           changed since it was backed up, or missing; 3: nothing damaged found, but not\n"
+        "           everything could be checked (index damaged, files unknown to it, encrypted files\n"
+        "           without the key or without the key check file); 2: no store, or nothing read\n";
   } else {
     usage += "       (backup, restore and verify exist only in the Windows build of qtrpack)\n";
   }

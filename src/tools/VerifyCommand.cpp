@@ -50,9 +50,11 @@ int VerifyCommand(FileSystem& fs, const std::u16string& target, std::string* out
   for (const std::u16string& line : report.missing) *out += "missing " + Utf16ToUtf8(line) + "\n";
   for (const std::u16string& line : report.unknown) *out += "unknown " + Utf16ToUtf8(line) + "\n";
   for (const std::u16string& line : report.skipped) *out += "encrypted " + Utf16ToUtf8(line) + "\n";
+  if (report.keyCheckMissing)
+    *out += "no key check file " + Utf16ToUtf8(root) + "\\~key.bin beside the encrypted files\n";
   *out += Utf16ToUtf8(VerifySummary(report)) + "\n";
   if (report.stopped) return 2;
-  return report.Sound() ? 0 : 1;
+  return VerifyExitCode(report);
 }
 
 }  // namespace qtr

@@ -8,8 +8,11 @@
 
 namespace qtr {
 
-// Exit codes: 0 every indexed file is sound (unknown files alone do not
-// count against it), 1 something is damaged or missing, 2 the target holds
+// Exit codes: 0 every stored file was read and matched its entry, and every
+// entry has its file; 1 something is damaged (changed since it was backed
+// up included) or missing; 3 nothing damaged was found, but not everything
+// could be checked (a damaged index, files without an entry, encrypted
+// files without the key or without a key check file); 2 the target holds
 // no store or the pass was stopped. out receives one line per finding
 // ("damaged PATH;REASON", "missing PATH", "unknown PATH", "encrypted PATH")
 // and the summary last. A store with a key check file is read with its

@@ -22,7 +22,7 @@ const FileTimes kTimes{111'000'000, 222'000'000, 333'000'000};
 
 class CopyPassTest : public test::JobFixture {};
 
-TEST_F(CopyPassTest, OnlySettableAttributesAreCopiedAndARefusalIsAFailureLine) {
+TEST_F(CopyPassTest, OnlySettableAttributesAreCopiedAndARefusalIsALineOfItsOwn) {
   fs.PutFile(u"C:\\D\\s.bin", "sparse",
              kAttributeArchive | kAttributeHidden | kAttributeSparse | kAttributeRecallOnDataAccess);
   fs.SetTimes(u"C:\\D\\s.bin", kTimes);
@@ -37,7 +37,8 @@ TEST_F(CopyPassTest, OnlySettableAttributesAreCopiedAndARefusalIsAFailureLine) {
   Backup({"C:\\D"});
   EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\D\\s.bin"), "changed");
   ASSERT_EQ(lines.lines.size(), 1u);
-  EXPECT_EQ(Narrow(lines.lines[0]), Narrow(u"F:\\QTRPMB\\C\\D\\s.bin;" + ErrorText(kErrorAccessDenied)));
+  EXPECT_EQ(Narrow(lines.lines[0]), Narrow(u"F:\\QTRPMB\\C\\D\\s.bin;copied, but its times or attributes were not set: " +
+                                           ErrorText(kErrorAccessDenied)));
 }
 
 TEST_F(CopyPassTest, AFileBesideItsZipNamesakeKeepsBothStoredCopies) {

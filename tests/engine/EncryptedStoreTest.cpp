@@ -297,10 +297,18 @@ TEST_F(EncryptedStoreTest, VerifyDecryptsWithTheKeyAndSkipsWithoutIt) {
   BackupWith(key, {"C:\\D"});
   VerifyReport report = VerifyStore(fs, u"F:\\QTRPMB", nullptr);
   EXPECT_EQ(report.skipped.size(), 4u);
-  EXPECT_TRUE(report.Sound());
+  // Nothing damaged found, but nothing checked either.
+  EXPECT_FALSE(report.Sound());
+  EXPECT_EQ(VerifyExitCode(report), 3);
   report = VerifyStore(fs, u"F:\\QTRPMB", nullptr, &key);
   EXPECT_EQ(report.filesChecked, 4u);
   EXPECT_TRUE(report.skipped.empty());
+  EXPECT_TRUE(report.Sound());
+  // The key check file gone: the password the copies were made with can no longer be checked.
+  ASSERT_EQ(fs.RemoveFile(u"F:\\QTRPMB\\~key.bin"), 0u);
+  report = VerifyStore(fs, u"F:\\QTRPMB", nullptr, &key);
+  EXPECT_TRUE(report.keyCheckMissing);
+  EXPECT_EQ(VerifyExitCode(report), 3);
 
   std::string notes = Content(u"F:\\QTRPMB\\C\\D\\notes.txt.zip.qtrx");
   const FileTimes times = Times(u"F:\\QTRPMB\\C\\D\\notes.txt.zip.qtrx");

@@ -185,7 +185,7 @@ TEST_F(VerifyJobTest, EncryptedFilesAreCheckedWithTheStoreKeyAndListedAsNotCheck
   for (const std::u16string& line : lines.lines)
     EXPECT_TRUE(line.ends_with(u";encrypted: not checked without the store password")) << Narrow(line);
   EXPECT_EQ(VerifySummaryText(skipped, LanguageTable()),
-            u"0 files checked: 0 damaged, 0 missing, 0 unknown. 2 encrypted files were not checked.");
+            u"2 stored files: 0 sound, 0 damaged, 2 not checked; 0 missing. The backup could not be fully verified.");
 }
 
 TEST_F(VerifyJobTest, ATargetWithoutAStoreSaysSoAndEnds) {

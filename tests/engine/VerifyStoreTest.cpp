@@ -123,11 +123,13 @@ TEST_F(VerifyStoreTest, SoundStoreOfBothFormsPassesWithTheBytesCountedAndTheStor
   EXPECT_EQ(report.bytesRead, 5u + Stored(u"C\\docs\\big.log.zip").size());
   EXPECT_EQ(recorder.progress, report.bytesRead);
   EXPECT_EQ(recorder.files.size(), 3u);
-  EXPECT_EQ(VerifySummary(report), u"Verified 3 files: 0 damaged, 0 missing, 0 unknown.");
+  EXPECT_EQ(VerifySummary(report), u"Verified 3 files: 3 sound, 0 damaged, 0 unknown; 0 missing. No damage found.");
+  EXPECT_EQ(VerifyExitCode(report), 0);
   EXPECT_EQ(Snapshot(), before);
 }
 
-TEST_F(VerifyStoreTest, DamageIsListedWithItsReasonAndTheStoreIsNeverChanged) {
+// The stored files stay as they are; the index learns which were damaged.
+TEST_F(VerifyStoreTest, DamageIsListedWithItsReasonAndOnlyTheIndexLearnsOfIt) {
   StorePlain(u"C\\flipped.txt", "abcdef");
   StorePlain(u"C\\short.txt", "abcdef");
   const std::string big = Big();
@@ -165,17 +167,24 @@ TEST_F(VerifyStoreTest, DamageIsListedWithItsReasonAndTheStoreIsNeverChanged) {
   EXPECT_EQ(damaged[3], u"F:\\QTRPMB\\C\\flipped.txt;content differs");
   EXPECT_EQ(damaged[4], u"F:\\QTRPMB\\C\\short.txt;size differs");
   EXPECT_EQ(damaged[5], u"F:\\QTRPMB\\C\\unreadable.txt;read failed (error 30)");
-  EXPECT_EQ(VerifySummary(report), u"Verified 6 files: 6 damaged, 0 missing, 0 unknown.");
-  EXPECT_EQ(Snapshot(), before);
+  EXPECT_EQ(VerifySummary(report), u"Verified 6 files: 0 sound, 6 damaged, 0 unknown; 0 missing. The store is damaged.");
+  EXPECT_EQ(VerifyExitCode(report), 1);
+  const auto outsideIndex = [](std::map<std::u16string, std::string> files) {
+    std::erase_if(files, [](const auto& file) { return file.first.starts_with(u"F:\\QTRPMB\\~index"); });
+    return files;
+  };
+  EXPECT_EQ(outsideIndex(Snapshot()), outsideIndex(before));
+  const StoreIndex index = StoreIndex::Load(fs, kRoot);
+  EXPECT_TRUE(index.MarkedDamaged(u"F:\\QTRPMB\\C\\flipped.txt"));
+  EXPECT_FALSE(index.MarkedDamaged(u"F:\\QTRPMB\\C\\docs\\notcontainer.zip"));
 }
 
-TEST_F(VerifyStoreTest, MissingAndUnknownFilesAndStaleEntriesAreToldApart) {
+TEST_F(VerifyStoreTest, MissingUnknownAndChangedFilesAreToldApart) {
   StorePlain(u"C\\kept.txt", "kept");
   StorePlain(u"C\\gone.txt", "gone");
   StorePlain(u"C\\replaced.txt", "old");
   ASSERT_EQ(fs.RemoveFile(u"F:\\QTRPMB\\C\\gone.txt"), 0u);
-  // Replaced without a new entry (a copy stopped before its index piece):
-  // a new last-write time makes the entry stale, which is not damage.
+  // Written over by someone else: a new time and a new size, which no entry recorded.
   fs.SetNow(uint64_t{133000000000000000});
   ASSERT_TRUE(fs.PutFile(u"F:\\QTRPMB\\C\\replaced.txt", "new content"));
   ASSERT_TRUE(fs.PutFile(u"F:\\QTRPMB\\C\\docs\\before-index.txt", "no entry"));
@@ -185,14 +194,11 @@ TEST_F(VerifyStoreTest, MissingAndUnknownFilesAndStaleEntriesAreToldApart) {
 
   const VerifyReport report = VerifyStore(fs, kRoot, nullptr);
   EXPECT_EQ(report.filesChecked, 1u);
-  EXPECT_TRUE(report.damaged.empty());
+  EXPECT_EQ(report.damaged, std::vector<std::u16string>{u"F:\\QTRPMB\\C\\replaced.txt;changed since it was backed up"});
   EXPECT_EQ(report.missing, std::vector<std::u16string>{u"F:\\QTRPMB\\C\\gone.txt"});
-  std::vector<std::u16string> unknown = report.unknown;
-  std::sort(unknown.begin(), unknown.end());
-  EXPECT_EQ(unknown, (std::vector<std::u16string>{u"F:\\QTRPMB\\C\\docs\\before-index.txt",
-                                                  u"F:\\QTRPMB\\C\\replaced.txt"}));
+  EXPECT_EQ(report.unknown, std::vector<std::u16string>{u"F:\\QTRPMB\\C\\docs\\before-index.txt"});
   EXPECT_FALSE(report.Sound());
-  EXPECT_EQ(VerifySummary(report), u"Verified 1 files: 0 damaged, 1 missing, 2 unknown.");
+  EXPECT_EQ(VerifySummary(report), u"Verified 3 files: 1 sound, 1 damaged, 1 unknown; 1 missing. The store is damaged.");
   EXPECT_EQ(Snapshot(), before);
 }
 
@@ -201,7 +207,9 @@ TEST_F(VerifyStoreTest, StoreWithoutIndexListsEveryFileAsUnknownAndADamagedPiece
   VerifyReport report = VerifyStore(fs, kRoot, nullptr);
   EXPECT_EQ(report.unknown, std::vector<std::u16string>{u"F:\\QTRPMB\\C\\a.txt"});
   EXPECT_TRUE(report.indexDamage.empty());
-  EXPECT_TRUE(report.Sound());
+  // Nothing says what an unknown file should hold: not damaged, not verified either.
+  EXPECT_FALSE(report.Sound());
+  EXPECT_EQ(VerifyExitCode(report), 3);
 
   StorePlain(u"C\\b.txt", "b");
   std::unique_ptr<FolderListing> listing;
@@ -215,6 +223,7 @@ TEST_F(VerifyStoreTest, StoreWithoutIndexListsEveryFileAsUnknownAndADamagedPiece
   report = VerifyStore(fs, kRoot, nullptr);
   EXPECT_FALSE(report.indexDamage.empty());
   EXPECT_EQ(report.unknown.size(), 2u);
+  EXPECT_EQ(VerifyExitCode(report), 3);
 }
 
 TEST_F(VerifyStoreTest, StopEndsThePassAtOnceAndSaysSo) {

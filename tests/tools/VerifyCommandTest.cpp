@@ -58,12 +58,37 @@ class VerifyCommandStore : public ::testing::Test {
 
 TEST_F(VerifyCommandStore, SoundStorePrintsTheSummaryAndExitsZero) {
   Store(u"C\\a.txt", "alpha");
-  ASSERT_TRUE(fs.PutFile(u"F:\\QTRPMB\\C\\old.txt", "from before the index"));
   std::string out;
   EXPECT_EQ(VerifyCommand(fs, u"F:", &out), 0);
+  EXPECT_EQ(out, "Verified 1 files: 1 sound, 0 damaged, 0 unknown; 0 missing. No damage found.\n");
+  // A file nothing says anything of: not damage, and not verified.
+  ASSERT_TRUE(fs.PutFile(u"F:\\QTRPMB\\C\\old.txt", "from before the index"));
+  EXPECT_EQ(VerifyCommand(fs, u"F:", &out), 3);
   EXPECT_EQ(out,
             "unknown F:\\QTRPMB\\C\\old.txt\n"
-            "Verified 1 files: 0 damaged, 0 missing, 1 unknown.\n");
+            "Verified 2 files: 1 sound, 0 damaged, 1 unknown; 0 missing. The store could not be fully verified.\n");
+}
+
+// 0 sound, 1 damaged (a flipped byte, a file changed outside), 3 not verifiable (no index, no key check).
+TEST_F(VerifyCommandStore, ExitCodesTellDamageFromWhatCouldNotBeChecked) {
+  Store(u"C\\a.txt", "alpha");
+  Store(u"C\\b.txt", "beta");
+  std::string out;
+  FindEntry listed;
+  ASSERT_EQ(fs.Find(u"F:\\QTRPMB\\C\\b.txt", &listed), 0u);
+  ASSERT_TRUE(fs.PutFile(u"F:\\QTRPMB\\C\\b.txt", "bEta"));
+  ASSERT_EQ(fs.SetTimes(u"F:\\QTRPMB\\C\\b.txt", listed.times), 0u);
+  EXPECT_EQ(VerifyCommand(fs, u"F:", &out), 1);
+  FileTimes later = listed.times;
+  later.lastWrite += 10'000'000;
+  ASSERT_TRUE(fs.PutFile(u"F:\\QTRPMB\\C\\b.txt", "beta, edited"));
+  ASSERT_EQ(fs.SetTimes(u"F:\\QTRPMB\\C\\b.txt", later), 0u);
+  EXPECT_EQ(VerifyCommand(fs, u"F:", &out), 1);
+  EXPECT_NE(out.find("damaged F:\\QTRPMB\\C\\b.txt;changed since it was backed up\n"), std::string::npos) << out;
+
+  for (const auto& path : fs.AllPaths())
+    if (path.starts_with(u"F:\\QTRPMB\\~index\\")) fs.RemoveFile(path);
+  EXPECT_EQ(VerifyCommand(fs, u"F:", &out), 3);
 }
 
 TEST_F(VerifyCommandStore, DamagedOrMissingFilesExitOneAndAMissingStoreExitsTwo) {
@@ -79,7 +104,7 @@ TEST_F(VerifyCommandStore, DamagedOrMissingFilesExitOneAndAMissingStoreExitsTwo)
   EXPECT_EQ(out,
             "damaged F:\\QTRPMB\\C\\a.txt;content differs\n"
             "missing F:\\QTRPMB\\C\\b.txt\n"
-            "Verified 1 files: 1 damaged, 1 missing, 0 unknown.\n");
+            "Verified 1 files: 0 sound, 1 damaged, 0 unknown; 1 missing. The store is damaged.\n");
 
   EXPECT_EQ(VerifyCommand(fs, u"G:", &out), 2);
   EXPECT_EQ(out, "no store on G: (G:\\QTRPMB is not a folder)\n");
@@ -126,14 +151,17 @@ TEST_F(VerifyCommandStore, AnEncryptedStoreIsReadWithThePasswordAndAWrongOneRead
   };
   std::string out;
   EXPECT_EQ(VerifyCommand(fs, u"F:", &out, answer("pw")), 0);
-  EXPECT_EQ(out, "Verified 1 files: 0 damaged, 0 missing, 0 unknown.\n");
+  EXPECT_EQ(out, "Verified 1 files: 1 sound, 0 damaged, 0 unknown; 0 missing. No damage found.\n");
   EXPECT_EQ(VerifyCommand(fs, u"F:", &out, answer("not pw")), 2);
   EXPECT_EQ(out, "wrong password for the store on F:; nothing was read\n");
   EXPECT_EQ(VerifyCommand(fs, u"F:", &out, answer(nullptr)), 2);
   EXPECT_EQ(out, "the store on F: is encrypted: give its password on standard input\n");
-  EXPECT_EQ(VerifyCommand(fs, u"F:", &out), 0);
-  EXPECT_EQ(out, "encrypted F:\\QTRPMB\\C\\a.txt.qtrx\nVerified 0 files: 0 damaged, 0 missing, 0 unknown, "
-                 "1 encrypted not checked.\n");
+  EXPECT_EQ(VerifyCommand(fs, u"F:", &out), 3);
+  EXPECT_EQ(out, "encrypted F:\\QTRPMB\\C\\a.txt.qtrx\nVerified 1 files: 0 sound, 0 damaged, 0 unknown, "
+                 "1 encrypted not checked; 0 missing. The store could not be fully verified.\n");
+  // Without its key check file the store's password cannot be checked: not verifiable, whatever is given.
+  ASSERT_EQ(fs.RemoveFile(u"F:\\QTRPMB\\~key.bin"), 0u);
+  EXPECT_EQ(VerifyCommand(fs, u"F:", &out, answer("pw")), 3);
 }
 
 }  // namespace

@@ -1,0 +1,20 @@
+// A volume of the FAT family replaces a file in two directory updates: a
+// power cut between them leaves the destination gone while its complete
+// copy still waits in the store's partial folder. Such a copy is flushed and
+// announced in the index before it is renamed, so the index tells where it
+// belongs: it is put there, never deleted with the other leftovers.
+#pragma once
+#include <cstddef>
+#include <string_view>
+
+#include "engine/StoreIndex.h"
+#include "platform/FileSystem.h"
+
+namespace qtr {
+
+// Puts in place each file of storeRoot's partial folder that an announced
+// entry of index describes (its size and time) and whose stored file is
+// missing, and makes the rename durable; the number put in place.
+size_t PutInterruptedCopiesInPlace(FileSystem& fs, std::u16string_view storeRoot, const StoreIndex& index);
+
+}  // namespace qtr
