@@ -57,10 +57,12 @@ bool BackupJob::WaitUnlessStopped() {
   return stop == 0;
 }
 
-void BackupJob::AddFailure(std::u16string_view path, uint32_t error) {
+void BackupJob::AddFailure(std::u16string_view path, uint32_t error) { AddFailureText(path, ErrorText(error)); }
+
+void BackupJob::AddFailureText(std::u16string_view path, std::u16string_view text) {
   // The copy pass and its committer both report: one line at a time.
   std::lock_guard lock(failuresMutex_);
-  failures.AddFailureLine(std::u16string(path) + u";" + ErrorText(error));
+  failures.AddFailureLine(std::u16string(path) + u";" + std::u16string(text));
 }
 
 const VolumeInfo& BackupJob::VolumeOf(std::u16string_view path) {

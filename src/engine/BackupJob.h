@@ -54,6 +54,8 @@ struct BackupJob {
   // Waits at the pause gate; false when the job must stop.
   bool WaitUnlessStopped();
   void AddFailure(std::u16string_view path, uint32_t error);
+  // A failure line "path;text" whose reason is the program's own text.
+  void AddFailureText(std::u16string_view path, std::u16string_view text);
   // The volume holding path, asked once per drive and job.
   const VolumeInfo& VolumeOf(std::u16string_view path);
 

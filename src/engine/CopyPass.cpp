@@ -32,6 +32,11 @@ NextSource TakeSource(BackupJob& job, SourcePrefetch& prefetch, std::u16string_v
 
 void CopyPassBackup(BackupJob& job, std::u16string_view storeRoot) {
   CopyPassState pass(job, std::u16string(storeRoot));
+  // A link as the store, its partial or its index folder: nothing in the store is touched.
+  if (!pass.StoreFolderIsPlain(PartialFolderOf(storeRoot)) || !pass.StoreFolderIsPlain(IndexFolderOf(storeRoot))) {
+    job.workerFinished = 1;
+    return;
+  }
   SourcePrefetch prefetch(job, job.fileList, SourcePrefetch::kBackupAhead);
   // A damaged piece of the index is passed over: the pieces this pass adds supersede it.
   StoreIndex index = StoreIndex::Load(job.fs, storeRoot);
@@ -46,6 +51,8 @@ void CopyPassBackup(BackupJob& job, std::u16string_view storeRoot) {
     const NextSource next = TakeSource(job, prefetch, source, &in);
     if (next == NextSource::kStopped) break;
     if (next == NextSource::kFailed) continue;
+    // Nothing is stored through a link in the store; the link has its line.
+    if (!pass.StoreFolderIsPlain(ParentOf(destination))) continue;
     MakeStoreDirectories(job, pass, destination, source);
     BackupOneFile(job, pass, source, destination, std::move(in.file), in.info);
   }

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "config/LanguageText.h"
 #include "engine/PartialFileMaker.h"
 #include "engine/StoreLayout.h"
 #include "platform/SystemError.h"
@@ -45,7 +46,7 @@ uint32_t PutInPlace(FileSystem& fs, File& partial, std::u16string_view destinati
 }
 
 CopyPassState::CopyPassState(BackupJob& job, std::u16string storeRoot)
-    : job_(job), storeRoot_(std::move(storeRoot)) {}
+    : job_(job), storeRoot_(std::move(storeRoot)), storeFolders_(job, storeRoot_) {}
 
 CopyPassState::~CopyPassState() {
   partials_.reset();
@@ -70,11 +71,11 @@ void CopyPassState::RemoveLeftovers() {
   if (storeRoot_.empty()) return;
   const std::u16string folder = PartialFolderOf(storeRoot_);
   std::unique_ptr<FolderListing> listing;
-  if (job_.fs.List(folder, &listing) != 0) return;
+  if (!StoreFolderIsPlain(folder) || job_.fs.List(folder, &listing) != 0) return;
   std::vector<std::u16string> leftovers;
   FindEntry entry;
   while (listing->Next(&entry))
-    if (!entry.IsFolder()) leftovers.push_back(JoinPath(folder, entry.name));
+    if (!entry.IsFolder() && IsPartialFileName(entry.name)) leftovers.push_back(JoinPath(folder, entry.name));
   listing.reset();
   for (const auto& path : leftovers) RemoveFileAnyway(job_.fs, path);
   visited_.insert(Lowercase(folder));
@@ -88,11 +89,23 @@ uint32_t CopyPassState::CreatePartial(std::u16string_view destination, std::u16s
     // name taken there (by another job running now) is skipped.
     if (!partials_) {
       const std::u16string folder = PartialFolderOf(storeRoot_);
+      if (!StoreFolderIsPlain(folder)) return kErrorLinkNotFollowed;
       if (FirstVisitOfFolder(folder) && job_.fs.CreateFolder(folder) == 0)
         job_.fs.SetAttributes(folder, kAttributeHidden | kAttributeSystem);
       partials_ = std::make_unique<PartialFileMaker>(job_, folder, PartialFileMaker::kAhead);
     }
-    return partials_->Create(partial, file);
+    error = partials_->Create(partial, file);
+    if (error != 0 && !storeLost_) {
+      storeLost_ = true;
+      FindEntry root;
+      if (job_.fs.Find(storeRoot_, &root) != 0) {
+        job_.AddFailureText(job_.targetRoot, DisplayText(TextId::RemoveDisk));
+      } else {
+        job_.AddFailure(PartialFolderOf(storeRoot_), error);
+      }
+      job_.stop = 1;
+    }
+    return error;
   }
   // On a restore, beside the destination: a file of that name belongs to
   // the person, so the next free name is taken and nothing is replaced.

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "engine/BackupJob.h"
+#include "engine/StoreFolderCheck.h"
 #include "engine/StoreIndex.h"
 #include "platform/SlimLock.h"
 
@@ -39,9 +40,17 @@ class CopyPassState {
   CopyPassState(const CopyPassState&) = delete;
   CopyPassState& operator=(const CopyPassState&) = delete;
 
-  // Removes what an earlier job left in the store's partial folder.
+  // Removes what an earlier job left in the store's partial folder: only
+  // the files named as this program names them, and nothing when the
+  // folder is a link.
   void RemoveLeftovers();
+  // On a backup, true when folder of the store and every store folder above
+  // it is no link (see StoreFolderCheck); always true on a restore.
+  bool StoreFolderIsPlain(std::u16string_view folder) { return storeFolders_.Plain(folder); }
   // Creates a fresh partial file for a copy to destination and opens it.
+  // On a backup, a partial file the store's own folder refuses means the
+  // target was pulled or refuses every write: the job stops with one line
+  // saying so (StoreLost then tells), not one per remaining file.
   uint32_t CreatePartial(std::u16string_view destination, std::u16string* partial,
                          std::unique_ptr<File>* file);
 
@@ -65,6 +74,7 @@ class CopyPassState {
   // The store index the pass keeps up to date (a backup's), or nullptr.
   void SetIndex(StoreIndex* index) { index_ = index; }
   StoreIndex* Index() const { return index_; }
+  bool StoreLost() const { return storeLost_; }
   // Starts committing the batch when the next copy goes to another folder.
   void CommitUnlessIn(std::u16string_view destinationFolder);
   // Commits the held batch and waits until every batch is committed: each
@@ -103,7 +113,9 @@ class CopyPassState {
 
   BackupJob& job_;
   const std::u16string storeRoot_;
+  StoreFolderCheck storeFolders_;
   std::unique_ptr<PartialFileMaker> partials_;  // a backup's, from its first copy on
+  bool storeLost_ = false;
   SlimMutex namesMutex_;  // names_ is also changed by the committer
   std::map<std::u16string, std::set<std::u16string>> names_;  // lowercased folder -> lowercased names
   std::set<std::u16string> visited_;

@@ -53,6 +53,15 @@ bool LoadSelection(BackupJob& job, std::u16string_view name, XmlDocument* select
   return true;
 }
 
+// A path a restore may read from: the store root of the job's target, or a
+// drive folder of it and what lies below. Nothing else on the target, in
+// another store or in the store's own folders is a stored copy.
+bool IsRestorable(std::u16string_view stored, const std::u16string& storeRoot) {
+  while (stored.size() > 3 && stored.back() == u'\\') stored.remove_suffix(1);
+  if (Lowercase(stored) == Lowercase(storeRoot)) return true;
+  return Lowercase(stored).starts_with(Lowercase(storeRoot) + u"\\") && !MapToSource(stored).empty();
+}
+
 bool ProgramFolderExists(BackupJob& job) {
   std::u16string folder = job.programFolder;
   while (folder.size() > 3 && folder.back() == u'\\') folder.pop_back();
@@ -72,6 +81,10 @@ void WalkAndRestore(BackupJob& job, const std::u16string& storeRoot) {
   while (selection.FindChildElement(u"path")) {
     const std::u16string stored = selection.GetChildAttribute(u"path");
     ++job.selectedCount;
+    if (!IsRestorable(stored, storeRoot)) {
+      job.AddFailure(stored, kErrorBadPathName);
+      continue;
+    }
     ScanStoredPath(job, stored, &index);
     if (job.stop != 0) {
       job.scanning = 0;

@@ -178,6 +178,7 @@ void ApplyFolderInfo(BackupJob& job, CopyPassState& pass, std::u16string_view st
     while (counterpart.size() > 3 && counterpart.back() == u'\\') counterpart.pop_back();
     // Drive folders and the store root keep their own.
     if (counterpart.size() <= 3 || (job.restore == 0 && path.size() <= 3)) continue;
+    if (!pass.StoreFolderIsPlain(counterpart)) continue;
     MakeStoreDirectories(job, pass, counterpart + u"\\", path);
     folders.emplace_back(std::move(counterpart), &entry);
   }
@@ -248,7 +249,7 @@ int BackupOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view sourc
   std::unique_ptr<File> out;
   std::u16string partial;
   if (const uint32_t error = pass.CreatePartial(target, &partial, &out); error != 0) {
-    job.AddFailure(target, error);
+    if (!pass.StoreLost()) job.AddFailure(target, error);
     return 0;
   }
   // The source is hashed as it is read, for the store index.
