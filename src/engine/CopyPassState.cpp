@@ -95,16 +95,7 @@ uint32_t CopyPassState::CreatePartial(std::u16string_view destination, std::u16s
       partials_ = std::make_unique<PartialFileMaker>(job_, folder, PartialFileMaker::kAhead);
     }
     error = partials_->Create(partial, file);
-    if (error != 0 && !storeLost_) {
-      storeLost_ = true;
-      FindEntry root;
-      if (job_.fs.Find(storeRoot_, &root) != 0) {
-        job_.AddFailureText(job_.targetRoot, DisplayText(TextId::RemoveDisk));
-      } else {
-        job_.AddFailure(PartialFolderOf(storeRoot_), error);
-      }
-      job_.stop = 1;
-    }
+    if (error != 0) StopIfStoreLost(error, true);
     return error;
   }
   // On a restore, beside the destination: a file of that name belongs to
@@ -115,6 +106,22 @@ uint32_t CopyPassState::CreatePartial(std::u16string_view destination, std::u16s
     error = job_.fs.Open(*partial, OpenMode::kWriteNew, file);
   }
   return error;
+}
+
+bool CopyPassState::StopIfStoreLost(uint32_t error, bool creating) {
+  if (storeRoot_.empty()) return false;
+  if (storeLost_) return true;
+  FindEntry root;
+  const bool gone = job_.fs.Find(storeRoot_, &root) != 0;
+  if (!gone && !creating) return false;
+  storeLost_ = true;
+  if (gone) {
+    job_.AddFailureText(job_.targetRoot, DisplayText(TextId::RemoveDisk));
+  } else {
+    job_.AddFailure(PartialFolderOf(storeRoot_), error);
+  }
+  job_.stop = 1;
+  return true;
 }
 
 std::set<std::u16string>& CopyPassState::NamesOf(std::u16string_view folder) {

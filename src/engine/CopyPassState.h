@@ -48,9 +48,7 @@ class CopyPassState {
   // it is no link (see StoreFolderCheck); always true on a restore.
   bool StoreFolderIsPlain(std::u16string_view folder) { return storeFolders_.Plain(folder); }
   // Creates a fresh partial file for a copy to destination and opens it.
-  // On a backup, a partial file the store's own folder refuses means the
-  // target was pulled or refuses every write: the job stops with one line
-  // saying so (StoreLost then tells), not one per remaining file.
+  // On a backup, a refusal stops the job (StopIfStoreLost).
   uint32_t CreatePartial(std::u16string_view destination, std::u16string* partial,
                          std::unique_ptr<File>* file);
 
@@ -74,6 +72,11 @@ class CopyPassState {
   // The store index the pass keeps up to date (a backup's), or nullptr.
   void SetIndex(StoreIndex* index) { index_ = index; }
   StoreIndex* Index() const { return index_; }
+  // On a backup, after a write into the store failed with error: true when
+  // the store is gone (the target was pulled) or, creating, its partial
+  // folder refuses new files, so every file left would fail alike. The job
+  // is then stopped with one line saying so, not one per remaining file.
+  bool StopIfStoreLost(uint32_t error, bool creating);
   bool StoreLost() const { return storeLost_; }
   // Starts committing the batch when the next copy goes to another folder.
   void CommitUnlessIn(std::u16string_view destinationFolder);

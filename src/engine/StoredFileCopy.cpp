@@ -202,6 +202,10 @@ bool FinishPartialCopy(BackupJob& job, CopyPassState& pass, const ContainerStatu
                        std::optional<StoreIndexEntry> entry = std::nullopt) {
   if (status.result != ContainerResult::kOk && status.result != ContainerResult::kStopped) {
     out.reset();
+    if (status.result == ContainerResult::kWriteFailed && pass.StopIfStoreLost(status.error, false)) {
+      RemoveFileAnyway(job.fs, partial);
+      return false;
+    }
     FailCopy(job, status, source, destination, partial);
     return false;
   }
