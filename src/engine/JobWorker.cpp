@@ -4,8 +4,8 @@
 
 #include "config/XmlDocument.h"
 #include "engine/CopyPass.h"
+#include "engine/JobOptions.h"
 #include "engine/RestoreWalk.h"
-#include "config/SettingsFile.h"
 #include "config/XmlFileLoad.h"
 #include "engine/SourceWalk.h"
 #include "crypto/KeyCheck.h"
@@ -117,13 +117,7 @@ void WalkAndBackUp(BackupJob& job, const std::u16string& storeRoot) {
 
 void RunJob(BackupJob& job) {
   if (ProgramFolderExists(job)) {
-    // An init.xml that does not load is taken as absent: its keys keep their defaults.
-    XmlDocument init;
-    if (LoadXmlFile(job.fs, job.programFolder + u"init.xml", &init)) {
-      if (const auto changedOnly = ReadSetting(init, u"BackupStatus")) job.changedOnly = *changedOnly == u"1";
-      if (job.restore == 0 && SettingIsOn(init, u"CompressFile")) job.compress = 1;
-      if (job.restore == 0 && SettingIsOn(init, u"SetPassword")) job.encrypt = 1;
-    }
+    ApplyJobOptions(ReadJobOptions(job.fs, job.programFolder), job);
     const std::u16string storeRoot = StoreRootOf(job.targetRoot);
     if (job.restore == 0 && job.encrypt != 0 && !job.storeKey) {
       // Encryption asked for and no key handed over: nothing is stored,

@@ -10,8 +10,6 @@
 #include "engine/Container.h"
 #include "engine/HashingFile.h"
 #include "engine/StoredForms.h"
-#include "config/SettingsFile.h"
-#include "config/XmlFileLoad.h"
 #include "engine/StoreLayout.h"
 #include "platform/SystemError.h"
 
@@ -401,19 +399,6 @@ bool IsUnchangedOnRestore(BackupJob& job, const FindEntry& stored, std::u16strin
   if (!SameLastWrite(job, pc, destination, stored, storedPath)) return false;
   if (pc.attributes != (stored.attributes & ~kAttributeCompressed)) return false;
   return pc.size == sourceSize;
-}
-
-void ApplyStoreRootHiding(FileSystem& fs, std::u16string_view programFolder, std::u16string_view targetDrive) {
-  XmlDocument init;
-  if (!LoadXmlFile(fs, std::u16string(programFolder) + u"init.xml", &init)) return;
-  const auto setting = ReadSetting(init, u"HideBackupFiles");
-  if (!setting) return;
-  const bool hide = *setting == u"1";
-  const std::u16string root = StoreRootOf(targetDrive);
-  uint32_t attributes = 0;
-  if (fs.GetAttributes(root, &attributes) != 0) return;
-  attributes &= ~(kAttributeDirectory | kAttributeCompressed);
-  fs.SetAttributes(root, hide ? (attributes | kAttributeHidden) : (attributes & ~kAttributeHidden));
 }
 
 }  // namespace qtr
