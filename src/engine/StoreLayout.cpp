@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/CaseFold.h"
+
 namespace qtr {
 
 std::u16string StoreRootOf(std::u16string_view targetDrive) {
@@ -49,8 +51,7 @@ std::u16string_view NameOf(std::u16string_view path) {
 
 std::u16string Lowercase(std::u16string_view text) {
   std::u16string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; });
+  std::transform(lower.begin(), lower.end(), lower.begin(), FoldCase);
   return lower;
 }
 

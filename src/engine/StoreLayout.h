@@ -48,6 +48,8 @@ std::u16string ParentOf(std::u16string_view path);
 std::u16string_view NameOf(std::u16string_view path);
 
 bool EndsWithNoCase(std::u16string_view text, std::u16string_view suffix);
+// text case-folded as the volume compares names (see FoldCase): the key of
+// index entries and name caches, lower-case for ASCII.
 std::u16string Lowercase(std::u16string_view text);
 
 }  // namespace qtr
