@@ -1,6 +1,6 @@
 #include "engine/BackupJob.h"
 
-#include "config/XmlDocument.h"
+#include "engine/JobOptions.h"
 #include "engine/JobText.h"
 #include "config/SettingsFile.h"
 #include "config/XmlFileLoad.h"
@@ -35,11 +35,10 @@ BackupJob::BackupJob(FileSystem& fileSystem, JobReporter& failureList, std::u16s
     : fs(fileSystem), failures(failureList), programFolder(std::move(folder)) {}
 
 void BackupJob::LoadIncludeFlags() {
-  XmlDocument init;
-  const bool loaded = LoadXmlFile(fs, programFolder + u"init.xml", &init);
-  includeWindows = loaded && SettingIsOn(init, u"WindowsFile");
-  includeDocumentsAndSettings = loaded && SettingIsOn(init, u"DocAndSetFiles");
-  includeProgramFiles = loaded && SettingIsOn(init, u"ProgramFiles");
+  const JobOptions options = ReadJobOptions(fs, programFolder);
+  includeWindows = options.includeWindows ? 1 : 0;
+  includeDocumentsAndSettings = options.includeDocumentsAndSettings ? 1 : 0;
+  includeProgramFiles = options.includeProgramFiles ? 1 : 0;
 }
 
 void BackupJob::SetCurrentFile(const std::u16string& path) {

@@ -96,6 +96,11 @@ void KeepOneFormPerDestination(BackupJob& job, const StoreIndex& index) {
 
 void CopyPassBackup(BackupJob& job, std::u16string_view storeRoot, StoreIndex& index) {
   CopyPassState pass(job, std::u16string(storeRoot));
+  // A link as the store, its partial or its index folder: nothing in the store is touched.
+  if (!pass.StoreFolderIsPlain(PartialFolderOf(storeRoot)) || !pass.StoreFolderIsPlain(IndexFolderOf(storeRoot))) {
+    job.workerFinished = 1;
+    return;
+  }
   SourcePrefetch prefetch(job, job.fileList, SourcePrefetch::kBackupAhead);
   pass.SetIndex(&index);
   pass.RemoveLeftovers();
@@ -108,6 +113,8 @@ void CopyPassBackup(BackupJob& job, std::u16string_view storeRoot, StoreIndex& i
     const NextSource next = TakeSource(job, prefetch, source, &in);
     if (next == NextSource::kStopped) break;
     if (next == NextSource::kFailed) continue;
+    // Nothing is stored through a link in the store; the link has its line.
+    if (!pass.StoreFolderIsPlain(ParentOf(destination))) continue;
     MakeStoreDirectories(job, pass, destination, source);
     BackupOneFile(job, pass, source, destination, std::move(in.file), in.info);
   }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "engine/InterruptedCopies.h"
+#include "config/LanguageText.h"
 #include "engine/PartialFileMaker.h"
 #include "engine/StoreLayout.h"
 #include "platform/SystemError.h"
@@ -48,7 +49,7 @@ uint32_t PutInPlace(FileSystem& fs, File& partial, std::u16string_view destinati
 }
 
 CopyPassState::CopyPassState(BackupJob& job, std::u16string storeRoot)
-    : job_(job), storeRoot_(std::move(storeRoot)) {}
+    : job_(job), storeRoot_(std::move(storeRoot)), storeFolders_(job, storeRoot_) {}
 
 CopyPassState::~CopyPassState() {
   partials_.reset();
@@ -71,15 +72,18 @@ CopyPassState::~CopyPassState() {
 
 void CopyPassState::RemoveLeftovers() {
   if (storeRoot_.empty()) return;
-  // A complete copy a torn rename left behind goes where it belongs first.
-  if (index_ != nullptr) PutInterruptedCopiesInPlace(job_.fs, storeRoot_, *index_);
   const std::u16string folder = PartialFolderOf(storeRoot_);
+  if (!StoreFolderIsPlain(folder)) return;
+  // A complete copy a torn rename left behind goes where it belongs first.
+  if (index_ != nullptr)
+    PutInterruptedCopiesInPlace(job_.fs, storeRoot_, *index_,
+                                [this](std::u16string_view f) { return StoreFolderIsPlain(f); });
   std::unique_ptr<FolderListing> listing;
   if (job_.fs.List(folder, &listing) != 0) return;
   std::vector<std::u16string> leftovers;
   FindEntry entry;
   while (listing->Next(&entry))
-    if (!entry.IsFolder()) leftovers.push_back(JoinPath(folder, entry.name));
+    if (!entry.IsFolder() && IsPartialFileName(entry.name)) leftovers.push_back(JoinPath(folder, entry.name));
   listing.reset();
   for (const auto& path : leftovers) RemoveFileAnyway(job_.fs, path);
   visited_.insert(Lowercase(folder));
@@ -93,11 +97,14 @@ uint32_t CopyPassState::CreatePartial(std::u16string_view destination, std::u16s
     // name taken there (by another job running now) is skipped.
     if (!partials_) {
       const std::u16string folder = PartialFolderOf(storeRoot_);
+      if (!StoreFolderIsPlain(folder)) return kErrorLinkNotFollowed;
       if (FirstVisitOfFolder(folder) && job_.fs.CreateFolder(folder) == 0)
         job_.fs.SetAttributes(folder, kAttributeHidden | kAttributeSystem);
       partials_ = std::make_unique<PartialFileMaker>(job_, folder, PartialFileMaker::kAhead);
     }
-    return partials_->Create(partial, file);
+    error = partials_->Create(partial, file);
+    if (error != 0) StopIfStoreLost(error, true);
+    return error;
   }
   // On a restore, beside the destination: a file of that name belongs to
   // the person, so the next free name is taken and nothing is replaced.
@@ -107,6 +114,22 @@ uint32_t CopyPassState::CreatePartial(std::u16string_view destination, std::u16s
     error = job_.fs.Open(*partial, OpenMode::kWriteNew, file);
   }
   return error;
+}
+
+bool CopyPassState::StopIfStoreLost(uint32_t error, bool creating) {
+  if (storeRoot_.empty()) return false;
+  if (storeLost_) return true;
+  FindEntry root;
+  const bool gone = job_.fs.Find(storeRoot_, &root) != 0;
+  if (!gone && !creating) return false;
+  storeLost_ = true;
+  if (gone) {
+    job_.AddFailure(job_.targetRoot, DisplayText(TextId::RemoveDisk));
+  } else {
+    job_.AddFailure(PartialFolderOf(storeRoot_), error);
+  }
+  job_.stop = 1;
+  return true;
 }
 
 std::set<std::u16string>& CopyPassState::NamesOf(std::u16string_view folder) {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "engine/BackupJob.h"
+#include "engine/StoreFolderCheck.h"
 #include "engine/StoreIndex.h"
 #include "platform/SlimLock.h"
 
@@ -39,9 +40,15 @@ class CopyPassState {
   CopyPassState(const CopyPassState&) = delete;
   CopyPassState& operator=(const CopyPassState&) = delete;
 
-  // Removes what an earlier job left in the store's partial folder.
+  // Removes what an earlier job left in the store's partial folder: only
+  // the files named as this program names them, and nothing when the
+  // folder is a link.
   void RemoveLeftovers();
+  // On a backup, true when folder of the store and every store folder above
+  // it is no link (see StoreFolderCheck); always true on a restore.
+  bool StoreFolderIsPlain(std::u16string_view folder) { return storeFolders_.Plain(folder); }
   // Creates a fresh partial file for a copy to destination and opens it.
+  // On a backup, a refusal stops the job (StopIfStoreLost).
   uint32_t CreatePartial(std::u16string_view destination, std::u16string* partial,
                          std::unique_ptr<File>* file);
 
@@ -67,6 +74,12 @@ class CopyPassState {
   StoreIndex* Index() const { return index_; }
   // Whether the index has an entry for storedPath (false without an index); safe while a batch commits.
   bool IndexHas(std::u16string_view storedPath);
+  // On a backup, after a write into the store failed with error: true when
+  // the store is gone (the target was pulled) or, creating, its partial
+  // folder refuses new files, so every file left would fail alike. The job
+  // is then stopped with one line saying so, not one per remaining file.
+  bool StopIfStoreLost(uint32_t error, bool creating);
+  bool StoreLost() const { return storeLost_; }
   // Starts committing the batch when the next copy goes to another folder.
   void CommitUnlessIn(std::u16string_view destinationFolder);
   // Commits the held batch and waits until every batch is committed: each
@@ -108,7 +121,9 @@ class CopyPassState {
 
   BackupJob& job_;
   const std::u16string storeRoot_;
+  StoreFolderCheck storeFolders_;
   std::unique_ptr<PartialFileMaker> partials_;  // a backup's, from its first copy on
+  bool storeLost_ = false;
   SlimMutex namesMutex_;  // names_ is also changed by the committer
   std::map<std::u16string, std::set<std::u16string>> names_;  // lowercased folder -> lowercased names
   std::set<std::u16string> visited_;

@@ -8,13 +8,14 @@
 
 namespace qtr {
 
-size_t PutInterruptedCopiesInPlace(FileSystem& fs, std::u16string_view storeRoot, const StoreIndex& index) {
+size_t PutInterruptedCopiesInPlace(FileSystem& fs, std::u16string_view storeRoot, const StoreIndex& index,
+                                   const std::function<bool(std::u16string_view folder)>& plain) {
   std::vector<StoreIndexEntry> announced;
   index.ForEachAnnounced([&](const StoreIndexEntry& entry) { announced.push_back(entry); });
   if (announced.empty()) return 0;
   const std::u16string folder = PartialFolderOf(storeRoot);
   std::unique_ptr<FolderListing> listing;
-  if (fs.List(folder, &listing) != 0) return 0;
+  if ((plain && !plain(folder)) || fs.List(folder, &listing) != 0) return 0;
   std::vector<FindEntry> leftovers;
   FindEntry entry;
   while (listing->Next(&entry))
@@ -27,6 +28,7 @@ size_t PutInterruptedCopiesInPlace(FileSystem& fs, std::u16string_view storeRoot
       const std::u16string destination = JoinPath(storeRoot, candidate.stored);
       FindEntry there;
       if (fs.Find(destination, &there) == 0) continue;
+      if (plain && !plain(ParentOf(destination))) break;
       // Opened for writing, for the flush: a read-only copy has its attribute back once in place.
       const std::u16string path = JoinPath(folder, leftover.name);
       const uint32_t attributes = leftover.attributes & kSettableAttributes;

@@ -5,11 +5,12 @@
 #include "config/XmlDocument.h"
 #include "engine/CopyPass.h"
 #include "engine/InterruptedCopies.h"
+#include "engine/JobOptions.h"
 #include "engine/RestoreWalk.h"
-#include "config/SettingsFile.h"
 #include "config/XmlFileLoad.h"
 #include "engine/SourceWalk.h"
 #include "crypto/KeyCheck.h"
+#include "engine/StoreFolderCheck.h"
 #include "engine/StoreIndex.h"
 #include "engine/StoreLayout.h"
 #include "engine/StoredForms.h"
@@ -54,6 +55,15 @@ bool LoadSelection(BackupJob& job, std::u16string_view name, XmlDocument* select
   return true;
 }
 
+// A path a restore may read from: the store root of the job's target, or a
+// drive folder of it and what lies below. Nothing else on the target, in
+// another store or in the store's own folders is a stored copy.
+bool IsRestorable(std::u16string_view stored, const std::u16string& storeRoot) {
+  while (stored.size() > 3 && stored.back() == u'\\') stored.remove_suffix(1);
+  if (Lowercase(stored) == Lowercase(storeRoot)) return true;
+  return Lowercase(stored).starts_with(Lowercase(storeRoot) + u"\\") && !MapToSource(stored).empty();
+}
+
 bool ProgramFolderExists(BackupJob& job) {
   std::u16string folder = job.programFolder;
   while (folder.size() > 3 && folder.back() == u'\\') folder.pop_back();
@@ -69,12 +79,18 @@ void WalkAndRestore(BackupJob& job, const std::u16string& storeRoot) {
   // For the changed-only test; the copy pass reads it again and reports its damage.
   const StoreIndex index = StoreIndex::Load(job.fs, storeRoot);
   // A copy a torn rename left in the partial folder is the stored file to restore.
-  PutInterruptedCopiesInPlace(job.fs, storeRoot, index);
+  StoreFolderCheck storeFolders(job, storeRoot);
+  PutInterruptedCopiesInPlace(job.fs, storeRoot, index,
+                              [&](std::u16string_view folder) { return storeFolders.Plain(folder); });
   job.scanning = 1;
   selection.ResetPosition();
   while (selection.FindChildElement(u"path")) {
     const std::u16string stored = selection.GetChildAttribute(u"path");
     ++job.selectedCount;
+    if (!IsRestorable(stored, storeRoot)) {
+      job.AddFailure(stored, kErrorBadPathName);
+      continue;
+    }
     ScanStoredPath(job, stored, &index);
     if (job.stop != 0) {
       job.scanning = 0;
@@ -109,13 +125,7 @@ void WalkAndBackUp(BackupJob& job, const std::u16string& storeRoot) {
 
 void RunJob(BackupJob& job) {
   if (ProgramFolderExists(job)) {
-    // An init.xml that does not load is taken as absent: its keys keep their defaults.
-    XmlDocument init;
-    if (LoadXmlFile(job.fs, job.programFolder + u"init.xml", &init)) {
-      if (const auto changedOnly = ReadSetting(init, u"BackupStatus")) job.changedOnly = *changedOnly == u"1";
-      if (job.restore == 0 && SettingIsOn(init, u"CompressFile")) job.compress = 1;
-      if (job.restore == 0 && SettingIsOn(init, u"SetPassword")) job.encrypt = 1;
-    }
+    ApplyJobOptions(ReadJobOptions(job.fs, job.programFolder), job);
     const std::u16string storeRoot = StoreRootOf(job.targetRoot);
     if (job.restore == 0 && job.encrypt != 0 && !job.storeKey) {
       // Encryption asked for and no key handed over: nothing is stored,

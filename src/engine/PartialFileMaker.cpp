@@ -9,6 +9,15 @@
 
 namespace qtr {
 
+bool IsPartialFileName(std::u16string_view name) {
+  if (!EndsWithNoCase(name, kPartialSuffix)) return false;
+  const std::u16string_view number = name.substr(0, name.size() - kPartialSuffix.size());
+  if (number.empty() || number.size() > 20) return false;
+  for (const char16_t c : number)
+    if (c < u'0' || c > u'9') return false;
+  return true;
+}
+
 PartialFileMaker::PartialFileMaker(BackupJob& job, std::u16string folder, size_t ahead)
     : job_(job), folder_(std::move(folder)), made_(job, ahead, [this](Made* made) { return MakeNext(made); }) {}
 

@@ -9,11 +9,16 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "engine/BackupJob.h"
 #include "engine/MadeAhead.h"
 
 namespace qtr {
+
+// True for a name the maker gives ("17.~qtrpart"): the only files of the
+// partial folder a job may take for another job's leftovers.
+bool IsPartialFileName(std::u16string_view name);
 
 class PartialFileMaker {
  public:

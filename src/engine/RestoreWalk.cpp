@@ -5,14 +5,16 @@
 #include "engine/SourceWalk.h"
 #include "engine/StoreIndex.h"
 #include "engine/StoreLayout.h"
+#include "engine/StoreFolderCheck.h"
 #include "engine/StoredFileCopy.h"
+#include "platform/SystemError.h"
 
 namespace qtr {
 namespace {
 
-bool RestoresIntoStore(const BackupJob& job, std::u16string_view stored) {
+bool RestoresIntoStore(BackupJob& job, std::u16string_view stored) {
   const std::u16string destination = MapToSource(stored);
-  return !destination.empty() && IsInsideStore(destination, StoreRootOf(job.targetRoot));
+  return !destination.empty() && IsInsideStore(job.fs, destination, StoreRootOf(job.targetRoot));
 }
 
 void AddStoredFile(BackupJob& job, std::u16string path, uint64_t size) {
@@ -39,7 +41,14 @@ void WalkStoredFolder(BackupJob& job, std::u16string_view path, FolderListing& l
       if (path.size() < 3 && (entry.name == u"System Volume Information" || entry.name == u"RECYCLER"))
         continue;
       if (path.size() < 4 && entry.name != kStoreFolder) continue;
-      if (RestoresIntoStore(job, child) || IsPartialFolder(child) || IsIndexFolder(child)) continue;
+      if (IsPartialFolder(child) || IsIndexFolder(child)) continue;
+      // At the store root only the one-letter drive folders hold stored files.
+      if (IsStoreRoot(path) && entry.name.size() != 1) continue;
+      if (entry.IsLink()) {
+        job.AddFailure(child, kErrorLinkNotFollowed);
+        continue;
+      }
+      if (Lowercase(entry.name) == Lowercase(kStoreFolder) && RestoresIntoStore(job, child)) continue;
       std::unique_ptr<FolderListing> inner;
       if (job.fs.List(child, &inner) != 0) continue;
       job.folderList.emplace_back(child, entry);
@@ -55,12 +64,16 @@ void WalkStoredFolder(BackupJob& job, std::u16string_view path, FolderListing& l
 
 void ScanStoredPath(BackupJob& job, std::u16string_view path, const StoreIndex* index) {
   if (RestoresIntoStore(job, path) || IsPartialFolder(path) || IsIndexFolder(path)) return;
+  // Nothing is read through a link between the store root and the path.
+  StoreFolderCheck links(job, StoreRootOf(job.targetRoot));
+  if (!links.Plain(ParentOf(path))) return;
   FindEntry self;
   if (path.size() > 3) {
     if (const uint32_t error = job.fs.Find(path, &self); error != 0) {
       job.AddFailure(path, error);
       return;
     }
+    if (self.IsFolder() && !links.Plain(path)) return;
     if (!self.IsFolder()) {
       if (IsInStoreRoot(path)) return;
       if (IsUpToDate(job, self, path, index)) return;

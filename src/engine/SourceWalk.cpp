@@ -5,6 +5,7 @@
 #include "engine/StoreLayout.h"
 #include "engine/StoredFileCopy.h"
 #include "engine/TypeFilter.h"
+#include "platform/SystemError.h"
 
 namespace qtr {
 namespace {
@@ -63,7 +64,15 @@ void WalkFolder(Walk& walk, std::u16string_view path, FolderListing& listing) {
       const std::u16string lower = Lowercase(entry.name);
       if (atDriveRoot && (lower == u"system volume information" || lower == u"recycler")) continue;
       if (atSystemDrive && IsExcludedSystemFolder(job, lower) != 0) continue;
-      if (atDriveRoot && IsInsideStore(child, walk.storeRoot)) continue;
+      if ((atDriveRoot || Lowercase(entry.name) == Lowercase(kStoreFolder)) &&
+          IsInsideStore(job.fs, child, walk.storeRoot))
+        continue;
+      if (entry.IsLink()) {
+        // Followed, a link to a folder above would walk the same files
+        // again at every level, and one into the store would store it.
+        job.AddFailure(child, kErrorLinkNotFollowed);
+        continue;
+      }
       std::unique_ptr<FolderListing> inner;
       if (job.fs.List(child, &inner) != 0) continue;
       job.folderList.emplace_back(child, entry);
@@ -89,11 +98,23 @@ int IsExcludedSystemFolder(const BackupJob& job, std::u16string_view name) {
   return 0;
 }
 
-bool IsInsideStore(std::u16string_view path, std::u16string_view storeRoot) {
+bool IsInsideStore(FileSystem& fs, std::u16string_view path, std::u16string_view storeRoot) {
   while (path.size() > 3 && path.back() == u'\\') path.remove_suffix(1);
-  if (storeRoot.empty() || path.size() < storeRoot.size()) return false;
-  if (Lowercase(path.substr(0, storeRoot.size())) != Lowercase(storeRoot)) return false;
-  return path.size() == storeRoot.size() || path[storeRoot.size()] == u'\\';
+  if (storeRoot.empty()) return false;
+  if (path.size() >= storeRoot.size() && Lowercase(path.substr(0, storeRoot.size())) == Lowercase(storeRoot) &&
+      (path.size() == storeRoot.size() || path[storeRoot.size()] == u'\\'))
+    return true;
+  // The store under another name: a second drive letter for its volume, a
+  // link or mount point on the way. The folders of path that exist are
+  // asked which folder they are.
+  FileIdentity store;
+  if (fs.GetIdentity(storeRoot, &store) != 0) return false;
+  for (std::u16string folder(path); folder.size() >= 2; folder = ParentOf(folder)) {
+    FileIdentity identity;
+    if (fs.GetIdentity(folder, &identity) == 0 && identity == store) return true;
+    if (folder.size() <= 3) break;
+  }
+  return false;
 }
 
 std::unique_ptr<FolderListing> ListSelectedFolder(BackupJob& job, std::u16string_view path, const FindEntry& self) {
@@ -110,11 +131,15 @@ std::unique_ptr<FolderListing> ListSelectedFolder(BackupJob& job, std::u16string
 void ScanBackupPath(BackupJob& job, std::u16string_view path, std::u16string_view storeRoot,
                     const StoreIndex* index) {
   Walk walk{job, storeRoot, TypeFilter(job.typeFilter), index};
-  if (IsInsideStore(path, storeRoot)) return;
+  if (IsInsideStore(job.fs, path, storeRoot)) return;
   FindEntry self;
   if (path.size() > 3) {
     if (const uint32_t error = job.fs.Find(path, &self); error != 0) {
       job.AddFailure(path, error);
+      return;
+    }
+    if (self.IsFolder() && self.IsLink()) {
+      job.AddFailure(path, kErrorLinkNotFollowed);
       return;
     }
     if (!self.IsFolder()) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/CaseFold.h"
+
 namespace qtr {
 
 std::u16string StoreRootOf(std::u16string_view targetDrive) {
@@ -15,11 +17,19 @@ std::u16string MapToStored(std::u16string_view storeRoot, std::u16string_view so
 }
 
 std::u16string MapToSource(std::u16string_view stored) {
-  const size_t at = stored.find(kStoreFolder);
-  if (at == std::u16string_view::npos || at + kStoreFolder.size() + 1 >= stored.size()) return {};
-  std::u16string rest(stored.substr(at + kStoreFolder.size() + 1));
+  const size_t rootSize = 3 + kStoreFolder.size();
+  if (stored.size() < rootSize + 2 || !IsStoreRoot(stored.substr(0, rootSize)) || stored[rootSize] != u'\\')
+    return {};
+  std::u16string rest(stored.substr(rootSize + 1));
+  const char16_t drive = static_cast<char16_t>(rest[0] | 0x20);
+  if (drive < u'a' || drive > u'z' || (rest.size() > 1 && rest[1] != u'\\')) return {};
   rest.insert(1, 1, u':');
   return rest;
+}
+
+bool IsStoreRoot(std::u16string_view path) {
+  return path.size() == 3 + kStoreFolder.size() && path[1] == u':' && path[2] == u'\\' &&
+         EndsWithNoCase(path, kStoreFolder);
 }
 
 std::u16string JoinPath(std::u16string_view parent, std::u16string_view name) {
@@ -41,8 +51,7 @@ std::u16string_view NameOf(std::u16string_view path) {
 
 std::u16string Lowercase(std::u16string_view text) {
   std::u16string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; });
+  std::transform(lower.begin(), lower.end(), lower.begin(), FoldCase);
   return lower;
 }
 

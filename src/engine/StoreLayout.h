@@ -33,9 +33,14 @@ bool IsPartialFolder(std::u16string_view path);
 bool IsInStoreRoot(std::u16string_view path);
 // Store root + "\" + the source path with its first ":" removed.
 std::u16string MapToStored(std::u16string_view storeRoot, std::u16string_view source);
-// The text after the first "QTRPMB" and one separator, with ":" after its
-// first character; empty when the path is not inside a store.
+// "F:\QTRPMB\C\a.txt" -> "C:\a.txt", "F:\QTRPMB\C" -> "C:": the path
+// below a store root's one-letter drive folder, on that drive. Empty for
+// any other path: outside a store root, in its own folders or files, in a
+// folder of another name, so that nothing restores to a path that is not
+// "X:\...".
 std::u16string MapToSource(std::u16string_view stored);
+// True when path is a store root ("F:\QTRPMB").
+bool IsStoreRoot(std::u16string_view path);
 // parent + "\" + name, without doubling a separator that ends parent.
 std::u16string JoinPath(std::u16string_view parent, std::u16string_view name);
 // Everything before the last "\" ("F:\QTRPMB\C\a.txt" -> "F:\QTRPMB\C").
@@ -43,6 +48,8 @@ std::u16string ParentOf(std::u16string_view path);
 std::u16string_view NameOf(std::u16string_view path);
 
 bool EndsWithNoCase(std::u16string_view text, std::u16string_view suffix);
+// text case-folded as the volume compares names (see FoldCase): the key of
+// index entries and name caches, lower-case for ASCII.
 std::u16string Lowercase(std::u16string_view text);
 
 }  // namespace qtr

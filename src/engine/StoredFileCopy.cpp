@@ -11,8 +11,6 @@
 #include "engine/HashingFile.h"
 #include "engine/JobText.h"
 #include "engine/StoredForms.h"
-#include "config/SettingsFile.h"
-#include "config/XmlFileLoad.h"
 #include "engine/StoreLayout.h"
 #include "platform/SystemError.h"
 
@@ -179,6 +177,7 @@ void ApplyFolderInfo(BackupJob& job, CopyPassState& pass, std::u16string_view st
     while (counterpart.size() > 3 && counterpart.back() == u'\\') counterpart.pop_back();
     // Drive folders and the store root keep their own.
     if (counterpart.size() <= 3 || (job.restore == 0 && path.size() <= 3)) continue;
+    if (!pass.StoreFolderIsPlain(counterpart)) continue;
     MakeStoreDirectories(job, pass, counterpart + u"\\", path);
     folders.emplace_back(std::move(counterpart), &entry);
   }
@@ -202,6 +201,10 @@ bool FinishPartialCopy(BackupJob& job, CopyPassState& pass, const ContainerStatu
                        std::optional<StoreIndexEntry> entry = std::nullopt) {
   if (status.result != ContainerResult::kOk && status.result != ContainerResult::kStopped) {
     out.reset();
+    if (status.result == ContainerResult::kWriteFailed && pass.StopIfStoreLost(status.error, false)) {
+      RemoveFileAnyway(job.fs, partial);
+      return false;
+    }
     FailCopy(job, status, source, destination, partial);
     return false;
   }
@@ -251,7 +254,7 @@ int BackupOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view sourc
   std::unique_ptr<File> out;
   std::u16string partial;
   if (const uint32_t error = pass.CreatePartial(target, &partial, &out); error != 0) {
-    job.AddFailure(target, error);
+    if (!pass.StoreLost()) job.AddFailure(target, error);
     return 0;
   }
   // The source is hashed as it is read, for the store index.
@@ -431,19 +434,6 @@ bool IsUnchangedOnRestore(BackupJob& job, const FindEntry& stored, std::u16strin
   if (!SameLastWrite(job, pc, destination, stored, storedPath)) return false;
   if (pc.attributes != (stored.attributes & ~kAttributeCompressed)) return false;
   return pc.size == sourceSize;
-}
-
-void ApplyStoreRootHiding(FileSystem& fs, std::u16string_view programFolder, std::u16string_view targetDrive) {
-  XmlDocument init;
-  if (!LoadXmlFile(fs, std::u16string(programFolder) + u"init.xml", &init)) return;
-  const auto setting = ReadSetting(init, u"HideBackupFiles");
-  if (!setting) return;
-  const bool hide = *setting == u"1";
-  const std::u16string root = StoreRootOf(targetDrive);
-  uint32_t attributes = 0;
-  if (fs.GetAttributes(root, &attributes) != 0) return;
-  attributes &= ~(kAttributeDirectory | kAttributeCompressed);
-  fs.SetAttributes(root, hide ? (attributes | kAttributeHidden) : (attributes & ~kAttributeHidden));
 }
 
 }  // namespace qtr

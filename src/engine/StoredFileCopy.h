@@ -89,7 +89,4 @@ bool IsUnchanged(BackupJob& job, const FindEntry& source, std::u16string_view so
 bool IsUnchangedOnRestore(BackupJob& job, const FindEntry& stored, std::u16string_view storedPath,
                           const StoreIndex* index = nullptr);
 
-// Hides or shows target's store root as init.xml's "HideBackupFiles" says.
-void ApplyStoreRootHiding(FileSystem& fs, std::u16string_view programFolder, std::u16string_view targetDrive);
-
 }  // namespace qtr

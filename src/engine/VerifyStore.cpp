@@ -77,6 +77,11 @@ std::u16string Number(uint64_t value) {
   return digits;
 }
 
+// What a link leads to is no part of the store, and may lead back into it.
+std::u16string LinkLine(std::u16string_view path) {
+  return std::u16string(path) + u";a link (junction or symbolic link), not followed";
+}
+
 std::u16string ErrorText(uint32_t error) {
   return u"read failed (error " + Number(error) + u")";
 }
@@ -104,7 +109,9 @@ class Pass {
     for (const FindEntry& found : entries) {
       if (!bridge_.WaitUnlessStopped()) return false;
       const std::u16string path = Join(folder, found.name);
-      if (found.IsFolder()) {
+      if (found.IsFolder() && found.IsLink()) {
+        report_->damaged.push_back(LinkLine(path));
+      } else if (found.IsFolder()) {
         if (!Walk(path)) return false;
       } else if (!Check(path, found)) {
         return false;
@@ -257,6 +264,10 @@ VerifyReport VerifyStore(FileSystem& fs, std::u16string_view storeRoot, VerifyCo
   }
   listing.reset();
   for (const FindEntry& drive : drives) {
+    if (drive.IsLink()) {
+      report.damaged.push_back(LinkLine(Join(storeRoot, drive.name)));
+      continue;
+    }
     if (!pass.Walk(Join(storeRoot, drive.name))) {
       report.stopped = true;
       return report;

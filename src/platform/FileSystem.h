@@ -20,6 +20,8 @@ inline constexpr uint32_t kAttributeSystem = 0x4;
 inline constexpr uint32_t kAttributeDirectory = 0x10;
 inline constexpr uint32_t kAttributeArchive = 0x20;
 inline constexpr uint32_t kAttributeNormal = 0x80;
+// A junction, symbolic link or mount point: the entry leads somewhere else.
+inline constexpr uint32_t kAttributeReparsePoint = 0x400;
 inline constexpr uint32_t kAttributeCompressed = 0x800;
 inline constexpr uint32_t kInvalidAttributes = 0xFFFFFFFFu;
 // The attributes a program may give a file or folder (read-only, hidden,
@@ -50,6 +52,18 @@ struct FindEntry {
   uint64_t size = 0;
   FileTimes times;
   bool IsFolder() const { return (attributes & kAttributeDirectory) != 0; }
+  // A link (junction, symbolic link, mount point) as the listing shows it;
+  // a handle opened through it may not say so.
+  bool IsLink() const { return (attributes & kAttributeReparsePoint) != 0; }
+};
+
+// Which file or folder a path leads to, whatever its spelling or the drive
+// letter it is reached by: the volume's serial number and the file's number
+// on it.
+struct FileIdentity {
+  uint64_t volume = 0;
+  uint64_t file = 0;
+  bool operator==(const FileIdentity&) const = default;
 };
 
 enum class OpenMode {
@@ -98,6 +112,8 @@ class FileSystem {
   virtual uint32_t Find(std::u16string_view path, FindEntry* entry) = 0;
   // Every entry of a folder except "." and "..".
   virtual uint32_t List(std::u16string_view folder, std::unique_ptr<FolderListing>* listing) = 0;
+  // The identity of the file or folder path leads to.
+  virtual uint32_t GetIdentity(std::u16string_view path, FileIdentity* identity) = 0;
 
   virtual uint32_t GetAttributes(std::u16string_view path, uint32_t* attributes) = 0;
   virtual uint32_t SetAttributes(std::u16string_view path, uint32_t attributes) = 0;

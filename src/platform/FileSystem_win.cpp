@@ -208,6 +208,19 @@ class Win32FileSystem : public FileSystem {
     return 0;
   }
 
+  // Asked rarely (a store root, a folder named as one): the volume serial
+  // number costs a round trip to Wine's mount manager.
+  uint32_t GetIdentity(std::u16string_view path, FileIdentity* identity) override {
+    UniqueHandle h(CreateFileW(Long(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!h) return GetLastError();
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(h.Get(), &info)) return GetLastError();
+    identity->volume = info.dwVolumeSerialNumber;
+    identity->file = (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    return 0;
+  }
+
   uint32_t GetAttributes(std::u16string_view path, uint32_t* attributes) override {
     *attributes = GetFileAttributesW(Long(path).c_str());
     return *attributes == INVALID_FILE_ATTRIBUTES ? GetLastError() : 0;

@@ -61,6 +61,12 @@ std::u16string ParentKey(const std::u16string& key) {
   return key.substr(0, slash);
 }
 
+std::u16string JoinPathText(std::u16string_view parent, std::u16string_view name) {
+  std::u16string path(parent);
+  if (path.empty() || path.back() != u'\\') path += u'\\';
+  return path + std::u16string(name);
+}
+
 std::u16string NameOf(const std::u16string& path) {
   const size_t slash = path.rfind(u'\\');
   return slash == std::u16string::npos ? path : path.substr(slash + 1);
@@ -173,8 +179,8 @@ class MemoryFileSystem::MemoryFile : public File {
     const uint32_t error = fs_->RenameLocked(originalPath_, path);
     if (error == 0) {
       std::lock_guard lock(fs_->mutex_);
-      key_ = KeyOf(path);
-      originalPath_ = std::u16string(path);
+      originalPath_ = fs_->Resolve(path, false);
+      key_ = KeyOf(originalPath_);
     }
     return error;
   }
@@ -282,6 +288,12 @@ void MemoryFileSystem::AddVolume(char16_t letter, Kind kind, uint64_t capacity) 
   volumes_[Upper(letter)] = volume;
 }
 
+void MemoryFileSystem::RemoveVolume(char16_t letter) {
+  std::lock_guard lock(mutex_);
+  volumes_.erase(Upper(letter));
+  for (auto it = nodes_.begin(); it != nodes_.end();) it = it->first[0] == Upper(letter) ? nodes_.erase(it) : std::next(it);
+}
+
 void MemoryFileSystem::SetCapacity(char16_t letter, uint64_t capacity) {
   std::lock_guard lock(mutex_);
   volumes_[Upper(letter)].capacity = capacity;
@@ -314,8 +326,15 @@ void MemoryFileSystem::FailFlushes(std::u16string_view prefix, uint32_t error) {
   flushFaultError_ = error;
 }
 
+void MemoryFileSystem::FailCreates(std::u16string_view prefix, uint32_t error) {
+  std::lock_guard lock(mutex_);
+  createFaultPrefix_ = KeyOf(prefix);
+  createFaultError_ = error;
+}
+
 void MemoryFileSystem::ClearFaults() {
   std::lock_guard lock(mutex_);
+  createFaultError_ = 0;
   openFaults_.clear();
   readFaults_.clear();
   writeFaultError_ = 0;
@@ -377,11 +396,9 @@ void MemoryFileSystem::SetNow(uint64_t fileTime) {
   now_ = fileTime;
 }
 
-bool MemoryFileSystem::PutFileLocked(std::u16string_view path, std::string_view bytes, uint32_t attributes) {
+bool MemoryFileSystem::MakeParentsLocked(std::u16string_view path) {
   const std::u16string key = KeyOf(path);
-  Volume* volume = VolumeOf(key);
-  if (volume == nullptr) return false;
-  // Make the missing folders on the way.
+  if (VolumeOf(key) == nullptr) return false;
   for (size_t slash = key.find(u'\\', 3); slash != std::u16string::npos; slash = key.find(u'\\', slash + 1)) {
     const std::u16string folder = key.substr(0, slash);
     Node* node = Lookup(folder);
@@ -395,6 +412,13 @@ bool MemoryFileSystem::PutFileLocked(std::u16string_view path, std::string_view 
       return false;
     }
   }
+  return true;
+}
+
+bool MemoryFileSystem::PutFileLocked(std::u16string_view path, std::string_view bytes, uint32_t attributes) {
+  const std::u16string key = KeyOf(path);
+  if (!MakeParentsLocked(path)) return false;
+  Volume* volume = VolumeOf(key);
   Node* existing = Lookup(key);
   if (existing != nullptr && existing->folder) return false;
   if (existing != nullptr) volume->used -= existing->data->size();
@@ -433,8 +457,9 @@ std::vector<std::u16string> MemoryFileSystem::AllPaths() const {
   return paths;
 }
 
-uint32_t MemoryFileSystem::Open(std::u16string_view path, OpenMode mode, std::unique_ptr<File>* file) {
+uint32_t MemoryFileSystem::Open(std::u16string_view given, OpenMode mode, std::unique_ptr<File>* file) {
   std::lock_guard lock(mutex_);
+  const std::u16string path = Resolve(given, true);
   const std::u16string key = KeyOf(path);
   if (auto fault = openFaults_.find(key); fault != openFaults_.end()) return fault->second;
   Node* node = Lookup(key);
@@ -456,6 +481,7 @@ uint32_t MemoryFileSystem::Open(std::u16string_view path, OpenMode mode, std::un
     Record({PendingChange::kTruncate, key, {}, *node});
   } else {
     if (const uint32_t error = ParentError(key); error != 0) return error;
+    if (createFaultError_ != 0 && key.starts_with(createFaultPrefix_)) return createFaultError_;
     if (!Step(key)) return kErrorNotReady;
     Node made;
     made.path = std::u16string(path);
@@ -472,7 +498,7 @@ uint32_t MemoryFileSystem::Open(std::u16string_view path, OpenMode mode, std::un
 
 uint32_t MemoryFileSystem::Find(std::u16string_view path, FindEntry* entry) {
   std::lock_guard lock(mutex_);
-  const std::u16string key = KeyOf(path);
+  const std::u16string key = KeyOf(Resolve(path, false));
   const Node* node = Lookup(key);
   if (node == nullptr) return ParentError(key) != 0 ? kErrorPathNotFound : kErrorFileNotFound;
   *entry = EntryOf(*node);
@@ -481,7 +507,7 @@ uint32_t MemoryFileSystem::Find(std::u16string_view path, FindEntry* entry) {
 
 uint32_t MemoryFileSystem::List(std::u16string_view folder, std::unique_ptr<FolderListing>* listing) {
   std::lock_guard lock(mutex_);
-  const std::u16string key = KeyOf(folder);
+  const std::u16string key = KeyOf(Resolve(folder, true));
   ++listCounts_[key];
   if (VolumeOf(key) == nullptr) return kErrorPathNotFound;
   if (!IsRootKey(key)) {
@@ -499,7 +525,7 @@ uint32_t MemoryFileSystem::List(std::u16string_view folder, std::unique_ptr<Fold
 
 uint32_t MemoryFileSystem::GetAttributes(std::u16string_view path, uint32_t* attributes) {
   std::lock_guard lock(mutex_);
-  const std::u16string key = KeyOf(path);
+  const std::u16string key = KeyOf(Resolve(path, false));
   if (IsRootKey(key) && VolumeOf(key) != nullptr) {
     *attributes = kAttributeDirectory;
     return 0;
@@ -515,7 +541,7 @@ uint32_t MemoryFileSystem::GetAttributes(std::u16string_view path, uint32_t* att
 
 uint32_t MemoryFileSystem::SetAttributes(std::u16string_view path, uint32_t attributes) {
   std::lock_guard lock(mutex_);
-  const std::u16string key = KeyOf(path);
+  const std::u16string key = KeyOf(Resolve(path, false));
   Node* node = Lookup(key);
   if (node == nullptr) return ParentError(key) != 0 ? kErrorPathNotFound : kErrorFileNotFound;
   if (!Step(key)) return kErrorNotReady;
@@ -526,7 +552,7 @@ uint32_t MemoryFileSystem::SetAttributes(std::u16string_view path, uint32_t attr
 
 uint32_t MemoryFileSystem::SetTimes(std::u16string_view path, const FileTimes& times) {
   std::lock_guard lock(mutex_);
-  const std::u16string key = KeyOf(path);
+  const std::u16string key = KeyOf(Resolve(path, true));
   Node* node = Lookup(key);
   if (node == nullptr) return kErrorFileNotFound;
   if (!node->folder && (node->attributes & kAttributeReadOnly) != 0) return kErrorAccessDenied;
@@ -539,7 +565,7 @@ uint32_t MemoryFileSystem::SetTimes(std::u16string_view path, const FileTimes& t
 
 uint32_t MemoryFileSystem::SetCompression(std::u16string_view path, bool compressed) {
   std::lock_guard lock(mutex_);
-  const std::u16string key = KeyOf(path);
+  const std::u16string key = KeyOf(Resolve(path, true));
   Node* node = Lookup(key);
   if (node == nullptr) return kErrorFileNotFound;
   if (!VolumeOf(key)->info.supportsFileCompression) return kErrorInvalidFunction;
@@ -552,9 +578,10 @@ uint32_t MemoryFileSystem::SetCompression(std::u16string_view path, bool compres
 
 uint32_t MemoryFileSystem::CreateFolder(std::u16string_view path) {
   std::lock_guard lock(mutex_);
-  const std::u16string key = KeyOf(path);
+  const std::u16string key = KeyOf(Resolve(path, false));
   if (IsRootKey(key) || Lookup(key) != nullptr) return kErrorAlreadyExists;
   if (const uint32_t error = ParentError(key); error != 0) return error;
+  if (createFaultError_ != 0 && key.starts_with(createFaultPrefix_)) return createFaultError_;
   if (!Step(key)) return kErrorNotReady;
   Node made;
   made.path = std::u16string(path);
@@ -569,7 +596,7 @@ uint32_t MemoryFileSystem::CreateFolder(std::u16string_view path) {
 
 uint32_t MemoryFileSystem::RemoveFolder(std::u16string_view path) {
   std::lock_guard lock(mutex_);
-  const std::u16string key = KeyOf(path);
+  const std::u16string key = KeyOf(Resolve(path, false));
   Node* node = Lookup(key);
   if (node == nullptr || !node->folder) return kErrorFileNotFound;
   auto next = nodes_.upper_bound(key);
@@ -577,12 +604,13 @@ uint32_t MemoryFileSystem::RemoveFolder(std::u16string_view path) {
   if (!Step(key)) return kErrorNotReady;
   Record({PendingChange::kRemove, key, {}, *node});
   nodes_.erase(key);
+  links_.erase(key);
   return 0;
 }
 
 uint32_t MemoryFileSystem::RemoveFile(std::u16string_view path) {
   std::lock_guard lock(mutex_);
-  const std::u16string key = KeyOf(path);
+  const std::u16string key = KeyOf(Resolve(path, false));
   if (auto fault = openFaults_.find(key); fault != openFaults_.end()) return fault->second;
   Node* node = Lookup(key);
   if (node == nullptr) return ParentError(key) != 0 ? kErrorPathNotFound : kErrorFileNotFound;
@@ -596,11 +624,13 @@ uint32_t MemoryFileSystem::RemoveFile(std::u16string_view path) {
 
 uint32_t MemoryFileSystem::Rename(std::u16string_view from, std::u16string_view to) { return RenameLocked(from, to); }
 
-uint32_t MemoryFileSystem::RenameLocked(std::u16string_view from, std::u16string_view to) {
+uint32_t MemoryFileSystem::RenameLocked(std::u16string_view givenFrom, std::u16string_view givenTo) {
   std::lock_guard lock(mutex_);
+  const std::u16string from = Resolve(givenFrom, false), to = Resolve(givenTo, false);
   const std::u16string fromKey = KeyOf(from), toKey = KeyOf(to);
   Node* node = Lookup(fromKey);
   if (node == nullptr) return kErrorFileNotFound;
+  if (links_.count(fromKey) != 0) return kErrorAccessDenied;  // links stay where they were planted
   if (fromKey[0] != toKey[0]) return 17;  // ERROR_NOT_SAME_DEVICE
   if (const uint32_t error = ParentError(toKey); error != 0) return error;
   if (fromKey == toKey) return 0;
@@ -638,7 +668,7 @@ uint32_t MemoryFileSystem::RenameLocked(std::u16string_view from, std::u16string
 
 uint32_t MemoryFileSystem::FreeSpace(std::u16string_view path, uint64_t* bytes) {
   std::lock_guard lock(mutex_);
-  const Volume* volume = VolumeOf(KeyOf(path));
+  const Volume* volume = VolumeOf(KeyOf(Resolve(path, true)));
   if (volume == nullptr) return kErrorPathNotFound;
   *bytes = volume->capacity > volume->used ? volume->capacity - volume->used : 0;
   return 0;
@@ -646,10 +676,57 @@ uint32_t MemoryFileSystem::FreeSpace(std::u16string_view path, uint64_t* bytes) 
 
 uint32_t MemoryFileSystem::GetVolumeInfo(std::u16string_view path, VolumeInfo* info) {
   std::lock_guard lock(mutex_);
-  const Volume* volume = VolumeOf(KeyOf(path));
+  const Volume* volume = VolumeOf(KeyOf(Resolve(path, true)));
   if (volume == nullptr) return kErrorPathNotFound;
   *info = volume->info;
   return 0;
+}
+
+uint32_t MemoryFileSystem::GetIdentity(std::u16string_view path, FileIdentity* identity) {
+  std::lock_guard lock(mutex_);
+  const std::u16string key = KeyOf(Resolve(path, true));
+  if (VolumeOf(key) == nullptr || (!IsRootKey(key) && Lookup(key) == nullptr)) return kErrorFileNotFound;
+  identity->volume = key[0];
+  identity->file = std::hash<std::u16string>{}(key);
+  return 0;
+}
+
+void MemoryFileSystem::AddLink(std::u16string_view path, std::u16string_view target) {
+  std::lock_guard lock(mutex_);
+  const std::u16string key = KeyOf(path);
+  links_[key] = Resolve(target, true);
+  if (IsRootKey(key) || !MakeParentsLocked(path)) return;
+  Node link;
+  link.path = std::u16string(path);
+  link.folder = true;
+  link.attributes = kAttributeReparsePoint;
+  link.times = {Stamp(), now_, now_};
+  nodes_[key] = std::move(link);
+}
+
+// Each link on the way is followed, the last name's only when follow is
+// set (a drive letter that stands for another volume always is).
+std::u16string MemoryFileSystem::Resolve(std::u16string_view given, bool follow) const {
+  // Shaped as KeyOf shapes a key, in the path's own spelling.
+  std::u16string path(given);
+  if (path.size() == 2 && path[1] == u':') path += u'\\';
+  while (path.size() > 3 && path.back() == u'\\') path.pop_back();
+  for (int hops = 0; hops < 32 && !links_.empty(); ++hops) {
+    const std::u16string key = KeyOf(path);
+    size_t found = 0;  // the length of the longest leading part that is a link
+    for (size_t end = 3; end <= key.size(); ++end) {
+      const bool whole = end == key.size();
+      if (end != 3 && !whole && key[end] != u'\\') continue;
+      if (end != 3 && whole && !follow) continue;
+      if (links_.count(key.substr(0, end)) != 0) found = end;
+    }
+    if (found == 0) break;
+    std::u16string rest = path.substr(found);
+    if (!rest.empty() && rest[0] == u'\\') rest.erase(0, 1);
+    const std::u16string& target = links_.at(key.substr(0, found));
+    path = rest.empty() ? target : JoinPathText(target, rest);
+  }
+  return path;
 }
 
 // ---- Power cuts ----

@@ -27,6 +27,8 @@ class MemoryFileSystem : public FileSystem {
   // Adds drive letter ('C') with a volume of that kind and capacity.
   void AddVolume(char16_t letter, Kind kind, uint64_t capacity = uint64_t{1} << 40);
   void SetCapacity(char16_t letter, uint64_t capacity);
+  // The volume is pulled: it and all it held are gone, open files included.
+  void RemoveVolume(char16_t letter);
 
   // Every open of path fails with error (0 switches it off).
   void FailOpen(std::u16string_view path, uint32_t error);
@@ -36,6 +38,8 @@ class MemoryFileSystem : public FileSystem {
   void FailWritesAt(std::u16string_view prefix, uint64_t offset, uint32_t error);
   // Flushes of files under prefix fail with error.
   void FailFlushes(std::u16string_view prefix, uint32_t error);
+  // No file or folder can be made under prefix: each try fails with error.
+  void FailCreates(std::u16string_view prefix, uint32_t error);
   void ClearFaults();
   // Files larger than this cannot be written on the volume (as 4 GiB on FAT32).
   void SetMaxFileSize(char16_t letter, uint64_t bytes);
@@ -46,6 +50,12 @@ class MemoryFileSystem : public FileSystem {
 
   // Setting the times and attributes of an open file under prefix fails with error.
   void FailSetInfo(std::u16string_view prefix, uint32_t error);
+  // Plants a link at path (its folders made as needed) to the folder
+  // target, as a junction or a symbolic link is: listed and looked up as
+  // itself with kAttributeReparsePoint, followed by every path through it,
+  // and by opening, listing, setting times of path itself. A drive "G:" as
+  // path makes G: another letter for the volume at target.
+  void AddLink(std::u16string_view path, std::u16string_view target);
   // How many times folder was listed.
   uint32_t ListCount(std::u16string_view folder) const;
 
@@ -89,6 +99,7 @@ class MemoryFileSystem : public FileSystem {
   uint32_t Open(std::u16string_view path, OpenMode mode, std::unique_ptr<File>* file) override;
   uint32_t Find(std::u16string_view path, FindEntry* entry) override;
   uint32_t List(std::u16string_view folder, std::unique_ptr<FolderListing>* listing) override;
+  uint32_t GetIdentity(std::u16string_view path, FileIdentity* identity) override;
   uint32_t GetAttributes(std::u16string_view path, uint32_t* attributes) override;
   uint32_t SetAttributes(std::u16string_view path, uint32_t attributes) override;
   uint32_t SetTimes(std::u16string_view path, const FileTimes& times) override;
@@ -109,6 +120,7 @@ class MemoryFileSystem : public FileSystem {
   friend class MemoryFile;
 
   static std::u16string KeyOf(std::u16string_view path);
+  std::u16string Resolve(std::u16string_view path, bool follow) const;
   Volume* VolumeOf(const std::u16string& key);
   Node* Lookup(const std::u16string& key);
   uint32_t ParentError(const std::u16string& key);
@@ -116,6 +128,7 @@ class MemoryFileSystem : public FileSystem {
   FindEntry EntryOf(const Node& node) const;
   uint32_t RenameLocked(std::u16string_view from, std::u16string_view to);
   bool PutFileLocked(std::u16string_view path, std::string_view bytes, uint32_t attributes);
+  bool MakeParentsLocked(std::u16string_view path);
   // Power cuts: false when the change must fail (the power is off); counts the step.
   bool Step(const std::u16string& key);
   void Record(PendingChange change);
@@ -133,6 +146,8 @@ class MemoryFileSystem : public FileSystem {
   std::u16string writeFaultPrefix_;
   uint64_t writeFaultOffset_ = 0;
   uint32_t writeFaultError_ = 0;
+  std::u16string createFaultPrefix_;
+  uint32_t createFaultError_ = 0;
   uint64_t now_ = 0;
   std::function<void(const std::u16string&, uint64_t)> writeHook_;
   std::function<void(const std::u16string&)> flushHook_;
@@ -142,6 +157,7 @@ class MemoryFileSystem : public FileSystem {
   uint32_t setInfoFaultError_ = 0;
   std::map<std::u16string, uint32_t> listCounts_;
   std::unique_ptr<PowerCut> powerCut_;
+  std::map<std::u16string, std::u16string> links_;  // key of a link -> the path it leads to
 };
 
 }  // namespace qtr

@@ -22,10 +22,16 @@ inline constexpr uint32_t kErrorInvalidFunction = 1;
 inline constexpr uint32_t kErrorNoMoreFiles = 18;
 inline constexpr uint32_t kErrorNotSupported = 50;
 inline constexpr uint32_t kErrorNegativeSeek = 131;
+inline constexpr uint32_t kErrorBadPathName = 161;
 inline constexpr uint32_t kErrorDirNotEmpty = 145;
 inline constexpr uint32_t kErrorAlreadyExists = 183;
 inline constexpr uint32_t kErrorIoDevice = 1117;
 inline constexpr uint32_t kErrorDeviceNotConnected = 1167;
+// A reparse point (junction, symbolic link, mount point) where the program
+// follows none; its text is the program's own in every build.
+inline constexpr uint32_t kErrorLinkNotFollowed = 4395;
+inline constexpr char16_t kLinkNotFollowedText[] =
+    u"The folder is a link (a junction or symbolic link) and was not followed.";
 
 // The system's message text for an error code, without trailing line end
 // ("The system cannot find the file specified." for 2).

@@ -37,6 +37,8 @@ std::u16string SystemErrorMessage(uint32_t code) {
     case kErrorInvalidParameter: return u"The parameter is incorrect.";
     case kErrorDiskFull: return u"There is not enough space on the disk.";
     case kErrorFileTooLarge: return u"The file size exceeds the limit allowed and cannot be saved.";
+    case kErrorBadPathName: return u"The specified path is invalid.";
+    case kErrorLinkNotFollowed: return kLinkNotFollowedText;
     default: return u"Unknown error";
   }
 }

@@ -5,6 +5,7 @@
 namespace qtr {
 
 std::u16string SystemErrorMessage(uint32_t code) {
+  if (code == kErrorLinkNotFollowed) return kLinkNotFollowedText;
   wchar_t* buffer = nullptr;
   const DWORD n = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,

@@ -6,6 +6,7 @@
 #include "config/LanguageText.h"
 #include "config/SettingsFile.h"
 #include "config/XmlDocument.h"
+#include "engine/JobOptions.h"
 #include "engine/JobText.h"
 #include "engine/JobWorker.h"
 #include "config/XmlFileLoad.h"
@@ -131,10 +132,8 @@ bool CPropressDlg::OnInit() {
     // The kilobyte figures and bars are the whole of a quick backup's display.
     ShowProgressControls(true);
   } else {
-    job_->LoadIncludeFlags();
+    SetUpJob(*job_, settings_.target, !settings_.backup);
     job_->typeFilter = settings_.typeFilter;
-    job_->restore = settings_.backup ? 0 : 1;
-    job_->targetRoot = settings_.target;
     job_->storeKey = settings_.storeKey;
     job_->notes = JobNotesFrom(ActiveLanguageTable());
     job_->pause.Open();

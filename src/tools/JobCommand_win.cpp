@@ -10,8 +10,7 @@
 #include "engine/BackupJob.h"
 #include "engine/JobProgress.h"
 #include "engine/JobText.h"
-#include "config/SettingsFile.h"
-#include "config/XmlFileLoad.h"
+#include "engine/JobOptions.h"
 #include "engine/JobWorker.h"
 #include "engine/StoreKey.h"
 #include "engine/StoreLayout.h"
@@ -56,9 +55,7 @@ std::string JobSummary(const BackupJob& job, const std::u16string& folder) {
 // false (with the line saying why) when the job must not start.
 bool OpenJobKey(BackupJob& job, bool backup, std::u16string_view folder) {
   const std::u16string storeRoot = StoreRootOf(job.targetRoot);
-  XmlDocument init;
-  const bool encrypt = backup && LoadXmlFile(job.fs, std::u16string(folder) + u"init.xml", &init) &&
-                       SettingIsOn(init, u"SetPassword");
+  const bool encrypt = backup && ReadJobOptions(job.fs, folder).encrypt;
   if (!encrypt && (backup || !StoreHasKeyCheck(job.fs, storeRoot))) return true;
   std::string password;
   if (!std::getline(std::cin, password)) {
@@ -99,13 +96,12 @@ int RunJobCommand(const JobCommandOptions& options) {
   if (folder.empty() || folder.back() != u'\\') folder += u'\\';
   ConsoleFailures failures;
   BackupJob job(SystemFileSystem(), failures, folder);
-  job.LoadIncludeFlags();
-  job.targetRoot = options.target.substr(0, 2);
-  job.restore = options.restore ? 1 : 0;
+  SetUpJob(job, options.target, options.restore);
   job.typeFilter = options.typeFilter;
   job.coderThreads = options.threads;
   if (!OpenJobKey(job, !options.restore, folder)) return 2;
-  if (!options.restore) ApplyStoreRootHiding(job.fs, folder, job.targetRoot);
+  // As the window does before a backup: a store to hide is hidden from its first file on.
+  if (!options.restore) ApplyStoreVisibility(job.fs, ReadJobOptions(job.fs, folder), job.targetRoot);
 
   JobFinishedFlag() = 0;
   // Set when the worker ends: the loop below wakes for it at once instead

@@ -88,6 +88,12 @@ bool OpenOutput(OutputEnd* end, std::string* message) {
 // Opens both ends; the output goes to a partial name first.
 bool OpenEnds(const std::u16string& input, OutputEnd* out, std::unique_ptr<File>* in, uint64_t* size,
               std::string* message) {
+  // A pipe or a device tells no size ahead, and the container records one:
+  // read as if empty, it stored nothing and said all went well.
+  if (const HostPathKind kind = KindOfHostPath(input); kind != HostPathKind::kRegular && kind != HostPathKind::kMissing) {
+    *message = "the input " + Utf16ToUtf8(input) + " is not a regular file; nothing written";
+    return false;
+  }
   if (const uint32_t error = OpenHostFile(input, false, in); error != 0) {
     *message = "cannot read " + Describe(input, error);
     return false;
@@ -105,6 +111,11 @@ bool OpenEnds(const std::u16string& input, OutputEnd* out, std::unique_ptr<File>
 
 // Puts a complete output in place, or removes it after a failure.
 int Finish(ContainerStatus status, OutputEnd& out, const std::u16string& input, std::string* message) {
+  // On the disk before it takes the output's name: a power cut then leaves
+  // the old output or the whole new one, never a named file of zeros.
+  if (status.Ok() && !out.partial.empty()) {
+    if (const uint32_t error = out.file->Flush(); error != 0) status = {ContainerResult::kWriteFailed, error};
+  }
   out.file.reset();
   const std::u16string& output = out.output;
   if (status.Ok()) {

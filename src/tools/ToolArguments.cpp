@@ -76,6 +76,11 @@ ToolRequest ParseCrypt(const std::string& name, const std::vector<std::u16string
   return request;
 }
 
+// "F:": a letter and a colon ("1:" names no drive).
+bool IsDrive(std::u16string_view text) {
+  return text.size() == 2 && text[1] == u':' && ((text[0] | 0x20) >= u'a' && (text[0] | 0x20) <= u'z');
+}
+
 // verify: the drive whose store is checked.
 ToolRequest ParseVerify(const std::vector<std::u16string>& args) {
   ToolRequest request;
@@ -88,8 +93,7 @@ ToolRequest ParseVerify(const std::vector<std::u16string>& args) {
     if (k + 1 >= args.size() || IsOption(args[k + 1])) return Refuse("--target needs a value");
     request.job.target = args[++k];
   }
-  if (request.job.target.size() != 2 || request.job.target[1] != u':')
-    return Refuse("--target needs a drive such as F:");
+  if (!IsDrive(request.job.target)) return Refuse("--target needs a drive such as F:");
   return request;
 }
 
@@ -117,8 +121,7 @@ ToolRequest ParseJob(const std::string& name, const std::vector<std::u16string>&
     if (k + 1 >= args.size() || IsOption(args[k + 1])) return Refuse(Text(option) + " needs a value");
     *value = args[++k];
   }
-  if (request.job.target.size() != 2 || request.job.target[1] != u':')
-    return Refuse("--target needs a drive such as F:");
+  if (!IsDrive(request.job.target)) return Refuse("--target needs a drive such as F:");
   if (request.job.programFolder.empty()) return Refuse("--program needs the folder of init.xml");
   return request;
 }

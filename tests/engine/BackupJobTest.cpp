@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "JobFixture.h"
+#include "engine/JobOptions.h"
 #include "engine/Container.h"
 #include "engine/StoredFileCopy.h"
 #include "platform/SystemError.h"
@@ -103,16 +104,35 @@ TEST_F(BackupJobTest, OnACompressingVolumeOnlyMarkedContainersAreExpanded) {
   EXPECT_FALSE(fs.Exists(u"C:\\k\\c.txt"));
 }
 
-TEST_F(BackupJobTest, TheStoreRootIsHiddenFromTheBackupAfterItWasMade) {
+// qtrpack hid the store only from the second backup on, where the window
+// hides the first: both set a job up by SetUpJob and ApplyStoreVisibility.
+TEST_F(BackupJobTest, BothFrontEndsMakeTheSameJobAndHideTheStoreFromTheFirstBackup) {
   fs.PutFile(u"C:\\x.txt", "x");
-  Settings("0", "0", "<HideBackupFiles>1</HideBackupFiles>");
-  ApplyStoreRootHiding(fs, u"C:\\Prog\\", u"F:");  // no store yet: nothing to hide
+  Settings("1", "1", "<SetPassword>0</SetPassword><WindowsFile>1</WindowsFile><ProgramFiles>0</ProgramFiles>"
+           "<HideBackupFiles>1</HideBackupFiles>");
+  const JobOptions options = ReadJobOptions(fs, u"C:\\Prog\\");
+  JobOptions expected;
+  expected.changedOnly = true;
+  expected.compress = true;
+  expected.includeWindows = true;
+  expected.hideStore = true;
+  EXPECT_EQ(options, expected);
+  for (const bool restore : {false, true}) {
+    BackupJob job(fs, lines, u"C:\\Prog\\");
+    SetUpJob(job, u"F:\\", restore);
+    EXPECT_EQ(job.targetRoot, u"F:");
+    EXPECT_EQ(job.restore, restore ? 1 : 0);
+    EXPECT_EQ(job.changedOnly, 1);
+    EXPECT_EQ(job.compress, restore ? 0 : 1);
+    EXPECT_EQ(job.includeWindows, 1);
+    EXPECT_EQ(job.includeProgramFiles, 0);
+  }
+
+  EXPECT_EQ(ApplyStoreVisibility(fs, options, u"F:"), 0u);
   Backup({"C:\\x.txt"});
-  EXPECT_EQ(Attributes(u"F:\\QTRPMB"), kAttributeDirectory);
-  ApplyStoreRootHiding(fs, u"C:\\Prog\\", u"F:");
   EXPECT_EQ(Attributes(u"F:\\QTRPMB"), kAttributeDirectory | kAttributeHidden);
   Settings("0", "0", "<HideBackupFiles>0</HideBackupFiles>");
-  ApplyStoreRootHiding(fs, u"C:\\Prog\\", u"F:");
+  EXPECT_EQ(ApplyStoreVisibility(fs, ReadJobOptions(fs, u"C:\\Prog\\"), u"F:"), 0u);
   EXPECT_EQ(Attributes(u"F:\\QTRPMB"), kAttributeDirectory);
 }
 

@@ -3,7 +3,9 @@
 
 #include "JobFixture.h"
 #include "Lz77Samples.h"
+#include "config/LanguageText.h"
 #include "engine/JobText.h"
+#include "platform/Utf8.h"
 #include "platform/SystemError.h"
 
 namespace qtr {
@@ -131,6 +133,33 @@ TEST_F(JobFailureTest, ADamagedContainerFailsItsRestoreWithALine) {
   EXPECT_FALSE(fs.Exists(u"C:\\R\\t.txt.~qtrpart"));
   ASSERT_EQ(lines.lines.size(), 1u);
   EXPECT_EQ(Narrow(lines.lines[0]), Line(13, u"F:\\QTRPMB\\C\\R\\t.txt.zip"));
+}
+
+// Pulled, the target gave one "path not found" line per remaining file; a
+// store that refuses every write, one "access denied" line per file.
+TEST_F(JobFailureTest, AStoreThatIsGoneOrRefusesEveryWriteStopsTheJobWithOneLine) {
+  for (int folder = 0; folder < 20; ++folder)
+    for (const char* name : {"\\a.txt", "\\b.txt"})
+      fs.PutFile(u"C:\\D\\" + std::u16string(1, static_cast<char16_t>(u'a' + folder)) + Utf8ToUtf16(name), "x");
+  fs.CreateFolder(u"F:\\QTRPMB");
+  fs.CreateFolder(u"F:\\QTRPMB\\~partial");
+  fs.FailCreates(u"F:\\QTRPMB\\~partial\\", kErrorAccessDenied);
+  auto job = Backup({"C:\\D"});
+  EXPECT_EQ(job->finishedCount, 0u);
+  EXPECT_EQ(lines.lines, std::vector<std::u16string>{u"F:\\QTRPMB\\~partial;" + ErrorText(kErrorAccessDenied)});
+
+  fs.ClearFaults();
+  lines.lines.clear();
+  int writes = 0;
+  fs.SetWriteHook([&](const std::u16string& path, uint64_t) {
+    if (path.starts_with(u"F:") && ++writes == 10) fs.RemoveVolume(u'F');
+  });
+  job = Backup({"C:\\D"});
+  fs.SetWriteHook(nullptr);
+  EXPECT_EQ(job->stop, 1);
+  EXPECT_LE(lines.lines.size(), 4u);  // the copy cut short and those of its batch, then the one line
+  ASSERT_FALSE(lines.lines.empty());
+  EXPECT_EQ(lines.lines.back(), u"F:;" + DisplayText(TextId::RemoveDisk));
 }
 
 TEST_F(JobFailureTest, LeftoversOfAKilledJobGoButAPersonsFilesOfAPartialNameAreKept) {

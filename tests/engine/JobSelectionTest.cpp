@@ -147,6 +147,33 @@ TEST_F(JobSelectionTest, TheStoreIsNeverWalkedIntoItself) {
   EXPECT_EQ(Content(u"F:\\QTRPMB\\F\\mine.txt"), "m");
 }
 
+// Each of these restored files over the person's own, or ended "0 failed"
+// having restored nothing; a folder of the store root not named for a
+// drive mapped to a path on the drive's current folder ("D:ocs\\x.txt").
+TEST_F(JobSelectionTest, ARestoreReadsOnlyFromTheDriveFoldersOfItsTargetsStore) {
+  fs.AddVolume(u'G', MemoryFileSystem::Kind::kNtfs);
+  fs.PutFile(u"C:\\tree\\x.txt", "the person's");
+  for (const char16_t* stored : {u"F:\\other\\QTRPMB\\C\\tree\\x.txt", u"G:\\QTRPMB\\C\\tree\\x.txt",
+                                 u"F:\\QTRPMB\\Docs\\tree\\x.txt", u"F:\\QTRPMB\\~partial\\x.txt",
+                                 u"F:\\QTRPMB\\~key.bin", u"F:\\x.txt"})
+    fs.PutFile(stored, "not a stored copy");
+  const std::vector<std::string> refused = {"F:\\other\\QTRPMB\\C\\tree", "G:\\QTRPMB\\C", "C:\\tree",
+                                            "F:\\QTRPMB\\~partial",        "F:\\QTRPMB\\~index", "F:\\QTRPMB\\~key.bin",
+                                            "F:\\x.txt",                     "F:\\QTRPMB\\Docs"};
+  auto job = Restore(refused);
+  EXPECT_EQ(Content(u"C:\\tree\\x.txt"), "the person's");
+  ASSERT_EQ(lines.lines.size(), refused.size());
+  for (size_t i = 0; i < refused.size(); ++i)
+    EXPECT_EQ(Narrow(lines.lines[i]), refused[i] + ";Fail(161)The specified path is invalid.");
+  EXPECT_TRUE(job->restoreRoots.empty());
+
+  lines.lines.clear();
+  Restore({"F:\\QTRPMB"});
+  EXPECT_EQ(Content(u"C:\\tree\\x.txt"), "the person's");
+  EXPECT_FALSE(fs.Exists(u"D:ocs\\tree\\x.txt"));
+  for (const auto& line : lines.lines) ADD_FAILURE() << Narrow(line);
+}
+
 TEST_F(JobSelectionTest, UpToDateFilesAreCountedApartFromTheSelection) {
   Settings("1", "0");
   fs.PutFile(u"C:\\D\\a.txt", "a");

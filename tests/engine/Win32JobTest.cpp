@@ -196,6 +196,35 @@ TEST_F(Win32JobTest, StopsLeaveTheOldStoredCopyAndNoPartialOne) {
   EXPECT_TRUE(lines_.lines.empty());
 }
 
+// Unix links as Wine shows them: listed with the reparse point attribute,
+// opened as the folder they lead to. The partial folder as a link to a
+// person's folder had the backup delete every file there; a link to its
+// parent in a source folder stored the tree again at every level.
+TEST_F(Win32JobTest, LinksAsThePartialFolderAndInASourceAreNeitherFollowedNorChanged) {
+  test::TempFolder person;
+  PutFile(person.File(u"letter.txt"), "dear");
+  PutFile(person.File(u"3.~qtrpart"), "mine");
+  PutFile(u"S:\\tree\\a.txt", "aaa");
+  ASSERT_TRUE(CreateDirectoryW(L"F:\\QTRPMB", nullptr));
+  ASSERT_TRUE(test::PlantHostLink(L"F:\\QTRPMB\\~partial", W(person.Path())));
+  ASSERT_TRUE(test::PlantHostLink(L"S:\\tree\\up", L"S:\\tree"));
+  Run(false, {"S:\\tree"});
+  EXPECT_EQ(FileBytes(person.File(u"letter.txt")), "dear");
+  EXPECT_EQ(FileBytes(person.File(u"3.~qtrpart")), "mine");
+  EXPECT_FALSE(Exists(u"F:\\QTRPMB\\S"));
+  const std::u16string reason = ErrorText(kErrorLinkNotFollowed);
+  EXPECT_EQ(lines_.lines, (std::vector<std::u16string>{u"S:\\tree\\up;" + reason, u"F:\\QTRPMB\\~partial;" + reason}));
+
+  // With the store's own partial folder, the tree is stored once.
+  ASSERT_TRUE(test::RemoveHostLink(L"F:\\QTRPMB\\~partial"));
+  lines_.lines.clear();
+  Run(false, {"S:\\tree"});
+  EXPECT_EQ(FileBytes(u"F:\\QTRPMB\\S\\tree\\a.txt"), "aaa");
+  EXPECT_FALSE(Exists(u"F:\\QTRPMB\\S\\tree\\up"));
+  EXPECT_EQ(lines_.lines, std::vector<std::u16string>{u"S:\\tree\\up;" + reason});
+  EXPECT_EQ(FileBytes(person.File(u"letter.txt")), "dear");
+}
+
 TEST_F(Win32JobTest, EmptyFoldersAndFilesOfAPartialNameGoToTheStoreAndBack) {
   ASSERT_TRUE(CreateDirectoryW(L"S:\\Keep", nullptr));
   ASSERT_TRUE(CreateDirectoryW(L"S:\\Keep\\Empty", nullptr));

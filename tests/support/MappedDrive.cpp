@@ -55,6 +55,37 @@ bool RunHostCommand(const std::wstring& program, const std::wstring& arguments) 
   return true;
 }
 
+namespace {
+
+// The host path of link, whose last name need not exist yet.
+std::wstring HostPathOfName(const std::wstring& link) {
+  const size_t slash = link.find_last_of(L'\\');
+  const std::string folder = HostPath(link.substr(0, slash));
+  return folder.empty() ? std::wstring() : Widen(folder + "/") + link.substr(slash + 1);
+}
+
+bool WaitUntilShown(const std::wstring& path, bool shown) {
+  for (int i = 0; i < 500; ++i) {
+    if ((GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) == shown) return true;
+    Sleep(10);
+  }
+  return false;
+}
+
+}  // namespace
+
+bool PlantHostLink(const std::wstring& link, const std::wstring& target) {
+  const std::wstring host = HostPathOfName(link);
+  const std::string to = HostPath(target);
+  return !host.empty() && !to.empty() &&
+         RunHostCommand(L"/bin/ln", L"-sn \"" + Widen(to) + L"\" \"" + host + L"\"") && WaitUntilShown(link, true);
+}
+
+bool RemoveHostLink(const std::wstring& link) {
+  const std::wstring host = HostPathOfName(link);
+  return !host.empty() && RunHostCommand(L"/bin/rm", L"-f \"" + host + L"\"") && WaitUntilShown(link, false);
+}
+
 MappedDrive::MappedDrive(wchar_t letter, const std::wstring& folder)
     : letter_(static_cast<wchar_t>(std::towlower(letter))) {
   std::string prefix = Env(L"WINEPREFIX");

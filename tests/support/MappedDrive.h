@@ -38,4 +38,10 @@ bool RunHostCommand(const std::wstring& program, const std::wstring& arguments);
 // The host path of a Windows path, or empty when Wine cannot say (not running under Wine).
 std::string HostPath(const std::wstring& windowsPath);
 
+// Makes link (a Windows path whose folder exists) a host symbolic link to
+// the folder target and waits until Wine shows it; false when it did not.
+bool PlantHostLink(const std::wstring& link, const std::wstring& target);
+// Removes such a link (not what it leads to) and waits until Wine no longer shows it.
+bool RemoveHostLink(const std::wstring& link);
+
 }  // namespace qtr::test

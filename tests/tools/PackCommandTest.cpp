@@ -18,6 +18,8 @@ using test::ReadBytes;
 using test::TempFolder;
 using test::WriteBytes;
 
+std::string Narrow(std::u16string_view text) { return {text.begin(), text.end()}; }
+
 std::string Sample() {
   std::string text;
   for (int k = 0; k < 20000; ++k) text += "line " + std::to_string(k % 97) + " of the sample\n";
@@ -125,6 +127,13 @@ TEST(PackCommandTest, OutputsThatAreNoFileOrHaveNoFolderAreNamedAsSuch) {
   struct stat s;
   ASSERT_EQ(::stat("/dev/null", &s), 0);
   EXPECT_TRUE(S_ISCHR(s.st_mode));
+  // A pipe tells no size: packed, it made an empty container and exit 0.
+  ASSERT_EQ(::mkfifo(Narrow(folder.File(u"pipe")).c_str(), 0600), 0);
+  EXPECT_EQ(PackCommand(folder.File(u"pipe"), folder.File(u"piped.zip"), 1, &message), 1);
+  EXPECT_EQ(message, "the input " + Narrow(folder.File(u"pipe")) + " is not a regular file; nothing written");
+  EXPECT_EQ(UnpackCommand(u"/dev/zero", folder.File(u"zero"), &message), 1);
+  std::string unused;
+  EXPECT_NE(ReadWholeFile(folder.File(u"piped.zip"), unused), 0u);
 #endif
 }
 

@@ -64,6 +64,8 @@ TEST(ToolArgumentsTest, EachRefusalSaysWhatIsWrong) {
       {{u"backup", u"--target", u"F:", u"--program", u"P", u"extra"}, true, "too many arguments: extra"},
       {{u"backup", u"--target", u"--program", u"P"}, true, "--target needs a value"},
       {{u"backup", u"--target", u"F", u"--program", u"P"}, true, "--target needs a drive such as F:"},
+      {{u"backup", u"--target", u"1:", u"--program", u"P"}, true, "--target needs a drive such as F:"},
+      {{u"verify", u"--target", u"1:"}, true, "--target needs a drive such as F:"},
       {{u"backup", u"--target", u"F:"}, true, "--program needs the folder of init.xml"},
       {{u"backup", u"--target", u"F:", u"--program", u"P", u"-j", u"x"},
        true,

@@ -1,0 +1,63 @@
+#include "engine/JobOptions.h"
+
+#include <string>
+
+#include "config/SettingsFile.h"
+#include "config/XmlFileLoad.h"
+#include "engine/StoreLayout.h"
+#include "platform/SystemError.h"
+
+namespace qtr {
+
+JobOptions JobOptionsOf(XmlDocument& settings) {
+  JobOptions options;
+  if (const auto changedOnly = ReadSetting(settings, u"BackupStatus")) options.changedOnly = *changedOnly == u"1";
+  options.compress = SettingIsOn(settings, u"CompressFile");
+  options.encrypt = SettingIsOn(settings, u"SetPassword");
+  options.includeWindows = SettingIsOn(settings, u"WindowsFile");
+  options.includeDocumentsAndSettings = SettingIsOn(settings, u"DocAndSetFiles");
+  options.includeProgramFiles = SettingIsOn(settings, u"ProgramFiles");
+  if (const auto hide = ReadSetting(settings, u"HideBackupFiles")) options.hideStore = *hide == u"1";
+  return options;
+}
+
+JobOptions ReadJobOptions(FileSystem& fs, std::u16string_view programFolder) {
+  XmlDocument init;
+  if (!LoadXmlFile(fs, std::u16string(programFolder) + u"init.xml", &init)) return {};
+  return JobOptionsOf(init);
+}
+
+void ApplyJobOptions(const JobOptions& options, BackupJob& job) {
+  if (options.changedOnly) job.changedOnly = *options.changedOnly ? 1 : 0;
+  if (job.restore == 0 && options.compress) job.compress = 1;
+  if (job.restore == 0 && options.encrypt) job.encrypt = 1;
+  job.includeWindows = options.includeWindows ? 1 : 0;
+  job.includeDocumentsAndSettings = options.includeDocumentsAndSettings ? 1 : 0;
+  job.includeProgramFiles = options.includeProgramFiles ? 1 : 0;
+}
+
+void SetUpJob(BackupJob& job, std::u16string_view target, bool restore) {
+  job.targetRoot = std::u16string(target.substr(0, 2));
+  job.restore = restore ? 1 : 0;
+  ApplyJobOptions(ReadJobOptions(job.fs, job.programFolder), job);
+}
+
+uint32_t ApplyStoreVisibility(FileSystem& fs, const JobOptions& options, std::u16string_view target) {
+  if (!options.hideStore) return 0;
+  const bool hidden = *options.hideStore;
+  const std::u16string store = StoreRootOf(target);
+  uint32_t attributes = 0;
+  uint32_t error = fs.GetAttributes(store, &attributes);
+  if (error == kErrorFileNotFound || error == kErrorPathNotFound) {
+    // Nothing to show; a store to hide is made now, before its first file.
+    if (!hidden) return 0;
+    if ((error = fs.CreateFolder(store)) != 0) return error;
+    error = fs.GetAttributes(store, &attributes);
+  }
+  if (error != 0) return error;
+  const uint32_t wanted = hidden ? (attributes | kAttributeHidden) : (attributes & ~kAttributeHidden);
+  if (wanted == attributes) return 0;
+  return fs.SetAttributes(store, wanted & ~(kAttributeDirectory | kAttributeCompressed));
+}
+
+}  // namespace qtr
