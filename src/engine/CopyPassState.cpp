@@ -242,7 +242,8 @@ void CopyPassState::CommitterLoop() {
 
 void CopyPassState::CommitBatch(std::vector<Held> batch) {
   const auto fail = [&](Held& held, uint32_t error) {
-    job_.AddFailure(held.destination, error);
+    // A store that is gone has had its one line.
+    if (!StoreLost()) job_.AddFailure(held.destination, error);
     held.file.reset();
     RemoveFileAnyway(job_.fs, held.partial);
   };
@@ -301,7 +302,8 @@ void CopyPassState::CommitBatch(std::vector<Held> batch) {
       return error != 0;
     });
   } else if (const uint32_t error = placed.back()->file->Flush(); error != 0) {
-    for (Held* held : placed) job_.AddFailure(held->destination, error);
+    if (!StoreLost())
+      for (Held* held : placed) job_.AddFailure(held->destination, error);
     return;
   }
   std::lock_guard lock(indexMutex_);
@@ -325,8 +327,9 @@ void CopyPassState::CommitBatch(std::vector<Held> batch) {
 }
 
 void CopyPassState::AppendIndex() {
-  // The copies keep their announced entries; the line tells that the index could not be kept up.
-  if (const uint32_t error = index_->AppendPending(job_.fs); error != 0)
+  // The copies keep their announced entries; the line tells that the index
+  // could not be kept up, unless the store is gone and its one line said all.
+  if (const uint32_t error = index_->AppendPending(job_.fs); error != 0 && !StoreLost())
     job_.AddFailure(IndexFolderOf(storeRoot_), error);
 }
 

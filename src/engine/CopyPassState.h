@@ -6,6 +6,7 @@
 // complete: the flushes wait on the disk, and neither the copying nor the
 // renames of the batch before need wait with them.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -123,7 +124,7 @@ class CopyPassState {
   const std::u16string storeRoot_;
   StoreFolderCheck storeFolders_;
   std::unique_ptr<PartialFileMaker> partials_;  // a backup's, from its first copy on
-  bool storeLost_ = false;
+  std::atomic<bool> storeLost_{false};  // set by the pass, read by the committer
   SlimMutex namesMutex_;  // names_ is also changed by the committer
   std::map<std::u16string, std::set<std::u16string>> names_;  // lowercased folder -> lowercased names
   std::set<std::u16string> visited_;

@@ -303,10 +303,8 @@ TEST_F(EncryptedStoreTest, VerifyDecryptsWithTheKeyAndSkipsWithoutIt) {
   report = VerifyStore(fs, u"F:\\QTRPMB", nullptr, &key);
   EXPECT_EQ(report.filesChecked, 4u);
   EXPECT_TRUE(report.skipped.empty());
-  EXPECT_TRUE(report.Sound());
-  // The key check file gone: the password the copies were made with can no longer be checked.
-  ASSERT_EQ(fs.RemoveFile(u"F:\\QTRPMB\\~key.bin"), 0u);
-  report = VerifyStore(fs, u"F:\\QTRPMB", nullptr, &key);
+  // The key was handed over and the store has no key check file: nothing
+  // found damaged, but no password can be checked against this store.
   EXPECT_TRUE(report.keyCheckMissing);
   EXPECT_EQ(VerifyExitCode(report), 3);
 
