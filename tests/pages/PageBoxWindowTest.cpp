@@ -304,6 +304,17 @@ TEST_F(PageBoxJobTest, AJobHoldsTheFileBackupSlotAndCloseRunsTheChosenCompletion
   }
 }
 
+TEST_F(PageBoxJobTest, RestoreWithADiskButNoPartitionChosenAsksForFiles) {
+  Make(true);
+  ASSERT_GT(box_->BackUpPage().TargetCount(), 0);
+  ASSERT_FALSE(box_->BackUpPage().TargetTree().HasPartitionItem());
+  Click(IDC_PAGEBOX_RESTORE);
+  ASSERT_EQ(prompter_.asked.size(), 1u);
+  EXPECT_EQ(prompter_.asked[0], u"Tips|Please select files for restore!");
+  ExpectIdle();
+  EXPECT_FALSE(box_->State().restore);
+}
+
 // The mouse of the X server presses the item's check box, as a person does.
 bool ClickCheckBoxWithTheMouse(HWND tree, HTREEITEM item) {
   TreeView_EnsureVisible(tree, item);

@@ -8,6 +8,7 @@
 
 #include "resource.h"
 #include "shell/HelpViewer.h"
+#include "support/TempFolder.h"
 #include "widgets/GdiplusSession.h"
 
 namespace qtr {
@@ -63,20 +64,21 @@ TEST_F(MainWindowTest, MinimizeHidesToTheTrayAndDisplayBringsItBack) {
 // The help viewer's starts, recorded in place of real processes.
 std::vector<std::u16string> helpStarts;
 
-TEST_F(MainWindowTest, HelpButtonAndTrayHelpStartTheViewerOnTheHelpFileBesideTheProgram) {
+TEST_F(MainWindowTest, HelpButtonTrayHelpAndF1StartTheViewerOnTheHelpFileBesideTheProgram) {
   helpStarts.clear();
   const ProcessStarter previous =
       ReplaceHelpProcessStarter([](const std::u16string& command) { helpStarts.push_back(command); });
   SendMessageW(GetDlgItem(window_.Handle(), IDC_MAIN_HELP), BM_CLICK, 0, 0);
   SendMessageW(window_.Handle(), WM_COMMAND, IDM_TRAY_HELP, 0);
+  // F1 on a control of the window: the help request goes up to the window.
+  HELPINFO f1{sizeof f1, HELPINFO_WINDOW, IDC_MAIN_QUIT, GetDlgItem(window_.Handle(), IDC_MAIN_QUIT), 0, {}};
+  SendMessageW(GetDlgItem(window_.Handle(), IDC_MAIN_QUIT), WM_HELP, 0, reinterpret_cast<LPARAM>(&f1));
   ReplaceHelpProcessStarter(previous);
   wchar_t exe[MAX_PATH];
   std::u16string folder(reinterpret_cast<const char16_t*>(exe), GetModuleFileNameW(nullptr, exe, MAX_PATH));
   folder.resize(folder.rfind(u'\\') + 1);
   const std::u16string expected = u"hh.exe \"" + folder + u"XVQ.chm\"";
-  ASSERT_EQ(helpStarts.size(), 2u);
-  EXPECT_EQ(helpStarts[0], expected);
-  EXPECT_EQ(helpStarts[1], expected);
+  EXPECT_EQ(helpStarts, (std::vector<std::u16string>{expected, expected, expected}));
 }
 
 TEST_F(MainWindowTest, QuitEndsTheWindow) {
@@ -119,6 +121,34 @@ TEST_F(MainWindowTest, ShellNotificationsReachTheTreesAsPaths) {
   ILFree(items[1]);
   EXPECT_EQ(sink.seen, u"add C:\\windows;rename C:\\windows>C:\\users;");
   window_.SetShellChangeSink(nullptr);
+}
+
+TEST_F(MainWindowTest, AFolderRenamedDeeperThanMaxPathReachesTheTreesByItsFullPath) {
+  test::TempFolder temp;
+  std::wstring deep(temp.Path().begin(), temp.Path().end());
+  while (deep.size() < 300) {
+    deep += L"\\a-folder-with-a-long-name-0123456789";
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr));
+  }
+  const std::wstring before = deep + L"\\before", after = deep + L"\\after";
+  ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + before).c_str(), nullptr));
+  PIDLIST_ABSOLUTE items[2] = {ILCreateFromPathW(before.c_str()), nullptr};
+  ASSERT_NE(items[0], nullptr);
+  ASSERT_TRUE(MoveFileW((L"\\\\?\\" + before).c_str(), (L"\\\\?\\" + after).c_str()));
+  items[1] = ILCreateFromPathW(after.c_str());
+  ASSERT_NE(items[1], nullptr);
+  PathsSeen sink;
+  window_.SetShellChangeSink(&sink);
+  SendMessageW(window_.Handle(), CVantroDlg::kShellChangeMessage, reinterpret_cast<WPARAM>(items),
+               SHCNE_RENAMEFOLDER);
+  window_.SetShellChangeSink(nullptr);
+  ILFree(items[0]);
+  ILFree(items[1]);
+  EXPECT_EQ(sink.seen, u"rename " + std::u16string(before.begin(), before.end()) + u">" +
+                           std::u16string(after.begin(), after.end()) + u";");
+  RemoveDirectoryW((L"\\\\?\\" + after).c_str());
+  for (; deep.size() > temp.Path().size(); deep.resize(deep.rfind(L'\\')))
+    RemoveDirectoryW((L"\\\\?\\" + deep).c_str());
 }
 
 }  // namespace
