@@ -57,6 +57,9 @@
 // About box.
 #define IDC_ABOUT_CLOSE 1400
 #define IDC_ABOUT_OK 1401
+#define IDC_ABOUT_NAME 1402
+#define IDC_ABOUT_VERSION 1403
+#define IDC_ABOUT_DESCRIPTION 1404
 
 // Controls of the splash window
 #define IDC_SPLASH_TEXT 1031

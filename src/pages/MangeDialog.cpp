@@ -27,7 +27,13 @@ CMangeDialog::~CMangeDialog() {
 
 bool CMangeDialog::OnInit() {
   ShowTexts();
-  for (CManageTreeCtrl* tree : {&left_, &right_}) tree->SetHost(this);
+  for (CManageTreeCtrl* tree : {&left_, &right_}) {
+    tree->SetHost(this);
+    // A refused new name is told in the program's own message window.
+    tree->SetMessageSink([this](const std::u16string& text) {
+      prompter_.Ask({DisplayText(TextId::RenameTitle), text, false});
+    });
+  }
   left_.Attach(Item(IDC_MANAGE_LEFT_TREE));
   right_.Attach(Item(IDC_MANAGE_RIGHT_TREE));
   Refill();

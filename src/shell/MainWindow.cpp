@@ -45,11 +45,24 @@ constexpr TitleButton kTitleButtons[] = {
 }  // namespace
 
 CVantroDlg::CVantroDlg(bool withSplash) : PaintedDialog(IDD_MAIN_WINDOW) {
-  if (withSplash) splash_.Start();
+  // The settings and the language come first, so that the splash speaks the
+  // person's language; reading them takes a moment only.
+  LoadSettingsAndLanguage();
+  if (withSplash) splash_.Start(DisplayText(TextId::SplashStarting));
   LoadFiles();
 }
 
-// The files of the program folder, in the order the program depends on them.
+void CVantroDlg::LoadSettingsAndLanguage() {
+  const std::u16string& folder = ProgramFolder();
+  SettingsFile settings(folder, SystemDefaultLanguageId());
+  settings.LoadOrWriteDefaults(settings_, &firstRun_);
+  XmlDocument scratch;
+  if (settings.LoadForReading(scratch)) {
+    if (const auto language = ReadSetting(scratch, u"Language")) qtr::ApplyLanguage(folder, *language);
+  }
+}
+
+// The other files of the program folder, in the order the program depends on them.
 void CVantroDlg::LoadFiles() {
   const std::u16string& folder = ProgramFolder();
   FileSystem& fs = SystemFileSystem();
@@ -59,12 +72,6 @@ void CVantroDlg::LoadFiles() {
     return fs.GetAttributes(path, &attributes) == 0;
   });
   InstalledLanguages().Load(LanguageListPath(folder));
-  SettingsFile settings(folder, SystemDefaultLanguageId());
-  settings.LoadOrWriteDefaults(settings_, &firstRun_);
-  XmlDocument scratch;
-  if (settings.LoadForReading(scratch)) {
-    if (const auto language = ReadSetting(scratch, u"Language")) qtr::ApplyLanguage(folder, *language);
-  }
   BackupRecord(folder).Ensure();
   InstallProgramDevices(folder, devicesProblem_);
 }

@@ -5,6 +5,7 @@
 
 #include <utility>
 
+#include "config/LanguageText.h"
 #include "config/SelectionStates.h"
 #include "devices/DeviceList.h"
 #include "devices/PasswordRecord.h"
@@ -91,7 +92,7 @@ bool CBackUpTreeCtrl::FillComputer(const DeviceList& disks) {
     }
     CoTaskMemFree(drives);
   }
-  if (computer.text.empty()) computer.text = u"My Computer";
+  if (computer.text.empty()) computer.text = DisplayText(TextId::MyComputer);
   computer.state = kStateDisabled;
   computer.data = kFolderData;
   HTREEITEM root = InsertItem(TVI_ROOT, TVI_FIRST, computer);
