@@ -22,6 +22,7 @@
 // Icons
 #define IDI_PROGRAM 133
 #define IDI_TREE_PROGRAM 198
+#define IDI_TREE_USB_DISK 199
 
 // Pictures (PNG)
 #define IDP_LOGO 158

@@ -9,6 +9,7 @@
 #include "pages/PasswordVerficateDlg.h"
 #include "platform/Handles.h"
 #include "resource.h"
+#include "shell/Prompter.h"
 
 namespace qtr {
 

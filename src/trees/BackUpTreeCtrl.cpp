@@ -113,7 +113,7 @@ HTREEITEM CBackUpTreeCtrl::InsertDiskItem(const CUSBDevice& disk) {
   item.name = item.text;
   item.data = DiskData(disk.m_deviceNumber);
   item.state = HasPassword(disk.m_passwordRecord) && disk.m_unlocked == 0 ? kStateDisabled : kStateUnchecked;
-  item.image = ProgramIconIndex();
+  item.image = UsbDiskIconIndex();
   return ItemHandle(Items().Insert(kNoItem, after == kNoItem ? kInsertFirst : after, item));
 }
 
