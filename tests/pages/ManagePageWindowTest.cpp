@@ -131,6 +131,9 @@ TEST_F(ManagePageTest, TwoTreesSideBySideEachWithTheComputerAndADropTarget) {
   GetWindowRect(right, &b);
   EXPECT_LE(a.right, b.left);
   EXPECT_EQ(a.top, b.top);
+  RECT heading{};
+  GetWindowRect(GetDlgItem(page_.Handle(), IDC_MANAGE_TITLE), &heading);
+  EXPECT_LE(heading.bottom, a.top) << "the heading is not cut by the trees";
   EXPECT_GT(a.bottom - a.top, 200);
   for (HWND tree : {left, right}) {
     EXPECT_NE(GetWindowLongPtrW(tree, GWL_STYLE) & TVS_EDITLABELS, 0);
