@@ -28,6 +28,10 @@ bool CAboutDlg::OnInit() {
   SetWindowPos(Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
   SetWindowPos(Item(IDC_ABOUT_CLOSE), nullptr, kWidth - 5 - 16, 7, 16, 16, SWP_NOZORDER);
   SetWindowPos(Item(IDC_ABOUT_OK), nullptr, kWidth - 15 - 70, kHeight - 10 - 24, 70, 24, SWP_NOZORDER);
+  // Beside the icon, clear of the right edge, whatever the language's text.
+  SetWindowPos(Item(IDC_ABOUT_NAME), nullptr, 76, 42, kWidth - 76 - 20, 18, SWP_NOZORDER);
+  SetWindowPos(Item(IDC_ABOUT_VERSION), nullptr, 76, 62, kWidth - 76 - 20, 18, SWP_NOZORDER);
+  SetWindowPos(Item(IDC_ABOUT_DESCRIPTION), nullptr, 76, 88, kWidth - 76 - 20, 36, SWP_NOZORDER);
   // Centred over the window that opened it, or the screen.
   RECT over;
   HWND owner = GetWindow(Handle(), GW_OWNER);

@@ -8,7 +8,6 @@
 
 #include "resource.h"
 #include "shell/HelpViewer.h"
-#include "support/TempFolder.h"
 #include "widgets/GdiplusSession.h"
 
 namespace qtr {
@@ -121,34 +120,6 @@ TEST_F(MainWindowTest, ShellNotificationsReachTheTreesAsPaths) {
   ILFree(items[1]);
   EXPECT_EQ(sink.seen, u"add C:\\windows;rename C:\\windows>C:\\users;");
   window_.SetShellChangeSink(nullptr);
-}
-
-TEST_F(MainWindowTest, AFolderRenamedDeeperThanMaxPathReachesTheTreesByItsFullPath) {
-  test::TempFolder temp;
-  std::wstring deep(temp.Path().begin(), temp.Path().end());
-  while (deep.size() < 300) {
-    deep += L"\\a-folder-with-a-long-name-0123456789";
-    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr));
-  }
-  const std::wstring before = deep + L"\\before", after = deep + L"\\after";
-  ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + before).c_str(), nullptr));
-  PIDLIST_ABSOLUTE items[2] = {ILCreateFromPathW(before.c_str()), nullptr};
-  ASSERT_NE(items[0], nullptr);
-  ASSERT_TRUE(MoveFileW((L"\\\\?\\" + before).c_str(), (L"\\\\?\\" + after).c_str()));
-  items[1] = ILCreateFromPathW(after.c_str());
-  ASSERT_NE(items[1], nullptr);
-  PathsSeen sink;
-  window_.SetShellChangeSink(&sink);
-  SendMessageW(window_.Handle(), CVantroDlg::kShellChangeMessage, reinterpret_cast<WPARAM>(items),
-               SHCNE_RENAMEFOLDER);
-  window_.SetShellChangeSink(nullptr);
-  ILFree(items[0]);
-  ILFree(items[1]);
-  EXPECT_EQ(sink.seen, u"rename " + std::u16string(before.begin(), before.end()) + u">" +
-                           std::u16string(after.begin(), after.end()) + u";");
-  RemoveDirectoryW((L"\\\\?\\" + after).c_str());
-  for (; deep.size() > temp.Path().size(); deep.resize(deep.rfind(L'\\')))
-    RemoveDirectoryW((L"\\\\?\\" + deep).c_str());
 }
 
 }  // namespace
