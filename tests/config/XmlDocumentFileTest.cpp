@@ -2,6 +2,7 @@
 
 #include "config/XmlDocument.h"
 #include "platform/SystemError.h"
+#include "platform/TextCodec.h"
 #include "platform/WholeFile.h"
 #include "support/TempFolder.h"
 
@@ -112,6 +113,9 @@ TEST(XmlFile, RareEncodingsComeBackByteForByte) {
         std::string("<?xml version=\"1.0\" encoding=\"") + c.name + "\"?>\r\n<r>" + c.body + "</r>\r\n";
     XmlDocument doc;
     EXPECT_EQ(RoundTrip(folder, file, doc), file) << c.name;
+    // Wine has no GB18030 table: there the bytes come back through the ANSI code page.
+    std::u16string probe;
+    if (std::string_view(c.name) == "GB18030" && !DecodeToUtf16(54936, "\xD6\xD0", probe)) continue;
     EXPECT_NE(doc.GetDoc().find(u"<r>" + c.text + u"</r>"), std::u16string::npos) << c.name;
   }
 }
