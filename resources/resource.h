@@ -22,6 +22,7 @@
 // Icons
 #define IDI_PROGRAM 133
 #define IDI_TREE_PROGRAM 198
+#define IDI_TREE_USB_DISK 199
 
 // Pictures (PNG)
 #define IDP_LOGO 158
@@ -57,6 +58,9 @@
 // About box.
 #define IDC_ABOUT_CLOSE 1400
 #define IDC_ABOUT_OK 1401
+#define IDC_ABOUT_NAME 1402
+#define IDC_ABOUT_VERSION 1403
+#define IDC_ABOUT_DESCRIPTION 1404
 
 // Controls of the splash window
 #define IDC_SPLASH_TEXT 1031

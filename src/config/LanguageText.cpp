@@ -28,4 +28,15 @@ std::u16string DisplayText(TextId id) {
   return DisplayText(ActiveLanguageTable(), id);
 }
 
+std::u16string FillText(std::u16string_view text, std::initializer_list<std::u16string_view> values) {
+  std::u16string filled;
+  const std::u16string_view* next = values.begin();
+  for (size_t at = text.find(u"%s"); at != std::u16string_view::npos && next != values.end();
+       at = text.find(u"%s")) {
+    filled.append(text.substr(0, at)).append(*next++);
+    text.remove_prefix(at + 2);
+  }
+  return filled.append(text);
+}
+
 }  // namespace qtr

@@ -2,6 +2,7 @@
 // with its English default (listed in LanguageKeys.inc), so code can only
 // ask for a key that the shipped tables are tested to hold.
 #pragma once
+#include <initializer_list>
 #include <span>
 #include <string>
 #include <string_view>
@@ -28,5 +29,9 @@ const LanguageKey& KeyOf(TextId id);
 // The text a screen shows, from the given table or the active one.
 std::u16string DisplayText(const LanguageTable& table, TextId id);
 std::u16string DisplayText(TextId id);
+
+// text with each "%s" in turn replaced by the next of values; a table text
+// with fewer "%s" shows fewer values, one with more keeps the rest as "%s".
+std::u16string FillText(std::u16string_view text, std::initializer_list<std::u16string_view> values);
 
 }  // namespace qtr

@@ -61,10 +61,10 @@ bool DeviceChangeHandler::Arrived(const std::u16string& path) {
   page_.DevicesChanged();
 
   if (newDisk) {
-    if (disk.m_unlocked != 0 || !HasPassword(disk.m_passwordRecord))
-      page_.OpenPasswordSet(path);
-    else
+    if (HasPassword(disk.m_passwordRecord) && disk.m_unlocked == 0)
       page_.AskPassword(path);
+    else if (disk.m_passwordSectorFree)  // else the dialog could only refuse
+      page_.OpenPasswordSet(path);
   }
   button_.Restart(!list_.Empty());
   return true;

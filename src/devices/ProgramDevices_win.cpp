@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "config/LanguageText.h"
 #include "devices/DeviceServices.h"
 #include "devices/ProgramDevices.h"
 #include "devices/SimulatedDevices.h"
@@ -37,7 +38,7 @@ bool InstallProgramDevices(const std::u16string& programFolder, std::u16string& 
     ok = system != nullptr;
     // Whoever reads this may not know where the description is, nor what
     // the program does without it.
-    if (!ok) message = description + u": " + problem + u". The real disks are used instead.";
+    if (!ok) message = FillText(DisplayText(TextId::SimulatedDisksUnusable), {description, problem});
   }
   if (!system) system = MakeWin32DeviceSystem();
   // The new backend is installed before the old one is released.

@@ -6,7 +6,9 @@ namespace qtr {
 namespace {
 
 constexpr FileTypeBox kBoxes[] = {
-    {u"BackupImages", TextId::Image, u":bmp,jpg,png,jepg"},
+    // The list once read "jepg": the slip stays matched, and photos named
+    // ".jpeg" are no longer left out of a Picture backup.
+    {u"BackupImages", TextId::Image, u":bmp,jpg,png,jpeg", u"jepg"},
     {u"BackupAudios", TextId::Audio, u":wmv,mp3,wma"},
     {u"BackupVedios", TextId::Vedio, u":avi,mp4,rmvb"},
     {u"BackupDatas", TextId::Data, u":txt,doc,docx,xls,ppt,pdf"},
@@ -53,7 +55,10 @@ std::u16string FileTypeFilterText(XmlDocument& settings, std::u16string_view oth
   // their shown texts: a translated name holding a ':' would otherwise be
   // split in the wrong place.
   for (const FileTypeBox& box : kBoxes)
-    if (SettingIsOn(settings, box.key)) AppendExtensions(filter, box.extensions.substr(1));
+    if (SettingIsOn(settings, box.key)) {
+      AppendExtensions(filter, box.extensions.substr(1));
+      AppendExtensions(filter, box.alsoMatched);
+    }
   if (othersText != prompt) AppendExtensions(filter, othersText);
   return filter;
 }

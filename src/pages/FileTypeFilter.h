@@ -12,12 +12,13 @@
 
 namespace qtr {
 
-// One stored file-type box: its settings key, its name on the page and the
-// extension list shown after the name.
+// One stored file-type box: its settings key, its name on the page, the
+// extension list shown after the name and the extensions it also matches.
 struct FileTypeBox {
   std::u16string_view key;
   TextId name;
   std::u16string_view extensions;  // begins with ':'
+  std::u16string_view alsoMatched = {};
 };
 
 // Picture, Audio, Video, Data files, in the order the page shows them.

@@ -27,7 +27,7 @@ std::u16string KeyName(UINT virtualKey, bool extended) {
 
 constexpr int kWidth = 300, kHeight = 130;
 constexpr ControlPlace kPlaces[] = {
-    {IDC_HOTKEY_TITLE, 12, 5, 250, 16},  {IDC_HOTKEY_CLOSE, kWidth - 21, 5, 16, 16},
+    {IDC_HOTKEY_TITLE, 12, 5, 250, 16},
     {IDC_HOTKEY_LABEL, 16, 52, 100, 18}, {IDC_HOTKEY_CONTROL, 120, 48, 164, 24},
     {IDC_HOTKEY_OK, 128, 92, 74, 26},    {IDC_HOTKEY_CANCEL, 210, 92, 74, 26},
 };
@@ -39,6 +39,11 @@ bool CHotKey::OnInit() {
   font_.Reset(CreateSettingsFont());
   SetWindowPos(Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
   PlaceControls(Handle(), kPlaces, font_.Get());
+  // The frame takes a few pixels of the window: the close button keeps 5 of
+  // the client area to its right.
+  RECT client{};
+  GetClientRect(Handle(), &client);
+  SetWindowPos(Item(IDC_HOTKEY_CLOSE), nullptr, client.right - 5 - 16, 5, 16, 16, SWP_NOZORDER | SWP_NOACTIVATE);
   SetItemText(IDC_HOTKEY_TITLE, Wide(DisplayText(TextId::HotKeyDlgTitle)));
   SetItemText(IDC_HOTKEY_LABEL, Wide(DisplayText(TextId::HotKeyStatic)));
   SetItemText(IDC_HOTKEY_OK, Wide(DisplayText(TextId::OK)));

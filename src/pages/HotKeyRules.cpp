@@ -1,5 +1,7 @@
 #include "pages/HotKeyRules.h"
 
+#include "config/LanguageText.h"
+
 namespace qtr {
 
 uint32_t ModifiersFromControl(uint8_t controlFlags) {
@@ -40,9 +42,9 @@ HotKeySetting HotKeyFromControl(uint16_t controlValue, std::u16string_view displ
 std::u16string HotKeyDisplayText(uint8_t controlFlags, std::u16string_view keyName) {
   if (keyName.empty()) return {};
   std::u16string text;
-  if (controlFlags & kControlControl) text += u"Ctrl + ";
-  if (controlFlags & kControlShift) text += u"Shift + ";
-  if (controlFlags & kControlAlt) text += u"Alt + ";
+  if (controlFlags & kControlControl) text += DisplayText(TextId::HotKeyNameCtrl) + u" + ";
+  if (controlFlags & kControlShift) text += DisplayText(TextId::HotKeyNameShift) + u" + ";
+  if (controlFlags & kControlAlt) text += DisplayText(TextId::HotKeyNameAlt) + u" + ";
   return text + std::u16string(keyName);
 }
 

@@ -9,6 +9,7 @@
 #include "pages/PasswordVerficateDlg.h"
 #include "platform/Handles.h"
 #include "resource.h"
+#include "shell/Prompter.h"
 
 namespace qtr {
 
@@ -27,7 +28,13 @@ CMangeDialog::~CMangeDialog() {
 
 bool CMangeDialog::OnInit() {
   ShowTexts();
-  for (CManageTreeCtrl* tree : {&left_, &right_}) tree->SetHost(this);
+  for (CManageTreeCtrl* tree : {&left_, &right_}) {
+    tree->SetHost(this);
+    // A refused new name is told in the program's own message window.
+    tree->SetMessageSink([this](const std::u16string& text) {
+      prompter_.Ask({DisplayText(TextId::RenameTitle), text, false});
+    });
+  }
   left_.Attach(Item(IDC_MANAGE_LEFT_TREE));
   right_.Attach(Item(IDC_MANAGE_RIGHT_TREE));
   Refill();
@@ -67,7 +74,7 @@ bool CMangeDialog::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) 
   return PaintedDialog::OnMessage(message, w, l, result);
 }
 
-// The title above, the two trees below it, each half of the width.
+// The heading above, the two trees below it, each half of the width.
 void CMangeDialog::Layout() {
   RECT client{};
   GetClientRect(Handle(), &client);
@@ -75,6 +82,8 @@ void CMangeDialog::Layout() {
   const int width = (client.right - 2 * kMargin - kGap) / 2;
   const int height = client.bottom - kTop - kMargin;
   if (width <= 0 || height <= 0) return;
+  // The heading lies wholly above the trees, whose border would cut it.
+  MoveWindow(Item(IDC_MANAGE_TITLE), kMargin, 10, client.right - 2 * kMargin, kTop - 10 - 4, TRUE);
   MoveWindow(left_.Handle(), kMargin, kTop, width, height, TRUE);
   MoveWindow(right_.Handle(), kMargin + width + kGap, kTop, width, height, TRUE);
 }

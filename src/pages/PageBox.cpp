@@ -73,6 +73,10 @@ CPageBox::CPageBox(const PageBoxServices& services)
   host.systemFolderChanged = [this](std::u16string_view, bool) {
     backUp_.SourceTree().ReadSystemFolderSwitches();
     manage_.ReadSystemFolderSwitches();
+    // An open C: shows or hides the folder at once; its ticks are kept.
+    backUp_.SourceTree().RefreshFolder(u"C:\\");
+    manage_.LeftTree().RefreshFolder(u"C:\\");
+    manage_.RightTree().RefreshFolder(u"C:\\");
   };
   host.openPasswordDialog = [this](HWND owner) {
     // Not for a disk: the backup password, kept beside the program for this Windows user.

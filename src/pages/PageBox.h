@@ -113,7 +113,7 @@ class CPageBox : public PaintedDialog,
   std::u16string TargetText() override { return backUp_.SelectedTarget(); }
   int TargetEntries() override { return backUp_.TargetCount(); }
   bool TargetNotUsable() override { return backUp_.TargetTree().TargetUnusable(); }
-  bool TargetTreeHasRoot() override { return backUp_.TargetTree().HasPartitionItem(); }
+  bool TargetTreeHasRoot() override { return backUp_.TargetTree().HasRootItem(); }
   bool TargetRootUnchecked() override;
   bool MakeSureOn() override;
   bool Confirm(const Question& question) override;

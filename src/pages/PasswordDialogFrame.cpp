@@ -2,6 +2,7 @@
 
 #include "platform/WideText.h"
 #include "resource.h"
+#include "shell/Prompter.h"
 #include "widgets/ControlColours.h"
 
 namespace qtr {
@@ -38,6 +39,14 @@ void PasswordDialogFrame::SetUpFrame(int titleId, const std::u16string& title, i
 void PasswordDialogFrame::Close(INT_PTR code) {
   result_ = code;
   EndModal(code);
+}
+
+bool PasswordDialogFrame::Tell(Prompter& prompter, const Question& question) {
+  EnableWindow(Handle(), FALSE);
+  const bool confirmed = prompter.Ask(question);
+  EnableWindow(Handle(), TRUE);
+  SetActiveWindow(Handle());
+  return confirmed;
 }
 
 bool PasswordDialogFrame::FrameCommand(int id) {

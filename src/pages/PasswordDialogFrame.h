@@ -12,6 +12,9 @@
 
 namespace qtr {
 
+class Prompter;
+struct Question;
+
 class PasswordDialogFrame : public PaintedDialog {
  public:
   using PaintedDialog::PaintedDialog;
@@ -23,6 +26,9 @@ class PasswordDialogFrame : public PaintedDialog {
   void SetUpFrame(int titleId, const std::u16string& title, int closeId, int okId, int cancelId,
                   std::initializer_list<int> passwordFields);
   void Close(INT_PTR code);
+  // Shows one of the dialog's messages. The dialog takes no input while it
+  // is up: a second OK would otherwise run, and write the record, again.
+  bool Tell(Prompter& prompter, const Question& question);
   // Enter and Esc decide nothing; the close button cancels.
   bool FrameCommand(int id);
   bool OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) override;

@@ -79,12 +79,12 @@ void CPasswordSetDlg::Apply() {
     if (!diskGone) outcome = ApplyPasswordSet(input, disk);
   }
   if (diskGone) {
-    prompter_.Ask({DisplayText(TextId::PromptTitle), DisplayText(TextId::PasswordSetFiled)});
+    Tell(prompter_, {DisplayText(TextId::PromptTitle), DisplayText(TextId::PasswordSetFiled)});
     Close(IDCANCEL);
     return;
   }
   if (outcome.message)
-    prompter_.Ask({DisplayText(outcome.title.value_or(TextId::Error)), DisplayText(*outcome.message)});
+    Tell(prompter_, {DisplayText(outcome.title.value_or(TextId::Error)), DisplayText(*outcome.message)});
   if (outcome.clearOldField) {
     SetItemText(IDC_PASSWORD_OLD, L"");
     SetFocus(Item(IDC_PASSWORD_OLD));
@@ -101,7 +101,7 @@ void CPasswordSetDlg::Apply() {
 void CPasswordSetDlg::ApplyBackupPassword() {
   BackupPasswordSetOutcome outcome = ApplyBackupPasswordSet(
       Narrow(ItemText(IDC_PASSWORD_NEW)), Narrow(ItemText(IDC_PASSWORD_AGAIN)), required_, *backupPassword_);
-  if (outcome.message) prompter_.Ask({DisplayText(outcome.title), DisplayText(*outcome.message)});
+  if (outcome.message) Tell(prompter_, {DisplayText(outcome.title), DisplayText(*outcome.message)});
   if (outcome.clearNewFields) {
     SetItemText(IDC_PASSWORD_NEW, L"");
     SetItemText(IDC_PASSWORD_AGAIN, L"");

@@ -23,6 +23,7 @@ bool CQuickDialog::OnInit() {
                                 GetModuleHandleW(nullptr), nullptr);
   launchButton_.Attach(button);
   launchButton_.SetPictures(IDP_QUICK_LAUNCH_NORMAL, IDP_QUICK_LAUNCH_PRESSED, IDP_QUICK_LAUNCH_HOVER);
+  launchButton_.SetDisabledPicture(IDP_QUICK_LAUNCH_DISABLED);
   launchButton_.SetBackground(Surface());
   tooltip_.Create(Handle());
   ShowTexts();

@@ -25,8 +25,20 @@ class IconvHandle {
   iconv_t cd_;
 };
 
+unsigned Resolved(unsigned codePage) {
+  return codePage == 0 ? AnsiCodePage() : codePage;
+}
+
 const char* IconvNameFor(unsigned codePage) {
-  return IconvNameForCodePage(codePage == 0 ? AnsiCodePage() : codePage);
+  return IconvNameForCodePage(Resolved(codePage));
+}
+
+// Windows gives the five bytes windows-1252 leaves undefined the control
+// characters of the same number, both ways, so that any byte survives a
+// round trip (an undeclared file of another code page read as ANSI, for
+// one); glibc's table rejects them.
+bool UndefinedIn1252(unsigned value) {
+  return value == 0x81 || value == 0x8D || value == 0x8F || value == 0x90 || value == 0x9D;
 }
 
 // Output buffer that iconv writes into directly and that grows on E2BIG.
@@ -91,6 +103,7 @@ bool DecodeToUtf16(unsigned codePage, std::string_view bytes, std::u16string& ou
   IconvHandle cd("UTF-16LE", name);
   if (!cd.valid()) return false;
 
+  const bool windows1252 = Resolved(codePage) == 1252;
   Sink sink(bytes.size() * 2);
   // iconv's prototype takes char** even though it never writes the input.
   char* in = const_cast<char*>(bytes.data());
@@ -101,7 +114,9 @@ bool DecodeToUtf16(unsigned codePage, std::string_view bytes, std::u16string& ou
       sink.grow();
     } else if (errno == EILSEQ) {
       // Replace the offending byte and resynchronise on the next one.
-      sink.append(kReplacementUtf16Le);
+      const auto byte = static_cast<unsigned char>(*in);
+      sink.append(windows1252 && UndefinedIn1252(byte) ? std::string{static_cast<char>(byte), '\0'}
+                                                       : std::string(kReplacementUtf16Le));
       ++in;
       --inLeft;
     } else if (errno == EINVAL) {
@@ -137,6 +152,7 @@ bool EncodeFromUtf16(unsigned codePage, std::u16string_view text, std::string& o
     input[2 * i + 1] = static_cast<char>(text[i] >> 8);
   }
 
+  const bool windows1252 = Resolved(codePage) == 1252;
   Sink sink(text.size() + 16);
   // The '?' goes through the converter itself so that it comes out right in
   // EBCDIC and in the current shift state of stateful encodings.
@@ -168,6 +184,12 @@ bool EncodeFromUtf16(unsigned codePage, std::u16string_view text, std::string& o
       continue;
     }
     if (errno != EILSEQ && errno != EINVAL) return false;
+    if (windows1252 && inLeft >= 2 && in[1] == '\0' && UndefinedIn1252(static_cast<unsigned char>(in[0]))) {
+      sink.append(std::string_view(in, 1));
+      in += 2;
+      inLeft -= 2;
+      continue;
+    }
 
     // One '?' per character: a surrogate pair the target lacks is one
     // character, an unpaired surrogate is one unit.

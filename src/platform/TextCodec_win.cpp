@@ -11,7 +11,11 @@ namespace {
 // The real number rather than CP_ACP, so the flag rules below also hold when
 // the system's ANSI code page is UTF-8.
 UINT Resolve(unsigned codePage) {
-  return codePage == 0 ? GetACP() : static_cast<UINT>(codePage);
+  if (codePage == 0) return GetACP();
+  // EUC-KR is the part of code page 949 its bytes were taken from, byte for
+  // byte; a system without a table of its own for 51949 (Wine) uses 949.
+  if (codePage == 51949 && !IsValidCodePage(51949)) return 949;
+  return static_cast<UINT>(codePage);
 }
 
 bool IsSupported(UINT cp) {

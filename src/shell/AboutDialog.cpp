@@ -3,6 +3,7 @@
 #include <string>
 
 #include "config/LanguageText.h"
+#include "platform/WideText.h"
 #include "Version.h"
 #include "resource.h"
 
@@ -19,10 +20,18 @@ bool CAboutDlg::OnInit() {
   closeButton_.SetPictures(IDP_QUIT_NORMAL, IDP_QUIT_PRESSED, IDP_QUIT_HOVER);
   okButton_.Attach(Item(IDC_ABOUT_OK));
   for (PictureButton* button : {&closeButton_, &okButton_}) button->SetBackground(Surface());
-  SetItemText(IDC_ABOUT_OK, L"OK");
+  SetItemText(IDC_ABOUT_OK, Wide(DisplayText(TextId::OK)));
+  // The same version the file's properties and the installer show.
+  SetItemText(IDC_ABOUT_NAME, L"" QTR_PRODUCT_NAME);
+  SetItemText(IDC_ABOUT_VERSION, Wide(FillText(DisplayText(TextId::AboutVersion), {u"" QTR_VERSION_TEXT})));
+  SetItemText(IDC_ABOUT_DESCRIPTION, Wide(DisplayText(TextId::AboutDescription)));
   SetWindowPos(Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
   SetWindowPos(Item(IDC_ABOUT_CLOSE), nullptr, kWidth - 5 - 16, 7, 16, 16, SWP_NOZORDER);
   SetWindowPos(Item(IDC_ABOUT_OK), nullptr, kWidth - 15 - 70, kHeight - 10 - 24, 70, 24, SWP_NOZORDER);
+  // Beside the icon, clear of the right edge, whatever the language's text.
+  SetWindowPos(Item(IDC_ABOUT_NAME), nullptr, 76, 42, kWidth - 76 - 20, 18, SWP_NOZORDER);
+  SetWindowPos(Item(IDC_ABOUT_VERSION), nullptr, 76, 62, kWidth - 76 - 20, 18, SWP_NOZORDER);
+  SetWindowPos(Item(IDC_ABOUT_DESCRIPTION), nullptr, 76, 88, kWidth - 76 - 20, 36, SWP_NOZORDER);
   // Centred over the window that opened it, or the screen.
   RECT over;
   HWND owner = GetWindow(Handle(), GW_OWNER);
@@ -48,12 +57,6 @@ void CAboutDlg::PaintSurface(HDC dc, const RECT& client) {
   HGDIOBJ old = SelectObject(dc, titleFont_.Get());
   RECT where = {10, 0, client.right - 30, 26};
   DrawTextW(dc, title, -1, &where, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
-  // The same version the file's properties and the installer show.
-  SetTextColor(dc, RGB(40, 40, 40));
-  // Only the name and the number: every sentence on the screen comes from the language table.
-  const std::wstring about = L"" QTR_PRODUCT_NAME " " QTR_VERSION_TEXT;
-  RECT text = {16, 40, client.right - 16, client.bottom - 44};
-  DrawTextW(dc, about.c_str(), -1, &text, DT_LEFT | DT_WORDBREAK);
   SelectObject(dc, old);
 }
 

@@ -1,5 +1,7 @@
 #include "shell/ConfirmationDialog.h"
 
+#include <algorithm>
+
 #include "config/LanguageText.h"
 #include "platform/WideText.h"
 #include "resource.h"
@@ -10,17 +12,31 @@ namespace {
 
 constexpr UINT_PTR kTimerId = 1;
 
-SIZE TextSize(HWND control, const std::wstring& text) {
+constexpr COLORREF kBody = RGB(240, 244, 248);
+
+// The size text takes in control's font, broken into lines of at most width pixels.
+SIZE TextSize(HWND control, const std::wstring& text, int width = 360) {
   SIZE size{};
   HDC dc = GetDC(control);
   HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
-  RECT r = {0, 0, 360, 0};
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_WORDBREAK);
+  RECT r = {0, 0, width, 0};
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL);
   size.cx = r.right;
   size.cy = r.bottom;
   SelectObject(dc, old);
   ReleaseDC(control, dc);
   return size;
+}
+
+// The message box is a read-only edit control, so that a long message can
+// scroll; it breaks lines only at "\r\n".
+std::wstring EditLines(const std::wstring& text) {
+  std::wstring lines;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'\n' && (i == 0 || text[i - 1] != L'\r')) lines += L'\r';
+    lines += text[i];
+  }
+  return lines;
 }
 
 }  // namespace
@@ -41,7 +57,8 @@ bool CMakeSureDlg::OnInit() {
   for (int id : {IDC_CONFIRM_TITLE, IDC_CONFIRM_MESSAGE, IDC_CONFIRM_OK, IDC_CONFIRM_CANCEL})
     SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
   SetItemText(IDC_CONFIRM_TITLE, Wide(question_.title));
-  SetItemText(IDC_CONFIRM_MESSAGE, Wide(question_.message));
+  SetItemText(IDC_CONFIRM_MESSAGE, EditLines(Wide(question_.message)));
+  SendMessageW(Item(IDC_CONFIRM_MESSAGE), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
   SetItemText(IDC_CONFIRM_OK, okText_);
   SetItemText(IDC_CONFIRM_CANCEL, cancelText_);
   closeButton_.Attach(Item(IDC_CONFIRM_CLOSE));
@@ -56,16 +73,25 @@ bool CMakeSureDlg::OnInit() {
 }
 
 void CMakeSureDlg::Layout() {
-  SetWindowPos(Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
-  RECT client;
-  GetClientRect(Handle(), &client);
-  const int width = client.right, height = client.bottom;
-  SetWindowPos(Item(IDC_CONFIRM_CLOSE), nullptr, width - 5 - 16, 7, 16, 16, SWP_NOZORDER);
+  const int width = kWidth;
   const SIZE title = TextSize(Item(IDC_CONFIRM_TITLE), Wide(question_.title));
+  const int messageTop = 32 + title.cy + 10;
+  const int messageWidth = width - 40;
+  // Below the message: 10 pixels, the buttons, 10 pixels to the bottom edge.
+  constexpr int kBelowMessage = 10 + 24 + 10;
+  HWND messageBox = Item(IDC_CONFIRM_MESSAGE);
+  int messageHeight = TextSize(messageBox, EditLines(Wide(question_.message)), messageWidth).cy;
+  int height = std::max(kHeight, messageTop + messageHeight + kBelowMessage);
+  if (height > kMaxHeight) {
+    height = kMaxHeight;
+    SetWindowLongPtrW(messageBox, GWL_STYLE, GetWindowLongPtrW(messageBox, GWL_STYLE) | WS_VSCROLL);
+  }
+  messageHeight = height - messageTop - kBelowMessage;
+  SetWindowPos(Handle(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
+  SetWindowPos(Item(IDC_CONFIRM_CLOSE), nullptr, width - 5 - 16, 7, 16, 16, SWP_NOZORDER);
   SetWindowPos(Item(IDC_CONFIRM_TITLE), nullptr, 20, 32, title.cx + 4, title.cy, SWP_NOZORDER);
-  const SIZE message = TextSize(Item(IDC_CONFIRM_MESSAGE), Wide(question_.message));
-  SetWindowPos(Item(IDC_CONFIRM_MESSAGE), nullptr, 20, 32 + title.cy + 10, width - 40, message.cy,
-               SWP_NOZORDER);
+  SetWindowPos(messageBox, nullptr, 20, messageTop, messageWidth, messageHeight,
+               SWP_NOZORDER | SWP_FRAMECHANGED);
   const int buttonHeight = 24;
   const int cancelWidth = TextSize(Item(IDC_CONFIRM_CANCEL), cancelText_).cx + 20;
   const int okWidth = TextSize(Item(IDC_CONFIRM_OK), okText_).cx + 20;
@@ -78,12 +104,12 @@ void CMakeSureDlg::Layout() {
   RECT over;
   if (mainWindow_ == nullptr || !IsWindowVisible(mainWindow_) || !GetWindowRect(mainWindow_, &over))
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &over, 0);
-  SetWindowPos(Handle(), nullptr, (over.left + over.right - kWidth) / 2,
-               (over.top + over.bottom - kHeight) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  SetWindowPos(Handle(), nullptr, (over.left + over.right - width) / 2, (over.top + over.bottom - height) / 2,
+               0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
 void CMakeSureDlg::PaintSurface(HDC dc, const RECT& client) {
-  GdiObject<HBRUSH> body(CreateSolidBrush(RGB(240, 244, 248)));
+  GdiObject<HBRUSH> body(CreateSolidBrush(kBody));
   GdiObject<HBRUSH> band(CreateSolidBrush(RGB(47, 120, 184)));
   FillRect(dc, &client, body.Get());
   RECT top = {0, 0, client.right, 26};
@@ -128,8 +154,14 @@ bool CMakeSureDlg::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) 
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP: captionDrag_.OnMessage(Handle(), message, l); return false;
     case WM_DESTROY: KillTimer(Handle(), kTimerId); return false;
-    default: return PaintedDialog::OnMessage(message, w, l, result);
+    case WM_CTLCOLORSTATIC:
+      // The scrolling message paints its own background; the other texts lie over the painting.
+      if (reinterpret_cast<HWND>(l) != Item(IDC_CONFIRM_MESSAGE)) break;
+      result = messageColours_.Apply(reinterpret_cast<HDC>(w));
+      return true;
+    default: break;
   }
+  return PaintedDialog::OnMessage(message, w, l, result);
 }
 
 bool WindowPrompter::Ask(const Question& question) {

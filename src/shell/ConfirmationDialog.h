@@ -1,6 +1,8 @@
 // The one message and question box of the program: a title, a message, OK
 // and Cancel, optionally counting down from 30 and confirming itself. Enter
 // and Esc do nothing; it closes as confirmed once the main window is gone.
+// It grows to fit a long message, up to kMaxHeight; past that the message
+// scrolls.
 #pragma once
 #include <string>
 
@@ -15,7 +17,7 @@ namespace qtr {
 
 class CMakeSureDlg : public PaintedDialog {
  public:
-  static constexpr int kWidth = 413, kHeight = 126;
+  static constexpr int kWidth = 413, kHeight = 126, kMaxHeight = 360;
 
   // mainWindow: the window whose end also ends the question (null: none).
   CMakeSureDlg(const Question& question, HWND mainWindow, std::wstring okText = L"OK",
@@ -40,6 +42,7 @@ class CMakeSureDlg : public PaintedDialog {
   std::wstring okText_, cancelText_;
   ConfirmationCountdown countdown_;
   GdiObject<HFONT> font_;
+  ControlColours messageColours_{RGB(20, 30, 40), RGB(240, 244, 248)};
   PictureButton closeButton_, okButton_, cancelButton_;
   CaptionDrag captionDrag_{30};
 };

@@ -45,11 +45,24 @@ constexpr TitleButton kTitleButtons[] = {
 }  // namespace
 
 CVantroDlg::CVantroDlg(bool withSplash) : PaintedDialog(IDD_MAIN_WINDOW) {
-  if (withSplash) splash_.Start();
+  // The settings and the language come first, so that the splash speaks the
+  // person's language; reading them takes a moment only.
+  LoadSettingsAndLanguage();
+  if (withSplash) splash_.Start(DisplayText(TextId::SplashStarting));
   LoadFiles();
 }
 
-// The files of the program folder, in the order the program depends on them.
+void CVantroDlg::LoadSettingsAndLanguage() {
+  const std::u16string& folder = ProgramFolder();
+  SettingsFile settings(folder, SystemDefaultLanguageId());
+  settings.LoadOrWriteDefaults(settings_, &firstRun_);
+  XmlDocument scratch;
+  if (settings.LoadForReading(scratch)) {
+    if (const auto language = ReadSetting(scratch, u"Language")) qtr::ApplyLanguage(folder, *language);
+  }
+}
+
+// The other files of the program folder, in the order the program depends on them.
 void CVantroDlg::LoadFiles() {
   const std::u16string& folder = ProgramFolder();
   FileSystem& fs = SystemFileSystem();
@@ -59,12 +72,6 @@ void CVantroDlg::LoadFiles() {
     return fs.GetAttributes(path, &attributes) == 0;
   });
   InstalledLanguages().Load(LanguageListPath(folder));
-  SettingsFile settings(folder, SystemDefaultLanguageId());
-  settings.LoadOrWriteDefaults(settings_, &firstRun_);
-  XmlDocument scratch;
-  if (settings.LoadForReading(scratch)) {
-    if (const auto language = ReadSetting(scratch, u"Language")) qtr::ApplyLanguage(folder, *language);
-  }
   BackupRecord(folder).Ensure();
   InstallProgramDevices(folder, devicesProblem_);
 }
@@ -189,6 +196,11 @@ bool CVantroDlg::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) {
       if (pageBox_) pageBox_->OnHotKey();
       result = TRUE;
       return true;
+    case WM_HELP:
+      // F1 anywhere in the window: its children pass the request up to here.
+      OpenHelp();
+      result = TRUE;
+      return true;
     case WM_DESTROY:
       if (shellRegistration_ != 0) SHChangeNotifyDeregister(shellRegistration_);
       shellRegistration_ = 0;
@@ -213,10 +225,17 @@ void CVantroDlg::RegisterShellChanges() {
 void CVantroDlg::OnShellChange(WPARAM w, LPARAM l) {
   if (w == 0) return;
   const auto* items = reinterpret_cast<const PCIDLIST_ABSOLUTE*>(w);
+  // A folder deeper than MAX_PATH is named in full: the buffer grows until the path fits.
   const auto pathOf = [](PCIDLIST_ABSOLUTE item) {
-    wchar_t path[MAX_PATH] = {};
-    if (item == nullptr || !SHGetPathFromIDListW(item, path)) return std::u16string();
-    return std::u16string(reinterpret_cast<const char16_t*>(path));
+    if (item == nullptr) return std::u16string();
+    for (DWORD size = MAX_PATH; size <= 32768; size *= 4) {
+      std::wstring path(size, L'\0');
+      if (SHGetPathFromIDListEx(item, path.data(), size, GPFIDL_DEFAULT)) {
+        path.resize(wcslen(path.c_str()));
+        return std::u16string(path.begin(), path.end());
+      }
+    }
+    return std::u16string();
   };
   const std::u16string first = pathOf(items[0]);
   const auto event = static_cast<uint32_t>(l);

@@ -56,6 +56,7 @@ class CVantroDlg : public PaintedDialog {
  private:
   void CreateTitleButtons();
   void OpenHelp() const;
+  void LoadSettingsAndLanguage();
   void LoadFiles();
   void CreatePageBox();
   void RegisterBackupHotKey();

@@ -1,5 +1,6 @@
 #include "shell/SplashWindow.h"
 
+#include "platform/WideText.h"
 #include "resource.h"
 #include "widgets/ControlColours.h"
 #include "widgets/WindowShape.h"
@@ -18,8 +19,9 @@ CInitDlg::~CInitDlg() {
   Join();
 }
 
-void CInitDlg::Start() {
+void CInitDlg::Start(std::u16string text) {
   if (thread_.joinable()) return;
+  text_ = std::move(text);
   running_.store(true);
   thread_ = std::thread([this] {
     RunModal(nullptr);
@@ -42,7 +44,7 @@ bool CInitDlg::OnInit() {
   SetWindowPos(Handle(), HWND_TOPMOST, (work.left + work.right - kWidth) / 2,
                (work.top + work.bottom - kHeight) / 2, kWidth, kHeight, 0);
   SetWindowPos(Item(IDC_SPLASH_TEXT), nullptr, 124, kHeight - 40, kWidth - 140, 20, SWP_NOZORDER);
-  SetItemText(IDC_SPLASH_TEXT, L"Starting\u2026");
+  SetItemText(IDC_SPLASH_TEXT, Wide(text_));
   ApplyRoundedRegion(Handle());
   SetTimer(Handle(), kTimerId, 1, nullptr);
   return true;

@@ -2,6 +2,7 @@
 // of its own, closed from the main thread at the main window's first paint.
 #pragma once
 #include <atomic>
+#include <string>
 #include <thread>
 
 #include "widgets/PaintedDialog.h"
@@ -16,8 +17,8 @@ class CInitDlg : public PaintedDialog {
   CInitDlg();
   ~CInitDlg() override;
 
-  // Shows the window modally on a new thread.
-  void Start();
+  // Shows the window modally on a new thread, with text under the picture.
+  void Start(std::u16string text);
   // Asks the window to close; it does within a millisecond or so. Any thread.
   void RequestClose() { closeRequested_.store(true); }
   // Waits for the splash thread to end (after RequestClose).
@@ -35,6 +36,7 @@ class CInitDlg : public PaintedDialog {
   std::atomic<bool> closeRequested_{false};
   std::atomic<bool> running_{false};
   std::atomic<unsigned> ticks_{0};
+  std::u16string text_;  // set before the thread starts, then only read by it
   std::thread thread_;
   Picture picture_;
 };

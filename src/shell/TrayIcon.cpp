@@ -94,8 +94,12 @@ void CTrayIcon::OnNotification(UINT iconId, UINT mouseMessage) {
     SetMenuDefaultItem(popup, 0, TRUE);
     POINT cursor;
     GetCursorPos(&cursor);
+    // A notification-area menu closes on a click elsewhere only while its
+    // owner is in front, and the next menu opens properly only after the
+    // owner has had a message (as the system's documentation asks).
     SetForegroundWindow(owner);
     TrackPopupMenu(popup, TPM_LEFTBUTTON, cursor.x, cursor.y, 0, owner, nullptr);
+    PostMessageW(owner, WM_NULL, 0, 0);
   } else if (mouseMessage == WM_LBUTTONDBLCLK) {
     if (IsWindowVisible(owner)) {
       if (GetForegroundWindow() == owner) {

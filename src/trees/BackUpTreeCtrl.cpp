@@ -5,6 +5,7 @@
 
 #include <utility>
 
+#include "config/LanguageText.h"
 #include "config/SelectionStates.h"
 #include "devices/DeviceList.h"
 #include "devices/PasswordRecord.h"
@@ -91,7 +92,7 @@ bool CBackUpTreeCtrl::FillComputer(const DeviceList& disks) {
     }
     CoTaskMemFree(drives);
   }
-  if (computer.text.empty()) computer.text = u"My Computer";
+  if (computer.text.empty()) computer.text = DisplayText(TextId::MyComputer);
   computer.state = kStateDisabled;
   computer.data = kFolderData;
   HTREEITEM root = InsertItem(TVI_ROOT, TVI_FIRST, computer);
@@ -112,7 +113,7 @@ HTREEITEM CBackUpTreeCtrl::InsertDiskItem(const CUSBDevice& disk) {
   item.name = item.text;
   item.data = DiskData(disk.m_deviceNumber);
   item.state = HasPassword(disk.m_passwordRecord) && disk.m_unlocked == 0 ? kStateDisabled : kStateUnchecked;
-  item.image = ProgramIconIndex();
+  item.image = UsbDiskIconIndex();
   return ItemHandle(Items().Insert(kNoItem, after == kNoItem ? kInsertFirst : after, item));
 }
 

@@ -195,7 +195,7 @@ bool CInitTreeCtrl::Attach(HWND tree) {
     TreeView_SetImageList(tree_, icons, TVSIL_NORMAL);
   if (HIMAGELIST states = CheckStatePictures(); states != nullptr)
     TreeView_SetImageList(tree_, states, TVSIL_STATE);
-  ProgramIconIndex();
+  UsbDiskIconIndex();
   if (parent_ != nullptr)
     SetWindowSubclass(parent_, ParentProc, reinterpret_cast<UINT_PTR>(this),
                       reinterpret_cast<DWORD_PTR>(this));
@@ -284,7 +284,7 @@ void CInitTreeCtrl::OnGetDisplayInfo(NMTVDISPINFOW& info) {
   item.iImage = shell.iIcon;
   item.iSelectedImage = shell.iIcon;
   item.mask |= TVIF_DI_SETITEM;
-  if (found && (shell.dwAttributes & SFGAO_SHARE) != 0) {
+  if (found && (shell.dwAttributes & SFGAO_SHARE) != 0 && ShowsShareOverlay()) {
     TreeView_SetItemState(tree_, item.hItem, INDEXTOOVERLAYMASK(kOverlayShare), TVIS_OVERLAYMASK);
   }
 }
@@ -456,7 +456,7 @@ void CInitTreeCtrl::DriveRemoved(const std::u16string& path) {
 
 void CInitTreeCtrl::ReadShare(HTREEITEM item, const std::u16string& path) {
   SHFILEINFOW shell{};
-  const bool shared = path.size() < MAX_PATH &&
+  const bool shared = ShowsShareOverlay() && path.size() < MAX_PATH &&
                       SHGetFileInfoW(WidePointer(path), 0, &shell, sizeof shell, SHGFI_ATTRIBUTES) != 0 &&
                       (shell.dwAttributes & SFGAO_SHARE) != 0;
   const UINT overlay = shared ? INDEXTOOVERLAYMASK(kOverlayShare) : 0;

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <vector>
 
+#include "config/LanguageText.h"
 #include "config/SelectionPath.h"
 #include "devices/DeviceList.h"
 #include "devices/PasswordRecord.h"
@@ -221,7 +222,7 @@ bool CManageTreeCtrl::FillComputer() {
       computer.image = shell.iIcon;
     }
   }
-  if (computer.text.empty()) computer.text = u"My Computer";
+  if (computer.text.empty()) computer.text = DisplayText(TextId::MyComputer);
   computer.state = kStateNone;
   HTREEITEM root = InsertItem(TVI_ROOT, TVI_FIRST, computer);
   if (root == nullptr) {
@@ -435,7 +436,7 @@ void CManageTreeCtrl::Tell(const std::u16string& text) {
     tell_(text);
     return;
   }
-  MessageBoxW(Handle(), WidePointer(text), L"Rename", MB_OK | MB_ICONWARNING);
+  MessageBoxW(Handle(), WidePointer(text), WidePointer(DisplayText(TextId::RenameTitle)), MB_OK | MB_ICONWARNING);
 }
 
 void CManageTreeCtrl::OnEndLabelEdit(HTREEITEM item, const wchar_t* text) {
@@ -449,7 +450,7 @@ void CManageTreeCtrl::OnEndLabelEdit(HTREEITEM item, const wchar_t* text) {
     case NewNameCheck::Unchanged:
     case NewNameCheck::Empty: return;
     case NewNameCheck::BadCharacter:
-      Tell(u"A file name cannot contain any of the following characters:\n\\ / : * ? \" < > |");
+      Tell(DisplayText(TextId::RenameBadCharacters));
       return;
     case NewNameCheck::Accepted: break;
   }
@@ -457,7 +458,7 @@ void CManageTreeCtrl::OnEndLabelEdit(HTREEITEM item, const wchar_t* text) {
   // Another entry by that name would be replaced without a question; a
   // change of letter case only is the same entry.
   if (!SamePath(path, renamed) && GetFileAttributesW(WidePointer(renamed)) != INVALID_FILE_ATTRIBUTES) {
-    Tell(u"\"" + newName + u"\" cannot be used: an entry of that name already exists.");
+    Tell(FillText(DisplayText(TextId::RenameNameTaken), {newName}));
     return;
   }
   const std::wstring from = ShellPathList(path);

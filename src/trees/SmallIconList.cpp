@@ -7,28 +7,57 @@
 
 namespace qtr {
 
+bool ShowsShareOverlay() {
+  static const bool shows = [] {
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    return GetVersionExW(&version) && version.dwMajorVersion < 6;
+  }();
+  return shows;
+}
+
 HIMAGELIST SharedSmallIcons() {
   static const HIMAGELIST list = [] {
     SHFILEINFOW info{};
     auto* icons = reinterpret_cast<HIMAGELIST>(
         SHGetFileInfoW(L"C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
-    if (icons != nullptr) ImageList_SetBkColor(icons, CLR_NONE);
+    if (icons == nullptr) return icons;
+    // Before version 6 the share, link and third overlays are the list's
+    // first three pictures; later systems keep the shell's own binding of
+    // its list, where overlay 2 is the link arrow.
+    if (ShowsShareOverlay())
+      for (int overlay = 1; overlay <= 3; ++overlay) ImageList_SetOverlayImage(icons, overlay - 1, overlay);
+    ImageList_SetBkColor(icons, CLR_NONE);
     return icons;
   }();
   return list;
 }
 
+namespace {
+
+// Appends a 16-pixel icon resource to the shared list; its index, or -1.
+int AppendIcon(UINT resource) {
+  HIMAGELIST icons = SharedSmallIcons();
+  if (icons == nullptr) return -1;
+  auto* icon = static_cast<HICON>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resource), IMAGE_ICON, 16, 16, 0));
+  if (icon == nullptr) return -1;
+  const int added = ImageList_ReplaceIcon(icons, -1, icon);
+  DestroyIcon(icon);
+  return added;
+}
+
+}  // namespace
+
 int ProgramIconIndex() {
-  static const int index = [] {
-    HIMAGELIST icons = SharedSmallIcons();
-    if (icons == nullptr) return -1;
-    auto* icon = static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TREE_PROGRAM), IMAGE_ICON, 16, 16, 0));
-    if (icon == nullptr) return -1;
-    const int added = ImageList_ReplaceIcon(icons, -1, icon);
-    DestroyIcon(icon);
-    return added;
-  }();
+  static const int index = AppendIcon(IDI_TREE_PROGRAM);
+  return index;
+}
+
+int UsbDiskIconIndex() {
+  // After the program's icon, whichever of the two is asked for first.
+  ProgramIconIndex();
+  static const int index = AppendIcon(IDI_TREE_USB_DISK);
   return index;
 }
 

@@ -87,6 +87,10 @@ bool CUsbTreeCtrl::HasPartitionItem() const {
   return selection_.PartitionItem() != kNoItem;
 }
 
+bool CUsbTreeCtrl::HasRootItem() const {
+  return Items().FirstChild(kNoItem) != kNoItem;
+}
+
 int CUsbTreeCtrl::PartitionState() const {
   const TreeItem item = selection_.PartitionItem();
   return item == kNoItem ? kStateNone : Items().State(item);

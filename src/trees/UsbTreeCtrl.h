@@ -29,6 +29,8 @@ class CUsbTreeCtrl : public CBackUpTreeCtrl {
   const std::u16string& TargetRoot() const { return selection_.TargetRoot(); }
 
   bool HasPartitionItem() const;
+  // Any root item: the partition or a disk.
+  bool HasRootItem() const;
   // The partition item's state, 0 when there is none.
   int PartitionState() const;
   // The chosen partition cannot be used (not formatted).

@@ -41,6 +41,11 @@ void PictureButton::SetPictures(UINT normal, UINT pressed, UINT hover) {
   if (hwnd_ != nullptr) InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
+void PictureButton::SetDisabledPicture(UINT disabled) {
+  pictures_[3].Load(disabled);
+  if (hwnd_ != nullptr) InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
 void PictureButton::SetBackground(const OffscreenSurface* surface) {
   background_ = surface;
   if (hwnd_ != nullptr) InvalidateRect(hwnd_, nullptr, FALSE);
@@ -64,7 +69,7 @@ void PictureButton::Draw(const DRAWITEMSTRUCT& item) {
   DrawSurfaceBehind(dc, r, hwnd_, background_);
 
   const Look look = CurrentLook();
-  const int index = look == Look::Pressed ? 1 : look == Look::Hover ? 2 : 0;
+  const int index = look == Look::Pressed ? 1 : look == Look::Hover ? 2 : look == Look::Disabled ? 3 : 0;
   const Picture& picture = pictures_[index].Loaded() ? pictures_[index] : pictures_[0];
   if (picture.Loaded()) {
     picture.Draw(dc, 0, 0, width, height);

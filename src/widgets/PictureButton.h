@@ -1,4 +1,5 @@
-// A button drawn with three pictures (normal, pressed, mouse over) over the
+// A button drawn with three pictures (normal, pressed, mouse over), and
+// optionally a fourth for its disabled state, over the
 // part of its parent's off-screen surface that lies beneath it, so that the
 // transparent parts of the pictures show the parent's painting. Its text,
 // when it has one, is drawn on top.
@@ -25,6 +26,8 @@ class PictureButton : public OwnerDrawn {
   bool Attach(HWND button);
   // Picture resources; a picture that does not load falls back to the normal one.
   void SetPictures(UINT normal, UINT pressed, UINT hover);
+  // Shown while the button is disabled; without it the normal one is.
+  void SetDisabledPicture(UINT disabled);
   // The parent's surface in the parent's client coordinates; null: the button face colour.
   void SetBackground(const OffscreenSurface* surface);
   void SetTextColour(COLORREF colour) { textColour_ = colour; }
@@ -38,7 +41,7 @@ class PictureButton : public OwnerDrawn {
   void Detach();
 
   HWND hwnd_ = nullptr;
-  Picture pictures_[3];  // normal, pressed, hover
+  Picture pictures_[4];  // normal, pressed, hover, disabled
   const OffscreenSurface* background_ = nullptr;
   COLORREF textColour_ = RGB(0, 0, 0);
   bool hover_ = false;

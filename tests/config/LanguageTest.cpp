@@ -121,6 +121,13 @@ TEST_F(LanguageTest, PickingALanguageStoresItOnlyWhenItsTableLoadsOrItIsEnglish)
   EXPECT_EQ(PickLanguage(entries, 7, 0, list, Loads()).action, LanguagePick::Action::kNothing);
 }
 
+TEST(LanguageKeysTest, FillTextPutsEachValueInTheNextPlaceholder) {
+  EXPECT_EQ(FillText(u"The disks in %s cannot be used (%s).", {u"a.txt", u"line 4: 100%s"}),
+            u"The disks in a.txt cannot be used (line 4: 100%s).");
+  EXPECT_EQ(FillText(u"\u201c%s\u201d", {u"x", u"y"}), u"\u201cx\u201d");
+  EXPECT_EQ(FillText(u"%s and %s", {u"one"}), u"one and %s");
+}
+
 TEST(LanguageKeysTest, EveryKeyIsUniqueAndHasADefault) {
   std::set<std::u16string_view> seen;
   for (const LanguageKey& key : AllLanguageKeys()) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "DeviceTestSupport.h"
 #include "devices/DeviceChangeHandler.h"
@@ -167,6 +168,31 @@ TEST_F(DeviceChangeHandlerTest, ArrivalOpensThePasswordDialogThatFitsTheDisk) {
   // A repeated announcement of a listed disk asks nothing again.
   handler.OnDeviceChange(kDeviceArrival, kDeviceInterfaceBroadcast, kFour);
   EXPECT_EQ(page.dialogs.size(), 2u);
+}
+
+TEST(DeviceChangeHandler, ADiskWithoutRoomForAPasswordArrivesWithoutTheSetDialog) {
+  test::SimulatedWorld world{
+      "[disk]\npath = \\\\?\\usbstor#full\nimage = full.img\nvendor = WDC\nproduct = Full\n"
+      "number = 5\ngeometry = 2 16 63 512\nvolume = J\npresent = no\n"};
+  // One NTFS partition from sector 63 to the last (2015) covers the record's sector 2014.
+  std::string mbr(512, '\0');
+  const uint32_t first = 63, count = 2016 - 63;
+  mbr[446 + 4] = '\x07';
+  std::memcpy(mbr.data() + 446 + 8, &first, 4);
+  std::memcpy(mbr.data() + 446 + 12, &count, 4);
+  mbr[510] = '\x55';
+  mbr[511] = '\xAA';
+  test::WriteImage(world.Image(u"full.img"), 0, mbr);
+  DeviceList list;
+  RecordingPage page;
+  EnclosureButton button;
+  DeviceChangeHandler handler{list, page, button};
+  world.Devices().SetPresent(0, true);
+  for (const auto& change : world.Devices().PollPresence())
+    handler.OnDeviceChange(kDeviceArrival, kDeviceInterfaceBroadcast, change.path);
+  ASSERT_EQ(list.Size(), 1u);
+  EXPECT_FALSE(list[0].m_passwordSectorFree);
+  EXPECT_TRUE(page.dialogs.empty());
 }
 
 TEST_F(DeviceChangeHandlerTest, ButtonPollingFollowsTheDisks) {

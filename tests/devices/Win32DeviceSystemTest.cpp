@@ -140,8 +140,9 @@ TEST(ProgramDevices, DescriptionInTheProgramFolderSelectsSimulatedDisks) {
 
   test::WriteBytes(folder.File(kSimulatedDisksFile), "[disk]\nsize = big\n");
   EXPECT_FALSE(InstallProgramDevices(programFolder, message));
-  EXPECT_EQ(message, programFolder + u"simulated-disks.txt: line 2: unknown key \"size\". "
-                                     u"The real disks are used instead.");
+  EXPECT_EQ(message, u"The simulated disks described in " + programFolder +
+                         u"simulated-disks.txt cannot be used (line 2: unknown key \"size\"). "
+                         u"The real disks are used instead.");
   Devices().EnumerateDiskInterfaces(paths);
   EXPECT_TRUE(paths.empty()) << "back to the real disks";
 }

@@ -207,8 +207,12 @@ LPARAM ProgramDriver::ItemData(HWND tree, HTREEITEM item) const {
 }
 
 std::wstring ProgramDriver::Text(HWND window, int id) {
+  // WM_GETTEXT rather than GetWindowTextW: across processes the latter
+  // gives only a window's caption, never the text of an edit control.
   wchar_t text[512] = {};
-  GetWindowTextW(GetDlgItem(window, id), text, 512);
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(GetDlgItem(window, id), WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                      5000, &copied);
   return text;
 }
 

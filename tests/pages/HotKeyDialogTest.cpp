@@ -65,10 +65,15 @@ TEST_F(HotKeyDialogTest, OpeningFreesTheStoredHotKeyAndCancelPutsItBack) {
 TEST_F(HotKeyDialogTest, WithoutAStoredHotKeyCtrlAltIsOffered) {
   CHotKey dialog(host_);
   LRESULT preset = 0;
+  RECT client{}, close{};
   RunModalWith(dialog, hostWindow_, [&](HWND window) {
     preset = SendDlgItemMessageW(window, IDC_HOTKEY_CONTROL, HKM_GETHOTKEY, 0, 0);
+    GetClientRect(window, &client);
+    GetWindowRect(GetDlgItem(window, IDC_HOTKEY_CLOSE), &close);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&close), 2);
     Click(window, IDC_HOTKEY_CLOSE);
   });
+  EXPECT_LE(close.right, client.right) << "the close button shows whole";
   EXPECT_EQ(preset, 0x0600);
   EXPECT_EQ(Attribute(u"HotKey", u"Str"), u"");
 }

@@ -7,6 +7,7 @@
 #include <ole2.h>
 
 #include <string>
+#include <vector>
 
 #include "DeviceTestSupport.h"
 #include "devices/DeviceList.h"
@@ -35,7 +36,11 @@ void Pump() {
 
 class NoQuestions final : public Prompter {
  public:
-  bool Ask(const Question&) override { return true; }
+  bool Ask(const Question& question) override {
+    asked.push_back(question.title + u"|" + question.message);
+    return true;
+  }
+  std::vector<std::u16string> asked;
 };
 
 // What the password prompt is answered with while it is shown: the text, or
@@ -126,6 +131,9 @@ TEST_F(ManagePageTest, TwoTreesSideBySideEachWithTheComputerAndADropTarget) {
   GetWindowRect(right, &b);
   EXPECT_LE(a.right, b.left);
   EXPECT_EQ(a.top, b.top);
+  RECT heading{};
+  GetWindowRect(GetDlgItem(page_.Handle(), IDC_MANAGE_TITLE), &heading);
+  EXPECT_LE(heading.bottom, a.top) << "the heading is not cut by the trees";
   EXPECT_GT(a.bottom - a.top, 200);
   for (HWND tree : {left, right}) {
     EXPECT_NE(GetWindowLongPtrW(tree, GWL_STYLE) & TVS_EDITLABELS, 0);
@@ -163,6 +171,23 @@ TEST_F(ManagePageTest, TheLockedDisksDriveAsksForItsPasswordAndLockingAsksAgain)
   answer.clear();
   EXPECT_FALSE(Expand(tree.Handle(), m));
   EXPECT_EQ(prompts, 3);
+}
+
+TEST_F(ManagePageTest, ARefusedNewNameIsToldInTheProgramsMessageWindow) {
+  devices_[0].m_unlocked = 1;
+  CManageTreeCtrl& tree = page_.LeftTree();
+  ASSERT_TRUE(Expand(tree.Handle(), tree.FindPath(u"M:\\")));
+  HTREEITEM a = tree.FindPath(u"M:\\a.txt");
+  ASSERT_NE(a, nullptr);
+  TreeView_SelectItem(tree.Handle(), a);
+  tree.StartRename();
+  HWND box = TreeView_GetEditControl(tree.Handle());
+  ASSERT_NE(box, nullptr);
+  SetWindowTextW(box, L"x:y.txt");
+  TreeView_EndEditLabelNow(tree.Handle(), FALSE);
+  Pump();
+  EXPECT_EQ(prompter_.asked, std::vector<std::u16string>{
+                                 u"Rename|A file name cannot contain any of these characters: \\ / : * ? \" < > |"});
 }
 
 }  // namespace

@@ -216,6 +216,27 @@ TEST_F(PageBoxWindowTest, TextsFollowTheActiveLanguage) {
   EXPECT_EQ(power_.requests, 0);
 }
 
+TEST_F(PageBoxWindowTest, SystemFolderSwitchesShowAndHideTheFolderOfAnOpenCAtOnce) {
+  CPageBox& box = Make(true);
+  CBackUpTreeCtrl& source = box.BackUpPage().SourceTree();
+  HTREEITEM c = source.FindPath(u"C:\\");
+  ASSERT_NE(c, nullptr);
+  TreeView_SelectItem(source.Handle(), c);
+  SendMessageW(source.Handle(), WM_KEYDOWN, VK_ADD, 0);
+  SendMessageW(source.Handle(), WM_KEYUP, VK_ADD, 0);
+  Pump();
+  ASSERT_NE(source.FindPath(u"C:\\users"), nullptr);
+  EXPECT_EQ(source.FindPath(u"C:\\windows"), nullptr);
+  HWND windows = GetDlgItem(box.SetPage()->BackupPage().Handle(), IDC_BKSET_WINDOWS);
+  SendMessageW(windows, BM_CLICK, 0, 0);
+  Pump();
+  EXPECT_NE(source.FindPath(u"C:\\windows"), nullptr);
+  SendMessageW(windows, BM_CLICK, 0, 0);
+  Pump();
+  EXPECT_EQ(source.FindPath(u"C:\\windows"), nullptr);
+  EXPECT_NE(source.FindPath(u"C:\\users"), nullptr);
+}
+
 // A simulated disk with its partition K: on a mapped folder, and a folder
 // of the C: drive ticked in the selection files: a real backup can run.
 class PageBoxJobTest : public PageBoxWindowTest {
@@ -302,6 +323,17 @@ TEST_F(PageBoxJobTest, AJobHoldsTheFileBackupSlotAndCloseRunsTheChosenCompletion
     EXPECT_EQ(box_->CurrentSlot(), c.slotAfter);
     EXPECT_EQ(box_->SlotWindow(1), box_->BackUpPage().Handle());
   }
+}
+
+TEST_F(PageBoxJobTest, RestoreWithADiskButNoPartitionChosenAsksForFiles) {
+  Make(true);
+  ASSERT_GT(box_->BackUpPage().TargetCount(), 0);
+  ASSERT_FALSE(box_->BackUpPage().TargetTree().HasPartitionItem());
+  Click(IDC_PAGEBOX_RESTORE);
+  ASSERT_EQ(prompter_.asked.size(), 1u);
+  EXPECT_EQ(prompter_.asked[0], u"Tips|Please select files for restore!");
+  ExpectIdle();
+  EXPECT_FALSE(box_->State().restore);
 }
 
 // The mouse of the X server presses the item's check box, as a person does.

@@ -30,9 +30,12 @@ class RecordingPrompter final : public Prompter {
  public:
   bool Ask(const Question& question) override {
     asked.push_back(question.title + u" / " + question.message);
+    if (watched != nullptr) watchedTookInput.push_back(IsWindowEnabled(watched) != FALSE);
     return true;
   }
   std::vector<std::u16string> asked;
+  HWND watched = nullptr;  // whether it takes input is noted at every question
+  std::vector<bool> watchedTookInput;
 };
 
 class PasswordDialogTest : public ::testing::Test {
@@ -61,9 +64,12 @@ TEST_F(PasswordDialogTest, SettingAPasswordWritesTheRecordAndLocksTheDisk) {
   ASSERT_TRUE(dialog.CreateModeless(nullptr));
   EXPECT_FALSE(IsWindowEnabled(dialog.Item(IDC_PASSWORD_OLD))) << "set mode asks no old password";
   EXPECT_EQ(SendMessageW(dialog.Item(IDC_PASSWORD_NEW), EM_GETPASSWORDCHAR, 0, 0), L'*');
+  prompter_.watched = dialog.Handle();
   Enter(dialog, {{IDC_PASSWORD_NEW, L"abc"}, {IDC_PASSWORD_AGAIN, L"abc"}}, IDC_PASSWORD_SET_OK);
   EXPECT_EQ(dialog.Result(), IDOK);
   EXPECT_EQ(prompter_.asked, (std::vector<std::u16string>{u"Tips / Set password  succeeded!"}));
+  // No second OK could be pressed while the message was up.
+  EXPECT_EQ(prompter_.watchedTookInput, std::vector<bool>{false});
   const std::string record = Record();
   EXPECT_EQ(record.substr(0, 8), std::string("\x01\0\0\0\x03\0\0\0", 8));
   EXPECT_EQ(record.substr(8, 12), std::string("password\0abc", 12));
@@ -92,6 +98,7 @@ TEST_F(PasswordDialogTest, RefusedEntriesLeaveTheRecordAndTheDialogAsTheyWere) {
     Enter(dialog, {{IDC_PASSWORD_NEW, c.entry}, {IDC_PASSWORD_AGAIN, c.again}}, IDC_PASSWORD_SET_OK);
     EXPECT_EQ(prompter_.asked, std::vector<std::u16string>{c.message});
     EXPECT_EQ(dialog.Result(), 0) << "the dialog stays open";
+    EXPECT_TRUE(IsWindowEnabled(dialog.Handle())) << "and takes the next entry";
     EXPECT_EQ(dialog.ItemText(IDC_PASSWORD_NEW), L"") << "the new entries are emptied";
     EXPECT_EQ(Record(), before);
     EXPECT_FALSE(HasPassword(list_[0].m_passwordRecord));

@@ -187,10 +187,10 @@ TEST_F(SetDialogTest, AutoStartBoxSetsAndRemovesTheRunEntry) {
 TEST_F(SetDialogTest, PictureAndDataFilesMakeTheFilterWithTheOthersField) {
   ClickTab(IDC_SET_TAB_FILTER);
   EXPECT_EQ(page_->FileTypeFilter(), u"");
-  EXPECT_EQ(TextOf(OthersItem(IDC_OTHERS_FILTER + 0)), L"Picture:bmp,jpg,png,jepg");
+  EXPECT_EQ(TextOf(OthersItem(IDC_OTHERS_FILTER + 0)), L"Picture:bmp,jpg,png,jpeg");
   Click(OthersItem(IDC_OTHERS_FILTER + 0));
   Click(OthersItem(IDC_OTHERS_FILTER + 3));
-  EXPECT_EQ(page_->FileTypeFilter(), u"bmp,jpg,png,jepg,txt,doc,docx,xls,ppt,pdf");
+  EXPECT_EQ(page_->FileTypeFilter(), u"bmp,jpg,png,jpeg,jepg,txt,doc,docx,xls,ppt,pdf");
 
   HWND field = OthersItem(IDC_OTHERS_EXTENSIONS);
   EXPECT_FALSE(IsWindowEnabled(field));
@@ -198,12 +198,12 @@ TEST_F(SetDialogTest, PictureAndDataFilesMakeTheFilterWithTheOthersField) {
   EXPECT_TRUE(IsWindowEnabled(field));
   EXPECT_EQ(TextOf(field), L"Please input the file extensions which should be separated by ','");
   EXPECT_EQ(page_->FileTypeFilter(),
-            u"bmp,jpg,png,jepg,txt,doc,docx,xls,ppt,pdf");  // the prompt adds nothing
+            u"bmp,jpg,png,jpeg,jepg,txt,doc,docx,xls,ppt,pdf");  // the prompt adds nothing
   SetWindowTextW(field, L"iso, raw");
-  EXPECT_EQ(page_->FileTypeFilter(), u"bmp,jpg,png,jepg,txt,doc,docx,xls,ppt,pdf,iso,raw");
+  EXPECT_EQ(page_->FileTypeFilter(), u"bmp,jpg,png,jpeg,jepg,txt,doc,docx,xls,ppt,pdf,iso,raw");
   Click(OthersItem(IDC_OTHERS_OTHER));
   EXPECT_FALSE(IsWindowEnabled(field));
-  EXPECT_EQ(page_->FileTypeFilter(), u"bmp,jpg,png,jepg,txt,doc,docx,xls,ppt,pdf");
+  EXPECT_EQ(page_->FileTypeFilter(), u"bmp,jpg,png,jpeg,jepg,txt,doc,docx,xls,ppt,pdf");
 }
 
 TEST_F(SetDialogTest, LanguageChoiceChangesEveryTextAtTheNextPaintAndBack) {
@@ -221,8 +221,8 @@ TEST_F(SetDialogTest, LanguageChoiceChangesEveryTextAtTheNextPaintAndBack) {
   ClickTab(IDC_SET_TAB_FILTER);
   Repaint();
   const std::wstring picture = TextOf(OthersItem(IDC_OTHERS_FILTER + 0));
-  EXPECT_NE(picture, L"Picture:bmp,jpg,png,jepg");
-  EXPECT_EQ(picture.substr(picture.size() - 17), L":bmp,jpg,png,jepg");  // the list stays as it is
+  EXPECT_NE(picture, L"Picture:bmp,jpg,png,jpeg");
+  EXPECT_EQ(picture.substr(picture.size() - 17), L":bmp,jpg,png,jpeg");  // the list stays as it is
 
   ClickTab(IDC_SET_TAB_OTHERS);
   PickLanguage(L"English");

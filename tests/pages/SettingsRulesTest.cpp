@@ -23,7 +23,7 @@ TEST(FileTypeFilterTest, PictureAndDataFilesGiveOnlyTheirExtensions) {
   XmlDocument doc = Settings(
       u"<BackupImages>1</BackupImages><BackupAudios>0</BackupAudios>"
       u"<BackupVedios>0</BackupVedios><BackupDatas>1</BackupDatas>");
-  EXPECT_EQ(FileTypeFilterText(doc, u"", kPrompt), u"bmp,jpg,png,jepg,txt,doc,docx,xls,ppt,pdf");
+  EXPECT_EQ(FileTypeFilterText(doc, u"", kPrompt), u"bmp,jpg,png,jpeg,jepg,txt,doc,docx,xls,ppt,pdf");
 }
 
 TEST(FileTypeFilterTest, NoTickedBoxMeansNoFilter) {
@@ -44,7 +44,7 @@ TEST(FileTypeFilterTest, OthersFieldAddsTheTypedExtensionsButNotItsPrompt) {
 }
 
 TEST(FileTypeFilterTest, BoxTextIsTheNameFollowedByItsList) {
-  EXPECT_EQ(FileTypeBoxText(FileTypeBoxes()[0], u"图片"), u"图片:bmp,jpg,png,jepg");
+  EXPECT_EQ(FileTypeBoxText(FileTypeBoxes()[0], u"图片"), u"图片:bmp,jpg,png,jpeg");
   EXPECT_EQ(FileTypeBoxText(FileTypeBoxes()[3], u"Data files"), u"Data files:txt,doc,docx,xls,ppt,pdf");
 }
 

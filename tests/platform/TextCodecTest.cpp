@@ -19,6 +19,21 @@ TEST(TextCodecTest, Windows1252EuroBothWays) {
   EXPECT_FALSE(lossy);
 }
 
+// An undeclared file is read in the ANSI code page; windows-1252 gives every
+// byte back, also those it leaves undefined, so such a file of another code
+// page (here GB18030) comes back as it was.
+TEST(TextCodecTest, Windows1252GivesEveryByteBack) {
+  const std::string gb18030 = "<r>\xD6\xD0\x81\x30\x8D\x30\x8F\x31\x90\x30\x9D\x31</r>";
+  std::u16string text;
+  ASSERT_TRUE(DecodeToUtf16(1252, gb18030, text));
+  EXPECT_EQ(text, u"<r>\u00d6\u00d0\u00810\u008d0\u008f1\u00900\u009d1</r>");
+  std::string bytes;
+  bool lossy = true;
+  ASSERT_TRUE(EncodeFromUtf16(1252, text, bytes, lossy));
+  EXPECT_EQ(bytes, gb18030);
+  EXPECT_FALSE(lossy);
+}
+
 TEST(TextCodecTest, ChineseGbkBothWays) {
   std::u16string text;
   ASSERT_TRUE(DecodeToUtf16(936, "\xD6\xD0\xCE\xC4", text));

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "Version.h"
 #include "WindowLook.h"
+#include "config/LanguageTable.h"
 #include "resource.h"
 #include "widgets/GdiplusSession.h"
 
@@ -51,6 +56,39 @@ TEST_F(AboutDialogTest, EnterAndEscLeaveItOpenAndOkClosesIt) {
   });
   EXPECT_TRUE(stillOpen);
   EXPECT_EQ(result, IDOK);
+}
+
+// The program folder of the test, whose Language folder holds the shipped tables.
+std::u16string ExeFolder() {
+  wchar_t path[MAX_PATH];
+  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::u16string folder(path, path + n);
+  folder.resize(folder.rfind(u'\\') + 1);
+  return folder;
+}
+
+TEST_F(AboutDialogTest, TextsComeFromTheLanguageTableBesideTheNameAndVersion) {
+  const auto textsOf = [] {
+    CAboutDlg about;
+    std::vector<std::wstring> texts;
+    RunWith(about, [&](CAboutDlg& d) {
+      for (int id : {IDC_ABOUT_NAME, IDC_ABOUT_VERSION, IDC_ABOUT_DESCRIPTION, IDC_ABOUT_OK})
+        texts.push_back(d.ItemText(id));
+      SendMessageW(GetDlgItem(d.Handle(), IDC_ABOUT_OK), BM_CLICK, 0, 0);
+    });
+    return texts;
+  };
+  const std::wstring version = L"" QTR_VERSION_TEXT;
+  EXPECT_EQ(textsOf(), (std::vector<std::wstring>{L"QTR XVQ Backup", L"Version " + version,
+                                                   L"Backs up the files you choose to a USB disk, and brings them back.",
+                                                   L"OK"}));
+  ASSERT_TRUE(ApplyLanguage(ExeFolder(), u"0x0804"));
+  const std::vector<std::wstring> chinese = textsOf();
+  ASSERT_TRUE(ApplyLanguage(ExeFolder(), u"0x0409"));
+  ASSERT_EQ(chinese.size(), 4u);
+  EXPECT_EQ(chinese[0], L"QTR XVQ Backup");
+  EXPECT_EQ(chinese[1], L"\u7248\u672c " + version);
+  EXPECT_EQ(chinese[3], L"\u786e\u5b9a");
 }
 
 }  // namespace

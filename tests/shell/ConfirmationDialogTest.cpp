@@ -111,5 +111,50 @@ TEST_F(ConfirmationDialogTest, ClosesConfirmedWhenTheMainWindowIsGoneOrWhenAsked
             IDCANCEL);
 }
 
+// The window's height, whether the message box scrolls, and whether the
+// message ends above the buttons.
+struct Fit {
+  int height = 0;
+  bool scrolls = false;
+  bool clearOfButtons = false;
+};
+
+Fit FitOf(const std::u16string& message) {
+  CMakeSureDlg dialog({u"Tips", message, false}, nullptr);
+  Fit fit;
+  RunWith(dialog, [&](CMakeSureDlg& d) {
+    RECT window, text, ok;
+    GetWindowRect(d.Handle(), &window);
+    GetWindowRect(GetDlgItem(d.Handle(), IDC_CONFIRM_MESSAGE), &text);
+    GetWindowRect(GetDlgItem(d.Handle(), IDC_CONFIRM_OK), &ok);
+    fit.height = window.bottom - window.top;
+    fit.scrolls = (GetWindowLongPtrW(GetDlgItem(d.Handle(), IDC_CONFIRM_MESSAGE), GWL_STYLE) & WS_VSCROLL) != 0;
+    fit.clearOfButtons = text.bottom <= ok.top;
+    d.CloseAsConfirmed();
+  });
+  return fit;
+}
+
+TEST_F(ConfirmationDialogTest, GrowsToFitALongMessageAndScrollsPastItsLimit) {
+  const Fit one = FitOf(u"Start backup now ?");
+  EXPECT_EQ(one.height, CMakeSureDlg::kHeight);
+  EXPECT_FALSE(one.scrolls);
+
+  std::u16string sentences;
+  for (int i = 0; i < 6; ++i) sentences += u"This disk keeps no password: its last partition covers the sector. ";
+  const Fit six = FitOf(sentences);
+  EXPECT_GT(six.height, CMakeSureDlg::kHeight);
+  EXPECT_LT(six.height, CMakeSureDlg::kMaxHeight);
+  EXPECT_FALSE(six.scrolls);
+  EXPECT_TRUE(six.clearOfButtons);
+
+  std::u16string lines;
+  for (int i = 0; i < 40; ++i) lines += u"C:\\Data\\file.txt;Fail(5) Access is denied.\n";
+  const Fit forty = FitOf(lines);
+  EXPECT_EQ(forty.height, CMakeSureDlg::kMaxHeight);
+  EXPECT_TRUE(forty.scrolls);
+  EXPECT_TRUE(forty.clearOfButtons);
+}
+
 }  // namespace
 }  // namespace qtr

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "resource.h"
 #include "shell/SingleInstance.h"
 #include "shell/SplashWindow.h"
 #include "widgets/GdiplusSession.h"
@@ -14,11 +15,14 @@ namespace {
 TEST(Splash, ShowsOnItsOwnThreadUntilAskedToClose) {
   GdiplusSession gdiplus;
   CInitDlg splash;
-  splash.Start();
+  splash.Start(u"\u6b63\u5728\u542f\u52a8\u2026");
   const DWORD start = GetTickCount();
   while (splash.Ticks() < 3 && GetTickCount() - start < 5000) Sleep(5);
   EXPECT_GE(splash.Ticks(), 3u);
   EXPECT_TRUE(splash.Running());
+  wchar_t text[32] = {};
+  GetWindowTextW(GetDlgItem(splash.Handle(), IDC_SPLASH_TEXT), text, 32);
+  EXPECT_STREQ(text, L"\u6b63\u5728\u542f\u52a8\u2026") << "the text it was started with";
   splash.RequestClose();
   splash.Join();
   EXPECT_FALSE(splash.Running());
@@ -38,7 +42,7 @@ TEST(SingleInstance, SecondStartShowsTheFirstWindowAndEnds) {
   // Still starting: the splash is up, topmost, above the main window.
   GdiplusSession gdiplus;
   CInitDlg splash;
-  splash.Start();
+  splash.Start(u"Starting");
   const DWORD start = GetTickCount();
   while (splash.Ticks() < 1 && GetTickCount() - start < 5000) Sleep(5);
   ASSERT_TRUE(splash.Running());

@@ -117,7 +117,7 @@ TEST_F(TrayIconTest, DoubleClickShowsAHiddenWindowAndMinimizesOneInFront) {
   EXPECT_FALSE(IsWindowVisible(window_.Get()));
 }
 
-TEST_F(TrayIconTest, DisplayCommandIsGreyedWhileTheWindowIsVisible) {
+TEST_F(TrayIconTest, MenuGreysDisplayWhileTheWindowIsVisibleAndFollowsTheNotificationAreaSteps) {
   ASSERT_TRUE(tray_.LoadTrayMenu(IDM_TRAY));
   HMENU popup = GetSubMenu(tray_.Menu(), 0);
   ASSERT_NE(popup, nullptr);
@@ -128,8 +128,16 @@ TEST_F(TrayIconTest, DisplayCommandIsGreyedWhileTheWindowIsVisible) {
     EndMenu();
   };
   SetTimer(nullptr, 0, 100, closeMenu);
-  Notify(WM_RBUTTONUP);
+  SendMessageW(window_.Get(), CTrayIcon::kCallbackMessage, 0, WM_RBUTTONUP);
   EXPECT_NE(GetMenuState(popup, IDM_TRAY_DISPLAY, MF_BYCOMMAND) & MF_GRAYED, 0u);
+  // The owner was brought to the front for the menu and had a message after it.
+  EXPECT_EQ(GetForegroundWindow(), window_.Get());
+  bool benign = false;
+  for (MSG message; PeekMessageW(&message, window_.Get(), 0, 0, PM_REMOVE);) {
+    if (message.message == WM_NULL) benign = true;
+    DispatchMessageW(&message);
+  }
+  EXPECT_TRUE(benign);
 
   ShowWindow(window_.Get(), SW_HIDE);
   SetTimer(nullptr, 0, 100, closeMenu);
