@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "devices/DeviceNotification.h"
 #include "devices/DeviceServices.h"
 #include "devices/ProgramDevices.h"
 #include "devices/SimulatedDevices.h"
@@ -39,6 +40,9 @@ bool InstallProgramDevices(const std::u16string& programFolder, std::u16string& 
     // the program does without it.
     if (!ok) message = description + u": " + problem + u". The real disks are used instead.";
   }
+  if (auto* simulated = dynamic_cast<SimulatedDevices*>(system.get()))
+    for (size_t i = 0; i < simulated->DiskCount(); ++i)
+      ShowSimulatedVolumes(simulated->DiskAt(i), simulated->VolumesMounted(i));
   if (!system) system = MakeWin32DeviceSystem();
   // The new backend is installed before the old one is released.
   InstallDeviceSystem(system.get());
