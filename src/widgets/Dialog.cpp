@@ -13,11 +13,11 @@ Dialog::~Dialog() {
 
 namespace {
 
-// The modal dialogs of the user-interface thread, outermost first, and
-// whether the program is ending.
+// The modal dialogs of the user-interface thread, outermost first, and the
+// one that is ending with everything over it (none opens until it has).
 struct ModalStack {
   std::vector<Dialog*> running;
-  bool ending = false;
+  Dialog* endingWith = nullptr;
 };
 
 ModalStack& Modals() {
@@ -29,24 +29,26 @@ ModalStack& Modals() {
 
 INT_PTR Dialog::RunModal(HWND owner) {
   ModalStack& modals = Modals();
-  if (modals.ending) return IDCANCEL;
+  if (modals.endingWith != nullptr) return IDCANCEL;
   modal_ = true;
   modals.running.push_back(this);
   const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner,
                                          &Procedure, reinterpret_cast<LPARAM>(this));
   std::erase(modals.running, this);
+  if (modals.endingWith == this) modals.endingWith = nullptr;
   return result;
 }
 
 void Dialog::EndWithNestedModals(INT_PTR code) {
   ModalStack& modals = Modals();
-  modals.ending = true;
   const auto self = std::find(modals.running.begin(), modals.running.end(), this);
-  if (self != modals.running.end())
+  if (self != modals.running.end()) {
+    modals.endingWith = this;
     for (auto nested = modals.running.end(); nested != self + 1;) {
       --nested;
       if ((*nested)->hwnd_ != nullptr) EndDialog((*nested)->hwnd_, IDCANCEL);
     }
+  }
   EndModal(code);
 }
 

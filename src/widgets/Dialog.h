@@ -16,7 +16,7 @@ class Dialog {
   Dialog& operator=(const Dialog&) = delete;
 
   // Runs the dialog modally; returns the code given to EndModal, or -1.
-  // Once the program is ending it shows nothing and returns IDCANCEL.
+  // While a dialog ends with its nested ones it shows nothing and returns IDCANCEL.
   INT_PTR RunModal(HWND owner);
   // The program ends with this modal dialog: every modal dialog opened while
   // it runs is ended with IDCANCEL, innermost first, and none opens after, so
