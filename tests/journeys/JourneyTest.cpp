@@ -663,12 +663,13 @@ TEST_F(JourneyTest, LanguageChosenOnTheSettingPageChangesEveryPageAndBack) {
   ASSERT_TRUE(WaitFor([&] { return (others = PageHolding(1363)) != nullptr; }, 5000));
   EXPECT_EQ(ProgramDriver::Text(box, 1006), L"Quick Activate");
   PickLanguage(others, false);
-  ASSERT_TRUE(WaitFor([&] { return ProgramDriver::Text(box, 1006) == L"\u5feb\u901f\u542f\u52a8"; }, 5000));
-  EXPECT_NE(ProgramDriver::Text(box, 1007), L"Setting");
+  // The buttons take their texts one after the other: the last one set is waited for.
+  ASSERT_TRUE(WaitFor([&] { return ProgramDriver::Text(box, 1007) != L"Setting"; }, 5000));
+  EXPECT_EQ(ProgramDriver::Text(box, 1006), L"\u5feb\u901f\u542f\u52a8");
   EXPECT_NE(ProgramDriver::Text(box, 1004), L"File Backup");
   PickLanguage(others, true);
-  ASSERT_TRUE(WaitFor([&] { return ProgramDriver::Text(box, 1006) == L"Quick Activate"; }, 5000));
-  EXPECT_EQ(ProgramDriver::Text(box, 1007), L"Setting");
+  ASSERT_TRUE(WaitFor([&] { return ProgramDriver::Text(box, 1007) == L"Setting"; }, 5000));
+  EXPECT_EQ(ProgramDriver::Text(box, 1006), L"Quick Activate");
   driver_.Quit();
 }
 
