@@ -1,10 +1,22 @@
 #include "devices/DeviceChangeHandler.h"
 
+#include <algorithm>
 #include <mutex>
 
 #include "devices/DeviceServices.h"
 
 namespace qtr {
+
+namespace {
+
+bool HoldsDrive(const CUSBDevice& disk, const std::u16string& drive) {
+  const std::vector<std::u16string> drives = DriveTexts(disk.m_partitions);
+  return std::any_of(drives.begin(), drives.end(), [&](const std::u16string& held) {
+    return drive.size() >= 2 && (held[0] | 0x20) == (drive[0] | 0x20);
+  });
+}
+
+}  // namespace
 
 std::vector<std::u16string> DriveTexts(const std::u16string& partitions) {
   std::vector<std::u16string> drives;
@@ -93,6 +105,37 @@ bool DeviceChangeHandler::Removed(const std::u16string& path) {
   // A letter of a disk that is gone is no target any more.
   for (const std::u16string& drive : DriveTexts(partitions)) page_.RemoveTargetDrive(drive);
   button_.Restart(!list_.Empty());
+  page_.DiskRemoved();
+  page_.DevicesChanged();
+  return true;
+}
+
+bool DeviceChangeHandler::DriveArrived(const std::u16string& drive) {
+  bool held = false;
+  {
+    const std::lock_guard lock(list_.Mutex());
+    for (size_t i = 0; i < list_.Size(); ++i) {
+      list_[i].GetPartitions();
+      held = held || HoldsDrive(list_[i], drive);
+    }
+  }
+  if (!held) return false;
+  page_.AddTargetDrive(drive.substr(0, 2));
+  page_.DevicesChanged();
+  return true;
+}
+
+bool DeviceChangeHandler::DriveRemoved(const std::u16string& drive) {
+  bool held = false;
+  {
+    const std::lock_guard lock(list_.Mutex());
+    for (size_t i = 0; i < list_.Size(); ++i) {
+      held = held || HoldsDrive(list_[i], drive);
+      list_[i].GetPartitions();
+    }
+  }
+  if (!held) return false;
+  page_.RemoveTargetDrive(drive.substr(0, 2));
   page_.DiskRemoved();
   page_.DevicesChanged();
   return true;

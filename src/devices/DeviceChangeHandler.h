@@ -73,6 +73,15 @@ class DeviceChangeHandler {
   // A disk interface went away: false when it was not listed.
   bool Removed(const std::u16string& path);
 
+  // A drive ("X:") came after its disk, as a volume does a moment after the
+  // disk's interface: the listed disks' letters are read again, and a letter
+  // of one of them becomes a target. False when no listed disk holds it.
+  bool DriveArrived(const std::u16string& drive);
+  // A drive went while its disk may stay (media removed, a dismount): the
+  // letters are read again and the drive is no target any more; a pending
+  // start is closed. False when no listed disk held it.
+  bool DriveRemoved(const std::u16string& drive);
+
  private:
   DeviceList& list_;
   DiskPageView& page_;

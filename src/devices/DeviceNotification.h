@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "devices/SimulatedDevices.h"
+
 namespace qtr {
 
 inline constexpr UINT kPlugPollMs = 250;
@@ -22,6 +24,13 @@ HWND RegisteredDeviceWindow();
 // Reads the simulated disks' plugs now and sends a broadcast to the
 // registered window for each change; nothing with the real disks.
 void PollSimulatedPlugs();
+
+// A simulated disk's volumes with a folder get their drive letters linked
+// (mounted) or unlinked, as a person trying the program expects.
+void ShowSimulatedVolumes(const SimulatedDevices::Disk& disk, bool mounted);
+// The same, followed by the shell's drive-added or drive-removed
+// notification for each volume, as the system raises it on a real PC.
+void AnnounceSimulatedVolumes(const SimulatedDevices::Disk& disk, bool mounted);
 
 // Sends window the broadcast the system sends for a disk interface.
 LRESULT SendDiskInterfaceBroadcast(HWND window, uint32_t event, const std::u16string& path);

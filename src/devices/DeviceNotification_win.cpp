@@ -1,6 +1,7 @@
 #include "devices/DeviceNotification.h"
 
 #include <dbt.h>
+#include <shlobj.h>
 
 #include <cstddef>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "devices/DeviceMessages.h"
 #include "devices/DeviceServices.h"
 #include "devices/SimulatedDevices.h"
+#include "platform/WineHost.h"
 
 namespace qtr {
 namespace {
@@ -83,10 +85,41 @@ void PollSimulatedPlugs() {
   current.polling = true;
   for (const SimulatedDevices::PresenceChange& change : simulated->PollPresence()) {
     if (current.window == nullptr) break;
+    if (change.volumes) {
+      AnnounceSimulatedVolumes(simulated->DiskAt(change.disk), change.arrived);
+      continue;
+    }
     SendDiskInterfaceBroadcast(current.window, change.arrived ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE,
                                change.path);
   }
   current.polling = false;
+}
+
+void ShowSimulatedVolumes(const SimulatedDevices::Disk& disk, bool mounted) {
+  for (const SimulatedDevices::Volume& volume : disk.volumes) {
+    if (volume.folder.empty()) continue;
+    const auto letter = static_cast<wchar_t>(volume.letter);
+    if (mounted)
+      LinkDriveLetter(letter, std::wstring(volume.folder.begin(), volume.folder.end()));
+    else
+      UnlinkDriveLetter(letter);
+  }
+}
+
+void AnnounceSimulatedVolumes(const SimulatedDevices::Disk& disk, bool mounted) {
+  // The shell names a drive by an item list made while the drive is there:
+  // a coming one after its link, a going one before.
+  if (mounted) ShowSimulatedVolumes(disk, true);
+  std::vector<PIDLIST_ABSOLUTE> items;
+  for (const SimulatedDevices::Volume& volume : disk.volumes) {
+    const wchar_t root[] = {static_cast<wchar_t>(volume.letter), L':', L'\\', L'\0'};
+    if (PIDLIST_ABSOLUTE item = ILCreateFromPathW(root)) items.push_back(item);
+  }
+  if (!mounted) ShowSimulatedVolumes(disk, false);
+  for (PIDLIST_ABSOLUTE item : items) {
+    SHChangeNotify(mounted ? SHCNE_DRIVEADD : SHCNE_DRIVEREMOVED, SHCNF_IDLIST | SHCNF_FLUSH, item, nullptr);
+    ILFree(item);
+  }
 }
 
 LRESULT SendDiskInterfaceBroadcast(HWND window, uint32_t event, const std::u16string& path) {

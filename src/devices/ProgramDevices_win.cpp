@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "config/LanguageText.h"
+#include "devices/DeviceNotification.h"
 #include "devices/DeviceServices.h"
 #include "devices/ProgramDevices.h"
 #include "devices/SimulatedDevices.h"
@@ -40,6 +41,9 @@ bool InstallProgramDevices(const std::u16string& programFolder, std::u16string& 
     // the program does without it.
     if (!ok) message = FillText(DisplayText(TextId::SimulatedDisksUnusable), {description, problem});
   }
+  if (auto* simulated = dynamic_cast<SimulatedDevices*>(system.get()))
+    for (size_t i = 0; i < simulated->DiskCount(); ++i)
+      ShowSimulatedVolumes(simulated->DiskAt(i), simulated->VolumesMounted(i));
   if (!system) system = MakeWin32DeviceSystem();
   // The new backend is installed before the old one is released.
   InstallDeviceSystem(system.get());

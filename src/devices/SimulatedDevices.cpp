@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 
@@ -140,6 +141,13 @@ void PutBigEndian(uint8_t* out, uint64_t value, int bytes) {
     out[i] = static_cast<uint8_t>(value);
     value >>= 8;
   }
+}
+
+// The first line of a switch file, trimmed; empty when there is no file.
+std::string FirstWord(const std::u16string& file) {
+  std::string text;
+  if (file.empty() || ReadWholeFile(file, text) != 0) return {};
+  return std::string(Trim(std::string_view(text).substr(0, text.find('\n'))));
 }
 
 // Port records name their disk by index after a tag, so a record from
@@ -445,11 +453,21 @@ std::unique_ptr<SimulatedDevices> SimulatedDevices::Parse(std::string_view text,
       if (!Number(value, disk.blockLength)) return fail("bad block length");
     } else if (key == "volume") {
       Volume volume;
-      if (words.empty() || words.size() > 2 || !Letter(words[0], volume.letter) ||
-          (words.size() == 2 && words[1] != "unopenable"))
-        return fail("expected \"volume = <letter> [unopenable]\"");
-      volume.openable = words.size() == 1;
+      if (words.empty() || words.size() > 3 || !Letter(words[0], volume.letter))
+        return fail("expected \"volume = <letter> [unopenable] [<folder>]\"");
+      for (size_t w = 1; w < words.size(); ++w) {
+        if (words[w] == "unopenable" && volume.openable)
+          volume.openable = false;
+        else if (volume.folder.empty())
+          volume.folder = InFolder(imageFolder, words[w]);
+        else
+          return fail("expected \"volume = <letter> [unopenable] [<folder>]\"");
+      }
       disk.volumes.push_back(volume);
+    } else if (key == "volume-delay") {
+      if (!Number(value, disk.volumeDelayMs)) return fail("bad volume delay");
+    } else if (key == "mount") {
+      disk.mountFile = InFolder(imageFolder, value);
     } else if (key == "button") {
       disk.hasButton = value != "no";
       if (disk.hasButton && value != "yes") disk.buttonFile = InFolder(imageFolder, value);
@@ -477,8 +495,13 @@ std::unique_ptr<SimulatedDevices> SimulatedDevices::Parse(std::string_view text,
     const uint64_t covered =
         static_cast<uint64_t>(g.Cylinders) * g.TracksPerCylinder * g.SectorsPerTrack * g.BytesPerSector;
     if (!capacityGiven[i]) disk.capacity = covered;
+    // The switch files as they stand now are where the disk starts.
+    const std::string plug = FirstWord(disk.plugFile), mount = FirstWord(disk.mountFile);
+    if (plug == "in" || plug == "out") disk.present = plug == "in";
+    devices->disks_[i]->mounted.store(mount != "unmounted");
     devices->disks_[i]->present.store(disk.present);
     devices->disks_[i]->reported = disk.present;
+    devices->disks_[i]->volumesReported = disk.present && mount != "unmounted";
     if (const uint32_t error = ImageFile::Prepare(disk.image, disk.capacity); error != 0) {
       message = u"cannot prepare " + disk.image + u": " + SystemErrorMessage(error);
       return nullptr;
@@ -501,8 +524,36 @@ void SimulatedDevices::SetFailure(size_t disk, SimulatedFailure failure, bool on
     disks_[disk]->failures[static_cast<int>(failure)].store(on);
 }
 
+void SimulatedDevices::StorePresent(DiskState& state, bool present) {
+  // The volumes of a disk that comes count their delay from now.
+  if (present && !state.present.load()) state.arrivedAt.store(Now());
+  state.present.store(present);
+}
+
 void SimulatedDevices::SetPresent(size_t disk, bool present) {
-  if (disk < disks_.size()) disks_[disk]->present.store(present);
+  if (disk < disks_.size()) StorePresent(*disks_[disk], present);
+}
+
+void SimulatedDevices::SetMounted(size_t disk, bool mounted) {
+  if (disk < disks_.size()) disks_[disk]->mounted.store(mounted);
+}
+
+bool SimulatedDevices::VolumesMounted(size_t disk) const {
+  if (disk >= disks_.size()) return false;
+  const DiskState& state = *disks_[disk];
+  return state.present.load() && state.mounted.load() &&
+         Now() - state.arrivedAt.load() >= static_cast<int64_t>(state.disk.volumeDelayMs);
+}
+
+void SimulatedDevices::SetClock(std::function<int64_t()> milliseconds) {
+  clock_ = std::move(milliseconds);
+}
+
+int64_t SimulatedDevices::Now() const {
+  if (clock_) return clock_();
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
 }
 
 void SimulatedDevices::SetButton(size_t disk, int status, std::string_view fileText) {
@@ -530,16 +581,24 @@ std::vector<SimulatedDevices::PresenceChange> SimulatedDevices::PollPresence() {
   std::vector<PresenceChange> changes;
   for (size_t i = 0; i < disks_.size(); ++i) {
     DiskState& state = *disks_[i];
-    std::string text;
-    if (!state.disk.plugFile.empty() && ReadWholeFile(state.disk.plugFile, text) == 0) {
-      const std::string_view word = Trim(std::string_view(text).substr(0, text.find('\n')));
-      if (word == "in") state.present.store(true);
-      if (word == "out") state.present.store(false);
+    const std::string plug = FirstWord(state.disk.plugFile);
+    if (plug == "in") StorePresent(state, true);
+    if (plug == "out") StorePresent(state, false);
+    const std::string mount = FirstWord(state.disk.mountFile);
+    if (mount == "mounted") state.mounted.store(true);
+    if (mount == "unmounted") state.mounted.store(false);
+    // Volumes go before their disk and come after it.
+    const bool present = state.present.load(), mounted = VolumesMounted(i);
+    const bool volumesGo = !mounted && state.volumesReported;
+    const bool volumesCome = mounted && !state.volumesReported;
+    state.volumesReported = mounted;
+    const bool hasVolumes = !state.disk.volumes.empty();
+    if (volumesGo && hasVolumes) changes.push_back({i, state.disk.path, false, true});
+    if (present != state.reported) {
+      state.reported = present;
+      changes.push_back({i, state.disk.path, present, false});
     }
-    const bool present = state.present.load();
-    if (present == state.reported) continue;
-    state.reported = present;
-    changes.push_back({i, state.disk.path, present});
+    if (volumesCome && hasVolumes) changes.push_back({i, state.disk.path, true, true});
   }
   return changes;
 }
@@ -571,7 +630,7 @@ const SimulatedDevices::Drive* SimulatedDevices::FindDrive(char16_t letter) cons
 
 const SimulatedDevices::Volume* SimulatedDevices::FindVolume(char16_t letter, size_t& disk) const {
   for (size_t i = 0; i < disks_.size(); ++i) {
-    if (!disks_[i]->present.load()) continue;
+    if (!VolumesMounted(i)) continue;
     for (const Volume& volume : disks_[i]->disk.volumes)
       if (volume.letter == letter) {
         disk = i;
@@ -631,9 +690,9 @@ std::unique_ptr<DeviceHandle> SimulatedDevices::Open(const std::u16string& path,
 std::vector<std::u16string> SimulatedDevices::LogicalDriveRoots() {
   std::vector<char16_t> letters;
   for (const Drive& drive : drives_) letters.push_back(drive.letter);
-  for (const auto& state : disks_)
-    if (state->present.load())
-      for (const Volume& volume : state->disk.volumes) letters.push_back(volume.letter);
+  for (size_t i = 0; i < disks_.size(); ++i)
+    if (VolumesMounted(i))
+      for (const Volume& volume : disks_[i]->disk.volumes) letters.push_back(volume.letter);
   std::sort(letters.begin(), letters.end());
   letters.erase(std::unique(letters.begin(), letters.end()), letters.end());
   std::vector<std::u16string> roots;

@@ -24,7 +24,19 @@
 //   capacity = 1073741824      bytes (default: what the geometry covers)
 //   block    = 512             block length of the READ CAPACITY answers
 //   volume   = E               a volume of the disk (repeatable); "E unopenable"
-//                              lists the letter but its volume cannot be opened
+//                              lists the letter but its volume cannot be opened;
+//                              "E e-files" names the folder (relative to the
+//                              image folder) that the letter shows: under Wine
+//                              the program links it to the letter in the
+//                              prefix's dosdevices folder while the volume is
+//                              mounted and removes the link when it is not
+//   volume-delay = 1500        the volumes are mounted this many milliseconds
+//                              after the disk arrives, as on a real PC, where
+//                              a volume follows its disk's interface (default 0)
+//   mount    = one.mount       the volumes' own switch: "mounted" or
+//                              "unmounted" in this file, read at every
+//                              PollPresence(), takes them away while the disk
+//                              stays (media removed, a dismount)
 //   button   = one.button      the enclosure has a push button; its state is
 //                              read from this file at every poll: "down",
 //                              "up" or "gone" (anything else: no change).
@@ -34,6 +46,11 @@
 //                              or no file, leaves the disk as it is
 //   present  = no              the disk starts unplugged (default yes)
 //   fail     = direct geometry switches that make operations fail (below)
+//
+// A volume that is not mounted is neither among the logical drives nor
+// opened, nor does it answer for its disk: the disk itself is still listed
+// and opened. PollPresence() reports a volume change apart from the disk's
+// own: after the disk's arrival, before its removal.
 //
 // The partition layout a disk reports is read from its image's partition
 // table (MBR, or GPT behind a protective MBR); raw reads and writes move
@@ -80,6 +97,7 @@ class SimulatedDevices final : public DeviceSystem {
   struct Volume {
     char16_t letter = 0;
     bool openable = true;
+    std::u16string folder;  // full path; empty: no link is made
   };
   struct Drive {
     char16_t letter = 0;
@@ -103,12 +121,16 @@ class SimulatedDevices final : public DeviceSystem {
     std::u16string buttonFile;  // full path; empty keeps the state in memory
     std::u16string plugFile;    // full path; empty: plugged only through SetPresent
     bool present = true;        // at the start
+    uint32_t volumeDelayMs = 0;
+    std::u16string mountFile;  // full path; empty: mounted only through SetMounted
   };
-  // A disk plugged in or pulled out since the previous PollPresence().
+  // A disk plugged in or pulled out, or its volumes mounted or taken away,
+  // since the previous PollPresence().
   struct PresenceChange {
     size_t disk = 0;
     std::u16string path;
-    bool arrived = false;
+    bool arrived = false;  // plugged in, or the volumes mounted
+    bool volumes = false;  // the change is the volumes', not the disk's
   };
 
   // Reads a description file; imageFolder empty = the description's folder.
@@ -125,12 +147,19 @@ class SimulatedDevices final : public DeviceSystem {
   // Switches and plugging, by disk index; safe while other threads use the disks.
   void SetFailure(size_t disk, SimulatedFailure failure, bool on);
   void SetPresent(size_t disk, bool present);
+  // The volumes' switch: off takes them away while the disk stays.
+  void SetMounted(size_t disk, bool mounted);
+  // Present, switched on, and volume-delay gone by since the disk arrived.
+  bool VolumesMounted(size_t disk) const;
+  // Milliseconds of a steady clock for volume-delay; set it before use.
+  void SetClock(std::function<int64_t()> milliseconds);
   // The in-memory button state (a "button = file" disk writes the file).
   void PressButton(size_t disk);
   void ReleaseButton(size_t disk);
   void UnplugButton(size_t disk);
-  // Reads the plug files, then lists every disk whose presence differs from
-  // what the previous call reported (SetPresent counts too), in disk order.
+  // Reads the plug and mount files, then lists every disk whose presence or
+  // mounted volumes differ from what the previous call reported (SetPresent
+  // and SetMounted count too), in disk order.
   std::vector<PresenceChange> PollPresence();
 
   // Every path opened so far, in order.
@@ -155,9 +184,12 @@ class SimulatedDevices final : public DeviceSystem {
   struct DiskState {
     Disk disk;
     std::atomic<bool> present{true};
+    std::atomic<bool> mounted{true};
+    std::atomic<int64_t> arrivedAt{-(int64_t{1} << 62)};  // the clock at the last arrival; long ago at first
     std::atomic<bool> failures[static_cast<int>(SimulatedFailure::Count)] = {};
     std::atomic<int> button{0};
-    bool reported = true;  // presence as PollPresence() last told it
+    bool reported = true;         // presence as PollPresence() last told it
+    bool volumesReported = true;  // the volumes, likewise
   };
 
   SimulatedDevices() = default;
@@ -165,12 +197,15 @@ class SimulatedDevices final : public DeviceSystem {
   const Drive* FindDrive(char16_t letter) const;
   const Volume* FindVolume(char16_t letter, size_t& disk) const;
   void SetButton(size_t disk, int status, std::string_view fileText);
+  void StorePresent(DiskState& state, bool present);
+  int64_t Now() const;
 
   std::vector<std::unique_ptr<DiskState>> disks_;
   std::vector<Drive> drives_;
   mutable std::mutex mutex_;  // guards opened_ and button files
   std::vector<std::u16string> opened_;
   std::function<void(size_t, uint64_t)> readObserver_;
+  std::function<int64_t()> clock_;
 };
 
 }  // namespace qtr

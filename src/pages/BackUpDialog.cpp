@@ -177,11 +177,13 @@ void CBackUpDialog::SelectChange() {
   const std::u16string chosen = SelectedTarget();
   if (chosen.empty()) return;
   const TargetDisk disk = FindTargetDisk(devices_, chosen);
-  if (disk.locked && !Unlock(disk.path)) {
-    // A wrong or cancelled password leaves no target chosen.
+  if (disk.locked) {
+    // Until its password is accepted the partition is no target, so nothing
+    // can start onto it meanwhile; a wrong or cancelled password leaves none.
     ClearTargetChoice();
+    target_.DisplayTree(u"");
     DevicesChanged();
-    return;
+    if (!Unlock(disk.path) || !ChooseEntry(chosen)) return;
   }
   target_.DisplayTree(chosen + u"\\");
   UpdateVerifyButton();
@@ -290,9 +292,22 @@ HWND CBackUpDialog::DialogOwner() const {
   return root != nullptr ? root : Handle();
 }
 
+bool CBackUpDialog::ChooseEntry(const std::u16string& drive) {
+  HWND list = Item(IDC_BACKUP_TARGET_LIST);
+  const std::wstring text = Wide(drive);
+  const LRESULT index =
+      SendMessageW(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+  if (index == CB_ERR) return false;
+  SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  return true;
+}
+
 void CBackUpDialog::OpenPasswordSet(const std::u16string& path) {
+  if (std::find(askingPasswordOf_.begin(), askingPasswordOf_.end(), path) != askingPasswordOf_.end()) return;
+  askingPasswordOf_.push_back(path);
   CPasswordSetDlg dialog(prompter_, &devices_, path, false);
   dialog.RunModal(DialogOwner());
+  std::erase(askingPasswordOf_, path);
   ShowLockState(path);
 }
 
@@ -301,24 +316,47 @@ void CBackUpDialog::AskPassword(const std::u16string& path) {
 }
 
 bool CBackUpDialog::Unlock(const std::u16string& path) {
+  // One prompt per disk: choosing its partition again while it asks opens no second one.
+  if (std::find(askingPasswordOf_.begin(), askingPasswordOf_.end(), path) != askingPasswordOf_.end())
+    return false;
+  askingPasswordOf_.push_back(path);
   PasswordVerficateDlg dialog(devices_, path);
   const bool open = dialog.RunModal(DialogOwner()) == IDOK;
+  std::erase(askingPasswordOf_, path);
   ShowLockState(path);
   return open;
 }
 
-void CBackUpDialog::ShowLockState(const std::u16string& path) {
+bool CBackUpDialog::ShowLockState(const std::u16string& path, bool* lockedNow) {
   uint32_t number = 0;
   bool locked = false;
   {
     const std::lock_guard lock(devices_.Mutex());
     const CUSBDevice* disk = devices_.At(devices_.FindByPath(path));
-    if (disk == nullptr) return;
+    if (disk == nullptr) return false;
     number = disk->m_deviceNumber;
     locked = HasPassword(disk->m_passwordRecord) && disk->m_unlocked == 0;
   }
-  source_.SetDiskItemState(number, locked ? 5 : 1);
-  target_.SetDiskItemState(number, locked ? 5 : 1);
+  if (lockedNow != nullptr) *lockedNow = locked;
+  const int chosen = static_cast<int>(number);
+  if (locked) {
+    if (source_.m_selectedDisk == chosen) source_.UnselectDisk();
+    if (target_.m_selectedDisk == chosen) target_.UnselectDisk();
+  }
+  source_.ShowDiskLock(number, locked, target_.m_selectedDisk == chosen);
+  target_.ShowDiskLock(number, locked, source_.m_selectedDisk == chosen);
+  return true;
+}
+
+void CBackUpDialog::PasswordCommandDone(const std::u16string& path) {
+  bool locked = false;
+  if (!ShowLockState(path, &locked)) return;
+  const std::u16string chosen = SelectedTarget();
+  if (locked && !chosen.empty() && FindTargetDisk(devices_, chosen).path == path) {
+    ClearTargetChoice();
+    target_.DisplayTree(u"");
+  }
+  DevicesChanged();
 }
 
 void CBackUpDialog::DiskRemoved() {

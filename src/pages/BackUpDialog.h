@@ -12,6 +12,7 @@
 #include "devices/DeviceChangeHandler.h"
 #include "pages/BackUpPageHost.h"
 #include "platform/Handles.h"
+#include "shell/ShellChange.h"
 #include "trees/BackUpTreeCtrl.h"
 #include "trees/UsbTreeCtrl.h"
 #include "widgets/PaintedDialog.h"
@@ -53,12 +54,24 @@ class CBackUpDialog : public PaintedDialog, public DiskPageView {
   // Leaves the target drive list without a choice.
   void ClearTargetChoice();
   // A new choice in the target drive list: a locked disk asks for its
-  // password first; then the target tree shows the partition.
+  // password first, while no partition is chosen; once it was accepted the
+  // partition is chosen again and the target tree shows it.
   void SelectChange();
+  // A password command of the File Management page changed the disk's lock:
+  // its items in both trees follow it, and a locked disk is no choice (as a
+  // whole disk or through the chosen partition).
+  void PasswordCommandDone(const std::u16string& path);
+  // A password dialog of a disk is open (its prompt, or the offer to set one).
+  bool PasswordPromptOpen() const { return !askingPasswordOf_.empty(); }
 
   // DiskPageView, also used by the main window for drives that come and go.
   void AddTargetDrive(const std::u16string& drive) override;
   void RemoveTargetDrive(const std::u16string& drive) override;
+  // The shell's drive-added and drive-removed notifications, handed on
+  // before the trees get them: a letter of a listed disk that comes after
+  // its disk becomes a target (and so is no local drive), one that goes is
+  // no target any more.
+  ShellChangeSink& DriveChanges() { return driveSink_; }
 
  protected:
   bool OnInit() override;
@@ -83,10 +96,34 @@ class CBackUpDialog : public PaintedDialog, public DiskPageView {
   void DiskRemoved() override;
   void DevicesChanged() override;
   // Asks for the password of the listed disk; true when it is open now.
+  // While a dialog of the disk is open no second one opens (false).
   bool Unlock(const std::u16string& path);
-  // State image 5 or 1 of the disk's items, from its record.
-  void ShowLockState(const std::u16string& path);
+  // Chooses the entry "X:" of the target drive list; false when it is gone.
+  bool ChooseEntry(const std::u16string& drive);
+  // State image 5 or 1 of the disk's items, from its record; a whole disk
+  // chosen that is locked is chosen no more. False when the disk is not listed.
+  bool ShowLockState(const std::u16string& path, bool* locked = nullptr);
   HWND DialogOwner() const;
+
+  class DriveSink final : public ShellChangeSink {
+   public:
+    explicit DriveSink(DeviceChangeHandler& changes) : changes_(changes) {}
+    void AddPath(const std::u16string&) override {}
+    void RemovePath(const std::u16string&) override {}
+    void RenameInPlace(const std::u16string&, const std::u16string&) override {}
+    void DriveArrived(const std::u16string& path) override {
+      if (path.size() >= 2) changes_.DriveArrived(path.substr(0, 2));
+    }
+    void DriveRemoved(const std::u16string& path) override {
+      if (path.size() >= 2) changes_.DriveRemoved(path.substr(0, 2));
+    }
+    void UpdateShare(const std::u16string&) override {}
+    void RefreshFolder(const std::u16string&) override {}
+    void ChangeHandled() override {}
+
+   private:
+    DeviceChangeHandler& changes_;
+  };
 
   std::u16string programFolder_;
   Prompter& prompter_;
@@ -94,12 +131,14 @@ class CBackUpDialog : public PaintedDialog, public DiskPageView {
   DeviceList& devices_;
   EnclosureButton& button_;
   DeviceChangeHandler changes_;
+  DriveSink driveSink_{changes_};
   std::function<void()> refillManagement_;
   std::function<void()> startVerify_;
   bool jobRunning_ = false;
   CBackUpTreeCtrl source_;
   CUsbTreeCtrl target_;
   std::vector<std::u16string> targetRoots_;
+  std::vector<std::u16string> askingPasswordOf_;  // interface paths of the disks whose dialog is open
   GdiObject<HFONT> titleFont_, font_;
   bool registered_ = false;
 };

@@ -95,7 +95,10 @@ void CMangeDialog::PaintSurface(HDC dc, const RECT& client) {
 
 bool CMangeDialog::VerifyPassword(const std::u16string& diskPath) {
   PasswordVerficateDlg dialog(devices_, diskPath);
-  return dialog.RunModal(Handle()) == IDOK;
+  const bool open = dialog.RunModal(Handle()) == IDOK;
+  // Open here, it is open on the File Backup page too.
+  if (open && targetReset_) targetReset_(diskPath);
+  return open;
 }
 
 void CMangeDialog::EditPassword(const std::u16string& diskPath, bool reset) {
@@ -117,7 +120,7 @@ void CMangeDialog::PasswordCommandDone(const std::u16string& diskPath) {
       }
     }
   }
-  if (targetReset_) targetReset_();
+  if (targetReset_) targetReset_(diskPath);
 }
 
 }  // namespace qtr

@@ -30,7 +30,9 @@ class CMangeDialog : public PaintedDialog, private ManageTreeHost {
   // The four trees that follow the file system, refreshed after a rename or drop.
   void SetAllTrees(ShellChangeSink* trees);
   // Clears the File Backup page's choice of target after a password command.
-  void SetTargetReset(std::function<void()> reset) { targetReset_ = std::move(reset); }
+  void SetTargetReset(std::function<void(const std::u16string& diskPath)> reset) {
+    targetReset_ = std::move(reset);
+  }
   // Both trees filled again from the computer (a disk came or went).
   void Refill();
   // Re-reads the system-folder switches of init.xml for both trees.
@@ -53,7 +55,7 @@ class CMangeDialog : public PaintedDialog, private ManageTreeHost {
   DeviceList& devices_;
   CManageTreeCtrl left_, right_;
   CTreeDropTarget leftDrop_{left_}, rightDrop_{right_};
-  std::function<void()> targetReset_;
+  std::function<void(const std::u16string& diskPath)> targetReset_;
 };
 
 }  // namespace qtr

@@ -8,6 +8,8 @@
 #include "engine/DiskCopyChecks.h"
 #include "pages/BackupHandOver.h"
 #include "config/BackupPassword.h"
+#include "devices/PasswordRecord.h"
+#include "devices/TargetDisk.h"
 #include "pages/PasswordSetDlg.h"
 #include "pages/StoreKeyDialogs.h"
 #include "platform/UserDataProtection.h"
@@ -158,7 +160,7 @@ void CPageBox::CreatePages() {
   place(quick_.Handle());
   backUp_.CreateModeless(Handle());
   place(backUp_.Handle());
-  manage_.SetTargetReset([this] { backUp_.ClearTargetChoice(); });
+  manage_.SetTargetReset([this](const std::u16string& diskPath) { backUp_.PasswordCommandDone(diskPath); });
   backUp_.SetManagementRefill([this] { manage_.Refill(); });
   backUp_.SetVerifyStart([this] { sequence_.StartVerify(); });
   manage_.CreateModeless(Handle());
@@ -290,18 +292,38 @@ void CPageBox::LoadSettings(XmlDocument& settings) {
   SettingsFile(programFolder_, SystemDefaultLanguageId()).LoadForReading(settings);
 }
 
-bool CPageBox::Confirm(const Question& question) {
+bool CPageBox::TargetLocked() {
+  return FindTargetDisk(devices_, backUp_.SelectedTarget()).locked;
+}
+
+bool CPageBox::DiskLocked(int deviceNumber) {
+  if (deviceNumber < 0) return false;
+  const std::lock_guard lock(devices_.Mutex());
+  const CUSBDevice* disk = devices_.At(devices_.FindByDeviceNumber(static_cast<uint32_t>(deviceNumber)));
+  return disk != nullptr && HasPassword(disk->m_passwordRecord) && disk->m_unlocked == 0;
+}
+
+std::u16string CPageBox::DiskName(int deviceNumber) {
+  if (deviceNumber < 0) return {};
+  const std::lock_guard lock(devices_.Mutex());
+  const CUSBDevice* disk = devices_.At(devices_.FindByDeviceNumber(static_cast<uint32_t>(deviceNumber)));
+  return disk != nullptr ? disk->m_displayName : std::u16string();
+}
+
+bool CPageBox::ShowConfirmation(const Question& question, bool personOnly) {
   if (!ownQuestions_) return prompter_->Ask(question);
   CMakeSureDlg dialog(question, mainWindow_, Wide(DisplayText(TextId::OK)),
                       Wide(DisplayText(TextId::Cancel)));
   openConfirmation_ = &dialog;
+  openConfirmationPersonOnly_ = personOnly;
   const INT_PTR answer = dialog.RunModal(mainWindow_ != nullptr ? mainWindow_ : Handle());
   openConfirmation_ = nullptr;
+  openConfirmationPersonOnly_ = false;
   return answer == IDOK;
 }
 
 bool CPageBox::ConfirmOpenQuestion() {
-  if (openConfirmation_ == nullptr) return false;
+  if (openConfirmation_ == nullptr || openConfirmationPersonOnly_) return false;
   openConfirmation_->CloseAsConfirmed();
   return true;
 }

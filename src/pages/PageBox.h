@@ -116,7 +116,14 @@ class CPageBox : public PaintedDialog,
   bool TargetTreeHasRoot() override { return backUp_.TargetTree().HasRootItem(); }
   bool TargetRootUnchecked() override;
   bool MakeSureOn() override;
-  bool Confirm(const Question& question) override;
+  bool PasswordPromptOpen() override { return backUp_.PasswordPromptOpen(); }
+  bool TargetLocked() override;
+  bool DiskLocked(int deviceNumber) override;
+  std::u16string DiskName(int deviceNumber) override;
+  bool Confirm(const Question& question) override { return ShowConfirmation(question, false); }
+  bool ConfirmByPerson(const Question& question) override { return ShowConfirmation(question, true); }
+  // personOnly: no enclosure press confirms it.
+  bool ShowConfirmation(const Question& question, bool personOnly);
   bool Ask(const Question& question) override { return prompter_->Ask(question); }
   CopyStartCheck CheckDiskCopy(int sourceNumber, int targetNumber) override;
   bool HandOver(const JobStart& start) override;
@@ -146,6 +153,7 @@ class CPageBox : public PaintedDialog,
   StartSequence sequence_{state_, *this};
   BackupTriggers triggers_{state_, *this};
   CMakeSureDlg* openConfirmation_ = nullptr;
+  bool openConfirmationPersonOnly_ = false;
   std::u16string typeFilter_;
   bool firstRun_ = false;
 

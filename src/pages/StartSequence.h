@@ -16,7 +16,7 @@ struct JobStart {
   Kind kind = Kind::Backup;
   bool quickLaunch = false;                // the job takes the Quick Activate page's slot
   int sourceIndex = -1, targetIndex = -1;  // device-list indexes of a disk copy
-  std::u16string target;                   // the target list's text, "F:"
+  std::u16string target;                   // the target list's text, "F:"; empty for a disk copy
 };
 
 // What the sequences read from the File Backup page and do through the windows.
@@ -38,8 +38,18 @@ class StartWorld {
   virtual bool TargetRootUnchecked() = 0;
   // The setting "MakeSure" is "1".
   virtual bool MakeSureOn() = 0;
+  // A password prompt of a disk is open: no start proceeds meanwhile.
+  virtual bool PasswordPromptOpen() = 0;
+  // The chosen target partition is on a disk whose password was not entered.
+  virtual bool TargetLocked() = 0;
+  // The listed disk with this device number has a password that was not entered.
+  virtual bool DiskLocked(int deviceNumber) = 0;
+  // The display name of the listed disk with this device number, empty when none.
+  virtual std::u16string DiskName(int deviceNumber) = 0;
   // A start confirmation: while it is shown an enclosure press may confirm it.
   virtual bool Confirm(const Question& question) = 0;
+  // A confirmation only a person gives: no countdown, no enclosure press.
+  virtual bool ConfirmByPerson(const Question& question) = 0;
   // Any other question or message.
   virtual bool Ask(const Question& question) = 0;
   virtual CopyStartCheck CheckDiskCopy(int sourceNumber, int targetNumber) = 0;
@@ -50,6 +60,11 @@ class StartWorld {
  public:
   virtual ~StartWorld() = default;
 };
+
+// The question before a disk copy, naming both disks ("WDC Passport #1",
+// from the display name and the device number).
+Question DiskCopyQuestion(const std::u16string& sourceName, int sourceNumber, const std::u16string& targetName,
+                          int targetNumber);
 
 enum class StartResult {
   Ignored,    // another start or a job was under way
@@ -76,6 +91,8 @@ class StartSequence {
   StartResult StartVerify();
 
  private:
+  // Another start or a job is under way, or a password is being asked.
+  bool Held() const { return !state_.Idle() || world_.PasswordPromptOpen(); }
   StartResult Abandon(StartResult result);
   StartResult Refuse(TextId title, TextId message);
   // The file-backup checks shared by every start of a file backup.

@@ -10,7 +10,7 @@ void BackupTriggers::StartFromOutside() {
 }
 
 void BackupTriggers::OnHotKey() {
-  if (!state_.Idle()) return;
+  if (!state_.Idle() || window_.PasswordPromptOpen()) return;
   StartFromOutside();
 }
 
@@ -18,6 +18,9 @@ void BackupTriggers::ConsumeEnclosureButton() {
   if (state_.restore) return;
   if (state_.busy && !state_.confirmationShowing) return;
   if (!window_.TakeEnclosurePress()) return;
+  // A press while a password is asked is used up: it neither starts nor
+  // confirms anything, then or later.
+  if (window_.PasswordPromptOpen()) return;
   // A second press confirms the start the first one began.
   if (state_.confirmationShowing) {
     window_.ConfirmOpenQuestion();
@@ -29,6 +32,8 @@ void BackupTriggers::ConsumeEnclosureButton() {
 void BackupTriggers::CheckSchedule() {
   if (state_.restore) return;
   if (state_.busy && !state_.confirmationShowing) return;
+  // The minute is looked at again once the prompt has gone.
+  if (window_.PasswordPromptOpen()) return;
   XmlDocument settings;
   window_.LoadSettings(settings);
   if (schedule_.Due(window_.Now(), settings)) window_.ScheduledStart();

@@ -22,6 +22,8 @@ class TriggerWindow {
   virtual bool ConfirmOpenQuestion() = 0;
   // Takes the enclosure-button flag: true once per press.
   virtual bool TakeEnclosurePress() = 0;
+  // A password prompt of a disk is open: no trigger starts anything meanwhile.
+  virtual bool PasswordPromptOpen() = 0;
   virtual LocalTime Now() = 0;
   // The settings file as it is now; empty when it does not load.
   virtual void LoadSettings(XmlDocument& settings) = 0;

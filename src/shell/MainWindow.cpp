@@ -270,8 +270,11 @@ void CVantroDlg::CreatePageBox() {
     pageBox_.reset();
     return;
   }
-  // The File Management page's two trees first, then the File Backup page's;
-  // a rename or drop in the first two refreshes all four.
+  // The File Backup page reads the disks' letters first, so that no tree
+  // takes a USB disk's new letter for a local drive. Then the File
+  // Management page's two trees, then the File Backup page's; a rename or
+  // drop in the first two refreshes all four.
+  AddShellChangeSink(&pageBox_->BackUpPage().DriveChanges());
   AddShellChangeSink(&pageBox_->ManagePage().LeftTree());
   AddShellChangeSink(&pageBox_->ManagePage().RightTree());
   pageBox_->ManagePage().SetAllTrees(&treeSinks_);
@@ -302,7 +305,10 @@ bool CVantroDlg::OnCommand(int id, int, HWND) {
     case IDOK:
     case IDCANCEL: return true;  // Enter and Esc never close the window
     case IDC_MAIN_QUIT:
-    case IDM_TRAY_QUIT: EndModal(IDCANCEL); return true;
+    case IDM_TRAY_QUIT:
+      // A question or password prompt open on top ends with the program.
+      EndWithNestedModals(IDCANCEL);
+      return true;
     case IDC_MAIN_MINIMIZE:
       ShowWindow(Handle(), SW_HIDE);  // the tray icon brings it back
       return true;

@@ -156,6 +156,15 @@ bool CBackUpTreeCtrl::GreyDisk(uint32_t deviceNumber, bool grey) {
   return selection_.GreyDisk(deviceNumber, grey);
 }
 
+void CBackUpTreeCtrl::ShowDiskLock(uint32_t deviceNumber, bool locked, bool chosenInOtherTree) {
+  const TreeItem item = FindRootByData(Items(), DiskData(deviceNumber));
+  if (item == kNoItem) return;
+  if (locked)
+    Items().SetState(item, kStateDisabled);
+  else if (Items().State(item) == kStateDisabled && !chosenInOtherTree)
+    Items().SetState(item, kStateUnchecked);
+}
+
 void CBackUpTreeCtrl::OnStateIconClick(HTREEITEM item) {
   selection_.Click(Item(item));
 }

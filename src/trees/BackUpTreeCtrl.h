@@ -55,6 +55,11 @@ class CBackUpTreeCtrl : public CInitTreeCtrl {
 
   // Used by the target tree: grey (5) or free (1) this tree's item of a disk.
   bool GreyDisk(uint32_t deviceNumber, bool grey);
+  // Clears the whole disk chosen here (its items go back to 1).
+  virtual void UnselectDisk() { selection_.UnselectDisk(); }
+  // The disk's lock: a locked disk's item shows 5; an open disk's 5 goes
+  // back to 1 unless the other tree has chosen that disk (which greys it here).
+  void ShowDiskLock(uint32_t deviceNumber, bool locked, bool chosenInOtherTree);
 
   void DriveArrived(const std::u16string& path) override;
   void DriveRemoved(const std::u16string& path) override;

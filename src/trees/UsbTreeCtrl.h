@@ -20,6 +20,7 @@ class CUsbTreeCtrl : public CBackUpTreeCtrl {
   // The tree whose item of a disk is greyed while that disk is chosen here.
   void SetSourceTree(CBackUpTreeCtrl* source);
   bool RemoveDiskItem(uint32_t deviceNumber) override;
+  void UnselectDisk() override { selection_.UnselectDisk(); }
 
   // Shows driveRoot ("E:\" or "E:") as the first root item with its store
   // folder; an empty text only removes the partition item. A volume without

@@ -1,5 +1,8 @@
 #include "widgets/Dialog.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "widgets/OwnerDrawn.h"
 
 namespace qtr {
@@ -8,10 +11,45 @@ Dialog::~Dialog() {
   if (hwnd_ != nullptr && !modal_) DestroyWindow(hwnd_);
 }
 
+namespace {
+
+// The modal dialogs of the user-interface thread, outermost first, and the
+// one that is ending with everything over it (none opens until it has).
+struct ModalStack {
+  std::vector<Dialog*> running;
+  Dialog* endingWith = nullptr;
+};
+
+ModalStack& Modals() {
+  thread_local ModalStack stack;
+  return stack;
+}
+
+}  // namespace
+
 INT_PTR Dialog::RunModal(HWND owner) {
+  ModalStack& modals = Modals();
+  if (modals.endingWith != nullptr) return IDCANCEL;
   modal_ = true;
-  return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner, &Procedure,
-                         reinterpret_cast<LPARAM>(this));
+  modals.running.push_back(this);
+  const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner,
+                                         &Procedure, reinterpret_cast<LPARAM>(this));
+  std::erase(modals.running, this);
+  if (modals.endingWith == this) modals.endingWith = nullptr;
+  return result;
+}
+
+void Dialog::EndWithNestedModals(INT_PTR code) {
+  ModalStack& modals = Modals();
+  const auto self = std::find(modals.running.begin(), modals.running.end(), this);
+  if (self != modals.running.end()) {
+    modals.endingWith = this;
+    for (auto nested = modals.running.end(); nested != self + 1;) {
+      --nested;
+      if ((*nested)->hwnd_ != nullptr) EndDialog((*nested)->hwnd_, IDCANCEL);
+    }
+  }
+  EndModal(code);
 }
 
 bool Dialog::CreateModeless(HWND owner) {

@@ -16,7 +16,12 @@ class Dialog {
   Dialog& operator=(const Dialog&) = delete;
 
   // Runs the dialog modally; returns the code given to EndModal, or -1.
+  // While a dialog ends with its nested ones it shows nothing and returns IDCANCEL.
   INT_PTR RunModal(HWND owner);
+  // The program ends with this modal dialog: every modal dialog opened while
+  // it runs is ended with IDCANCEL, innermost first, and none opens after, so
+  // that no question is left on an empty desktop and the loops unwind.
+  void EndWithNestedModals(INT_PTR code);
   // Creates the dialog without a loop of its own; the dialog destroys its window with the object.
   bool CreateModeless(HWND owner);
 

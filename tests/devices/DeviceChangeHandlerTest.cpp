@@ -62,7 +62,8 @@ class DeviceChangeHandlerTest : public ::testing::Test {
   void Plug(size_t disk, bool in) {
     world.Devices().SetPresent(disk, in);
     for (const auto& change : world.Devices().PollPresence())
-      handler.OnDeviceChange(change.arrived ? kDeviceArrival : kDeviceRemoveComplete,
+      if (!change.volumes)
+        handler.OnDeviceChange(change.arrived ? kDeviceArrival : kDeviceRemoveComplete,
                              kDeviceInterfaceBroadcast, change.path);
   }
   std::vector<uint32_t> ListedNumbers() const {
@@ -204,17 +205,23 @@ TEST_F(DeviceChangeHandlerTest, ButtonPollingFollowsTheDisks) {
   EXPECT_TRUE(button.Enabled());
 }
 
+// Each change as "disk 0 in", "volumes 0 out", in the order reported.
+std::vector<std::string> Changes(SimulatedDevices& devices) {
+  std::vector<std::string> said;
+  for (const auto& change : devices.PollPresence())
+    said.push_back((change.volumes ? "volumes " : "disk ") + std::to_string(change.disk) +
+                   (change.arrived ? " in" : " out"));
+  return said;
+}
+using Said = std::vector<std::string>;
+
 TEST(SimulatedPlugging, PlugFileAndSwitchReportEachChangeOnce) {
   test::SimulatedWorld world(kDisks);
   SimulatedDevices& devices = world.Devices();
   EXPECT_TRUE(devices.PollPresence().empty()) << "all start unplugged";
   ASSERT_EQ(WriteWholeFile(world.Image(u"four.plug"), "in\n"), 0u);
   devices.SetPresent(1, true);
-  auto changes = devices.PollPresence();
-  ASSERT_EQ(changes.size(), 2u);
-  EXPECT_EQ(changes[0].path, kFour);
-  EXPECT_TRUE(changes[0].arrived);
-  EXPECT_EQ(changes[1].disk, 1u);
+  EXPECT_EQ(Changes(devices), (Said{"disk 0 in", "volumes 0 in", "disk 1 in", "volumes 1 in"}));
   EXPECT_TRUE(devices.PollPresence().empty());
   std::vector<std::u16string> paths;
   devices.EnumerateDiskInterfaces(paths);
@@ -223,10 +230,88 @@ TEST(SimulatedPlugging, PlugFileAndSwitchReportEachChangeOnce) {
   ASSERT_EQ(WriteWholeFile(world.Image(u"four.plug"), "unsure\n"), 0u);
   EXPECT_TRUE(devices.PollPresence().empty()) << "an unknown word keeps the disk as it is";
   ASSERT_EQ(WriteWholeFile(world.Image(u"four.plug"), "out\n"), 0u);
-  changes = devices.PollPresence();
-  ASSERT_EQ(changes.size(), 1u);
-  EXPECT_FALSE(changes[0].arrived);
+  EXPECT_EQ(Changes(devices), (Said{"volumes 0 out", "disk 0 out"}));
   EXPECT_EQ(devices.DriveType(u"E:\\"), DriveKind::NoRoot);
+}
+
+TEST(SimulatedPlugging, VolumesComeAfterTheirDelayAndGoWhileTheDiskStays) {
+  test::SimulatedWorld world(
+      "[disk]\npath = \\\\?\\usbstor#late\nimage = late.img\nvendor = WDC\nnumber = 5\n"
+      "geometry = 2 16 63 512\nvolume = E\nvolume-delay = 1500\nmount = late.mount\npresent = no\n");
+  SimulatedDevices& devices = world.Devices();
+  int64_t now = 10000;
+  devices.SetClock([&now] { return now; });
+  const auto letters = [&] {
+    CUSBDevice disk;
+    disk.m_devicePath = u"\\\\?\\usbstor#late";
+    return disk.GetPartitions();
+  };
+  devices.SetPresent(0, true);
+  EXPECT_EQ(Changes(devices), (Said{"disk 0 in"}));
+  EXPECT_TRUE(devices.LogicalDriveRoots().empty());
+  EXPECT_EQ(letters(), u"");
+  uint32_t error = 0;
+  EXPECT_EQ(devices.Open(u"\\\\.\\E:", DeviceAccess::Read, error), nullptr);
+  now += 1499;
+  EXPECT_TRUE(Changes(devices).empty());
+  now += 1;
+  EXPECT_EQ(Changes(devices), (Said{"volumes 0 in"}));
+  EXPECT_EQ(letters(), u"E: ");
+
+  ASSERT_EQ(WriteWholeFile(world.Image(u"late.mount"), "unmounted\n"), 0u);
+  EXPECT_EQ(Changes(devices), (Said{"volumes 0 out"}));
+  EXPECT_EQ(letters(), u"");
+  std::vector<std::u16string> paths;
+  devices.EnumerateDiskInterfaces(paths);
+  EXPECT_EQ(paths.size(), 1u) << "the disk stays";
+  ASSERT_EQ(WriteWholeFile(world.Image(u"late.mount"), "mounted\n"), 0u);
+  EXPECT_EQ(Changes(devices), (Said{"volumes 0 in"})) << "no delay: the disk did not come again";
+  devices.SetPresent(0, false);
+  EXPECT_EQ(Changes(devices), (Said{"volumes 0 out", "disk 0 out"}));
+}
+
+TEST(DriveChanges, ALetterAfterItsDiskBecomesATargetOnceAndGoesWhileTheDiskStays) {
+  test::SimulatedWorld world(
+      "drive = C fixed 0\n[disk]\npath = \\\\?\\usbstor#late\nimage = late.img\nvendor = WDC\n"
+      "product = Late\nnumber = 5\ngeometry = 2 16 63 512\nvolume = E\nvolume-delay = 1500\npresent = no\n");
+  int64_t now = 0;
+  world.Devices().SetClock([&now] { return now; });
+  DeviceList list;
+  RecordingPage page;
+  EnclosureButton button;
+  DeviceChangeHandler handler{list, page, button};
+  // As the program hears of it: the disk's broadcast, the shell's drive notifications.
+  const auto poll = [&] {
+    for (const auto& change : world.Devices().PollPresence()) {
+      if (!change.volumes)
+        handler.OnDeviceChange(change.arrived ? kDeviceArrival : kDeviceRemoveComplete,
+                               kDeviceInterfaceBroadcast, change.path);
+      else if (change.arrived)
+        handler.DriveArrived(u"E:");
+      else
+        handler.DriveRemoved(u"E:");
+    }
+  };
+  world.Devices().SetPresent(0, true);
+  poll();
+  ASSERT_EQ(list.Size(), 1u);
+  EXPECT_TRUE(page.drives.empty());
+  EXPECT_FALSE(handler.DriveArrived(u"C:")) << "a local drive is no target";
+  now += 1500;
+  poll();
+  EXPECT_EQ(page.drives, (std::vector<std::u16string>{u"E:"}));
+  EXPECT_EQ(list[0].m_partitions, u"E: ") << "a source tree asking now knows E: for a USB drive";
+  EXPECT_TRUE(handler.DriveArrived(u"E:"));  // told twice
+  EXPECT_EQ(page.drives.size(), 1u);
+
+  page.chosen = u"E:";
+  world.Devices().SetMounted(0, false);
+  poll();
+  EXPECT_TRUE(page.drives.empty());
+  EXPECT_EQ(page.chosen, u"") << "the choice is cleared";
+  EXPECT_EQ(page.removals, 1) << "a pending start is closed";
+  EXPECT_EQ(list.Size(), 1u) << "the disk stays";
+  EXPECT_FALSE(handler.DriveRemoved(u"E:")) << "gone already";
 }
 
 TEST_F(DeviceChangeHandlerTest, TheChosenPartitionNamesItsDiskAndWhetherItIsLocked) {

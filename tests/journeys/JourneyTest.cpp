@@ -13,6 +13,7 @@
 #include "platform/FileSystem.h"
 #include "config/SelectionFiles.h"
 #include "config/SettingsFile.h"
+#include "platform/WineHost.h"
 #include "support/MappedDrive.h"
 #include "support/TempFolder.h"
 
@@ -107,6 +108,12 @@ class JourneyTest : public testing::Test {
     return bytes;
   }
 
+  // A start that is not the first opens on Quick Activate: the File Backup page is chosen.
+  void ShowBackUpPage() {
+    ASSERT_TRUE(WaitFor([&] { return driver_.BackUpPage() != nullptr; }, 10000));
+    ProgramDriver::Click(driver_.PageBox(), 1004);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(driver_.BackUpPage()) != FALSE; }, 5000));
+  }
   // Backup chosen onto R:, started with Backup; returns the confirmation window.
   void ChooseTarget() {
     ASSERT_TRUE(WaitFor([&] { return driver_.BackUpPage() != nullptr; }, 10000));
@@ -524,9 +531,8 @@ class QuickBackupJourneyTest : public JourneyTest {
       if (driver_.ItemData(tree, item) == number + 3) return item;
     return nullptr;
   }
-  // Ticks disk 1 in the left tree and disk 2 in the right one with the mouse,
-  // presses Backup and confirms.
-  void StartDiskCopy() {
+  // Ticks disk 1 in the left tree and disk 2 in the right one with the mouse.
+  void TickDisks() {
     ASSERT_TRUE(WaitFor([&] { return driver_.BackUpPage() != nullptr; }, 10000));
     HWND page = driver_.BackUpPage();
     for (const auto& [id, number] : {std::pair{1111, 1}, std::pair{1113, 2}}) {
@@ -540,10 +546,22 @@ class QuickBackupJourneyTest : public JourneyTest {
       ASSERT_TRUE(driver_.ClickCheckBox(tree, item));
       ASSERT_TRUE(WaitFor([&] { return state() != before; }, 5000)) << id;
     }
+  }
+  // Presses Backup with the disks ticked; returns the question.
+  HWND AskForDiskCopy() {
     ProgramDriver::Click(driver_.PageBox(), 1014);
     HWND question = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (question = driver_.FindTopLevel(L"File Backup")) != nullptr; }, 10000));
-    EXPECT_EQ(ProgramDriver::Text(question, 23362), L"Start backup now ?");
+    EXPECT_TRUE(WaitFor([&] { return (question = driver_.FindTopLevel(L"File Backup")) != nullptr; }, 10000));
+    return question;
+  }
+  // Ticks the disks, presses Backup and confirms.
+  void StartDiskCopy() {
+    TickDisks();
+    HWND question = AskForDiskCopy();
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(ProgramDriver::Text(question, 23362),
+              L"Copy the whole disk WDC source #1 onto the disk WDC target #2? Everything on WDC target #2 will "
+              L"be overwritten.");
     ProgramDriver::Click(question, 1045);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(question); }, 5000));
   }
@@ -706,6 +724,180 @@ TEST_F(JourneyTest, LanguageChosenOnTheSettingPageChangesEveryPageAndBack) {
   ASSERT_TRUE(WaitFor([&] { return ProgramDriver::Text(box, 1007) == L"Setting"; }, 5000));
   EXPECT_EQ(ProgramDriver::Text(box, 1006), L"Quick Activate");
   driver_.Quit();
+}
+
+// ---- disks as a real PC shows them ----
+
+// Disk 1 ("Late") comes while the program runs and its volume R: a moment
+// after it, linked by the program; disk 2 ("Blank") has no volume, so a
+// disk copy may go onto it.
+class LateVolumeJourneyTest : public QuickBackupJourneyTest {
+ protected:
+  void SetUp() override {
+    QuickBackupJourneyTest::SetUp();
+    drive_.reset();  // R: is the program's to link now
+    ASSERT_TRUE(WriteFileBytes(
+        folder_ + L"simulated-disks.txt",
+        "drive = C fixed 0\n"
+        "[disk]\npath = \\\\?\\usbstor#disk&ven_wdc&prod_late#1#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}\n"
+        "image = late.img\nvendor = WDC\nproduct = Late\nnumber = 1\ngeometry = 32 16 63 512\n"
+        "volume = R r-files\nvolume-delay = 1500\nplug = late.plug\nbutton = journey.button\n"
+        "[disk]\npath = \\\\?\\usbstor#disk&ven_wdc&prod_blank#2#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}\n"
+        "image = blank.img\nvendor = WDC\nproduct = Blank\nnumber = 2\ngeometry = 40 16 63 512\n"));
+    ASSERT_TRUE(WriteFileBytes(folder_ + L"late.plug", "out\n"));
+  }
+  void TearDown() override {
+    driver_.Quit();
+    UnlinkDriveLetter(L'r');  // the next test maps R: itself
+  }
+  // The texts of the computer's drives in the source tree.
+  std::vector<std::wstring> LocalDrives() const {
+    HWND tree = GetDlgItem(driver_.BackUpPage(), 1111);
+    std::vector<std::wstring> texts;
+    auto computer = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    for (auto drive = reinterpret_cast<HTREEITEM>(
+             SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(computer)));
+         drive != nullptr; drive = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT,
+                                                                           reinterpret_cast<LPARAM>(drive))))
+      texts.push_back(driver_.ItemText(tree, drive));
+    return texts;
+  }
+  int TargetEntries(const std::wstring& text) const {
+    HWND list = GetDlgItem(driver_.BackUpPage(), 1112);
+    int found = 0;
+    for (LRESULT i = 0; i < SendMessageW(list, CB_GETCOUNT, 0, 0); ++i) {
+      wchar_t entry[64] = {};
+      if (SendMessageW(list, CB_GETLBTEXTLEN, i, 0) < 64) SendMessageW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(entry));
+      found += text == entry;
+    }
+    return found;
+  }
+};
+
+TEST_F(LateVolumeJourneyTest, AVolumeAfterItsDiskTakesABackupThenADiskCopyWaitsForAPerson) {
+  ASSERT_TRUE(driver_.Start());
+  ASSERT_TRUE(WaitFor([&] { return driver_.BackUpPage() != nullptr; }, 10000));
+  ASSERT_TRUE(WriteFileBytes(folder_ + L"late.plug", "in\n"));
+  HWND offer = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (offer = driver_.FindTopLevel(L"Password Setting")) != nullptr; }, 15000));
+  ProgramDriver::Click(offer, 1129);
+  ASSERT_TRUE(WaitFor([&] { return TargetEntries(L"R:") > 0; }, 15000)) << "the letter that came later";
+  EXPECT_EQ(TargetEntries(L"R:"), 1);
+  for (const std::wstring& drive : LocalDrives())
+    EXPECT_EQ(drive.find(L"R:"), std::wstring::npos) << "a USB disk's partition shown as a local drive";
+  ChooseTarget();
+  ProgramDriver::Click(driver_.PageBox(), 1014);
+  HWND question = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (question = driver_.FindTopLevel(L"File Backup")) != nullptr; }, 10000));
+  ProgramDriver::Click(question, 1045);
+  CloseFinishedJob();
+  ExpectStoreMatchesSource();
+  driver_.Quit();
+
+  // The disks alone are chosen now, onto a target whose bytes are known.
+  ASSERT_TRUE(SelectionFiles(U(folder_))
+                  .ApplyCheckChange(U(source_), CheckState::kUnchecked,
+                                    [](const std::u16string&) { return std::vector<std::u16string>{}; }));
+  std::string blank = ReadFileBytes(folder_ + L"blank.img");
+  ASSERT_EQ(blank.size(), 40 * kCylinder);
+  for (size_t i = 0; i < 40 * kCylinder; i += 4093) blank[i] = static_cast<char>(i % 251 + 1);
+  ASSERT_TRUE(WriteFileBytes(folder_ + L"blank.img", blank));
+  StoreSetting(u"USBHotKey", u"1");
+  ASSERT_TRUE(driver_.Start());
+  ShowBackUpPage();
+  TickDisks();
+  question = AskForDiskCopy();
+  ASSERT_NE(question, nullptr);
+  EXPECT_EQ(ProgramDriver::Text(question, 23362),
+            L"Copy the whole disk WDC Late #1 onto the disk WDC Blank #2? Everything on WDC Blank #2 will be "
+            L"overwritten.");
+  // Two presses of the enclosure button and forty seconds: nobody said yes.
+  for (const char* state : {"down\n", "up\n", "down\n", "up\n"}) {
+    SetButton(state);
+    Sleep(1000);
+  }
+  EXPECT_FALSE(WaitFor([&] { return !IsWindow(question) || JobWindow() != nullptr; }, 40000));
+  ProgramDriver::Click(question, 1044);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(question); }, 5000));
+  Sleep(1000);
+  EXPECT_EQ(JobWindow(), nullptr);
+  EXPECT_TRUE(ReadFileBytes(folder_ + L"blank.img") == blank) << "the target disk changed";
+  driver_.Quit();
+}
+
+// The journey disk is locked with a password before the program starts.
+class LockedDiskJourneyTest : public JourneyTest {
+ protected:
+  static constexpr uint64_t kSectors = 32ull * 255 * 63;
+  void SetUp() override {
+    JourneyTest::SetUp();
+    HANDLE image = CreateFileW((folder_ + L"journey.img").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(image, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(kSectors * 512);
+    SetFilePointerEx(image, at, nullptr, FILE_BEGIN);
+    SetEndOfFile(image);
+    // The record: set, eleven characters, the marker, a zero, the password.
+    std::string record("\1\0\0\0\13\0\0\0password\0qtr-journey", 28);
+    record.resize(512, '\0');
+    at.QuadPart = static_cast<LONGLONG>((kSectors - 2) * 512);
+    SetFilePointerEx(image, at, nullptr, FILE_BEGIN);
+    DWORD written = 0;
+    WriteFile(image, record.data(), 512, &written, nullptr);
+    CloseHandle(image);
+    ASSERT_EQ(written, 512u);
+    StoreSetting(u"USBHotKey", u"1");
+  }
+  HWND ChooseLockedTarget() {
+    ShowBackUpPage();
+    EXPECT_TRUE(WaitFor([&] { return ProgramDriver::Choose(driver_.BackUpPage(), 1112, L"R:"); }, 15000));
+    HWND prompt = nullptr;
+    EXPECT_TRUE(
+        WaitFor([&] { return (prompt = driver_.FindTopLevel(L"Password Authentication")) != nullptr; }, 10000));
+    return prompt;
+  }
+  LRESULT ChosenTarget() const {
+    return SendMessageW(GetDlgItem(driver_.BackUpPage(), 1112), CB_GETCURSEL, 0, 0);
+  }
+};
+
+TEST_F(LockedDiskJourneyTest, NothingStartsOntoALockedDiskWhileItsPasswordIsAsked) {
+  ASSERT_TRUE(driver_.Start());
+  HWND prompt = ChooseLockedTarget();
+  ASSERT_NE(prompt, nullptr);
+  EXPECT_EQ(ChosenTarget(), CB_ERR) << "no target until the password was accepted";
+  for (const char* state : {"down\n", "up\n", "down\n", "up\n"}) {
+    SetButton(state);
+    Sleep(1500);
+  }
+  EXPECT_EQ(driver_.FindTopLevel(L"File Backup"), nullptr) << "a start asked over the prompt";
+  EXPECT_EQ(GetFileAttributesW(L"R:\\QTRPMB"), INVALID_FILE_ATTRIBUTES) << "written without the password";
+  // The partition chosen again while its prompt is open opens no second one.
+  ASSERT_TRUE(ProgramDriver::Choose(driver_.BackUpPage(), 1112, L"R:"));
+  Sleep(1500);
+  EXPECT_EQ(driver_.CountTopLevel(L"Password Authentication"), 1);
+
+  SetDlgItemTextW(prompt, 1133, L"qtr-journey");
+  ProgramDriver::Click(prompt, 1135);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(prompt); }, 10000));
+  ASSERT_TRUE(WaitFor([&] { return ChosenTarget() != CB_ERR; }, 5000));
+  Sleep(500);
+  ProgramDriver::Click(driver_.PageBox(), 1014);
+  HWND question = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (question = driver_.FindTopLevel(L"File Backup")) != nullptr; }, 10000));
+  ProgramDriver::Click(question, 1045);
+  CloseFinishedJob();
+  ExpectStoreMatchesSource();
+  driver_.Quit();
+}
+
+TEST_F(LockedDiskJourneyTest, QuittingWithThePromptOpenEndsThePromptAndTheProgram) {
+  ASSERT_TRUE(driver_.Start());
+  ASSERT_NE(ChooseLockedTarget(), nullptr);
+  // Quit from the tray menu, which stays at hand while the prompt holds the window.
+  PostMessageW(driver_.MainWindow(), WM_COMMAND, 32775, 0);
+  EXPECT_TRUE(driver_.Ended(15000)) << "the process is still running";
 }
 
 // ---- encrypted backups ----

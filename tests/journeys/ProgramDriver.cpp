@@ -1,5 +1,6 @@
 #include "ProgramDriver.h"
 
+#include <cstddef>
 #include <vector>
 
 #include "support/MappedDrive.h"
@@ -47,6 +48,7 @@ class RemoteBlock {
   RemoteBlock(const RemoteBlock&) = delete;
   RemoteBlock& operator=(const RemoteBlock&) = delete;
   bool Ok() const { return at_ != nullptr; }
+  void* At() const { return at_; }
   // Writes value, sends the message with the block as its lParam, reads value back.
   template <typename T>
   LRESULT Send(HWND window, UINT message, WPARAM wParam, T* value) {
@@ -128,6 +130,30 @@ HWND ProgramDriver::BackUpPage() const {
   return box == nullptr ? nullptr : ChildHolding(box, 1112);
 }
 
+int ProgramDriver::CountTopLevel(const std::wstring& title) const {
+  struct Search {
+    DWORD process;
+    const std::wstring* title;
+    int count = 0;
+  } search{processId_, &title};
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        wchar_t text[256] = {};
+        GetWindowTextW(window, text, 256);
+        if (owner == s->process && IsWindowVisible(window) && *s->title == text) ++s->count;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.count;
+}
+
+bool ProgramDriver::Ended(DWORD milliseconds) const {
+  return process_.Get() != nullptr && WaitForSingleObject(process_.Get(), milliseconds) == WAIT_OBJECT_0;
+}
+
 HWND ProgramDriver::FindTopLevel(const std::wstring& title) const {
   struct Search {
     DWORD process;
@@ -204,6 +230,23 @@ LPARAM ProgramDriver::ItemData(HWND tree, HTREEITEM item) const {
   asked.mask = TVIF_HANDLE | TVIF_PARAM;
   asked.hItem = item;
   return block.Send(tree, TVM_GETITEMW, 0, &asked) ? asked.lParam : 0;
+}
+
+std::wstring ProgramDriver::ItemText(HWND tree, HTREEITEM item) const {
+  RemoteBlock block(process_.Get());
+  if (!block.Ok()) return {};
+  // The text buffer lies in the same block, just after the item.
+  struct Asked {
+    TVITEMW item;
+    wchar_t text[260];
+  } asked{};
+  asked.item.mask = TVIF_HANDLE | TVIF_TEXT;
+  asked.item.hItem = item;
+  asked.item.pszText = reinterpret_cast<wchar_t*>(static_cast<char*>(block.At()) + offsetof(Asked, text));
+  asked.item.cchTextMax = 260;
+  if (!block.Send(tree, TVM_GETITEMW, 0, &asked)) return {};
+  asked.text[259] = L'\0';
+  return asked.text;
 }
 
 std::wstring ProgramDriver::Text(HWND window, int id) {

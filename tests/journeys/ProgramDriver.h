@@ -32,6 +32,10 @@ class ProgramDriver {
   HWND BackUpPage() const;
   // A top-level window of the program with this title, visible.
   HWND FindTopLevel(const std::wstring& title) const;
+  // How many visible top-level windows of the program have this title.
+  int CountTopLevel(const std::wstring& title) const;
+  // The program's process ended within the time.
+  bool Ended(DWORD milliseconds) const;
 
   // The program's windows answer posted clicks after any question they open.
   static void Click(HWND window, int id);
@@ -43,6 +47,8 @@ class ProgramDriver {
   bool ClickCheckBox(HWND tree, HTREEITEM item) const;
   // The item data of an item of the program's tree (0 when it cannot be read).
   LPARAM ItemData(HWND tree, HTREEITEM item) const;
+  // The text of an item of the program's tree (empty when it cannot be read).
+  std::wstring ItemText(HWND tree, HTREEITEM item) const;
 
  private:
   std::wstring folder_;

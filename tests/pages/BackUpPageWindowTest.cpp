@@ -269,6 +269,86 @@ TEST_F(BackUpPageTest, CancellingThePasswordOfAChosenPartitionLeavesNoTarget) {
   EXPECT_EQ(StateOfData(page_->SourceTree(), 5), 1);
 }
 
+// Presses the mouse on an item's check box, as a person does.
+bool ClickCheckBox(HWND tree, HTREEITEM item) {
+  TreeView_EnsureVisible(tree, item);
+  POINT where{};
+  if (!test::FindCheckBoxPoint(tree, item, &where)) return false;
+  // The tree asks where the cursor is when it hears of the click.
+  test::ClickTreeAt(tree, where);
+  return true;
+}
+
+// Visible top-level windows of this process with the title.
+int WindowsTitled(const wchar_t* title) {
+  struct Count {
+    const wchar_t* title;
+    int found = 0;
+  } count{title};
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* c = reinterpret_cast<Count*>(data);
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        wchar_t text[128] = {};
+        GetWindowTextW(window, text, 128);
+        if (process == GetCurrentProcessId() && IsWindowVisible(window) && std::wstring(text) == c->title)
+          ++c->found;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&count));
+  return count.found;
+}
+
+TEST_F(BackUpPageTest, ALockedPartitionIsNoTargetWhileItsOnePromptAsks) {
+  WritePassword(world_, kTwo, u"abc");
+  Open();
+  std::u16string chosenWhileAsked = u"?";
+  bool promptOpen = false;
+  int prompts = 0;
+  DialogAnswerer answer(L"Password Authentication", [&](HWND dialog) {
+    chosenWhileAsked = page_->SelectedTarget();
+    promptOpen = page_->PasswordPromptOpen();
+    Choose(L"P:");  // again, while it asks
+    prompts = WindowsTitled(L"Password Authentication");
+    Type(dialog, IDC_PASSWORD_INPUT, L"abc");
+    Press(dialog, IDC_PASSWORD_VERIFY_OK);
+  });
+  Choose(L"P:");
+  ASSERT_TRUE(answer.Seen());
+  EXPECT_EQ(chosenWhileAsked, u"");
+  EXPECT_TRUE(promptOpen);
+  EXPECT_EQ(prompts, 1);
+  EXPECT_FALSE(page_->PasswordPromptOpen());
+  EXPECT_EQ(page_->SelectedTarget(), u"P:") << "chosen once the password was accepted";
+  EXPECT_TRUE(page_->TargetTree().HasPartitionItem());
+}
+
+TEST_F(BackUpPageTest, ALockMadeOnTheManagementPageReachesBothTrees) {
+  WritePassword(world_, kTwo, u"abc");
+  Open();
+  const std::u16string path = world_.Devices().DiskAt(kTwo).path;
+  CUSBDevice& disk = list_[static_cast<size_t>(list_.FindByDeviceNumber(2))];
+  ASSERT_EQ(StateOfData(page_->SourceTree(), 5), 5);
+  disk.m_unlocked = 1;  // its password entered there
+  page_->PasswordCommandDone(path);
+  EXPECT_EQ(StateOfData(page_->SourceTree(), 5), 1);
+  EXPECT_EQ(StateOfData(page_->TargetTree(), 5), 1);
+
+  // Chosen as the source of a disk copy and as the target partition, then locked.
+  ASSERT_TRUE(ClickCheckBox(page_->SourceTree().Handle(), page_->SourceTree().DiskItem(2)));
+  ASSERT_EQ(page_->SourceTree().m_selectedDisk, 2);
+  Choose(L"P:");
+  ASSERT_EQ(page_->SelectedTarget(), u"P:");
+  disk.m_unlocked = 0;
+  page_->PasswordCommandDone(path);
+  EXPECT_EQ(page_->SourceTree().m_selectedDisk, -1);
+  EXPECT_EQ(StateOfData(page_->SourceTree(), 5), 5);
+  EXPECT_EQ(StateOfData(page_->TargetTree(), 5), 5);
+  EXPECT_EQ(page_->SelectedTarget(), u"");
+  EXPECT_FALSE(page_->TargetTree().HasPartitionItem());
+}
+
 TEST_F(BackUpPageTest, PartitionsOfUsbDisksAreNoLocalDrives) {
   Plug(kOne, true);  // before the page: found by the first scan, no dialog
   Open();
@@ -301,16 +381,6 @@ TEST_F(BackUpPageTest, ThePageTicksItsHostAndLetsTheRegistrationGo) {
   // A plug change with no window registered goes nowhere and stays unreported.
   Plug(kOne, true);
   EXPECT_TRUE(list_.Size() <= 1);
-}
-
-// Presses the mouse on an item's check box, as a person does.
-bool ClickCheckBox(HWND tree, HTREEITEM item) {
-  TreeView_EnsureVisible(tree, item);
-  POINT where{};
-  if (!test::FindCheckBoxPoint(tree, item, &where)) return false;
-  // The tree asks where the cursor is when it hears of the click.
-  test::ClickTreeAt(tree, where);
-  return true;
 }
 
 TEST_F(BackUpPageTest, CheckStatesComeBackWhenThePageIsMadeAgain) {

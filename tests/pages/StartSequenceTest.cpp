@@ -19,8 +19,9 @@ class FakeWorld : public StartWorld {
   bool notUsable = false, hasRoot = true, rootUnchecked = false, makeSure = false;
   bool answer = true;
   bool handOverWorks = true;
+  bool promptOpen = false, targetLocked = false;
   CopyStartCheck copyCheck{true, 0, 1, std::nullopt};
-  std::vector<Question> confirmations, asked;
+  std::vector<Question> confirmations, asked, personOnly;
   std::vector<JobStart> handedOver;
   // The state as the world saw it while a question was up.
   PageBoxState* state = nullptr;
@@ -36,6 +37,15 @@ class FakeWorld : public StartWorld {
   bool TargetTreeHasRoot() override { return hasRoot; }
   bool TargetRootUnchecked() override { return rootUnchecked; }
   bool MakeSureOn() override { return makeSure; }
+  bool PasswordPromptOpen() override { return promptOpen; }
+  bool DiskLocked(int number) override { return number == lockedDisk; }
+  int lockedDisk = -1;
+  bool TargetLocked() override { return targetLocked; }
+  std::u16string DiskName(int number) override { return number == 4 ? u"WDC     Passport" : u"Seagate Vault   "; }
+  bool ConfirmByPerson(const Question& q) override {
+    personOnly.push_back(q);
+    return answer;
+  }
   bool Confirm(const Question& q) override {
     confirmations.push_back(q);
     if (state) stateWhileAsking.push_back(*state);
@@ -160,6 +170,65 @@ TEST_F(StartSequenceTest, WholeDisksChosenDecideBetweenMessagesAndADiskCopy) {
   EXPECT_EQ(world_.handedOver[0].kind, JobStart::Kind::DiskCopy);
   EXPECT_EQ(world_.handedOver[0].sourceIndex, 1);
   EXPECT_EQ(world_.handedOver[0].targetIndex, 0);
+  EXPECT_EQ(world_.handedOver[0].target, u"") << "a drive that goes is none of the copy's business";
+}
+
+TEST_F(StartSequenceTest, ADiskCopyIsConfirmedOnlyByAPersonToldWhatItErases) {
+  world_.filesSelected = false;
+  world_.sourceDisk = 4;
+  world_.targetDisk = 5;
+  for (bool fromOutside : {false, true}) {
+    state_.fromOutside = fromOutside;
+    world_.answer = false;
+    EXPECT_EQ(sequence_.StartBackup(), StartResult::Cancelled);
+    ExpectIdle();
+  }
+  EXPECT_TRUE(world_.confirmations.empty()) << "no question an enclosure press or a countdown answers";
+  ASSERT_EQ(world_.personOnly.size(), 2u);
+  for (const Question& q : world_.personOnly) {
+    EXPECT_EQ(q.title, u"File Backup");
+    EXPECT_EQ(q.message, u"Copy the whole disk WDC Passport #4 onto the disk Seagate Vault #5? "
+                         u"Everything on Seagate Vault #5 will be overwritten.");
+    EXPECT_FALSE(q.countdown);
+  }
+}
+
+TEST_F(StartSequenceTest, ADiskCopyFromOrOntoALockedDiskIsRefusedNamingIt) {
+  world_.filesSelected = false;
+  world_.sourceDisk = 4;
+  world_.targetDisk = 5;
+  for (int locked : {4, 5}) {
+    world_.lockedDisk = locked;
+    world_.asked.clear();
+    EXPECT_EQ(sequence_.StartBackup(), StartResult::Refused);
+    ExpectOneMessage(u"File Backup", locked == 4
+                                         ? u"The disk WDC Passport #4 is locked: please enter its password first."
+                                         : u"The disk Seagate Vault #5 is locked: please enter its password first.");
+    EXPECT_TRUE(world_.personOnly.empty());
+    ExpectIdle();
+  }
+}
+
+TEST_F(StartSequenceTest, NothingStartsWhileAPasswordIsAskedNorOntoALockedDisk) {
+  world_.promptOpen = true;
+  EXPECT_EQ(sequence_.StartBackup(), StartResult::Ignored);
+  EXPECT_EQ(sequence_.ScheduledStart(), StartResult::Ignored);
+  EXPECT_EQ(sequence_.QuickLaunch(), StartResult::Ignored);
+  EXPECT_EQ(sequence_.StartRestore(), StartResult::Ignored);
+  EXPECT_EQ(sequence_.StartVerify(), StartResult::Ignored);
+  EXPECT_TRUE(world_.asked.empty());
+  EXPECT_TRUE(world_.confirmations.empty());
+  ExpectIdle();
+
+  world_.promptOpen = false;
+  world_.targetLocked = true;
+  EXPECT_EQ(sequence_.StartBackup(), StartResult::Refused);
+  EXPECT_EQ(sequence_.QuickLaunch(), StartResult::Refused);
+  EXPECT_EQ(sequence_.StartRestore(), StartResult::Refused);
+  EXPECT_EQ(sequence_.StartVerify(), StartResult::Refused);
+  ASSERT_EQ(world_.asked.size(), 4u);
+  for (const Question& q : world_.asked) EXPECT_EQ(q.message, u"Please select target disk for backup!");
+  ExpectIdle();
 }
 
 TEST_F(StartSequenceTest, NoSecondStartWhileAJobRunsOrARestoreIsUnderWay) {

@@ -25,6 +25,8 @@ class FakeTriggerWindow : public TriggerWindow {
     done += "confirm;";
     return questionOpen;
   }
+  bool PasswordPromptOpen() override { return promptOpen; }
+  bool promptOpen = false;
   bool TakeEnclosurePress() override {
     const bool was = pressed;
     pressed = false;
@@ -101,6 +103,22 @@ TEST_F(BackupTriggersTest, ScheduleIsLookedAtAfterTheButtonAndOnlyWhileFree) {
   whileRestoring.OnTick();
   EXPECT_EQ(other.done, "");
   EXPECT_FALSE(whileRestoring.Schedule().FiredOnce());
+}
+
+TEST_F(BackupTriggersTest, APasswordPromptUsesUpPressesAndHoldsTheHotKeyAndTheSchedule) {
+  window_.settings = "<Setting><Wednesday IsSet=\"1\" Timing=\"09:05\"/></Setting>";
+  window_.promptOpen = true;
+  for (int press = 0; press < 2; ++press) {
+    window_.pressed = true;
+    triggers_.OnTick();
+    EXPECT_FALSE(window_.pressed) << "a press is not kept for after the prompt";
+  }
+  triggers_.OnHotKey();
+  EXPECT_EQ(window_.done, "");
+  EXPECT_FALSE(triggers_.Schedule().FiredOnce());
+  window_.promptOpen = false;
+  triggers_.OnTick();
+  EXPECT_EQ(window_.done, "scheduled;") << "the minute is still due once the prompt has gone";
 }
 
 }  // namespace

@@ -14,46 +14,7 @@ std::wstring Widen(const std::string& s) {
   return std::wstring(s.begin(), s.end());
 }
 
-std::string Env(const wchar_t* name) {
-  wchar_t buffer[MAX_PATH * 2];
-  const DWORD n = GetEnvironmentVariableW(name, buffer, MAX_PATH * 2);
-  if (n == 0 || n >= MAX_PATH * 2) return {};
-  std::string out;
-  for (DWORD i = 0; i < n; ++i) out.push_back(static_cast<char>(buffer[i]));
-  return out;
-}
-
 }  // namespace
-
-std::string HostPath(const std::wstring& windowsPath) {
-  using Fn = char*(CDECL*)(const wchar_t*);
-  auto fn = reinterpret_cast<Fn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  if (fn == nullptr) return {};
-  char* unix = fn(windowsPath.c_str());
-  if (unix == nullptr) return {};
-  std::string out(unix);
-  HeapFree(GetProcessHeap(), 0, unix);
-  return out;
-}
-
-bool RunHostCommand(const std::wstring& program, const std::wstring& arguments) {
-  // Wine runs a host executable named by its path on the drive that maps the host's root.
-  std::wstring application = L"Z:" + program;
-  for (wchar_t& c : application)
-    if (c == L'/') c = L'\\';
-  std::wstring line = program + L" " + arguments;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process))
-    return false;
-  // The handles Wine gives for a host process cannot be waited on.
-  UniqueHandle processHandle(process.hProcess);
-  UniqueHandle threadHandle(process.hThread);
-  return true;
-}
 
 namespace {
 
@@ -88,14 +49,12 @@ bool RemoveHostLink(const std::wstring& link) {
 
 MappedDrive::MappedDrive(wchar_t letter, const std::wstring& folder)
     : letter_(static_cast<wchar_t>(std::towlower(letter))) {
-  std::string prefix = Env(L"WINEPREFIX");
-  if (prefix.empty()) prefix = Env(L"HOME") + "/.wine";
   const std::string target = HostPath(folder);
   if (target.empty()) return;
   // A letter someone else made (a person's own link, even one whose folder
   // is gone for now) is neither replaced nor, later, removed.
   if (LetterInUse()) return;
-  link_ = prefix + "/dosdevices/" + static_cast<char>(letter_) + ":";
+  link_ = DriveLinkPath(letter_);
   // No -f: should the letter be taken in between, the other link stays.
   if (!RunHostCommand(L"/bin/ln", L"-sn \"" + Widen(target) + L"\" \"" + Widen(link_) + L"\"") ||
       !WaitForReachable(true)) {
@@ -126,11 +85,7 @@ bool MappedDrive::LetterInUse() const {
 }
 
 bool MappedDrive::WaitForReachable(bool reachable) const {
-  for (int i = 0; i < 500; ++i) {
-    if ((GetFileAttributesW(Root().c_str()) != INVALID_FILE_ATTRIBUTES) == reachable) return true;
-    Sleep(10);
-  }
-  return false;
+  return WaitForDriveRoot(letter_, reachable);
 }
 
 std::wstring MappedDrive::Root() const {

@@ -6,6 +6,8 @@
 #pragma once
 #include <string>
 
+#include "platform/WineHost.h"
+
 namespace qtr::test {
 
 class MappedDrive {
@@ -30,13 +32,9 @@ class MappedDrive {
   bool ok_ = false;
 };
 
-// Starts a host program (an absolute Unix path) with arguments; true when it
-// started. A host process cannot be waited for from Wine, nor its exit code
-// read, so callers wait for its effect instead.
-bool RunHostCommand(const std::wstring& program, const std::wstring& arguments);
-
-// The host path of a Windows path, or empty when Wine cannot say (not running under Wine).
-std::string HostPath(const std::wstring& windowsPath);
+// Host paths and host programs, as the program itself reaches them.
+using qtr::HostPath;
+using qtr::RunHostCommand;
 
 // Makes link (a Windows path whose folder exists) a host symbolic link to
 // the folder target and waits until Wine shows it; false when it did not.

@@ -87,5 +87,56 @@ TEST(Dialog, ModalDialogEndsWithTheGivenCode) {
   EXPECT_EQ(dialog.Handle(), nullptr);
 }
 
+// Posts a command to a window once it is shown, then waits.
+class PostingDialog : public Dialog {
+ public:
+  PostingDialog(HWND to, int id) : Dialog(IDD_TEST_DIALOG), to_(to), id_(id) {}
+
+ protected:
+  bool OnInit() override {
+    PostMessageW(to_ != nullptr ? to_ : Handle(), WM_COMMAND, MAKEWPARAM(id_, BN_CLICKED), 0);
+    return true;
+  }
+  bool OnCommand(int id, int, HWND) override {
+    if (id == 1) EndModal(42);
+    return true;
+  }
+
+ private:
+  HWND to_;
+  int id_;
+};
+
+TEST(Dialog, EndingWithNestedModalsEndsThoseOverItAndOpensNoneUntilItHasEnded) {
+  // The outer one opens an inner one, which asks the outer one to end; the
+  // inner one ends too, and one more opened then does not show.
+  class OuterDialog : public Dialog {
+   public:
+    OuterDialog() : Dialog(IDD_TEST_DIALOG) {}
+    INT_PTR inner = 0, later = 0;
+
+   protected:
+    bool OnInit() override {
+      PostMessageW(Handle(), WM_COMMAND, MAKEWPARAM(2, BN_CLICKED), 0);
+      return true;
+    }
+    bool OnCommand(int id, int, HWND) override {
+      if (id == 2) {
+        PostingDialog nested(Handle(), 3);
+        inner = nested.RunModal(Handle());
+        PostingDialog another(nullptr, 1);
+        later = another.RunModal(Handle());
+      }
+      if (id == 3) EndWithNestedModals(7);
+      return true;
+    }
+  } outer;
+  EXPECT_EQ(outer.RunModal(nullptr), 7);
+  EXPECT_EQ(outer.inner, IDCANCEL);
+  EXPECT_EQ(outer.later, IDCANCEL);
+  PostingDialog afterwards(nullptr, 1);
+  EXPECT_EQ(afterwards.RunModal(nullptr), 42) << "a dialog after the ending one shows again";
+}
+
 }  // namespace
 }  // namespace qtr
