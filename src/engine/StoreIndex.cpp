@@ -311,17 +311,14 @@ bool StoreIndex::MarkedDamaged(std::u16string_view storedPath) const {
   return damaged_.count(KeyOf(storedPath)) != 0;
 }
 
-void StoreIndex::MarkDamaged(std::u16string_view storedPath) {
-  Change change;
-  change.kind = ChangeKind::kDamaged;
-  const std::u16string key = KeyOf(storedPath);
-  change.entry.stored = std::u16string(storedPath.substr(storedPath.size() - key.size()));
-  pending_.push_back(std::move(change));
-}
+void StoreIndex::MarkDamaged(std::u16string_view storedPath) { AddPathRecord(ChangeKind::kDamaged, storedPath); }
 
-void StoreIndex::Forget(std::u16string_view storedPath) {
+void StoreIndex::Forget(std::u16string_view storedPath) { AddPathRecord(ChangeKind::kGone, storedPath); }
+
+void StoreIndex::AddPathRecord(ChangeKind kind, std::u16string_view storedPath) {
   Change change;
-  change.kind = ChangeKind::kGone;
+  change.kind = kind;
+  // Kept below the store root, as the volume spelled it.
   const std::u16string key = KeyOf(storedPath);
   change.entry.stored = std::u16string(storedPath.substr(storedPath.size() - key.size()));
   pending_.push_back(std::move(change));

@@ -157,6 +157,8 @@ class StoreIndex {
   };
   std::u16string KeyOf(std::u16string_view storedPath) const;
   void Apply(const Change& change, const std::u16string& piece);
+  // A pending record that names only a stored path (Gone, Damaged).
+  void AddPathRecord(ChangeKind kind, std::u16string_view storedPath);
   static void AppendXml(ChangeKind kind, const StoreIndexEntry& entry, std::u16string* body);
   // Removes the announcing pieces written by this index that announce nothing unconfirmed.
   void RemoveSettledAnnouncements(FileSystem& fs);

@@ -123,20 +123,6 @@ TEST_F(StoreStatesTest, ACopyIsDescribedByItsAnnouncedEntryWhenTheConfirmationIs
   EXPECT_EQ(Content(u"C:\\D\\vault.bin"), "new secrets");
 }
 
-// The announcement cannot be written: nothing is put in place without an entry.
-TEST_F(StoreStatesTest, ACopyWhoseEntryCannotBeWrittenIsNotPutInPlace) {
-  fs.PutFile(u"C:\\D\\x.txt", "first");
-  Backup({"C:\\D"});
-  Change(u"C:\\D\\x.txt", "second");
-  fs.FailWritesAt(u"F:\\QTRPMB\\~index", 0, kErrorDiskFull);
-  const auto job = Backup({"C:\\D"});
-  fs.ClearFaults();
-  EXPECT_EQ(job->finishedCount, 0u);
-  EXPECT_EQ(LinesStartingWith(u"F:\\QTRPMB\\C\\D\\x.txt;"), 1u);
-  EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\D\\x.txt"), "first");
-  EXPECT_EQ(Index().Lookup(fs, u"F:\\QTRPMB\\C\\D\\x.txt"), IndexState::kCurrent);
-}
-
 TEST_F(StoreStatesTest, AStoredFileChangedOutsideIsRestoredOnlyWholeAndNeverSilently) {
   Settings("0", "1");
   std::string text;
