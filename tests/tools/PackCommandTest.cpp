@@ -18,7 +18,7 @@ using test::ReadBytes;
 using test::TempFolder;
 using test::WriteBytes;
 
-std::string Narrow(std::u16string_view text) { return {text.begin(), text.end()}; }
+[[maybe_unused]] std::string Narrow(std::u16string_view text) { return {text.begin(), text.end()}; }
 
 std::string Sample() {
   std::string text;
