@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "JobFixture.h"
+#include "engine/JobText.h"
 #include "engine/SourceWalk.h"
 #include "engine/TypeFilter.h"
 
@@ -164,7 +165,7 @@ TEST_F(JobSelectionTest, ARestoreReadsOnlyFromTheDriveFoldersOfItsTargetsStore) 
   EXPECT_EQ(Content(u"C:\\tree\\x.txt"), "the person's");
   ASSERT_EQ(lines.lines.size(), refused.size());
   for (size_t i = 0; i < refused.size(); ++i)
-    EXPECT_EQ(Narrow(lines.lines[i]), refused[i] + ";Fail(161)The specified path is invalid.");
+    EXPECT_EQ(Narrow(lines.lines[i]), refused[i] + ";" + Narrow(ErrorText(161)));
   EXPECT_TRUE(job->restoreRoots.empty());
 
   lines.lines.clear();

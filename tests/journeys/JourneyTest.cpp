@@ -466,8 +466,12 @@ TEST_F(JourneyTest, AStoredFileEditedOutsideIsRestoredWithAWordAndVerifyCallsThe
   ASSERT_TRUE(WaitFor(
       [&] { return (root = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0))); },
       10000));
+  const auto checkState = [&] {
+    return SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(root), TVIS_STATEIMAGEMASK);
+  };
+  const LRESULT before = checkState();
   ASSERT_TRUE(driver_.ClickCheckBox(tree, root));
-  Sleep(300);
+  ASSERT_TRUE(WaitFor([&] { return checkState() != before; }, 5000));
   ProgramDriver::Click(driver_.PageBox(), 1015);
   HWND question = nullptr;
   ASSERT_TRUE(WaitFor([&] { return (question = driver_.FindTopLevel(L"File Restore")) != nullptr; }, 10000));
