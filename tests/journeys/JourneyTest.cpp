@@ -151,6 +151,31 @@ class JourneyTest : public testing::Test {
     return found;
   }
 
+  // Ticks the store's partition in the right tree and presses Restore, confirming it.
+  void StartRestore() {
+    ProgramDriver::Click(driver_.PageBox(), 1004);  // the File Backup page
+    HWND tree = GetDlgItem(driver_.BackUpPage(), 1113);
+    HTREEITEM root = nullptr;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+          root = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+          return root != nullptr && IsWindowVisible(tree);
+        },
+        10000));
+    const auto checkState = [&] {
+      return SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(root), TVIS_STATEIMAGEMASK);
+    };
+    if (checkState() != INDEXTOSTATEIMAGEMASK(3)) {
+      ASSERT_TRUE(driver_.ClickCheckBox(tree, root));
+      ASSERT_TRUE(WaitFor([&] { return checkState() == INDEXTOSTATEIMAGEMASK(3); }, 5000));
+    }
+    ProgramDriver::Click(driver_.PageBox(), 1015);
+    HWND question = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (question = driver_.FindTopLevel(L"File Restore")) != nullptr; }, 10000));
+    ProgramDriver::Click(question, 1045);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(question); }, 5000));
+  }
+
   void CloseFinishedJob(int backInView = 1014) {
     HWND box = driver_.PageBox();
     HWND close = nullptr;
@@ -461,21 +486,7 @@ TEST_F(JourneyTest, AStoredFileEditedOutsideIsRestoredWithAWordAndVerifyCallsThe
     SetFileAttributesW((source_ + file).c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileW((source_ + file).c_str());
   }
-  HWND tree = GetDlgItem(driver_.BackUpPage(), 1113);
-  HTREEITEM root = nullptr;
-  ASSERT_TRUE(WaitFor(
-      [&] { return (root = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0))); },
-      10000));
-  const auto checkState = [&] {
-    return SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(root), TVIS_STATEIMAGEMASK);
-  };
-  const LRESULT before = checkState();
-  ASSERT_TRUE(driver_.ClickCheckBox(tree, root));
-  ASSERT_TRUE(WaitFor([&] { return checkState() != before; }, 5000));
-  ProgramDriver::Click(driver_.PageBox(), 1015);
-  HWND question = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (question = driver_.FindTopLevel(L"File Restore")) != nullptr; }, 10000));
-  ProgramDriver::Click(question, 1045);
+  StartRestore();
   messages_.clear();
   CloseFinishedJob();
   EXPECT_EQ(ReadFileBytes(source_ + L"\\plain.txt"), "edited on the backup disk");
@@ -968,30 +979,6 @@ class EncryptionJourneyTest : public JourneyTest {
     }
   }
 
-  // Ticks the store's partition in the right tree and presses Restore, confirming it.
-  void StartRestore() {
-    ProgramDriver::Click(driver_.PageBox(), 1004);  // the File Backup page
-    HWND tree = GetDlgItem(driver_.BackUpPage(), 1113);
-    HTREEITEM root = nullptr;
-    ASSERT_TRUE(WaitFor(
-        [&] {
-          root = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-          return root != nullptr && IsWindowVisible(tree);
-        },
-        10000));
-    const auto checkState = [&] {
-      return SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(root), TVIS_STATEIMAGEMASK);
-    };
-    if (checkState() != INDEXTOSTATEIMAGEMASK(3)) {
-      ASSERT_TRUE(driver_.ClickCheckBox(tree, root));
-      ASSERT_TRUE(WaitFor([&] { return checkState() == INDEXTOSTATEIMAGEMASK(3); }, 5000));
-    }
-    ProgramDriver::Click(driver_.PageBox(), 1015);
-    HWND question = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (question = driver_.FindTopLevel(L"File Restore")) != nullptr; }, 10000));
-    ProgramDriver::Click(question, 1045);
-    ASSERT_TRUE(WaitFor([&] { return !IsWindow(question); }, 5000));
-  }
 
   // Every byte of every file under the target, as a person's tools would read them.
   size_t TargetBytesHoldingTheMarker(size_t* files) const {
