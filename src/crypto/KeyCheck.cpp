@@ -13,7 +13,7 @@ namespace {
 constexpr uint8_t kMagic[4] = {'Q', 'T', 'R', 'K'};
 constexpr uint16_t kVersion = 1;
 constexpr uint16_t kPbkdf2Sha256 = 1;
-constexpr size_t kSaltOffset = 16, kSaltSize = 16, kCheckOffset = 32, kSumOffset = 64, kSize = 96;
+constexpr size_t kSaltOffset = 16, kSaltSize = kKeySaltSize, kCheckOffset = 32, kSumOffset = 64, kSize = 96;
 // A damaged iteration count must not make opening take hours.
 constexpr uint32_t kMaxKeyIterations = 100000000;
 
@@ -28,8 +28,14 @@ bool CheckValue(const uint8_t (&key)[kAesKeySize], Sha256Digest* value) {
 
 }  // namespace
 
+void TakeParameters(const std::vector<uint8_t>& bytes, KeyParameters* parameters) {
+  if (parameters == nullptr) return;
+  std::memcpy(parameters->salt, &bytes[kSaltOffset], kSaltSize);
+  parameters->iterations = static_cast<uint32_t>(GetLittleEndian(&bytes[8], 4));
+}
+
 KeyCheckResult CreateKeyCheck(std::string_view password, uint32_t iterations, std::vector<uint8_t>* bytes,
-                              uint8_t (&key)[kAesKeySize]) {
+                              uint8_t (&key)[kAesKeySize], KeyParameters* parameters) {
   if (iterations < kMinKeyIterations) iterations = kMinKeyIterations;
   std::vector<uint8_t> out(kSize, 0);
   std::memcpy(out.data(), kMagic, 4);
@@ -44,12 +50,13 @@ KeyCheckResult CreateKeyCheck(std::string_view password, uint32_t iterations, st
   std::memcpy(&out[kCheckOffset], check.data(), check.size());
   Sha256Digest sum = Sha256Of(out.data(), kSumOffset);
   std::memcpy(&out[kSumOffset], sum.data(), sum.size());
+  TakeParameters(out, parameters);
   *bytes = std::move(out);
   return KeyCheckResult::kOk;
 }
 
 KeyCheckResult OpenKeyCheck(const std::vector<uint8_t>& bytes, std::string_view password,
-                            uint8_t (&key)[kAesKeySize]) {
+                            uint8_t (&key)[kAesKeySize], KeyParameters* parameters) {
   if (bytes.size() != kSize || std::memcmp(bytes.data(), kMagic, 4) != 0) return KeyCheckResult::kDamaged;
   Sha256Digest sum = Sha256Of(bytes.data(), kSumOffset);
   if (std::memcmp(sum.data(), &bytes[kSumOffset], sum.size()) != 0) return KeyCheckResult::kDamaged;
@@ -65,6 +72,7 @@ KeyCheckResult OpenKeyCheck(const std::vector<uint8_t>& bytes, std::string_view 
     std::memset(key, 0, kAesKeySize);
     return KeyCheckResult::kWrongPassword;
   }
+  TakeParameters(bytes, parameters);
   return KeyCheckResult::kOk;
 }
 

@@ -10,6 +10,7 @@
 // check value differs was opened with the wrong password. Fixed size and
 // no parsing, so there is nothing to mis-read in it.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -23,11 +24,20 @@ inline constexpr uint32_t kMinKeyIterations = 600000;
 
 enum class KeyCheckResult { kOk, kWrongPassword, kDamaged, kLibraryFailed };
 
+// What turns the password into the key, besides the password: readable
+// without the key, so that every encrypted file can carry it too.
+inline constexpr size_t kKeySaltSize = 16;
+struct KeyParameters {
+  uint8_t salt[kKeySaltSize] = {};
+  uint32_t iterations = 0;
+};
+
 // A fresh salt and the store key from password; bytes is what to store.
 KeyCheckResult CreateKeyCheck(std::string_view password, uint32_t iterations, std::vector<uint8_t>* bytes,
-                              uint8_t (&key)[kAesKeySize]);
+                              uint8_t (&key)[kAesKeySize], KeyParameters* parameters = nullptr);
 // The store key from password, when bytes were made from the same password.
+// *parameters (when given) is set when the result is kOk.
 KeyCheckResult OpenKeyCheck(const std::vector<uint8_t>& bytes, std::string_view password,
-                            uint8_t (&key)[kAesKeySize]);
+                            uint8_t (&key)[kAesKeySize], KeyParameters* parameters = nullptr);
 
 }  // namespace qtr

@@ -79,7 +79,7 @@ StoreKeyResult OpenStoreKey(FileSystem& fs, std::u16string_view storeRoot, std::
   if (readError == kErrorFileNotFound || readError == kErrorPathNotFound) {
     if (!create) return StoreKeyResult::kNotEncrypted;
     StoreKey made;
-    const KeyCheckResult result = CreateKeyCheck(password, kMinKeyIterations, &bytes, made.bytes);
+    const KeyCheckResult result = CreateKeyCheck(password, kMinKeyIterations, &bytes, made.bytes, &made.parameters);
     if (result != KeyCheckResult::kOk) {
       *error = kErrorNotSupported;
       return StoreKeyResult::kFailed;
@@ -102,7 +102,7 @@ StoreKeyResult OpenStoreKey(FileSystem& fs, std::u16string_view storeRoot, std::
     return StoreKeyResult::kFailed;
   }
   StoreKey opened;
-  const StoreKeyResult result = FromKeyCheck(OpenKeyCheck(bytes, password, opened.bytes));
+  const StoreKeyResult result = FromKeyCheck(OpenKeyCheck(bytes, password, opened.bytes, &opened.parameters));
   if (result == StoreKeyResult::kOk) *key = opened;
   if (result == StoreKeyResult::kFailed) *error = kErrorNotSupported;
   if (result == StoreKeyResult::kDamaged) *error = kErrorInvalidData;

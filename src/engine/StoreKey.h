@@ -9,12 +9,14 @@
 #include <string_view>
 
 #include "crypto/AesGcm.h"
+#include "crypto/KeyCheck.h"
 #include "platform/FileSystem.h"
 
 namespace qtr {
 
 struct StoreKey {
   uint8_t bytes[kAesKeySize] = {};
+  KeyParameters parameters;  // what the key check file holds besides the check value
 };
 
 enum class StoreKeyResult {
