@@ -106,12 +106,20 @@ uint32_t CopyPassState::CreatePartial(std::u16string_view destination, std::u16s
     if (error != 0) StopIfStoreLost(error, true);
     return error;
   }
-  // On a restore, beside the destination: a file of that name belongs to
-  // the person, so the next free name is taken and nothing is replaced.
+  // On a restore, beside the destination. A name taken is what an earlier
+  // restore of this file left when it was cut short (or another job's copy
+  // now): the next free name is taken, and once this copy is in place, the
+  // destination is whole and the names skipped go.
+  std::vector<std::u16string> skipped;
   for (int n = 0; n < 1000 && error == kErrorFileExists; ++n) {
-    *partial =
-        std::u16string(destination) + (n == 0 ? u"" : u"." + Decimal(n)) + std::u16string(kPartialSuffix);
+    *partial = std::u16string(destination) + (n == 0 ? u"" : u"." + Decimal(n)) +
+               std::u16string(kRestorePartialSuffix);
     error = job_.fs.Open(*partial, OpenMode::kWriteNew, file);
+    if (error == kErrorFileExists) skipped.push_back(*partial);
+  }
+  if (error == 0 && !skipped.empty()) {
+    std::lock_guard lock(namesMutex_);
+    restoreLeftovers_[*partial] = std::move(skipped);
   }
   return error;
 }
@@ -306,6 +314,7 @@ void CopyPassState::CommitBatch(std::vector<Held> batch) {
       for (Held* held : placed) job_.AddFailure(held->destination, error);
     return;
   }
+  if (storeRoot_.empty()) RemoveRestoreLeftovers(placed);
   std::lock_guard lock(indexMutex_);
   for (Held* held : placed) {
     ++job_.finishedCount;
@@ -324,6 +333,21 @@ void CopyPassState::CommitBatch(std::vector<Held> batch) {
   // Confirmed a thousand at a time (and the rest when the pass ends), not
   // per batch: each piece costs two flushes, and every job reads every piece.
   if (index_ != nullptr && index_->PendingCount() >= StoreIndex::kEntriesPerFoldedPiece) AppendIndex();
+}
+
+void CopyPassState::RemoveRestoreLeftovers(const std::vector<Held*>& placed) {
+  std::vector<std::u16string> leftovers;
+  {
+    std::lock_guard lock(namesMutex_);
+    for (const Held* held : placed) {
+      const auto found = restoreLeftovers_.find(held->partial);
+      if (found == restoreLeftovers_.end()) continue;
+      leftovers.insert(leftovers.end(), found->second.begin(), found->second.end());
+      restoreLeftovers_.erase(found);
+    }
+  }
+  // Tidying only: the restored file is in place whatever becomes of them.
+  for (const std::u16string& leftover : leftovers) job_.fs.RemoveFile(leftover);
 }
 
 void CopyPassState::AppendIndex() {

@@ -108,6 +108,9 @@ class CopyPassState {
   void WaitForCommitter();
   void CommitterLoop();
   void CommitBatch(std::vector<Held> batch);  // on the committer thread
+  // On a restore: removes the partial files earlier restores of the placed
+  // copies' destinations left (the names CreatePartial skipped).
+  void RemoveRestoreLeftovers(const std::vector<Held*>& placed);
   // Writes the confirmed entries; a failure is a line of the job.
   void AppendIndex();
   // Queues a held copy's flush on a backup; its ticket.
@@ -127,6 +130,8 @@ class CopyPassState {
   std::atomic<bool> storeLost_{false};  // set by the pass, read by the committer
   SlimMutex namesMutex_;  // names_ is also changed by the committer
   std::map<std::u16string, std::set<std::u16string>> names_;  // lowercased folder -> lowercased names
+  // A restore's partial file -> the leftover partial names it skipped.
+  std::map<std::u16string, std::vector<std::u16string>> restoreLeftovers_;
   std::set<std::u16string> visited_;
   std::vector<Held> held_;
   uint64_t heldBytes_ = 0;

@@ -15,6 +15,10 @@ inline constexpr std::u16string_view kEncryptedSuffix = u".qtrx";
 // A copy being written carries this suffix until it is complete and renamed
 // into place.
 inline constexpr std::u16string_view kPartialSuffix = u".~qtrpart";
+// A restore writes beside the person's own files: its partial copies carry a
+// suffix of their own ("a.txt.~qtrrestore", "a.txt.1.~qtrrestore"), so that
+// what a cut-short restore left can be told from a person's ".~qtrpart" file.
+inline constexpr std::u16string_view kRestorePartialSuffix = u".~qtrrestore";
 // Copies being written into the store wait in this folder of the store root.
 // Stored files live only in the one-letter drive folders beside it, so
 // nothing in it is ever a stored copy of a person's file, and whatever a

@@ -21,6 +21,11 @@ namespace {
 constexpr UINT_PTR kTimerId = 1;
 constexpr COLORREF kBackground = RGB(255, 255, 255);
 constexpr int kFailureListHeight = 65;  // at most; whole rows only
+// A verify's findings are what the person reads once it has ended: the
+// list then takes the progress bars' place, and the summary wraps beside
+// the Close button.
+constexpr int kFindingsListHeight = 90;
+constexpr int kSummaryTop = 218, kSummaryHeight = 36;
 
 int64_t Now() {
   return static_cast<int64_t>(std::time(nullptr));
@@ -105,7 +110,7 @@ void CPropressDlg::FitFailureListToRows() {
   GetWindowRect(list, &outer);
   GetClientRect(list, &client);
   const int frame = (outer.bottom - outer.top) - (client.bottom - client.top);
-  const int rows = std::max(1, (kFailureListHeight - frame) / row);
+  const int rows = std::max(1, (listMost_ - frame) / row);
   const int height = rows * row + frame;
   if (height != outer.bottom - outer.top)
     SetWindowPos(list, nullptr, 0, 0, outer.right - outer.left, height,
@@ -186,10 +191,11 @@ void CPropressDlg::CreateControls() {
   make(L"STATIC", SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS | SS_NOTIFY, IDC_PROGRESS_CURRENT_FILE, 25, 196,
        kWidth - 50, 18, labelFont_.Get());
   // A verify's findings in one line, in the current file's place once it has ended.
-  make(L"STATIC", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, IDC_PROGRESS_VERIFY_SUMMARY, 25, 194, kWidth - 50, 20,
+  make(L"STATIC", SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, IDC_PROGRESS_VERIFY_SUMMARY, 25, 194, kWidth - 50, 20,
        valueFont_.Get());
   make(L"LISTBOX", WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL,
        IDC_PROGRESS_FAILURES, 25, 125, kWidth - 50, kFailureListHeight, labelFont_.Get());
+  listMost_ = kFailureListHeight;
   FitFailureListToRows();
   fileBar_.Create(Handle(), IDC_PROGRESS_FILE_BAR, RECT{25, 218, kWidth - 130, 234});
   overallBar_.Create(Handle(), IDC_PROGRESS_OVERALL_BAR, RECT{25, 242, kWidth - 130, 258});
@@ -318,6 +324,12 @@ void CPropressDlg::FinishJob(bool nothingCopied) {
   if (settings_.verify) {
     // The findings stay in the window, beside its failure list, until Close.
     ShowWindow(Item(IDC_PROGRESS_CURRENT_FILE), SW_HIDE);
+    ShowWindow(overallBar_.Handle(), SW_HIDE);
+    ShowWindow(fileBar_.Handle(), SW_HIDE);
+    listMost_ = kFindingsListHeight;
+    FitFailureListToRows();
+    SetWindowPos(Item(IDC_PROGRESS_VERIFY_SUMMARY), nullptr, 25, kSummaryTop, kWidth - 145, kSummaryHeight,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     SetText(IDC_PROGRESS_VERIFY_SUMMARY, VerifySummaryText(verifyOutcome_, ActiveLanguageTable()));
     ShowWindow(Item(IDC_PROGRESS_VERIFY_SUMMARY), SW_SHOW);
     return;

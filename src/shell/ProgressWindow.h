@@ -99,6 +99,7 @@ class CPropressDlg : public PaintedDialog, private JobReporter {
   void TakeFinalFigures();
   // The failure list is as high as a whole number of rows, scroll bar or not.
   void FitFailureListToRows();
+  int listMost_ = 0;  // the failure list's height at most, in whole rows
 
   JobWindowSettings settings_;
   FileSystem& fs_;

@@ -130,7 +130,7 @@ TEST_F(JobFailureTest, ADamagedContainerFailsItsRestoreWithALine) {
   fs.PutFile(u"C:\\R\\t.txt", "user's own");
   Restore({"F:\\QTRPMB\\C\\R"});
   EXPECT_EQ(Content(u"C:\\R\\t.txt"), "user's own");
-  EXPECT_FALSE(fs.Exists(u"C:\\R\\t.txt.~qtrpart"));
+  EXPECT_FALSE(fs.Exists(u"C:\\R\\t.txt.~qtrrestore"));
   ASSERT_EQ(lines.lines.size(), 1u);
   EXPECT_EQ(Narrow(lines.lines[0]), Line(13, u"F:\\QTRPMB\\C\\R\\t.txt.zip"));
 }
@@ -183,9 +183,14 @@ TEST_F(JobFailureTest, LeftoversOfAKilledJobGoButAPersonsFilesOfAPartialNameAreK
   fs.PutFile(u"C:\\D\\a.txt", "changed on the PC");
   fs.PutFile(u"C:\\D\\a.txt.~qtrpart", "the person's, not in the restore");
   fs.PutFile(u"F:\\QTRPMB\\~partial\\9.~qtrpart", "half");
+  // Two restores of a.txt were cut short before; their copies go once a.txt is whole again.
+  fs.PutFile(u"C:\\D\\a.txt.~qtrrestore", "cut");
+  fs.PutFile(u"C:\\D\\a.txt.1.~qtrrestore", "cut too");
   job = Restore({"F:\\QTRPMB\\C\\D\\a.txt", "F:\\QTRPMB\\C\\D\\notes.~qtrpart", "F:\\QTRPMB"});
   EXPECT_EQ(Content(u"C:\\D\\a.txt"), "a");
   EXPECT_EQ(Content(u"C:\\D\\notes.~qtrpart"), "mine");
+  EXPECT_FALSE(fs.Exists(u"C:\\D\\a.txt.~qtrrestore"));
+  EXPECT_FALSE(fs.Exists(u"C:\\D\\a.txt.1.~qtrrestore"));
   EXPECT_EQ(Content(u"C:\\Old\\kept.~qtrpart"), "stored earlier");
   // The whole store restores everything but the partial folder.
   EXPECT_FALSE(fs.Exists(u"~:\\partial\\9.~qtrpart"));

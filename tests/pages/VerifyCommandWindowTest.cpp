@@ -167,6 +167,16 @@ class VerifyCommandTest : public testing::Test {
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(job, IDC_PROGRESS_VERIFY_SUMMARY)));
     *summary = TextOf(GetDlgItem(job, IDC_PROGRESS_VERIFY_SUMMARY));
     *lines = ListLines(GetDlgItem(job, IDC_PROGRESS_FAILURES));
+    // The findings list has rows to read them in, and the summary stays clear of Close.
+    HWND list = GetDlgItem(job, IDC_PROGRESS_FAILURES);
+    const int row = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
+    RECT client{}, summaryBox{}, closeBox{};
+    GetClientRect(list, &client);
+    EXPECT_GE(client.bottom, 4 * row);
+    GetWindowRect(GetDlgItem(job, IDC_PROGRESS_VERIFY_SUMMARY), &summaryBox);
+    GetWindowRect(close, &closeBox);
+    RECT overlap{};
+    EXPECT_FALSE(IntersectRect(&overlap, &summaryBox, &closeBox));
     EXPECT_EQ(TextOf(GetDlgItem(job, IDC_PROGRESS_FINISHED_LABEL)), L"Files checked:");
     Close(close);
     // The page is back, with nothing asked and nothing powered off.
