@@ -205,12 +205,6 @@ bool CopyPassState::IndexHas(std::u16string_view storedPath) {
 }
 
 void CopyPassState::CommitUnlessIn(std::u16string_view destinationFolder) {
-  // A backup's batch spans folders: each batch costs an announcing piece
-  // and its flushes, and a tree of small folders would pay them for every
-  // few files. What makes a batch durable does not depend on its folders
-  // (see CommitBatch). A restore writes into the person's folders and
-  // commits one folder at a time, so that a folder is done when it is left.
-  if (!storeRoot_.empty()) return;
   if (!held_.empty() && Lowercase(ParentOf(held_.back().destination)) != Lowercase(destinationFolder))
     StartCommit();
 }

@@ -30,8 +30,7 @@ class PartialFileMaker;
 class CopyPassState {
  public:
   // A batch of copies is made durable once it holds this many files or
-  // bytes, and on a restore whenever the pass moves on to another
-  // destination folder.
+  // bytes, and whenever the pass moves on to another destination folder.
   static constexpr size_t kBatchFiles = 64;
   static constexpr uint64_t kBatchBytes = uint64_t{256} << 20;
 
@@ -82,7 +81,7 @@ class CopyPassState {
   // is then stopped with one line saying so, not one per remaining file.
   bool StopIfStoreLost(uint32_t error, bool creating);
   bool StoreLost() const { return storeLost_; }
-  // On a restore, starts committing the batch when the next copy goes to another folder.
+  // Starts committing the batch when the next copy goes to another folder.
   void CommitUnlessIn(std::u16string_view destinationFolder);
   // Commits the held batch and waits until every batch is committed: each
   // held copy is flushed, its index entry announced, then it is renamed

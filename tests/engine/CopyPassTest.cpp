@@ -8,10 +8,8 @@
 #include <mutex>
 
 #include "JobFixture.h"
-#include "engine/CopyPassState.h"
 #include "engine/JobText.h"
 #include "platform/SystemError.h"
-#include "platform/Utf8.h"
 
 namespace qtr {
 namespace {
@@ -131,15 +129,13 @@ TEST_F(CopyPassTest, LeftoversGoEvenWhenNothingIsCopied) {
   EXPECT_FALSE(fs.Exists(u"F:\\QTRPMB\\~partial\\3.~qtrpart"));
 }
 
-TEST_F(CopyPassTest, TheNextBatchIsCopiedWhileABatchWaitsOnItsFlush) {
-  // A batch is full after kBatchFiles copies, wherever they go.
-  const int first = static_cast<int>(CopyPassState::kBatchFiles);
-  for (int k = 0; k < first; ++k) fs.PutFile(u"C:\\A\\a" + Utf8ToUtf16(std::to_string(k)), "first batch");
-  for (int k = 0; k < 3; ++k) fs.PutFile(u"C:\\B\\b" + std::u16string(1, u'0' + k), "second batch");
-  // The first flush of the store (the first batch, each of whose copies is
-  // one write) waits until a copy of the second batch has been written
-  // too, or gives up after a while: the pass did not go on while the batch
-  // waited. Nothing of the first batch may be in place yet.
+TEST_F(CopyPassTest, TheNextFolderIsCopiedWhileABatchWaitsOnItsFlush) {
+  for (int k = 0; k < 3; ++k) fs.PutFile(u"C:\\A\\a" + std::u16string(1, u'0' + k), "first folder");
+  for (int k = 0; k < 3; ++k) fs.PutFile(u"C:\\B\\b" + std::u16string(1, u'0' + k), "second folder");
+  // The first flush of the store (the first folder's batch, each of whose
+  // three copies is one write) waits until a copy of the second folder has
+  // been written too, or gives up after a while: the pass did not go on
+  // while the batch waited. Nothing of the first folder may be in place yet.
   std::mutex mutex;
   std::condition_variable changed;
   int partialWrites = 0;
@@ -156,26 +152,25 @@ TEST_F(CopyPassTest, TheNextBatchIsCopiedWhileABatchWaitsOnItsFlush) {
     if (held) return;
     held = true;
     firstFolderEarly = fs.Exists(u"F:\\QTRPMB\\C\\A\\a0");
-    overlapped = changed.wait_for(lock, std::chrono::seconds(20), [&] { return partialWrites > first; });
+    overlapped = changed.wait_for(lock, std::chrono::seconds(20), [&] { return partialWrites > 3; });
   });
   auto job = Backup({"C:\\A", "C:\\B"});
   fs.SetFlushHook(nullptr);
   fs.SetWriteHook(nullptr);
   EXPECT_TRUE(overlapped);
   EXPECT_FALSE(firstFolderEarly);
-  EXPECT_EQ(job->finishedCount, static_cast<size_t>(first) + 3);
-  EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\A\\a2"), "first batch");
-  EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\B\\b2"), "second batch");
+  EXPECT_EQ(job->finishedCount, 6u);
+  EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\A\\a2"), "first folder");
+  EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\B\\b2"), "second folder");
   EXPECT_TRUE(lines.lines.empty());
 }
 
 TEST_F(CopyPassTest, ACopyIsFlushedWhileTheBatchBeforeItIsPutInPlace) {
-  const int first = static_cast<int>(CopyPassState::kBatchFiles);
-  for (int k = 0; k < first; ++k) fs.PutFile(u"C:\\A\\a" + Utf8ToUtf16(std::to_string(k)), "first batch");
-  for (int k = 0; k < 2; ++k) fs.PutFile(u"C:\\B\\b" + std::u16string(1, u'0' + k), "second batch");
-  // The flush that carries the first batch's renames to the disk (made
-  // through its last copy, under its stored name) waits until a copy of
-  // the second batch has been flushed as well, or gives up after a while.
+  fs.PutFile(u"C:\\A\\a0", "first folder");
+  for (int k = 0; k < 2; ++k) fs.PutFile(u"C:\\B\\b" + std::u16string(1, u'0' + k), "second folder");
+  // The flush that carries the first folder's rename to the disk (made
+  // through its copy, under its stored name) waits until a copy of the
+  // second folder has been flushed as well, or gives up after a while.
   std::mutex mutex;
   std::condition_variable changed;
   int partialFlushes = 0;
@@ -189,14 +184,14 @@ TEST_F(CopyPassTest, ACopyIsFlushedWhileTheBatchBeforeItIsPutInPlace) {
     }
     if (held || !path.starts_with(u"F:\\QTRPMB\\C\\A\\")) return;
     held = true;
-    overlapped = changed.wait_for(lock, std::chrono::seconds(20), [&] { return partialFlushes > first; });
+    overlapped = changed.wait_for(lock, std::chrono::seconds(20), [&] { return partialFlushes > 1; });
   });
   auto job = Backup({"C:\\A", "C:\\B"});
   fs.SetFlushHook(nullptr);
   EXPECT_TRUE(held);
   EXPECT_TRUE(overlapped);
-  EXPECT_EQ(job->finishedCount, static_cast<size_t>(first) + 2);
-  EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\B\\b1"), "second batch");
+  EXPECT_EQ(job->finishedCount, 3u);
+  EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\B\\b1"), "second folder");
   EXPECT_TRUE(lines.lines.empty());
 }
 
