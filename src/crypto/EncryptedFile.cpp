@@ -135,7 +135,8 @@ uint32_t ReadEncryptedKeyParameters(File& file, KeyParameters* parameters) {
 
 std::unique_ptr<EncryptingFile> EncryptingFile::Create(File& target, const uint8_t (&storeKey)[kAesKeySize],
                                                        const EncryptedFileInfo& info, uint32_t* error,
-                                                       uint32_t chunkSize, const EncryptedFileOrigin& origin) {
+                                                       uint32_t chunkSize,
+                                                       const EncryptedFileOrigin& origin) {
   if (chunkSize == 0 || chunkSize > kMaxChunkSize) {
     *error = kErrorInvalidParameter;
     return nullptr;
@@ -166,7 +167,8 @@ std::unique_ptr<EncryptingFile> EncryptingFile::Create(File& target, const uint8
   }
   std::memcpy(header + kSignedHeaderSize2, tag, kGcmTagSize);
   if ((*error = target.Write(header, sizeof header)) != 0) return nullptr;
-  return std::unique_ptr<EncryptingFile>(new EncryptingFile(target, std::move(gcm), header, chunkSize, written));
+  return std::unique_ptr<EncryptingFile>(
+      new EncryptingFile(target, std::move(gcm), header, chunkSize, written));
 }
 
 EncryptingFile::EncryptingFile(File& target, std::unique_ptr<AesGcm> gcm, const uint8_t* header,
@@ -235,8 +237,9 @@ std::unique_ptr<DecryptingFile> DecryptingFile::Open(File& source, const uint8_t
       new DecryptingFile(source, std::move(gcm), header, headerSize, chunkSize, info, origin));
 }
 
-DecryptingFile::DecryptingFile(File& source, std::unique_ptr<AesGcm> gcm, const uint8_t* header, size_t headerSize,
-                               uint32_t chunkSize, const EncryptedFileInfo& info, const EncryptedFileOrigin& origin)
+DecryptingFile::DecryptingFile(File& source, std::unique_ptr<AesGcm> gcm, const uint8_t* header,
+                               size_t headerSize, uint32_t chunkSize, const EncryptedFileInfo& info,
+                               const EncryptedFileOrigin& origin)
     : source_(source),
       gcm_(std::move(gcm)),
       headerSize_(headerSize),

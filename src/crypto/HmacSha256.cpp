@@ -25,9 +25,13 @@ HmacSha256::HmacSha256(const void* key, size_t keySize) {
   WipeBytes(innerPad, sizeof innerPad);
 }
 
-HmacSha256::~HmacSha256() { WipeBytes(outerPad_, sizeof outerPad_); }
+HmacSha256::~HmacSha256() {
+  WipeBytes(outerPad_, sizeof outerPad_);
+}
 
-void HmacSha256::Update(const void* data, size_t size) { inner_.Update(data, size); }
+void HmacSha256::Update(const void* data, size_t size) {
+  inner_.Update(data, size);
+}
 
 Sha256Digest HmacSha256::Finish() {
   Sha256Digest innerDigest = inner_.Finish();

@@ -169,12 +169,12 @@ void CopyPassRestore(BackupJob& job) {
         describing.size() > 1 && describing[1]->form == describing[0]->form ? describing[1] : nullptr;
     StoredForm form = StoredForm::kPlain;
     if (!ResolveRestoreForm(job, stored, *in, info, entry, &form)) continue;
-    const PlaceVerdict place = CheckStoredPlace(job, index, stored, *in, form,
-                                                state == IndexState::kCurrent ? entry : nullptr, encryptedStore);
+    const PlaceVerdict place = CheckStoredPlace(
+        job, index, stored, *in, form, state == IndexState::kCurrent ? entry : nullptr, encryptedStore);
     if (place == PlaceVerdict::kRefused) continue;
     destination = RestoredNameOf(destination, form);
-    if (RestoreOneFile(job, pass, stored, destination, std::move(in), info, form, entry, state == IndexState::kStale,
-                       alternative, &index) == 1 &&
+    if (RestoreOneFile(job, pass, stored, destination, std::move(in), info, form, entry,
+                       state == IndexState::kStale, alternative, &index) == 1 &&
         place == PlaceVerdict::kRenamed)
       job.AddNote(stored, job.notes.renamedRestored);
     if (job.stop != 0) break;

@@ -288,7 +288,8 @@ StoreIndex StoreIndex::Load(FileSystem& fs, std::u16string_view storeRoot, const
   std::sort(index.damagedPieces_.begin(), index.damagedPieces_.end());
   for (const ReadPiece& piece : read) {
     for (const Change& change : piece.changes)
-      if (change.tagged || taggedPaths.count(index.KeyOf(change.entry.stored)) == 0) index.Apply(change, piece.name);
+      if (change.tagged || taggedPaths.count(index.KeyOf(change.entry.stored)) == 0)
+        index.Apply(change, piece.name);
     index.pieces_.push_back(piece.name);
   }
   return index;
@@ -300,7 +301,8 @@ bool StoreIndex::SameContent(const StoreIndexEntry& entry, const Sha256Digest& c
   return SameDigest(key_->Keyed(content), entry.sha256);
 }
 
-FileIdVerdict StoreIndex::CheckFileId(std::u16string_view storedPath, const std::array<uint8_t, 16>& fileId) const {
+FileIdVerdict StoreIndex::CheckFileId(std::u16string_view storedPath,
+                                      const std::array<uint8_t, 16>& fileId) const {
   const std::array<uint8_t, 16> none{};
   bool any = false;
   const auto check = [&](const StoreIndexEntry& entry) {
@@ -423,7 +425,8 @@ uint32_t StoreIndex::Announce(FileSystem& fs, const std::vector<StoreIndexEntry>
   for (const StoreIndexEntry& entry : entries) {
     Change change{ChangeKind::kPending, entry};
     const std::u16string key = KeyOf(entry.stored);
-    if (key.size() < entry.stored.size()) change.entry.stored = entry.stored.substr(entry.stored.size() - key.size());
+    if (key.size() < entry.stored.size())
+      change.entry.stored = entry.stored.substr(entry.stored.size() - key.size());
     changes.push_back(std::move(change));
   }
   if (const uint32_t error = WritePiece(fs, &changes, &name); error != 0) return error;
@@ -473,13 +476,13 @@ void StoreIndex::Seal(Change* change) const {
 std::u16string StoreIndex::TagText(const Change& change, uint64_t piece) const {
   static constexpr std::u16string_view kKinds[] = {u"File", u"Pending", u"Gone", u"Damaged", u"Renamed"};
   const StoreIndexEntry& e = change.entry;
-  std::u16string text = std::u16string(kKinds[static_cast<size_t>(change.kind)]) + u"|" + Decimal(piece) + u"|" +
-                        KeyOf(e.stored);
+  std::u16string text = std::u16string(kKinds[static_cast<size_t>(change.kind)]) + u"|" + Decimal(piece) +
+                        u"|" + KeyOf(e.stored);
   if (change.kind == ChangeKind::kRenamed) return text + u"|" + Hex(e.fileId);
   if (change.kind != ChangeKind::kFile && change.kind != ChangeKind::kPending) return text;
   return text + u"|" + std::u16string(FormName(e.form)) + u"|" + Decimal(e.sourceSize) + u"|" +
-         Decimal(e.sourceLastWrite) + u"|" + Decimal(e.storedSize) + u"|" + Decimal(e.storedLastWrite) + u"|" +
-         (e.keyed ? u"keyed:" : u"plain:") + Hex(e.sha256) + u"|" + Hex(e.fileId);
+         Decimal(e.sourceLastWrite) + u"|" + Decimal(e.storedSize) + u"|" + Decimal(e.storedLastWrite) +
+         u"|" + (e.keyed ? u"keyed:" : u"plain:") + Hex(e.sha256) + u"|" + Hex(e.fileId);
 }
 
 void StoreIndex::AppendXml(const Change& change, std::u16string_view tag, std::u16string* body) {
@@ -487,24 +490,19 @@ void StoreIndex::AppendXml(const Change& change, std::u16string_view tag, std::u
   const std::u16string tagAttribute = tag.empty() ? u"" : u" tag=\"" + std::u16string(tag) + u"\"";
   const std::u16string path = u" path=\"" + EscapeXmlAttribute(e.stored) + u"\"";
   switch (change.kind) {
-    case ChangeKind::kGone:
-      *body += u"<Gone" + path + tagAttribute + u"/>\r\n";
-      return;
-    case ChangeKind::kDamaged:
-      *body += u"<Damaged" + path + tagAttribute + u"/>\r\n";
-      return;
+    case ChangeKind::kGone: *body += u"<Gone" + path + tagAttribute + u"/>\r\n"; return;
+    case ChangeKind::kDamaged: *body += u"<Damaged" + path + tagAttribute + u"/>\r\n"; return;
     case ChangeKind::kRenamed:
       *body += u"<Renamed" + path + u" id=\"" + Hex(e.fileId) + u"\"" + tagAttribute + u"/>\r\n";
       return;
-    default:
-      break;
+    default: break;
   }
   const bool hasId = e.fileId != std::array<uint8_t, 16>{};
   *body += std::u16string(change.kind == ChangeKind::kFile ? u"<File" : u"<Pending") + path + u" form=\"" +
            std::u16string(FormName(e.form)) + u"\" size=\"" + Decimal(e.sourceSize) + u"\" time=\"" +
            Decimal(e.sourceLastWrite) + u"\" storedSize=\"" + Decimal(e.storedSize) + u"\" storedTime=\"" +
-           Decimal(e.storedLastWrite) + u"\"" + (e.keyed ? u" keyed=\"" : u" sha256=\"") + Hex(e.sha256) + u"\"" +
-           (hasId ? u" id=\"" + Hex(e.fileId) + u"\"" : u"") + tagAttribute + u"/>\r\n";
+           Decimal(e.storedLastWrite) + u"\"" + (e.keyed ? u" keyed=\"" : u" sha256=\"") + Hex(e.sha256) +
+           u"\"" + (hasId ? u" id=\"" + Hex(e.fileId) + u"\"" : u"") + tagAttribute + u"/>\r\n";
 }
 
 uint32_t StoreIndex::WritePiece(FileSystem& fs, std::vector<Change>* changes, std::u16string* name) {
@@ -534,8 +532,8 @@ uint32_t StoreIndex::WritePiece(FileSystem& fs, std::vector<Change>* changes, st
     Seal(&change);
     AppendXml(change, key_ ? Hex(key_->Tag(TagText(change, piece))) : std::u16string(), &body);
   }
-  const std::string bytes = Utf16ToUtf8(u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<StoreIndex>\r\n" + body +
-                                        u"</StoreIndex>\r\n");
+  const std::string bytes = Utf16ToUtf8(u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<StoreIndex>\r\n" +
+                                        body + u"</StoreIndex>\r\n");
   const std::u16string partial = path + std::u16string(kPartialSuffix);
   error = fs.Open(partial, OpenMode::kWriteTruncate, &file);
   if (error == 0) error = file->Write(bytes.data(), bytes.size());

@@ -74,9 +74,9 @@ struct StoreIndexEntry {
 // What an index tagged under the store key says of an encrypted file's id
 // at a stored path.
 enum class FileIdVerdict {
-  kUnknown,    // no tagged record of the path carries an id
-  kRecorded,   // the id is the one the store last recorded there
-  kOther,      // the store recorded another copy there
+  kUnknown,   // no tagged record of the path carries an id
+  kRecorded,  // the id is the one the store last recorded there
+  kOther,     // the store recorded another copy there
 };
 
 enum class IndexState {

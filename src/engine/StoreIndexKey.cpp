@@ -13,7 +13,8 @@ std::u16string FoldedBelowStoreRoot(std::u16string_view storedPath) {
   // "X:\QTRPMB\" before it: the letter the disk has today is no part of the place.
   const size_t prefix = 3 + kStoreFolder.size() + 1;
   if (storedPath.size() > prefix && storedPath[1] == u':' && storedPath[2] == u'\\' &&
-      storedPath[prefix - 1] == u'\\' && Lowercase(storedPath.substr(3, kStoreFolder.size())) == Lowercase(kStoreFolder))
+      storedPath[prefix - 1] == u'\\' &&
+      Lowercase(storedPath.substr(3, kStoreFolder.size())) == Lowercase(kStoreFolder))
     storedPath.remove_prefix(prefix);
   return Lowercase(storedPath);
 }
@@ -28,7 +29,9 @@ StoreIndexKey::StoreIndexKey(const StoreKey& key) {
   WipeBytes(digest.data(), digest.size());
 }
 
-StoreIndexKey::~StoreIndexKey() { WipeBytes(key_, sizeof key_); }
+StoreIndexKey::~StoreIndexKey() {
+  WipeBytes(key_, sizeof key_);
+}
 
 Sha256Digest StoreIndexKey::Mac(std::string_view label, const void* data, size_t size) const {
   HmacSha256 hmac(key_, sizeof key_);

@@ -279,8 +279,8 @@ int BackupOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view sourc
     } else {
       StoreIndexKey(*job.storeKey).Place(target, origin.place);
     }
-    sealed = EncryptingFile::Create(*out, job.storeKey->bytes, {info.size, info.times.lastWrite, compress}, &error,
-                                    kEncryptedChunkSize, origin);
+    sealed = EncryptingFile::Create(*out, job.storeKey->bytes, {info.size, info.times.lastWrite, compress},
+                                    &error, kEncryptedChunkSize, origin);
     if (!sealed) status = {ContainerResult::kWriteFailed, error};
   }
   File& writer = sealed ? static_cast<File&>(*sealed) : *out;
@@ -300,7 +300,8 @@ int BackupOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view sourc
     }
   }
   std::array<uint8_t, 16> fileId{};
-  if (sealed) std::copy(std::begin(sealed->Origin().fileId), std::end(sealed->Origin().fileId), fileId.begin());
+  if (sealed)
+    std::copy(std::begin(sealed->Origin().fileId), std::end(sealed->Origin().fileId), fileId.begin());
   sealed.reset();
   std::optional<StoreIndexEntry> entry;
   if (hashed) {
@@ -330,9 +331,10 @@ int BackupOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view sourc
              : 0;
 }
 
-int RestoreOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view stored, std::u16string_view destination,
-                   std::unique_ptr<File> in, const FindEntry& info, StoredForm form, const StoreIndexEntry* entry,
-                   bool changedOutside, const StoreIndexEntry* alternative, const StoreIndex* index) {
+int RestoreOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view stored,
+                   std::u16string_view destination, std::unique_ptr<File> in, const FindEntry& info,
+                   StoredForm form, const StoreIndexEntry* entry, bool changedOutside,
+                   const StoreIndexEntry* alternative, const StoreIndex* index) {
   job.SetCurrentFile(std::u16string(stored));
   job.currentDone = 0;
   std::unique_ptr<File> out;
@@ -343,7 +345,8 @@ int RestoreOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view stor
   }
   // What is written is hashed, to hold it against the index entry.
   std::unique_ptr<HashingFile> hashed;
-  if (entry != nullptr && index != nullptr) hashed = std::make_unique<HashingFile>(std::move(out), HashingFile::Side::kWrite);
+  if (entry != nullptr && index != nullptr)
+    hashed = std::make_unique<HashingFile>(std::move(out), HashingFile::Side::kWrite);
   File& writer = hashed ? *hashed : *out;
   JobContainerControl control(job);
   const StoreKey* key = job.storeKey ? &*job.storeKey : nullptr;

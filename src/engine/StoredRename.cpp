@@ -13,7 +13,9 @@
 
 namespace qtr {
 
-bool IsStoredFilePath(std::u16string_view path) { return !MapToSource(path).empty() && MapToSource(path).size() > 3; }
+bool IsStoredFilePath(std::u16string_view path) {
+  return !MapToSource(path).empty() && MapToSource(path).size() > 3;
+}
 
 uint32_t RenameStoredFile(FileSystem& fs, std::u16string_view storeRoot, const StoreKey* key,
                           std::u16string_view from, std::u16string_view to) {

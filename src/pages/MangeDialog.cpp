@@ -45,7 +45,8 @@ bool CMangeDialog::OnInit() {
       if (!IsStoredFilePath(from) || !EndsWithNoCase(from, kEncryptedSuffix)) return false;
       const std::u16string target = from.substr(0, 2);
       FileSystem& fs = SystemFileSystem();
-      const StoreKeyOutcome key = AskStoreKey(Handle(), prompter_, fs, programFolder_, target, StoreKeyUse::kRead);
+      const StoreKeyOutcome key =
+          AskStoreKey(Handle(), prompter_, fs, programFolder_, target, StoreKeyUse::kRead);
       if (!key.Proceeds()) return true;
       if (const uint32_t error =
               RenameStoredFile(fs, StoreRootOf(target), key.key ? &*key.key : nullptr, from, to);

@@ -92,10 +92,12 @@ TEST_F(StoreAgainstThiefTest, AnEditedOrPlantedRecordDoesNotCount) {
 
   // An untagged record in a later piece, for a path a tagged record names, is ignored.
   fs.PutFile(piece, sound);
-  fs.PutFile(u"F:\\QTRPMB\\~index\\0000000009.xml",
-             "<?xml version=\"1.0\"?>\r\n<StoreIndex>\r\n<Gone path=\"C\\D\\salary.txt.qtrx\"/>\r\n"
-             "<File path=\"C\\D\\new.txt\" form=\"plain\" size=\"1\" time=\"1\" storedSize=\"1\" storedTime=\"1\" "
-             "sha256=\"" + std::string(64, '0') + "\"/>\r\n</StoreIndex>\r\n");
+  fs.PutFile(
+      u"F:\\QTRPMB\\~index\\0000000009.xml",
+      "<?xml version=\"1.0\"?>\r\n<StoreIndex>\r\n<Gone path=\"C\\D\\salary.txt.qtrx\"/>\r\n"
+      "<File path=\"C\\D\\new.txt\" form=\"plain\" size=\"1\" time=\"1\" storedSize=\"1\" storedTime=\"1\" "
+      "sha256=\"" +
+          std::string(64, '0') + "\"/>\r\n</StoreIndex>\r\n");
   index = StoreIndex::Load(fs, u"F:\\QTRPMB", &key);
   EXPECT_FALSE(index.Damaged());
   ASSERT_NE(index.Find(u"C\\D\\salary.txt.qtrx"), nullptr);
@@ -139,8 +141,10 @@ TEST_F(StoreAgainstThiefTest, SwappedFilesAreRefusedWithOrWithoutTheIndex) {
     if (!withIndex) RemoveIndex();
     RestoreWith(&key, {"F:\\QTRPMB\\C\\D"});
     ASSERT_EQ(lines.lines.size(), 2u);
-    EXPECT_EQ(Narrow(lines.lines[0]), Narrow(u"F:\\QTRPMB\\C\\D\\readme.txt.qtrx;" + JobNotes{}.movedRefused));
-    EXPECT_EQ(Narrow(lines.lines[1]), Narrow(u"F:\\QTRPMB\\C\\D\\salary.txt.qtrx;" + JobNotes{}.movedRefused));
+    EXPECT_EQ(Narrow(lines.lines[0]),
+              Narrow(u"F:\\QTRPMB\\C\\D\\readme.txt.qtrx;" + JobNotes{}.movedRefused));
+    EXPECT_EQ(Narrow(lines.lines[1]),
+              Narrow(u"F:\\QTRPMB\\C\\D\\salary.txt.qtrx;" + JobNotes{}.movedRefused));
     lines.lines.clear();
     ExpectPcUntouched();
     fs.PutFile(u"F:\\QTRPMB\\C\\D\\readme.txt.qtrx", readme);
@@ -176,10 +180,12 @@ TEST_F(StoreAgainstThiefTest, APlantedReadableFileIsRefusedInAnEncryptedStore) {
   fs.PutFile(u"F:\\QTRPMB\\~key.bin", std::string(96, 'k'));
   for (const bool withKey : {true, false}) {
     SCOPED_TRACE(withKey ? "with key" : "without key");
-    RestoreWith(withKey ? &key : nullptr, {"F:\\QTRPMB\\C\\D\\readme.txt", "F:\\QTRPMB\\C\\D\\salary.txt.zip"});
+    RestoreWith(withKey ? &key : nullptr,
+                {"F:\\QTRPMB\\C\\D\\readme.txt", "F:\\QTRPMB\\C\\D\\salary.txt.zip"});
     ASSERT_EQ(lines.lines.size(), 2u);
     EXPECT_EQ(Narrow(lines.lines[0]), Narrow(u"F:\\QTRPMB\\C\\D\\readme.txt;" + JobNotes{}.readableRefused));
-    EXPECT_EQ(Narrow(lines.lines[1]), Narrow(u"F:\\QTRPMB\\C\\D\\salary.txt.zip;" + JobNotes{}.readableRefused));
+    EXPECT_EQ(Narrow(lines.lines[1]),
+              Narrow(u"F:\\QTRPMB\\C\\D\\salary.txt.zip;" + JobNotes{}.readableRefused));
     lines.lines.clear();
     ExpectPcUntouched();
   }
