@@ -19,6 +19,7 @@ cleanup() {
   local d
   for d in "${drives[@]}"; do rm -f "$WINEPREFIX/dosdevices/$d:"; done
   rm -rf "$work"
+  wine_server_down
 }
 trap cleanup EXIT
 failures=0
