@@ -13,11 +13,12 @@
 
 namespace qtr {
 
-// True when path is a file below the store's drive folders ("F:\QTRPMB\C\a.txt.qtrx").
+// True when path lies below the store's drive folders ("F:\QTRPMB\C\a.txt.qtrx", "F:\QTRPMB\C\Docs").
 bool IsStoredFilePath(std::u16string_view path);
 
-// Renames the stored file from to to (both full paths in the store at
-// storeRoot). An encrypted file needs key (kErrorNoStoreKey without it, and
+// Renames the stored file or folder from to to (both full paths in the
+// store at storeRoot); a folder's files below it move with it. An
+// encrypted file needs key (kErrorNoStoreKey without it, and
 // kErrorNotAuthentic when it does not open under it): its rename record is
 // written, flushed, before the file moves, so a cut in between leaves the
 // file where its header says it belongs. 0, or the error (the file then

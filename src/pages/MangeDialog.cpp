@@ -41,10 +41,15 @@ bool CMangeDialog::OnInit() {
     // An encrypted stored file stays bound to the path it was written for:
     // renamed here, with the store's key, its store records the new name,
     // so that a restore tells this rename from a file moved by anyone else.
+    // A folder of such a store takes its files' records with it.
     tree->SetStoredRename([this](const std::u16string& from, const std::u16string& to) {
-      if (!IsStoredFilePath(from) || !EndsWithNoCase(from, kEncryptedSuffix)) return false;
+      if (!IsStoredFilePath(from)) return false;
       const std::u16string target = from.substr(0, 2);
       FileSystem& fs = SystemFileSystem();
+      uint32_t attributes = 0;
+      const bool folder = fs.GetAttributes(from, &attributes) == 0 && (attributes & kAttributeDirectory) != 0;
+      if (!(folder ? StoreHasKeyCheck(fs, StoreRootOf(target)) : EndsWithNoCase(from, kEncryptedSuffix)))
+        return false;
       const StoreKeyOutcome key =
           AskStoreKey(Handle(), prompter_, fs, programFolder_, target, StoreKeyUse::kRead);
       if (!key.Proceeds()) return true;

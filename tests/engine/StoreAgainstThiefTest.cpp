@@ -211,6 +211,16 @@ TEST_F(StoreAgainstThiefTest, ARenameThroughTheProgramRestoresUnderTheNewNameAnd
   RestoreWith(&key, {"F:\\QTRPMB\\C\\D\\second.txt.qtrx"});
   ExpectOnlyLine(u"F:\\QTRPMB\\C\\D\\second.txt.qtrx", JobNotes{}.movedRefused);
   EXPECT_FALSE(fs.Exists(u"C:\\D\\second.txt"));
+
+  // A folder renamed through the program takes its files' records along.
+  ASSERT_EQ(fs.Rename(u"F:\\QTRPMB\\C\\D\\second.txt.qtrx", u"F:\\QTRPMB\\C\\D\\First.txt.qtrx"), 0u);
+  ASSERT_EQ(RenameStoredFile(fs, u"F:\\QTRPMB", &key, u"F:\\QTRPMB\\C\\D", u"F:\\QTRPMB\\C\\E"), 0u);
+  RestoreWith(&key, {"F:\\QTRPMB\\C\\E"});
+  ASSERT_EQ(lines.lines.size(), 2u);
+  EXPECT_EQ(Narrow(lines.lines[0]), Narrow(u"F:\\QTRPMB\\C\\E\\First.txt.qtrx;" + JobNotes{}.renamedRestored));
+  EXPECT_EQ(Narrow(lines.lines[1]), Narrow(u"F:\\QTRPMB\\C\\E\\salary.txt.qtrx;" + JobNotes{}.renamedRestored));
+  EXPECT_EQ(Content(u"C:\\E\\First.txt"), "read me first");
+  EXPECT_EQ(Content(u"C:\\E\\salary.txt"), "salary: 123456");
 }
 
 }  // namespace
