@@ -50,6 +50,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string plain;
   fs.PutFile(u"C:\\raw", input);
   Decrypt(fs, u"C:\\raw", &plain);
+  // The key parameters are read without the key, from any bytes.
+  {
+    std::unique_ptr<qtr::File> in;
+    if (fs.Open(u"C:\\raw", qtr::OpenMode::kReadExisting, &in) != 0) abort();
+    qtr::KeyParameters parameters;
+    qtr::ReadEncryptedKeyParameters(*in, &parameters);
+  }
 
   const std::string genuine = Encrypt(fs, std::string(size % 200, 'p'));
   fs.PutFile(u"C:\\body", genuine.substr(0, qtr::kEncryptedHeaderSize) + input);

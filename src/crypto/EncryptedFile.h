@@ -1,16 +1,23 @@
 // The encrypted form of a stored file: a header, then AES-256-GCM chunks.
 //
-//   header (64 bytes): "QTRX", version (u16), inner form (u16: 0 = the
-//     source's bytes, 1 = an LZ77 container of them), chunk size (u32),
-//     reserved (u32), file id (16 random bytes), source size (u64), source
-//     last-write time (u64), tag (16) over the 48 bytes before it
+//   header, version 2 (104 bytes): "QTRX", version (u16), inner form (u16:
+//     0 = the source's bytes, 1 = an LZ77 container of them), chunk size
+//     (u32), reserved (u32), file id (16 random bytes), source size (u64),
+//     source last-write time (u64), the store key's salt (16) and iteration
+//     count (u32), reserved (u32), place (16: what binds the file to the
+//     stored path it was written for), tag (16) over the 88 bytes before it
+//   header, version 1 (64 bytes, still read): the first 48 bytes, then the tag
 //   chunks: cipher text (chunk size bytes; the last one 0..chunk size) + tag
 //
 // Every file has its own key, SHA-256 of the store key and the file id, so a
 // chunk counter alone is a nonce never used twice under one key. Each chunk's
-// authenticated data is the header's first 48 bytes, its index and whether
-// it is the last one: a truncated, reordered, altered or spliced file, or a
+// authenticated data is the header before its tag, its index and whether it
+// is the last one: a truncated, reordered, altered or spliced file, or a
 // header moved to another file, fails authentication. Numbers little-endian.
+//
+// The salt and iteration count are readable without the key, so that any
+// one encrypted file can turn the password into the store key again. The
+// place is opaque here: the store computes it from the key and the path.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -18,11 +25,14 @@
 #include <vector>
 
 #include "crypto/AesGcm.h"
+#include "crypto/KeyCheck.h"
 #include "platform/FileSystem.h"
 
 namespace qtr {
 
-inline constexpr size_t kEncryptedHeaderSize = 64;
+// The header of the files written now (version 2); version 1's was 64 bytes.
+inline constexpr size_t kEncryptedHeaderSize = 104;
+inline constexpr size_t kEncryptedPlaceSize = 16;
 inline constexpr uint32_t kEncryptedChunkSize = 64 * 1024;
 // ERROR_INVALID_DATA: the file is damaged, altered or under another key.
 inline constexpr uint32_t kErrorNotAuthentic = 13;
@@ -38,8 +48,26 @@ struct EncryptedFileInfo {
   bool operator==(const EncryptedFileInfo&) const = default;
 };
 
-// Reads and authenticates the header only (the body is not read).
-uint32_t ReadEncryptedInfo(File& file, const uint8_t (&storeKey)[kAesKeySize], EncryptedFileInfo* info);
+// What ties a file to its store and its place, besides the key: written
+// into every new header and authenticated with it. A version 1 file has
+// none of it (version 1, all zero).
+struct EncryptedFileOrigin {
+  uint16_t version = 2;
+  uint8_t fileId[16] = {};  // random, set by the writer
+  KeyParameters parameters;
+  uint8_t place[kEncryptedPlaceSize] = {};
+};
+
+// Reads and authenticates the header only (the body is not read); *origin
+// (when given) is set too.
+uint32_t ReadEncryptedInfo(File& file, const uint8_t (&storeKey)[kAesKeySize], EncryptedFileInfo* info,
+                           EncryptedFileOrigin* origin = nullptr);
+
+// The salt and iteration count a version 2 header carries, read without the
+// key (so not authenticated: the key they give is checked by opening a file
+// with it). kErrorNotSupported for a version 1 file, kErrorNotAuthentic for
+// one that is no encrypted file.
+uint32_t ReadEncryptedKeyParameters(File& file, KeyParameters* parameters);
 
 // A sink to write plain bytes into (the container writer's destination, or a
 // plain copy): it writes the encrypted form to target. Finish seals the last
@@ -49,8 +77,11 @@ class EncryptingFile final : public File {
   // Null, with *error set, when the random generator or the library failed.
   static std::unique_ptr<EncryptingFile> Create(File& target, const uint8_t (&storeKey)[kAesKeySize],
                                                 const EncryptedFileInfo& info, uint32_t* error,
-                                                uint32_t chunkSize = kEncryptedChunkSize);
+                                                uint32_t chunkSize = kEncryptedChunkSize,
+                                                const EncryptedFileOrigin& origin = {});
   uint32_t Finish();
+  // The origin as written, with the file id the writer drew.
+  const EncryptedFileOrigin& Origin() const { return origin_; }
 
   uint32_t Write(const void* buffer, size_t size) override;
   uint32_t Read(void*, size_t, size_t*) override { return kErrorNotSupported; }
@@ -65,12 +96,14 @@ class EncryptingFile final : public File {
   uint32_t RenameTo(std::u16string_view path) override { return target_.RenameTo(path); }
 
  private:
-  EncryptingFile(File& target, std::unique_ptr<AesGcm> gcm, const uint8_t* header, uint32_t chunkSize);
+  EncryptingFile(File& target, std::unique_ptr<AesGcm> gcm, const uint8_t* header, uint32_t chunkSize,
+                 const EncryptedFileOrigin& origin);
   uint32_t SealChunk(bool last);
 
   File& target_;
   std::unique_ptr<AesGcm> gcm_;
   uint8_t header_[kEncryptedHeaderSize];
+  EncryptedFileOrigin origin_;
   uint32_t chunkSize_;
   std::vector<uint8_t> plain_, record_;
   uint64_t chunkIndex_ = 0, written_ = 0;
@@ -86,6 +119,7 @@ class DecryptingFile final : public File {
   static std::unique_ptr<DecryptingFile> Open(File& source, const uint8_t (&storeKey)[kAesKeySize],
                                               uint32_t* error);
   const EncryptedFileInfo& Info() const { return info_; }
+  const EncryptedFileOrigin& Origin() const { return origin_; }
   // How many plain bytes (the container's, when one is inside) an encrypted
   // file of encryptedSize bytes holds: what its chunks hold once their tags
   // and the header are taken away. The file's authentication still decides
@@ -104,15 +138,17 @@ class DecryptingFile final : public File {
   uint32_t RenameTo(std::u16string_view) override { return kErrorNotSupported; }
 
  private:
-  DecryptingFile(File& source, std::unique_ptr<AesGcm> gcm, const uint8_t* header, uint32_t chunkSize,
-                 const EncryptedFileInfo& info);
+  DecryptingFile(File& source, std::unique_ptr<AesGcm> gcm, const uint8_t* header, size_t headerSize,
+                 uint32_t chunkSize, const EncryptedFileInfo& info, const EncryptedFileOrigin& origin);
   uint32_t OpenNextChunk();
 
   File& source_;
   std::unique_ptr<AesGcm> gcm_;
   uint8_t header_[kEncryptedHeaderSize];
+  size_t headerSize_;
   uint32_t chunkSize_;
   EncryptedFileInfo info_;
+  EncryptedFileOrigin origin_;
   std::vector<uint8_t> record_, plain_;
   size_t recordFill_ = 0, plainPos_ = 0;
   uint64_t chunkIndex_ = 0;

@@ -50,6 +50,15 @@ struct JobNotes {
   std::u16string changedRefused = u"changed since it was backed up and not whole; not restored";
   // One more stored form of a file another stored form was restored to.
   std::u16string secondForm = u"another stored form of this file was restored instead:";
+  // An encrypted file bound to another stored path, which no rename made through the program explains.
+  std::u16string movedRefused = u"lies in the place of another stored file (moved or swapped); not restored";
+  // An encrypted file of its path, but not the copy the store recorded there last.
+  std::u16string olderRefused = u"an older copy than the store last recorded; not restored";
+  // A plain or compressed file in an encrypted store that no record under the key vouches for.
+  std::u16string readableRefused =
+      u"stored readable in an encrypted store, which does not vouch for it; not restored";
+  // An encrypted file renamed through the program, restored under its new name.
+  std::u16string renamedRestored = u"renamed in the store; restored under its new name";
 };
 
 // "C:" from the system directory; "C:" where there is none.

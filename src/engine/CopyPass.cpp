@@ -8,6 +8,8 @@
 #include "engine/CopyPassState.h"
 #include "engine/SourcePrefetch.h"
 #include "engine/StoreIndex.h"
+#include "engine/StoredPlaceCheck.h"
+#include "engine/StoreKey.h"
 #include "platform/SystemError.h"
 #include "engine/StoreLayout.h"
 #include "engine/StoredFileCopy.h"
@@ -128,8 +130,14 @@ void CopyPassBackup(BackupJob& job, std::u16string_view storeRoot, StoreIndex& i
 void CopyPassRestore(BackupJob& job) {
   // The index of the store, when the job names it; a damaged one is reported once, and what is left of it used.
   StoreIndex index;
-  if (!job.targetRoot.empty()) index = StoreIndex::Load(job.fs, StoreRootOf(job.targetRoot));
+  const StoreKey* key = job.storeKey ? &*job.storeKey : nullptr;
+  if (!job.targetRoot.empty()) index = StoreIndex::Load(job.fs, StoreRootOf(job.targetRoot), key);
   if (index.Damaged()) job.AddFailure(index.Damage(), kErrorInvalidData);
+  // A store with a key check file, or an index kept under a key, holds its
+  // files encrypted: a readable one there needs the index to vouch for it.
+  const bool encryptedStore =
+      key != nullptr || index.HasTaggedRecords() ||
+      (!job.targetRoot.empty() && StoreHasKeyCheck(job.fs, StoreRootOf(job.targetRoot)));
   KeepOneFormPerDestination(job, index);
   CopyPassState pass(job, {});
   SourcePrefetch prefetch(job, job.fileList, 0);
@@ -161,9 +169,14 @@ void CopyPassRestore(BackupJob& job) {
         describing.size() > 1 && describing[1]->form == describing[0]->form ? describing[1] : nullptr;
     StoredForm form = StoredForm::kPlain;
     if (!ResolveRestoreForm(job, stored, *in, info, entry, &form)) continue;
+    const PlaceVerdict place = CheckStoredPlace(
+        job, index, stored, *in, form, state == IndexState::kCurrent ? entry : nullptr, encryptedStore);
+    if (place == PlaceVerdict::kRefused) continue;
     destination = RestoredNameOf(destination, form);
-    RestoreOneFile(job, pass, stored, destination, std::move(in), info, form, entry, state == IndexState::kStale,
-                   alternative);
+    if (RestoreOneFile(job, pass, stored, destination, std::move(in), info, form, entry,
+                       state == IndexState::kStale, alternative, &index) == 1 &&
+        place == PlaceVerdict::kRenamed)
+      job.AddNote(stored, job.notes.renamedRestored);
     if (job.stop != 0) break;
   }
   pass.Commit();

@@ -52,6 +52,10 @@ JobNotes JobNotesFrom(const LanguageTable& table) {
   take(TextId::RestoreChangedNote, &notes.changedRestored);
   take(TextId::RestoreChangedRefused, &notes.changedRefused);
   take(TextId::RestoreSecondForm, &notes.secondForm);
+  take(TextId::RestoreMovedRefused, &notes.movedRefused);
+  take(TextId::RestoreOlderRefused, &notes.olderRefused);
+  take(TextId::RestoreReadableRefused, &notes.readableRefused);
+  take(TextId::RestoreRenamedNote, &notes.renamedRestored);
   return notes;
 }
 

@@ -77,7 +77,7 @@ void WalkAndRestore(BackupJob& job, const std::u16string& storeRoot) {
   XmlDocument selection;
   if (!LoadSelection(job, u"restoreTempPath.xml", &selection)) return;
   // For the changed-only test; the copy pass reads it again and reports its damage.
-  const StoreIndex index = StoreIndex::Load(job.fs, storeRoot);
+  const StoreIndex index = StoreIndex::Load(job.fs, storeRoot, job.storeKey ? &*job.storeKey : nullptr);
   // A copy a torn rename left in the partial folder is the stored file to restore.
   StoreFolderCheck storeFolders(job, storeRoot);
   PutInterruptedCopiesInPlace(job.fs, storeRoot, index,
@@ -106,7 +106,7 @@ void WalkAndBackUp(BackupJob& job, const std::u16string& storeRoot) {
   XmlDocument selection;
   if (!LoadSelection(job, u"backupfullpath.xml", &selection)) return;
   // Read once, for the changed-only test and then the copy pass.
-  StoreIndex index = StoreIndex::Load(job.fs, storeRoot);
+  StoreIndex index = StoreIndex::Load(job.fs, storeRoot, job.storeKey ? &*job.storeKey : nullptr);
   job.scanning = 1;
   selection.ResetPosition();
   while (selection.FindChildElement(u"path")) {

@@ -6,6 +6,7 @@
 
 #include "config/XmlDocument.h"
 #include "config/XmlEscape.h"
+#include "crypto/HmacSha256.h"
 #include "engine/StoreLayout.h"
 #include "platform/SystemError.h"
 #include "platform/Utf8.h"
@@ -39,7 +40,8 @@ bool ParseDecimal(std::u16string_view text, uint64_t* value) {
   return true;
 }
 
-std::u16string Hex(const Sha256Digest& digest) {
+template <typename Bytes>
+std::u16string Hex(const Bytes& digest) {
   static constexpr char16_t kDigits[] = u"0123456789abcdef";
   std::u16string text;
   for (const uint8_t b : digest) {
@@ -49,15 +51,16 @@ std::u16string Hex(const Sha256Digest& digest) {
   return text;
 }
 
-bool ParseHex(std::u16string_view text, Sha256Digest* digest) {
-  if (text.size() != 64) return false;
+template <typename Bytes>
+bool ParseHex(std::u16string_view text, Bytes* digest) {
+  if (text.size() != 2 * digest->size()) return false;
   const auto nibble = [](char16_t c) -> int {
     if (c >= u'0' && c <= u'9') return c - u'0';
     if (c >= u'a' && c <= u'f') return c - u'a' + 10;
     if (c >= u'A' && c <= u'F') return c - u'A' + 10;
     return -1;
   };
-  for (size_t i = 0; i < 32; ++i) {
+  for (size_t i = 0; i < digest->size(); ++i) {
     const int high = nibble(text[2 * i]), low = nibble(text[2 * i + 1]);
     if (high < 0 || low < 0) return false;
     (*digest)[i] = static_cast<uint8_t>(high * 16 + low);
@@ -152,6 +155,9 @@ void StoreIndex::Apply(const Change& change, const std::u16string& piece) {
     case ChangeKind::kPending:
       announced_[key].push_back({change.entry, piece});
       break;
+    case ChangeKind::kRenamed:
+      if (change.tagged) renamed_[change.entry.fileId] = {key, change.entry.stored};
+      break;
     case ChangeKind::kGone: {
       // Kept while an older piece may still hold the entry it removes.
       const bool had = entries_.erase(key) != 0;
@@ -166,9 +172,10 @@ bool Describes(const StoreIndexEntry& entry, const FindEntry& listed) {
   return !listed.IsFolder() && listed.size == entry.storedSize && listed.times.lastWrite == entry.storedLastWrite;
 }
 
-StoreIndex StoreIndex::Load(FileSystem& fs, std::u16string_view storeRoot) {
+StoreIndex StoreIndex::Load(FileSystem& fs, std::u16string_view storeRoot, const StoreKey* key) {
   StoreIndex index;
   index.storeRoot_ = std::u16string(storeRoot);
+  if (key != nullptr) index.key_ = std::make_shared<const StoreIndexKey>(*key);
   const std::u16string folder = IndexFolderOf(storeRoot);
   std::unique_ptr<FolderListing> listing;
   if (fs.List(folder, &listing) != 0) return index;
@@ -191,6 +198,15 @@ StoreIndex StoreIndex::Load(FileSystem& fs, std::u16string_view storeRoot) {
     index.damagedPieces_.push_back(name);
   }
   if (!pieces.empty()) index.nextPiece_ = pieces.back().first + 1;
+  // Every piece is read before any counts: an untagged record counts only
+  // where no piece holds a tagged one for its path.
+  struct ReadPiece {
+    std::u16string name;
+    std::vector<Change> changes;
+    size_t failedTags = 0;
+  };
+  std::vector<ReadPiece> read;
+  size_t heldTags = 0, failedTags = 0;
   for (const auto& [number, name] : pieces) {
     const std::u16string path = JoinPath(folder, name);
     std::string bytes;
@@ -198,41 +214,114 @@ StoreIndex StoreIndex::Load(FileSystem& fs, std::u16string_view storeRoot) {
     bool good = ReadWhole(fs, path, kMaxPieceBytes, &bytes) == 0;
     if (good && bytes.empty()) {
       // A name taken by a writer that never filled it.
-      index.pieces_.push_back(name);
+      read.push_back({name, {}, 0});
       continue;
     }
     good = good && doc.LoadBytes(bytes) && doc.IsWellFormed() && doc.FindElement(u"StoreIndex") && doc.IntoElement();
-    std::vector<Change> changes;
+    ReadPiece piece{name, {}, 0};
     while (good && doc.FindElement()) {
       Change change;
       change.entry.stored = doc.GetAttribute(u"path");
       if (change.entry.stored.empty()) good = false;
       const std::u16string tag = doc.GetTagName();
+      StoreIndexEntry& e = change.entry;
       if (tag == u"Gone" || tag == u"Damaged") {
         change.kind = tag == u"Gone" ? ChangeKind::kGone : ChangeKind::kDamaged;
+      } else if (tag == u"Renamed") {
+        change.kind = ChangeKind::kRenamed;
+        good = good && ParseHex(doc.GetAttribute(u"id"), &e.fileId);
       } else if (tag == u"File" || tag == u"Pending") {
         change.kind = tag == u"File" ? ChangeKind::kFile : ChangeKind::kPending;
-        StoreIndexEntry& e = change.entry;
+        const std::u16string keyed = doc.GetAttribute(u"keyed"), id = doc.GetAttribute(u"id");
+        e.keyed = !keyed.empty();
         good = good && ParseForm(doc.GetAttribute(u"form"), &e.form) &&
                ParseDecimal(doc.GetAttribute(u"size"), &e.sourceSize) &&
                ParseDecimal(doc.GetAttribute(u"time"), &e.sourceLastWrite) &&
                ParseDecimal(doc.GetAttribute(u"storedSize"), &e.storedSize) &&
                ParseDecimal(doc.GetAttribute(u"storedTime"), &e.storedLastWrite) &&
-               ParseHex(doc.GetAttribute(u"sha256"), &e.sha256);
+               ParseHex(e.keyed ? keyed : doc.GetAttribute(u"sha256"), &e.sha256) &&
+               (id.empty() || ParseHex(id, &e.fileId));
       } else {
         good = false;
       }
-      changes.push_back(std::move(change));
+      const std::u16string tagText = doc.GetAttribute(u"tag");
+      change.tagged = !tagText.empty();
+      if (good && change.tagged) {
+        Sha256Digest written{};
+        good = ParseHex(tagText, &written);
+        if (good && index.key_) {
+          e.vouched = SameDigest(index.key_->Tag(index.TagText(change, number)), written);
+          ++(e.vouched ? heldTags : piece.failedTags);
+        }
+      }
+      piece.changes.push_back(std::move(change));
     }
     if (!good) {
       if (index.damage_.empty()) index.damage_ = path;
       index.damagedPieces_.push_back(name);
       continue;
     }
-    for (const Change& change : changes) index.Apply(change, name);
-    index.pieces_.push_back(name);
+    failedTags += piece.failedTags;
+    read.push_back(std::move(piece));
+  }
+  // Not one tag holds: the key handed over is not this store's (a wrong
+  // one never gets past the key check file), so nothing is vouched for and
+  // nothing is called damaged. Otherwise a record whose tag fails was
+  // written or changed by someone without the key: its piece is damaged.
+  const bool wrongKey = index.key_ && heldTags == 0 && failedTags > 0;
+  if (wrongKey) index.key_.reset();
+  std::set<std::u16string> taggedPaths;
+  std::erase_if(read, [&](ReadPiece& piece) {
+    if (wrongKey || piece.failedTags == 0) return false;
+    if (index.damage_.empty()) index.damage_ = JoinPath(folder, piece.name);
+    index.damagedPieces_.push_back(piece.name);
+    return true;
+  });
+  for (ReadPiece& piece : read)
+    for (Change& change : piece.changes) {
+      if (wrongKey) change.entry.vouched = false;
+      // A rename counts only when the key vouches for it.
+      if (change.kind == ChangeKind::kRenamed && !change.entry.vouched) change.tagged = false;
+      (change.tagged ? index.hasTagged_ : index.hasUntagged_) = true;
+      if (change.tagged) taggedPaths.insert(index.KeyOf(change.entry.stored));
+    }
+  std::sort(index.damagedPieces_.begin(), index.damagedPieces_.end());
+  for (const ReadPiece& piece : read) {
+    for (const Change& change : piece.changes)
+      if (change.tagged || taggedPaths.count(index.KeyOf(change.entry.stored)) == 0)
+        index.Apply(change, piece.name);
+    index.pieces_.push_back(piece.name);
   }
   return index;
+}
+
+bool StoreIndex::SameContent(const StoreIndexEntry& entry, const Sha256Digest& content) const {
+  if (!entry.keyed) return entry.sha256 == content;
+  if (!key_) return true;
+  return SameDigest(key_->Keyed(content), entry.sha256);
+}
+
+FileIdVerdict StoreIndex::CheckFileId(std::u16string_view storedPath,
+                                      const std::array<uint8_t, 16>& fileId) const {
+  const std::array<uint8_t, 16> none{};
+  bool any = false;
+  const auto check = [&](const StoreIndexEntry& entry) {
+    if (!entry.vouched || entry.fileId == none) return false;
+    any = true;
+    return entry.fileId == fileId;
+  };
+  if (const StoreIndexEntry* confirmed = Find(storedPath); confirmed != nullptr && check(*confirmed))
+    return FileIdVerdict::kRecorded;
+  // A copy put in place by a job that stopped before confirming it.
+  if (const auto announced = announced_.find(KeyOf(storedPath)); announced != announced_.end())
+    for (const Announced& a : announced->second)
+      if (check(a.entry)) return FileIdVerdict::kRecorded;
+  return any ? FileIdVerdict::kOther : FileIdVerdict::kUnknown;
+}
+
+bool StoreIndex::RenamedTo(const std::array<uint8_t, 16>& fileId, std::u16string_view storedPath) const {
+  const auto it = renamed_.find(fileId);
+  return it != renamed_.end() && it->second.first == KeyOf(storedPath);
 }
 
 const StoreIndexEntry* StoreIndex::Find(std::u16string_view storedPath) const {
@@ -315,6 +404,11 @@ void StoreIndex::MarkDamaged(std::u16string_view storedPath) { AddPathRecord(Cha
 
 void StoreIndex::Forget(std::u16string_view storedPath) { AddPathRecord(ChangeKind::kGone, storedPath); }
 
+void StoreIndex::RecordRename(std::u16string_view storedPath, const std::array<uint8_t, 16>& fileId) {
+  AddPathRecord(ChangeKind::kRenamed, storedPath);
+  pending_.back().entry.fileId = fileId;
+}
+
 void StoreIndex::AddPathRecord(ChangeKind kind, std::u16string_view storedPath) {
   Change change;
   change.kind = kind;
@@ -327,15 +421,15 @@ void StoreIndex::AddPathRecord(ChangeKind kind, std::u16string_view storedPath) 
 uint32_t StoreIndex::Announce(FileSystem& fs, const std::vector<StoreIndexEntry>& entries) {
   if (entries.empty()) return 0;
   std::vector<Change> changes;
-  std::u16string body, name;
+  std::u16string name;
   for (const StoreIndexEntry& entry : entries) {
     Change change{ChangeKind::kPending, entry};
     const std::u16string key = KeyOf(entry.stored);
-    if (key.size() < entry.stored.size()) change.entry.stored = entry.stored.substr(entry.stored.size() - key.size());
-    AppendXml(change.kind, change.entry, &body);
+    if (key.size() < entry.stored.size())
+      change.entry.stored = entry.stored.substr(entry.stored.size() - key.size());
     changes.push_back(std::move(change));
   }
-  if (const uint32_t error = WritePiece(fs, body, &name); error != 0) return error;
+  if (const uint32_t error = WritePiece(fs, &changes, &name); error != 0) return error;
   for (const Change& change : changes) Apply(change, name);
   pieces_.push_back(name);
   announcingPieces_.push_back(std::move(name));
@@ -346,9 +440,8 @@ uint32_t StoreIndex::AppendPending(FileSystem& fs) {
   if (pending_.empty()) return 0;
   std::vector<Change> changes = std::move(pending_);
   pending_.clear();
-  std::u16string body, name;
-  for (const Change& change : changes) AppendXml(change.kind, change.entry, &body);
-  if (const uint32_t error = WritePiece(fs, body, &name); error != 0) return error;
+  std::u16string name;
+  if (const uint32_t error = WritePiece(fs, &changes, &name); error != 0) return error;
   for (const Change& change : changes) Apply(change, name);
   pieces_.push_back(std::move(name));
   RemoveSettledAnnouncements(fs);
@@ -369,22 +462,50 @@ void StoreIndex::RemoveSettledAnnouncements(FileSystem& fs) {
   });
 }
 
-void StoreIndex::AppendXml(ChangeKind kind, const StoreIndexEntry& e, std::u16string* body) {
-  if (kind == ChangeKind::kGone || kind == ChangeKind::kDamaged) {
-    *body += std::u16string(kind == ChangeKind::kGone ? u"<Gone" : u"<Damaged") + u" path=\"" +
-             EscapeXmlAttribute(e.stored) + u"\"/>\r\n";
-    return;
+void StoreIndex::Seal(Change* change) const {
+  change->tagged = key_ != nullptr;
+  if (!key_) return;
+  StoreIndexEntry& e = change->entry;
+  if ((change->kind == ChangeKind::kFile || change->kind == ChangeKind::kPending) && !e.keyed) {
+    e.sha256 = key_->Keyed(e.sha256);
+    e.keyed = true;
   }
-  *body += std::u16string(kind == ChangeKind::kFile ? u"<File" : u"<Pending") + u" path=\"" +
-           EscapeXmlAttribute(e.stored) + u"\" form=\"" + std::u16string(FormName(e.form)) + u"\" size=\"" +
-           Decimal(e.sourceSize) + u"\" time=\"" + Decimal(e.sourceLastWrite) + u"\" storedSize=\"" +
-           Decimal(e.storedSize) + u"\" storedTime=\"" + Decimal(e.storedLastWrite) + u"\" sha256=\"" +
-           Hex(e.sha256) + u"\"/>\r\n";
+  e.vouched = true;
 }
 
-uint32_t StoreIndex::WritePiece(FileSystem& fs, std::u16string_view body, std::u16string* name) {
-  const std::string bytes = Utf16ToUtf8(u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<StoreIndex>\r\n" +
-                                        std::u16string(body) + u"</StoreIndex>\r\n");
+std::u16string StoreIndex::TagText(const Change& change, uint64_t piece) const {
+  static constexpr std::u16string_view kKinds[] = {u"File", u"Pending", u"Gone", u"Damaged", u"Renamed"};
+  const StoreIndexEntry& e = change.entry;
+  std::u16string text = std::u16string(kKinds[static_cast<size_t>(change.kind)]) + u"|" + Decimal(piece) +
+                        u"|" + KeyOf(e.stored);
+  if (change.kind == ChangeKind::kRenamed) return text + u"|" + Hex(e.fileId);
+  if (change.kind != ChangeKind::kFile && change.kind != ChangeKind::kPending) return text;
+  return text + u"|" + std::u16string(FormName(e.form)) + u"|" + Decimal(e.sourceSize) + u"|" +
+         Decimal(e.sourceLastWrite) + u"|" + Decimal(e.storedSize) + u"|" + Decimal(e.storedLastWrite) +
+         u"|" + (e.keyed ? u"keyed:" : u"plain:") + Hex(e.sha256) + u"|" + Hex(e.fileId);
+}
+
+void StoreIndex::AppendXml(const Change& change, std::u16string_view tag, std::u16string* body) {
+  const StoreIndexEntry& e = change.entry;
+  const std::u16string tagAttribute = tag.empty() ? u"" : u" tag=\"" + std::u16string(tag) + u"\"";
+  const std::u16string path = u" path=\"" + EscapeXmlAttribute(e.stored) + u"\"";
+  switch (change.kind) {
+    case ChangeKind::kGone: *body += u"<Gone" + path + tagAttribute + u"/>\r\n"; return;
+    case ChangeKind::kDamaged: *body += u"<Damaged" + path + tagAttribute + u"/>\r\n"; return;
+    case ChangeKind::kRenamed:
+      *body += u"<Renamed" + path + u" id=\"" + Hex(e.fileId) + u"\"" + tagAttribute + u"/>\r\n";
+      return;
+    default: break;
+  }
+  const bool hasId = e.fileId != std::array<uint8_t, 16>{};
+  *body += std::u16string(change.kind == ChangeKind::kFile ? u"<File" : u"<Pending") + path + u" form=\"" +
+           std::u16string(FormName(e.form)) + u"\" size=\"" + Decimal(e.sourceSize) + u"\" time=\"" +
+           Decimal(e.sourceLastWrite) + u"\" storedSize=\"" + Decimal(e.storedSize) + u"\" storedTime=\"" +
+           Decimal(e.storedLastWrite) + u"\"" + (e.keyed ? u" keyed=\"" : u" sha256=\"") + Hex(e.sha256) +
+           u"\"" + (hasId ? u" id=\"" + Hex(e.fileId) + u"\"" : u"") + tagAttribute + u"/>\r\n";
+}
+
+uint32_t StoreIndex::WritePiece(FileSystem& fs, std::vector<Change>* changes, std::u16string* name) {
   const std::u16string folder = IndexFolderOf(storeRoot_);
   if (const uint32_t error = fs.CreateFolder(folder); error == 0)
     fs.SetAttributes(folder, kAttributeHidden | kAttributeSystem);
@@ -394,13 +515,25 @@ uint32_t StoreIndex::WritePiece(FileSystem& fs, std::u16string_view body, std::u
   std::u16string path;
   std::unique_ptr<File> file;
   uint32_t error = kErrorFileExists;
+  uint64_t piece = 0;
   for (int tries = 0; tries < 1000 && error == kErrorFileExists && nextPiece_ < kPieceNumbers; ++tries) {
-    *name = Decimal(nextPiece_++, kPieceDigits) + std::u16string(kPieceSuffix);
+    piece = nextPiece_++;
+    *name = Decimal(piece, kPieceDigits) + std::u16string(kPieceSuffix);
     path = JoinPath(folder, *name);
     error = fs.Open(path, OpenMode::kWriteNew, &file);
   }
   if (error != 0) return error;
   file.reset();
+  // The tags name the piece's number, known only now: a record moved into
+  // another piece no longer holds.
+  std::u16string body;
+  if (!changes->empty()) (key_ ? hasTagged_ : hasUntagged_) = true;
+  for (Change& change : *changes) {
+    Seal(&change);
+    AppendXml(change, key_ ? Hex(key_->Tag(TagText(change, piece))) : std::u16string(), &body);
+  }
+  const std::string bytes = Utf16ToUtf8(u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<StoreIndex>\r\n" +
+                                        body + u"</StoreIndex>\r\n");
   const std::u16string partial = path + std::u16string(kPartialSuffix);
   error = fs.Open(partial, OpenMode::kWriteTruncate, &file);
   if (error == 0) error = file->Write(bytes.data(), bytes.size());
@@ -421,7 +554,10 @@ uint32_t StoreIndex::CompactIfLarge(FileSystem& fs, size_t maxPieces) {
   const size_t folded =
       (removed_.size() + entries_.size() + announcedCount + damaged_.size() + kEntriesPerFoldedPiece - 1) /
       kEntriesPerFoldedPiece;
-  if (pieces_.size() <= maxPieces + folded || !pending_.empty()) return 0;
+  // Records without a tag would lose theirs, and plain hashes must go.
+  if (!key_ && hasTagged_) return 0;
+  const bool plainHashesLeft = key_ && hasUntagged_;
+  if ((pieces_.size() <= maxPieces + folded && !plainHashesLeft) || !pending_.empty()) return 0;
   const std::u16string folder = IndexFolderOf(storeRoot_);
   // Only pieces this index has read or written may be folded into the new ones.
   std::unique_ptr<FolderListing> listing;
@@ -444,15 +580,14 @@ uint32_t StoreIndex::CompactIfLarge(FileSystem& fs, size_t maxPieces) {
   // back an entry. The announced entries go last, after the confirmed ones
   // they stand beside.
   std::vector<std::u16string> merged;
-  std::u16string body, name;
-  size_t inBody = 0;
+  std::vector<Change> body;
+  std::u16string name;
   const auto add = [&](ChangeKind kind, const StoreIndexEntry& entry) -> uint32_t {
-    AppendXml(kind, entry, &body);
-    if (++inBody < kEntriesPerFoldedPiece) return 0;
-    if (const uint32_t error = WritePiece(fs, body, &name); error != 0) return error;
+    body.push_back({kind, entry});
+    if (body.size() < kEntriesPerFoldedPiece) return 0;
+    if (const uint32_t error = WritePiece(fs, &body, &name); error != 0) return error;
     merged.push_back(name);
     body.clear();
-    inBody = 0;
     return 0;
   };
   for (const auto& [key, stored] : removed_) {
@@ -470,9 +605,31 @@ uint32_t StoreIndex::CompactIfLarge(FileSystem& fs, size_t maxPieces) {
     marked.stored = stored;
     if (const uint32_t error = add(ChangeKind::kDamaged, marked); error != 0) return error;
   }
+  for (const auto& [id, renamed] : renamed_) {
+    StoreIndexEntry record;
+    record.stored = renamed.second;
+    record.fileId = id;
+    if (const uint32_t error = add(ChangeKind::kRenamed, record); error != 0) return error;
+  }
   if (!body.empty() || merged.empty()) {
-    if (const uint32_t error = WritePiece(fs, body, &name); error != 0) return error;
+    if (const uint32_t error = WritePiece(fs, &body, &name); error != 0) return error;
     merged.push_back(name);
+  }
+  // What was read as plain is now keyed on the disk, and so in memory.
+  if (key_) {
+    for (auto& [key, entry] : entries_) {
+      Change sealed{ChangeKind::kFile, entry};
+      Seal(&sealed);
+      entry = sealed.entry;
+    }
+    for (auto& [key, list] : announced_)
+      for (Announced& announced : list) {
+        Change sealed{ChangeKind::kPending, announced.entry};
+        Seal(&sealed);
+        announced.entry = sealed.entry;
+      }
+    hasTagged_ = true;
+    hasUntagged_ = false;
   }
   // What they announce now lives in the folded pieces, which only a later compaction removes.
   for (auto& [key, list] : announced_)

@@ -17,19 +17,31 @@
 // copies are in place and durable, their entries are confirmed ("File")
 // and the announcing pieces go.
 //
+// In an encrypted store (an index loaded with the store's key) no record
+// holds a plain content hash: "keyed" is the hash under a key derived from
+// the store key, and every record carries a tag over its kind, its piece's
+// number, its case-folded path and its fields, so that nobody without the
+// key can write or alter a record the index counts. A record without a tag
+// (written by an older release, or by a backup without the key) counts for
+// a path only while no tagged record names it. Names, sizes and times stay
+// readable.
+//
 // An entry describes a stored file when the file's size and last-write time
 // are the ones recorded as it was put in place. A stored file of a recorded
 // time and another size was cut or damaged where it lies; one with entries
 // of neither its time nor its size was changed after the program wrote it.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "crypto/Sha256.h"
+#include "engine/StoreIndexKey.h"
 #include "platform/FileSystem.h"
 
 namespace qtr {
@@ -50,7 +62,21 @@ struct StoreIndexEntry {
   // makes the entry stale.
   uint64_t storedSize = 0;
   uint64_t storedLastWrite = 0;
+  // The SHA-256 of the source's content; under the index key when keyed.
   Sha256Digest sha256{};
+  bool keyed = false;
+  // The record's tag held under the store key: the store vouches for it.
+  bool vouched = false;
+  // An encrypted copy's file id (its header's); all zero when not recorded.
+  std::array<uint8_t, 16> fileId{};
+};
+
+// What an index tagged under the store key says of an encrypted file's id
+// at a stored path.
+enum class FileIdVerdict {
+  kUnknown,   // no tagged record of the path carries an id
+  kRecorded,  // the id is the one the store last recorded there
+  kOther,     // the store recorded another copy there
 };
 
 enum class IndexState {
@@ -72,7 +98,10 @@ class StoreIndex {
   // program has is skipped: Damaged() then says so and Damage() names the
   // first such piece, for the one line a caller reports; the rest still
   // counts. An empty piece is a name taken by a writer that never filled it.
-  static StoreIndex Load(FileSystem& fs, std::u16string_view storeRoot);
+  // With the store's key (an encrypted store), every tagged record is
+  // checked: a piece holding one whose tag does not hold is damaged, and
+  // what is written from then on is keyed and tagged.
+  static StoreIndex Load(FileSystem& fs, std::u16string_view storeRoot, const StoreKey* key = nullptr);
 
   bool Damaged() const { return !damage_.empty(); }
   const std::u16string& Damage() const { return damage_; }
@@ -97,6 +126,21 @@ class StoreIndex {
   // when there is an entry).
   IndexState Lookup(FileSystem& fs, std::u16string_view storedPath, const StoreIndexEntry** entry = nullptr) const;
 
+  // Whether content (a SHA-256) is what entry recorded: under the index key
+  // when the entry is keyed; true for a keyed entry when this index has no
+  // key, which cannot tell.
+  bool SameContent(const StoreIndexEntry& entry, const Sha256Digest& content) const;
+  // What the tagged records of storedPath (confirmed or announced) say of
+  // an encrypted copy with fileId found there.
+  FileIdVerdict CheckFileId(std::u16string_view storedPath, const std::array<uint8_t, 16>& fileId) const;
+  // True when a tagged rename record says that the encrypted file fileId was
+  // renamed to storedPath through the program.
+  bool RenamedTo(const std::array<uint8_t, 16>& fileId, std::u16string_view storedPath) const;
+  // True when a record read or written carries a tag: the store is encrypted.
+  bool HasTaggedRecords() const { return hasTagged_; }
+  // The index's key, or nullptr.
+  const StoreIndexKey* Key() const { return key_.get(); }
+
   // True when storedPath has an entry, confirmed or announced.
   bool HasEntry(std::u16string_view storedPath) const;
   // True when a verify found storedPath damaged while its entry still
@@ -119,6 +163,9 @@ class StoreIndex {
   // stored file removed from the store.
   void Record(StoreIndexEntry entry);
   void Forget(std::u16string_view storedPath);
+  // Records that the encrypted file fileId now lies at storedPath, renamed
+  // there through the program (tagged only with a key).
+  void RecordRename(std::u16string_view storedPath, const std::array<uint8_t, 16>& fileId);
   // Records that storedPath was found damaged, so that the next backup stores it anew.
   void MarkDamaged(std::u16string_view storedPath);
   bool HasPending() const { return !pending_.empty(); }
@@ -136,7 +183,10 @@ class StoreIndex {
   // them are removed, so that a stop or a power cut at any point
   // leaves the same entries, whichever removals reached the disk. A
   // damaged piece stays (it is still reported), and a piece another writer
-  // added since Load means nothing is done. 0, or the error that left the
+  // added since Load means nothing is done. With a key, an index that still
+  // holds untagged records is folded whatever its size, so that no plain
+  // hash stays; without one, an index with tagged records is left as it is.
+  // 0, or the error that left the
   // index as it was (or partly compacted, which reads the same).
   uint32_t CompactIfLarge(FileSystem& fs, size_t maxPieces = kCompactAbovePieces);
   static constexpr size_t kCompactAbovePieces = 16;
@@ -146,10 +196,11 @@ class StoreIndex {
   size_t PieceCount() const { return pieces_.size(); }
 
  private:
-  enum class ChangeKind { kFile, kPending, kGone, kDamaged };
+  enum class ChangeKind { kFile, kPending, kGone, kDamaged, kRenamed };
   struct Change {
     ChangeKind kind = ChangeKind::kFile;
     StoreIndexEntry entry;
+    bool tagged = false;
   };
   struct Announced {
     StoreIndexEntry entry;
@@ -159,13 +210,22 @@ class StoreIndex {
   void Apply(const Change& change, const std::u16string& piece);
   // A pending record that names only a stored path (Gone, Damaged).
   void AddPathRecord(ChangeKind kind, std::u16string_view storedPath);
-  static void AppendXml(ChangeKind kind, const StoreIndexEntry& entry, std::u16string* body);
+  // Keys the content hash of change and marks it tagged, with a key.
+  void Seal(Change* change) const;
+  // The text a record's tag is over.
+  std::u16string TagText(const Change& change, uint64_t piece) const;
+  static void AppendXml(const Change& change, std::u16string_view tag, std::u16string* body);
   // Removes the announcing pieces written by this index that announce nothing unconfirmed.
   void RemoveSettledAnnouncements(FileSystem& fs);
-  // Writes body (its File and Gone elements) as the next piece; *name is its name in the index folder.
-  uint32_t WritePiece(FileSystem& fs, std::u16string_view body, std::u16string* name);
+  // Writes changes (sealed for the piece's number first) as the next piece;
+  // *name is its name in the index folder.
+  uint32_t WritePiece(FileSystem& fs, std::vector<Change>* changes, std::u16string* name);
 
   std::u16string storeRoot_;
+  std::shared_ptr<const StoreIndexKey> key_;
+  bool hasTagged_ = false, hasUntagged_ = false;  // as read
+  // Tagged rename records: file id -> key of the path renamed to.
+  std::map<std::array<uint8_t, 16>, std::pair<std::u16string, std::u16string>> renamed_;
   std::u16string damage_;
   uint64_t nextPiece_ = 0;
   std::map<std::u16string, StoreIndexEntry> entries_;

@@ -1,5 +1,7 @@
 #include "engine/StoredFileCopy.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -267,7 +269,18 @@ int BackupOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view sourc
   std::unique_ptr<EncryptingFile> sealed;
   if (encrypt) {
     uint32_t error = 0;
-    sealed = EncryptingFile::Create(*out, job.storeKey->bytes, {info.size, info.times.lastWrite, compress}, &error);
+    // Bound to the path it is stored at, and carrying what turns the
+    // password into the store key.
+    EncryptedFileOrigin origin;
+    origin.parameters = job.storeKey->parameters;
+    const StoreIndexKey* indexKey = pass.Index() != nullptr ? pass.Index()->Key() : nullptr;
+    if (indexKey != nullptr) {
+      indexKey->Place(target, origin.place);
+    } else {
+      StoreIndexKey(*job.storeKey).Place(target, origin.place);
+    }
+    sealed = EncryptingFile::Create(*out, job.storeKey->bytes, {info.size, info.times.lastWrite, compress},
+                                    &error, kEncryptedChunkSize, origin);
     if (!sealed) status = {ContainerResult::kWriteFailed, error};
   }
   File& writer = sealed ? static_cast<File&>(*sealed) : *out;
@@ -286,11 +299,15 @@ int BackupOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view sourc
       if (const uint32_t error = sealed->Finish(); error != 0) status = {ContainerResult::kWriteFailed, error};
     }
   }
+  std::array<uint8_t, 16> fileId{};
+  if (sealed)
+    std::copy(std::begin(sealed->Origin().fileId), std::end(sealed->Origin().fileId), fileId.begin());
   sealed.reset();
   std::optional<StoreIndexEntry> entry;
   if (hashed) {
     StoreIndexEntry made;
     made.form = form;
+    made.fileId = fileId;
     made.sourceSize = hashed->Bytes();
     made.sourceLastWrite = info.times.lastWrite;
     // A hash the library could not make is no entry: the stored copy then reads as unknown.
@@ -314,9 +331,10 @@ int BackupOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view sourc
              : 0;
 }
 
-int RestoreOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view stored, std::u16string_view destination,
-                   std::unique_ptr<File> in, const FindEntry& info, StoredForm form, const StoreIndexEntry* entry,
-                   bool changedOutside, const StoreIndexEntry* alternative) {
+int RestoreOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view stored,
+                   std::u16string_view destination, std::unique_ptr<File> in, const FindEntry& info,
+                   StoredForm form, const StoreIndexEntry* entry, bool changedOutside,
+                   const StoreIndexEntry* alternative, const StoreIndex* index) {
   job.SetCurrentFile(std::u16string(stored));
   job.currentDone = 0;
   std::unique_ptr<File> out;
@@ -327,7 +345,8 @@ int RestoreOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view stor
   }
   // What is written is hashed, to hold it against the index entry.
   std::unique_ptr<HashingFile> hashed;
-  if (entry != nullptr) hashed = std::make_unique<HashingFile>(std::move(out), HashingFile::Side::kWrite);
+  if (entry != nullptr && index != nullptr)
+    hashed = std::make_unique<HashingFile>(std::move(out), HashingFile::Side::kWrite);
   File& writer = hashed ? *hashed : *out;
   JobContainerControl control(job);
   const StoreKey* key = job.storeKey ? &*job.storeKey : nullptr;
@@ -340,7 +359,7 @@ int RestoreOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view stor
     // must still give the size backed up (a cut one decodes short), a plain
     // file is the person's own edit.
     const auto same = [&](const StoreIndexEntry* e) {
-      return e != nullptr && hashOk && hashed->Bytes() == e->sourceSize && digest == e->sha256;
+      return e != nullptr && hashOk && hashed->Bytes() == e->sourceSize && index->SameContent(*e, digest);
     };
     const bool matches = changedOutside ? !HasContainer(form) || hashed->Bytes() == entry->sourceSize
                                         : same(entry) || same(alternative);

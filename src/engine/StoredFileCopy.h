@@ -49,11 +49,12 @@ int BackupOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view sourc
 // restored only when it decodes whole and, with a container, to the size
 // the entry recorded, and either way its line says so. alternative is a
 // second entry that describes stored as well (a source changed without a
-// new time or size): the bytes may be either's.
-int RestoreOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view stored, std::u16string_view destination,
-                   std::unique_ptr<File> in, const FindEntry& info, StoredForm form,
-                   const StoreIndexEntry* entry = nullptr, bool changedOutside = false,
-                   const StoreIndexEntry* alternative = nullptr);
+// new time or size): the bytes may be either's. index (needed with entry)
+// holds the hashes against its key where they are keyed.
+int RestoreOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view stored,
+                   std::u16string_view destination, std::unique_ptr<File> in, const FindEntry& info,
+                   StoredForm form, const StoreIndexEntry* entry = nullptr, bool changedOutside = false,
+                   const StoreIndexEntry* alternative = nullptr, const StoreIndex* index = nullptr);
 // Gives written, a complete copy of copiedFrom still open and not yet in
 // place, its per-file compression on a backup (as the compress flag says,
 // where the volume has it), then copiedFrom's times and attributes

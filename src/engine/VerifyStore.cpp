@@ -192,7 +192,7 @@ class Pass {
     }
     if (sink.Bytes() != entry->sourceSize) {
       Damaged(path, u"size differs");
-    } else if (digest != entry->sha256 && !AnotherEntryHolds(path, listed, *entry, digest)) {
+    } else if (!index_.SameContent(*entry, digest) && !AnotherEntryHolds(path, listed, *entry, digest)) {
       Damaged(path, u"content differs");
     } else {
       ++report_->filesChecked;
@@ -205,7 +205,7 @@ class Pass {
   bool AnotherEntryHolds(const std::u16string& path, const FindEntry& listed, const StoreIndexEntry& entry,
                          const Sha256Digest& digest) const {
     for (const StoreIndexEntry* other : index_.DescribingEntries(path, listed))
-      if (other != &entry && other->form == entry.form && other->sha256 == digest) return true;
+      if (other != &entry && other->form == entry.form && index_.SameContent(*other, digest)) return true;
     return false;
   }
 
@@ -250,7 +250,7 @@ bool IsDriveFolder(const FindEntry& entry) {
 VerifyReport VerifyStore(FileSystem& fs, std::u16string_view storeRoot, VerifyControl* control,
                          const StoreKey* key) {
   VerifyReport report;
-  StoreIndex index = StoreIndex::Load(fs, storeRoot);
+  StoreIndex index = StoreIndex::Load(fs, storeRoot, key);
   if (index.Damaged()) report.indexDamage = index.Damage();
   Pass pass(fs, index, control, &report, key);
 

@@ -6,7 +6,11 @@
 #include "devices/DeviceList.h"
 #include "devices/PasswordRecord.h"
 #include "pages/PasswordSetDlg.h"
+#include "engine/JobText.h"
+#include "engine/StoredRename.h"
+#include "engine/StoreLayout.h"
 #include "pages/PasswordVerficateDlg.h"
+#include "pages/StoreKeyDialogs.h"
 #include "platform/Handles.h"
 #include "resource.h"
 #include "shell/Prompter.h"
@@ -33,6 +37,27 @@ bool CMangeDialog::OnInit() {
     // A refused new name is told in the program's own message window.
     tree->SetMessageSink([this](const std::u16string& text) {
       prompter_.Ask({DisplayText(TextId::RenameTitle), text, false});
+    });
+    // An encrypted stored file stays bound to the path it was written for:
+    // renamed here, with the store's key, its store records the new name,
+    // so that a restore tells this rename from a file moved by anyone else.
+    // A folder of such a store takes its files' records with it.
+    tree->SetStoredRename([this](const std::u16string& from, const std::u16string& to) {
+      if (!IsStoredFilePath(from)) return false;
+      const std::u16string target = from.substr(0, 2);
+      FileSystem& fs = SystemFileSystem();
+      uint32_t attributes = 0;
+      const bool folder = fs.GetAttributes(from, &attributes) == 0 && (attributes & kAttributeDirectory) != 0;
+      if (!(folder ? StoreHasKeyCheck(fs, StoreRootOf(target)) : EndsWithNoCase(from, kEncryptedSuffix)))
+        return false;
+      const StoreKeyOutcome key =
+          AskStoreKey(Handle(), prompter_, fs, programFolder_, target, StoreKeyUse::kRead);
+      if (!key.Proceeds()) return true;
+      if (const uint32_t error =
+              RenameStoredFile(fs, StoreRootOf(target), key.key ? &*key.key : nullptr, from, to);
+          error != 0)
+        prompter_.Ask({DisplayText(TextId::RenameTitle), from + u"\r\n" + ErrorText(error), false});
+      return true;
     });
   }
   left_.Attach(Item(IDC_MANAGE_LEFT_TREE));

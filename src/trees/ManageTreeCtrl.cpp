@@ -461,6 +461,10 @@ void CManageTreeCtrl::OnEndLabelEdit(HTREEITEM item, const wchar_t* text) {
     Tell(FillText(DisplayText(TextId::RenameNameTaken), {newName}));
     return;
   }
+  if (storedRename_ && storedRename_(path, renamed)) {
+    AllTrees().RefreshFolder(ParentFolderOf(path));
+    return;
+  }
   const std::wstring from = ShellPathList(path);
   const std::wstring to = ShellPathList(renamed);
   SHFILEOPSTRUCTW operation{};

@@ -53,6 +53,11 @@ class CManageTreeCtrl : public CInitTreeCtrl {
   ShellChangeSink& AllTrees() { return allTrees_ != nullptr ? *allTrees_ : *this; }
   // Where a refused rename is told; by default a message box.
   void SetMessageSink(std::function<void(const std::u16string&)> tell) { tell_ = std::move(tell); }
+  // Takes over the rename of a label edit (from and to, full paths) where it
+  // returns true: a stored file, whose record in its store moves with it.
+  void SetStoredRename(std::function<bool(const std::u16string&, const std::u16string&)> rename) {
+    storedRename_ = std::move(rename);
+  }
 
   // The computer item with every drive of the shell's computer folder.
   bool FillComputer();
@@ -101,6 +106,7 @@ class CManageTreeCtrl : public CInitTreeCtrl {
   ManageTreeHost* host_ = nullptr;
   ShellChangeSink* allTrees_ = nullptr;
   std::function<void(const std::u16string&)> tell_;
+  std::function<bool(const std::u16string&, const std::u16string&)> storedRename_;
   HWND parent_ = nullptr;
   ItemMenu* shownMenu_ = nullptr;  // while TrackPopupMenu runs
   bool editing_ = false;           // a label edit was allowed and has not ended

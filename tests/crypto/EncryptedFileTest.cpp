@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "Hex.h"
 #include "platform/MemoryFileSystem.h"
 
 namespace qtr {
@@ -20,11 +21,11 @@ class EncryptedFileTest : public ::testing::Test {
   }
 
   std::string Encrypt(const std::string& plain, EncryptedFileInfo info = {7, 42},
-                      uint32_t chunk = kSmallChunk) {
+                      uint32_t chunk = kSmallChunk, const EncryptedFileOrigin& origin = {}) {
     std::unique_ptr<File> target;
     EXPECT_EQ(fs_.Open(u"C:\\e", OpenMode::kWriteTruncate, &target), 0u);
     uint32_t error = 0;
-    auto sink = EncryptingFile::Create(*target, key_, info, &error, chunk);
+    auto sink = EncryptingFile::Create(*target, key_, info, &error, chunk, origin);
     EXPECT_TRUE(sink) << error;
     // Written in uneven pieces, as a container writer would.
     for (size_t at = 0; at < plain.size(); at += 5)
@@ -41,6 +42,14 @@ class EncryptedFileTest : public ::testing::Test {
     size_t got = 0;
     if (size > 0) file.Read(bytes.data(), bytes.size(), &got);
     return bytes;
+  }
+
+  std::unique_ptr<File> FileOf(const std::string& bytes) {
+    std::unique_ptr<File> file;
+    EXPECT_EQ(fs_.Open(u"C:\\h", OpenMode::kWriteTruncate, &file), 0u);
+    file->Write(bytes.data(), bytes.size());
+    file->Seek(0);
+    return file;
   }
 
   // The plain text, or the error the decryption stopped with.
@@ -191,6 +200,64 @@ TEST_F(EncryptedFileTest, NoPlainBytesComeOutOfAChunkThatFailed) {
   encrypted[kHeader + kRecord + 2] ^= 4;  // the second chunk
   EXPECT_EQ(Decrypt(encrypted, &back), kErrorNotAuthentic);
   EXPECT_EQ(back, Text(kSmallChunk));
+}
+
+TEST_F(EncryptedFileTest, OriginIsAuthenticatedAndTheKeyParametersReadableWithoutTheKey) {
+  EncryptedFileOrigin origin;
+  for (size_t i = 0; i < kKeySaltSize; ++i) origin.parameters.salt[i] = static_cast<uint8_t>(0xa0 + i);
+  origin.parameters.iterations = 600001;
+  for (size_t i = 0; i < kEncryptedPlaceSize; ++i) origin.place[i] = static_cast<uint8_t>(i);
+  const std::string encrypted = Encrypt(Text(20), {20, 5}, kSmallChunk, origin);
+  ASSERT_EQ(encrypted.size(), kHeader + 20 + 2 * kGcmTagSize);
+  EXPECT_EQ(test::ToHex(encrypted.substr(4, 2)), "0200");
+
+  EncryptedFileInfo info;
+  EncryptedFileOrigin read;
+  ASSERT_EQ(ReadEncryptedInfo(*FileOf(encrypted), key_, &info, &read), 0u);
+  EXPECT_EQ(read.version, 2);
+  EXPECT_EQ(std::memcmp(read.place, origin.place, kEncryptedPlaceSize), 0);
+  EXPECT_EQ(std::memcmp(read.fileId, &encrypted[16], 16), 0);
+  EXPECT_EQ(read.parameters.iterations, 600001u);
+
+  KeyParameters parameters;
+  ASSERT_EQ(ReadEncryptedKeyParameters(*FileOf(encrypted), &parameters), 0u);
+  EXPECT_EQ(std::memcmp(parameters.salt, origin.parameters.salt, kKeySaltSize), 0);
+  EXPECT_EQ(parameters.iterations, 600001u);
+  EXPECT_EQ(ReadEncryptedKeyParameters(*FileOf("QTRX"), &parameters), kErrorNotAuthentic);
+
+  // Salt, count and place are signed with the rest: none can be changed.
+  std::string back;
+  for (const size_t at : {size_t{48}, size_t{64}, size_t{72}, size_t{87}}) {
+    std::string altered = encrypted;
+    altered[at] ^= 1;
+    EXPECT_EQ(ReadEncryptedInfo(*FileOf(altered), key_, &info), kErrorNotAuthentic) << at;
+    EXPECT_EQ(Decrypt(altered, &back), kErrorNotAuthentic) << at;
+  }
+}
+
+TEST_F(EncryptedFileTest, VersionOneFilesStillOpen) {
+  // Written by the release before the header carried its origin: "PIN=4711\n",
+  // source size 9, time 42, 16-byte chunks, under this fixture's key.
+  const std::vector<uint8_t> v1 = test::FromHex(
+      "51545258010000001000000000000000742a8daf6957d54d3ab61f65ef03872109000000000000002a000000000000007482"
+      "1632a80030abf7966eb28d47d83d4f337a5688882b4603329d0ee6d978796f84801b89054a9c74");
+  const std::string bytes(v1.begin(), v1.end());
+  std::string back;
+  ASSERT_EQ(Decrypt(bytes, &back), 0u);
+  EXPECT_EQ(back, "PIN=4711\n");
+  EncryptedFileInfo info;
+  EncryptedFileOrigin origin;
+  ASSERT_EQ(ReadEncryptedInfo(*FileOf(bytes), key_, &info, &origin), 0u);
+  EXPECT_EQ(info, (EncryptedFileInfo{9, 42}));
+  EXPECT_EQ(origin.version, 1);
+  KeyParameters parameters;
+  EXPECT_EQ(ReadEncryptedKeyParameters(*FileOf(bytes), &parameters), kErrorNotSupported);
+  // Its inner size counts its own 64-byte header.
+  uint32_t error = 0;
+  std::unique_ptr<File> file = FileOf(bytes);
+  auto reader = DecryptingFile::Open(*file, key_, &error);
+  ASSERT_TRUE(reader) << error;
+  EXPECT_EQ(reader->InnerSize(bytes.size()), 9u);
 }
 
 }  // namespace

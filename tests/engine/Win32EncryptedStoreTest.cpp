@@ -8,8 +8,10 @@
 
 #include "JobFixture.h"
 #include "SystemFiles.h"
+#include "crypto/Sha256.h"
 #include "engine/StoreKey.h"
 #include "engine/StoreLayout.h"
+#include "engine/StoredRename.h"
 #include "support/MappedDrive.h"
 #include "support/TempFolder.h"
 
@@ -146,6 +148,60 @@ TEST_F(Win32EncryptedStoreTest, NoPlaintextOnTheTargetEveryFileBackAndAWrongPass
     EXPECT_EQ(FileBytes(u"K:\\Data\\Sub\\b.zip"), std::string("\xFF\xFF\xFF\xFF", 4) + kMarker);
     lines_.lines.clear();
   }
+}
+
+TEST_F(Win32EncryptedStoreTest, SwapsRollbacksAndPlantedFilesAreRefusedAndARenameThroughTheProgramRestores) {
+  StoreKey key;
+  ASSERT_EQ(OpenStoreKey(SystemFileSystem(), u"L:\\QTRPMB", "correct horse", true, &key),
+            StoreKeyResult::kOk);
+  PutFile(u"K:\\Data\\a.txt", "alpha " + kMarker);
+  PutFile(u"K:\\Data\\b.txt", "bravo " + kMarker);
+  Settings(false, false);
+  Run(false, "K:\\Data", key);
+  const std::string olderA = FileBytes(u"L:\\QTRPMB\\K\\Data\\a.txt.qtrx");
+  PutFile(u"K:\\Data\\a.txt", "alpha two " + kMarker);
+  Run(false, "K:\\Data", key);
+  ASSERT_TRUE(lines_.lines.empty()) << Narrow(lines_.lines[0]);
+  // No plain hash in the index.
+  std::vector<std::pair<std::wstring, std::string>> files;
+  ReadAll(L"L:\\QTRPMB\\~index", &files);
+  const std::string alpha = "alpha two " + kMarker;
+  const Sha256Digest digest = Sha256Of(alpha.data(), alpha.size());
+  for (const auto& [path, bytes] : files)
+    EXPECT_EQ(bytes.find(std::string(digest.begin(), digest.end())), std::string::npos);
+
+  const auto restoreRefused = [&](const std::string& stored, const std::u16string& reason) {
+    PutFile(u"K:\\Data\\a.txt", "mine");
+    PutFile(u"K:\\Data\\b.txt", "mine");
+    lines_.lines.clear();
+    Run(true, stored, key);
+    ASSERT_EQ(lines_.lines.size(), 1u) << stored;
+    EXPECT_NE(lines_.lines[0].find(reason), std::u16string::npos) << Narrow(lines_.lines[0]);
+    EXPECT_EQ(FileBytes(u"K:\\Data\\a.txt"), "mine");
+    EXPECT_EQ(FileBytes(u"K:\\Data\\b.txt"), "mine");
+    EXPECT_EQ(GetFileAttributesW(L"K:\\Data\\planted.txt"), INVALID_FILE_ATTRIBUTES);
+  };
+  // b's copy in a's place.
+  const std::string newerA = FileBytes(u"L:\\QTRPMB\\K\\Data\\a.txt.qtrx");
+  PutFile(u"L:\\QTRPMB\\K\\Data\\a.txt.qtrx", FileBytes(u"L:\\QTRPMB\\K\\Data\\b.txt.qtrx"));
+  restoreRefused("L:\\QTRPMB\\K\\Data\\a.txt.qtrx", JobNotes{}.movedRefused);
+  // a's older copy back.
+  PutFile(u"L:\\QTRPMB\\K\\Data\\a.txt.qtrx", olderA);
+  restoreRefused("L:\\QTRPMB\\K\\Data\\a.txt.qtrx", JobNotes{}.olderRefused);
+  PutFile(u"L:\\QTRPMB\\K\\Data\\a.txt.qtrx", newerA);
+  // A readable file planted.
+  PutFile(u"L:\\QTRPMB\\K\\Data\\planted.txt", "planted");
+  restoreRefused("L:\\QTRPMB\\K\\Data\\planted.txt", JobNotes{}.readableRefused);
+
+  ASSERT_EQ(RenameStoredFile(SystemFileSystem(), u"L:\\QTRPMB", &key, u"L:\\QTRPMB\\K\\Data\\b.txt.qtrx",
+                             u"L:\\QTRPMB\\K\\Data\\c.txt.qtrx"),
+            0u);
+  lines_.lines.clear();
+  Run(true, "L:\\QTRPMB\\K\\Data\\c.txt.qtrx", key);
+  ASSERT_EQ(lines_.lines.size(), 1u);
+  EXPECT_EQ(Narrow(lines_.lines[0]),
+            Narrow(u"L:\\QTRPMB\\K\\Data\\c.txt.qtrx;" + JobNotes{}.renamedRestored));
+  EXPECT_EQ(FileBytes(u"K:\\Data\\c.txt"), "bravo " + kMarker);
 }
 
 }  // namespace

@@ -173,6 +173,32 @@ TEST_F(ManageTreeTest, RenameInTheLabelEditRenamesOnDiskAndNeverOverwrites) {
   EXPECT_EQ(TreeView_GetEditControl(left_->Handle()), nullptr);
 }
 
+TEST_F(ManageTreeTest, ARenameTheStoreTakesOverIsLeftToIt) {
+  ASSERT_TRUE(MakeFile(M(L"\\a.txt.qtrx"), "one"));
+  ASSERT_TRUE(MakeFile(M(L"\\b.txt"), "two"));
+  Fill();
+  std::vector<std::u16string> handed;
+  left_->SetStoredRename([&](const std::u16string& from, const std::u16string& to) {
+    handed.push_back(from + u">" + to);
+    return from.ends_with(u".qtrx");
+  });
+  const auto rename = [&](const char16_t* path, const wchar_t* text) {
+    TreeView_SelectItem(left_->Handle(), Open(*left_, path));
+    left_->StartRename();
+    HWND box = TreeView_GetEditControl(left_->Handle());
+    ASSERT_NE(box, nullptr);
+    SetWindowTextW(box, text);
+    TreeView_EndEditLabelNow(left_->Handle(), FALSE);
+    Pump();
+  };
+  // Taken over: the tree renames nothing itself. Declined: the tree renames as before.
+  rename(u"M:\\a.txt.qtrx", L"c.txt.qtrx");
+  rename(u"M:\\b.txt", L"d.txt");
+  EXPECT_EQ(handed, (std::vector<std::u16string>{u"M:\\a.txt.qtrx>M:\\c.txt.qtrx", u"M:\\b.txt>M:\\d.txt"}));
+  EXPECT_NE(GetFileAttributesW(M(L"\\a.txt.qtrx").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(GetFileAttributesW(M(L"\\d.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 int menusClosed = 0;
 void CALLBACK CloseMenu(HWND, UINT, UINT_PTR id, DWORD) {
   // Once the menu is up (a window of the menu class) it goes away as with Escape.
