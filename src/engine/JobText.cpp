@@ -52,6 +52,7 @@ JobNotes JobNotesFrom(const LanguageTable& table) {
   take(TextId::RestoreChangedNote, &notes.changedRestored);
   take(TextId::RestoreChangedRefused, &notes.changedRefused);
   take(TextId::RestoreSecondForm, &notes.secondForm);
+  take(TextId::StoreReadableRefused, &notes.storeReadable);
   return notes;
 }
 

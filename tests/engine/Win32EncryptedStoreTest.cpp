@@ -47,7 +47,7 @@ class Win32EncryptedStoreTest : public ::testing::Test {
     job->systemDrive = u"C:";
     job->targetRoot = u"L:";
     job->restore = restore;
-    job->storeKey = key;
+    job->storeKey = key.Duplicate();
     RunJob(*job);
     return job;
   }
@@ -126,7 +126,7 @@ TEST_F(Win32EncryptedStoreTest, NoPlaintextOnTheTargetEveryFileBackAndAWrongPass
     // A key that is not the store's restores nothing; the store's restores everything.
     RemoveSources();
     Settings(false, compress);
-    StoreKey other = key;
+    StoreKey other = key.Duplicate();
     other.bytes[0] ^= 1;
     lines_.lines.clear();
     job = Run(true, "L:\\QTRPMB\\K\\Data", other);
