@@ -38,7 +38,7 @@ class Win32EncryptedStoreTest : public ::testing::Test {
                          "<BackupStatus>" + (changedOnly ? "1" : "0") + "</BackupStatus><CompressFile>" +
                          (compress ? "1" : "0") + "</CompressFile><SetPassword>1</SetPassword></Setting>");
   }
-  std::unique_ptr<BackupJob> Run(bool restore, const std::string& path, const std::optional<StoreKey>& key) {
+  std::unique_ptr<BackupJob> Run(bool restore, const std::string& path, const StoreKey& key) {
     test::WriteBytes(
         program_ + (restore ? u"restoreTempPath.xml" : u"backupfullpath.xml"),
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Path><path path=\"" + path + "\"/></Path>");
