@@ -1068,6 +1068,7 @@ TEST_F(EncryptionJourneyTest, EncryptedBackupRestoreAWrongPasswordAndAnUnattende
   driver_.Quit();
 }
 
+// Encryption off over an encrypted store: asked, or refused when unattended.
 // The key check lost (both copies): a backup with the kept password asks
 // before it gives the store a new key, in either language; declined, it
 // stores nothing; the right password still restores every file.
@@ -1087,6 +1088,41 @@ TEST_F(EncryptionJourneyTest, ALostKeyCheckIsAskedAboutAndDeclinedStoresNothing)
   StartWithHotKey(driver_);
   CloseFinishedJob();
   ASSERT_EQ(finished_, L"6 Files");
+
+  // Encryption off: the Backup button asks whether to store the copies
+  // readable (Cancel), the hotkey refuses with a line; the store stays as it was.
+  std::vector<std::pair<std::wstring, std::string>> sealed, unchanged;
+  StoreSnapshot(L"R:\\QTRPMB", &sealed);
+  ProgramDriver::Click(driver_.PageBox(), 1007);  // the Setting page, where the box is
+  PostMessageW(encryption, BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return SendMessageW(encryption, BM_GETCHECK, 0, 0) == BST_UNCHECKED; }, 5000));
+  ProgramDriver::Click(driver_.PageBox(), 1004);
+  const auto tipsAfterStart = [&](bool hotkey) {
+    if (hotkey) {
+      StartWithHotKey(driver_);
+    } else {
+      ProgramDriver::Click(driver_.PageBox(), 1014);
+      HWND start = nullptr;
+      ASSERT_TRUE(WaitFor([&] { return (start = driver_.FindTopLevel(L"File Backup")) != nullptr; }, 10000));
+      ProgramDriver::Click(start, 1045);
+    }
+    HWND tips = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (tips = driver_.FindTopLevel(L"Tips")) != nullptr; }, 20000));
+    messages_.push_back(ProgramDriver::Text(tips, 23362));
+    ProgramDriver::Click(tips, hotkey ? 1045 : 1044);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(tips); }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(GetDlgItem(driver_.PageBox(), 1014)) != FALSE; }, 10000));
+  };
+  tipsAfterStart(false);
+  EXPECT_NE(messages_.back().find(L"readable"), std::wstring::npos) << std::string(messages_.back().begin(), messages_.back().end());
+  tipsAfterStart(true);
+  EXPECT_NE(messages_.back().find(L"never stores them readable"), std::wstring::npos);
+  StoreSnapshot(L"R:\\QTRPMB", &unchanged);
+  EXPECT_TRUE(unchanged == sealed);
+  ProgramDriver::Click(driver_.PageBox(), 1007);
+  PostMessageW(encryption, BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return SendMessageW(encryption, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 5000));
+  ProgramDriver::Click(driver_.PageBox(), 1004);
 
   for (const wchar_t* lost : {L"R:\\QTRPMB\\~key.bin", L"R:\\QTRPMB\\~keycopy\\~key.bin"}) {
     SetFileAttributesW(lost, FILE_ATTRIBUTE_NORMAL);
