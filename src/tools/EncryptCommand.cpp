@@ -131,6 +131,17 @@ bool LoadKey(const std::u16string& keyFile, std::string_view password, bool crea
   return false;
 }
 
+// Whether the key check file, or the copy of a store's, is whole.
+bool HasSoundKeyCheck(const std::u16string& keyFile) {
+  KeyParameters ignored;
+  for (const std::u16string& path : {keyFile, KeyCheckCopyOf(keyFile)}) {
+    std::vector<uint8_t> bytes;
+    if (!path.empty() && ReadWhole(path, &bytes) == 0 && ReadKeyCheckParameters(bytes, &ignored) == KeyCheckResult::kOk)
+      return true;
+  }
+  return false;
+}
+
 // A partial file beside the output, created exclusively.
 uint32_t CreatePartial(const std::u16string& output, std::u16string* partial, std::unique_ptr<File>* file) {
   std::random_device random;
@@ -266,15 +277,33 @@ int EncryptCommand(const std::u16string& input, const std::u16string& output, co
 }
 
 int DecryptCommand(const std::u16string& input, const std::u16string& output, const std::u16string& keyFile,
-                   std::string_view password, std::string* message) {
+                   std::string_view password, std::string* message, const EncryptedParametersReader& readParameters) {
   std::unique_ptr<File> in;
   if (!OpenInput(input, output, &in, message)) return 1;
   CommandKey key;
   std::u16string keyPath;
-  if (!ResolveKeyFile(keyFile, input, &keyPath, message) || !LoadKey(keyPath, password, false, &key, message))
-    return 1;
+  if (!ResolveKeyFile(keyFile, input, &keyPath, message)) return 1;
+  bool rebuilt = false;
+  KeyParameters carried;
+  if (readParameters && !HasSoundKeyCheck(keyPath) && readParameters(*in, &carried)) {
+    // The key check is lost: the key from the salt and count the file
+    // carries; only the file's own authentication says the password is right.
+    std::vector<uint8_t> ignored;
+    if (MakeKeyCheck(password, carried, &ignored, key.bytes) != KeyCheckResult::kOk) {
+      *message = "the key check file " + Utf16ToUtf8(keyPath) + " is lost and " + Utf16ToUtf8(input) +
+                 " carries no usable salt and count";
+      return 1;
+    }
+    rebuilt = in->Seek(0) == 0;
+  }
+  if (!rebuilt && !LoadKey(keyPath, password, false, &key, message)) return 1;
   uint32_t error = 0;
   auto source = DecryptingFile::Open(*in, key.bytes, &error);
+  if (!source && rebuilt && error == kErrorNotAuthentic) {
+    *message = "wrong password (the key check file " + Utf16ToUtf8(keyPath) +
+               " is lost: the key was made from what the file carries, and the file does not open under it)";
+    return 1;
+  }
   if (!source) {
     *message = error == kErrorNotAuthentic ? Describe(input, error) : "cannot read " + Describe(input, error);
     return 1;

@@ -125,6 +125,24 @@ TEST(EncryptCommandTest, TheKeyCheckFileIsFoundInTheStoreAPathLiesIn) {
   EXPECT_EQ(ReadBytes(folder.File(u"again.txt")), "stored in a store");
   for (const auto& entry : std::filesystem::recursive_directory_iterator(folder.Path()))
     EXPECT_EQ(entry.path().u16string().find(u".~qtrpart"), std::u16string::npos);
+
+  // Both copies lost: the salt and count the file carries (a fake of its
+  // header here) rebuild the key, which only the file's authentication accepts.
+  KeyParameters carried;
+  {
+    const std::string raw = ReadBytes(copy);
+    ASSERT_EQ(ReadKeyCheckParameters(std::vector<uint8_t>(raw.begin(), raw.end()), &carried), KeyCheckResult::kOk);
+  }
+  std::filesystem::remove(copy);
+  const EncryptedParametersReader fromHeader = [&](File&, KeyParameters* parameters) {
+    *parameters = carried;
+    return true;
+  };
+  EXPECT_EQ(DecryptCommand(stored, folder.File(u"lost.txt"), u"", "pw", &message), 1);
+  EXPECT_EQ(DecryptCommand(stored, folder.File(u"lost.txt"), u"", "not pw", &message, fromHeader), 1);
+  EXPECT_EQ(message.rfind("wrong password", 0), 0u) << message;
+  ASSERT_EQ(DecryptCommand(stored, folder.File(u"lost.txt"), u"", "pw", &message, fromHeader), 0) << message;
+  EXPECT_EQ(ReadBytes(folder.File(u"lost.txt")), "stored in a store");
 }
 
 TEST(EncryptCommandTest, AnEmptyPasswordANonFileInputAndASizeThatDisagreesAreRefused) {
