@@ -1,7 +1,9 @@
 #include "engine/StoreKey.h"
 
+#include <chrono>
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "crypto/KeyCheck.h"
@@ -181,15 +183,39 @@ StoreKeyResult Rebuild(FileSystem& fs, std::u16string_view storeRoot, std::strin
   return StoreKeyResult::kOk;
 }
 
+// Another job claimed the making of the store's key check: its copies
+// follow within moments of its claim.
+bool AnotherJobsKeyCheckCame(FileSystem& fs, std::u16string_view storeRoot) {
+  for (int wait = 0; wait < 40; ++wait) {
+    if (ReadCopy(fs, KeyCheckPathOf(storeRoot)).sound || ReadCopy(fs, KeyCheckCopyPathOf(storeRoot)).sound)
+      return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return false;  // a claim a cut-short creation left: taken over
+}
+
 StoreKeyResult CreateFirst(FileSystem& fs, std::u16string_view storeRoot, std::string_view password,
                            StoreKey* key, uint32_t* error, const StoreKeyRebuild& rebuild) {
   StoreKey made;
   std::vector<uint8_t> bytes;
   if (CreateKeyCheck(password, kMinKeyIterations, &bytes, made.bytes, &made.parameters) != KeyCheckResult::kOk)
     return LibraryFailed(error);
+  // Creating the copy's folder is the one step only one job can win: the
+  // winner writes the key check, a second first backup opens the winner's.
+  uint32_t claim = fs.CreateFolder(storeRoot);
+  if (claim != 0 && claim != kErrorAlreadyExists) {
+    *error = claim;
+    return StoreKeyResult::kFailed;
+  }
+  const std::u16string copyFolder = JoinPath(storeRoot, kKeyCheckCopyFolder);
+  claim = fs.CreateFolder(copyFolder);
+  if (claim == kErrorAlreadyExists && AnotherJobsKeyCheckCame(fs, storeRoot))
+    return OpenStoreKey(fs, storeRoot, password, false, key, error, rebuild);
+  if (claim == 0) fs.SetAttributes(copyFolder, kAttributeDirectory | kAttributeHidden | kAttributeSystem);
   const std::u16string path = KeyCheckPathOf(storeRoot);
   const uint32_t written = PutKeyCheck(fs, storeRoot, path, bytes, false);
   if (written != 0 && written != kErrorAlreadyExists) {
+    if (claim == 0) fs.RemoveFolder(copyFolder);  // no claim left to wait for
     *error = written;
     return StoreKeyResult::kFailed;
   }

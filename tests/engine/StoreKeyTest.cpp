@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "platform/MemoryFileSystem.h"
 
@@ -151,6 +152,20 @@ TEST_F(StoreKeyTest, ALostKeyCheckIsNeverReplacedUnaskedAndIsRebuiltFromTheFiles
   EXPECT_FALSE(SameKey(fresh, made));
   ASSERT_EQ(OpenStoreKey(fs, kRoot, "pw", false, &key), StoreKeyResult::kOk);
   EXPECT_TRUE(SameKey(key, fresh));
+}
+
+TEST_F(StoreKeyTest, TwoFirstEncryptedBackupsAtOnceEndWithOneKey) {
+  StoreKey first, second;
+  StoreKeyResult a = StoreKeyResult::kFailed, b = StoreKeyResult::kFailed;
+  std::thread other([&] { a = OpenStoreKey(fs, kRoot, "pw", true, &first); });
+  b = OpenStoreKey(fs, kRoot, "pw", true, &second);
+  other.join();
+  ASSERT_EQ(a, StoreKeyResult::kOk);
+  ASSERT_EQ(b, StoreKeyResult::kOk);
+  EXPECT_TRUE(SameKey(first, second)) << "neither replaced the other's key check";
+  StoreKey opened;
+  ASSERT_EQ(OpenStoreKey(fs, kRoot, "pw", false, &opened), StoreKeyResult::kOk);
+  EXPECT_TRUE(SameKey(opened, first));
 }
 
 TEST_F(StoreKeyTest, TheKeyIsOneOwnerThatWipesWhatItGives) {
