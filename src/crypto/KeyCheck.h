@@ -21,6 +21,10 @@ namespace qtr {
 
 inline constexpr char16_t kKeyCheckFileName[] = u"~key.bin";
 inline constexpr uint32_t kMinKeyIterations = 600000;
+// The most iterations a key check may ask for: one password try at the
+// ceiling takes a few seconds on a slow PC, so a crafted count cannot
+// freeze the program. A count above it is a damaged file.
+inline constexpr uint32_t kMaxKeyIterations = 5000000;
 
 enum class KeyCheckResult { kOk, kWrongPassword, kDamaged, kLibraryFailed };
 
@@ -35,6 +39,16 @@ struct KeyParameters {
 // A fresh salt and the store key from password; bytes is what to store.
 KeyCheckResult CreateKeyCheck(std::string_view password, uint32_t iterations, std::vector<uint8_t>* bytes,
                               uint8_t (&key)[kAesKeySize], KeyParameters* parameters = nullptr);
+// The key check of given parameters (the salt and iterations an encrypted
+// file carries), so that a lost key check file can be made again for the
+// same key. kDamaged when parameters are out of bounds.
+KeyCheckResult MakeKeyCheck(std::string_view password, const KeyParameters& parameters,
+                            std::vector<uint8_t>* bytes, uint8_t (&key)[kAesKeySize]);
+// Whether bytes are a whole key check file (kOk, *parameters set) or a
+// damaged one (kDamaged), without the password and without the derivation.
+KeyCheckResult ReadKeyCheckParameters(const std::vector<uint8_t>& bytes, KeyParameters* parameters);
+// Whether iterations lie between kMinKeyIterations and kMaxKeyIterations.
+bool KeyIterationsAllowed(uint32_t iterations);
 // The store key from password, when bytes were made from the same password.
 // *parameters (when given) is set when the result is kOk.
 KeyCheckResult OpenKeyCheck(const std::vector<uint8_t>& bytes, std::string_view password,

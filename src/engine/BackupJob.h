@@ -59,6 +59,10 @@ struct JobNotes {
       u"stored readable in an encrypted store, which does not vouch for it; not restored";
   // An encrypted file renamed through the program, restored under its new name.
   std::u16string renamedRestored = u"renamed in the store; restored under its new name";
+  // A backup without encryption refused at a store that holds encrypted copies.
+  std::u16string storeReadable =
+      u"holds encrypted copies and encryption is off: nothing was stored, and no encrypted copy was replaced by a "
+      u"readable one";
 };
 
 // "C:" from the system directory; "C:" where there is none.
@@ -115,6 +119,9 @@ struct BackupJob {
   std::atomic<int> changedOnly{0};
   std::atomic<int> encrypt{0};       // "SetPassword": files are stored in the encrypted form
   std::optional<StoreKey> storeKey;  // the target store's key, set before the worker starts
+  // The person agreed that a backup without encryption stores readable
+  // copies in a store that holds encrypted ones (and removes those).
+  std::atomic<int> storeReadable{0};
   std::atomic<int> newFile{0};
   std::atomic<int> includeWindows{0};
   std::atomic<int> includeDocumentsAndSettings{0};

@@ -56,6 +56,7 @@ JobNotes JobNotesFrom(const LanguageTable& table) {
   take(TextId::RestoreOlderRefused, &notes.olderRefused);
   take(TextId::RestoreReadableRefused, &notes.readableRefused);
   take(TextId::RestoreRenamedNote, &notes.renamedRestored);
+  take(TextId::StoreReadableRefused, &notes.storeReadable);
   return notes;
 }
 

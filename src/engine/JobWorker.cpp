@@ -131,6 +131,10 @@ void RunJob(BackupJob& job) {
       // Encryption asked for and no key handed over: nothing is stored,
       // rather than every file in the clear.
       job.AddFailure(JoinPath(storeRoot, kKeyCheckFileName), kErrorNoStoreKey);
+    } else if (job.restore == 0 && job.encrypt == 0 && job.storeReadable == 0 && StoreHasKeyCheck(job.fs, storeRoot)) {
+      // Encryption off (settings that did not load, a second PC) must not
+      // quietly turn an encrypted store readable: only the person's yes does.
+      job.AddFailure(storeRoot, job.notes.storeReadable);
     } else if (job.restore != 0) {
       WalkAndRestore(job, storeRoot);
     } else {

@@ -8,6 +8,7 @@ if(WIN32)
     # The backup password and the password of an encrypted store.
     ${CMAKE_CURRENT_LIST_DIR}/StorePasswordDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/StoreKeyDialogs.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/WhileWindowsAnswer.cpp
   )
   target_include_directories(qtr_backup_page PUBLIC ${PROJECT_SOURCE_DIR}/resources)
   target_link_libraries(qtr_backup_page PUBLIC qtr_trees qtr_widgets qtr_devices qtr_config qtr_options)

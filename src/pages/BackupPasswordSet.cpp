@@ -1,5 +1,6 @@
 #include "pages/BackupPasswordSet.h"
 
+#include "platform/UserDataProtection.h"
 #include "platform/Utf8.h"
 
 namespace qtr {
@@ -33,8 +34,14 @@ BackupPasswordSetOutcome ApplyBackupPasswordSet(const std::u16string& entry, con
   // A lone surrogate has no UTF-8 form: the key would not be the one typed.
   bool lossy = false;
   std::string password = Utf16ToUtf8(entry, &lossy);
-  if (lossy) return Refusal(TextId::PasswordBadCharacters);
-  if (kept.Keep(password) != 0) return Result(TextId::PasswordSetFiled, false);
+  if (lossy) {
+    WipeSecret(password);
+    return Refusal(TextId::PasswordBadCharacters);
+  }
+  if (kept.Keep(password) != 0) {
+    WipeSecret(password);
+    return Result(TextId::PasswordSetFiled, false);
+  }
   BackupPasswordSetOutcome outcome = Result(TextId::PasswordSetSuccess, true);
   outcome.kept = std::move(password);
   return outcome;

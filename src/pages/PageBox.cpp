@@ -6,6 +6,7 @@
 #include "config/SettingsFile.h"
 #include "config/SystemLanguage.h"
 #include "engine/DiskCopyChecks.h"
+#include "engine/StoreLayout.h"
 #include "pages/BackupHandOver.h"
 #include "config/BackupPassword.h"
 #include "devices/PasswordRecord.h"
@@ -348,17 +349,31 @@ bool CPageBox::HandOver(const JobStart& start) {
   settings.pageFlag = start.quickLaunch ? 1 : 0;
   // The key of an encrypted store, asked for before the job changes anything.
   const auto takeStoreKey = [&](StoreKeyUse use) {
-    const StoreKeyOutcome key = AskStoreKey(mainWindow_ != nullptr ? mainWindow_ : Handle(), *prompter_, fs_,
-                                            programFolder_, start.target, use);
-    settings.storeKey = key.key;
+    StoreKeyOutcome key = AskStoreKey(mainWindow_ != nullptr ? mainWindow_ : Handle(), *prompter_, fs_,
+                                      programFolder_, start.target, use, !start.unattended, ReadHeaderKeyParameters);
+    if (key.key) settings.storeKey = std::make_shared<const StoreKey>(std::move(*key.key));
     if (!key.Proceeds()) EnablePageButtons(true);
     return key.Proceeds();
+  };
+  // A backup without encryption into an encrypted store makes its copies
+  // readable: only when the person says so in as many words.
+  const auto mayStoreReadable = [&] {
+    if (!StoreIsEncrypted(fs_, StoreRootOf(start.target))) return true;
+    const bool agreed =
+        !start.unattended &&
+        prompter_->Ask({DisplayText(TextId::PromptTitle), DisplayText(TextId::StoreReadableQuestion)});
+    if (start.unattended)
+      prompter_->Ask({DisplayText(TextId::PromptTitle), DisplayText(TextId::StoreReadableUnattended)});
+    if (!agreed) EnablePageButtons(true);
+    settings.storeReadable = agreed;
+    return agreed;
   };
   switch (start.kind) {
     case JobStart::Kind::Backup: {
       XmlDocument init;
       LoadSettings(init);
-      if (SettingIsOn(init, u"SetPassword") && !takeStoreKey(StoreKeyUse::kEncryptedBackup)) return false;
+      if (SettingIsOn(init, u"SetPassword") ? !takeStoreKey(StoreKeyUse::kEncryptedBackup) : !mayStoreReadable())
+        return false;
       RecordBackupStart(programFolder_, clock_.Now());
       ApplyStoreVisibility(fs_, init, start.target);
       typeFilter_ = set_->FileTypeFilter();
@@ -366,7 +381,7 @@ bool CPageBox::HandOver(const JobStart& start) {
       break;
     }
     case JobStart::Kind::Restore:
-      if (!takeStoreKey(StoreKeyUse::kRead)) return false;
+      if (!takeStoreKey(StoreKeyUse::kRestore)) return false;
       backUp_.TargetTree().WriteRestoreSelection();
       settings.backup = false;
       typeFilter_.clear();
@@ -387,7 +402,7 @@ bool CPageBox::HandOver(const JobStart& start) {
       typeFilter_.clear();
       settings.caption = DisplayText(TextId::ProgressVerifyTitle);
       // An encrypted store's files are checked only with its key.
-      if (!takeStoreKey(StoreKeyUse::kRead)) return false;
+      if (!takeStoreKey(StoreKeyUse::kVerify)) return false;
       break;
   }
   settings.typeFilter = typeFilter_;

@@ -81,6 +81,7 @@ StartResult StartSequence::StartBackup() {
       DecideStartMode(world_.SourceFilesSelected(), world_.SourceDisk(), world_.TargetDisk());
   JobStart start;
   start.target = world_.TargetText();
+  start.unattended = state_.fromOutside;
   if (mode.mode == StartMode::Stop) return Refuse(TextId::PromptTitle, *mode.message);
   if (mode.mode == StartMode::DiskCopy) {
     // A locked disk is read or written only once its password was entered.
@@ -130,6 +131,7 @@ StartResult StartSequence::ScheduledStart() {
     return Abandon(StartResult::Cancelled);
   JobStart start;
   start.target = world_.TargetText();
+  start.unattended = true;
   return HandOver(start);
 }
 
@@ -146,6 +148,7 @@ StartResult StartSequence::QuickLaunch() {
   state_.quickLaunch = true;
   JobStart start;
   start.quickLaunch = true;
+  start.unattended = true;
   start.target = world_.TargetText();
   return HandOver(start);
 }

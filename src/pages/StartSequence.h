@@ -15,6 +15,9 @@ struct JobStart {
   enum class Kind { Backup, Restore, DiskCopy, Verify };
   Kind kind = Kind::Backup;
   bool quickLaunch = false;                // the job takes the Quick Activate page's slot
+  // The schedule, the hotkey, the enclosure button or the one-click page
+  // started it: nobody may be there to answer a question about the store.
+  bool unattended = false;
   int sourceIndex = -1, targetIndex = -1;  // device-list indexes of a disk copy
   std::u16string target;                   // the target list's text, "F:"; empty for a disk copy
 };

@@ -5,6 +5,7 @@
 
 #include <string_view>
 
+#include "engine/StoreKeyRebuild.h"
 #include "pages/StoreKeyPrompt.h"
 #include "platform/FileSystem.h"
 #include "shell/Prompter.h"
@@ -18,6 +19,7 @@ class DialogStorePasswordAsker final : public StorePasswordAsker {
   DialogStorePasswordAsker(HWND owner, Prompter& prompter, BackupPassword& kept);
   std::optional<std::string> AskNewBackupPassword() override;
   bool AskStorePassword(const std::function<PasswordTry(std::string_view)>& tryPassword) override;
+  bool AskReplaceLostKey() override;
   void Tell(TextId message) override;
 
  private:
@@ -28,12 +30,17 @@ class DialogStorePasswordAsker final : public StorePasswordAsker {
 
 enum class StoreKeyUse {
   kEncryptedBackup,  // a backup with "SetPassword" "1": the store gets a key check file when it has none
-  kRead,             // a restore or a verify: a key only when the store has a key check file
+  kRestore,          // a key only when the store is encrypted; a lost key check rebuilt from the files
+  kVerify,           // the same, without a rebuild: a store without its key check is not verifiable
 };
 
 // The key for a job on the store of target ("F:"), with the backup password
 // kept in programFolder. Proceeds() false: no job (cancelled, or told why).
+// personPresent false: the schedule, the hotkey, the enclosure button or the
+// one-click page started it. readParameters: how an encrypted file's header
+// gives its salt and iteration count (none: a lost key check is not rebuilt).
 StoreKeyOutcome AskStoreKey(HWND owner, Prompter& prompter, FileSystem& fs, std::u16string_view programFolder,
-                            std::u16string_view target, StoreKeyUse use);
+                            std::u16string_view target, StoreKeyUse use, bool personPresent = true,
+                            const EncryptedParametersReader& readParameters = {});
 
 }  // namespace qtr

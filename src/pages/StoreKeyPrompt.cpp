@@ -6,12 +6,28 @@ namespace qtr {
 namespace {
 
 StoreKeyOutcome Refused(StorePasswordAsker& asker, StoreKeyResult result) {
-  asker.Tell(result == StoreKeyResult::kDamaged ? TextId::StoreKeyDamaged : TextId::StoreKeyFailed);
+  asker.Tell(result == StoreKeyResult::kDamaged ? TextId::StoreKeyDamaged
+             : result == StoreKeyResult::kLost  ? TextId::StoreKeyLost
+                                                : TextId::StoreKeyFailed);
   return {StoreKeyOutcome::Kind::kRefused, std::nullopt};
 }
 
-StoreKeyOutcome KeyOutcome(const StoreKey& key) {
-  return {StoreKeyOutcome::Kind::kKey, key};
+StoreKeyOutcome KeyOutcome(StoreKey& key) {
+  return {StoreKeyOutcome::Kind::kKey, std::move(key)};
+}
+
+// The question of a backup into a store whose key check is lost.
+StoreKeyOutcome ReplaceLost(StoreKeySource& store, std::string_view password, bool personPresent,
+                            StorePasswordAsker& asker) {
+  if (!personPresent) {
+    asker.Tell(TextId::StoreKeyLostUnattended);
+    return {StoreKeyOutcome::Kind::kRefused, std::nullopt};
+  }
+  if (!asker.AskReplaceLostKey()) return {};
+  StoreKey key;
+  const StoreKeyResult result = store.ReplaceLost(password, &key);
+  if (result == StoreKeyResult::kOk) return KeyOutcome(key);
+  return Refused(asker, result);
 }
 
 // The store was made under a password other than the one tried first.
@@ -36,10 +52,15 @@ StoreKeyOutcome AskForStorePassword(StoreKeySource& store, StorePasswordAsker& a
 }
 
 StoreKeyOutcome Decide(StoreKeySource& store, std::optional<std::string> password, bool create,
-                       StorePasswordAsker& asker) {
+                       bool personPresent, StorePasswordAsker& asker) {
   if (!password) return AskForStorePassword(store, asker);
   StoreKey key;
   StoreKeyResult result = store.Open(*password, create, &key);
+  if (result == StoreKeyResult::kLost && create) {
+    StoreKeyOutcome outcome = ReplaceLost(store, *password, personPresent, asker);
+    WipeSecret(*password);
+    return outcome;
+  }
   WipeSecret(*password);
   switch (result) {
     case StoreKeyResult::kOk: return KeyOutcome(key);
@@ -56,19 +77,19 @@ StoreKeyOutcome Decide(StoreKeySource& store, std::optional<std::string> passwor
 
 }  // namespace
 
-StoreKeyOutcome KeyForEncryptedBackup(StoreKeySource& store, BackupPassword& kept,
-                                      StorePasswordAsker& asker) {
+StoreKeyOutcome KeyForEncryptedBackup(StoreKeySource& store, BackupPassword& kept, StorePasswordAsker& asker,
+                                      bool personPresent) {
   std::optional<std::string> password = kept.Read();
   if (!password) {
     password = asker.AskNewBackupPassword();
     if (!password || password->empty()) return {};
   }
-  return Decide(store, std::move(password), true, asker);
+  return Decide(store, std::move(password), true, personPresent, asker);
 }
 
 StoreKeyOutcome KeyForReadingStore(StoreKeySource& store, BackupPassword& kept, StorePasswordAsker& asker) {
-  if (!store.HasKeyCheck()) return {StoreKeyOutcome::Kind::kNotEncrypted, std::nullopt};
-  return Decide(store, kept.Read(), false, asker);
+  if (!store.IsEncrypted()) return {StoreKeyOutcome::Kind::kNotEncrypted, std::nullopt};
+  return Decide(store, kept.Read(), false, true, asker);
 }
 
 }  // namespace qtr

@@ -19,9 +19,12 @@ namespace qtr {
 class StoreKeySource {
  public:
   virtual ~StoreKeySource() = default;
-  virtual bool HasKeyCheck() = 0;
+  // The store has a key check or holds encrypted files.
+  virtual bool IsEncrypted() = 0;
   // OpenStoreKey with password (UTF-8) over this store.
   virtual StoreKeyResult Open(std::string_view password, bool create, StoreKey* key) = 0;
+  // ReplaceLostStoreKey: only once the person chose it.
+  virtual StoreKeyResult ReplaceLost(std::string_view password, StoreKey* key) = 0;
 };
 
 // What one entry of the store's password does to the dialog asking for it.
@@ -42,6 +45,9 @@ class StorePasswordAsker {
   // until tryPassword accepts an entry (true) or gives up, or the person
   // cancels (false).
   virtual bool AskStorePassword(const std::function<PasswordTry(std::string_view password)>& tryPassword) = 0;
+  // The store's key check is lost: whether to give the store a new key,
+  // which leaves every encrypted copy already in it unreadable here.
+  virtual bool AskReplaceLostKey() = 0;
   // A message saying why the job does not start.
   virtual void Tell(TextId message) = 0;
 };
@@ -62,10 +68,14 @@ struct StoreKeyOutcome {
 // A backup with "SetPassword" "1": the kept password (asked for and kept
 // when there is none) opens the target store's key check file, or makes it
 // for a store without one; a store made under another password is asked
-// for its own.
-StoreKeyOutcome KeyForEncryptedBackup(StoreKeySource& store, BackupPassword& kept, StorePasswordAsker& asker);
+// for its own. A store whose key check is lost gets a new key only when the
+// person, asked, chooses it; a start nobody is there for (personPresent
+// false: the schedule, the hotkey, the enclosure button, the one-click
+// page) is refused with a line instead.
+StoreKeyOutcome KeyForEncryptedBackup(StoreKeySource& store, BackupPassword& kept, StorePasswordAsker& asker,
+                                      bool personPresent = true);
 
-// A restore or a verify: a store without a key check file needs no key;
+// A restore or a verify: a store without a key check or encrypted files needs no key;
 // otherwise the kept password, and when it is missing or not the store's,
 // the store's own password asked for.
 StoreKeyOutcome KeyForReadingStore(StoreKeySource& store, BackupPassword& kept, StorePasswordAsker& asker);

@@ -1,6 +1,7 @@
 #include "pages/StorePasswordDlg.h"
 
 #include "config/LanguageText.h"
+#include "crypto/WipeBytes.h"
 #include "platform/UserDataProtection.h"
 #include "platform/Utf8.h"
 #include "resource.h"
@@ -39,7 +40,12 @@ bool CStorePasswordDlg::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& res
 }
 
 void CStorePasswordDlg::TryEntry() {
-  std::string password = Utf16ToUtf8(Narrow(ItemText(IDC_STORE_PASSWORD_INPUT)));
+  // Every copy of the entry is wiped once tried.
+  std::wstring typed = ItemText(IDC_STORE_PASSWORD_INPUT);
+  std::u16string entry = Narrow(typed);
+  std::string password = Utf16ToUtf8(entry);
+  WipeBytes(typed.data(), typed.size() * sizeof(wchar_t));
+  WipeBytes(entry.data(), entry.size() * sizeof(char16_t));
   PasswordTry outcome;
   {
     // The key derivation takes about a second.

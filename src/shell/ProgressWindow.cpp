@@ -139,7 +139,9 @@ bool CPropressDlg::OnInit() {
   } else {
     SetUpJob(*job_, settings_.target, !settings_.backup);
     job_->typeFilter = settings_.typeFilter;
-    job_->storeKey = settings_.storeKey;
+    if (settings_.storeKey) job_->storeKey = settings_.storeKey->Duplicate();
+    settings_.storeKey.reset();  // the job's is the one copy left
+    job_->storeReadable = settings_.storeReadable ? 1 : 0;
     job_->notes = JobNotesFrom(ActiveLanguageTable());
     job_->pause.Open();
     ShowProgressControls(false);

@@ -53,7 +53,9 @@ struct JobWindowSettings {
   std::u16string typeFilter;             // the file types to leave out
   std::u16string programFolder;          // with its trailing "\"
   bool verify = false;                   // a check of the target's store against its index
-  std::optional<StoreKey> storeKey;      // the target store's key, when it is encrypted
+  // The target store's key, when it is encrypted: one owner, handed to the job when it starts.
+  std::shared_ptr<const StoreKey> storeKey;
+  bool storeReadable = false;  // the person agreed to store readable copies in an encrypted store
 };
 
 class CPropressDlg : public PaintedDialog, private JobReporter {

@@ -2,11 +2,14 @@
 
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <random>
 #include <vector>
 
 #include "crypto/EncryptedFile.h"
 #include "crypto/KeyCheck.h"
+#include "crypto/WipeBytes.h"
+#include "engine/StoreKey.h"
 #include "engine/StoreLayout.h"
 #include "platform/SystemError.h"
 #include "platform/Utf8.h"
@@ -25,13 +28,44 @@ std::string Describe(std::u16string_view path, uint32_t error) {
 }
 
 // The key wiped when it goes out of scope.
-struct StoreKey {
+struct CommandKey {
+  CommandKey() = default;
+  CommandKey(const CommandKey&) = delete;
+  CommandKey& operator=(const CommandKey&) = delete;
+  ~CommandKey() { WipeBytes(bytes, sizeof bytes); }
   uint8_t bytes[kAesKeySize] = {};
-  ~StoreKey() {
-    volatile uint8_t* p = bytes;
-    for (size_t i = 0; i < kAesKeySize; ++i) p[i] = 0;
-  }
+  KeyParameters parameters;  // what the key check holds besides its check value
 };
+
+// The copy of a store's key check, "QTRPMB\~keycopy\~key.bin" beside
+// "QTRPMB\~key.bin"; empty for a key check file elsewhere.
+std::u16string KeyCheckCopyOf(const std::u16string& keyFile) {
+  const size_t slash = keyFile.find_last_of(u"\\/");
+  if (slash == std::u16string::npos || keyFile.substr(slash + 1) != kKeyCheckFileName) return {};
+  if (KeyCheckFileOf(keyFile) != keyFile) return {};
+  return keyFile.substr(0, slash + 1) + std::u16string(kKeyCheckCopyFolder) + keyFile[slash] + kKeyCheckFileName;
+}
+
+// The key check written under a partial name of its own (created
+// exclusively), flushed and renamed: a cut leaves no torn key check file,
+// and one another writer put in place meanwhile is kept.
+uint32_t WriteKeyCheckFile(const std::u16string& path, const std::vector<uint8_t>& bytes) {
+  std::random_device random;
+  std::u16string partial;
+  std::unique_ptr<File> file;
+  uint32_t error = kErrorFileExists;
+  for (int attempt = 0; attempt < 100 && error == kErrorFileExists; ++attempt) {
+    partial = path + u"." + Utf8ToUtf16(std::to_string(random())) + std::u16string(kPartialSuffix);
+    error = CreateNewHostFile(partial, &file);
+  }
+  if (error != 0) return error;
+  if ((error = file->Write(bytes.data(), bytes.size())) == 0) error = file->Flush();
+  file.reset();
+  if (error == 0 && KindOfHostPath(path) != HostPathKind::kMissing) error = kErrorFileExists;
+  if (error == 0) error = RenameHostFile(partial, path);
+  if (error != 0) RemoveHostFile(partial);
+  return error;
+}
 
 uint32_t ReadWhole(const std::u16string& path, std::vector<uint8_t>* bytes) {
   std::unique_ptr<File> file;
@@ -46,22 +80,39 @@ uint32_t ReadWhole(const std::u16string& path, std::vector<uint8_t>* bytes) {
   }
 }
 
-bool LoadKey(const std::u16string& keyFile, std::string_view password, bool create, StoreKey* key,
+bool LoadKey(const std::u16string& keyFile, std::string_view password, bool create, CommandKey* key,
              std::string* message) {
   std::vector<uint8_t> bytes;
   uint32_t error = ReadWhole(keyFile, &bytes);
+  const std::u16string copy = KeyCheckCopyOf(keyFile);
+  KeyParameters sound;
+  if (!copy.empty() && (error != 0 || ReadKeyCheckParameters(bytes, &sound) != KeyCheckResult::kOk)) {
+    // The store's first key check is gone or damaged: its copy serves.
+    std::vector<uint8_t> second;
+    if (ReadWhole(copy, &second) == 0 && ReadKeyCheckParameters(second, &sound) == KeyCheckResult::kOk) {
+      bytes = std::move(second);
+      error = 0;
+    }
+  }
   if (error == kErrorFileNotFound && create) {
-    if (CreateKeyCheck(password, kMinKeyIterations, &bytes, key->bytes) != KeyCheckResult::kOk) {
+    if (KindOfHostPath(copy.empty() ? keyFile : copy) != HostPathKind::kMissing) {
+      // A damaged copy beside no first file: never a new key over it.
+      *message = "the key check file " + Utf16ToUtf8(copy) + " is damaged";
+      return false;
+    }
+    if (CreateKeyCheck(password, kMinKeyIterations, &bytes, key->bytes, &key->parameters) != KeyCheckResult::kOk) {
       *message = "the system's crypto library failed to derive a key";
       return false;
     }
-    std::unique_ptr<File> file;
-    if ((error = CreateNewHostFile(keyFile, &file)) != 0 ||
-        (error = file->Write(bytes.data(), bytes.size())) != 0 || (error = file->Flush()) != 0) {
-      file.reset();
-      RemoveHostFile(keyFile);
-      *message = "cannot write the key check file " + Describe(keyFile, error);
+    if ((error = WriteKeyCheckFile(keyFile, bytes)) != 0) {
+      *message = error == kErrorFileExists ? "the key check file " + Utf16ToUtf8(keyFile) +
+                                                 " was made by another writer meanwhile: try again"
+                                           : "cannot write the key check file " + Describe(keyFile, error);
       return false;
+    }
+    if (!copy.empty()) {
+      CreateHiddenHostFolder(copy.substr(0, copy.find_last_of(u"\\/")));
+      WriteKeyCheckFile(copy, bytes);  // when it fails, the program puts it back at its next open
     }
     return true;
   }
@@ -69,7 +120,7 @@ bool LoadKey(const std::u16string& keyFile, std::string_view password, bool crea
     *message = "cannot read the key check file " + Describe(keyFile, error);
     return false;
   }
-  switch (OpenKeyCheck(bytes, password, key->bytes)) {
+  switch (OpenKeyCheck(bytes, password, key->bytes, &key->parameters)) {
     case KeyCheckResult::kOk: return true;
     case KeyCheckResult::kWrongPassword: *message = "wrong password"; return false;
     case KeyCheckResult::kDamaged:
@@ -78,6 +129,17 @@ bool LoadKey(const std::u16string& keyFile, std::string_view password, bool crea
     case KeyCheckResult::kLibraryFailed: break;
   }
   *message = "the system's crypto library failed to derive the key";
+  return false;
+}
+
+// Whether the key check file, or the copy of a store's, is whole.
+bool HasSoundKeyCheck(const std::u16string& keyFile) {
+  KeyParameters ignored;
+  for (const std::u16string& path : {keyFile, KeyCheckCopyOf(keyFile)}) {
+    std::vector<uint8_t> bytes;
+    if (!path.empty() && ReadWhole(path, &bytes) == 0 && ReadKeyCheckParameters(bytes, &ignored) == KeyCheckResult::kOk)
+      return true;
+  }
   return false;
 }
 
@@ -94,20 +156,30 @@ uint32_t CreatePartial(const std::u16string& output, std::u16string* partial, st
 
 // Copies in to out, then puts the partial output in place; on any failure
 // the partial output is removed.
+// expectedSize: the size the header of a decrypted file records (none: not checked).
 int CopyThrough(File& in, const std::u16string& input, const std::u16string& output, std::u16string& partial,
                 std::unique_ptr<File>& outFile, File& sink, EncryptingFile* encrypting,
-                std::string* message) {
+                std::optional<uint64_t> expectedSize, std::string* message) {
   std::vector<uint8_t> buffer(kCopyBuffer);
   uint32_t error = 0;
   bool readSide = true;
+  uint64_t copied = 0;
   for (;;) {
     size_t got = 0;
     if ((error = in.Read(buffer.data(), buffer.size(), &got)) != 0) break;
     if (got == 0) break;
+    copied += got;
     if ((error = sink.Write(buffer.data(), got)) != 0) {
       readSide = false;
       break;
     }
+  }
+  if (error == 0 && expectedSize && copied != *expectedSize) {
+    outFile.reset();
+    RemoveHostFile(partial);
+    *message = Utf16ToUtf8(input) + " holds " + std::to_string(copied) + " bytes where its header records " +
+               std::to_string(*expectedSize) + ": damaged or altered; nothing written";
+    return 1;
   }
   if (error == 0 && encrypting != nullptr && (error = encrypting->Finish()) != 0) readSide = false;
   if (error == 0 && (error = outFile->Flush()) != 0) readSide = false;
@@ -167,6 +239,16 @@ std::u16string KeyCheckFileOf(std::u16string_view path) {
 
 int EncryptCommand(const std::u16string& input, const std::u16string& output, const std::u16string& keyFile,
                    std::string_view password, std::string* message) {
+  // As the program: no store key from an empty password.
+  if (password.empty()) {
+    *message = "no password on standard input: an empty password is refused; nothing written";
+    return 1;
+  }
+  // The header records the size before the contents: only a file has one.
+  if (KindOfHostPath(input) != HostPathKind::kRegular) {
+    *message = "the input " + Utf16ToUtf8(input) + " is not a regular file; nothing written";
+    return 1;
+  }
   std::unique_ptr<File> in;
   if (!OpenInput(input, output, &in, message)) return 1;
   FindEntry entry;
@@ -174,7 +256,7 @@ int EncryptCommand(const std::u16string& input, const std::u16string& output, co
     *message = "cannot read " + Describe(input, error);
     return 1;
   }
-  StoreKey key;
+  CommandKey key;
   std::u16string keyPath;
   if (!ResolveKeyFile(keyFile, output, &keyPath, message) || !LoadKey(keyPath, password, true, &key, message))
     return 1;
@@ -185,26 +267,49 @@ int EncryptCommand(const std::u16string& input, const std::u16string& output, co
     return 1;
   }
   uint32_t error = 0;
-  auto sink = EncryptingFile::Create(*out, key.bytes, {entry.size, entry.times.lastWrite}, &error);
+  // The file carries the salt and count, so that it can be decrypted with
+  // the password alone should its key check be lost.
+  EncryptedFileOrigin origin;
+  origin.parameters = key.parameters;
+  auto sink = EncryptingFile::Create(*out, key.bytes, {entry.size, entry.times.lastWrite}, &error,
+                                     kEncryptedChunkSize, origin);
   if (!sink) {
     out.reset();
     RemoveHostFile(partial);
     *message = "cannot write " + Describe(output, error);
     return 1;
   }
-  return CopyThrough(*in, input, output, partial, out, *sink, sink.get(), message);
+  return CopyThrough(*in, input, output, partial, out, *sink, sink.get(), std::nullopt, message);
 }
 
 int DecryptCommand(const std::u16string& input, const std::u16string& output, const std::u16string& keyFile,
-                   std::string_view password, std::string* message) {
+                   std::string_view password, std::string* message, const EncryptedParametersReader& readParameters) {
   std::unique_ptr<File> in;
   if (!OpenInput(input, output, &in, message)) return 1;
-  StoreKey key;
+  CommandKey key;
   std::u16string keyPath;
-  if (!ResolveKeyFile(keyFile, input, &keyPath, message) || !LoadKey(keyPath, password, false, &key, message))
-    return 1;
+  if (!ResolveKeyFile(keyFile, input, &keyPath, message)) return 1;
+  bool rebuilt = false;
+  KeyParameters carried;
+  if (readParameters && !HasSoundKeyCheck(keyPath) && readParameters(*in, &carried)) {
+    // The key check is lost: the key from the salt and count the file
+    // carries; only the file's own authentication says the password is right.
+    std::vector<uint8_t> ignored;
+    if (MakeKeyCheck(password, carried, &ignored, key.bytes) != KeyCheckResult::kOk) {
+      *message = "the key check file " + Utf16ToUtf8(keyPath) + " is lost and " + Utf16ToUtf8(input) +
+                 " carries no usable salt and count";
+      return 1;
+    }
+    rebuilt = in->Seek(0) == 0;
+  }
+  if (!rebuilt && !LoadKey(keyPath, password, false, &key, message)) return 1;
   uint32_t error = 0;
   auto source = DecryptingFile::Open(*in, key.bytes, &error);
+  if (!source && rebuilt && error == kErrorNotAuthentic) {
+    *message = "wrong password (the key check file " + Utf16ToUtf8(keyPath) +
+               " is lost: the key was made from what the file carries, and the file does not open under it)";
+    return 1;
+  }
   if (!source) {
     *message = error == kErrorNotAuthentic ? Describe(input, error) : "cannot read " + Describe(input, error);
     return 1;
@@ -215,7 +320,10 @@ int DecryptCommand(const std::u16string& input, const std::u16string& output, co
     *message = "cannot write " + Describe(output, error);
     return 1;
   }
-  return CopyThrough(*source, input, output, partial, out, *out, nullptr, message);
+  // A container inside comes out as itself, whose size the header does not record.
+  std::optional<uint64_t> expected;
+  if (!source->Info().containerInside) expected = source->Info().sourceSize;
+  return CopyThrough(*source, input, output, partial, out, *out, nullptr, expected, message);
 }
 
 }  // namespace qtr

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/StoreKeyRebuild.h"
+
 namespace qtr {
 
 // Exit codes: 0 done, 1 a wrong password, a damaged or unreadable input or
@@ -15,8 +17,11 @@ namespace qtr {
 // (encrypt) or the input (decrypt) lies in (KeyCheckFileOf).
 int EncryptCommand(const std::u16string& input, const std::u16string& output, const std::u16string& keyFile,
                    std::string_view password, std::string* message);
+// readParameters: how decrypt reads the salt and count the input carries,
+// so that a lost key check file is no loss (none: the key check file is needed).
 int DecryptCommand(const std::u16string& input, const std::u16string& output, const std::u16string& keyFile,
-                   std::string_view password, std::string* message);
+                   std::string_view password, std::string* message,
+                   const EncryptedParametersReader& readParameters = {});
 
 // The key check file of the store path lies in: "QTRPMB\~key.bin" in the
 // nearest folder above path named "QTRPMB" ("F:\QTRPMB\C\a.txt.qtrx" ->

@@ -27,6 +27,9 @@ HostPathKind KindOfHostPath(std::u16string_view path);
 // Replaces to when it exists.
 uint32_t RenameHostFile(std::u16string_view from, std::u16string_view to);
 uint32_t RemoveHostFile(std::u16string_view path);
+// Creates a folder marked hidden and system where the system has such marks
+// (the copy of a store's key check is out of a browsing person's way).
+uint32_t CreateHiddenHostFolder(std::u16string_view path);
 // True when both names reach one existing file (links and other spellings included).
 bool SameHostFile(std::u16string_view a, std::u16string_view b);
 

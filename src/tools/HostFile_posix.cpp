@@ -131,6 +131,10 @@ uint32_t RemoveHostFile(std::u16string_view path) {
   return ::unlink(Native(path).c_str()) == 0 ? 0 : Win32ErrorFromErrno(errno);
 }
 
+uint32_t CreateHiddenHostFolder(std::u16string_view path) {
+  return ::mkdir(Native(path).c_str(), 0755) == 0 ? 0 : Win32ErrorFromErrno(errno);
+}
+
 bool SameHostFile(std::u16string_view a, std::u16string_view b) {
   struct stat x, y;
   if (::stat(Native(a).c_str(), &x) != 0 || ::stat(Native(b).c_str(), &y) != 0) return false;

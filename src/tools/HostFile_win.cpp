@@ -62,6 +62,12 @@ uint32_t RenameHostFile(std::u16string_view from, std::u16string_view to) {
 
 uint32_t RemoveHostFile(std::u16string_view path) { return SystemFileSystem().RemoveFile(path); }
 
+uint32_t CreateHiddenHostFolder(std::u16string_view path) {
+  FileSystem& fs = SystemFileSystem();
+  if (const uint32_t error = fs.CreateFolder(path)) return error;
+  return fs.SetAttributes(path, kAttributeDirectory | kAttributeHidden | kAttributeSystem);
+}
+
 bool SameHostFile(std::u16string_view a, std::u16string_view b) {
   BY_HANDLE_FILE_INFORMATION x, y;
   if (!Identity(a, &x) || !Identity(b, &y)) return false;

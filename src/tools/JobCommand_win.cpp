@@ -13,9 +13,11 @@
 #include "engine/JobOptions.h"
 #include "engine/JobWorker.h"
 #include "engine/StoreKey.h"
+#include "engine/StoreKeyRebuild.h"
 #include "engine/StoreLayout.h"
 #include "engine/StoredFileCopy.h"
 #include "platform/Handles.h"
+#include "platform/UserDataProtection.h"
 #include "platform/Utf8.h"
 #include "tools/CommandLine.h"
 #include "tools/JobCommand.h"
@@ -53,10 +55,22 @@ std::string JobSummary(const BackupJob& job, const std::u16string& folder) {
 
 // The store key of an encrypted job from the password on standard input;
 // false (with the line saying why) when the job must not start.
-bool OpenJobKey(BackupJob& job, bool backup, std::u16string_view folder) {
+bool OpenJobKey(BackupJob& job, const JobCommandOptions& options, std::u16string_view folder) {
+  const bool backup = !options.restore;
   const std::u16string storeRoot = StoreRootOf(job.targetRoot);
   const bool encrypt = backup && ReadJobOptions(job.fs, folder).encrypt;
-  if (!encrypt && (backup || !StoreHasKeyCheck(job.fs, storeRoot))) return true;
+  if (backup && !encrypt) {
+    if (options.storeReadable || !StoreIsEncrypted(job.fs, storeRoot)) {
+      job.storeReadable = options.storeReadable ? 1 : 0;
+      return true;
+    }
+    PrintLine("qtrpack: the store " + Utf16ToUtf8(storeRoot) +
+                  " holds encrypted copies and encryption is off in init.xml: nothing was stored; give "
+                  "--store-readable to store the changed files readable and remove their encrypted copies",
+              true);
+    return false;
+  }
+  if (!encrypt && !StoreIsEncrypted(job.fs, storeRoot)) return true;
   std::string password;
   if (!std::getline(std::cin, password)) {
     PrintLine(
@@ -67,10 +81,18 @@ bool OpenJobKey(BackupJob& job, bool backup, std::u16string_view folder) {
   if (!password.empty() && password.back() == '\r') password.pop_back();
   StoreKey key;
   uint32_t error = 0;
-  const StoreKeyResult result = OpenStoreKey(job.fs, storeRoot, password, encrypt, &key, &error);
-  std::fill(password.begin(), password.end(), '\0');
+  const StoreKeyResult result =
+      OpenStoreKey(job.fs, storeRoot, password, encrypt, &key, &error,
+                   backup ? StoreKeyRebuild{} : RebuildFromEncryptedFiles(job.fs, storeRoot, options.readParameters));
+  WipeSecret(password);
   switch (result) {
-    case StoreKeyResult::kOk: job.storeKey = key; return true;
+    case StoreKeyResult::kOk: job.storeKey = std::move(key); return true;
+    case StoreKeyResult::kLost:
+      PrintLine("qtrpack: the store " + Utf16ToUtf8(storeRoot) +
+                    " holds encrypted files but its key check (~key.bin and ~keycopy\\~key.bin) is missing or "
+                    "damaged: no new key is made over them, and without it they cannot be read; nothing was done",
+                true);
+      return false;
     case StoreKeyResult::kWrongPassword:
       PrintLine("qtrpack: wrong password for the store " + Utf16ToUtf8(storeRoot) + "; nothing was done",
                 true);
@@ -99,7 +121,7 @@ int RunJobCommand(const JobCommandOptions& options) {
   SetUpJob(job, options.target, options.restore);
   job.typeFilter = options.typeFilter;
   job.coderThreads = options.threads;
-  if (!OpenJobKey(job, !options.restore, folder)) return 2;
+  if (!OpenJobKey(job, options, folder)) return 2;
   // As the window does before a backup: a store to hide is hidden from its first file on.
   if (!options.restore) ApplyStoreVisibility(job.fs, ReadJobOptions(job.fs, folder), job.targetRoot);
 

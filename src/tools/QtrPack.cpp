@@ -60,7 +60,8 @@ int main(int argc, char** argv) {
       ReadPasswordLine(&password);
       const int status = request.command == qtr::ToolRequest::Command::kEncrypt
                              ? qtr::EncryptCommand(request.input, request.output, request.keyFile, password, &message)
-                             : qtr::DecryptCommand(request.input, request.output, request.keyFile, password, &message);
+                             : qtr::DecryptCommand(request.input, request.output, request.keyFile, password, &message,
+                                                    qtr::ReadHeaderKeyParameters);
       std::fill(password.begin(), password.end(), '\0');
       if (status != 0) qtr::PrintLine("qtrpack: " + message, true);
       return status;
@@ -78,7 +79,12 @@ int main(int argc, char** argv) {
     case qtr::ToolRequest::Command::kBackup:
     case qtr::ToolRequest::Command::kRestore:
 #ifdef _WIN32
-      return qtr::RunJobCommand(request.job);
+    {
+      // A restore rebuilds a lost key check from what the encrypted files carry.
+      auto job = request.job;
+      job.readParameters = qtr::ReadHeaderKeyParameters;
+      return qtr::RunJobCommand(job);
+    }
 #else
       return 2;  // refused while parsing: this build has no job commands
 #endif

@@ -108,6 +108,10 @@ ToolRequest ParseJob(const std::string& name, const std::vector<std::u16string>&
       if (std::string error; !ParseThreads(args, &k, &request.job.threads, &error)) return Refuse(error);
       continue;
     }
+    if (option == u"--store-readable" && name == "backup") {
+      request.job.storeReadable = true;
+      continue;
+    }
     std::u16string* value = nullptr;
     if (option == u"--target") {
       value = &request.job.target;
@@ -166,10 +170,12 @@ std::string ToolUsage(bool jobCommands) {
       "           as its container, and is unpacked with qtrpack unpack\n";
   if (jobCommands) {
     usage +=
-        "       qtrpack backup --target X: --program FOLDER [--filter EXT,EXT] [-j THREADS]\n"
+        "       qtrpack backup --target X: --program FOLDER [--filter EXT,EXT] [-j THREADS] [--store-readable]\n"
         "           backs up the paths listed in FOLDER\\backupfullpath.xml into X:\\QTRPMB,\n"
         "           with the settings of FOLDER\\init.xml; --filter keeps only files of those types;\n"
-        "           -j sets the threads that compress each file (default: one per processor)\n"
+        "           -j sets the threads that compress each file (default: one per processor);\n"
+        "           without encryption into a store that holds encrypted copies, nothing is stored\n"
+        "           unless --store-readable says the copies may be stored readable\n"
         "       qtrpack restore --target X: --program FOLDER\n"
         "           restores the stored paths listed in FOLDER\\restoreTempPath.xml from X:\\QTRPMB\n"
         "           to where they came from, with the settings of FOLDER\\init.xml\n"

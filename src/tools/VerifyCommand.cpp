@@ -4,6 +4,7 @@
 
 #include "engine/StoreKey.h"
 #include "engine/VerifyStore.h"
+#include "platform/UserDataProtection.h"
 #include "platform/Utf8.h"
 
 namespace qtr {
@@ -17,7 +18,7 @@ int VerifyCommand(FileSystem& fs, const std::u16string& target, std::string* out
     return 2;
   }
   std::optional<StoreKey> key;
-  if (readPassword && StoreHasKeyCheck(fs, root)) {
+  if (readPassword && StoreIsEncrypted(fs, root)) {
     std::string password;
     if (!readPassword(&password)) {
       *out = "the store on " + Utf16ToUtf8(target) + " is encrypted: give its password on standard input\n";
@@ -26,9 +27,14 @@ int VerifyCommand(FileSystem& fs, const std::u16string& target, std::string* out
     StoreKey opened;
     uint32_t error = 0;
     const StoreKeyResult result = OpenStoreKey(fs, root, password, false, &opened, &error);
-    std::fill(password.begin(), password.end(), '\0');
+    WipeSecret(password);
     switch (result) {
-      case StoreKeyResult::kOk: key = opened; break;
+      case StoreKeyResult::kOk: key = std::move(opened); break;
+      case StoreKeyResult::kLost:
+        *out = "the store on " + Utf16ToUtf8(target) +
+               " cannot be verified: it holds encrypted files but its key check (~key.bin and "
+               "~keycopy\\~key.bin) is missing or damaged, so no password can be checked\n";
+        return 2;
       case StoreKeyResult::kWrongPassword:
         *out = "wrong password for the store on " + Utf16ToUtf8(target) + "; nothing was read\n";
         return 2;

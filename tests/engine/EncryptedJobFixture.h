@@ -29,14 +29,14 @@ class EncryptedJobFixture : public JobFixture {
   std::unique_ptr<BackupJob> BackupWith(const StoreKey* k, const std::vector<std::string>& paths) {
     Selection(u"backupfullpath.xml", paths);
     auto job = NewJob(false);
-    if (k != nullptr) job->storeKey.emplace(*k);
+    if (k != nullptr) job->storeKey.emplace(k->Duplicate());
     RunJob(*job);
     return job;
   }
   std::unique_ptr<BackupJob> RestoreWith(const StoreKey* k, const std::vector<std::string>& paths) {
     Selection(u"restoreTempPath.xml", paths);
     auto job = NewJob(true);
-    if (k != nullptr) job->storeKey.emplace(*k);
+    if (k != nullptr) job->storeKey.emplace(k->Duplicate());
     RunJob(*job);
     return job;
   }

@@ -32,21 +32,31 @@ class EncryptedStoreTest : public test::JobFixture {
     Settings(changedOnly ? "1" : "0", compress ? "1" : "0",
              std::string("<SetPassword>") + (encrypt ? "1" : "0") + "</SetPassword>");
   }
-  std::unique_ptr<BackupJob> BackupWith(const std::optional<StoreKey>& k,
-                                        const std::vector<std::string>& paths) {
+  std::unique_ptr<BackupJob> BackupWith(const StoreKey* k, const std::vector<std::string>& paths) {
     Selection(u"backupfullpath.xml", paths);
     auto job = NewJob(false);
-    job->storeKey = k;
+    if (k != nullptr) job->storeKey = k->Duplicate();
     RunJob(*job);
     return job;
   }
-  std::unique_ptr<BackupJob> RestoreWith(const std::optional<StoreKey>& k,
-                                         const std::vector<std::string>& paths) {
+  std::unique_ptr<BackupJob> BackupWith(const StoreKey& k, const std::vector<std::string>& paths) {
+    return BackupWith(&k, paths);
+  }
+  std::unique_ptr<BackupJob> BackupWith(std::nullopt_t, const std::vector<std::string>& paths) {
+    return BackupWith(static_cast<const StoreKey*>(nullptr), paths);
+  }
+  std::unique_ptr<BackupJob> RestoreWith(const StoreKey* k, const std::vector<std::string>& paths) {
     Selection(u"restoreTempPath.xml", paths);
     auto job = NewJob(true);
-    job->storeKey = k;
+    if (k != nullptr) job->storeKey = k->Duplicate();
     RunJob(*job);
     return job;
+  }
+  std::unique_ptr<BackupJob> RestoreWith(const StoreKey& k, const std::vector<std::string>& paths) {
+    return RestoreWith(&k, paths);
+  }
+  std::unique_ptr<BackupJob> RestoreWith(std::nullopt_t, const std::vector<std::string>& paths) {
+    return RestoreWith(static_cast<const StoreKey*>(nullptr), paths);
   }
   std::string Big() const {
     std::string text;
@@ -271,8 +281,7 @@ TEST_F(EncryptedStoreTest, WithoutTheKeyOrUnderAnotherOneNothingIsRestored) {
   Encryption(true);
   BackupWith(key, {"C:\\D"});
   RemoveSources();
-  for (const std::optional<StoreKey>& wrong :
-       {std::optional<StoreKey>(otherKey), std::optional<StoreKey>()}) {
+  for (const StoreKey* wrong : {static_cast<const StoreKey*>(&otherKey), static_cast<const StoreKey*>(nullptr)}) {
     lines.lines.clear();
     auto job = RestoreWith(wrong, {"F:\\QTRPMB\\C\\D"});
     EXPECT_EQ(lines.lines.size(), 4u);

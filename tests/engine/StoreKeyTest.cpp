@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "platform/MemoryFileSystem.h"
 
@@ -12,6 +13,7 @@ namespace {
 
 constexpr std::u16string_view kRoot = u"F:\\QTRPMB";
 constexpr std::u16string_view kKeyFile = u"F:\\QTRPMB\\~key.bin";
+constexpr std::u16string_view kCopyFile = u"F:\\QTRPMB\\~keycopy\\~key.bin";
 
 class StoreKeyTest : public ::testing::Test {
  protected:
@@ -51,7 +53,7 @@ TEST_F(StoreKeyTest, FirstEncryptedBackupMakesTheKeyCheckAndLaterOnesOpenIt) {
 TEST_F(StoreKeyTest, WrongPasswordAndDamagedFileAreToldApartAndNeverReplaced) {
   StoreKey key;
   ASSERT_EQ(OpenStoreKey(fs, kRoot, "right", true, &key), StoreKeyResult::kOk);
-  StoreKey untouched = key;
+  StoreKey untouched = key.Duplicate();
   EXPECT_EQ(OpenStoreKey(fs, kRoot, "wrong", true, &key), StoreKeyResult::kWrongPassword);
   EXPECT_TRUE(SameKey(key, untouched));
 
@@ -59,6 +61,7 @@ TEST_F(StoreKeyTest, WrongPasswordAndDamagedFileAreToldApartAndNeverReplaced) {
   ASSERT_TRUE(fs.GetFile(kKeyFile, &bytes));
   bytes[20] ^= 0x01;  // inside the salt
   ASSERT_TRUE(fs.PutFile(kKeyFile, bytes));
+  ASSERT_TRUE(fs.PutFile(kCopyFile, bytes));
   uint32_t error = 0;
   EXPECT_EQ(OpenStoreKey(fs, kRoot, "right", true, &key, &error), StoreKeyResult::kDamaged);
   EXPECT_NE(error, 0u);
@@ -68,6 +71,113 @@ TEST_F(StoreKeyTest, WrongPasswordAndDamagedFileAreToldApartAndNeverReplaced) {
 
   ASSERT_TRUE(fs.PutFile(kKeyFile, std::string(100000, 'x')));
   EXPECT_EQ(OpenStoreKey(fs, kRoot, "right", false, &key), StoreKeyResult::kDamaged);
+}
+
+TEST_F(StoreKeyTest, EitherCopyAloneOpensTheStoreAndTheOtherIsPutBack) {
+  StoreKey made;
+  ASSERT_EQ(OpenStoreKey(fs, kRoot, "pw", true, &made), StoreKeyResult::kOk);
+  std::string first, copy;
+  ASSERT_TRUE(fs.GetFile(kKeyFile, &first));
+  ASSERT_TRUE(fs.GetFile(kCopyFile, &copy));
+  EXPECT_EQ(copy, first);
+  uint32_t attributes = 0;
+  ASSERT_EQ(fs.GetAttributes(u"F:\\QTRPMB\\~keycopy", &attributes), 0u);
+  EXPECT_EQ(attributes & (kAttributeHidden | kAttributeSystem), kAttributeHidden | kAttributeSystem);
+
+  // One gone, the other damaged in one byte (a bad sector): each time the
+  // sound one opens the store and the other comes back whole.
+  const struct {
+    std::u16string_view lose;
+    bool remove;
+  } losses[] = {{kKeyFile, true}, {kCopyFile, true}, {kKeyFile, false}, {kCopyFile, false}};
+  for (const auto& loss : losses) {
+    if (loss.remove) {
+      ASSERT_EQ(fs.RemoveFile(loss.lose), 0u);
+    } else {
+      std::string torn = first;
+      torn[70] ^= 0x40;
+      ASSERT_TRUE(fs.PutFile(loss.lose, torn));
+    }
+    StoreKey opened;
+    ASSERT_EQ(OpenStoreKey(fs, kRoot, "pw", false, &opened), StoreKeyResult::kOk);
+    EXPECT_TRUE(SameKey(opened, made));
+    std::string back;
+    ASSERT_TRUE(fs.GetFile(loss.lose, &back));
+    EXPECT_EQ(back, first);
+  }
+  for (const auto& path : fs.AllPaths()) EXPECT_EQ(path.find(u".~qtrpart"), std::u16string::npos);
+}
+
+TEST_F(StoreKeyTest, ALostKeyCheckIsNeverReplacedUnaskedAndIsRebuiltFromTheFiles) {
+  StoreKey made;
+  ASSERT_EQ(OpenStoreKey(fs, kRoot, "pw", true, &made), StoreKeyResult::kOk);
+  ASSERT_TRUE(fs.PutFile(u"F:\\QTRPMB\\C\\docs\\a.txt.qtrx", "sealed"));
+  std::string first;
+  ASSERT_TRUE(fs.GetFile(kKeyFile, &first));
+  ASSERT_EQ(fs.RemoveFile(kKeyFile), 0u);
+  ASSERT_EQ(fs.RemoveFile(kCopyFile), 0u);
+  EXPECT_TRUE(StoreIsEncrypted(fs, kRoot));
+  EXPECT_FALSE(StoreHasKeyCheck(fs, kRoot));
+
+  StoreKey key;
+  EXPECT_EQ(OpenStoreKey(fs, kRoot, "pw", true, &key), StoreKeyResult::kLost);
+  EXPECT_EQ(OpenStoreKey(fs, kRoot, "pw", false, &key), StoreKeyResult::kLost);
+  EXPECT_FALSE(StoreHasKeyCheck(fs, kRoot)) << "no new key without the person's choice";
+
+  // What the files carry (a fake of their header here) rebuilds the same key.
+  int tries = 0;
+  StoreKeyRebuild rebuild;
+  rebuild.findParameters = [&](KeyParameters* parameters) {
+    *parameters = made.parameters;
+    return true;
+  };
+  rebuild.opens = [&](const StoreKey& candidate) {
+    ++tries;
+    return SameKey(candidate, made);
+  };
+  EXPECT_EQ(OpenStoreKey(fs, kRoot, "not-pw", false, &key, nullptr, rebuild), StoreKeyResult::kWrongPassword);
+  EXPECT_FALSE(StoreHasKeyCheck(fs, kRoot));
+  ASSERT_EQ(OpenStoreKey(fs, kRoot, "pw", false, &key, nullptr, rebuild), StoreKeyResult::kOk);
+  EXPECT_EQ(tries, 2);
+  EXPECT_TRUE(SameKey(key, made));
+  std::string again;
+  ASSERT_TRUE(fs.GetFile(kCopyFile, &again));
+  EXPECT_EQ(again, first) << "the same salt, count and check value: the key check is whole again";
+
+  // The person's explicit choice: a new key over the lost one.
+  ASSERT_EQ(fs.RemoveFile(kKeyFile), 0u);
+  ASSERT_EQ(fs.RemoveFile(kCopyFile), 0u);
+  StoreKey fresh;
+  ASSERT_EQ(ReplaceLostStoreKey(fs, kRoot, "pw", &fresh), StoreKeyResult::kOk);
+  EXPECT_FALSE(SameKey(fresh, made));
+  ASSERT_EQ(OpenStoreKey(fs, kRoot, "pw", false, &key), StoreKeyResult::kOk);
+  EXPECT_TRUE(SameKey(key, fresh));
+}
+
+TEST_F(StoreKeyTest, TwoFirstEncryptedBackupsAtOnceEndWithOneKey) {
+  StoreKey first, second;
+  StoreKeyResult a = StoreKeyResult::kFailed, b = StoreKeyResult::kFailed;
+  std::thread other([&] { a = OpenStoreKey(fs, kRoot, "pw", true, &first); });
+  b = OpenStoreKey(fs, kRoot, "pw", true, &second);
+  other.join();
+  ASSERT_EQ(a, StoreKeyResult::kOk);
+  ASSERT_EQ(b, StoreKeyResult::kOk);
+  EXPECT_TRUE(SameKey(first, second)) << "neither replaced the other's key check";
+  StoreKey opened;
+  ASSERT_EQ(OpenStoreKey(fs, kRoot, "pw", false, &opened), StoreKeyResult::kOk);
+  EXPECT_TRUE(SameKey(opened, first));
+}
+
+TEST_F(StoreKeyTest, TheKeyIsOneOwnerThatWipesWhatItGives) {
+  StoreKey key;
+  key.bytes[0] = 7;
+  key.parameters.iterations = kMinKeyIterations;
+  StoreKey second = key.Duplicate();
+  StoreKey moved = std::move(key);
+  EXPECT_EQ(moved.bytes[0], 7);
+  EXPECT_EQ(second.bytes[0], 7);
+  EXPECT_EQ(key.bytes[0], 0) << "the moved-from owner keeps no copy";
+  EXPECT_EQ(moved.parameters.iterations, kMinKeyIterations);
 }
 
 TEST_F(StoreKeyTest, FailedWriteLeavesNoKeyCheckFile) {

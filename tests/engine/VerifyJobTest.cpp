@@ -174,12 +174,12 @@ TEST_F(VerifyJobTest, EncryptedFilesAreCheckedWithTheStoreKeyAndListedAsNotCheck
   fs.PutFile(u"C:\\data\\b.txt", "bravo");
   Selection(u"backupfullpath.xml", {"C:\\data"});
   auto backup = NewJob(false);
-  backup->storeKey = key;
+  backup->storeKey = key.Duplicate();
   RunJob(*backup);
   ASSERT_TRUE(lines.lines.empty()) << Narrow(lines.lines[0]);
 
   auto withKey = VerifyJob();
-  withKey->storeKey = key;
+  withKey->storeKey = key.Duplicate();
   const VerifyOutcome checked = RunVerifyJob(*withKey);
   EXPECT_TRUE(lines.lines.empty()) << Narrow(lines.lines[0]);
   EXPECT_EQ(VerifySummaryText(checked, LanguageTable()), u"2 files checked: no damage found.");

@@ -40,7 +40,7 @@ class Win32EncryptedStoreTest : public ::testing::Test {
                          "<BackupStatus>" + (changedOnly ? "1" : "0") + "</BackupStatus><CompressFile>" +
                          (compress ? "1" : "0") + "</CompressFile><SetPassword>1</SetPassword></Setting>");
   }
-  std::unique_ptr<BackupJob> Run(bool restore, const std::string& path, const std::optional<StoreKey>& key) {
+  std::unique_ptr<BackupJob> Run(bool restore, const std::string& path, const StoreKey& key) {
     test::WriteBytes(
         program_ + (restore ? u"restoreTempPath.xml" : u"backupfullpath.xml"),
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Path><path path=\"" + path + "\"/></Path>");
@@ -49,7 +49,7 @@ class Win32EncryptedStoreTest : public ::testing::Test {
     job->systemDrive = u"C:";
     job->targetRoot = u"L:";
     job->restore = restore;
-    job->storeKey = key;
+    job->storeKey = key.Duplicate();
     RunJob(*job);
     return job;
   }
@@ -128,7 +128,7 @@ TEST_F(Win32EncryptedStoreTest, NoPlaintextOnTheTargetEveryFileBackAndAWrongPass
     // A key that is not the store's restores nothing; the store's restores everything.
     RemoveSources();
     Settings(false, compress);
-    StoreKey other = key;
+    StoreKey other = key.Duplicate();
     other.bytes[0] ^= 1;
     lines_.lines.clear();
     job = Run(true, "L:\\QTRPMB\\K\\Data", other);

@@ -15,6 +15,7 @@
 #include "config/SettingsFile.h"
 #include "platform/WineHost.h"
 #include "support/MappedDrive.h"
+#include "support/ScreenShot.h"
 #include "support/TempFolder.h"
 
 namespace qtr {
@@ -1064,6 +1065,113 @@ TEST_F(EncryptionJourneyTest, EncryptedBackupRestoreAWrongPasswordAndAnUnattende
     EXPECT_EQ(driver_.FindTopLevel(title), nullptr);
   for (const std::wstring& said : messages_) EXPECT_EQ(said.find(L"password"), std::wstring::npos) << said;
   EXPECT_EQ(TargetBytesHoldingTheMarker(&stored), 0u);
+  driver_.Quit();
+}
+
+// Encryption off over an encrypted store: asked, or refused when unattended.
+// The key check lost (both copies): a backup with the kept password asks
+// before it gives the store a new key, in either language; declined, it
+// stores nothing; the right password still restores every file.
+TEST_F(EncryptionJourneyTest, ALostKeyCheckIsAskedAboutAndDeclinedStoresNothing) {
+  StoreSetting(u"CompressFile", u"0");
+  MarkSources();
+  std::vector<std::string> originals;
+  for (const std::wstring& file : files_) originals.push_back(ReadFileBytes(source_ + file));
+  ASSERT_TRUE(driver_.Start());
+  ChooseTarget();
+  SetBackupPassword(L"journey-pw-1");
+  HWND encryption = FindControl(driver_.PageBox(), 1316);
+  ASSERT_NE(encryption, nullptr);
+  PostMessageW(encryption, BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return SendMessageW(encryption, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 5000));
+  ProgramDriver::Click(driver_.PageBox(), 1004);
+  StartWithHotKey(driver_);
+  CloseFinishedJob();
+  ASSERT_EQ(finished_, L"6 Files");
+
+  // Encryption off: the Backup button asks whether to store the copies
+  // readable (Cancel), the hotkey refuses with a line; the store stays as it was.
+  std::vector<std::pair<std::wstring, std::string>> sealed, unchanged;
+  StoreSnapshot(L"R:\\QTRPMB", &sealed);
+  ProgramDriver::Click(driver_.PageBox(), 1007);  // the Setting page, where the box is
+  PostMessageW(encryption, BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return SendMessageW(encryption, BM_GETCHECK, 0, 0) == BST_UNCHECKED; }, 5000));
+  ProgramDriver::Click(driver_.PageBox(), 1004);
+  const auto tipsAfterStart = [&](bool hotkey) {
+    if (hotkey) {
+      StartWithHotKey(driver_);
+    } else {
+      ProgramDriver::Click(driver_.PageBox(), 1014);
+      HWND start = nullptr;
+      ASSERT_TRUE(WaitFor([&] { return (start = driver_.FindTopLevel(L"File Backup")) != nullptr; }, 10000));
+      ProgramDriver::Click(start, 1045);
+    }
+    HWND tips = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (tips = driver_.FindTopLevel(L"Tips")) != nullptr; }, 20000));
+    messages_.push_back(ProgramDriver::Text(tips, 23362));
+    ProgramDriver::Click(tips, hotkey ? 1045 : 1044);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(tips); }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(GetDlgItem(driver_.PageBox(), 1014)) != FALSE; }, 10000));
+  };
+  tipsAfterStart(false);
+  EXPECT_NE(messages_.back().find(L"readable"), std::wstring::npos) << std::string(messages_.back().begin(), messages_.back().end());
+  tipsAfterStart(true);
+  EXPECT_NE(messages_.back().find(L"never stores them readable"), std::wstring::npos);
+  StoreSnapshot(L"R:\\QTRPMB", &unchanged);
+  EXPECT_TRUE(unchanged == sealed);
+  ProgramDriver::Click(driver_.PageBox(), 1007);
+  PostMessageW(encryption, BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return SendMessageW(encryption, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 5000));
+  ProgramDriver::Click(driver_.PageBox(), 1004);
+
+  for (const wchar_t* lost : {L"R:\\QTRPMB\\~key.bin", L"R:\\QTRPMB\\~keycopy\\~key.bin"}) {
+    SetFileAttributesW(lost, FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(DeleteFileW(lost)) << "both copies were made";
+  }
+  std::vector<std::pair<std::wstring, std::string>> before, after;
+  StoreSnapshot(L"R:\\QTRPMB", &before);
+  ASSERT_TRUE(WriteFileBytes(source_ + L"\\plain.txt", "changed since the backup"));
+
+  // The Backup button, confirmed: the question about the lost key comes up; Cancel.
+  const auto askedAndDeclined = [&](const std::wstring& backupTitle, const std::wstring& tipsTitle,
+                                    const std::wstring& shot) {
+    ProgramDriver::Click(driver_.PageBox(), 1014);
+    HWND start = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (start = driver_.FindTopLevel(backupTitle)) != nullptr; }, 10000));
+    ProgramDriver::Click(start, 1045);
+    HWND question = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (question = driver_.FindTopLevel(tipsTitle)) != nullptr; }, 20000));
+    const std::wstring said = ProgramDriver::Text(question, 23362);
+    EXPECT_NE(said.find(L".qtrx"), std::wstring::npos) << "says which copies become unreadable";
+    Sleep(700);
+    test::SaveJourneyShot(shot);
+    ProgramDriver::Click(question, 1044);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(question); }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(GetDlgItem(driver_.PageBox(), 1014)) != FALSE; }, 10000));
+  };
+  askedAndDeclined(L"File Backup", L"Tips", L"lost-key-en");
+  ProgramDriver::Click(driver_.PageBox(), 1007);
+  HWND others = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (others = PageHolding(1363)) != nullptr; }, 5000));
+  PickLanguage(others, false);
+  ASSERT_TRUE(WaitFor([&] { return ProgramDriver::Text(driver_.PageBox(), 1007) == L"\u8bbe\u7f6e"; }, 5000));
+  ProgramDriver::Click(driver_.PageBox(), 1004);
+  Sleep(500);
+  askedAndDeclined(L"\u6587\u4ef6\u5907\u4efd", L"\u63d0\u793a", L"lost-key-zh");
+  PickLanguage(others, true);
+  ASSERT_TRUE(WaitFor([&] { return ProgramDriver::Text(driver_.PageBox(), 1007) == L"Setting"; }, 5000));
+
+  StoreSnapshot(L"R:\\QTRPMB", &after);
+  EXPECT_TRUE(after == before) << "declined: nothing stored, no new key check";
+  EXPECT_EQ(GetFileAttributesW(L"R:\\QTRPMB\\~key.bin"), INVALID_FILE_ATTRIBUTES);
+
+  // The right password still gives every file back, from what the files carry.
+  DeleteSources();
+  StartRestore();
+  CloseFinishedJob();
+  EXPECT_EQ(finished_, L"6 Files");
+  for (size_t i = 0; i < files_.size(); ++i)
+    EXPECT_TRUE(ReadFileBytes(source_ + files_[i]) == originals[i]) << "differs: " << i;
   driver_.Quit();
 }
 

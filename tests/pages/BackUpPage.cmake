@@ -3,6 +3,7 @@ if(WIN32)
   add_executable(qtr_backup_page_tests
     ${CMAKE_CURRENT_LIST_DIR}/BackUpPageWindowTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PasswordDialogWindowTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/WhileWindowsAnswerWindowTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../devices/DeviceTestSupport.cpp
     ${PROJECT_SOURCE_DIR}/resources/QtrBackup.rc
   )

@@ -22,7 +22,7 @@ using R = StoreKeyResult;
 class ScriptedStore final : public StoreKeySource {
  public:
   ScriptedStore(bool hasKeyCheck, std::string password) : has_(hasKeyCheck), password_(std::move(password)) {}
-  bool HasKeyCheck() override { return has_; }
+  bool IsEncrypted() override { return has_; }
   StoreKeyResult Open(std::string_view password, bool create, StoreKey* key) override {
     calls.push_back(std::string(password) + (create ? " create" : ""));
     if (!next.empty()) {
@@ -37,6 +37,11 @@ class ScriptedStore final : public StoreKeySource {
     }
     if (password != password_) return R::kWrongPassword;
     key->bytes[0] = static_cast<uint8_t>(password_.size());
+    return R::kOk;
+  }
+  StoreKeyResult ReplaceLost(std::string_view password, StoreKey* key) override {
+    calls.push_back("replace " + std::string(password));
+    key->bytes[0] = 99;
     return R::kOk;
   }
   std::deque<R> next;
@@ -68,7 +73,13 @@ class ScriptedPerson final : public StorePasswordAsker {
     }
     return false;  // cancelled
   }
+  bool AskReplaceLostKey() override {
+    asked.push_back("replace lost?");
+    return replaceLost;
+  }
   void Tell(TextId message) override { told.push_back(DisplayText(message)); }
+
+  bool replaceLost = false;
 
   std::optional<std::string> newPassword;
   std::deque<std::string> entries;
@@ -183,6 +194,35 @@ TEST_F(StoreKeyPromptTest, ReadingAStoreNeedsAKeyOnlyWhenItHasAKeyCheckFile) {
   EXPECT_TRUE(person_.asked.empty());
   ASSERT_EQ(kept_.Keep("other"), 0u);
   EXPECT_EQ(KeyForReadingStore(store, kept_, person_).kind, Kind::kCancelled);
+}
+
+TEST_F(StoreKeyPromptTest, ALostKeyCheckGetsANewKeyOnlyWhenThePersonChoosesIt) {
+  ASSERT_EQ(kept_.Keep("pw"), 0u);
+  ScriptedStore store(true, "pw");
+  // Declined: nothing starts and nothing is made.
+  store.next = {R::kLost};
+  EXPECT_EQ(KeyForEncryptedBackup(store, kept_, person_).kind, Kind::kCancelled);
+  EXPECT_EQ(store.calls, std::vector<std::string>{"pw create"});
+  EXPECT_EQ(person_.asked, std::vector<std::string>{"replace lost?"});
+  // Nobody there (the schedule, the hotkey, the button): refused with a line, never asked.
+  store.next = {R::kLost};
+  person_.asked.clear();
+  EXPECT_EQ(KeyForEncryptedBackup(store, kept_, person_, false).kind, Kind::kRefused);
+  EXPECT_TRUE(person_.asked.empty());
+  EXPECT_EQ(person_.told, std::vector<std::u16string>{DisplayText(TextId::StoreKeyLostUnattended)});
+  // Chosen: the new key comes from the kept password.
+  store.next = {R::kLost};
+  person_.replaceLost = true;
+  const StoreKeyOutcome replaced = KeyForEncryptedBackup(store, kept_, person_);
+  ASSERT_EQ(replaced.kind, Kind::kKey);
+  EXPECT_EQ(replaced.key->bytes[0], 99);
+  EXPECT_EQ(store.calls.back(), "replace pw");
+  // A restore or a verify of such a store is told why it cannot read it, and never replaces.
+  store.next = {R::kLost};
+  person_.told.clear();
+  EXPECT_EQ(KeyForReadingStore(store, kept_, person_).kind, Kind::kRefused);
+  EXPECT_EQ(person_.told, std::vector<std::u16string>{DisplayText(TextId::StoreKeyLost)});
+  EXPECT_EQ(store.calls.back(), "pw");
 }
 
 TEST_F(StoreKeyPromptTest, SettingTheBackupPasswordKeepsOrRemovesIt) {

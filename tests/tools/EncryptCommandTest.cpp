@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "crypto/EncryptedFile.h"
+#include "crypto/KeyCheck.h"
 #include "support/TempFolder.h"
 #include "tools/HostFile.h"
 
@@ -115,6 +116,69 @@ TEST(EncryptCommandTest, TheKeyCheckFileIsFoundInTheStoreAPathLiesIn) {
   EXPECT_EQ(message, "wrong password");
   EXPECT_EQ(DecryptCommand(folder.File(u"a.txt"), folder.File(u"x"), u"", "pw", &message), 1);
   EXPECT_NE(message.find("--key-file"), std::string::npos) << message;
+
+  // The store's key check is kept twice: its copy alone still decrypts.
+  const std::u16string copy = (std::filesystem::path(store) / u"~keycopy" / u"~key.bin").u16string();
+  EXPECT_EQ(ReadBytes(copy), ReadBytes((std::filesystem::path(store) / u"~key.bin").u16string()));
+  std::filesystem::remove(std::filesystem::path(store) / u"~key.bin");
+  ASSERT_EQ(DecryptCommand(stored, folder.File(u"again.txt"), u"", "pw", &message), 0) << message;
+  EXPECT_EQ(ReadBytes(folder.File(u"again.txt")), "stored in a store");
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder.Path()))
+    EXPECT_EQ(entry.path().u16string().find(u".~qtrpart"), std::u16string::npos);
+
+  // Both copies lost: the salt and count the file carries (a fake of its
+  // header here) rebuild the key, which only the file's authentication accepts.
+  KeyParameters carried;
+  {
+    const std::string raw = ReadBytes(copy);
+    ASSERT_EQ(ReadKeyCheckParameters(std::vector<uint8_t>(raw.begin(), raw.end()), &carried), KeyCheckResult::kOk);
+  }
+  std::filesystem::remove(copy);
+  const EncryptedParametersReader fromHeader = [&](File&, KeyParameters* parameters) {
+    *parameters = carried;
+    return true;
+  };
+  EXPECT_EQ(DecryptCommand(stored, folder.File(u"lost.txt"), u"", "pw", &message), 1);
+  EXPECT_EQ(DecryptCommand(stored, folder.File(u"lost.txt"), u"", "not pw", &message, fromHeader), 1);
+  EXPECT_EQ(message.rfind("wrong password", 0), 0u) << message;
+  ASSERT_EQ(DecryptCommand(stored, folder.File(u"lost.txt"), u"", "pw", &message, fromHeader), 0) << message;
+  EXPECT_EQ(ReadBytes(folder.File(u"lost.txt")), "stored in a store");
+}
+
+TEST(EncryptCommandTest, AnEmptyPasswordANonFileInputAndASizeThatDisagreesAreRefused) {
+  TempFolder folder;
+  WriteBytes(folder.File(u"in"), "some bytes");
+  std::string message;
+  EXPECT_EQ(EncryptCommand(folder.File(u"in"), folder.File(u"in.enc"), folder.File(u"key"), "", &message), 1);
+  EXPECT_NE(message.find("empty password"), std::string::npos) << message;
+  EXPECT_EQ(KindOfHostPath(folder.File(u"key")), HostPathKind::kMissing) << "no key from the empty password";
+  // A folder in the place of the input (a pipe is refused the same way).
+  EXPECT_EQ(EncryptCommand(folder.Path(), folder.File(u"in.enc"), folder.File(u"key"), "pw", &message), 1);
+  EXPECT_NE(message.find("not a regular file"), std::string::npos) << message;
+  EXPECT_EQ(KindOfHostPath(folder.File(u"key")), HostPathKind::kMissing);
+
+  // An encrypted file whose header records 12 bytes and which holds 10.
+  ASSERT_EQ(EncryptCommand(folder.File(u"in"), folder.File(u"in.enc"), folder.File(u"key"), "pw", &message), 0)
+      << message;
+  std::vector<uint8_t> keyBytes;
+  {
+    const std::string raw = ReadBytes(folder.File(u"key"));
+    keyBytes.assign(raw.begin(), raw.end());
+  }
+  uint8_t key[kAesKeySize];
+  ASSERT_EQ(OpenKeyCheck(keyBytes, "pw", key), KeyCheckResult::kOk);
+  {
+    std::unique_ptr<File> out;
+    ASSERT_EQ(OpenHostFile(folder.File(u"short.enc"), true, &out), 0u);
+    uint32_t error = 0;
+    auto sealed = EncryptingFile::Create(*out, key, {12, 5}, &error);
+    ASSERT_TRUE(sealed);
+    ASSERT_EQ(sealed->Write("ten bytes!", 10), 0u);
+    ASSERT_EQ(sealed->Finish(), 0u);
+  }
+  EXPECT_EQ(DecryptCommand(folder.File(u"short.enc"), folder.File(u"out"), folder.File(u"key"), "pw", &message), 1);
+  EXPECT_NE(message.find("header records 12"), std::string::npos) << message;
+  EXPECT_EQ(KindOfHostPath(folder.File(u"out")), HostPathKind::kMissing);
 }
 
 }  // namespace

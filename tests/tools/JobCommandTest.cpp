@@ -16,6 +16,11 @@ namespace {
 
 using test::TempFolder;
 
+bool ExistsOnDisk(const std::u16string& path) {
+  FindEntry entry;
+  return SystemFileSystem().Find(path, &entry) == 0;
+}
+
 JobCommandOptions Options(const std::u16string& program) {
   JobCommandOptions options;
   options.target = u"T:";
@@ -79,6 +84,21 @@ TEST(JobCommandTest, AnEncryptedJobTakesThePasswordOnStandardInputAndAWrongOneDo
   ASSERT_TRUE(WritePathList(program.File(u"restoreTempPath.xml"), {stored}));
   EXPECT_EQ(RunWithInput(options, "pw\n"), 0);
   EXPECT_EQ(test::ReadBytes(file), "the secret text");
+
+  // Encryption off (a second PC's settings): the store is not turned readable unless told.
+  options.restore = false;
+  test::WriteBytes(file, "changed secret");
+  test::WriteBytes(program.File(u"init.xml"),
+                   "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Setting><CompressFile>0</CompressFile>"
+                   "<SetPassword>0</SetPassword></Setting>");
+  const std::string sealed = test::ReadBytes(stored);
+  EXPECT_EQ(RunWithInput(options, ""), 2);
+  EXPECT_EQ(test::ReadBytes(stored), sealed);
+  EXPECT_FALSE(ExistsOnDisk(stored.substr(0, stored.size() - 5)));
+  options.storeReadable = true;
+  EXPECT_EQ(RunWithInput(options, ""), 0);
+  EXPECT_EQ(test::ReadBytes(stored.substr(0, stored.size() - 5)), "changed secret");
+  EXPECT_FALSE(ExistsOnDisk(stored));
 }
 
 }  // namespace

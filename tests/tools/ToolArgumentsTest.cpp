@@ -29,6 +29,15 @@ TEST(ToolArgumentsTest, PackAndUnpackTakeTwoFilesAndPackAThreadCount) {
   EXPECT_EQ(unpack.threads, 0u);
 }
 
+TEST(ToolArgumentsTest, ABackupStoresReadableCopiesInAnEncryptedStoreOnlyWhenTold) {
+  const ToolRequest plain = Parse({u"backup", u"--target", u"F:", u"--program", u"P"}, true);
+  ASSERT_EQ(plain.command, Command::kBackup) << plain.error;
+  EXPECT_FALSE(plain.job.storeReadable);
+  const ToolRequest told = Parse({u"backup", u"--store-readable", u"--target", u"F:", u"--program", u"P"}, true);
+  ASSERT_EQ(told.command, Command::kBackup) << told.error;
+  EXPECT_TRUE(told.job.storeReadable);
+}
+
 // crypto: encrypt and decrypt.
 TEST(ToolArgumentsTest, EncryptAndDecryptNeedTheKeyFileAndTwoFiles) {
   const ToolRequest encrypt = Parse({u"encrypt", u"in", u"--key-file", u"k", u"out"}, false);
@@ -62,6 +71,9 @@ TEST(ToolArgumentsTest, EachRefusalSaysWhatIsWrong) {
        true,
        "restore does not take the option --filter"},
       {{u"backup", u"--target", u"F:", u"--program", u"P", u"extra"}, true, "too many arguments: extra"},
+      {{u"restore", u"--target", u"F:", u"--program", u"P", u"--store-readable"},
+       true,
+       "restore does not take the option --store-readable"},
       {{u"backup", u"--target", u"--program", u"P"}, true, "--target needs a value"},
       {{u"backup", u"--target", u"F", u"--program", u"P"}, true, "--target needs a drive such as F:"},
       {{u"backup", u"--target", u"1:", u"--program", u"P"}, true, "--target needs a drive such as F:"},

@@ -159,9 +159,15 @@ TEST_F(VerifyCommandStore, AnEncryptedStoreIsReadWithThePasswordAndAWrongOneRead
   EXPECT_EQ(VerifyCommand(fs, u"F:", &out), 3);
   EXPECT_EQ(out, "encrypted F:\\QTRPMB\\C\\a.txt.qtrx\nVerified 1 files: 0 sound, 0 damaged, 0 unknown, "
                  "1 encrypted not checked; 0 missing. The store could not be fully verified.\n");
-  // Without its key check file the store's password cannot be checked: not verifiable, whatever is given.
+  // One copy of the key check is enough; without both the store's password
+  // cannot be checked: not verifiable, whatever is given, and no new key made.
   ASSERT_EQ(fs.RemoveFile(u"F:\\QTRPMB\\~key.bin"), 0u);
-  EXPECT_EQ(VerifyCommand(fs, u"F:", &out, answer("pw")), 3);
+  EXPECT_EQ(VerifyCommand(fs, u"F:", &out, answer("pw")), 0);
+  ASSERT_EQ(fs.RemoveFile(u"F:\\QTRPMB\\~key.bin"), 0u);
+  ASSERT_EQ(fs.RemoveFile(u"F:\\QTRPMB\\~keycopy\\~key.bin"), 0u);
+  EXPECT_EQ(VerifyCommand(fs, u"F:", &out, answer("pw")), 2);
+  EXPECT_EQ(out.rfind("the store on F: cannot be verified", 0), 0u) << out;
+  EXPECT_FALSE(fs.Exists(u"F:\\QTRPMB\\~key.bin"));
 }
 
 }  // namespace
