@@ -51,7 +51,8 @@ bool CMangeDialog::OnInit() {
       if (!(folder ? StoreHasKeyCheck(fs, StoreRootOf(target)) : EndsWithNoCase(from, kEncryptedSuffix)))
         return false;
       const StoreKeyOutcome key =
-          AskStoreKey(Handle(), prompter_, fs, programFolder_, target, StoreKeyUse::kRead);
+          AskStoreKey(Handle(), prompter_, fs, programFolder_, target, StoreKeyUse::kRestore, true,
+                      ReadHeaderKeyParameters);
       if (!key.Proceeds()) return true;
       if (const uint32_t error =
               RenameStoredFile(fs, StoreRootOf(target), key.key ? &*key.key : nullptr, from, to);
