@@ -182,18 +182,11 @@ bool CopyPassState::FirstVisitOfFolder(std::u16string_view folder) {
 }
 
 void CopyPassState::Hold(std::unique_ptr<File> file, std::u16string partial, std::u16string destination,
-                         std::vector<std::u16string> otherForms, uint64_t bytes) {
-  const std::optional<uint64_t> ticket = QueueFlush(file.get());
-  held_.push_back({std::move(file), std::move(partial), std::move(destination), std::move(otherForms), {}, ticket});
-  heldBytes_ += bytes;
-  if (held_.size() >= kBatchFiles || heldBytes_ >= kBatchBytes) StartCommit();
-}
-
-void CopyPassState::Hold(std::unique_ptr<File> file, std::u16string partial, std::u16string destination,
-                         std::vector<std::u16string> otherForms, uint64_t bytes, StoreIndexEntry entry) {
+                         std::vector<std::u16string> otherForms, uint64_t bytes,
+                         std::optional<StoreIndexEntry> entry, std::u16string lacking) {
   const std::optional<uint64_t> ticket = QueueFlush(file.get());
   held_.push_back({std::move(file), std::move(partial), std::move(destination), std::move(otherForms),
-                   std::move(entry), ticket});
+                   std::move(entry), ticket, std::move(lacking)});
   heldBytes_ += bytes;
   if (held_.size() >= kBatchFiles || heldBytes_ >= kBatchBytes) StartCommit();
 }
@@ -318,6 +311,10 @@ void CopyPassState::CommitBatch(std::vector<Held> batch) {
   std::lock_guard lock(indexMutex_);
   for (Held* held : placed) {
     ++job_.finishedCount;
+    if (!held->lacking.empty()) {
+      job_.AddNote(held->destination, held->lacking);
+      ++job_.lackingCount;
+    }
     if (index_ != nullptr && held->entry) index_->Record(std::move(*held->entry));
     held->file.reset();
     for (const std::u16string& other : held->otherForms) {

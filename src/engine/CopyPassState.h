@@ -62,14 +62,14 @@ class CopyPassState {
   // A complete copy, not yet durable: it waits under its partial name, its
   // file open, until the batch is committed; a file it replaces stays whole
   // until then. otherForms (the same file's other stored forms, may be
-  // empty) go once the copy is in place.
+  // empty) go once the copy is in place. For a copy into the store, entry is
+  // its index entry (stored name and stored size aside): it is recorded once
+  // the copy is in place, with what the stored file's listing then says.
+  // lacking (when not empty) is the line saying what the copy lacks, given
+  // only once the copy counts as stored.
   void Hold(std::unique_ptr<File> file, std::u16string partial, std::u16string destination,
-            std::vector<std::u16string> otherForms, uint64_t bytes);
-  // The same for a copy into the store whose index entry (stored name and
-  // stored size aside) is entry: it is recorded once the copy is in place,
-  // with what the stored file's listing then says.
-  void Hold(std::unique_ptr<File> file, std::u16string partial, std::u16string destination,
-            std::vector<std::u16string> otherForms, uint64_t bytes, StoreIndexEntry entry);
+            std::vector<std::u16string> otherForms, uint64_t bytes,
+            std::optional<StoreIndexEntry> entry = std::nullopt, std::u16string lacking = {});
   // The store index the pass keeps up to date (a backup's), or nullptr.
   void SetIndex(StoreIndex* index) { index_ = index; }
   StoreIndex* Index() const { return index_; }
@@ -102,6 +102,7 @@ class CopyPassState {
     std::vector<std::u16string> otherForms;
     std::optional<StoreIndexEntry> entry;
     std::optional<uint64_t> flushTicket;  // its place in the flusher's queue, if it has one
+    std::u16string lacking;               // what the copy lacks, said once it is stored
   };
   // Hands the held batch to the committer, once it has finished the one before.
   void StartCommit();

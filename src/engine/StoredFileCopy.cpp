@@ -216,16 +216,13 @@ bool FinishPartialCopy(BackupJob& job, CopyPassState& pass, const ContainerStatu
     RemoveFileAnyway(job.fs, partial);
     return false;
   }
-  // Times or attributes refused: the copy is good, the line says what it lacks.
-  if (const uint32_t error = ApplyStoredAttributes(job, info, *out, partial); error != 0) {
-    job.AddNote(destination, job.notes.timesNotSet + u" " + ErrorText(error));
-    ++job.lackingCount;
-  }
-  if (entry) {
-    pass.Hold(std::move(out), partial, destination, std::move(otherForms), info.size, std::move(*entry));
-  } else {
-    pass.Hold(std::move(out), partial, destination, std::move(otherForms), info.size);
-  }
+  // Times or attributes refused: the copy is good, and once it is stored a
+  // line says what it lacks (a copy that then fails gets its failure line only).
+  std::u16string lacking;
+  if (const uint32_t error = ApplyStoredAttributes(job, info, *out, partial); error != 0)
+    lacking = job.notes.timesNotSet + u" " + ErrorText(error);
+  pass.Hold(std::move(out), partial, destination, std::move(otherForms), info.size, std::move(entry),
+            std::move(lacking));
   return true;
 }
 
