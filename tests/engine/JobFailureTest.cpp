@@ -1,6 +1,7 @@
 // Stops and failures in the middle of a job: the store keeps whole files only, and each failure is reported.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "JobFixture.h"
@@ -167,8 +168,8 @@ TEST_F(JobFailureTest, AStoreThatIsGoneOrRefusesEveryWriteStopsTheJobWithOneLine
   EXPECT_LE(lines.lines.size(), 5u) << said;
   std::set<std::u16string> named;
   for (const std::u16string& line : lines.lines) EXPECT_TRUE(named.insert(line.substr(0, line.find(u';'))).second) << said;
-  ASSERT_FALSE(lines.lines.empty());
-  EXPECT_EQ(lines.lines.back(), u"F:;" + DisplayText(TextId::RemoveDisk));
+  // The committing batch may say its lines after the stop's.
+  EXPECT_EQ(std::count(lines.lines.begin(), lines.lines.end(), u"F:;" + DisplayText(TextId::RemoveDisk)), 1) << said;
 }
 
 TEST_F(JobFailureTest, LeftoversOfAKilledJobGoButAPersonsFilesOfAPartialNameAreKept) {
