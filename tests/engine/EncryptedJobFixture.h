@@ -26,19 +26,24 @@ class EncryptedJobFixture : public JobFixture {
     Settings(changedOnly ? "1" : "0", compress ? "1" : "0",
              std::string("<SetPassword>") + (encrypt ? "1" : "0") + "</SetPassword>");
   }
+  // A whole job with k handed over as the program hands it (none: no key).
   std::unique_ptr<BackupJob> BackupWith(const StoreKey* k, const std::vector<std::string>& paths) {
-    Selection(u"backupfullpath.xml", paths);
-    auto job = NewJob(false);
-    if (k != nullptr) job->storeKey.emplace(k->Duplicate());
-    RunJob(*job);
-    return job;
+    return RunWith(false, k, paths);
+  }
+  std::unique_ptr<BackupJob> BackupWith(const StoreKey& k, const std::vector<std::string>& paths) {
+    return RunWith(false, &k, paths);
+  }
+  std::unique_ptr<BackupJob> BackupWith(std::nullopt_t, const std::vector<std::string>& paths) {
+    return RunWith(false, nullptr, paths);
   }
   std::unique_ptr<BackupJob> RestoreWith(const StoreKey* k, const std::vector<std::string>& paths) {
-    Selection(u"restoreTempPath.xml", paths);
-    auto job = NewJob(true);
-    if (k != nullptr) job->storeKey.emplace(k->Duplicate());
-    RunJob(*job);
-    return job;
+    return RunWith(true, k, paths);
+  }
+  std::unique_ptr<BackupJob> RestoreWith(const StoreKey& k, const std::vector<std::string>& paths) {
+    return RunWith(true, &k, paths);
+  }
+  std::unique_ptr<BackupJob> RestoreWith(std::nullopt_t, const std::vector<std::string>& paths) {
+    return RunWith(true, nullptr, paths);
   }
   void RemoveIndex() {
     for (const auto& path : fs.AllPaths())
@@ -53,6 +58,15 @@ class EncryptedJobFixture : public JobFixture {
   }
 
   StoreKey key, otherKey;
+
+ private:
+  std::unique_ptr<BackupJob> RunWith(bool restore, const StoreKey* k, const std::vector<std::string>& paths) {
+    Selection(restore ? u"restoreTempPath.xml" : u"backupfullpath.xml", paths);
+    auto job = NewJob(restore);
+    if (k != nullptr) job->storeKey.emplace(k->Duplicate());
+    RunJob(*job);
+    return job;
+  }
 };
 
 }  // namespace qtr::test

@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "JobFixture.h"
+#include "EncryptedJobFixture.h"
 #include "engine/JobText.h"
 #include "engine/StoreIndex.h"
 #include "engine/StoredForms.h"
@@ -19,45 +19,8 @@ using test::Narrow;
 
 const std::string kMarker = "MARKER-7f3a-PLAINTEXT";
 
-class EncryptedStoreTest : public test::JobFixture {
+class EncryptedStoreTest : public test::EncryptedJobFixture {
  protected:
-  EncryptedStoreTest() {
-    for (size_t i = 0; i < sizeof key.bytes; ++i) {
-      key.bytes[i] = static_cast<uint8_t>(i * 7 + 3);
-      otherKey.bytes[i] = static_cast<uint8_t>(i * 5 + 1);
-    }
-  }
-
-  void Encryption(bool compress, bool changedOnly = false, bool encrypt = true) {
-    Settings(changedOnly ? "1" : "0", compress ? "1" : "0",
-             std::string("<SetPassword>") + (encrypt ? "1" : "0") + "</SetPassword>");
-  }
-  std::unique_ptr<BackupJob> BackupWith(const StoreKey* k, const std::vector<std::string>& paths) {
-    Selection(u"backupfullpath.xml", paths);
-    auto job = NewJob(false);
-    if (k != nullptr) job->storeKey = k->Duplicate();
-    RunJob(*job);
-    return job;
-  }
-  std::unique_ptr<BackupJob> BackupWith(const StoreKey& k, const std::vector<std::string>& paths) {
-    return BackupWith(&k, paths);
-  }
-  std::unique_ptr<BackupJob> BackupWith(std::nullopt_t, const std::vector<std::string>& paths) {
-    return BackupWith(static_cast<const StoreKey*>(nullptr), paths);
-  }
-  std::unique_ptr<BackupJob> RestoreWith(const StoreKey* k, const std::vector<std::string>& paths) {
-    Selection(u"restoreTempPath.xml", paths);
-    auto job = NewJob(true);
-    if (k != nullptr) job->storeKey = k->Duplicate();
-    RunJob(*job);
-    return job;
-  }
-  std::unique_ptr<BackupJob> RestoreWith(const StoreKey& k, const std::vector<std::string>& paths) {
-    return RestoreWith(&k, paths);
-  }
-  std::unique_ptr<BackupJob> RestoreWith(std::nullopt_t, const std::vector<std::string>& paths) {
-    return RestoreWith(static_cast<const StoreKey*>(nullptr), paths);
-  }
   std::string Big() const {
     std::string text;
     for (int i = 0; text.size() < 300000; ++i) text += kMarker + " line " + std::to_string(i % 113) + "\n";
@@ -82,10 +45,6 @@ class EncryptedStoreTest : public test::JobFixture {
          {u"C:\\D\\notes.txt", u"C:\\D\\empty.txt", u"C:\\D\\one.bin", u"C:\\D\\b.zip"})
       fs.RemoveFile(name);
   }
-  void RemoveIndex() {
-    for (const auto& path : fs.AllPaths())
-      if (path.starts_with(u"F:\\QTRPMB\\~index\\")) fs.RemoveFile(path);
-  }
   // No partial copies anywhere, and nothing of the marker in any file of the store.
   void ExpectStoreHoldsNoPlaintext() {
     for (const auto& path : fs.AllPaths()) {
@@ -96,8 +55,6 @@ class EncryptedStoreTest : public test::JobFixture {
       }
     }
   }
-
-  StoreKey key, otherKey;
 };
 
 TEST_F(EncryptedStoreTest, EveryFileIsStoredEncryptedAndRestoredByteForByteInBothForms) {

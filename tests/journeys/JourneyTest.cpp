@@ -994,22 +994,27 @@ class EncryptionJourneyTest : public JourneyTest {
       }
     return found;
   }
+  // Marks the sources (kept in *originals), starts the program with the
+  // target chosen, sets the password on the backup-settings page and ticks
+  // Encryption. Stored plain, a file would show the marker as it is.
+  void StartWithEncryptionOn(std::vector<std::string>* originals) {
+    StoreSetting(u"CompressFile", u"0");
+    MarkSources();
+    for (const std::wstring& file : files_) originals->push_back(ReadFileBytes(source_ + file));
+    ASSERT_TRUE(driver_.Start());
+    ChooseTarget();
+    SetBackupPassword(L"journey-pw-1");
+    HWND encryption = FindControl(driver_.PageBox(), 1316);
+    ASSERT_NE(encryption, nullptr);
+    PostMessageW(encryption, BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return SendMessageW(encryption, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 5000));
+  }
 };
 
 TEST_F(EncryptionJourneyTest, EncryptedBackupRestoreAWrongPasswordAndAnUnattendedStartAfterARestart) {
-  StoreSetting(u"CompressFile", u"0");  // the marker would stand in a plain stored file as it is
-  MarkSources();
   std::vector<std::string> originals;
-  for (const std::wstring& file : files_) originals.push_back(ReadFileBytes(source_ + file));
-  ASSERT_TRUE(driver_.Start());
-  ChooseTarget();
+  ASSERT_NO_FATAL_FAILURE(StartWithEncryptionOn(&originals));
 
-  // The password set on the backup-settings page, then Encryption ticked.
-  SetBackupPassword(L"journey-pw-1");
-  HWND encryption = FindControl(driver_.PageBox(), 1316);
-  ASSERT_NE(encryption, nullptr);
-  PostMessageW(encryption, BM_CLICK, 0, 0);
-  ASSERT_TRUE(WaitFor([&] { return SendMessageW(encryption, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 5000));
   const std::string kept = ReadFileBytes(folder_ + L"backuppassword.bin");
   EXPECT_NE(kept, "<missing>");
   EXPECT_EQ(kept.find("journey-pw-1"), std::string::npos);
@@ -1073,17 +1078,9 @@ TEST_F(EncryptionJourneyTest, EncryptedBackupRestoreAWrongPasswordAndAnUnattende
 // before it gives the store a new key, in either language; declined, it
 // stores nothing; the right password still restores every file.
 TEST_F(EncryptionJourneyTest, ALostKeyCheckIsAskedAboutAndDeclinedStoresNothing) {
-  StoreSetting(u"CompressFile", u"0");
-  MarkSources();
   std::vector<std::string> originals;
-  for (const std::wstring& file : files_) originals.push_back(ReadFileBytes(source_ + file));
-  ASSERT_TRUE(driver_.Start());
-  ChooseTarget();
-  SetBackupPassword(L"journey-pw-1");
+  ASSERT_NO_FATAL_FAILURE(StartWithEncryptionOn(&originals));
   HWND encryption = FindControl(driver_.PageBox(), 1316);
-  ASSERT_NE(encryption, nullptr);
-  PostMessageW(encryption, BM_CLICK, 0, 0);
-  ASSERT_TRUE(WaitFor([&] { return SendMessageW(encryption, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 5000));
   ProgramDriver::Click(driver_.PageBox(), 1004);
   StartWithHotKey(driver_);
   CloseFinishedJob();
