@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "config/XmlDocument.h"
+#include "xml/XmlDocument.h"
 
 namespace {
 

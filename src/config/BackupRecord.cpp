@@ -1,6 +1,6 @@
 #include "config/BackupRecord.h"
 
-#include "config/XmlDocument.h"
+#include "xml/XmlDocument.h"
 
 namespace qtr {
 namespace {

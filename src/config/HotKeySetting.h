@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "config/XmlDocument.h"
+#include "xml/XmlDocument.h"
 
 namespace qtr {
 

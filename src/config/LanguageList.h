@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "config/XmlDocument.h"
+#include "xml/XmlDocument.h"
 
 namespace qtr {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "config/XmlDocument.h"
+#include "xml/XmlDocument.h"
 
 namespace qtr {
 

@@ -3,8 +3,8 @@
 #include <unordered_map>
 
 #include "config/SelectionPath.h"
-#include "config/XmlDocument.h"
-#include "config/XmlEscape.h"
+#include "xml/XmlDocument.h"
+#include "xml/XmlEscape.h"
 #include "platform/Utf8.h"
 #include "platform/WholeFile.h"
 

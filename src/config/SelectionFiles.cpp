@@ -5,7 +5,7 @@
 
 #include "config/PathList.h"
 #include "config/SelectionPath.h"
-#include "config/XmlDocument.h"
+#include "xml/XmlDocument.h"
 
 namespace qtr {
 namespace {

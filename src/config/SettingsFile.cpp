@@ -4,7 +4,7 @@
 
 #include "config/HotKeySetting.h"
 #include "config/LanguageTable.h"
-#include "config/XmlResultLog.h"
+#include "xml/XmlResultLog.h"
 
 namespace qtr {
 namespace {

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "config/SettingsKeys.h"
-#include "config/XmlDocument.h"
+#include "xml/XmlDocument.h"
 
 namespace qtr {
 

@@ -3,7 +3,7 @@
 #include "engine/JobOptions.h"
 #include "engine/JobText.h"
 #include "config/SettingsFile.h"
-#include "config/XmlFileLoad.h"
+#include "xml/XmlFileLoad.h"
 #include "engine/StoreLayout.h"
 
 namespace qtr {

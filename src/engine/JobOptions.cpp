@@ -3,7 +3,7 @@
 #include <string>
 
 #include "config/SettingsFile.h"
-#include "config/XmlFileLoad.h"
+#include "xml/XmlFileLoad.h"
 #include "engine/StoreLayout.h"
 #include "platform/SystemError.h"
 

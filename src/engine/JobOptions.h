@@ -5,7 +5,7 @@
 #include <optional>
 #include <string_view>
 
-#include "config/XmlDocument.h"
+#include "xml/XmlDocument.h"
 #include "engine/BackupJob.h"
 #include "platform/FileSystem.h"
 

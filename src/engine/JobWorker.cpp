@@ -2,12 +2,12 @@
 
 #include <memory>
 
-#include "config/XmlDocument.h"
+#include "xml/XmlDocument.h"
 #include "engine/CopyPass.h"
 #include "engine/InterruptedCopies.h"
 #include "engine/JobOptions.h"
 #include "engine/RestoreWalk.h"
-#include "config/XmlFileLoad.h"
+#include "xml/XmlFileLoad.h"
 #include "engine/SourceWalk.h"
 #include "crypto/KeyCheck.h"
 #include "engine/StoreFolderCheck.h"

@@ -4,8 +4,8 @@
 #include <set>
 #include <string>
 
-#include "config/XmlDocument.h"
-#include "config/XmlEscape.h"
+#include "xml/XmlDocument.h"
+#include "xml/XmlEscape.h"
 #include "crypto/HmacSha256.h"
 #include "engine/StoreLayout.h"
 #include "platform/SystemError.h"

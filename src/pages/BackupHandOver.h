@@ -4,7 +4,7 @@
 #pragma once
 #include <string>
 
-#include "config/XmlDocument.h"
+#include "xml/XmlDocument.h"
 #include "platform/FileSystem.h"
 #include "shell/LocalTime.h"
 

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "config/LanguageText.h"
-#include "config/XmlDocument.h"
+#include "xml/XmlDocument.h"
 
 namespace qtr {
 

@@ -4,7 +4,7 @@
 // confirms it; the schedule is looked at on every page tick after the
 // button.
 #pragma once
-#include "config/XmlDocument.h"
+#include "xml/XmlDocument.h"
 #include "pages/PageBoxState.h"
 #include "shell/LocalTime.h"
 #include "shell/ScheduleCheck.h"

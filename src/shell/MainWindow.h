@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "config/XmlDocument.h"
+#include "xml/XmlDocument.h"
 #include "shell/ConfirmationDialog.h"
 #include "pages/PageBox.h"
 #include "shell/ShellChange.h"

@@ -5,11 +5,11 @@
 
 #include "config/LanguageText.h"
 #include "config/SettingsFile.h"
-#include "config/XmlDocument.h"
+#include "xml/XmlDocument.h"
 #include "engine/JobOptions.h"
 #include "engine/JobText.h"
 #include "engine/JobWorker.h"
-#include "config/XmlFileLoad.h"
+#include "xml/XmlFileLoad.h"
 #include "platform/WideText.h"
 #include "resource.h"
 #include "widgets/ControlColours.h"

@@ -5,7 +5,7 @@
 #pragma once
 #include <string>
 
-#include "config/XmlDocument.h"
+#include "xml/XmlDocument.h"
 #include "shell/LocalTime.h"
 
 namespace qtr {

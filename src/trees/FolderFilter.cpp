@@ -2,7 +2,7 @@
 
 #include "config/SelectionPath.h"
 #include "config/SettingsFile.h"
-#include "config/XmlDocument.h"
+#include "xml/XmlDocument.h"
 
 namespace qtr {
 namespace {

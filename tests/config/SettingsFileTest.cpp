@@ -4,7 +4,7 @@
 
 #include "config/HotKeySetting.h"
 #include "config/SettingsFile.h"
-#include "config/XmlDocument.h"
+#include "xml/XmlDocument.h"
 #include "support/TempFolder.h"
 
 namespace qtr {

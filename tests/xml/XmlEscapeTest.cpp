@@ -1,4 +1,4 @@
-#include "config/XmlEscape.h"
+#include "xml/XmlEscape.h"
 
 #include <gtest/gtest.h>
 

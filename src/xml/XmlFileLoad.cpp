@@ -1,4 +1,4 @@
-#include "config/XmlFileLoad.h"
+#include "xml/XmlFileLoad.h"
 
 #include <memory>
 

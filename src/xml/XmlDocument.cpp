@@ -1,9 +1,9 @@
-#include "config/XmlDocument.h"
+#include "xml/XmlDocument.h"
 
-#include "config/XmlEscape.h"
-#include "config/XmlFileEncoding.h"
-#include "config/XmlParser.h"
-#include "config/XmlSyntax.h"
+#include "xml/XmlEscape.h"
+#include "xml/XmlFileEncoding.h"
+#include "xml/XmlParser.h"
+#include "xml/XmlSyntax.h"
 #include "platform/SystemError.h"
 #include "platform/WholeFile.h"
 

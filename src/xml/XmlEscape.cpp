@@ -1,6 +1,6 @@
-#include "config/XmlEscape.h"
+#include "xml/XmlEscape.h"
 
-#include "config/XmlEntities.h"
+#include "xml/XmlEntities.h"
 
 namespace qtr {
 namespace {

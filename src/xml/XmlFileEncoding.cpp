@@ -1,8 +1,8 @@
-#include "config/XmlFileEncoding.h"
+#include "xml/XmlFileEncoding.h"
 
 #include <algorithm>
 
-#include "config/XmlSyntax.h"
+#include "xml/XmlSyntax.h"
 #include "platform/EncodingAliases.h"
 #include "platform/TextCodec.h"
 #include "platform/Utf8.h"

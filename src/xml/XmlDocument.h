@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "config/XmlElementTable.h"
-#include "config/XmlResultLog.h"
+#include "xml/XmlElementTable.h"
+#include "xml/XmlResultLog.h"
 
 namespace qtr {
 

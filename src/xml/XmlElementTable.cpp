@@ -1,4 +1,4 @@
-#include "config/XmlElementTable.h"
+#include "xml/XmlElementTable.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 #pragma once
 #include <string_view>
 
-#include "config/XmlDocument.h"
+#include "xml/XmlDocument.h"
 #include "platform/FileSystem.h"
 
 namespace qtr {

@@ -1,8 +1,8 @@
-#include "config/XmlParser.h"
+#include "xml/XmlParser.h"
 
 #include <vector>
 
-#include "config/XmlSyntax.h"
+#include "xml/XmlSyntax.h"
 
 namespace qtr {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "config/XmlResultLog.h"
+#include "xml/XmlResultLog.h"
 
 namespace qtr {
 

@@ -2,8 +2,8 @@
 #pragma once
 #include <string_view>
 
-#include "config/XmlElementTable.h"
-#include "config/XmlResultLog.h"
+#include "xml/XmlElementTable.h"
+#include "xml/XmlResultLog.h"
 
 namespace qtr {
 

@@ -1,6 +1,6 @@
-#include "config/XmlResultLog.h"
+#include "xml/XmlResultLog.h"
 
-#include "config/XmlEscape.h"
+#include "xml/XmlEscape.h"
 
 namespace qtr {
 namespace {

@@ -1,4 +1,4 @@
-#include "config/XmlEntities.h"
+#include "xml/XmlEntities.h"
 
 #include <algorithm>
 #include <array>

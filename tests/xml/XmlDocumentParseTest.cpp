@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "config/XmlDocument.h"
+#include "xml/XmlDocument.h"
 
 namespace qtr {
 namespace {
