@@ -16,6 +16,19 @@
 
 namespace qtr::test {
 
+// Two supported disks (numbers 4 and 2, listed in that order by the system)
+// and one without the marker, all unplugged at first.
+inline constexpr std::string_view kDisks =
+    "drive = C fixed 0\n"
+    "[disk]\npath = \\\\?\\usbstor#four\nimage = four.img\nvendor = WDC\nproduct = Four\n"
+    "number = 4\ngeometry = 2 16 63 512\nvolume = E\nvolume = G\npresent = no\nplug = four.plug\n"
+    "[disk]\npath = \\\\?\\usbstor#two\nimage = two.img\nvendor = ST\nproduct = Two\n"
+    "number = 2\ngeometry = 2 16 63 512\nvolume = F\npresent = no\n"
+    "[disk]\npath = \\\\?\\usbstor#other\nimage = other.img\nmarker = no\n"
+    "number = 7\ngeometry = 2 16 63 512\nvolume = H\npresent = no\n";
+inline const std::u16string kFour = u"\\\\?\\usbstor#four";
+inline const std::u16string kTwo = u"\\\\?\\usbstor#two";
+
 class RecordingMessages final : public MessageSeam {
  public:
   void ShowPlainMessage(std::u16string_view text) override {

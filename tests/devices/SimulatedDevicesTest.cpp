@@ -3,9 +3,14 @@
 #include "DeviceTestSupport.h"
 #include "devices/DeviceList.h"
 #include "devices/SimulatedDevices.h"
+#include "platform/WholeFile.h"
 
 namespace qtr {
 namespace {
+
+using test::kDisks;
+using test::kFour;
+using test::kTwo;
 
 std::u16string ExampleDescription() {
 #ifdef _WIN32
@@ -66,6 +71,71 @@ TEST(SimulatedDevices, UnpluggedDiskIsNeitherListedNorOpened) {
   uint32_t error = 0;
   EXPECT_EQ(world.Devices().Open(u"\\\\?\\ONE", DeviceAccess::Read, error), nullptr);
   EXPECT_TRUE(world.Devices().LogicalDriveRoots().empty());
+}
+
+// Each change as "disk 0 in", "volumes 0 out", in the order reported.
+std::vector<std::string> Changes(SimulatedDevices& devices) {
+  std::vector<std::string> said;
+  for (const auto& change : devices.PollPresence())
+    said.push_back((change.volumes ? "volumes " : "disk ") + std::to_string(change.disk) +
+                   (change.arrived ? " in" : " out"));
+  return said;
+}
+using Said = std::vector<std::string>;
+
+TEST(SimulatedPlugging, PlugFileAndSwitchReportEachChangeOnce) {
+  test::SimulatedWorld world(kDisks);
+  SimulatedDevices& devices = world.Devices();
+  EXPECT_TRUE(devices.PollPresence().empty()) << "all start unplugged";
+  ASSERT_EQ(WriteWholeFile(world.Image(u"four.plug"), "in\n"), 0u);
+  devices.SetPresent(1, true);
+  EXPECT_EQ(Changes(devices), (Said{"disk 0 in", "volumes 0 in", "disk 1 in", "volumes 1 in"}));
+  EXPECT_TRUE(devices.PollPresence().empty());
+  std::vector<std::u16string> paths;
+  devices.EnumerateDiskInterfaces(paths);
+  EXPECT_EQ(paths, (std::vector<std::u16string>{kFour, kTwo}));
+
+  ASSERT_EQ(WriteWholeFile(world.Image(u"four.plug"), "unsure\n"), 0u);
+  EXPECT_TRUE(devices.PollPresence().empty()) << "an unknown word keeps the disk as it is";
+  ASSERT_EQ(WriteWholeFile(world.Image(u"four.plug"), "out\n"), 0u);
+  EXPECT_EQ(Changes(devices), (Said{"volumes 0 out", "disk 0 out"}));
+  EXPECT_EQ(devices.DriveType(u"E:\\"), DriveKind::NoRoot);
+}
+
+TEST(SimulatedPlugging, VolumesComeAfterTheirDelayAndGoWhileTheDiskStays) {
+  test::SimulatedWorld world(
+      "[disk]\npath = \\\\?\\usbstor#late\nimage = late.img\nvendor = WDC\nnumber = 5\n"
+      "geometry = 2 16 63 512\nvolume = E\nvolume-delay = 1500\nmount = late.mount\npresent = no\n");
+  SimulatedDevices& devices = world.Devices();
+  int64_t now = 10000;
+  devices.SetClock([&now] { return now; });
+  const auto letters = [&] {
+    CUSBDevice disk;
+    disk.m_devicePath = u"\\\\?\\usbstor#late";
+    return disk.GetPartitions();
+  };
+  devices.SetPresent(0, true);
+  EXPECT_EQ(Changes(devices), (Said{"disk 0 in"}));
+  EXPECT_TRUE(devices.LogicalDriveRoots().empty());
+  EXPECT_EQ(letters(), u"");
+  uint32_t error = 0;
+  EXPECT_EQ(devices.Open(u"\\\\.\\E:", DeviceAccess::Read, error), nullptr);
+  now += 1499;
+  EXPECT_TRUE(Changes(devices).empty());
+  now += 1;
+  EXPECT_EQ(Changes(devices), (Said{"volumes 0 in"}));
+  EXPECT_EQ(letters(), u"E: ");
+
+  ASSERT_EQ(WriteWholeFile(world.Image(u"late.mount"), "unmounted\n"), 0u);
+  EXPECT_EQ(Changes(devices), (Said{"volumes 0 out"}));
+  EXPECT_EQ(letters(), u"");
+  std::vector<std::u16string> paths;
+  devices.EnumerateDiskInterfaces(paths);
+  EXPECT_EQ(paths.size(), 1u) << "the disk stays";
+  ASSERT_EQ(WriteWholeFile(world.Image(u"late.mount"), "mounted\n"), 0u);
+  EXPECT_EQ(Changes(devices), (Said{"volumes 0 in"})) << "no delay: the disk did not come again";
+  devices.SetPresent(0, false);
+  EXPECT_EQ(Changes(devices), (Said{"volumes 0 out", "disk 0 out"}));
 }
 
 }  // namespace

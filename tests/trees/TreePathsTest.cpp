@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "support/TempFolder.h"
-#include "trees/DiskItems.h"
-#include "trees/FolderFilter.h"
 #include "trees/MemoryTreeItems.h"
 #include "trees/TreePaths.h"
 
@@ -58,64 +55,6 @@ TEST(TreePathsTest, ParentFolders) {
   EXPECT_EQ(ParentFolderOf(u"C:"), u"");
   EXPECT_EQ(ParentFolderOf(u"a"), u"");
   EXPECT_EQ(ParentFolderOf(u""), u"");
-}
-
-TEST(DiskItemsTest, DisksStandInDeviceNumberOrderOnceEach) {
-  MemoryTreeItems items;
-  const TreeItem computer = items.Folder(kNoItem, u"My Computer");
-  const TreeItem five = InsertDiskItem(items, u"Disk", 5, false);
-  const TreeItem two = InsertDiskItem(items, u"Disk", 2, true);
-  const TreeItem nine = InsertDiskItem(items, u"Disk", 9, false);
-  EXPECT_EQ(InsertDiskItem(items, u"Disk", 5, false), kNoItem);
-
-  std::vector<TreeItem> order;
-  for (TreeItem item = FirstRoot(items); item != kNoItem; item = items.NextSibling(item))
-    order.push_back(item);
-  EXPECT_EQ(order, (std::vector<TreeItem>{computer, two, five, nine}));
-  EXPECT_EQ(items.Data(two), 5u);
-  EXPECT_EQ(items.State(two), kStateDisabled);
-  EXPECT_EQ(items.State(five), kStateUnchecked);
-  EXPECT_EQ(items.Name(two), u"Disk( 2 )");
-
-  // Removal finds the disk's own item wherever it stands.
-  EXPECT_TRUE(RemoveDiskItem(items, 5));
-  EXPECT_FALSE(RemoveDiskItem(items, 5));
-  EXPECT_EQ(items.NextSibling(two), nine);
-  EXPECT_NE(InsertDiskItem(items, u"Disk", 5, false), kNoItem);
-  EXPECT_EQ(items.NextSibling(items.NextSibling(two)), nine);
-}
-
-TEST(FolderFilterTest, SystemAndTemporaryEntriesAreNeverListed) {
-  FolderFilter filter;
-  EXPECT_FALSE(filter.Lists(u"D:\\", u".", kDirectory));
-  EXPECT_FALSE(filter.Lists(u"D:\\", u"..", kDirectory));
-  EXPECT_FALSE(filter.Lists(u"D:\\", u"pagefile.sys", 0x4 | 0x2));
-  EXPECT_FALSE(filter.Lists(u"D:\\x", u"~work.tmp", 0x100));
-  EXPECT_TRUE(filter.Lists(u"D:\\x", u"hidden.txt", 0x2));
-}
-
-TEST(FolderFilterTest, TheSystemFoldersOfDriveCFollowTheirSwitches) {
-  FolderFilter filter;
-  EXPECT_FALSE(filter.Lists(u"C:\\", u"WINDOWS", kDirectory));
-  EXPECT_FALSE(filter.Lists(u"c:\\", u"windows", kDirectory));
-  EXPECT_FALSE(filter.Lists(u"C:\\", u"Program Files", kDirectory));
-  EXPECT_FALSE(filter.Lists(u"C:\\", u"Documents and Settings", kDirectory));
-  EXPECT_TRUE(filter.Lists(u"D:\\", u"WINDOWS", kDirectory));
-  EXPECT_TRUE(filter.Lists(u"C:\\data", u"WINDOWS", kDirectory));
-
-  test::TempFolder temp;
-  test::WriteBytes(temp.File(u"init.xml"),
-                   "<root>\r\n<WindowsFile>1</WindowsFile>\r\n<ProgramFiles>0</ProgramFiles>\r\n"
-                   "<DocAndSetFiles>1</DocAndSetFiles>\r\n</root>\r\n");
-  filter.ReadSwitches(temp.File(u"init.xml"));
-  EXPECT_TRUE(filter.Lists(u"C:\\", u"WINDOWS", kDirectory));
-  EXPECT_FALSE(filter.Lists(u"C:\\", u"Program Files", kDirectory));
-  EXPECT_TRUE(filter.Lists(u"C:\\", u"Documents and Settings", kDirectory));
-
-  // A damaged settings file turns every switch off.
-  test::WriteBytes(temp.File(u"init.xml"), "<root><WindowsFile>1</Windows");
-  filter.ReadSwitches(temp.File(u"init.xml"));
-  EXPECT_FALSE(filter.Lists(u"C:\\", u"WINDOWS", kDirectory));
 }
 
 }  // namespace
