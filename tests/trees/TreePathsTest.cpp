@@ -8,8 +8,6 @@ namespace {
 
 using test::MemoryTreeItems;
 
-constexpr uint32_t kDirectory = 0x10;
-
 TEST(TreePathsTest, PathsAreBuiltFromTheDriveDown) {
   MemoryTreeItems items;
   const TreeItem root = items.Folder(kNoItem, u"My Computer");
