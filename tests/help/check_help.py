@@ -88,9 +88,39 @@ def project_files(source):
     return files, named
 
 
+# The code page the viewer reads the title and the contents file in, by the
+# project's language.
+CODE_PAGES = {"0x0409": "cp1252", "0x0804": "gbk"}
+
+
+def check_encodings(source, named):
+    code_page = CODE_PAGES.get(language_table(source))
+    if code_page is None:
+        fail("no code page known for the help language " + named["Language"])
+        return
+    # The compiler decodes the index file as utf-8 into its binary index.
+    for name, encoding in (("XVQ.hhp", code_page), (named["Contents file"], code_page),
+                           (named["Index file"], "utf-8")):
+        data = open(os.path.join(source, name), "rb").read()
+        if data.isascii():
+            continue
+        try:
+            data.decode(encoding)
+        except UnicodeDecodeError:
+            fail("%s is not in %s" % (name, encoding))
+            continue
+        if encoding != "utf-8":
+            try:
+                data.decode("utf-8")
+                fail("%s is utf-8, but the viewer reads it in %s" % (name, encoding))
+            except UnicodeDecodeError:
+                pass
+
+
 def check_chm(chm, source):
     entries = chm_directory(chm)
     files, named = project_files(source)
+    check_encodings(source, named)
     for name in files + [named["Contents file"], named["Index file"]]:
         entry = entries.get("/" + name)
         if entry is None:
