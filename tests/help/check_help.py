@@ -5,10 +5,15 @@ It reads the file's own directory (the ITSF header, the ITSP directory header
 and its PMGL listing chunks), so it shows what the help viewer will find:
 every page and picture of the project, the contents and index files, and the
 viewer's system files. It also checks that the troubleshooting page names
-every message the program can show, in the English defaults and in the
-shipped tables.
+every message the program can show, in the language of the help's project
+file: the English defaults and table, or the table of that language.
 
-usage: check_help.py XVQ.chm HELP_SOURCE_FOLDER LanguageKeys.inc LANGUAGE_FOLDER
+With --same it compares two help sources instead (English and a
+translation): the same pages, pictures, links and anchors per page, and the
+same messages on the troubleshooting page.
+
+usage: check_help.py HELP.chm HELP_SOURCE_FOLDER LanguageKeys.inc LANGUAGE_FOLDER
+       check_help.py --same HELP_SOURCE_FOLDER OTHER_SOURCE_FOLDER LANGUAGE_FOLDER
 """
 import html
 import os
@@ -69,7 +74,9 @@ def chm_directory(path):
 def project_files(source):
     """The files the project file lists, and its contents and index files."""
     files, in_files, named = [], False, {}
-    for line in open(os.path.join(source, "XVQ.hhp"), encoding="utf-8"):
+    # The project file may be in the help language's code page: only its
+    # ASCII names and keys are read.
+    for line in open(os.path.join(source, "XVQ.hhp"), encoding="latin-1"):
         line = line.strip()
         if line.startswith("["):
             in_files = line == "[FILES]"
@@ -81,13 +88,46 @@ def project_files(source):
     return files, named
 
 
+# The code page the viewer reads the title and the contents file in, by the
+# project's language.
+CODE_PAGES = {"0x0409": "cp1252", "0x0804": "gbk"}
+
+
+def check_encodings(source, named):
+    code_page = CODE_PAGES.get(language_table(source))
+    if code_page is None:
+        fail("no code page known for the help language " + named["Language"])
+        return
+    # The compiler decodes the index file as utf-8 into its binary index.
+    for name, encoding in (("XVQ.hhp", code_page), (named["Contents file"], code_page),
+                           (named["Index file"], "utf-8")):
+        data = open(os.path.join(source, name), "rb").read()
+        if data.isascii():
+            continue
+        try:
+            data.decode(encoding)
+        except UnicodeDecodeError:
+            fail("%s is not in %s" % (name, encoding))
+            continue
+        if encoding != "utf-8":
+            try:
+                data.decode("utf-8")
+                fail("%s is utf-8, but the viewer reads it in %s" % (name, encoding))
+            except UnicodeDecodeError:
+                pass
+
+
 def check_chm(chm, source):
     entries = chm_directory(chm)
     files, named = project_files(source)
+    check_encodings(source, named)
     for name in files + [named["Contents file"], named["Index file"]]:
         entry = entries.get("/" + name)
         if entry is None:
             fail("missing from the help file: " + name)
+            continue
+        if not os.path.exists(os.path.join(source, name)):
+            fail("the project lists %s, which is not in the source folder" % name)
             continue
         size = os.path.getsize(os.path.join(source, name))
         if entry[2] != size:
@@ -97,7 +137,7 @@ def check_chm(chm, source):
             fail("the viewer's entry %s is missing" % system)
     # Every page of the folder is listed, and every page is in the contents.
     pages = sorted(n for n in os.listdir(source) if n.endswith(".html"))
-    contents = open(os.path.join(source, named["Contents file"]), encoding="utf-8").read()
+    contents = open(os.path.join(source, named["Contents file"]), encoding="latin-1").read()
     for page in pages:
         if page not in files:
             fail("page not in the project: " + page)
@@ -128,36 +168,111 @@ MESSAGE_KEYS = [
 ]
 
 
+def language_table(source):
+    """The language table the help is written for, named as its file in the
+    language folder: "Language=0x804 Chinese (PRC)" is 0x0804."""
+    _, named = project_files(source)
+    return "0x%04x" % int(named["Language"].split()[0], 16)
+
+
+def table_texts(language_folder, table):
+    root = ElementTree.parse(os.path.join(language_folder, table + ".xml")).getroot()
+    return {element.tag: element.text for element in root if element.text}
+
+
+def defaults_of(keys_file):
+    return dict(re.findall(r'QTR_LANGUAGE_KEY\((\w+), u"((?:[^"\\]|\\.)*)"\)', open(keys_file).read()))
+
+
+def shown_text(page_html):
+    return html.unescape(re.sub(r"<[^>]+>", "", page_html))
+
+
 def check_troubleshooting(source, keys_file, language_folder):
-    defaults = dict(re.findall(r'QTR_LANGUAGE_KEY\((\w+), u"((?:[^"\\]|\\.)*)"\)', open(keys_file).read()))
+    defaults = defaults_of(keys_file)
     # A new failure or question text (ending in "!" or "?") must join the list.
     for key, text in defaults.items():
         if text.rstrip().endswith(("!", "?")) and key not in MESSAGE_KEYS:
             fail("message %s is not among the texts the troubleshooting page is checked for" % key)
     page = open(os.path.join(source, "troubleshooting.html"), encoding="utf-8").read()
-    shown = html.unescape(re.sub(r"<[^>]+>", "", page))
-    english = ElementTree.parse(os.path.join(language_folder, "0x0409.xml")).getroot()
+    shown = shown_text(page)
+    table = language_table(source)
+    translated = table_texts(language_folder, table)
     for key in MESSAGE_KEYS:
         if key not in defaults:
             fail("no language key " + key)
             continue
-        texts = {defaults[key]}
-        element = english.find(key)
-        if element is not None and element.text:
-            texts.add(element.text)
+        # English pages show the defaults too; a translated page its table's texts.
+        texts = {translated[key]} if key in translated else set()
+        if table == "0x0409":
+            texts.add(defaults[key])
+        elif not texts:
+            fail("the table %s has no text for %s" % (table, key))
         for text in texts:
             if text not in shown:
                 fail("troubleshooting page lacks %s: %r" % (key, text))
 
 
+def listed_messages(source, language_folder):
+    """The keys whose texts the troubleshooting page lists as messages: those
+    of MESSAGE_KEYS and any other text of more than two words (shorter ones
+    are labels, which a message may contain) found in a message cell."""
+    page = open(os.path.join(source, "troubleshooting.html"), encoding="utf-8").read()
+    cells = [shown_text(cell) for cell in re.findall(r'<td class="message">(.*?)</td>', page, re.S)]
+    english = table_texts(language_folder, "0x0409")
+    texts = table_texts(language_folder, language_table(source))
+    candidates = [key for key, text in english.items() if key in MESSAGE_KEYS or len(text.split()) > 2]
+    return {key for key in candidates
+            if key in texts and texts[key].strip() and any(texts[key].strip() in cell for cell in cells)}
+
+
+def page_outline(path):
+    """What must match between the languages on one page."""
+    text = open(path, encoding="utf-8").read()
+    return {
+        "pictures": sorted(re.findall(r'<img src="([^"]+)"', text)),
+        "links": sorted(re.findall(r'<a href="([^"]+)"', text)),
+        "anchors": sorted(re.findall(r'\b(?:id|name)="([^"]+)"', text)),
+    }
+
+
+def compare_sources(source, other, language_folder):
+    def listing(folder, ending):
+        return sorted(n for n in os.listdir(folder) if n.endswith(ending)) if os.path.isdir(folder) else []
+
+    pages = listing(source, ".html")
+    for name, mine, theirs in (("pages", pages, listing(other, ".html")),
+                               ("pictures", listing(os.path.join(source, "pictures"), ".png"),
+                                listing(os.path.join(other, "pictures"), ".png"))):
+        if mine != theirs:
+            fail("%s differ: only in %s: %s; only in %s: %s" % (
+                name, source, sorted(set(mine) - set(theirs)), other, sorted(set(theirs) - set(mine))))
+    for page in pages:
+        if not os.path.exists(os.path.join(other, page)):
+            continue
+        mine, theirs = page_outline(os.path.join(source, page)), page_outline(os.path.join(other, page))
+        for what in mine:
+            if mine[what] != theirs[what]:
+                fail("%s: the %s differ: %s against %s" % (page, what, mine[what], theirs[what]))
+    mine, theirs = listed_messages(source, language_folder), listed_messages(other, language_folder)
+    if mine != theirs:
+        fail("the troubleshooting pages list other messages: only in %s: %s; only in %s: %s" % (
+            source, sorted(mine - theirs), other, sorted(theirs - mine)))
+
+
 def main():
-    chm, source, keys_file, language_folder = sys.argv[1:5]
-    check_chm(chm, source)
-    check_troubleshooting(source, keys_file, language_folder)
+    if sys.argv[1] == "--same":
+        compare_sources(*sys.argv[2:5])
+        done = "help sources match"
+    else:
+        chm, source, keys_file, language_folder = sys.argv[1:5]
+        check_chm(chm, source)
+        check_troubleshooting(source, keys_file, language_folder)
+        done = "help file and troubleshooting page complete"
     for text in failures:
         print("FAIL: " + text)
     if not failures:
-        print("help file and troubleshooting page complete")
+        print(done)
     return 1 if failures else 0
 
 
