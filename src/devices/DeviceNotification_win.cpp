@@ -9,6 +9,7 @@
 #include "devices/DeviceMessages.h"
 #include "devices/DeviceServices.h"
 #include "devices/SimulatedDevices.h"
+#include "platform/NumberText.h"
 #include "platform/WineHost.h"
 
 namespace qtr {
