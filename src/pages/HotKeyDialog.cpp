@@ -10,6 +10,7 @@
 #include "pages/SettingsSubPage.h"
 #include "platform/NumberText.h"
 #include "resource.h"
+#include "widgets/WindowPlacement.h"
 
 namespace qtr {
 namespace {

@@ -9,6 +9,7 @@
 #include "config/SelectionStates.h"
 #include "devices/DeviceList.h"
 #include "devices/PasswordRecord.h"
+#include "platform/ShellMemory.h"
 #include "trees/DiskItems.h"
 #include "trees/SmallIconList.h"
 #include "trees/TreePaths.h"
@@ -82,15 +83,15 @@ bool CBackUpTreeCtrl::FillComputer(const DeviceList& disks) {
   ReadSystemFolderSwitches();
   SendMessageW(Handle(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
   NewTreeItem computer;
-  LPITEMIDLIST drives = nullptr;
-  if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &drives)) && drives != nullptr) {
+  CoTaskMemBlock<PIDLIST_ABSOLUTE> drives;
+  if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, drives.Out())) && drives) {
     SHFILEINFOW shell{};
-    if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(drives), 0, &shell, sizeof shell,
+    if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(drives.Get()), 0, &shell, sizeof shell,
                        SHGFI_PIDL | SHGFI_DISPLAYNAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON) != 0) {
       computer.text = std::u16string(reinterpret_cast<const char16_t*>(shell.szDisplayName));
       computer.image = shell.iIcon;
     }
-    CoTaskMemFree(drives);
+    drives.Reset();
   }
   if (computer.text.empty()) computer.text = DisplayText(TextId::MyComputer);
   computer.state = kStateDisabled;
