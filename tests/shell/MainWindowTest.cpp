@@ -8,25 +8,20 @@
 
 #include "resource.h"
 #include "shell/HelpViewer.h"
+#include "support/MessagePump.h"
 #include "widgets/GdiplusSession.h"
 
 namespace qtr {
 namespace {
 
-void Pump() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-}
+using test::PumpMessages;
 
 class MainWindowTest : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(window_.CreateModeless(nullptr));
     ShowWindow(window_.Handle(), SW_SHOW);
-    Pump();
+    PumpMessages();
   }
   GdiplusSession gdiplus_;
   CVantroDlg window_{false};
@@ -48,7 +43,7 @@ TEST_F(MainWindowTest, IsFoundByItsTitleAndHasItsSizeButNoTaskbarButton) {
 TEST_F(MainWindowTest, EnterAndEscCloseNothing) {
   SendMessageW(window_.Handle(), WM_COMMAND, IDOK, 0);
   SendMessageW(window_.Handle(), WM_COMMAND, IDCANCEL, 0);
-  Pump();
+  PumpMessages();
   EXPECT_TRUE(IsWindow(window_.Handle()));
   EXPECT_TRUE(IsWindowVisible(window_.Handle()));
 }
