@@ -11,6 +11,7 @@
 #include "devices/PasswordRecord.h"
 #include "platform/ShellMemory.h"
 #include "trees/DiskItems.h"
+#include "trees/ShellItemLook.h"
 #include "trees/SmallIconList.h"
 #include "trees/TreePaths.h"
 #include "trees/UsbTreeCtrl.h"
@@ -85,12 +86,7 @@ bool CBackUpTreeCtrl::FillComputer(const DeviceList& disks) {
   NewTreeItem computer;
   CoTaskMemBlock<PIDLIST_ABSOLUTE> drives;
   if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, drives.Out())) && drives) {
-    SHFILEINFOW shell{};
-    if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(drives.Get()), 0, &shell, sizeof shell,
-                       SHGFI_PIDL | SHGFI_DISPLAYNAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON) != 0) {
-      computer.text = std::u16string(reinterpret_cast<const char16_t*>(shell.szDisplayName));
-      computer.image = shell.iIcon;
-    }
+    TakeShellLook(drives.Get(), computer);
     drives.Reset();
   }
   if (computer.text.empty()) computer.text = DisplayText(TextId::MyComputer);

@@ -15,6 +15,7 @@
 #include "platform/WideText.h"
 #include "trees/DropRules.h"
 #include "trees/ManageRules.h"
+#include "trees/ShellItemLook.h"
 #include "trees/ShellPathList.h"
 #include "trees/TreeDropTarget.h"
 #include "trees/TreePaths.h"
@@ -207,14 +208,8 @@ bool CManageTreeCtrl::FillComputer() {
   SendMessageW(Handle(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
   NewTreeItem computer;
   CoTaskMemBlock<PIDLIST_ABSOLUTE> drives;
-  if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, drives.Out())) && drives) {
-    SHFILEINFOW shell{};
-    if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(drives.Get()), 0, &shell, sizeof shell,
-                       SHGFI_PIDL | SHGFI_DISPLAYNAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON) != 0) {
-      computer.text = Narrow(shell.szDisplayName);
-      computer.image = shell.iIcon;
-    }
-  }
+  if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, drives.Out())) && drives)
+    TakeShellLook(drives.Get(), computer);
   if (computer.text.empty()) computer.text = DisplayText(TextId::MyComputer);
   computer.state = kStateNone;
   HTREEITEM root = InsertItem(TVI_ROOT, TVI_FIRST, computer);
@@ -236,14 +231,9 @@ bool CManageTreeCtrl::FillComputer() {
           if (FindDrive(root, text) == nullptr) InsertComputerDrive(DriveRootOf(text));
         } else {
           // A folder the computer shows beside its drives: named by its whole path.
-          SHFILEINFOW shell{};
           NewTreeItem item;
           item.name = text;
-          if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(full.Get()), 0, &shell, sizeof shell,
-                             SHGFI_PIDL | SHGFI_DISPLAYNAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON) != 0) {
-            item.text = Narrow(shell.szDisplayName);
-            item.image = shell.iIcon;
-          }
+          TakeShellLook(full.Get(), item);
           item.state = kStateNone;
           InsertItem(root, TVI_LAST, item);
         }
