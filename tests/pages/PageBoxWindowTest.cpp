@@ -14,6 +14,7 @@
 #include "DeviceTestSupport.h"
 #include "config/SelectionFiles.h"
 #include "config/SettingsFile.h"
+#include "support/ExecutableFolder.h"
 #include "support/MappedDrive.h"
 #include "devices/DeviceList.h"
 #include "devices/EnclosureButton.h"
@@ -43,14 +44,6 @@ class NoPower final : public PowerControl {
   int requests = 0;
   PowerRequest last = PowerRequest::None;
 };
-
-std::u16string ExeFolder() {
-  wchar_t path[MAX_PATH];
-  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::u16string folder(path, path + n);
-  folder.resize(folder.rfind(u'\\') + 1);
-  return folder;
-}
 
 std::wstring TextOf(HWND window) {
   wchar_t text[128] = {};
@@ -191,11 +184,11 @@ TEST_F(PageBoxWindowTest, HotKeyShowsTheHiddenWindowOnFileBackupAndStarts) {
 TEST_F(PageBoxWindowTest, TextsFollowTheActiveLanguage) {
   CPageBox& box = Make(true);
   EXPECT_EQ(TextOf(Item(IDC_PAGEBOX_QUICK_PAGE)), L"Quick Activate");
-  ASSERT_TRUE(ApplyLanguage(ExeFolder(), u"0x0804"));
+  ASSERT_TRUE(ApplyLanguage(test::ExecutableFolder(), u"0x0804"));
   box.ShowTexts();
   EXPECT_NE(TextOf(Item(IDC_PAGEBOX_QUICK_PAGE)), L"Quick Activate");
   EXPECT_NE(TextOf(Item(IDC_PAGEBOX_SET_PAGE)), L"Setting");
-  ASSERT_TRUE(ApplyLanguage(ExeFolder(), u"0x0409"));
+  ASSERT_TRUE(ApplyLanguage(test::ExecutableFolder(), u"0x0409"));
   box.ShowTexts();
   EXPECT_EQ(TextOf(Item(IDC_PAGEBOX_SET_PAGE)), L"Setting");
   EXPECT_EQ(power_.requests, 0);

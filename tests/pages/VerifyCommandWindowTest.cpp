@@ -16,6 +16,7 @@
 #include "devices/EnclosureButton.h"
 #include "pages/PageBox.h"
 #include "resource.h"
+#include "support/ExecutableFolder.h"
 #include "support/MappedDrive.h"
 #include "support/MessagePump.h"
 #include "support/RecordingPrompter.h"
@@ -36,14 +37,6 @@ class NoPower final : public PowerControl {
   }
   int requests = 0;
 };
-
-std::u16string ExeFolder() {
-  wchar_t path[MAX_PATH];
-  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::u16string folder(path, path + n);
-  folder.resize(folder.rfind(u'\\') + 1);
-  return folder;
-}
 
 std::wstring TextOf(HWND window) {
   wchar_t text[512] = {};
@@ -257,7 +250,7 @@ TEST_F(VerifyCommandTest, VerifyOfTheChosenTargetShowsItsSummaryAndListsADamaged
 TEST_F(VerifyCommandTest, TheCommandFollowsTheActiveLanguageAndItsTextFitsInEach) {
   for (const auto& [language, text] :
        {std::pair{u"0x0804", L"\u6821\u9a8c\u5907\u4efd"}, std::pair{u"0x0409", L"Verify backup"}}) {
-    ASSERT_TRUE(ApplyLanguage(ExeFolder(), language));
+    ASSERT_TRUE(ApplyLanguage(test::ExecutableFolder(), language));
     box_->ShowTexts();
     HWND button = PageItem(IDC_BACKUP_VERIFY);
     EXPECT_EQ(TextOf(button), text);

@@ -8,6 +8,7 @@
 
 #include "resource.h"
 #include "shell/HelpViewer.h"
+#include "support/ExecutableFolder.h"
 #include "support/MessagePump.h"
 #include "widgets/GdiplusSession.h"
 
@@ -68,10 +69,7 @@ TEST_F(MainWindowTest, HelpButtonTrayHelpAndF1StartTheViewerOnTheHelpFileBesideT
   HELPINFO f1{sizeof f1, HELPINFO_WINDOW, IDC_MAIN_QUIT, GetDlgItem(window_.Handle(), IDC_MAIN_QUIT), 0, {}};
   SendMessageW(GetDlgItem(window_.Handle(), IDC_MAIN_QUIT), WM_HELP, 0, reinterpret_cast<LPARAM>(&f1));
   ReplaceHelpProcessStarter(previous);
-  wchar_t exe[MAX_PATH];
-  std::u16string folder(reinterpret_cast<const char16_t*>(exe), GetModuleFileNameW(nullptr, exe, MAX_PATH));
-  folder.resize(folder.rfind(u'\\') + 1);
-  const std::u16string expected = u"hh.exe \"" + folder + u"XVQ.chm\"";
+  const std::u16string expected = u"hh.exe \"" + test::ExecutableFolder() + u"XVQ.chm\"";
   EXPECT_EQ(helpStarts, (std::vector<std::u16string>{expected, expected, expected}));
 }
 
