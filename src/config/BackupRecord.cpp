@@ -1,5 +1,6 @@
 #include "config/BackupRecord.h"
 
+#include "platform/NumberText.h"
 #include "xml/XmlDocument.h"
 
 namespace qtr {
@@ -7,18 +8,7 @@ namespace {
 
 void AppendNumber(std::u16string& out, int field, bool twoDigits) {
   // The fields come from the clock; a negative one is written as it is.
-  long long value = field;
-  if (value < 0) {
-    out += u'-';
-    value = -value;
-  }
-  std::u16string digits;
-  do {
-    digits.insert(digits.begin(), static_cast<char16_t>(u'0' + value % 10));
-    value /= 10;
-  } while (value > 0);
-  if (twoDigits && digits.size() < 2) out += u'0';
-  out += digits;
+  out += DecimalText(field, twoDigits ? 2 : 0);
 }
 
 }  // namespace

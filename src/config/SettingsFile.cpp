@@ -4,6 +4,7 @@
 
 #include "config/HotKeySetting.h"
 #include "config/LanguageTable.h"
+#include "platform/NumberText.h"
 #include "xml/XmlResultLog.h"
 
 namespace qtr {
@@ -80,8 +81,8 @@ bool SettingsFile::StoreHotKey(const HotKeySetting& hotKey) const {
   XmlDocument doc;
   if (!Replace(doc, u"HotKey", {})) return false;
   doc.SetAttribute(u"Str", hotKey.text);
-  doc.SetAttribute(u"VirtualKeyCode", ToU16(hotKey.virtualKey));
-  doc.SetAttribute(u"keyModifiers", ToU16(hotKey.modifiers));
+  doc.SetAttribute(u"VirtualKeyCode", DigitsOf(hotKey.virtualKey));
+  doc.SetAttribute(u"keyModifiers", DigitsOf(hotKey.modifiers));
   return doc.Save(path_);
 }
 

@@ -1,23 +1,13 @@
 #include "devices/DeviceMessages.h"
 
+#include "platform/NumberText.h"
+
 namespace qtr {
 namespace {
 
 constexpr std::u16string_view kScsiOperation = u"CUSBDevice::ExecuteSCSICommand";
 
 }  // namespace
-
-std::u16string DecimalText(int64_t value) {
-  // Built from the unsigned magnitude so that the smallest value does not overflow.
-  uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-  std::u16string digits;
-  do {
-    digits.insert(digits.begin(), static_cast<char16_t>(u'0' + magnitude % 10));
-    magnitude /= 10;
-  } while (magnitude != 0);
-  if (value < 0) digits.insert(digits.begin(), u'-');
-  return digits;
-}
 
 // Error codes are printed with %d, as the system's messages always did.
 static std::u16string ErrorNumber(uint32_t error) {

@@ -20,7 +20,4 @@ std::u16string CopyWriteFailedMessage();
 // The box shown when the disk holding a password record cannot be opened.
 std::u16string PasswordOpenFailedMessage();
 
-// Decimal digits of a number, as printf's %d, %u and %lld write them.
-std::u16string DecimalText(int64_t value);
-
 }  // namespace qtr

@@ -9,6 +9,8 @@
 #include "devices/DeviceMessages.h"
 #include "devices/DeviceServices.h"
 #include "devices/SimulatedDevices.h"
+#include "platform/NumberText.h"
+#include "platform/ShellMemory.h"
 #include "platform/WineHost.h"
 
 namespace qtr {
@@ -110,15 +112,16 @@ void AnnounceSimulatedVolumes(const SimulatedDevices::Disk& disk, bool mounted) 
   // The shell names a drive by an item list made while the drive is there:
   // a coming one after its link, a going one before.
   if (mounted) ShowSimulatedVolumes(disk, true);
-  std::vector<PIDLIST_ABSOLUTE> items;
+  std::vector<ItemIdList> items;
   for (const SimulatedDevices::Volume& volume : disk.volumes) {
     const wchar_t root[] = {static_cast<wchar_t>(volume.letter), L':', L'\\', L'\0'};
-    if (PIDLIST_ABSOLUTE item = ILCreateFromPathW(root)) items.push_back(item);
+    if (ItemIdList item(ILCreateFromPathW(root)); item) items.push_back(std::move(item));
   }
   if (!mounted) ShowSimulatedVolumes(disk, false);
-  for (PIDLIST_ABSOLUTE item : items) {
-    SHChangeNotify(mounted ? SHCNE_DRIVEADD : SHCNE_DRIVEREMOVED, SHCNF_IDLIST | SHCNF_FLUSH, item, nullptr);
-    ILFree(item);
+  for (ItemIdList& item : items) {
+    SHChangeNotify(mounted ? SHCNE_DRIVEADD : SHCNE_DRIVEREMOVED, SHCNF_IDLIST | SHCNF_FLUSH, item.Get(),
+                   nullptr);
+    item.Reset();
   }
 }
 

@@ -9,6 +9,7 @@
 #include "devices/CapacityAnswer.h"
 #include "devices/ImageFile.h"
 #include "devices/InquiryAnswer.h"
+#include "platform/NumberText.h"
 #include "platform/SystemError.h"
 #include "platform/Utf8.h"
 #include "platform/WholeFile.h"
@@ -372,7 +373,7 @@ std::unique_ptr<SimulatedDevices> SimulatedDevices::Parse(std::string_view text,
   std::unique_ptr<SimulatedDevices> devices(new SimulatedDevices);
   size_t lineNumber = 0;
   auto fail = [&](std::string_view what) {
-    message = u"line " + Utf8ToUtf16(std::to_string(lineNumber)) + u": " + Utf8ToUtf16(what);
+    message = u"line " + DigitsOf(lineNumber) + u": " + Utf8ToUtf16(what);
     return nullptr;
   };
   std::vector<bool> capacityGiven;

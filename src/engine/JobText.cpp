@@ -4,24 +4,19 @@
 
 #include <string>
 
+#include "platform/NumberText.h"
 #include "platform/SystemError.h"
 
 namespace qtr {
-namespace {
-
-std::u16string Ascii(const std::string& text) { return {text.begin(), text.end()}; }
-
-std::u16string TwoDigits(int64_t v) { return Ascii(v > 9 ? std::to_string(v) : "0" + std::to_string(v)); }
-
-}  // namespace
 
 std::u16string FormatDuration(int64_t s) {
   if (s < 0) s = 0;
-  return TwoDigits((s % 86400) / 3600) + u":" + TwoDigits((s % 3600) / 60) + u":" + TwoDigits(s % 60);
+  return DecimalText((s % 86400) / 3600, 2) + u":" + DecimalText((s % 3600) / 60, 2) + u":" +
+         DecimalText(s % 60, 2);
 }
 
 std::u16string FormatFileCount(int64_t count) {
-  std::u16string text = Ascii(std::to_string(count) + " Files");
+  std::u16string text = DecimalText(count) + u" Files";
   const int64_t length = static_cast<int64_t>(text.size());
   // Positions count from the end of the unseparated text; the highest goes in first.
   for (int64_t at = length - 9; at > 0; at -= 3) {
@@ -32,7 +27,7 @@ std::u16string FormatFileCount(int64_t count) {
 }
 
 std::u16string WithCount(std::u16string_view text, int64_t count) {
-  const std::u16string number = Ascii(std::to_string(count));
+  const std::u16string number = DecimalText(count);
   std::u16string filled(text);
   const size_t at = filled.find(u"%d");
   if (at == std::u16string::npos) return filled + u" (" + number + u")";
@@ -40,7 +35,7 @@ std::u16string WithCount(std::u16string_view text, int64_t count) {
 }
 
 std::u16string ErrorText(uint32_t code) {
-  return u"Fail(" + Ascii(std::to_string(static_cast<int32_t>(code))) + u")" + SystemErrorMessage(code);
+  return u"Fail(" + DecimalText(static_cast<int32_t>(code)) + u")" + SystemErrorMessage(code);
 }
 
 JobNotes JobNotesFrom(const LanguageTable& table) {

@@ -4,6 +4,7 @@
 
 #include "engine/CopyPassState.h"
 #include "engine/StoreLayout.h"
+#include "platform/NumberText.h"
 #include "platform/SystemError.h"
 #include "platform/Utf8.h"
 
@@ -32,7 +33,7 @@ PartialFileMaker::~PartialFileMaker() {
 bool PartialFileMaker::MakeNext(Made* made) {
   made->error = kErrorFileExists;
   for (int tries = 0; tries < 1000 && made->error == kErrorFileExists; ++tries) {
-    made->path = JoinPath(folder_, Utf8ToUtf16(std::to_string(next_++))) + std::u16string(kPartialSuffix);
+    made->path = JoinPath(folder_, DigitsOf(next_++)) + std::u16string(kPartialSuffix);
     made->error = job_.fs.Open(made->path, OpenMode::kWriteNew, &made->file);
   }
   if (made->error != 0) made->file.reset();

@@ -5,6 +5,7 @@
 #include "engine/StoreLayout.h"
 #include "engine/StoredFileCopy.h"
 #include "engine/TypeFilter.h"
+#include "platform/PathText.h"
 #include "platform/SystemError.h"
 
 namespace qtr {
@@ -99,7 +100,7 @@ int IsExcludedSystemFolder(const BackupJob& job, std::u16string_view name) {
 }
 
 bool IsInsideStore(FileSystem& fs, std::u16string_view path, std::u16string_view storeRoot) {
-  while (path.size() > 3 && path.back() == u'\\') path.remove_suffix(1);
+  path = WithoutTrailingBackslashes(path);
   if (storeRoot.empty()) return false;
   if (path.size() >= storeRoot.size() && Lowercase(path.substr(0, storeRoot.size())) == Lowercase(storeRoot) &&
       (path.size() == storeRoot.size() || path[storeRoot.size()] == u'\\'))

@@ -8,6 +8,8 @@
 #include "xml/XmlEscape.h"
 #include "crypto/HmacSha256.h"
 #include "engine/StoreLayout.h"
+#include "platform/NumberText.h"
+#include "platform/PathText.h"
 #include "platform/SystemError.h"
 #include "platform/Utf8.h"
 
@@ -16,16 +18,6 @@ namespace {
 
 constexpr std::u16string_view kPieceSuffix = u".xml";
 constexpr size_t kPieceDigits = 10;
-
-std::u16string Decimal(uint64_t n, size_t width = 0) {
-  std::u16string digits;
-  do {
-    digits.insert(digits.begin(), static_cast<char16_t>(u'0' + n % 10));
-    n /= 10;
-  } while (n != 0);
-  if (digits.size() < width) digits.insert(0, width - digits.size(), u'0');
-  return digits;
-}
 
 bool ParseDecimal(std::u16string_view text, uint64_t* value) {
   if (text.empty() || text.size() > 20) return false;
@@ -125,7 +117,7 @@ uint32_t ReadWhole(FileSystem& fs, std::u16string_view path, uint64_t limit, std
 std::u16string IndexFolderOf(std::u16string_view storeRoot) { return JoinPath(storeRoot, kIndexFolder); }
 
 bool IsIndexFolder(std::u16string_view path) {
-  while (path.size() > 3 && path.back() == u'\\') path.remove_suffix(1);
+  path = WithoutTrailingBackslashes(path);
   const std::u16string parent = ParentOf(path);
   return Lowercase(NameOf(path)) == Lowercase(kIndexFolder) && parent.size() == 2 + 1 + kStoreFolder.size() &&
          parent[1] == u':' && EndsWithNoCase(parent, kStoreFolder);
@@ -476,12 +468,12 @@ void StoreIndex::Seal(Change* change) const {
 std::u16string StoreIndex::TagText(const Change& change, uint64_t piece) const {
   static constexpr std::u16string_view kKinds[] = {u"File", u"Pending", u"Gone", u"Damaged", u"Renamed"};
   const StoreIndexEntry& e = change.entry;
-  std::u16string text = std::u16string(kKinds[static_cast<size_t>(change.kind)]) + u"|" + Decimal(piece) +
+  std::u16string text = std::u16string(kKinds[static_cast<size_t>(change.kind)]) + u"|" + DigitsOf(piece) +
                         u"|" + KeyOf(e.stored);
   if (change.kind == ChangeKind::kRenamed) return text + u"|" + Hex(e.fileId);
   if (change.kind != ChangeKind::kFile && change.kind != ChangeKind::kPending) return text;
-  return text + u"|" + std::u16string(FormName(e.form)) + u"|" + Decimal(e.sourceSize) + u"|" +
-         Decimal(e.sourceLastWrite) + u"|" + Decimal(e.storedSize) + u"|" + Decimal(e.storedLastWrite) +
+  return text + u"|" + std::u16string(FormName(e.form)) + u"|" + DigitsOf(e.sourceSize) + u"|" +
+         DigitsOf(e.sourceLastWrite) + u"|" + DigitsOf(e.storedSize) + u"|" + DigitsOf(e.storedLastWrite) +
          u"|" + (e.keyed ? u"keyed:" : u"plain:") + Hex(e.sha256) + u"|" + Hex(e.fileId);
 }
 
@@ -499,9 +491,9 @@ void StoreIndex::AppendXml(const Change& change, std::u16string_view tag, std::u
   }
   const bool hasId = e.fileId != std::array<uint8_t, 16>{};
   *body += std::u16string(change.kind == ChangeKind::kFile ? u"<File" : u"<Pending") + path + u" form=\"" +
-           std::u16string(FormName(e.form)) + u"\" size=\"" + Decimal(e.sourceSize) + u"\" time=\"" +
-           Decimal(e.sourceLastWrite) + u"\" storedSize=\"" + Decimal(e.storedSize) + u"\" storedTime=\"" +
-           Decimal(e.storedLastWrite) + u"\"" + (e.keyed ? u" keyed=\"" : u" sha256=\"") + Hex(e.sha256) +
+           std::u16string(FormName(e.form)) + u"\" size=\"" + DigitsOf(e.sourceSize) + u"\" time=\"" +
+           DigitsOf(e.sourceLastWrite) + u"\" storedSize=\"" + DigitsOf(e.storedSize) + u"\" storedTime=\"" +
+           DigitsOf(e.storedLastWrite) + u"\"" + (e.keyed ? u" keyed=\"" : u" sha256=\"") + Hex(e.sha256) +
            u"\"" + (hasId ? u" id=\"" + Hex(e.fileId) + u"\"" : u"") + tagAttribute + u"/>\r\n";
 }
 
@@ -518,7 +510,7 @@ uint32_t StoreIndex::WritePiece(FileSystem& fs, std::vector<Change>* changes, st
   uint64_t piece = 0;
   for (int tries = 0; tries < 1000 && error == kErrorFileExists && nextPiece_ < kPieceNumbers; ++tries) {
     piece = nextPiece_++;
-    *name = Decimal(piece, kPieceDigits) + std::u16string(kPieceSuffix);
+    *name = DigitsOf(piece, kPieceDigits) + std::u16string(kPieceSuffix);
     path = JoinPath(folder, *name);
     error = fs.Open(path, OpenMode::kWriteNew, &file);
   }

@@ -32,23 +32,6 @@ bool IsStoreRoot(std::u16string_view path) {
          EndsWithNoCase(path, kStoreFolder);
 }
 
-std::u16string JoinPath(std::u16string_view parent, std::u16string_view name) {
-  std::u16string path(parent);
-  if (path.empty() || path.back() != u'\\') path += u'\\';
-  path += name;
-  return path;
-}
-
-std::u16string ParentOf(std::u16string_view path) {
-  const size_t slash = path.rfind(u'\\');
-  return slash == std::u16string_view::npos ? std::u16string() : std::u16string(path.substr(0, slash));
-}
-
-std::u16string_view NameOf(std::u16string_view path) {
-  const size_t slash = path.rfind(u'\\');
-  return slash == std::u16string_view::npos ? path : path.substr(slash + 1);
-}
-
 std::u16string Lowercase(std::u16string_view text) {
   std::u16string lower(text);
   std::transform(lower.begin(), lower.end(), lower.begin(), FoldCase);
@@ -67,7 +50,7 @@ bool IsInStoreRoot(std::u16string_view path) {
 }
 
 bool IsPartialFolder(std::u16string_view path) {
-  while (path.size() > 3 && path.back() == u'\\') path.remove_suffix(1);
+  path = WithoutTrailingBackslashes(path);
   const std::u16string parent = ParentOf(path);
   return Lowercase(NameOf(path)) == Lowercase(kPartialFolder) && parent.size() == 2 + 1 + kStoreFolder.size() &&
          parent[1] == u':' && EndsWithNoCase(parent, kStoreFolder);

@@ -5,6 +5,9 @@
 #include <string>
 #include <string_view>
 
+// The store's paths are joined and split by the common path helpers.
+#include "platform/PathText.h"
+
 namespace qtr {
 
 inline constexpr std::u16string_view kStoreFolder = u"QTRPMB";
@@ -45,11 +48,6 @@ std::u16string MapToStored(std::u16string_view storeRoot, std::u16string_view so
 std::u16string MapToSource(std::u16string_view stored);
 // True when path is a store root ("F:\QTRPMB").
 bool IsStoreRoot(std::u16string_view path);
-// parent + "\" + name, without doubling a separator that ends parent.
-std::u16string JoinPath(std::u16string_view parent, std::u16string_view name);
-// Everything before the last "\" ("F:\QTRPMB\C\a.txt" -> "F:\QTRPMB\C").
-std::u16string ParentOf(std::u16string_view path);
-std::u16string_view NameOf(std::u16string_view path);
 
 bool EndsWithNoCase(std::u16string_view text, std::u16string_view suffix);
 // text case-folded as the volume compares names (see FoldCase): the key of

@@ -7,6 +7,7 @@
 #include "config/LanguageText.h"
 #include "engine/StoreIndex.h"
 #include "engine/StoreLayout.h"
+#include "platform/NumberText.h"
 
 namespace qtr {
 namespace {
@@ -47,12 +48,6 @@ bool CountFolder(BackupJob& job, const std::u16string& folder, std::map<std::u16
   return true;
 }
 
-std::u16string Digits(uint64_t value) {
-  std::u16string text;
-  for (char c : std::to_string(value)) text += static_cast<char16_t>(c);
-  return text;
-}
-
 // Every "%d" of text in turn replaced by the next value; empty when text has
 // not exactly as many "%d" as values (a table's text from another version).
 std::u16string WithCounts(std::u16string_view text, std::initializer_list<uint64_t> values) {
@@ -61,7 +56,7 @@ std::u16string WithCounts(std::u16string_view text, std::initializer_list<uint64
   for (size_t at = 0; at < text.size(); ++at) {
     if (text[at] == u'%' && at + 1 < text.size() && text[at + 1] == u'd') {
       if (next == values.end()) return {};
-      out += Digits(*next++);
+      out += DigitsOf(*next++);
       ++at;
     } else {
       out += text[at];

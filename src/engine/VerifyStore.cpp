@@ -12,6 +12,8 @@
 #include "engine/StoreLayout.h"
 #include "engine/StoreKey.h"
 #include "engine/StoredForms.h"
+#include "platform/NumberText.h"
+#include "platform/PathText.h"
 
 namespace qtr {
 namespace {
@@ -64,26 +66,13 @@ class ControlBridge : public ContainerControl {
   VerifyReport* report_;
 };
 
-std::u16string Join(std::u16string_view folder, std::u16string_view name) {
-  std::u16string path(folder);
-  if (!path.empty() && path.back() != u'\\') path += u'\\';
-  path += name;
-  return path;
-}
-
-std::u16string Number(uint64_t value) {
-  std::u16string digits;
-  for (char c : std::to_string(value)) digits += static_cast<char16_t>(c);
-  return digits;
-}
-
 // What a link leads to is no part of the store, and may lead back into it.
 std::u16string LinkLine(std::u16string_view path) {
   return std::u16string(path) + u";a link (junction or symbolic link), not followed";
 }
 
 std::u16string ErrorText(uint32_t error) {
-  return u"read failed (error " + Number(error) + u")";
+  return u"read failed (error " + DigitsOf(error) + u")";
 }
 
 class Pass {
@@ -108,7 +97,7 @@ class Pass {
     listing.reset();
     for (const FindEntry& found : entries) {
       if (!bridge_.WaitUnlessStopped()) return false;
-      const std::u16string path = Join(folder, found.name);
+      const std::u16string path = PathInFolder(folder, found.name);
       if (found.IsFolder() && found.IsLink()) {
         report_->damaged.push_back(LinkLine(path));
       } else if (found.IsFolder()) {
@@ -265,10 +254,10 @@ VerifyReport VerifyStore(FileSystem& fs, std::u16string_view storeRoot, VerifyCo
   listing.reset();
   for (const FindEntry& drive : drives) {
     if (drive.IsLink()) {
-      report.damaged.push_back(LinkLine(Join(storeRoot, drive.name)));
+      report.damaged.push_back(LinkLine(PathInFolder(storeRoot, drive.name)));
       continue;
     }
-    if (!pass.Walk(Join(storeRoot, drive.name))) {
+    if (!pass.Walk(PathInFolder(storeRoot, drive.name))) {
       report.stopped = true;
       return report;
     }
@@ -276,7 +265,7 @@ VerifyReport VerifyStore(FileSystem& fs, std::u16string_view storeRoot, VerifyCo
   // Current entries whose stored file the walk never met. A stale entry
   // whose file is gone is missing too: the index says the file was stored.
   index.ForEach([&](const StoreIndexEntry& entry) {
-    const std::u16string path = Join(storeRoot, entry.stored);
+    const std::u16string path = PathInFolder(storeRoot, entry.stored);
     if (pass.Seen().count(Lowercase(path)) == 0) report.missing.push_back(path);
     if (IsEncryptedForm(entry.form)) report.keyCheckMissing = true;
   });
@@ -298,12 +287,12 @@ int VerifyExitCode(const VerifyReport& report) {
 
 std::u16string VerifySummary(const VerifyReport& report) {
   std::u16string text = report.stopped ? u"Verify stopped after " : u"Verified ";
-  text += Number(report.filesMet) + u" files: ";
-  text += Number(report.filesChecked) + u" sound, ";
-  text += Number(report.damaged.size()) + u" damaged, ";
-  text += Number(report.unknown.size()) + u" unknown";
-  if (!report.skipped.empty()) text += u", " + Number(report.skipped.size()) + u" encrypted not checked";
-  text += u"; " + Number(report.missing.size()) + u" missing.";
+  text += DigitsOf(report.filesMet) + u" files: ";
+  text += DigitsOf(report.filesChecked) + u" sound, ";
+  text += DigitsOf(report.damaged.size()) + u" damaged, ";
+  text += DigitsOf(report.unknown.size()) + u" unknown";
+  if (!report.skipped.empty()) text += u", " + DigitsOf(report.skipped.size()) + u" encrypted not checked";
+  text += u"; " + DigitsOf(report.missing.size()) + u" missing.";
   if (report.keyCheckMissing) text += u" The key check file is missing.";
   text += report.Sound()      ? u" No damage found."
           : report.Damaged()  ? u" The store is damaged."

@@ -11,6 +11,8 @@
 #include "pages/PasswordVerficateDlg.h"
 #include "platform/WideText.h"
 #include "resource.h"
+#include "widgets/SelectedObject.h"
+#include "widgets/WindowDc.h"
 
 namespace qtr {
 
@@ -101,12 +103,10 @@ void CBackUpDialog::Layout() {
   int verifyWidth = 0;
   {
     const std::wstring text = ItemText(IDC_BACKUP_VERIFY);
-    HDC dc = GetDC(verify);
-    HGDIOBJ old = SelectObject(dc, font_.Get() != nullptr ? font_.Get() : GetStockObject(DEFAULT_GUI_FONT));
+    WindowDc dc(verify);
+    SelectedObject font(dc.Get(), font_.Get() != nullptr ? font_.Get() : GetStockObject(DEFAULT_GUI_FONT));
     SIZE extent{};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-    SelectObject(dc, old);
-    ReleaseDC(verify, dc);
+    GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &extent);
     verifyWidth = std::clamp(static_cast<int>(extent.cx) + 24, 72, rightWidth / 2);
   }
   // A drop-down list's height is its open height; the closed box keeps its own.
@@ -238,10 +238,12 @@ void CBackUpDialog::PaintSurface(HDC dc, const RECT& client) {
   const std::wstring title = Wide(DisplayText(TextId::BackupTitle));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(30, 60, 100));
-  HGDIOBJ old = SelectObject(dc, titleFont_.Get());
-  RECT where = {12, 6, client.right - 12, 30};
-  DrawTextW(dc, title.c_str(), static_cast<int>(title.size()), &where, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
-  SelectObject(dc, old);
+  {
+    SelectedObject font(dc, titleFont_.Get());
+    RECT where = {12, 6, client.right - 12, 30};
+    DrawTextW(dc, title.c_str(), static_cast<int>(title.size()), &where,
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+  }
   // A rule under the title, the width of the two columns.
   RECT line = {10, 32, client.right - 10, 34};
   FillRect(dc, &line, rule.Get());

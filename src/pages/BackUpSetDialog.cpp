@@ -5,6 +5,7 @@
 #include "pages/BackupSettingsMarks.h"
 #include "pages/HotKeyDialog.h"
 #include "pages/PasswordSetDlg.h"
+#include "platform/NumberText.h"
 #include "platform/UserDataProtection.h"
 #include "resource.h"
 
@@ -102,7 +103,7 @@ bool CBackUpSetDialog::OnCommand(int id, int code, HWND) {
   if (id == IDC_BKSET_PASSWORD_STYLE) {
     if (code == CBN_SELCHANGE) {
       const LRESULT index = SendDlgItemMessageW(Handle(), id, CB_GETCURSEL, 0, 0);
-      if (index >= 0) File().Store(u"PasswordStyle", ToU16(static_cast<uint32_t>(index)));
+      if (index >= 0) File().Store(u"PasswordStyle", DigitsOf(static_cast<uint32_t>(index)));
     }
     return true;
   }

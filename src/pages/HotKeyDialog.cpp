@@ -8,7 +8,9 @@
 #include "pages/HotKeyRules.h"
 #include "pages/SettingsDialogLook.h"
 #include "pages/SettingsSubPage.h"
+#include "platform/NumberText.h"
 #include "resource.h"
+#include "widgets/WindowPlacement.h"
 
 namespace qtr {
 namespace {
@@ -22,7 +24,7 @@ std::u16string KeyName(UINT virtualKey, bool extended) {
   // Without a name from the layout, letters and digits are their own names.
   if ((virtualKey >= '0' && virtualKey <= '9') || (virtualKey >= 'A' && virtualKey <= 'Z'))
     return std::u16string(1, static_cast<char16_t>(virtualKey));
-  return u"#" + ToU16(virtualKey);
+  return u"#" + DigitsOf(virtualKey);
 }
 
 constexpr int kWidth = 300, kHeight = 130;

@@ -2,6 +2,7 @@
 
 #include "platform/Handles.h"
 #include "widgets/OffscreenSurface.h"
+#include "widgets/SelectedObject.h"
 
 namespace qtr {
 
@@ -49,10 +50,9 @@ void PageButton::Draw(const DRAWITEMSTRUCT& item) {
   if (length > 0) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, IsWindowEnabled(hwnd_) ? RGB(255, 255, 255) : RGB(170, 190, 210));
-    HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
+    SelectedObject font(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
     RECT textRect = {0, pictureHeight, width, height};
     DrawTextW(dc, text, length, &textRect, DT_CENTER | DT_WORDBREAK | DT_END_ELLIPSIS);
-    SelectObject(dc, oldFont);
   }
   buffer.CopyTo(item.hDC, r.left, r.top, width, height);
 }

@@ -3,7 +3,9 @@
 #include "platform/WideText.h"
 #include "resource.h"
 #include "shell/Prompter.h"
+#include "widgets/BandedSurface.h"
 #include "widgets/ControlColours.h"
+#include "widgets/WindowPlacement.h"
 
 namespace qtr {
 
@@ -26,14 +28,8 @@ void PasswordDialogFrame::SetUpFrame(int titleId, const std::u16string& title, i
   for (PictureButton* button : {&closeButton_, &okButton_, &cancelButton_}) button->SetBackground(Surface());
   ApplyRoundedRegion(Handle());
   // Over the window that opened it, or the screen.
-  RECT own{}, over{};
-  GetWindowRect(Handle(), &own);
-  HWND owner = GetWindow(Handle(), GW_OWNER);
-  if (owner == nullptr || !IsWindowVisible(owner) || !GetWindowRect(owner, &over))
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &over, 0);
-  const int width = own.right - own.left, height = own.bottom - own.top;
-  SetWindowPos(Handle(), HWND_TOP, (over.left + over.right - width) / 2,
-               (over.top + over.bottom - height) / 2, 0, 0, SWP_NOSIZE);
+  const POINT corner = CentredIn(OwnerOrWorkArea(GetWindow(Handle(), GW_OWNER)), WindowSize(Handle()));
+  SetWindowPos(Handle(), HWND_TOP, corner.x, corner.y, 0, 0, SWP_NOSIZE);
 }
 
 void PasswordDialogFrame::Close(INT_PTR code) {
@@ -71,12 +67,7 @@ bool PasswordDialogFrame::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& r
 }
 
 void PasswordDialogFrame::PaintSurface(HDC dc, const RECT& client) {
-  GdiObject<HBRUSH> body(CreateSolidBrush(RGB(240, 244, 248)));
-  GdiObject<HBRUSH> band(CreateSolidBrush(RGB(47, 120, 184)));
-  FillRect(dc, &client, body.Get());
-  RECT top = {0, 0, client.right, 22};
-  FillRect(dc, &top, band.Get());
-  FrameRect(dc, &client, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+  PaintBandedSurface(dc, client, RGB(240, 244, 248), 22);
 }
 
 }  // namespace qtr

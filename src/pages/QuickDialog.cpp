@@ -5,6 +5,7 @@
 #include "pages/LastBackupLine.h"
 #include "platform/WideText.h"
 #include "resource.h"
+#include "widgets/SelectedObject.h"
 
 namespace qtr {
 
@@ -51,14 +52,14 @@ void CQuickDialog::PaintSurface(HDC dc, const RECT& client) {
   FillRect(dc, &client, body.Get());
   picture_.Draw(dc, 25, 60);
   SetBkMode(dc, TRANSPARENT);
-  HGDIOBJ oldFont = SelectObject(dc, titleFont_.Get());
+  SelectedObject font(dc, titleFont_.Get());
   SetTextColor(dc, RGB(0, 150, 240));
   // The page's own name, the same in every language.
   TextOutW(dc, 10, 20, L"Quick Launch", 12);
 
   const std::u16string time = BackupRecord(programFolder_).LastBackupTime();
   if (!time.empty()) {
-    SelectObject(dc, labelFont_.Get());
+    font.Select(labelFont_.Get());
     SetTextColor(dc, RGB(20, 30, 40));
     const std::wstring label = Wide(DisplayText(TextId::LastBackupTime));
     SIZE size{};
@@ -70,7 +71,6 @@ void CQuickDialog::PaintSurface(HDC dc, const RECT& client) {
     DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &box,
               DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
   }
-  SelectObject(dc, oldFont);
 }
 
 }  // namespace qtr

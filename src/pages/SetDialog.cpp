@@ -4,6 +4,8 @@
 #include "config/SystemLanguage.h"
 #include "pages/FileTypeFilter.h"
 #include "resource.h"
+#include "widgets/SelectedObject.h"
+#include "widgets/WindowDc.h"
 
 namespace qtr {
 namespace {
@@ -31,11 +33,9 @@ HFONT CreateTabFont() {
   HFONT font = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
                            CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, kSimSun);
   wchar_t face[LF_FACESIZE] = {};
-  if (HDC dc = GetDC(nullptr)) {
-    HGDIOBJ old = SelectObject(dc, font);
-    GetTextFaceW(dc, LF_FACESIZE, face);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
+  if (WindowDc screen(nullptr); screen) {
+    SelectedObject selected(screen.Get(), font);
+    GetTextFaceW(screen.Get(), LF_FACESIZE, face);
   }
   if (std::wstring(face) == kSimSun || std::wstring(face) == L"SimSun" || std::wstring(face) == L"NSimSun")
     return font;

@@ -1,7 +1,7 @@
 #include "pages/SettingsDialogLook.h"
 
 #include "pages/SettingsSubPage.h"
-#include "platform/Handles.h"
+#include "widgets/BandedSurface.h"
 
 namespace qtr {
 
@@ -21,24 +21,7 @@ HFONT CreateSettingsFont() {
 }
 
 void PaintSettingsDialog(HDC dc, const RECT& client) {
-  GdiObject<HBRUSH> body(CreateSolidBrush(kSettingsBackground));
-  GdiObject<HBRUSH> band(CreateSolidBrush(RGB(47, 120, 184)));
-  FillRect(dc, &client, body.Get());
-  RECT top = {0, 0, client.right, kSettingsDialogBand};
-  FillRect(dc, &top, band.Get());
-  FrameRect(dc, &client, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
-}
-
-void CentreOverOwner(HWND dialog) {
-  RECT over;
-  HWND owner = GetWindow(dialog, GW_OWNER);
-  if (owner == nullptr || !IsWindowVisible(owner) || !GetWindowRect(owner, &over))
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &over, 0);
-  RECT self;
-  GetWindowRect(dialog, &self);
-  const int width = self.right - self.left, height = self.bottom - self.top;
-  SetWindowPos(dialog, nullptr, (over.left + over.right - width) / 2, (over.top + over.bottom - height) / 2,
-               0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  PaintBandedSurface(dc, client, kSettingsBackground, kSettingsDialogBand);
 }
 
 }  // namespace qtr

@@ -24,6 +24,5 @@ void PlaceControls(HWND dialog, std::span<const ControlPlace> places, HFONT font
 HFONT CreateSettingsFont();
 
 void PaintSettingsDialog(HDC dc, const RECT& client);
-void CentreOverOwner(HWND dialog);
 
 }  // namespace qtr

@@ -1,6 +1,7 @@
 #include "pages/SettingsTabButton.h"
 
 #include "platform/Handles.h"
+#include "widgets/SelectedObject.h"
 
 namespace qtr {
 
@@ -33,10 +34,9 @@ void SettingsTabButton::Draw(const DRAWITEMSTRUCT& item) {
   if (length <= 0) return;
   SetBkMode(item.hDC, TRANSPARENT);
   SetTextColor(item.hDC, selected_ ? RGB(255, 255, 255) : RGB(20, 30, 40));
-  HGDIOBJ old = SelectObject(item.hDC, reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
+  SelectedObject font(item.hDC, reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
   RECT textRect = r;
   DrawTextW(item.hDC, text, length, &textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
-  SelectObject(item.hDC, old);
 }
 
 }  // namespace qtr

@@ -1,6 +1,7 @@
 #include "pages/StartSequence.h"
 
 #include "config/LanguageText.h"
+#include "platform/NumberText.h"
 
 namespace qtr {
 namespace {
@@ -13,9 +14,8 @@ std::u16string ShownDiskName(const std::u16string& displayName, int number) {
     name.push_back(c);
   }
   while (!name.empty() && name.back() == u' ') name.pop_back();
-  const std::string digits = "#" + std::to_string(number);
   if (!name.empty()) name.push_back(u' ');
-  return name + std::u16string(digits.begin(), digits.end());
+  return name + u"#" + DecimalText(number);
 }
 
 void ReplaceAll(std::u16string& text, std::u16string_view what, const std::u16string& with) {

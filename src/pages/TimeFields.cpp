@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/NumberText.h"
+
 namespace qtr {
 
 int TimeFieldValue(std::u16string_view text, int max) {
@@ -32,8 +34,7 @@ std::optional<std::u16string> ClampedFieldText(std::u16string_view text, int max
   }
   if (!over && digits == text.size()) return std::nullopt;
   // Too large, or holding something other than digits (pasted text).
-  const std::string narrow = std::to_string(over ? max : value);
-  return std::u16string(narrow.begin(), narrow.end());
+  return DecimalText(over ? max : value);
 }
 
 TimeOfDay ParseTiming(std::u16string_view timing) {

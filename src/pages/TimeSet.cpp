@@ -7,7 +7,9 @@
 #include "pages/ScheduleDays.h"
 #include "pages/SettingsDialogLook.h"
 #include "pages/SettingsSubPage.h"
+#include "platform/NumberText.h"
 #include "resource.h"
+#include "widgets/WindowPlacement.h"
 
 namespace qtr {
 namespace {
@@ -15,7 +17,7 @@ namespace {
 constexpr int kAllDaysEntry = 1;  // the second entry of the choice list
 
 std::u16string Number(int value) {
-  return ToU16(static_cast<uint32_t>(value));
+  return DigitsOf(static_cast<uint32_t>(value));
 }
 
 constexpr int kWidth = 300, kHeight = 130;

@@ -27,7 +27,15 @@ class UniqueResource {
   UniqueResource& operator=(const UniqueResource&) = delete;
 
   Type Get() const { return value_; }
+  // For an owner of an interface pointer: calls the object it holds.
+  Type operator->() const { return value_; }
   explicit operator bool() const { return value_ != nullptr; }
+  // For a call that hands back a new value through a pointer: what was held
+  // is closed first.
+  Type* Out() {
+    Reset();
+    return &value_;
+  }
   // Hands the value to a caller that takes ownership (SetWindowRgn, for one).
   Type Release() { return std::exchange(value_, nullptr); }
   void Reset(Type value = nullptr) {
@@ -62,6 +70,13 @@ struct WindowTraits {
   }
 };
 
+// A memory device context made with CreateCompatibleDC.
+struct MemoryDcTraits {
+  using Type = HDC;
+  static HDC Normalize(HDC dc) { return dc; }
+  static void Close(HDC dc) { DeleteDC(dc); }
+};
+
 template <typename T>
 struct GdiObjectTraits {
   using Type = T;
@@ -72,6 +87,7 @@ struct GdiObjectTraits {
 using UniqueHandle = UniqueResource<KernelHandleTraits>;
 using UniqueFindHandle = UniqueResource<FindHandleTraits>;
 using UniqueWindow = UniqueResource<WindowTraits>;
+using MemoryDc = UniqueResource<MemoryDcTraits>;
 // A font, brush, pen, bitmap or region.
 template <typename T>
 using GdiObject = UniqueResource<GdiObjectTraits<T>>;

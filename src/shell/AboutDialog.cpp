@@ -6,6 +6,9 @@
 #include "platform/WideText.h"
 #include "Version.h"
 #include "resource.h"
+#include "widgets/BandedSurface.h"
+#include "widgets/SelectedObject.h"
+#include "widgets/WindowPlacement.h"
 
 namespace qtr {
 
@@ -33,31 +36,21 @@ bool CAboutDlg::OnInit() {
   SetWindowPos(Item(IDC_ABOUT_VERSION), nullptr, 76, 62, kWidth - 76 - 20, 18, SWP_NOZORDER);
   SetWindowPos(Item(IDC_ABOUT_DESCRIPTION), nullptr, 76, 88, kWidth - 76 - 20, 36, SWP_NOZORDER);
   // Centred over the window that opened it, or the screen.
-  RECT over;
-  HWND owner = GetWindow(Handle(), GW_OWNER);
-  if (owner == nullptr || !IsWindowVisible(owner) || !GetWindowRect(owner, &over))
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &over, 0);
-  SetWindowPos(Handle(), nullptr, (over.left + over.right - kWidth) / 2, (over.top + over.bottom - kHeight) / 2,
-               0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  const POINT corner = CentredIn(OwnerOrWorkArea(GetWindow(Handle(), GW_OWNER)), {kWidth, kHeight});
+  SetWindowPos(Handle(), nullptr, corner.x, corner.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   ApplyRoundedRegion(Handle());
   return true;
 }
 
 void CAboutDlg::PaintSurface(HDC dc, const RECT& client) {
-  GdiObject<HBRUSH> body(CreateSolidBrush(RGB(240, 244, 248)));
-  GdiObject<HBRUSH> band(CreateSolidBrush(RGB(47, 120, 184)));
-  FillRect(dc, &client, body.Get());
-  RECT top = {0, 0, client.right, 26};
-  FillRect(dc, &top, band.Get());
-  FrameRect(dc, &client, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+  PaintBandedSurface(dc, client, RGB(240, 244, 248), 26);
   wchar_t title[128] = {};
   GetWindowTextW(Handle(), title, 128);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(255, 255, 255));
-  HGDIOBJ old = SelectObject(dc, titleFont_.Get());
+  SelectedObject font(dc, titleFont_.Get());
   RECT where = {10, 0, client.right - 30, 26};
   DrawTextW(dc, title, -1, &where, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
-  SelectObject(dc, old);
 }
 
 bool CAboutDlg::OnCommand(int id, int, HWND) {

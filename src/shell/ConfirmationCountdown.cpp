@@ -1,5 +1,7 @@
 #include "shell/ConfirmationCountdown.h"
 
+#include "platform/NumberText.h"
+
 namespace qtr {
 
 ConfirmationCountdown::Tick ConfirmationCountdown::OnTick(bool mainWindowGone) {
@@ -15,8 +17,7 @@ ConfirmationCountdown::Tick ConfirmationCountdown::OnTick(bool mainWindowGone) {
 
 std::u16string ConfirmationCountdown::Text() const {
   if (!enabled_) return {};
-  const std::string digits = std::to_string(remaining_);
-  return std::u16string(digits.begin(), digits.end());
+  return DecimalText(remaining_);
 }
 
 }  // namespace qtr

@@ -5,7 +5,11 @@
 #include "config/LanguageText.h"
 #include "platform/WideText.h"
 #include "resource.h"
+#include "widgets/BandedSurface.h"
 #include "widgets/ControlColours.h"
+#include "widgets/SelectedObject.h"
+#include "widgets/WindowDc.h"
+#include "widgets/WindowPlacement.h"
 
 namespace qtr {
 namespace {
@@ -17,14 +21,13 @@ constexpr COLORREF kBody = RGB(240, 244, 248);
 // The size text takes in control's font, broken into lines of at most width pixels.
 SIZE TextSize(HWND control, const std::wstring& text, int width = 360) {
   SIZE size{};
-  HDC dc = GetDC(control);
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+  WindowDc dc(control);
+  SelectedObject font(dc.Get(), reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
   RECT r = {0, 0, width, 0};
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL);
+  DrawTextW(dc.Get(), text.c_str(), static_cast<int>(text.size()), &r,
+            DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL);
   size.cx = r.right;
   size.cy = r.bottom;
-  SelectObject(dc, old);
-  ReleaseDC(control, dc);
   return size;
 }
 
@@ -101,29 +104,20 @@ void CMakeSureDlg::Layout() {
   SetWindowPos(Item(IDC_CONFIRM_OK), nullptr, cancelLeft - 10 - okWidth, height - 10 - buttonHeight, okWidth,
                buttonHeight, SWP_NOZORDER);
   // Centred over the main window, or the screen.
-  RECT over;
-  if (mainWindow_ == nullptr || !IsWindowVisible(mainWindow_) || !GetWindowRect(mainWindow_, &over))
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &over, 0);
-  SetWindowPos(Handle(), nullptr, (over.left + over.right - width) / 2, (over.top + over.bottom - height) / 2,
-               0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  const POINT corner = CentredIn(OwnerOrWorkArea(mainWindow_), {width, height});
+  SetWindowPos(Handle(), nullptr, corner.x, corner.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
 void CMakeSureDlg::PaintSurface(HDC dc, const RECT& client) {
-  GdiObject<HBRUSH> body(CreateSolidBrush(kBody));
-  GdiObject<HBRUSH> band(CreateSolidBrush(RGB(47, 120, 184)));
-  FillRect(dc, &client, body.Get());
-  RECT top = {0, 0, client.right, 26};
-  FillRect(dc, &top, band.Get());
-  FrameRect(dc, &client, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+  PaintBandedSurface(dc, client, kBody, 26);
   const std::u16string count = countdown_.Text();
   if (count.empty()) return;
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(240, 138, 36));
-  HGDIOBJ old = SelectObject(dc, font_.Get());
+  SelectedObject font(dc, font_.Get());
   RECT where = {20, client.bottom - 34, 120, client.bottom - 10};
   const std::wstring text = Wide(count);
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &where, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
-  SelectObject(dc, old);
 }
 
 bool CMakeSureDlg::OnCommand(int id, int, HWND) {

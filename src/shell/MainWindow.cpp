@@ -15,6 +15,7 @@
 #include "config/SystemLanguage.h"
 #include "devices/ProgramDevices.h"
 #include "platform/FileSystem.h"
+#include "platform/ShellMemory.h"
 #include "platform/WholeFile.h"
 #include "platform/WideText.h"
 #include "resource.h"
@@ -24,6 +25,8 @@
 #include "shell/SimulatedClock.h"
 #include "shell/TraceLog.h"
 #include "widgets/ControlColours.h"
+#include "widgets/SelectedObject.h"
+#include "widgets/WindowPlacement.h"
 
 namespace qtr {
 namespace {
@@ -136,10 +139,7 @@ bool CVantroDlg::OnInit() {
   CreatePageBox();
   RegisterBackupHotKey();
   // Centred on the work area at its final size.
-  RECT work;
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  SetWindowPos(Handle(), nullptr, work.left + (work.right - work.left - kWidth) / 2,
-               work.top + (work.bottom - work.top - kHeight) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  CentreOver(Handle(), WorkArea());
   return true;
 }
 
@@ -169,10 +169,11 @@ void CVantroDlg::PaintSurface(HDC surface, const RECT& client) {
   pageArea_.Draw(surface, 1, 60, pageArea_.Width(), height - 84);
   SetBkMode(surface, TRANSPARENT);
   SetTextColor(surface, RGB(255, 125, 0));
-  HGDIOBJ oldFont = SelectObject(surface, GetStockObject(DEFAULT_GUI_FONT));
-  RECT version = {width - 200, height - 20, width - 10, height - 5};
-  DrawTextW(surface, L"Demo Ver 1.0", -1, &version, DT_RIGHT | DT_BOTTOM | DT_SINGLELINE);
-  SelectObject(surface, oldFont);
+  {
+    SelectedObject font(surface, GetStockObject(DEFAULT_GUI_FONT));
+    RECT version = {width - 200, height - 20, width - 10, height - 5};
+    DrawTextW(surface, L"Demo Ver 1.0", -1, &version, DT_RIGHT | DT_BOTTOM | DT_SINGLELINE);
+  }
   logo_.Draw(surface, 10, 12);
 }
 
@@ -214,12 +215,11 @@ bool CVantroDlg::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) {
 // computer's drives folder. Without the registration the trees simply do
 // not follow live changes.
 void CVantroDlg::RegisterShellChanges() {
-  PIDLIST_ABSOLUTE drives = nullptr;
-  if (FAILED(SHGetSpecialFolderLocation(Handle(), CSIDL_DRIVES, &drives)) || drives == nullptr) return;
-  SHChangeNotifyEntry entry{drives, TRUE};
+  CoTaskMemBlock<PIDLIST_ABSOLUTE> drives;
+  if (FAILED(SHGetSpecialFolderLocation(Handle(), CSIDL_DRIVES, drives.Out())) || !drives) return;
+  SHChangeNotifyEntry entry{drives.Get(), TRUE};
   shellRegistration_ =
       SHChangeNotifyRegister(Handle(), SHCNRF_ShellLevel, SHCNE_ALLEVENTS, kShellChangeMessage, 1, &entry);
-  CoTaskMemFree(drives);
 }
 
 void CVantroDlg::OnShellChange(WPARAM w, LPARAM l) {

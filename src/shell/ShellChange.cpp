@@ -2,16 +2,9 @@
 
 #include <algorithm>
 
+#include "platform/PathText.h"
+
 namespace qtr {
-namespace {
-
-// The text up to and including the last backslash.
-std::u16string ParentFolder(const std::u16string& path) {
-  const size_t slash = path.rfind(u'\\');
-  return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash + 1);
-}
-
-}  // namespace
 
 void RouteShellChange(uint32_t event, const std::u16string& first, const std::u16string& second,
                       ShellChangeSink& sink) {
@@ -25,7 +18,7 @@ void RouteShellChange(uint32_t event, const std::u16string& first, const std::u1
     case kShellRenameFolder:
       if (first == second) {
         sink.DriveArrived(first);  // a drive's label changed
-      } else if (ParentFolder(first) != ParentFolder(second)) {
+      } else if (FolderPartOf(first) != FolderPartOf(second)) {
         sink.RemovePath(first);  // moved elsewhere
         sink.AddPath(second);
       } else {

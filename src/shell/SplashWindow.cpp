@@ -3,6 +3,7 @@
 #include "platform/WideText.h"
 #include "resource.h"
 #include "widgets/ControlColours.h"
+#include "widgets/WindowPlacement.h"
 #include "widgets/WindowShape.h"
 
 namespace qtr {
@@ -39,10 +40,8 @@ bool CInitDlg::OnInit() {
   // window's title, and must not raise this window instead.
   SetWindowTextW(Handle(), L"");
   picture_.Load(IDP_SPLASH);
-  RECT work;
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  SetWindowPos(Handle(), HWND_TOPMOST, (work.left + work.right - kWidth) / 2,
-               (work.top + work.bottom - kHeight) / 2, kWidth, kHeight, 0);
+  const POINT corner = CentredIn(WorkArea(), {kWidth, kHeight});
+  SetWindowPos(Handle(), HWND_TOPMOST, corner.x, corner.y, kWidth, kHeight, 0);
   SetWindowPos(Item(IDC_SPLASH_TEXT), nullptr, 124, kHeight - 40, kWidth - 140, 20, SWP_NOZORDER);
   SetItemText(IDC_SPLASH_TEXT, Wide(text_));
   ApplyRoundedRegion(Handle());

@@ -11,6 +11,7 @@
 #include "crypto/WipeBytes.h"
 #include "engine/StoreKey.h"
 #include "engine/StoreLayout.h"
+#include "platform/NumberText.h"
 #include "platform/SystemError.h"
 #include "platform/Utf8.h"
 #include "tools/HostFile.h"
@@ -55,7 +56,7 @@ uint32_t WriteKeyCheckFile(const std::u16string& path, const std::vector<uint8_t
   std::unique_ptr<File> file;
   uint32_t error = kErrorFileExists;
   for (int attempt = 0; attempt < 100 && error == kErrorFileExists; ++attempt) {
-    partial = path + u"." + Utf8ToUtf16(std::to_string(random())) + std::u16string(kPartialSuffix);
+    partial = path + u"." + DigitsOf(random()) + std::u16string(kPartialSuffix);
     error = CreateNewHostFile(partial, &file);
   }
   if (error != 0) return error;
@@ -148,7 +149,7 @@ uint32_t CreatePartial(const std::u16string& output, std::u16string* partial, st
   std::random_device random;
   uint32_t error = kErrorFileExists;
   for (int attempt = 0; attempt < 100 && error == kErrorFileExists; ++attempt) {
-    *partial = output + u"." + Utf8ToUtf16(std::to_string(random())) + std::u16string(kPartialSuffix);
+    *partial = output + u"." + DigitsOf(random()) + std::u16string(kPartialSuffix);
     error = CreateNewHostFile(*partial, file);
   }
   return error;

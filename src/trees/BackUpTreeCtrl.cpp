@@ -9,7 +9,9 @@
 #include "config/SelectionStates.h"
 #include "devices/DeviceList.h"
 #include "devices/PasswordRecord.h"
+#include "platform/ShellMemory.h"
 #include "trees/DiskItems.h"
+#include "trees/ShellItemLook.h"
 #include "trees/SmallIconList.h"
 #include "trees/TreePaths.h"
 #include "trees/UsbTreeCtrl.h"
@@ -82,15 +84,10 @@ bool CBackUpTreeCtrl::FillComputer(const DeviceList& disks) {
   ReadSystemFolderSwitches();
   SendMessageW(Handle(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
   NewTreeItem computer;
-  LPITEMIDLIST drives = nullptr;
-  if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &drives)) && drives != nullptr) {
-    SHFILEINFOW shell{};
-    if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(drives), 0, &shell, sizeof shell,
-                       SHGFI_PIDL | SHGFI_DISPLAYNAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON) != 0) {
-      computer.text = std::u16string(reinterpret_cast<const char16_t*>(shell.szDisplayName));
-      computer.image = shell.iIcon;
-    }
-    CoTaskMemFree(drives);
+  CoTaskMemBlock<PIDLIST_ABSOLUTE> drives;
+  if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, drives.Out())) && drives) {
+    TakeShellLook(drives.Get(), computer);
+    drives.Reset();
   }
   if (computer.text.empty()) computer.text = DisplayText(TextId::MyComputer);
   computer.state = kStateDisabled;

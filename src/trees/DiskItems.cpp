@@ -3,12 +3,12 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/NumberText.h"
+
 namespace qtr {
 
 std::u16string DiskItemText(const std::u16string& displayName, uint32_t deviceNumber) {
-  std::u16string text = displayName + u"( ";
-  for (char c : std::to_string(deviceNumber)) text.push_back(static_cast<char16_t>(c));
-  return text + u" )";
+  return displayName + u"( " + DigitsOf(deviceNumber) + u" )";
 }
 
 bool DiskItemPlace(const TreeItems& items, uint32_t deviceNumber, TreeItem& after) {

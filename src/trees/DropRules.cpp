@@ -1,25 +1,11 @@
 #include "trees/DropRules.h"
 
 #include "config/SelectionPath.h"
+#include "platform/NumberText.h"
+#include "platform/PathText.h"
 #include "trees/FolderFilter.h"
 
 namespace qtr {
-namespace {
-
-std::u16string_view TrimmedFolder(std::u16string_view path) {
-  // "C:\" keeps its backslash; "C:\dir\" loses it.
-  while (path.size() > 3 && path.back() == u'\\') path.remove_suffix(1);
-  return path;
-}
-
-std::u16string_view ParentOf(std::u16string_view path) {
-  path = TrimmedFolder(path);
-  const size_t slash = path.rfind(u'\\');
-  if (slash == std::u16string_view::npos) return {};
-  return slash == 2 ? path.substr(0, 3) : path.substr(0, slash);
-}
-
-}  // namespace
 
 uint32_t DropEffectFor(bool draggedIsDrive, uint32_t keyState) {
   if (draggedIsDrive || (keyState & kKeyAlt) != 0) return kDropLink;
@@ -29,11 +15,12 @@ uint32_t DropEffectFor(bool draggedIsDrive, uint32_t keyState) {
 
 bool DropAllowed(std::u16string_view source, std::u16string_view destination, uint32_t effect) {
   if (source.empty() || destination.empty()) return false;
-  source = TrimmedFolder(source);
-  destination = TrimmedFolder(destination);
+  // "C:\dir\" is the folder "C:\dir"; "C:\" keeps its backslash.
+  source = WithoutTrailingBackslashes(source);
+  destination = WithoutTrailingBackslashes(destination);
   if (effect == kDropLink) return true;
   if (IsSameOrBelow(destination, source)) return false;
-  return !SamePath(ParentOf(source), destination);
+  return !SamePath(ParentFolderOf(source), destination);
 }
 
 std::u16string ShortcutFileName(std::u16string_view itemText, bool isDrive) {
@@ -55,16 +42,13 @@ std::u16string ShortcutFileName(std::u16string_view itemText, bool isDrive) {
 
 std::u16string FreeShortcutPath(std::u16string_view folder, std::u16string_view name,
                                 const std::function<bool(const std::u16string&)>& exists) {
-  std::u16string path = JoinTreePath(folder, name);
+  std::u16string path = PathInFolder(folder, name);
   if (!exists(path)) return path;
   std::u16string_view stem = name;
   if (stem.size() >= 4) stem.remove_suffix(4);
   for (int n = 2; n <= 100; ++n) {
-    std::u16string numbered(stem);
-    numbered += u" (";
-    for (char c : std::to_string(n)) numbered.push_back(static_cast<char16_t>(c));
-    numbered += u").lnk";
-    path = JoinTreePath(folder, numbered);
+    const std::u16string numbered = std::u16string(stem) + u" (" + DigitsOf(n) + u").lnk";
+    path = PathInFolder(folder, numbered);
     if (!exists(path)) return path;
   }
   return {};

@@ -2,6 +2,7 @@
 
 #include "config/SelectionPath.h"
 #include "config/SettingsFile.h"
+#include "platform/PathText.h"
 #include "xml/XmlDocument.h"
 
 namespace qtr {
@@ -31,18 +32,11 @@ void FolderFilter::ReadSwitches(std::u16string_view settingsFile) {
 bool FolderFilter::Lists(std::u16string_view folder, std::u16string_view name, uint32_t attributes) const {
   if (name == u"." || name == u"..") return false;
   if ((attributes & (kSystem | kTemporary)) != 0) return false;
-  const std::u16string path = JoinTreePath(folder, name);
+  const std::u16string path = PathInFolder(folder, name);
   if (!windows_ && SamePath(path, u"C:\\WINDOWS")) return false;
   if (!programFiles_ && SamePath(path, u"C:\\Program Files")) return false;
   if (!documentsAndSettings_ && SamePath(path, u"C:\\Documents and Settings")) return false;
   return true;
-}
-
-std::u16string JoinTreePath(std::u16string_view folder, std::u16string_view name) {
-  std::u16string path(folder);
-  if (!path.empty() && path.back() != u'\\') path.push_back(u'\\');
-  path.append(name);
-  return path;
 }
 
 }  // namespace qtr

@@ -25,7 +25,4 @@ class FolderFilter {
   bool documentsAndSettings_ = false;
 };
 
-// "C:\" + "dir" gives "C:\dir"; "C:\dir" + "file" gives "C:\dir\file".
-std::u16string JoinTreePath(std::u16string_view folder, std::u16string_view name);
-
 }  // namespace qtr

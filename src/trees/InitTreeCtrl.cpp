@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "platform/Handles.h"
+#include "platform/PathText.h"
 #include "platform/WideText.h"
 #include "trees/SmallIconList.h"
 #include "trees/TreePaths.h"
@@ -380,7 +381,7 @@ void CInitTreeCtrl::ListFolder(HTREEITEM item, const std::u16string& folder) {
   const ChildStates states = ChildStatesUnder(item);
   SendMessageW(tree_, WM_SETREDRAW, FALSE, 0);
   DeleteChildren(*items_, Item(item));
-  std::u16string pattern = JoinTreePath(folder, u"*");
+  std::u16string pattern = PathInFolder(folder, u"*");
   WIN32_FIND_DATAW found{};
   UniqueFindHandle find(FindFirstFileExW(CallPath(pattern).c_str(), FindExInfoBasic, &found,
                                          FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
@@ -392,7 +393,7 @@ void CInitTreeCtrl::ListFolder(HTREEITEM item, const std::u16string& folder) {
       NewTreeItem child;
       child.name = name;
       child.data = isFolder ? kFolderData : kFileData;
-      child.state = states(JoinTreePath(folder, name));
+      child.state = states(PathInFolder(folder, name));
       child.placeholder = isFolder;
       items_->Insert(Item(item), kInsertLast, child);
     } while (FindNextFileW(find.Get(), &found));
@@ -402,10 +403,9 @@ void CInitTreeCtrl::ListFolder(HTREEITEM item, const std::u16string& folder) {
 }
 
 void CInitTreeCtrl::AddPath(const std::u16string& path) {
-  const size_t slash = path.rfind(u'\\');
-  if (slash == std::u16string::npos || slash + 1 >= path.size()) return;
-  const std::u16string folder = slash == 2 ? path.substr(0, 3) : path.substr(0, slash);
-  const std::u16string name = path.substr(slash + 1);
+  const std::u16string name(NameOf(path));
+  if (name.empty() || name.size() == path.size()) return;
+  const std::u16string folder = ParentFolderOf(path);
   HTREEITEM parent = FindPath(folder);
   // A folder not read yet reads the new entry when it is expanded.
   if (parent == nullptr || HasPlaceholder(*items_, Item(parent))) return;
@@ -434,9 +434,9 @@ void CInitTreeCtrl::RemovePath(const std::u16string& path) {
 void CInitTreeCtrl::RenameInPlace(const std::u16string& oldPath, const std::u16string& newPath) {
   HTREEITEM item = FindPath(oldPath);
   if (item == nullptr) return;
-  const size_t slash = newPath.rfind(u'\\');
-  if (slash == std::u16string::npos) return;
-  items_->Rename(Item(item), newPath.substr(slash + 1), {});
+  const std::u16string_view name = NameOf(newPath);
+  if (name.size() == newPath.size()) return;
+  items_->Rename(Item(item), std::u16string(name), {});
   // What was read below the old name is read again below the new one.
   if (DataOf(item) != kFileData && items_->FirstChild(Item(item)) != kNoItem &&
       !HasPlaceholder(*items_, Item(item))) {

@@ -1,6 +1,7 @@
 #include "trees/ManageRules.h"
 
 #include "config/SelectionPath.h"
+#include "platform/PathText.h"
 
 namespace qtr {
 
@@ -15,11 +16,7 @@ char DriveLetterOfData(uintptr_t data) {
 
 bool SkipsComputerChild(std::u16string_view path) {
   if (path.empty()) return true;
-  std::u16string_view last = path;
-  while (!last.empty() && last.back() == u'\\') last.remove_suffix(1);
-  const size_t slash = last.rfind(u'\\');
-  if (slash != std::u16string_view::npos) last = last.substr(slash + 1);
-  if (SamePath(last, u"My Documents")) return true;
+  if (SamePath(NameOf(WithoutTrailingBackslashes(path)), u"My Documents")) return true;
   return SamePath(path, u"C:\\Documents and Settings\\All Users\\Documents");
 }
 
@@ -57,9 +54,7 @@ NewNameCheck CheckNewName(std::u16string_view oldName, std::u16string_view newNa
 std::u16string RenamedPath(std::u16string_view path, std::u16string_view newName) {
   std::u16string_view folder = path;
   while (!folder.empty() && folder.back() == u'\\') folder.remove_suffix(1);
-  const size_t slash = folder.rfind(u'\\');
-  std::u16string renamed(slash == std::u16string_view::npos ? std::u16string_view{}
-                                                            : folder.substr(0, slash + 1));
+  std::u16string renamed(FolderPartOf(folder));
   renamed.append(newName);
   return renamed;
 }

@@ -10,9 +10,12 @@
 #include "config/SelectionPath.h"
 #include "devices/DeviceList.h"
 #include "devices/PasswordRecord.h"
+#include "platform/PathText.h"
+#include "platform/ShellMemory.h"
 #include "platform/WideText.h"
 #include "trees/DropRules.h"
 #include "trees/ManageRules.h"
+#include "trees/ShellItemLook.h"
 #include "trees/ShellPathList.h"
 #include "trees/TreeDropTarget.h"
 #include "trees/TreePaths.h"
@@ -28,23 +31,14 @@ std::vector<CManageTreeCtrl*>& LiveTrees() {
   return trees;
 }
 
-template <typename T>
-void ReleaseOf(T*& object) {
-  if (object != nullptr) object->Release();
-  object = nullptr;
-}
-
 }  // namespace
 
 CManageTreeCtrl::ItemMenu::~ItemMenu() {
   if (menu_ != nullptr) DestroyMenu(menu_);
-  ReleaseOf(menu3_);
-  ReleaseOf(menu2_);
-  ReleaseOf(menu1_);
 }
 
 std::u16string CManageTreeCtrl::ItemMenu::VerbOf(unsigned id) const {
-  if (menu1_ == nullptr || id < kFirstShellCommand || id > kLastShellCommand) return {};
+  if (!menu1_ || id < kFirstShellCommand || id > kLastShellCommand) return {};
   wchar_t verb[256] = {};
   if (FAILED(menu1_->GetCommandString(id - kFirstShellCommand, GCS_VERBW, nullptr,
                                       reinterpret_cast<char*>(verb), 255)))
@@ -53,8 +47,8 @@ std::u16string CManageTreeCtrl::ItemMenu::VerbOf(unsigned id) const {
 }
 
 bool CManageTreeCtrl::ItemMenu::HandleMenuMessage(UINT message, WPARAM w, LPARAM l, LRESULT& result) {
-  if (menu3_ != nullptr) return SUCCEEDED(menu3_->HandleMenuMsg2(message, w, l, &result));
-  if (menu2_ != nullptr) {
+  if (menu3_) return SUCCEEDED(menu3_->HandleMenuMsg2(message, w, l, &result));
+  if (menu2_) {
     result = 0;
     return SUCCEEDED(menu2_->HandleMenuMsg(message, w, l));
   }
@@ -213,61 +207,42 @@ bool CManageTreeCtrl::FillComputer() {
   if (Handle() == nullptr) return false;
   SendMessageW(Handle(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
   NewTreeItem computer;
-  LPITEMIDLIST drives = nullptr;
-  if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &drives)) && drives != nullptr) {
-    SHFILEINFOW shell{};
-    if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(drives), 0, &shell, sizeof shell,
-                       SHGFI_PIDL | SHGFI_DISPLAYNAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON) != 0) {
-      computer.text = Narrow(shell.szDisplayName);
-      computer.image = shell.iIcon;
-    }
-  }
+  CoTaskMemBlock<PIDLIST_ABSOLUTE> drives;
+  if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, drives.Out())) && drives)
+    TakeShellLook(drives.Get(), computer);
   if (computer.text.empty()) computer.text = DisplayText(TextId::MyComputer);
   computer.state = kStateNone;
   HTREEITEM root = InsertItem(TVI_ROOT, TVI_FIRST, computer);
-  if (root == nullptr) {
-    CoTaskMemFree(drives);
-    return false;
-  }
-  IShellFolder* desktop = nullptr;
-  IShellFolder* folder = nullptr;
-  IEnumIDList* children = nullptr;
-  if (drives != nullptr && SUCCEEDED(SHGetDesktopFolder(&desktop)) &&
-      SUCCEEDED(
-          desktop->BindToObject(drives, nullptr, IID_IShellFolder, reinterpret_cast<void**>(&folder))) &&
-      folder->EnumObjects(Handle(), SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, &children) == S_OK &&
-      children != nullptr) {
-    LPITEMIDLIST child = nullptr;
-    while (children->Next(1, &child, nullptr) == S_OK) {
-      LPITEMIDLIST full = ILCombine(drives, child);
+  if (root == nullptr) return false;
+  ComPointer<IShellFolder> desktop;
+  ComPointer<IShellFolder> folder;
+  ComPointer<IEnumIDList> children;
+  if (drives && SUCCEEDED(SHGetDesktopFolder(desktop.Out())) &&
+      SUCCEEDED(desktop->BindToObject(drives.Get(), nullptr, IID_IShellFolder, OutObject(folder))) &&
+      folder->EnumObjects(Handle(), SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, children.Out()) == S_OK &&
+      children) {
+    for (CoTaskMemBlock<PITEMID_CHILD> child; children->Next(1, child.Out(), nullptr) == S_OK;) {
+      const ItemIdList full(ILCombine(drives.Get(), child.Get()));
       wchar_t path[MAX_PATH + 1] = {};
-      const bool hasPath = full != nullptr && SHGetPathFromIDListW(full, path);
+      const bool hasPath = full && SHGetPathFromIDListW(full.Get(), path);
       const std::u16string text = hasPath ? Narrow(path) : std::u16string();
       if (!SkipsComputerChild(text)) {
         if (IsDriveRoot(text)) {
           if (FindDrive(root, text) == nullptr) InsertComputerDrive(DriveRootOf(text));
         } else {
           // A folder the computer shows beside its drives: named by its whole path.
-          SHFILEINFOW shell{};
           NewTreeItem item;
           item.name = text;
-          if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(full), 0, &shell, sizeof shell,
-                             SHGFI_PIDL | SHGFI_DISPLAYNAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON) != 0) {
-            item.text = Narrow(shell.szDisplayName);
-            item.image = shell.iIcon;
-          }
+          TakeShellLook(full.Get(), item);
           item.state = kStateNone;
           InsertItem(root, TVI_LAST, item);
         }
       }
-      if (full != nullptr) ILFree(full);
-      CoTaskMemFree(child);
     }
   }
-  ReleaseOf(children);
-  ReleaseOf(folder);
-  ReleaseOf(desktop);
-  CoTaskMemFree(drives);
+  children.Reset();
+  folder.Reset();
+  desktop.Reset();
   // The system's drive list can lag behind a drive letter that was just
   // made; a drive that answers is shown too.
   for (char16_t letter = u'A'; letter <= u'Z'; ++letter) {
@@ -311,27 +286,23 @@ CInitTreeCtrl::ChildStates CManageTreeCtrl::ChildStatesUnder(HTREEITEM /*parent*
 std::unique_ptr<CManageTreeCtrl::ItemMenu> CManageTreeCtrl::MenuFor(HTREEITEM item) {
   const std::u16string path = FullPath(item);
   if (path.empty()) return nullptr;
-  LPITEMIDLIST list = nullptr;
-  if (FAILED(SHParseDisplayName(WidePointer(path), nullptr, &list, 0, nullptr)) || list == nullptr)
-    return nullptr;
+  CoTaskMemBlock<PIDLIST_ABSOLUTE> list;
+  if (FAILED(SHParseDisplayName(WidePointer(path), nullptr, list.Out(), 0, nullptr)) || !list) return nullptr;
   auto menu = std::make_unique<ItemMenu>();
   menu->item_ = item;
-  IShellFolder* parent = nullptr;
-  LPCITEMIDLIST last = nullptr;
-  const bool bound =
-      SUCCEEDED(SHBindToParent(list, IID_IShellFolder, reinterpret_cast<void**>(&parent), &last));
-  if (bound && parent != nullptr) {
-    parent->GetUIObjectOf(Handle(), 1, &last, IID_IContextMenu, nullptr,
-                          reinterpret_cast<void**>(&menu->menu1_));
-    parent->Release();
+  {
+    ComPointer<IShellFolder> parent;
+    LPCITEMIDLIST last = nullptr;
+    if (SUCCEEDED(SHBindToParent(list.Get(), IID_IShellFolder, OutObject(parent), &last)) && parent)
+      parent->GetUIObjectOf(Handle(), 1, &last, IID_IContextMenu, nullptr, OutObject(menu->menu1_));
   }
-  CoTaskMemFree(list);
-  if (menu->menu1_ == nullptr) return nullptr;
-  if (FAILED(menu->menu1_->QueryInterface(IID_IContextMenu3, reinterpret_cast<void**>(&menu->menu3_))))
-    menu->menu3_ = nullptr;
-  if (menu->menu3_ == nullptr &&
-      FAILED(menu->menu1_->QueryInterface(IID_IContextMenu2, reinterpret_cast<void**>(&menu->menu2_))))
-    menu->menu2_ = nullptr;
+  list.Reset();
+  if (!menu->menu1_) return nullptr;
+  // What a failed query leaves in its out parameter is forgotten, not released.
+  if (FAILED(menu->menu1_->QueryInterface(IID_IContextMenu3, OutObject(menu->menu3_))))
+    menu->menu3_.Release();
+  if (!menu->menu3_ && FAILED(menu->menu1_->QueryInterface(IID_IContextMenu2, OutObject(menu->menu2_))))
+    menu->menu2_.Release();
   menu->menu_ = CreatePopupMenu();
   if (menu->menu_ == nullptr ||
       FAILED(menu->menu1_->QueryContextMenu(menu->menu_, 0, kFirstShellCommand, kLastShellCommand,
@@ -374,7 +345,7 @@ void CManageTreeCtrl::RunMenuCommand(ItemMenu& menu, unsigned id) {
     if (host_ != nullptr) host_->PasswordCommandDone(menu.diskPath_);
     return;
   }
-  if (id < kFirstShellCommand || id > kLastShellCommand || menu.menu1_ == nullptr) return;
+  if (id < kFirstShellCommand || id > kLastShellCommand || !menu.menu1_) return;
   if (IsRenameVerb(menu.VerbOf(id))) {
     StartRename();
     return;
@@ -444,8 +415,7 @@ void CManageTreeCtrl::OnEndLabelEdit(HTREEITEM item, const wchar_t* text) {
   const std::u16string path = FullPath(item);
   if (path.empty() || IsDriveItem(item)) return;
   const std::u16string newName = Narrow(text);
-  const size_t slash = path.rfind(u'\\');
-  const std::u16string oldName = slash == std::u16string::npos ? path : path.substr(slash + 1);
+  const std::u16string oldName(NameOf(path));
   switch (CheckNewName(oldName, newName)) {
     case NewNameCheck::Unchanged:
     case NewNameCheck::Empty: return;

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/ComPointer.h"
 #include "trees/InitTreeCtrl.h"
 
 namespace qtr {
@@ -129,9 +130,9 @@ class CManageTreeCtrl::ItemMenu {
  private:
   friend class CManageTreeCtrl;
   HMENU menu_ = nullptr;
-  IContextMenu* menu1_ = nullptr;
-  IContextMenu2* menu2_ = nullptr;
-  IContextMenu3* menu3_ = nullptr;
+  ComPointer<IContextMenu> menu1_;
+  ComPointer<IContextMenu2> menu2_;
+  ComPointer<IContextMenu3> menu3_;
   HTREEITEM item_ = nullptr;
   int disk_ = -1;
   std::u16string diskPath_;

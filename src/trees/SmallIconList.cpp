@@ -4,6 +4,8 @@
 
 #include "platform/Handles.h"
 #include "resource.h"
+#include "widgets/SelectedObject.h"
+#include "widgets/WindowDc.h"
 
 namespace qtr {
 
@@ -69,41 +71,41 @@ enum class Look { kNone, kEmpty, kPartly, kTick, kGrey };
 
 // One 16x16 picture: a 13x13 box, empty, with a square (partly), with a
 // tick, or greyed.
-void AddPicture(HIMAGELIST list, HDC screen, Look look) {
-  GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen, 16, 16));
-  HDC dc = CreateCompatibleDC(screen);
-  if (dc == nullptr || !bitmap) {
-    if (dc != nullptr) DeleteDC(dc);
-    return;
-  }
-  HGDIOBJ oldBitmap = SelectObject(dc, bitmap.Get());
+void DrawPicture(HDC dc, Look look) {
   RECT all{0, 0, 16, 16};
   GdiObject<HBRUSH> mask(CreateSolidBrush(kMaskColour));
   FillRect(dc, &all, mask.Get());
-  if (look != Look::kNone) {
-    const bool grey = look == Look::kGrey;
-    GdiObject<HPEN> frame(CreatePen(PS_SOLID, 1, grey ? RGB(160, 160, 160) : RGB(28, 28, 28)));
-    GdiObject<HBRUSH> inside(CreateSolidBrush(grey ? RGB(224, 224, 224) : RGB(255, 255, 255)));
-    HGDIOBJ oldPen = SelectObject(dc, frame.Get());
-    HGDIOBJ oldBrush = SelectObject(dc, inside.Get());
-    Rectangle(dc, 1, 2, 14, 15);
-    if (look == Look::kPartly || look == Look::kGrey) {
-      RECT square{4, 5, 11, 12};
-      GdiObject<HBRUSH> fill(CreateSolidBrush(grey ? RGB(160, 160, 160) : RGB(40, 40, 40)));
-      FillRect(dc, &square, fill.Get());
-    } else if (look == Look::kTick) {
-      GdiObject<HPEN> tick(CreatePen(PS_SOLID, 2, RGB(28, 28, 28)));
-      SelectObject(dc, tick.Get());
-      MoveToEx(dc, 4, 8, nullptr);
-      LineTo(dc, 6, 11);
-      LineTo(dc, 11, 5);
-      SelectObject(dc, frame.Get());
-    }
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
+  if (look == Look::kNone) return;
+  const bool grey = look == Look::kGrey;
+  GdiObject<HPEN> frame(CreatePen(PS_SOLID, 1, grey ? RGB(160, 160, 160) : RGB(28, 28, 28)));
+  GdiObject<HBRUSH> inside(CreateSolidBrush(grey ? RGB(224, 224, 224) : RGB(255, 255, 255)));
+  SelectedObject pen(dc, frame.Get());
+  SelectedObject brush(dc, inside.Get());
+  Rectangle(dc, 1, 2, 14, 15);
+  if (look == Look::kPartly || look == Look::kGrey) {
+    RECT square{4, 5, 11, 12};
+    GdiObject<HBRUSH> fill(CreateSolidBrush(grey ? RGB(160, 160, 160) : RGB(40, 40, 40)));
+    FillRect(dc, &square, fill.Get());
+  } else if (look == Look::kTick) {
+    GdiObject<HPEN> tick(CreatePen(PS_SOLID, 2, RGB(28, 28, 28)));
+    pen.Select(tick.Get());
+    MoveToEx(dc, 4, 8, nullptr);
+    LineTo(dc, 6, 11);
+    LineTo(dc, 11, 5);
+    pen.Select(frame.Get());
   }
-  SelectObject(dc, oldBitmap);
-  DeleteDC(dc);
+}
+
+void AddPicture(HIMAGELIST list, HDC screen, Look look) {
+  GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen, 16, 16));
+  MemoryDc dc(CreateCompatibleDC(screen));
+  if (!dc || !bitmap) return;
+  {
+    SelectedObject selected(dc.Get(), bitmap.Get());
+    DrawPicture(dc.Get(), look);
+  }
+  // The image list takes a bitmap that no device context holds.
+  dc.Reset();
   ImageList_AddMasked(list, bitmap.Get(), kMaskColour);
 }
 
@@ -113,14 +115,13 @@ HIMAGELIST CheckStatePictures() {
   static const HIMAGELIST list = [] {
     HIMAGELIST pictures = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 6, 0);
     if (pictures == nullptr) return pictures;
-    HDC screen = GetDC(nullptr);
-    AddPicture(pictures, screen, Look::kNone);    // no check box
-    AddPicture(pictures, screen, Look::kEmpty);   // 1 unchecked
-    AddPicture(pictures, screen, Look::kPartly);  // 2 partly checked
-    AddPicture(pictures, screen, Look::kTick);    // 3 checked
-    AddPicture(pictures, screen, Look::kEmpty);   // 4 disk not chosen
-    AddPicture(pictures, screen, Look::kGrey);    // 5 disabled, nothing selected
-    ReleaseDC(nullptr, screen);
+    WindowDc screen(nullptr);
+    AddPicture(pictures, screen.Get(), Look::kNone);    // no check box
+    AddPicture(pictures, screen.Get(), Look::kEmpty);   // 1 unchecked
+    AddPicture(pictures, screen.Get(), Look::kPartly);  // 2 partly checked
+    AddPicture(pictures, screen.Get(), Look::kTick);    // 3 checked
+    AddPicture(pictures, screen.Get(), Look::kEmpty);   // 4 disk not chosen
+    AddPicture(pictures, screen.Get(), Look::kGrey);    // 5 disabled, nothing selected
     return pictures;
   }();
   return list;

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "platform/PathText.h"
 #include "trees/CheckRules.h"
 #include "trees/TreePaths.h"
 
@@ -11,8 +12,7 @@ TargetSelection::TargetSelection(TreeItems& items, int& selectedDisk)
     : items_(items), selectedDisk_(selectedDisk) {}
 
 void TargetSelection::SetTargetRoot(std::u16string root) {
-  if (!root.empty() && root.back() != u'\\') root.push_back(u'\\');
-  targetRoot_ = std::move(root);
+  targetRoot_ = WithTrailingBackslash(root);
 }
 
 TreeItem TargetSelection::PartitionItem() const {

@@ -4,6 +4,8 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include "platform/ComPointer.h"
+#include "platform/PathText.h"
 #include "platform/WideText.h"
 #include "trees/ManageTreeCtrl.h"
 #include "trees/ShellPathList.h"
@@ -250,19 +252,14 @@ bool CTreeDropTarget::MakeShortcut(const std::u16string& source, const std::u16s
     return GetFileAttributesW(WidePointer(candidate)) != INVALID_FILE_ATTRIBUTES;
   });
   if (path.empty()) return false;
-  IShellLinkW* link = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                              reinterpret_cast<void**>(&link))))
+  ComPointer<IShellLinkW> link;
+  if (FAILED(
+          CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, OutObject(link))))
     return false;
-  bool saved = false;
-  IPersistFile* file = nullptr;
-  if (SUCCEEDED(link->SetPath(WidePointer(source))) &&
-      SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-    saved = SUCCEEDED(file->Save(WidePointer(path), TRUE));
-    file->Release();
-  }
-  link->Release();
-  return saved;
+  ComPointer<IPersistFile> file;
+  return SUCCEEDED(link->SetPath(WidePointer(source))) &&
+         SUCCEEDED(link->QueryInterface(IID_IPersistFile, OutObject(file))) &&
+         SUCCEEDED(file->Save(WidePointer(path), TRUE));
 }
 
 }  // namespace qtr

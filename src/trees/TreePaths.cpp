@@ -1,6 +1,7 @@
 #include "trees/TreePaths.h"
 
 #include "config/SelectionPath.h"
+#include "platform/PathText.h"
 #include "trees/FolderFilter.h"
 
 namespace qtr {
@@ -20,20 +21,13 @@ std::u16string DriveRootOf(std::u16string_view path) {
   return root + u'\\';
 }
 
-std::u16string ParentFolderOf(std::u16string_view path) {
-  // A trailing backslash belongs to the path itself, not to its parent.
-  const size_t slash = path.rfind(u'\\', path.size() > 1 ? path.size() - 2 : 0);
-  if (slash == std::u16string_view::npos) return {};
-  return std::u16string(slash == 2 ? path.substr(0, 3) : path.substr(0, slash));
-}
-
 std::u16string ItemPath(const TreeItems& items, TreeItem item) {
   std::vector<std::u16string> names;
   for (TreeItem up = item; up != kNoItem; up = items.Parent(up)) {
     std::u16string name = items.Name(up);
     if (IsDriveRoot(name)) {
       std::u16string path = name.size() == 2 ? name + u'\\' : name;
-      for (auto it = names.rbegin(); it != names.rend(); ++it) path = JoinTreePath(path, *it);
+      for (auto it = names.rbegin(); it != names.rend(); ++it) path = PathInFolder(path, *it);
       return path;
     }
     names.push_back(std::move(name));
@@ -76,7 +70,7 @@ std::vector<std::u16string> ChildPaths(const TreeItems& items, TreeItem folder) 
   const std::u16string base = ItemPath(items, folder);
   if (base.empty()) return paths;
   for (TreeItem child = items.FirstChild(folder); child != kNoItem; child = items.NextSibling(child)) {
-    paths.push_back(JoinTreePath(base, items.Name(child)));
+    paths.push_back(PathInFolder(base, items.Name(child)));
   }
   return paths;
 }

@@ -14,9 +14,6 @@ namespace qtr {
 bool IsDriveRoot(std::u16string_view name);
 // "c:\dir" gives "C:\": the drive root of a path, empty when it has none.
 std::u16string DriveRootOf(std::u16string_view path);
-// "C:\a\b" (or "C:\a\b\") gives "C:\a", "C:\a" gives "C:\": the folder
-// whose listing shows the path; empty for a drive root or a bare name.
-std::u16string ParentFolderOf(std::u16string_view path);
 
 // The full path of item, empty when it stands for none.
 std::u16string ItemPath(const TreeItems& items, TreeItem item);

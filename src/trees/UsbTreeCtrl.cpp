@@ -7,6 +7,7 @@
 #include "config/PathList.h"
 #include "config/SelectionPath.h"
 #include "platform/Handles.h"
+#include "platform/PathText.h"
 #include "platform/WideText.h"
 #include "trees/DiskItems.h"
 #include "trees/TreePaths.h"
@@ -113,8 +114,7 @@ void CUsbTreeCtrl::RefreshPath(const std::u16string& path) {
     DisplayTree(root);
     return;
   }
-  std::u16string trimmed = path;
-  while (trimmed.size() > 3 && trimmed.back() == u'\\') trimmed.pop_back();
+  const std::u16string trimmed(WithoutTrailingBackslashes(path));
   const TreeItem item = FindItemByPath(Items(), kNoItem, trimmed);
   if (item == kNoItem || Items().Data(item) == kFileData) return;
   ListFolder(ItemHandle(item), ItemPath(Items(), item));

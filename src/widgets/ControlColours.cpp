@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <string>
+#include "widgets/SelectedObject.h"
+#include "widgets/WindowDc.h"
 
 namespace qtr {
 
@@ -21,23 +23,23 @@ INT_PTR ControlColours::Transparent(HDC dc, COLORREF text) {
 }
 
 void UpdateHorizontalExtent(HWND listBox) {
-  HDC dc = GetDC(listBox);
-  if (dc == nullptr) return;
-  HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(listBox, WM_GETFONT, 0, 0)));
   int widest = 0;
-  const LRESULT count = SendMessageW(listBox, LB_GETCOUNT, 0, 0);
-  std::wstring line;
-  for (LRESULT i = 0; i < count; ++i) {
-    const LRESULT length = SendMessageW(listBox, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
-    if (length <= 0) continue;
-    line.assign(static_cast<size_t>(length) + 1, L'\0');
-    SendMessageW(listBox, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(line.data()));
-    SIZE size{};
-    GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(length), &size);
-    widest = std::max(widest, static_cast<int>(size.cx));
+  {
+    WindowDc dc(listBox);
+    if (!dc) return;
+    SelectedObject font(dc.Get(), reinterpret_cast<HFONT>(SendMessageW(listBox, WM_GETFONT, 0, 0)));
+    const LRESULT count = SendMessageW(listBox, LB_GETCOUNT, 0, 0);
+    std::wstring line;
+    for (LRESULT i = 0; i < count; ++i) {
+      const LRESULT length = SendMessageW(listBox, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+      if (length <= 0) continue;
+      line.assign(static_cast<size_t>(length) + 1, L'\0');
+      SendMessageW(listBox, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(line.data()));
+      SIZE size{};
+      GetTextExtentPoint32W(dc.Get(), line.c_str(), static_cast<int>(length), &size);
+      widest = std::max(widest, static_cast<int>(size.cx));
+    }
   }
-  SelectObject(dc, oldFont);
-  ReleaseDC(listBox, dc);
   // A little room so the last character is not under the border.
   SendMessageW(listBox, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + 8), 0);
 }

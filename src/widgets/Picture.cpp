@@ -3,6 +3,7 @@
 #include <objidl.h>
 #include <shlwapi.h>
 #include <gdiplus.h>
+#include "platform/ComPointer.h"
 
 namespace qtr {
 
@@ -22,15 +23,14 @@ bool Picture::Load(UINT resourceId, HMODULE module) {
   if (bytes == nullptr || size == 0) return false;
   // GDI+ reads the picture lazily from its stream, so the bitmap is copied
   // out before the stream goes away.
-  IStream* stream = SHCreateMemStream(static_cast<const BYTE*>(bytes), size);
-  if (stream == nullptr) return false;
-  std::unique_ptr<Gdiplus::Bitmap> decoded(Gdiplus::Bitmap::FromStream(stream));
+  const ComPointer<IStream> stream(SHCreateMemStream(static_cast<const BYTE*>(bytes), size));
+  if (!stream) return false;
+  std::unique_ptr<Gdiplus::Bitmap> decoded(Gdiplus::Bitmap::FromStream(stream.Get()));
   if (decoded && decoded->GetLastStatus() == Gdiplus::Ok) {
     bitmap_.reset(decoded->Clone(0, 0, decoded->GetWidth(), decoded->GetHeight(), PixelFormat32bppPARGB));
     if (bitmap_ && bitmap_->GetLastStatus() != Gdiplus::Ok) bitmap_.reset();
   }
   decoded.reset();
-  stream->Release();
   return bitmap_ != nullptr;
 }
 

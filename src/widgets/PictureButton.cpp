@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "widgets/OffscreenSurface.h"
+#include "widgets/SelectedObject.h"
 
 namespace qtr {
 namespace {
@@ -84,11 +85,10 @@ void PictureButton::Draw(const DRAWITEMSTRUCT& item) {
   if (length > 0) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, look == Look::Disabled ? GetSysColor(COLOR_GRAYTEXT) : textColour_);
-    HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
+    SelectedObject font(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
     RECT textRect = {0, 0, width, height};
     if (look == Look::Pressed) OffsetRect(&textRect, 1, 1);
     DrawTextW(dc, text, length, &textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    SelectObject(dc, oldFont);
   }
   buffer.CopyTo(item.hDC, r.left, r.top, width, height);
 }

@@ -4,6 +4,7 @@
 
 #include "platform/Handles.h"
 #include "widgets/OffscreenSurface.h"
+#include "widgets/SelectedObject.h"
 
 namespace qtr {
 namespace {
@@ -66,11 +67,10 @@ void TextProgressBar::Paint(HDC dc, const RECT& client) const {
   const std::wstring text = std::to_wstring(percent_) + L"%";
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, text_);
-  HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+  SelectedObject font(dc, GetStockObject(DEFAULT_GUI_FONT));
   RECT textRect = client;
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textRect,
             DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-  SelectObject(dc, oldFont);
 }
 
 LRESULT CALLBACK TextProgressBar::Procedure(HWND hwnd, UINT message, WPARAM w, LPARAM l) {

@@ -1,5 +1,6 @@
 #include "xml/XmlDocument.h"
 
+#include "platform/NumberText.h"
 #include "xml/XmlEscape.h"
 #include "xml/XmlFileEncoding.h"
 #include "xml/XmlParser.h"
@@ -58,7 +59,7 @@ bool XmlDocument::Load(std::u16string_view path) {
   const uint32_t error = ReadWholeFile(path, bytes);
   if (error == 0 && bytes.size() <= kMaxText) return LoadBytes(bytes);
   const uint32_t code = error != 0 ? error : kErrorNotEnoughMemory;
-  log_.Add(u"file_error", {{u"msg", FirstLine(SystemErrorMessage(code))}, {u"n", ToU16(code)}});
+  log_.Add(u"file_error", {{u"msg", FirstLine(SystemErrorMessage(code))}, {u"n", DigitsOf(code)}});
   text_.clear();
   flags_ = 0;
   table_.Reset(8);
@@ -84,10 +85,10 @@ bool XmlDocument::Save(std::u16string_view path) {
   // Never truncated in place: a crash mid-save would leave a damaged file.
   const uint32_t error = ReplaceWholeFile(path, bytes);
   if (error != 0) {
-    log_.Add(u"file_error", {{u"msg", FirstLine(SystemErrorMessage(error))}, {u"n", ToU16(error)}});
+    log_.Add(u"file_error", {{u"msg", FirstLine(SystemErrorMessage(error))}, {u"n", DigitsOf(error)}});
     return false;
   }
-  log_.Add(u"write", {{u"encoding", encoding}, {u"length", ToU16(bytes.size())}});
+  log_.Add(u"write", {{u"encoding", encoding}, {u"length", DigitsOf(bytes.size())}});
   return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include "xml/XmlSyntax.h"
 #include "platform/EncodingAliases.h"
+#include "platform/NumberText.h"
 #include "platform/TextCodec.h"
 #include "platform/Utf8.h"
 
@@ -93,7 +94,7 @@ std::u16string DecodeUtf16(std::string_view bytes, uint32_t flags, XmlResultLog&
   const bool bigEndian = (flags & kXmlUtf16Be) != 0;
   const std::u16string name = bigEndian ? u"UTF-16BE" : u"UTF-16LE";
   const size_t units = bytes.size() / 2;
-  log.Add(u"read", {{u"encoding", name}, {u"length", ToU16(units)}});
+  log.Add(u"read", {{u"encoding", name}, {u"length", DigitsOf(units)}});
   if (bytes.size() % 2 != 0) log.Add(u"truncation_error", {{u"encoding", name}});
   std::u16string text;
   text.reserve(units);
@@ -109,7 +110,7 @@ std::u16string DecodeUtf16(std::string_view bytes, uint32_t flags, XmlResultLog&
       text += unit;
     }
   }
-  if (nulls != 0) log.Add(u"nulls_removed", {{u"count", ToU16(nulls)}});
+  if (nulls != 0) log.Add(u"nulls_removed", {{u"count", DigitsOf(nulls)}});
   if (bigEndian) log.Add(u"endian_swap");
   return text;
 }
@@ -160,8 +161,9 @@ std::u16string DecodeXmlFile(std::string_view bytes, uint32_t& flags, XmlResultL
       if (c != '\0') cleaned += c;
     body = cleaned;
   }
-  log.Add(u"read", {{u"encoding", encoding.empty() ? u"ANSI" : encoding}, {u"length", ToU16(bytes.size())}});
-  if (nulls != 0) log.Add(u"nulls_removed", {{u"count", ToU16(nulls)}});
+  log.Add(u"read",
+          {{u"encoding", encoding.empty() ? u"ANSI" : encoding}, {u"length", DigitsOf(bytes.size())}});
+  if (nulls != 0) log.Add(u"nulls_removed", {{u"count", DigitsOf(nulls)}});
 
   unsigned codePage = encoding.empty() ? 0 : CodePageFromEncodingName(encoding);
   // A file that only looks like XML, or names UTF-16 without being UTF-16,
@@ -183,7 +185,7 @@ std::u16string DecodeXmlFile(std::string_view bytes, uint32_t& flags, XmlResultL
     // A code page this system cannot convert: read the bytes as ANSI.
     DecodeToUtf16(0, body, text);
   }
-  log.Add(u"converted_to", {{u"encoding", u"UTF-16"}, {u"length", ToU16(text.size())}});
+  log.Add(u"converted_to", {{u"encoding", u"UTF-16"}, {u"length", DigitsOf(text.size())}});
   return text;
 }
 
@@ -210,7 +212,7 @@ std::string EncodeXmlFile(std::u16string_view text, uint32_t flags, XmlResultLog
     if (!EncodeFromUtf16(codePage, text, converted, lossy)) EncodeFromUtf16(0, text, converted, lossy);
     bytes += converted;
   }
-  log.Add(u"converted_from", {{u"encoding", encoding}, {u"length", ToU16(bytes.size())}});
+  log.Add(u"converted_from", {{u"encoding", encoding}, {u"length", DigitsOf(bytes.size())}});
   if (lossy) log.Add(u"conversion_loss", {{u"encoding", encoding}});
   return bytes;
 }

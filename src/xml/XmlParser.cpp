@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/NumberText.h"
 #include "xml/XmlSyntax.h"
 
 namespace qtr {
@@ -47,16 +48,16 @@ class Parser {
   void Fault(std::u16string_view record, size_t offset, size_t offset2 = npos) {
     illFormed_ = true;
     if (offset2 == npos) {
-      log_.Add(record, {{u"offset", ToU16(offset)}});
+      log_.Add(record, {{u"offset", DigitsOf(offset)}});
     } else {
-      log_.Add(record, {{u"offset", ToU16(offset)}, {u"offset2", ToU16(offset2)}});
+      log_.Add(record, {{u"offset", DigitsOf(offset)}, {u"offset2", DigitsOf(offset2)}});
     }
   }
 
   void TagFault(std::u16string_view record, size_t nameStart, size_t nameEnd, size_t offset) {
     illFormed_ = true;
     log_.Add(record, {{u"tagname", std::u16string(text_.substr(nameStart, nameEnd - nameStart))},
-                      {u"offset", ToU16(offset)}});
+                      {u"offset", DigitsOf(offset)}});
   }
 
   // Skips past the next '>' at or after from; to the end when there is none.

@@ -9,15 +9,6 @@ constexpr size_t kLogCap = 999;
 
 }  // namespace
 
-std::u16string ToU16(uint64_t number) {
-  std::u16string digits;
-  do {
-    digits.insert(digits.begin(), static_cast<char16_t>(u'0' + number % 10));
-    number /= 10;
-  } while (number != 0);
-  return digits;
-}
-
 void XmlResultLog::Add(std::u16string_view record, std::initializer_list<Attribute> attributes) {
   if (text_.size() > kLogCap) return;
   text_ += u'<';

@@ -24,6 +24,4 @@ class XmlResultLog {
   std::u16string text_;
 };
 
-std::u16string ToU16(uint64_t number);
-
 }  // namespace qtr

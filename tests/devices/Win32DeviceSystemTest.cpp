@@ -8,6 +8,7 @@
 #include "devices/DeviceMessages.h"
 #include "devices/ProgramDevices.h"
 #include "devices/Win32DeviceSystem.h"
+#include "platform/NumberText.h"
 #include "support/MappedDrive.h"
 
 namespace qtr {

@@ -17,8 +17,9 @@
 #include "devices/PasswordRecord.h"
 #include "pages/BackUpDialog.h"
 #include "resource.h"
-#include "shell/Prompter.h"
 #include "support/MappedDrive.h"
+#include "support/MessagePump.h"
+#include "support/RecordingPrompter.h"
 #include "support/TreeCheckBox.h"
 
 namespace qtr {
@@ -37,15 +38,6 @@ constexpr size_t kTwo = 0, kOne = 1;
 std::wstring W(const std::u16string& text) {
   return std::wstring(text.begin(), text.end());
 }
-
-class RecordingPrompter final : public Prompter {
- public:
-  bool Ask(const Question& question) override {
-    asked.push_back(question.message);
-    return true;
-  }
-  std::vector<std::u16string> asked;
-};
 
 class CountingHost final : public BackUpPageHost {
  public:
@@ -167,7 +159,7 @@ class BackUpPageTest : public ::testing::Test {
   test::SimulatedWorld world_{kDisks};
   DeviceList list_;
   EnclosureButton button_;
-  RecordingPrompter prompter_;
+  test::RecordingPrompter prompter_;
   CountingHost host_;
   HWND frame_ = nullptr;
   std::unique_ptr<CBackUpDialog> page_;
@@ -369,12 +361,7 @@ TEST_F(BackUpPageTest, PartitionsOfUsbDisksAreNoLocalDrives) {
 TEST_F(BackUpPageTest, ThePageTicksItsHostAndLetsTheRegistrationGo) {
   Open();
   EXPECT_EQ(RegisteredDeviceWindow(), page_->Handle());
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-  while (host_.ticks.load() < 2 && std::chrono::steady_clock::now() < until) {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-    Sleep(20);
-  }
+  test::PumpUntil([this] { return host_.ticks.load() >= 2; }, 3000, 20);
   EXPECT_GE(host_.ticks.load(), 2);
   page_.reset();
   EXPECT_EQ(RegisteredDeviceWindow(), nullptr);

@@ -14,34 +14,20 @@
 #include "devices/PasswordRecord.h"
 #include "pages/MangeDialog.h"
 #include "resource.h"
-#include "shell/Prompter.h"
 #include "support/MappedDrive.h"
+#include "support/MessagePump.h"
+#include "support/RecordingPrompter.h"
 #include "support/TempFolder.h"
 
 namespace qtr {
 namespace {
 
+using test::PumpMessages;
+
 constexpr std::string_view kDisk =
     "[disk]\npath = \\\\?\\usbstor#one\nimage = one.img\nvendor = WDC\nproduct = One\n"
     "number = 1\ngeometry = 2 16 63 512\n";
 const std::u16string kPath = u"\\\\?\\usbstor#one";
-
-void Pump() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-}
-
-class NoQuestions final : public Prompter {
- public:
-  bool Ask(const Question& question) override {
-    asked.push_back(question.title + u"|" + question.message);
-    return true;
-  }
-  std::vector<std::u16string> asked;
-};
 
 // What the password prompt is answered with while it is shown: the text, or
 // Cancel when it is empty.
@@ -68,7 +54,7 @@ bool Expand(HWND tree, HTREEITEM item) {
   TreeView_SelectItem(tree, item);
   SendMessageW(tree, WM_KEYDOWN, VK_ADD, 0);
   SendMessageW(tree, WM_KEYUP, VK_ADD, 0);
-  Pump();
+  PumpMessages();
   return (TreeView_GetItemState(tree, item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
 }
 
@@ -99,7 +85,7 @@ class ManagePageTest : public ::testing::Test {
     ASSERT_TRUE(page_.CreateModeless(parent_));
     SetWindowPos(page_.Handle(), nullptr, 0, 0, CMangeDialog::kWidth, CMangeDialog::kHeight,
                  SWP_NOZORDER | SWP_SHOWWINDOW);
-    Pump();
+    PumpMessages();
     answer.clear();
     prompts = 0;
     timer_ = SetTimer(nullptr, 0, 150, AnswerTimer);
@@ -114,7 +100,7 @@ class ManagePageTest : public ::testing::Test {
   test::TempFolder program_, volume_;
   test::MappedDrive drive_{L'm', std::wstring(reinterpret_cast<const wchar_t*>(volume_.Path().c_str()))};
   DeviceList devices_;
-  NoQuestions prompter_;
+  test::RecordingPrompter prompter_;
   HWND parent_ = nullptr;
   CMangeDialog page_{program_.Path() + u"\\", prompter_, devices_};
   int targetResets_ = 0;
@@ -186,8 +172,8 @@ TEST_F(ManagePageTest, ARefusedNewNameIsToldInTheProgramsMessageWindow) {
   ASSERT_NE(box, nullptr);
   SetWindowTextW(box, L"x:y.txt");
   TreeView_EndEditLabelNow(tree.Handle(), FALSE);
-  Pump();
-  EXPECT_EQ(prompter_.asked, std::vector<std::u16string>{
+  PumpMessages();
+  EXPECT_EQ(prompter_.Said(), std::vector<std::u16string>{
                                  u"Rename|A file name cannot contain any of these characters: \\ / : * ? \" < > |"});
 }
 

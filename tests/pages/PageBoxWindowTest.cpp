@@ -14,6 +14,7 @@
 #include "DeviceTestSupport.h"
 #include "config/SelectionFiles.h"
 #include "config/SettingsFile.h"
+#include "support/ExecutableFolder.h"
 #include "support/MappedDrive.h"
 #include "devices/DeviceList.h"
 #include "devices/EnclosureButton.h"
@@ -21,6 +22,8 @@
 #include "platform/UserDataProtection.h"
 #include "platform/WideText.h"
 #include "resource.h"
+#include "support/MessagePump.h"
+#include "support/RecordingPrompter.h"
 #include "support/TempFolder.h"
 #include "support/TreeCheckBox.h"
 #include "widgets/GdiplusSession.h"
@@ -28,24 +31,7 @@
 namespace qtr {
 namespace {
 
-void Pump() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-}
-
-class RecordingPrompter final : public Prompter {
- public:
-  bool Ask(const Question& question) override {
-    asked.push_back(question.title + u"|" + question.message);
-    return decide ? decide(question) : answer;
-  }
-  std::vector<std::u16string> asked;
-  bool answer = true;
-  std::function<bool(const Question&)> decide;  // set: answers in place of answer
-};
+using test::PumpMessages;
 
 class NoPower final : public PowerControl {
  public:
@@ -58,14 +44,6 @@ class NoPower final : public PowerControl {
   int requests = 0;
   PowerRequest last = PowerRequest::None;
 };
-
-std::u16string ExeFolder() {
-  wchar_t path[MAX_PATH];
-  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::u16string folder(path, path + n);
-  folder.resize(folder.rfind(u'\\') + 1);
-  return folder;
-}
 
 std::wstring TextOf(HWND window) {
   wchar_t text[128] = {};
@@ -84,7 +62,7 @@ class PageBoxWindowTest : public testing::Test {
   void TearDown() override {
     box_.reset();
     DestroyWindow(mainWindow_);
-    Pump();
+    PumpMessages();
   }
   CPageBox& Make(bool firstRun) {
     PageBoxServices services;
@@ -96,13 +74,13 @@ class PageBoxWindowTest : public testing::Test {
     services.button = &button_;
     box_ = std::make_unique<CPageBox>(services);
     EXPECT_TRUE(box_->Create(mainWindow_, 0, 0, firstRun));
-    Pump();
+    PumpMessages();
     return *box_;
   }
   HWND Item(int id) const { return GetDlgItem(box_->Handle(), id); }
   void Click(int id) {
     SendMessageW(Item(id), BM_CLICK, 0, 0);
-    Pump();
+    PumpMessages();
   }
   void ExpectIdle() {
     EXPECT_TRUE(box_->State().Idle());
@@ -116,7 +94,7 @@ class PageBoxWindowTest : public testing::Test {
   test::TempFolder temp_;
   std::u16string folder_;
   HWND mainWindow_ = nullptr;
-  RecordingPrompter prompter_;
+  test::RecordingPrompter prompter_;
   NoPower power_;
   DeviceList devices_;
   EnclosureButton button_;
@@ -167,14 +145,14 @@ TEST_F(PageBoxWindowTest, BackupAndRestoreWithNothingToWorkOnTellAndStayIdle) {
   Make(true);
   Click(IDC_PAGEBOX_BACKUP);
   ASSERT_EQ(prompter_.asked.size(), 1u);
-  EXPECT_EQ(prompter_.asked[0], u"Tips|Please select files for backup!");
+  EXPECT_EQ(prompter_.Said()[0], u"Tips|Please select files for backup!");
   ExpectIdle();
 
   prompter_.asked.clear();
   Click(IDC_PAGEBOX_RESTORE);
   // Nothing more is asked after the first message.
   ASSERT_EQ(prompter_.asked.size(), 1u);
-  EXPECT_EQ(prompter_.asked[0], u"Tips|No disk for restore");
+  EXPECT_EQ(prompter_.Said()[0], u"Tips|No disk for restore");
   ExpectIdle();
   EXPECT_FALSE(box_->State().restore);
 }
@@ -183,9 +161,9 @@ TEST_F(PageBoxWindowTest, QuickLaunchWithNothingSelectedTellsAndStaysIdle) {
   CPageBox& box = Make(false);
   EnableWindow(box.QuickPage().LaunchButton(), TRUE);
   SendMessageW(box.QuickPage().LaunchButton(), BM_CLICK, 0, 0);
-  Pump();
+  PumpMessages();
   ASSERT_EQ(prompter_.asked.size(), 1u);
-  EXPECT_EQ(prompter_.asked[0], u"Tips|Please select files for backup!");
+  EXPECT_EQ(prompter_.Said()[0], u"Tips|Please select files for backup!");
   ExpectIdle();
   EXPECT_FALSE(box.State().quickLaunch);
 }
@@ -194,23 +172,23 @@ TEST_F(PageBoxWindowTest, HotKeyShowsTheHiddenWindowOnFileBackupAndStarts) {
   CPageBox& box = Make(false);
   ASSERT_FALSE(IsWindowVisible(mainWindow_));
   box.OnHotKey();
-  Pump();
+  PumpMessages();
   EXPECT_TRUE(IsWindowVisible(mainWindow_));
   EXPECT_EQ(box.CurrentSlot(), CPageBox::kBackUpSlot);
   EXPECT_TRUE(IsWindowVisible(box.BackUpPage().Handle()));
   ASSERT_EQ(prompter_.asked.size(), 1u);
-  EXPECT_EQ(prompter_.asked[0], u"Tips|Please select files for backup!");
+  EXPECT_EQ(prompter_.Said()[0], u"Tips|Please select files for backup!");
   ExpectIdle();
 }
 
 TEST_F(PageBoxWindowTest, TextsFollowTheActiveLanguage) {
   CPageBox& box = Make(true);
   EXPECT_EQ(TextOf(Item(IDC_PAGEBOX_QUICK_PAGE)), L"Quick Activate");
-  ASSERT_TRUE(ApplyLanguage(ExeFolder(), u"0x0804"));
+  ASSERT_TRUE(ApplyLanguage(test::ExecutableFolder(), u"0x0804"));
   box.ShowTexts();
   EXPECT_NE(TextOf(Item(IDC_PAGEBOX_QUICK_PAGE)), L"Quick Activate");
   EXPECT_NE(TextOf(Item(IDC_PAGEBOX_SET_PAGE)), L"Setting");
-  ASSERT_TRUE(ApplyLanguage(ExeFolder(), u"0x0409"));
+  ASSERT_TRUE(ApplyLanguage(test::ExecutableFolder(), u"0x0409"));
   box.ShowTexts();
   EXPECT_EQ(TextOf(Item(IDC_PAGEBOX_SET_PAGE)), L"Setting");
   EXPECT_EQ(power_.requests, 0);
@@ -224,15 +202,15 @@ TEST_F(PageBoxWindowTest, SystemFolderSwitchesShowAndHideTheFolderOfAnOpenCAtOnc
   TreeView_SelectItem(source.Handle(), c);
   SendMessageW(source.Handle(), WM_KEYDOWN, VK_ADD, 0);
   SendMessageW(source.Handle(), WM_KEYUP, VK_ADD, 0);
-  Pump();
+  PumpMessages();
   ASSERT_NE(source.FindPath(u"C:\\users"), nullptr);
   EXPECT_EQ(source.FindPath(u"C:\\windows"), nullptr);
   HWND windows = GetDlgItem(box.SetPage()->BackupPage().Handle(), IDC_BKSET_WINDOWS);
   SendMessageW(windows, BM_CLICK, 0, 0);
-  Pump();
+  PumpMessages();
   EXPECT_NE(source.FindPath(u"C:\\windows"), nullptr);
   SendMessageW(windows, BM_CLICK, 0, 0);
-  Pump();
+  PumpMessages();
   EXPECT_EQ(source.FindPath(u"C:\\windows"), nullptr);
   EXPECT_NE(source.FindPath(u"C:\\users"), nullptr);
 }
@@ -255,7 +233,7 @@ class PageBoxJobTest : public PageBoxWindowTest {
     SendMessageW(list, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(drive.c_str()));
     SendMessageW(box_->BackUpPage().Handle(), WM_COMMAND, MAKEWPARAM(IDC_BACKUP_TARGET_LIST, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(list));
-    Pump();
+    PumpMessages();
   }
   // Pumps until the job's Close button shows, then presses it.
   void CloseWhenEnded() {
@@ -263,12 +241,12 @@ class PageBoxJobTest : public PageBoxWindowTest {
     HWND close = GetDlgItem(box_->Job()->Handle(), IDC_PROGRESS_CLOSE);
     const DWORD start = GetTickCount();
     while (!IsWindowVisible(close) && GetTickCount() - start < 20000) {
-      Pump();
+      PumpMessages();
       Sleep(5);
     }
     ASSERT_TRUE(IsWindowVisible(close));
     SendMessageW(close, BM_CLICK, 0, 0);
-    Pump();
+    PumpMessages();
   }
 
   test::TempFolder sources_, store_;
@@ -331,7 +309,7 @@ TEST_F(PageBoxJobTest, RestoreWithADiskButNoPartitionChosenAsksForFiles) {
   ASSERT_FALSE(box_->BackUpPage().TargetTree().HasPartitionItem());
   Click(IDC_PAGEBOX_RESTORE);
   ASSERT_EQ(prompter_.asked.size(), 1u);
-  EXPECT_EQ(prompter_.asked[0], u"Tips|Please select files for restore!");
+  EXPECT_EQ(prompter_.Said()[0], u"Tips|Please select files for restore!");
   ExpectIdle();
   EXPECT_FALSE(box_->State().restore);
 }
@@ -339,7 +317,7 @@ TEST_F(PageBoxJobTest, RestoreWithADiskButNoPartitionChosenAsksForFiles) {
 // The mouse of the X server presses the item's check box, as a person does.
 bool ClickCheckBoxWithTheMouse(HWND tree, HTREEITEM item) {
   TreeView_EnsureVisible(tree, item);
-  Pump();
+  PumpMessages();
   POINT screen{};
   if (!test::FindCheckBoxPoint(tree, item, &screen)) return false;
   ClientToScreen(tree, &screen);
@@ -363,7 +341,7 @@ TEST_F(PageBoxJobTest, ACancelledRestoreLeavesTheRestoreFlagClearAndARestoreNeve
   ASSERT_TRUE(ClickCheckBoxWithTheMouse(tree.Handle(), root));
   const DWORD start = GetTickCount();
   while (tree.CheckedStorePaths().empty() && GetTickCount() - start < 5000) {
-    Pump();
+    PumpMessages();
     Sleep(10);
   }
   ASSERT_FALSE(tree.CheckedStorePaths().empty());
@@ -372,7 +350,7 @@ TEST_F(PageBoxJobTest, ACancelledRestoreLeavesTheRestoreFlagClearAndARestoreNeve
   prompter_.answer = false;
   Click(IDC_PAGEBOX_RESTORE);
   ASSERT_EQ(prompter_.asked.size(), 1u);
-  EXPECT_EQ(prompter_.asked[0], u"File Restore|Restore the selected files?");
+  EXPECT_EQ(prompter_.Said()[0], u"File Restore|Restore the selected files?");
   EXPECT_FALSE(box_->State().restore);
   ExpectIdle();
   EXPECT_TRUE(IsWindowVisible(Item(IDC_PAGEBOX_RESTORE)));
@@ -418,7 +396,7 @@ TEST_F(PageBoxJobTest, AnEncryptedBackupStartsOnlyWithAKeptOrGivenPassword) {
   // The start is confirmed; the question for a password is declined.
   prompter_.decide = [](const Question& question) { return question.title != u"Tips"; };
   Click(IDC_PAGEBOX_BACKUP);
-  EXPECT_EQ(prompter_.asked,
+  EXPECT_EQ(prompter_.Said(),
             (std::vector<std::u16string>{u"File Backup|Start backup now ?",
                                          u"Tips|Encryption is on, but no backup password is set. Set one now?"}));
   ExpectIdle();

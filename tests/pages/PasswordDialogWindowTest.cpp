@@ -13,7 +13,7 @@
 #include "platform/UserDataProtection.h"
 #include "platform/WideText.h"
 #include "resource.h"
-#include "shell/Prompter.h"
+#include "support/RecordingPrompter.h"
 #include "support/TempFolder.h"
 
 namespace qtr {
@@ -25,18 +25,6 @@ constexpr std::string_view kDisk =
     "number = 1\ngeometry = 2 16 63 512\n";
 constexpr uint64_t kRecordOffset = (2ull * 16 * 63 - 2) * 512;
 const std::u16string kPath = u"\\\\?\\usbstor#one";
-
-class RecordingPrompter final : public Prompter {
- public:
-  bool Ask(const Question& question) override {
-    asked.push_back(question.title + u" / " + question.message);
-    if (watched != nullptr) watchedTookInput.push_back(IsWindowEnabled(watched) != FALSE);
-    return true;
-  }
-  std::vector<std::u16string> asked;
-  HWND watched = nullptr;  // whether it takes input is noted at every question
-  std::vector<bool> watchedTookInput;
-};
 
 class PasswordDialogTest : public ::testing::Test {
  protected:
@@ -55,7 +43,7 @@ class PasswordDialogTest : public ::testing::Test {
 
   test::SimulatedWorld world_{kDisk};
   DeviceList list_;
-  RecordingPrompter prompter_;
+  test::RecordingPrompter prompter_;
 };
 
 TEST_F(PasswordDialogTest, SettingAPasswordWritesTheRecordAndLocksTheDisk) {
@@ -64,12 +52,15 @@ TEST_F(PasswordDialogTest, SettingAPasswordWritesTheRecordAndLocksTheDisk) {
   ASSERT_TRUE(dialog.CreateModeless(nullptr));
   EXPECT_FALSE(IsWindowEnabled(dialog.Item(IDC_PASSWORD_OLD))) << "set mode asks no old password";
   EXPECT_EQ(SendMessageW(dialog.Item(IDC_PASSWORD_NEW), EM_GETPASSWORDCHAR, 0, 0), L'*');
-  prompter_.watched = dialog.Handle();
+  // Whether the dialog takes input is noted at every question.
+  std::vector<bool> tookInput;
+  prompter_.whileAsked = [&] { tookInput.push_back(IsWindowEnabled(dialog.Handle()) != FALSE); };
   Enter(dialog, {{IDC_PASSWORD_NEW, L"abc"}, {IDC_PASSWORD_AGAIN, L"abc"}}, IDC_PASSWORD_SET_OK);
   EXPECT_EQ(dialog.Result(), IDOK);
-  EXPECT_EQ(prompter_.asked, (std::vector<std::u16string>{u"Tips / Set password  succeeded!"}));
+  EXPECT_EQ(prompter_.Said(u" / "), (std::vector<std::u16string>{u"Tips / Set password  succeeded!"}));
   // No second OK could be pressed while the message was up.
-  EXPECT_EQ(prompter_.watchedTookInput, std::vector<bool>{false});
+  EXPECT_EQ(tookInput, std::vector<bool>{false});
+  prompter_.whileAsked = nullptr;
   const std::string record = Record();
   EXPECT_EQ(record.substr(0, 8), std::string("\x01\0\0\0\x03\0\0\0", 8));
   EXPECT_EQ(record.substr(8, 12), std::string("password\0abc", 12));
@@ -96,7 +87,7 @@ TEST_F(PasswordDialogTest, RefusedEntriesLeaveTheRecordAndTheDialogAsTheyWere) {
     CPasswordSetDlg dialog(prompter_, &list_, kPath, false);
     ASSERT_TRUE(dialog.CreateModeless(nullptr));
     Enter(dialog, {{IDC_PASSWORD_NEW, c.entry}, {IDC_PASSWORD_AGAIN, c.again}}, IDC_PASSWORD_SET_OK);
-    EXPECT_EQ(prompter_.asked, std::vector<std::u16string>{c.message});
+    EXPECT_EQ(prompter_.Said(u" / "), std::vector<std::u16string>{c.message});
     EXPECT_EQ(dialog.Result(), 0) << "the dialog stays open";
     EXPECT_TRUE(IsWindowEnabled(dialog.Handle())) << "and takes the next entry";
     EXPECT_EQ(dialog.ItemText(IDC_PASSWORD_NEW), L"") << "the new entries are emptied";
@@ -117,7 +108,7 @@ TEST_F(PasswordDialogTest, ResetAsksForTheOldPasswordExactly) {
   EXPECT_TRUE(IsWindowEnabled(dialog.Item(IDC_PASSWORD_OLD)));
   Enter(dialog, {{IDC_PASSWORD_OLD, L"old"}, {IDC_PASSWORD_NEW, L""}, {IDC_PASSWORD_AGAIN, L""}},
         IDC_PASSWORD_SET_OK);
-  EXPECT_EQ(prompter_.asked, (std::vector<std::u16string>{u"Error / Original password input error!"}));
+  EXPECT_EQ(prompter_.Said(u" / "), (std::vector<std::u16string>{u"Error / Original password input error!"}));
   EXPECT_EQ(dialog.ItemText(IDC_PASSWORD_OLD), L"");
   EXPECT_EQ(Record(), before);
 
@@ -133,7 +124,7 @@ TEST_F(PasswordDialogTest, ADiskThatLeftWhileTheDialogWasOpenIsNotWritten) {
   ASSERT_TRUE(dialog.CreateModeless(nullptr));
   list_.RemoveAt(0);
   Enter(dialog, {{IDC_PASSWORD_NEW, L"abc"}, {IDC_PASSWORD_AGAIN, L"abc"}}, IDC_PASSWORD_SET_OK);
-  EXPECT_EQ(prompter_.asked, (std::vector<std::u16string>{u"Tips / Set password failed!"}));
+  EXPECT_EQ(prompter_.Said(u" / "), (std::vector<std::u16string>{u"Tips / Set password failed!"}));
   EXPECT_EQ(dialog.Result(), IDCANCEL);
 
   PasswordVerficateDlg prompt(list_, kPath);
@@ -154,7 +145,7 @@ TEST_F(PasswordDialogTest, TheBackupPasswordIsKeptSealedOrRemoved) {
     EXPECT_FALSE(IsWindowEnabled(dialog.Item(IDC_PASSWORD_OLD)));
     Enter(dialog, {{IDC_PASSWORD_NEW, L"Marker-pw-77"}, {IDC_PASSWORD_AGAIN, L"Marker-pw-78"}},
           IDC_PASSWORD_SET_OK);
-    EXPECT_EQ(prompter_.asked, std::vector<std::u16string>{u"Error / Passwords do not match"});
+    EXPECT_EQ(prompter_.Said(u" / "), std::vector<std::u16string>{u"Error / Passwords do not match"});
     EXPECT_EQ(dialog.Result(), 0);
     EXPECT_EQ(dialog.ItemText(IDC_PASSWORD_NEW), L"");
     EXPECT_EQ(GetFileAttributesW(WidePointer(kept.Path())), INVALID_FILE_ATTRIBUTES) << "nothing kept";
@@ -163,7 +154,7 @@ TEST_F(PasswordDialogTest, TheBackupPasswordIsKeptSealedOrRemoved) {
     Enter(dialog, {{IDC_PASSWORD_NEW, L"Marker-pw-77"}, {IDC_PASSWORD_AGAIN, L"Marker-pw-77"}},
           IDC_PASSWORD_SET_OK);
     EXPECT_EQ(dialog.Result(), IDOK);
-    EXPECT_EQ(prompter_.asked, std::vector<std::u16string>{u"Tips / Set password  succeeded!"});
+    EXPECT_EQ(prompter_.Said(u" / "), std::vector<std::u16string>{u"Tips / Set password  succeeded!"});
     EXPECT_EQ(dialog.KeptPassword(), "Marker-pw-77");
   }
   const std::string bytes = test::ReadBytes(kept.Path());
@@ -184,7 +175,7 @@ TEST_F(PasswordDialogTest, TheBackupPasswordIsKeptSealedOrRemoved) {
   ASSERT_TRUE(removal.CreateModeless(nullptr));
   Enter(removal, {{IDC_PASSWORD_NEW, L""}, {IDC_PASSWORD_AGAIN, L""}}, IDC_PASSWORD_SET_OK);
   EXPECT_EQ(removal.Result(), IDOK);
-  EXPECT_EQ(prompter_.asked, (std::vector<std::u16string>{u"Error / Encryption needs a password: please enter one.",
+  EXPECT_EQ(prompter_.Said(u" / "), (std::vector<std::u16string>{u"Error / Encryption needs a password: please enter one.",
                                                           u"Tips / The backup password has been removed."}));
   EXPECT_EQ(GetFileAttributesW(WidePointer(kept.Path())), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(kept.Read(), std::nullopt);

@@ -9,7 +9,7 @@
 namespace qtr {
 namespace {
 
-using test::Pump;
+using test::PumpMessages;
 using test::TextOf;
 
 class SetDialogTest : public test::SettingsWindowTest {
@@ -29,7 +29,7 @@ class SetDialogTest : public test::SettingsWindowTest {
     page_ = std::make_unique<CSetDialog>(host_);
     ASSERT_TRUE(page_->Create(hostWindow_, {0, 0, CSetDialog::kWidth, CSetDialog::kHeight}));
     ShowWindow(page_->Handle(), SW_SHOW);
-    Pump();
+    PumpMessages();
   }
   void TearDown() override {
     page_.reset();
@@ -44,7 +44,7 @@ class SetDialogTest : public test::SettingsWindowTest {
   // Paints everything now, as the next repaint after a change would.
   void Repaint() const {
     RedrawWindow(hostWindow_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    Pump();
+    PumpMessages();
   }
   void PickLanguage(const wchar_t* name) const {
     HWND list = OthersItem(IDC_OTHERS_LANGUAGE);

@@ -15,27 +15,11 @@
 #include "config/LanguageTable.h"
 #include "config/SettingsFile.h"
 #include "pages/SettingsHost.h"
-#include "shell/Prompter.h"
+#include "support/MessagePump.h"
+#include "support/RecordingPrompter.h"
 #include "support/TempFolder.h"
 
 namespace qtr::test {
-
-inline void Pump() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-}
-
-class RecordingPrompter : public Prompter {
- public:
-  bool Ask(const Question& question) override {
-    asked.push_back(question);
-    return true;
-  }
-  std::vector<Question> asked;
-};
 
 // Runs actions once the modal dialog is up, from inside its own loop; the
 // actions must close it.

@@ -16,29 +16,17 @@
 #include "devices/EnclosureButton.h"
 #include "pages/PageBox.h"
 #include "resource.h"
+#include "support/ExecutableFolder.h"
 #include "support/MappedDrive.h"
+#include "support/MessagePump.h"
+#include "support/RecordingPrompter.h"
 #include "support/TempFolder.h"
 #include "widgets/GdiplusSession.h"
 
 namespace qtr {
 namespace {
 
-void Pump() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-}
-
-class RecordingPrompter final : public Prompter {
- public:
-  bool Ask(const Question& question) override {
-    asked.push_back(question.title + u"|" + question.message);
-    return true;
-  }
-  std::vector<std::u16string> asked;
-};
+using test::PumpMessages;
 
 class NoPower final : public PowerControl {
  public:
@@ -49,14 +37,6 @@ class NoPower final : public PowerControl {
   }
   int requests = 0;
 };
-
-std::u16string ExeFolder() {
-  wchar_t path[MAX_PATH];
-  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::u16string folder(path, path + n);
-  folder.resize(folder.rfind(u'\\') + 1);
-  return folder;
-}
 
 std::wstring TextOf(HWND window) {
   wchar_t text[512] = {};
@@ -122,12 +102,12 @@ class VerifyCommandTest : public testing::Test {
     box_ = std::make_unique<CPageBox>(services);
     ASSERT_TRUE(box_->Create(mainWindow_, 0, 0, true));
     ShowWindow(mainWindow_, SW_SHOW);
-    Pump();
+    PumpMessages();
   }
   void TearDown() override {
     box_.reset();
     DestroyWindow(mainWindow_);
-    Pump();
+    PumpMessages();
   }
 
   HWND PageItem(int id) { return box_->BackUpPage().Item(id); }
@@ -136,7 +116,7 @@ class VerifyCommandTest : public testing::Test {
     SendMessageW(list, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(drive.c_str()));
     SendMessageW(box_->BackUpPage().Handle(), WM_COMMAND, MAKEWPARAM(IDC_BACKUP_TARGET_LIST, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(list));
-    Pump();
+    PumpMessages();
   }
   // Pumps until the job's Close button shows.
   HWND WaitForEnd() {
@@ -144,20 +124,20 @@ class VerifyCommandTest : public testing::Test {
     HWND close = GetDlgItem(box_->Job()->Handle(), IDC_PROGRESS_CLOSE);
     const DWORD start = GetTickCount();
     while (!IsWindowVisible(close) && GetTickCount() - start < 20000) {
-      Pump();
+      PumpMessages();
       Sleep(5);
     }
     return IsWindowVisible(close) ? close : nullptr;
   }
   void Close(HWND close) {
     SendMessageW(close, BM_CLICK, 0, 0);
-    Pump();
+    PumpMessages();
   }
   // Presses "Verify backup" and waits for the end; the summary line and the failure lines.
   void Verify(std::wstring* summary, std::vector<std::wstring>* lines) {
     const size_t asked = prompter_.asked.size();
     SendMessageW(PageItem(IDC_BACKUP_VERIFY), BM_CLICK, 0, 0);
-    Pump();
+    PumpMessages();
     ASSERT_NE(box_->Job(), nullptr);
     EXPECT_TRUE(box_->Job()->Settings().verify);
     EXPECT_EQ(box_->SlotWindow(CPageBox::kBackUpSlot), box_->Job()->Handle());
@@ -193,7 +173,7 @@ class VerifyCommandTest : public testing::Test {
   test::TempFolder temp_, sources_, store_;
   std::u16string folder_, source_;
   HWND mainWindow_ = nullptr;
-  RecordingPrompter prompter_;
+  test::RecordingPrompter prompter_;
   NoPower power_;
   DeviceList devices_;
   EnclosureButton button_;
@@ -222,7 +202,7 @@ TEST_F(VerifyCommandTest, VerifyOfTheChosenTargetShowsItsSummaryAndListsADamaged
   EXPECT_TRUE(lines.empty());
 
   SendMessageW(GetDlgItem(box_->Handle(), IDC_PAGEBOX_BACKUP), BM_CLICK, 0, 0);
-  Pump();
+  PumpMessages();
   HWND close = WaitForEnd();
   ASSERT_NE(close, nullptr);
   Close(close);
@@ -270,7 +250,7 @@ TEST_F(VerifyCommandTest, VerifyOfTheChosenTargetShowsItsSummaryAndListsADamaged
 TEST_F(VerifyCommandTest, TheCommandFollowsTheActiveLanguageAndItsTextFitsInEach) {
   for (const auto& [language, text] :
        {std::pair{u"0x0804", L"\u6821\u9a8c\u5907\u4efd"}, std::pair{u"0x0409", L"Verify backup"}}) {
-    ASSERT_TRUE(ApplyLanguage(ExeFolder(), language));
+    ASSERT_TRUE(ApplyLanguage(test::ExecutableFolder(), language));
     box_->ShowTexts();
     HWND button = PageItem(IDC_BACKUP_VERIFY);
     EXPECT_EQ(TextOf(button), text);

@@ -9,6 +9,7 @@
 #include "WindowLook.h"
 #include "config/LanguageTable.h"
 #include "resource.h"
+#include "support/ExecutableFolder.h"
 #include "widgets/GdiplusSession.h"
 
 namespace qtr {
@@ -58,15 +59,6 @@ TEST_F(AboutDialogTest, EnterAndEscLeaveItOpenAndOkClosesIt) {
   EXPECT_EQ(result, IDOK);
 }
 
-// The program folder of the test, whose Language folder holds the shipped tables.
-std::u16string ExeFolder() {
-  wchar_t path[MAX_PATH];
-  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::u16string folder(path, path + n);
-  folder.resize(folder.rfind(u'\\') + 1);
-  return folder;
-}
-
 TEST_F(AboutDialogTest, TextsComeFromTheLanguageTableBesideTheNameAndVersion) {
   const auto textsOf = [] {
     CAboutDlg about;
@@ -82,9 +74,9 @@ TEST_F(AboutDialogTest, TextsComeFromTheLanguageTableBesideTheNameAndVersion) {
   EXPECT_EQ(textsOf(), (std::vector<std::wstring>{L"QTR XVQ Backup", L"Version " + version,
                                                    L"Backs up the files you choose to a USB disk, and brings them back.",
                                                    L"OK"}));
-  ASSERT_TRUE(ApplyLanguage(ExeFolder(), u"0x0804"));
+  ASSERT_TRUE(ApplyLanguage(test::ExecutableFolder(), u"0x0804"));
   const std::vector<std::wstring> chinese = textsOf();
-  ASSERT_TRUE(ApplyLanguage(ExeFolder(), u"0x0409"));
+  ASSERT_TRUE(ApplyLanguage(test::ExecutableFolder(), u"0x0409"));
   ASSERT_EQ(chinese.size(), 4u);
   EXPECT_EQ(chinese[0], L"QTR XVQ Backup");
   EXPECT_EQ(chinese[1], L"\u7248\u672c " + version);

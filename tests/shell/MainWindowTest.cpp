@@ -8,25 +8,21 @@
 
 #include "resource.h"
 #include "shell/HelpViewer.h"
+#include "support/ExecutableFolder.h"
+#include "support/MessagePump.h"
 #include "widgets/GdiplusSession.h"
 
 namespace qtr {
 namespace {
 
-void Pump() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-}
+using test::PumpMessages;
 
 class MainWindowTest : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(window_.CreateModeless(nullptr));
     ShowWindow(window_.Handle(), SW_SHOW);
-    Pump();
+    PumpMessages();
   }
   GdiplusSession gdiplus_;
   CVantroDlg window_{false};
@@ -48,7 +44,7 @@ TEST_F(MainWindowTest, IsFoundByItsTitleAndHasItsSizeButNoTaskbarButton) {
 TEST_F(MainWindowTest, EnterAndEscCloseNothing) {
   SendMessageW(window_.Handle(), WM_COMMAND, IDOK, 0);
   SendMessageW(window_.Handle(), WM_COMMAND, IDCANCEL, 0);
-  Pump();
+  PumpMessages();
   EXPECT_TRUE(IsWindow(window_.Handle()));
   EXPECT_TRUE(IsWindowVisible(window_.Handle()));
 }
@@ -73,10 +69,7 @@ TEST_F(MainWindowTest, HelpButtonTrayHelpAndF1StartTheViewerOnTheHelpFileBesideT
   HELPINFO f1{sizeof f1, HELPINFO_WINDOW, IDC_MAIN_QUIT, GetDlgItem(window_.Handle(), IDC_MAIN_QUIT), 0, {}};
   SendMessageW(GetDlgItem(window_.Handle(), IDC_MAIN_QUIT), WM_HELP, 0, reinterpret_cast<LPARAM>(&f1));
   ReplaceHelpProcessStarter(previous);
-  wchar_t exe[MAX_PATH];
-  std::u16string folder(reinterpret_cast<const char16_t*>(exe), GetModuleFileNameW(nullptr, exe, MAX_PATH));
-  folder.resize(folder.rfind(u'\\') + 1);
-  const std::u16string expected = u"hh.exe \"" + folder + u"XVQ.chm\"";
+  const std::u16string expected = u"hh.exe \"" + test::ExecutableFolder() + u"XVQ.chm\"";
   EXPECT_EQ(helpStarts, (std::vector<std::u16string>{expected, expected, expected}));
 }
 

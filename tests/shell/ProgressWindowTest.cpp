@@ -12,8 +12,11 @@
 #include "config/PathList.h"
 #include "platform/FileSystem.h"
 #include "platform/MemoryFileSystem.h"
+#include "platform/NumberText.h"
 #include "resource.h"
 #include "support/MappedDrive.h"
+#include "support/MessagePump.h"
+#include "support/RecordingPrompter.h"
 #include "support/TempFolder.h"
 #include "widgets/GdiplusSession.h"
 #include "platform/Handles.h"
@@ -31,23 +34,6 @@ std::wstring Wide(const std::u16string& s) {
 }
 
 // Answers the questions as a test says, and remembers them.
-class ScriptedPrompter : public Prompter {
- public:
-  std::vector<Question> asked;
-  bool answer = true;
-  std::function<void()> whileAsked;
-  bool Ask(const Question& question) override {
-    asked.push_back(question);
-    if (whileAsked) whileAsked();
-    return answer;
-  }
-  bool WasAsked(std::u16string_view message) const {
-    for (const Question& q : asked)
-      if (q.message == message) return true;
-    return false;
-  }
-};
-
 class RecordingHost : public JobWindowHost {
  public:
   int started = 0, stopped = 0, closed = 0, refreshed = 0;
@@ -65,7 +51,7 @@ class ProgressWindowTest : public testing::Test {
     source_ = program_.Path() + u"\\source";
     CreateDirectoryW(Wide(source_).c_str(), nullptr);
     for (int i = 0; i < 5; ++i)
-      WriteBytes(source_ + u"\\file" + ToU16(i) + u".txt", std::string(1000 + i, 'x'));
+      WriteBytes(source_ + u"\\file" + DigitsOf(i) + u".txt", std::string(1000 + i, 'x'));
     WritePathList(program_.File(u"backupfullpath.xml"), {source_});
     SetFinish(u"0");
   }
@@ -75,11 +61,6 @@ class ProgressWindowTest : public testing::Test {
         program_.File(u"init.xml"),
         "<InitInfo>\r\n<BackupStatus>0</BackupStatus>\r\n<CompressFile>0</CompressFile>\r\n<BackupFinish>" +
             std::string(value.begin(), value.end()) + "</BackupFinish>\r\n</InitInfo>\r\n");
-  }
-
-  static std::u16string ToU16(int n) {
-    const std::string s = std::to_string(n);
-    return std::u16string(s.begin(), s.end());
   }
 
   JobWindowSettings Settings(bool backup = true) const {
@@ -93,15 +74,7 @@ class ProgressWindowTest : public testing::Test {
 
   // Pumps messages until the window shows Close (or is hidden), at most 30 s.
   void RunUntilEnded(CPropressDlg& window) {
-    const DWORD start = GetTickCount();
-    while (!window.Ended() && IsWindowVisible(window.Handle()) && GetTickCount() - start < 30000) {
-      MSG message;
-      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-      }
-      Sleep(1);
-    }
+    test::PumpUntil([&window] { return window.Ended() || !IsWindowVisible(window.Handle()); }, 30000);
   }
 
   std::u16string StoredPath(const std::u16string& source) const {
@@ -114,7 +87,7 @@ class ProgressWindowTest : public testing::Test {
   std::u16string source_;
   MappedDrive drive_{L'r', Wide(target_.Path())};
   UniqueWindow parent_;
-  ScriptedPrompter prompter_;
+  test::RecordingPrompter prompter_;
   RecordingHost host_;
 };
 
@@ -192,7 +165,7 @@ TEST_F(ProgressWindowTest, AFileThatCannotBeReadShowsTheFailureList) {
 TEST_F(ProgressWindowTest, ARemovalWhileTheStopQuestionIsOpenIsOneStop) {
   ASSERT_TRUE(drive_.Ok());
   for (const bool answer : {true, false}) {
-    ScriptedPrompter prompter;
+    test::RecordingPrompter prompter;
     RecordingHost host;
     CPropressDlg window(Settings(), SystemFileSystem(), prompter, host);
     ASSERT_TRUE(window.CreateModeless(parent_.Get()));
@@ -287,18 +260,13 @@ class InMemoryProgressTest : public testing::Test {
     });
   }
   void Pump(DWORD milliseconds, const std::function<bool()>& done = nullptr) {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < milliseconds && !(done && done())) {
-      MSG message;
-      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-      Sleep(1);
-    }
+    test::PumpUntil([&done] { return done && done(); }, milliseconds);
   }
 
   GdiplusSession gdiplus_;
   TickedFileSystem fs_;
   UniqueWindow parent_;
-  ScriptedPrompter prompter_;
+  test::RecordingPrompter prompter_;
   RecordingHost host_;
   std::atomic<bool> release_{false};
 };
@@ -383,7 +351,7 @@ TEST(ProgressWindowDiskCopy, CopiesTheWholeDiskAndOffersClose) {
 
   UniqueWindow parent(CreateWindowExW(0, L"STATIC", L"page", WS_POPUP | WS_VISIBLE, 0, 0, 600, 320, nullptr,
                                       nullptr, GetModuleHandleW(nullptr), nullptr));
-  ScriptedPrompter prompter;
+  test::RecordingPrompter prompter;
   RecordingHost host;
   TempFolder program;
   JobWindowSettings settings;
@@ -395,12 +363,7 @@ TEST(ProgressWindowDiskCopy, CopiesTheWholeDiskAndOffersClose) {
   CPropressDlg window(settings, SystemFileSystem(), prompter, host);
   ASSERT_TRUE(window.CreateModeless(parent.Get()));
   ShowWindow(window.Handle(), SW_SHOW);
-  const DWORD start = GetTickCount();
-  while (!window.Ended() && GetTickCount() - start < 30000) {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-    Sleep(1);
-  }
+  test::PumpUntil([&window] { return window.Ended(); }, 30000);
   ASSERT_TRUE(window.Ended());
   EXPECT_EQ(window.DiskCopy().success.load(), 1);
   EXPECT_EQ(window.ItemText(IDC_PROGRESS_SCANNED), L"64KB");

@@ -6,11 +6,14 @@
 #include "resource.h"
 #include "shell/SingleInstance.h"
 #include "shell/SplashWindow.h"
+#include "support/MessagePump.h"
 #include "widgets/GdiplusSession.h"
 #include "platform/Handles.h"
 
 namespace qtr {
 namespace {
+
+using test::PumpMessages;
 
 TEST(Splash, ShowsOnItsOwnThreadUntilAskedToClose) {
   GdiplusSession gdiplus;
@@ -62,8 +65,7 @@ TEST(SingleInstance, SecondStartShowsTheFirstWindowAndEnds) {
   DWORD waited = WAIT_TIMEOUT;
   for (int i = 0; i < 300 && waited == WAIT_TIMEOUT; ++i) {
     waited = WaitForSingleObject(process.hProcess, 50);
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    PumpMessages();
   }
   EXPECT_EQ(waited, WAIT_OBJECT_0);
   if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);

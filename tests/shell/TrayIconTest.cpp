@@ -7,14 +7,12 @@
 
 #include "resource.h"
 #include "platform/Handles.h"
+#include "support/MessagePump.h"
 
 namespace qtr {
 namespace {
 
-void Pump() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-}
+using test::PumpMessages;
 
 class TrayIconTest : public testing::Test {
  protected:
@@ -30,7 +28,7 @@ class TrayIconTest : public testing::Test {
 
   void Notify(UINT mouseMessage) {
     SendMessageW(window_.Get(), CTrayIcon::kCallbackMessage, 0, mouseMessage);
-    Pump();
+    PumpMessages();
   }
 
   UniqueWindow window_;

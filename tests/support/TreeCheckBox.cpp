@@ -1,5 +1,7 @@
 #include "support/TreeCheckBox.h"
 
+#include "support/MessagePump.h"
+
 namespace qtr::test {
 
 bool FindCheckBoxPoint(HWND tree, HTREEITEM item, POINT* where) {
@@ -52,8 +54,7 @@ void SettlePointer(POINT screen) {
       settled = 0;
       SetCursorPos(screen.x, screen.y);
     }
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    PumpMessages();
     Sleep(5);
   }
 }

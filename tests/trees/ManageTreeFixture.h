@@ -45,7 +45,7 @@ class ManageTreeTest : public ::testing::Test {
       tree->SetHost(&host_);
       tree->SetMessageSink([this](const std::u16string& text) { told_.push_back(text); });
     }
-    Pump();
+    PumpMessages();
   }
   void TearDown() override {
     leftDrop_.reset();

@@ -149,7 +149,7 @@ TEST_F(ManageTreeTest, RenameInTheLabelEditRenamesOnDiskAndNeverOverwrites) {
     } else {
       TreeView_EndEditLabelNow(left_->Handle(), FALSE);
     }
-    Pump();
+    PumpMessages();
     return true;
   };
   // Cancelled, a bad name, an existing name: nothing changes on disk.
@@ -189,7 +189,7 @@ TEST_F(ManageTreeTest, ARenameTheStoreTakesOverIsLeftToIt) {
     ASSERT_NE(box, nullptr);
     SetWindowTextW(box, text);
     TreeView_EndEditLabelNow(left_->Handle(), FALSE);
-    Pump();
+    PumpMessages();
   };
   // Taken over: the tree renames nothing itself. Declined: the tree renames as before.
   rename(u"M:\\a.txt.qtrx", L"c.txt.qtrx");
@@ -227,11 +227,11 @@ TEST_F(ManageTreeTest, ARightClickSelectsTheItemAndShowsTheMenuUntilItIsClosed) 
                                                       std::to_wstring(screen.y) + L" sleep 0.3 click 3"));
   const DWORD start = GetTickCount();
   while (menusClosed == 0 && GetTickCount() - start < 5000) {
-    Pump();
+    PumpMessages();
     Sleep(10);
   }
   KillTimer(nullptr, timer);
-  Pump();
+  PumpMessages();
   EXPECT_EQ(menusClosed, 1);
   EXPECT_EQ(TreeView_GetSelection(left_->Handle()), docs);
   // Nothing was chosen: the folder is still there.

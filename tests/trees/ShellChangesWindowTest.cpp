@@ -34,7 +34,7 @@ class ShellChangesTest : public TreeWindowTest {
     ASSERT_TRUE(main_.CreateModeless(nullptr));
     main_.AddShellChangeSink(source_.get());
     main_.AddShellChangeSink(target_.get());
-    Pump();
+    PumpMessages();
     ASSERT_TRUE(source_->FillComputer(disks_));
     ASSERT_TRUE(Expand(source_->Handle(), source_->FindPath(u"M:\\")));
     ASSERT_TRUE(Expand(source_->Handle(), source_->FindPath(u"M:\\docs")));
@@ -54,7 +54,7 @@ class ShellChangesTest : public TreeWindowTest {
     SHChangeNotify(event, SHCNF_PATHW | SHCNF_FLUSH, first.c_str(),
                    second.empty() ? nullptr : second.c_str());
     for (int i = 0; i < 200; ++i) {
-      Pump();
+      PumpMessages();
       if (done()) return true;
       Sleep(10);
     }

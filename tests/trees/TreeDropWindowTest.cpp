@@ -70,7 +70,7 @@ class TreeDropTest : public ManageTreeTest {
     effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
     rightDrop_->Drop(nullptr, keys, point, &effect);
     SetDragSourceWindow(nullptr);
-    Pump();
+    PumpMessages();
     return effect;
   }
 };
@@ -204,7 +204,7 @@ TEST_F(TreeDropTest, AMouseDragThroughTheSystemsDragLoopMovesAFile) {
   HTREEITEM file = Open(*left_, u"M:\\dragged.txt");
   ASSERT_NE(file, nullptr);
   HTREEITEM n = right_->FindPath(u"N:\\");
-  Pump();
+  PumpMessages();
   const POINTL from = PointOf(left_->Handle(), file);
   const POINTL to = PointOf(right_->Handle(), n);
   auto at = [](POINTL p) { return std::to_wstring(p.x) + L" " + std::to_wstring(p.y); };
@@ -215,7 +215,7 @@ TEST_F(TreeDropTest, AMouseDragThroughTheSystemsDragLoopMovesAFile) {
                                  L" sleep 0.3 mousemove " + at({to.x + 2, to.y}) + L" sleep 0.3 mouseup 1"));
   const DWORD start = GetTickCount();
   while (!Exists(N(L"\\dragged.txt")) && GetTickCount() - start < 8000) {
-    Pump();
+    PumpMessages();
     Sleep(20);
   }
   EXPECT_TRUE(Exists(N(L"\\dragged.txt")));

@@ -43,16 +43,6 @@ TEST(TreePathsTest, DriveRoots) {
   EXPECT_EQ(DriveRootOf(u"\\\\server\\share"), u"");
 }
 
-// The folder refreshed after an entry was renamed or moved away from it.
-TEST(TreePathsTest, ParentFolders) {
-  EXPECT_EQ(ParentFolderOf(u"C:\\Docs\\a.txt"), u"C:\\Docs");
-  EXPECT_EQ(ParentFolderOf(u"C:\\Docs\\Old\\"), u"C:\\Docs");
-  EXPECT_EQ(ParentFolderOf(u"C:\\Docs"), u"C:\\");
-  EXPECT_EQ(ParentFolderOf(u"C:\\Docs\\"), u"C:\\");
-  EXPECT_EQ(ParentFolderOf(u"C:\\"), u"");
-  EXPECT_EQ(ParentFolderOf(u"C:"), u"");
-  EXPECT_EQ(ParentFolderOf(u"a"), u"");
-  EXPECT_EQ(ParentFolderOf(u""), u"");
 }
 
 }  // namespace

@@ -6,14 +6,6 @@
 
 namespace qtr::test {
 
-void Pump() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-}
-
 std::wstring W(const std::u16string& text) {
   return std::wstring(text.begin(), text.end());
 }
@@ -49,14 +41,14 @@ namespace {
 // SetCursorPos makes under X can arrive as a move and turn them into a drag.)
 void PressAt(HWND tree, POINT where) {
   ClickTreeAt(tree, where);
-  Pump();
+  PumpMessages();
 }
 
 }  // namespace
 
 bool ClickLabel(HWND tree, HTREEITEM item) {
   TreeView_EnsureVisible(tree, item);
-  Pump();
+  PumpMessages();
   RECT text{};
   if (!TreeView_GetItemRect(tree, item, &text, TRUE)) return false;
   PressAt(tree, POINT{text.left + 3, (text.top + text.bottom) / 2});
@@ -65,7 +57,7 @@ bool ClickLabel(HWND tree, HTREEITEM item) {
 
 bool ClickCheckBox(HWND tree, HTREEITEM item) {
   TreeView_EnsureVisible(tree, item);
-  Pump();
+  PumpMessages();
   POINT box{};
   if (!FindCheckBoxPoint(tree, item, &box)) return false;
   PressAt(tree, box);
@@ -80,7 +72,7 @@ bool PressKey(HWND tree, HTREEITEM item, WPARAM key, bool expanded) {
   TreeView_SelectItem(tree, item);
   SendMessageW(tree, WM_KEYDOWN, key, 0);
   SendMessageW(tree, WM_KEYUP, key, 0);
-  Pump();
+  PumpMessages();
   return ((TreeView_GetItemState(tree, item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0) == expanded;
 }
 
@@ -157,7 +149,7 @@ void TreeWindowTest::Restart() {
   ASSERT_TRUE(target_->Attach(dialog_.TargetWindow()));
   source_->SetTargetTree(target_.get());
   target_->SetSourceTree(source_.get());
-  Pump();
+  PumpMessages();
 }
 
 void TreeWindowTest::TearDown() {

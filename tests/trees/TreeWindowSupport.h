@@ -12,13 +12,13 @@
 
 #include "devices/DeviceList.h"
 #include "support/MappedDrive.h"
+#include "support/MessagePump.h"
 #include "support/TempFolder.h"
 #include "trees/UsbTreeCtrl.h"
 #include "widgets/Dialog.h"
 
 namespace qtr::test {
 
-void Pump();
 std::wstring W(const std::u16string& text);
 std::u16string U(const std::wstring& text);
 

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "TestDialogIds.h"
+#include "support/MessagePump.h"
 
 namespace qtr {
 namespace {
+
+using test::PumpMessages;
 
 class CountingDialog : public Dialog {
  public:
@@ -27,14 +30,6 @@ class CountingDialog : public Dialog {
     return true;
   }
 };
-
-void PumpMessages() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-}
 
 TEST(Dialog, ModelessDialogFromTemplateShowsItsControlsAndDispatchesCommands) {
   CountingDialog dialog;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/NumberText.h"
 #include "xml/XmlDocument.h"
 
 namespace qtr {
@@ -202,7 +203,7 @@ TEST(XmlEdit, TwoHundredThousandElements) {
   int seen = 0;
   while (doc.FindChildElement(u"path")) {
     if (seen == 70000 || seen == kCount - 1) {
-      EXPECT_EQ(doc.GetChildAttribute(u"n"), ToU16(seen));
+      EXPECT_EQ(doc.GetChildAttribute(u"n"), DigitsOf(seen));
       const std::string expected = "C:\\f" + std::to_string(seen);
       EXPECT_EQ(doc.GetChildData(), std::u16string(expected.begin(), expected.end()));
     }
