@@ -43,7 +43,5 @@ TEST(TreePathsTest, DriveRoots) {
   EXPECT_EQ(DriveRootOf(u"\\\\server\\share"), u"");
 }
 
-}
-
 }  // namespace
 }  // namespace qtr
