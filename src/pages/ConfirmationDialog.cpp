@@ -1,4 +1,4 @@
-#include "shell/ConfirmationDialog.h"
+#include "pages/ConfirmationDialog.h"
 
 #include <algorithm>
 

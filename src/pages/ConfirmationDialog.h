@@ -6,8 +6,8 @@
 #pragma once
 #include <string>
 
-#include "shell/ConfirmationCountdown.h"
-#include "shell/Prompter.h"
+#include "ui/ConfirmationCountdown.h"
+#include "ui/Prompter.h"
 #include "widgets/PaintedDialog.h"
 #include "platform/Handles.h"
 #include "widgets/PictureButton.h"

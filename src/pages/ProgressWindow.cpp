@@ -1,4 +1,4 @@
-#include "shell/ProgressWindow.h"
+#include "pages/ProgressWindow.h"
 
 #include <algorithm>
 #include <ctime>

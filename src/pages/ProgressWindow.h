@@ -15,7 +15,7 @@
 #include "engine/DiskCopyProgress.h"
 #include "engine/JobProgress.h"
 #include "engine/VerifyJob.h"
-#include "shell/Prompter.h"
+#include "ui/Prompter.h"
 #include "widgets/ControlColours.h"
 #include "widgets/PaintedDialog.h"
 #include "platform/Handles.h"

@@ -6,9 +6,9 @@
 #include <string_view>
 
 #include "engine/StoreKeyRebuild.h"
-#include "pages/StoreKeyPrompt.h"
+#include "ui/StoreKeyPrompt.h"
 #include "platform/FileSystem.h"
-#include "shell/Prompter.h"
+#include "ui/Prompter.h"
 
 namespace qtr {
 

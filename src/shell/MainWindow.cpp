@@ -19,9 +19,9 @@
 #include "platform/WideText.h"
 #include "resource.h"
 #include "shell/AboutDialog.h"
-#include "shell/HelpViewer.h"
+#include "ui/HelpViewer.h"
 #include "shell/ProgramFolder.h"
-#include "shell/SimulatedClock.h"
+#include "ui/SimulatedClock.h"
 #include "shell/TraceLog.h"
 #include "widgets/ControlColours.h"
 

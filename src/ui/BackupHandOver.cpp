@@ -1,4 +1,4 @@
-#include "pages/BackupHandOver.h"
+#include "ui/BackupHandOver.h"
 
 #include "config/BackupRecord.h"
 #include "config/SettingsFile.h"

@@ -6,7 +6,7 @@
 
 #include "config/XmlDocument.h"
 #include "platform/FileSystem.h"
-#include "shell/LocalTime.h"
+#include "ui/LocalTime.h"
 
 namespace qtr {
 

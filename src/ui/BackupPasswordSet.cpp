@@ -1,4 +1,4 @@
-#include "pages/BackupPasswordSet.h"
+#include "ui/BackupPasswordSet.h"
 
 #include "platform/UserDataProtection.h"
 #include "platform/Utf8.h"

@@ -1,4 +1,4 @@
-#include "shell/BackupTriggers.h"
+#include "ui/BackupTriggers.h"
 
 namespace qtr {
 

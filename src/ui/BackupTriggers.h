@@ -5,9 +5,9 @@
 // button.
 #pragma once
 #include "config/XmlDocument.h"
-#include "pages/PageBoxState.h"
-#include "shell/LocalTime.h"
-#include "shell/ScheduleCheck.h"
+#include "ui/PageBoxState.h"
+#include "ui/LocalTime.h"
+#include "ui/ScheduleCheck.h"
 
 namespace qtr {
 

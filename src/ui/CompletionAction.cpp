@@ -1,4 +1,4 @@
-#include "shell/CompletionAction.h"
+#include "ui/CompletionAction.h"
 
 namespace qtr {
 

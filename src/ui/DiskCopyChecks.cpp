@@ -1,4 +1,4 @@
-#include "engine/DiskCopyChecks.h"
+#include "ui/DiskCopyChecks.h"
 
 namespace qtr {
 

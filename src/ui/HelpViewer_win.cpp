@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "platform/WideText.h"
-#include "shell/HelpViewer.h"
+#include "ui/HelpViewer.h"
 
 namespace qtr {
 namespace {

@@ -1,4 +1,4 @@
-#include "pages/LastBackupLine.h"
+#include "ui/LastBackupLine.h"
 
 namespace qtr {
 

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "shell/LocalTime.h"
+#include "ui/LocalTime.h"
 
 namespace qtr {
 namespace {

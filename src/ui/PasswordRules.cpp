@@ -1,4 +1,4 @@
-#include "devices/PasswordRules.h"
+#include "ui/PasswordRules.h"
 
 namespace qtr {
 namespace {

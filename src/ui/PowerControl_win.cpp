@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "platform/Handles.h"
-#include "shell/CompletionAction.h"
+#include "ui/CompletionAction.h"
 
 namespace qtr {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "config/XmlDocument.h"
-#include "shell/LocalTime.h"
+#include "ui/LocalTime.h"
 
 namespace qtr {
 

@@ -1,4 +1,4 @@
-#include "shell/SimulatedClock.h"
+#include "ui/SimulatedClock.h"
 
 #include <cstdio>
 #include <string>

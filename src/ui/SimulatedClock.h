@@ -10,7 +10,7 @@
 #include <optional>
 #include <string_view>
 
-#include "shell/LocalTime.h"
+#include "ui/LocalTime.h"
 
 namespace qtr {
 

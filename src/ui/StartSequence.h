@@ -5,9 +5,9 @@
 #pragma once
 #include <string>
 
-#include "engine/DiskCopyChecks.h"
-#include "pages/PageBoxState.h"
-#include "shell/Prompter.h"
+#include "ui/DiskCopyChecks.h"
+#include "ui/PageBoxState.h"
+#include "ui/Prompter.h"
 
 namespace qtr {
 

@@ -1,4 +1,4 @@
-#include "pages/StoreKeyFile.h"
+#include "ui/StoreKeyFile.h"
 
 #include "engine/StoreLayout.h"
 

@@ -3,7 +3,7 @@
 #pragma once
 #include <string>
 
-#include "pages/StoreKeyPrompt.h"
+#include "ui/StoreKeyPrompt.h"
 #include "platform/FileSystem.h"
 
 namespace qtr {

@@ -1,4 +1,4 @@
-#include "pages/StoreKeyPrompt.h"
+#include "ui/StoreKeyPrompt.h"
 
 #include "platform/UserDataProtection.h"
 

@@ -17,7 +17,7 @@
 #include "devices/PasswordRecord.h"
 #include "pages/BackUpDialog.h"
 #include "resource.h"
-#include "shell/Prompter.h"
+#include "ui/Prompter.h"
 #include "support/MappedDrive.h"
 #include "support/TreeCheckBox.h"
 

@@ -14,7 +14,7 @@
 #include "devices/PasswordRecord.h"
 #include "pages/MangeDialog.h"
 #include "resource.h"
-#include "shell/Prompter.h"
+#include "ui/Prompter.h"
 #include "support/MappedDrive.h"
 #include "support/TempFolder.h"
 

@@ -13,7 +13,7 @@
 #include "platform/UserDataProtection.h"
 #include "platform/WideText.h"
 #include "resource.h"
-#include "shell/Prompter.h"
+#include "ui/Prompter.h"
 #include "support/TempFolder.h"
 
 namespace qtr {

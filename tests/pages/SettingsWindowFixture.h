@@ -15,7 +15,7 @@
 #include "config/LanguageTable.h"
 #include "config/SettingsFile.h"
 #include "pages/SettingsHost.h"
-#include "shell/Prompter.h"
+#include "ui/Prompter.h"
 #include "support/TempFolder.h"
 
 namespace qtr::test {

@@ -1,4 +1,4 @@
-#include "shell/ConfirmationCountdown.h"
+#include "ui/ConfirmationCountdown.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "shell/HelpViewer.h"
+#include "ui/HelpViewer.h"
 
 namespace qtr {
 namespace {

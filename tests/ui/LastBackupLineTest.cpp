@@ -1,4 +1,4 @@
-#include "pages/LastBackupLine.h"
+#include "ui/LastBackupLine.h"
 
 #include <gtest/gtest.h>
 

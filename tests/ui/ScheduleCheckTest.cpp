@@ -1,4 +1,4 @@
-#include "shell/ScheduleCheck.h"
+#include "ui/ScheduleCheck.h"
 
 #include <gtest/gtest.h>
 

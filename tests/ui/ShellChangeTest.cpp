@@ -1,4 +1,4 @@
-#include "shell/ShellChange.h"
+#include "ui/ShellChange.h"
 
 #include <gtest/gtest.h>
 

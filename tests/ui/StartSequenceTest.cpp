@@ -1,4 +1,4 @@
-#include "pages/StartSequence.h"
+#include "ui/StartSequence.h"
 
 #include <gtest/gtest.h>
 

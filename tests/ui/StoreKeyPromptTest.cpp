@@ -6,8 +6,8 @@
 #include <deque>
 
 #include "config/LanguageText.h"
-#include "pages/BackupPasswordSet.h"
-#include "pages/StoreKeyPrompt.h"
+#include "ui/BackupPasswordSet.h"
+#include "ui/StoreKeyPrompt.h"
 #include "platform/MemoryFileSystem.h"
 #include "support/TestUserDataProtection.h"
 
