@@ -28,12 +28,6 @@ class DialogStorePasswordAsker final : public StorePasswordAsker {
   BackupPassword& kept_;
 };
 
-enum class StoreKeyUse {
-  kEncryptedBackup,  // a backup with "SetPassword" "1": the store gets a key check file when it has none
-  kRestore,          // a key only when the store is encrypted; a lost key check rebuilt from the files
-  kVerify,           // the same, without a rebuild: a store without its key check is not verifiable
-};
-
 // The key for a job on the store of target ("F:"), with the backup password
 // kept in programFolder. Proceeds() false: no job (cancelled, or told why).
 // personPresent false: the schedule, the hotkey, the enclosure button or the

@@ -15,6 +15,13 @@
 
 namespace qtr {
 
+// What a job needs the store's key for.
+enum class StoreKeyUse {
+  kEncryptedBackup,  // a backup with "SetPassword" "1": the store gets a key check file when it has none
+  kRestore,          // a key only when the store is encrypted; a lost key check rebuilt from the files
+  kVerify,           // the same, without a rebuild: a store without its key check is not verifiable
+};
+
 // The key check file of one store.
 class StoreKeySource {
  public:
