@@ -2,7 +2,6 @@
 # folder's CMakeLists.txt (and by the device tests when that is not there).
 add_library(qtr_diskcopy STATIC
   ${CMAKE_CURRENT_LIST_DIR}/DiskCopyJob.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/DiskCopyChecks.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DiskCopyProgress.cpp
 )
 # qtr_engine for the time format shared with the backup's progress window.

@@ -12,7 +12,7 @@
 #include "devices/DeviceChangeHandler.h"
 #include "pages/BackUpPageHost.h"
 #include "platform/Handles.h"
-#include "shell/ShellChange.h"
+#include "ui/ShellChange.h"
 #include "trees/BackUpTreeCtrl.h"
 #include "trees/UsbTreeCtrl.h"
 #include "widgets/PaintedDialog.h"

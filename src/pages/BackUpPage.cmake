@@ -13,5 +13,5 @@ if(WIN32)
   target_include_directories(qtr_backup_page PUBLIC ${PROJECT_SOURCE_DIR}/resources)
   target_link_libraries(qtr_backup_page PUBLIC qtr_trees qtr_widgets qtr_devices qtr_config qtr_options)
   # The backup password's set rule and the store key decisions.
-  target_link_libraries(qtr_backup_page PUBLIC qtr_container_core)
+  target_link_libraries(qtr_backup_page PUBLIC qtr_ui)
 endif()

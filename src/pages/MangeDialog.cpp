@@ -13,7 +13,7 @@
 #include "pages/StoreKeyDialogs.h"
 #include "platform/Handles.h"
 #include "resource.h"
-#include "shell/Prompter.h"
+#include "ui/Prompter.h"
 
 namespace qtr {
 

@@ -5,9 +5,10 @@
 #include "config/LanguageText.h"
 #include "config/SettingsFile.h"
 #include "config/SystemLanguage.h"
-#include "engine/DiskCopyChecks.h"
+#include "ui/DiskCopyChecks.h"
 #include "engine/StoreLayout.h"
-#include "pages/BackupHandOver.h"
+#include "ui/BackupHandOver.h"
+#include "ui/JobHandOver.h"
 #include "config/BackupPassword.h"
 #include "devices/PasswordRecord.h"
 #include "devices/TargetDisk.h"
@@ -343,69 +344,61 @@ bool CPageBox::HandOver(const JobStart& start) {
   if (job_) return false;
   InvalidateRect(Handle(), nullptr, FALSE);
   EnablePageButtons(false);
+  XmlDocument init;
+  if (start.kind == JobStart::Kind::Backup) LoadSettings(init);
+  const HandOverPlan plan = PlanHandOver(start, SettingIsOn(init, u"SetPassword"));
+  JobWindowSettings settings = WindowSettingsFor(start, plan);
+  if (!AskBeforeJob(start, plan, settings)) {
+    EnablePageButtons(true);
+    return false;
+  }
+  PrepareJob(start, plan, init, settings);
+  return ShowJobWindow(settings, plan.quickSlot ? kQuickSlot : kBackUpSlot);
+}
+
+JobWindowSettings CPageBox::WindowSettingsFor(const JobStart& start, const HandOverPlan& plan) const {
   JobWindowSettings settings;
   settings.programFolder = programFolder_;
   settings.target = start.target;
-  settings.pageFlag = start.quickLaunch ? 1 : 0;
-  // The key of an encrypted store, asked for before the job changes anything.
-  const auto takeStoreKey = [&](StoreKeyUse use) {
-    StoreKeyOutcome key = AskStoreKey(mainWindow_ != nullptr ? mainWindow_ : Handle(), *prompter_, fs_,
-                                      programFolder_, start.target, use, !start.unattended, ReadHeaderKeyParameters);
-    if (key.key) settings.storeKey = std::make_shared<const StoreKey>(std::move(*key.key));
-    if (!key.Proceeds()) EnablePageButtons(true);
-    return key.Proceeds();
-  };
-  // A backup without encryption into an encrypted store makes its copies
-  // readable: only when the person says so in as many words.
-  const auto mayStoreReadable = [&] {
-    if (!StoreIsEncrypted(fs_, StoreRootOf(start.target))) return true;
-    const bool agreed =
-        !start.unattended &&
-        prompter_->Ask({DisplayText(TextId::PromptTitle), DisplayText(TextId::StoreReadableQuestion)});
-    if (start.unattended)
-      prompter_->Ask({DisplayText(TextId::PromptTitle), DisplayText(TextId::StoreReadableUnattended)});
-    if (!agreed) EnablePageButtons(true);
-    settings.storeReadable = agreed;
-    return agreed;
-  };
-  switch (start.kind) {
-    case JobStart::Kind::Backup: {
-      XmlDocument init;
-      LoadSettings(init);
-      if (SettingIsOn(init, u"SetPassword") ? !takeStoreKey(StoreKeyUse::kEncryptedBackup) : !mayStoreReadable())
-        return false;
-      RecordBackupStart(programFolder_, clock_.Now());
-      ApplyStoreVisibility(fs_, init, start.target);
-      typeFilter_ = set_->FileTypeFilter();
-      settings.caption = DisplayText(TextId::ProgressBKTitle);
-      break;
-    }
-    case JobStart::Kind::Restore:
-      if (!takeStoreKey(StoreKeyUse::kRestore)) return false;
-      backUp_.TargetTree().WriteRestoreSelection();
-      settings.backup = false;
-      typeFilter_.clear();
-      settings.caption = DisplayText(TextId::ProgressRestoreTitle);
-      break;
-    case JobStart::Kind::DiskCopy:
-      settings.diskCopy = true;
-      settings.sourceDisk = start.sourceIndex;
-      settings.targetDisk = start.targetIndex;
-      typeFilter_.clear();
-      settings.caption = std::u16string(kDiskCopyCaption);
-      break;
-    case JobStart::Kind::Verify:
-      // It only reads the store: no backup record, no selection file, no
-      // change of the store's attributes, and the target's free space is no concern.
-      settings.verify = true;
-      settings.backup = false;
-      typeFilter_.clear();
-      settings.caption = DisplayText(TextId::ProgressVerifyTitle);
-      // An encrypted store's files are checked only with its key.
-      if (!takeStoreKey(StoreKeyUse::kVerify)) return false;
-      break;
+  settings.pageFlag = plan.quickSlot ? 1 : 0;
+  settings.backup = plan.backup;
+  settings.verify = plan.verify;
+  settings.diskCopy = plan.diskCopy;
+  if (plan.diskCopy) {
+    settings.sourceDisk = start.sourceIndex;
+    settings.targetDisk = start.targetIndex;
   }
-  settings.typeFilter = typeFilter_;
+  settings.caption = plan.caption;
+  return settings;
+}
+
+bool CPageBox::AskBeforeJob(const JobStart& start, const HandOverPlan& plan, JobWindowSettings& settings) {
+  if (plan.storeKey) {
+    StoreKeyOutcome key = AskStoreKey(mainWindow_ != nullptr ? mainWindow_ : Handle(), *prompter_, fs_,
+                                      programFolder_, start.target, *plan.storeKey, !start.unattended,
+                                      ReadHeaderKeyParameters);
+    if (key.key) settings.storeKey = std::make_shared<const StoreKey>(std::move(*key.key));
+    return key.Proceeds();
+  }
+  if (plan.askReadable) {
+    const ReadableCopies readable = AskReadableCopies(fs_, start.target, *prompter_, start.unattended);
+    settings.storeReadable = readable == ReadableCopies::Agreed;
+    return readable != ReadableCopies::Refused;
+  }
+  return true;
+}
+
+void CPageBox::PrepareJob(const JobStart& start, const HandOverPlan& plan, XmlDocument& init,
+                          JobWindowSettings& settings) {
+  if (plan.prepareBackup) {
+    RecordBackupStart(programFolder_, clock_.Now());
+    ApplyStoreVisibility(fs_, init, start.target);
+    settings.typeFilter = set_->FileTypeFilter();
+  }
+  if (plan.writeRestoreSelection) backUp_.TargetTree().WriteRestoreSelection();
+}
+
+bool CPageBox::ShowJobWindow(const JobWindowSettings& settings, int slot) {
   job_ = std::make_unique<CPropressDlg>(settings, fs_, *prompter_, static_cast<JobWindowHost&>(*this));
   if (!job_->CreateModeless(Handle())) {
     job_.reset();
@@ -415,7 +408,6 @@ bool CPageBox::HandOver(const JobStart& start) {
   const RECT area = PageArea();
   SetWindowPos(job_->Handle(), HWND_TOP, area.left, area.top, area.right - area.left, area.bottom - area.top,
                SWP_NOACTIVATE);
-  const int slot = start.quickLaunch ? kQuickSlot : kBackUpSlot;
   ShowWindow(slots_[static_cast<size_t>(slot)], SW_HIDE);
   slots_[static_cast<size_t>(slot)] = job_->Handle();
   ShowWindow(GetDlgItem(Handle(), IDC_PAGEBOX_BACKUP), SW_HIDE);

@@ -12,17 +12,18 @@
 #include "devices/EnclosureButton.h"
 #include "pages/BackUpDialog.h"
 #include "pages/MangeDialog.h"
-#include "pages/PageBoxState.h"
+#include "ui/PageBoxState.h"
 #include "pages/PageButton.h"
 #include "pages/QuickDialog.h"
 #include "pages/SetDialog.h"
-#include "pages/StartSequence.h"
+#include "ui/StartSequence.h"
 #include "platform/FileSystem.h"
-#include "shell/BackupTriggers.h"
-#include "shell/CompletionAction.h"
-#include "shell/ConfirmationDialog.h"
-#include "shell/LocalTime.h"
-#include "shell/ProgressWindow.h"
+#include "ui/BackupTriggers.h"
+#include "ui/CompletionAction.h"
+#include "ui/JobHandOver.h"
+#include "pages/ConfirmationDialog.h"
+#include "ui/LocalTime.h"
+#include "pages/ProgressWindow.h"
 #include "widgets/PaintedDialog.h"
 #include "widgets/Picture.h"
 #include "widgets/PictureButton.h"
@@ -127,6 +128,14 @@ class CPageBox : public PaintedDialog,
   bool Ask(const Question& question) override { return prompter_->Ask(question); }
   CopyStartCheck CheckDiskCopy(int sourceNumber, int targetNumber) override;
   bool HandOver(const JobStart& start) override;
+  // The steps of the hand-over, as PlanHandOver lays them out.
+  JobWindowSettings WindowSettingsFor(const JobStart& start, const HandOverPlan& plan) const;
+  // The store's key or the agreement to readable copies; false: no job.
+  bool AskBeforeJob(const JobStart& start, const HandOverPlan& plan, JobWindowSettings& settings);
+  // What the job finds in place when it starts.
+  void PrepareJob(const JobStart& start, const HandOverPlan& plan, XmlDocument& init, JobWindowSettings& settings);
+  // The progress window takes the slot of the page that started the job.
+  bool ShowJobWindow(const JobWindowSettings& settings, int slot);
 
   // TriggerWindow
   void ShowMainWindow() override;
@@ -154,7 +163,6 @@ class CPageBox : public PaintedDialog,
   BackupTriggers triggers_{state_, *this};
   CMakeSureDlg* openConfirmation_ = nullptr;
   bool openConfirmationPersonOnly_ = false;
-  std::u16string typeFilter_;
   bool firstRun_ = false;
 
   CQuickDialog quick_;

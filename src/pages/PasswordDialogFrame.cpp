@@ -2,7 +2,7 @@
 
 #include "platform/WideText.h"
 #include "resource.h"
-#include "shell/Prompter.h"
+#include "ui/Prompter.h"
 #include "widgets/BandedSurface.h"
 #include "widgets/ControlColours.h"
 #include "widgets/WindowPlacement.h"

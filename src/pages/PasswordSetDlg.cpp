@@ -5,12 +5,12 @@
 #include "config/BackupPassword.h"
 #include "config/LanguageText.h"
 #include "devices/DeviceList.h"
-#include "devices/PasswordRules.h"
-#include "pages/BackupPasswordSet.h"
+#include "ui/PasswordRules.h"
+#include "ui/BackupPasswordSet.h"
 #include "platform/UserDataProtection.h"
 #include "platform/WideText.h"
 #include "resource.h"
-#include "shell/Prompter.h"
+#include "ui/Prompter.h"
 
 namespace qtr {
 

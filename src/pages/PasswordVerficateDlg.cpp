@@ -4,7 +4,7 @@
 
 #include "config/LanguageText.h"
 #include "devices/DeviceList.h"
-#include "devices/PasswordRules.h"
+#include "ui/PasswordRules.h"
 #include "platform/WideText.h"
 #include "resource.h"
 #include "widgets/ControlColours.h"

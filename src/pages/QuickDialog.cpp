@@ -2,7 +2,7 @@
 
 #include "config/BackupRecord.h"
 #include "config/LanguageText.h"
-#include "pages/LastBackupLine.h"
+#include "ui/LastBackupLine.h"
 #include "platform/WideText.h"
 #include "resource.h"
 #include "widgets/SelectedObject.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/Prompter.h"
+#include "ui/Prompter.h"
 
 namespace qtr {
 

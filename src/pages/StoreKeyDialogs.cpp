@@ -2,7 +2,7 @@
 
 #include "engine/StoreLayout.h"
 #include "pages/PasswordSetDlg.h"
-#include "pages/StoreKeyFile.h"
+#include "ui/StoreKeyFile.h"
 #include "pages/StorePasswordDlg.h"
 #include "pages/WhileWindowsAnswer.h"
 #include "platform/UserDataProtection.h"

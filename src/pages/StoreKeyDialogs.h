@@ -6,9 +6,9 @@
 #include <string_view>
 
 #include "engine/StoreKeyRebuild.h"
-#include "pages/StoreKeyPrompt.h"
+#include "ui/StoreKeyPrompt.h"
 #include "platform/FileSystem.h"
-#include "shell/Prompter.h"
+#include "ui/Prompter.h"
 
 namespace qtr {
 
@@ -26,12 +26,6 @@ class DialogStorePasswordAsker final : public StorePasswordAsker {
   HWND owner_;
   Prompter& prompter_;
   BackupPassword& kept_;
-};
-
-enum class StoreKeyUse {
-  kEncryptedBackup,  // a backup with "SetPassword" "1": the store gets a key check file when it has none
-  kRestore,          // a key only when the store is encrypted; a lost key check rebuilt from the files
-  kVerify,           // the same, without a rebuild: a store without its key check is not verifiable
 };
 
 // The key for a job on the store of target ("F:"), with the backup password

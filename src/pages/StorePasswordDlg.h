@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "pages/PasswordDialogFrame.h"
-#include "pages/StoreKeyPrompt.h"
+#include "ui/StoreKeyPrompt.h"
 
 namespace qtr {
 

@@ -7,9 +7,9 @@
 #include <memory>
 
 #include "xml/XmlDocument.h"
-#include "shell/ConfirmationDialog.h"
+#include "pages/ConfirmationDialog.h"
 #include "pages/PageBox.h"
-#include "shell/ShellChange.h"
+#include "ui/ShellChange.h"
 #include "shell/SplashWindow.h"
 #include "shell/TrayIcon.h"
 #include "widgets/Dialog.h"

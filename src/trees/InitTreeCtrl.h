@@ -14,7 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "shell/ShellChange.h"
+#include "ui/ShellChange.h"
 #include "trees/FolderFilter.h"
 #include "trees/TreeItems.h"
 

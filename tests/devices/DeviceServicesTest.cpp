@@ -3,7 +3,7 @@
 #include "DeviceTestSupport.h"
 #include "devices/DeviceMessages.h"
 #include "devices/DeviceServices.h"
-#include "devices/PasswordRules.h"
+#include "devices/UsbDevice.h"
 
 namespace qtr {
 namespace {
@@ -38,24 +38,6 @@ TEST(NoDeviceSystem, FindsAndOpensNothing) {
   CUSBDevice device;
   device.m_devicePath = u"\\\\?\\x";
   EXPECT_EQ(device.GetCapacity(), 0u);
-}
-
-TEST(PasswordMenu, EntriesFollowThePasswordAndLock) {
-  CUSBDevice device;
-  EXPECT_FALSE(PasswordMenuFor(device).setEnabled) << "no password where the sector is not known to be free";
-  device.m_passwordSectorFree = true;
-  PasswordMenuState menu = PasswordMenuFor(device);
-  EXPECT_TRUE(menu.setEnabled);
-  EXPECT_FALSE(menu.lockEnabled);
-  EXPECT_FALSE(menu.resetEnabled);
-  ASSERT_EQ(BuildPasswordRecord(u"abc", device.m_passwordRecord), PasswordEncoding::Ok);
-  device.m_unlocked = 1;
-  menu = PasswordMenuFor(device);
-  EXPECT_FALSE(menu.setEnabled);
-  EXPECT_TRUE(menu.lockEnabled);
-  EXPECT_TRUE(menu.resetEnabled);
-  LockDisk(device);
-  EXPECT_FALSE(PasswordMenuFor(device).lockEnabled);
 }
 
 }  // namespace

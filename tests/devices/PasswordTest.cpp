@@ -7,7 +7,7 @@
 
 #include "DeviceTestSupport.h"
 #include "devices/PasswordRecord.h"
-#include "devices/PasswordRules.h"
+#include "ui/PasswordRules.h"
 #include "devices/UsbDevice.h"
 
 namespace qtr {

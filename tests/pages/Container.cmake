@@ -1,19 +1,3 @@
-# Page container, triggers, schedule and completion actions: their decisions,
-# natively and under Wine.
-add_executable(qtr_container_tests
-  StartSequenceTest.cpp
-  BackupHandOverTest.cpp
-  LastBackupLineTest.cpp
-  StoreKeyPromptTest.cpp
-  ../shell/BackupTriggersTest.cpp
-  ../shell/CompletionActionTest.cpp
-  ../shell/ScheduleCheckTest.cpp
-  ../shell/SimulatedClockTest.cpp
-)
-target_link_libraries(qtr_container_tests PRIVATE qtr_container_core qtr_shell_core qtr_test_support qtr_options
-  GTest::gtest_main)
-add_test(NAME container COMMAND qtr_container_tests)
-
 # The page container as a window, under Wine and Xvfb.
 if(WIN32)
   add_executable(qtr_container_window_tests PageBoxWindowTest.cpp ../devices/DeviceTestSupport.cpp

@@ -18,7 +18,7 @@
 #include "pages/SetDialog.h"
 #include "pages/StorePasswordDlg.h"
 #include "resource.h"
-#include "shell/Prompter.h"
+#include "ui/Prompter.h"
 #include "widgets/GdiplusSession.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "resource.h"
-#include "shell/HelpViewer.h"
+#include "ui/HelpViewer.h"
 #include "support/ExecutableFolder.h"
 #include "support/MessagePump.h"
 #include "widgets/GdiplusSession.h"

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/Prompter.h"
+#include "ui/Prompter.h"
 
 namespace qtr::test {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/ShellChange.h"
+#include "ui/ShellChange.h"
 
 namespace qtr {
 namespace {

@@ -1,0 +1,35 @@
+#include <windows.h>
+
+#include "platform/WideText.h"
+#include "ui/HelpViewer.h"
+
+namespace qtr {
+namespace {
+
+void StartWithoutWindow(const std::u16string& commandLine) {
+  std::wstring command = Wide(commandLine);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                     &startup, &process)) {
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+}
+
+ProcessStarter currentStarter = StartWithoutWindow;
+
+}  // namespace
+
+ProcessStarter ReplaceHelpProcessStarter(ProcessStarter starter) {
+  const ProcessStarter previous = currentStarter;
+  currentStarter = starter != nullptr ? starter : StartWithoutWindow;
+  return previous;
+}
+
+void OpenHelpFile(std::u16string_view programFolder) {
+  currentStarter(HelpCommandLine(programFolder));
+}
+
+}  // namespace qtr
