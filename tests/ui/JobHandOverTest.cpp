@@ -2,12 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "platform/MemoryFileSystem.h"
+#include "support/RecordingPrompter.h"
 
 namespace qtr {
 namespace {
+
+using test::RecordingPrompter;
 
 JobStart Start(JobStart::Kind kind, bool quickLaunch = false) {
   JobStart start;
@@ -57,39 +58,27 @@ TEST(JobHandOver, EachKindAsksForWhatItNeedsAndPreparesOnlyItsOwn) {
   EXPECT_FALSE(copy.quickSlot);
 }
 
-class AnsweringPrompter final : public Prompter {
- public:
-  explicit AnsweringPrompter(bool answer) : answer_(answer) {}
-  bool Ask(const Question& question) override {
-    asked.push_back(question.message);
-    return answer_;
-  }
-  std::vector<std::u16string> asked;
-
- private:
-  bool answer_;
-};
-
 TEST(JobHandOver, ReadableCopiesIntoAnEncryptedStoreNeedAPersonsYes) {
   MemoryFileSystem fs;
   fs.AddVolume(u'F', MemoryFileSystem::Kind::kNtfs);
-  AnsweringPrompter yes(true);
+  RecordingPrompter yes;
   EXPECT_EQ(AskReadableCopies(fs, u"F:", yes, false), ReadableCopies::NotAsked);
   EXPECT_TRUE(yes.asked.empty()) << "a store without encrypted copies asks nothing";
 
   ASSERT_TRUE(fs.PutFile(u"F:\\QTRPMB\\C\\docs\\a.txt.qtrx", "sealed"));
   EXPECT_EQ(AskReadableCopies(fs, u"F:", yes, false), ReadableCopies::Agreed);
   ASSERT_EQ(yes.asked.size(), 1u);
-  EXPECT_EQ(yes.asked[0].rfind(u"Encryption is off, but the backup on this disk holds encrypted copies. This", 0), 0u);
+  EXPECT_EQ(yes.asked[0].message.rfind(u"Encryption is off, but the backup on this disk holds encrypted copies. This", 0), 0u);
 
-  AnsweringPrompter no(false);
+  RecordingPrompter no;
+  no.answer = false;
   EXPECT_EQ(AskReadableCopies(fs, u"F:", no, false), ReadableCopies::Refused);
 
-  AnsweringPrompter unattended(true);
+  RecordingPrompter unattended;
   EXPECT_EQ(AskReadableCopies(fs, u"F:", unattended, true), ReadableCopies::Refused)
       << "nobody there: an OK on the message is no agreement";
   ASSERT_EQ(unattended.asked.size(), 1u);
-  EXPECT_NE(unattended.asked[0].find(u"never stores them readable: nothing was stored."), std::u16string::npos);
+  EXPECT_NE(unattended.asked[0].message.find(u"never stores them readable: nothing was stored."), std::u16string::npos);
 }
 
 }  // namespace
