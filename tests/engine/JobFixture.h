@@ -9,7 +9,7 @@
 #include "engine/BackupJob.h"
 #include "engine/Container.h"
 #include "engine/JobWorker.h"
-#include "platform/MemoryFileSystem.h"
+#include "support/MemoryFileSystem.h"
 
 namespace qtr::test {
 

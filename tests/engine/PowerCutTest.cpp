@@ -16,7 +16,7 @@
 #include "engine/JobWorker.h"
 #include "engine/StoreIndex.h"
 #include "engine/StoreLayout.h"
-#include "platform/MemoryFileSystem.h"
+#include "support/MemoryFileSystem.h"
 
 namespace qtr {
 namespace {

@@ -8,7 +8,7 @@
 #include "config/LanguageText.h"
 #include "pages/BackupPasswordSet.h"
 #include "pages/StoreKeyPrompt.h"
-#include "platform/MemoryFileSystem.h"
+#include "support/MemoryFileSystem.h"
 #include "support/TestUserDataProtection.h"
 
 namespace qtr {

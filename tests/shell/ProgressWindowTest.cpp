@@ -11,7 +11,7 @@
 
 #include "config/PathList.h"
 #include "platform/FileSystem.h"
-#include "platform/MemoryFileSystem.h"
+#include "support/MemoryFileSystem.h"
 #include "resource.h"
 #include "support/MappedDrive.h"
 #include "support/TempFolder.h"
