@@ -64,8 +64,8 @@ class Machine {
   void Backup() {
     BackupJob job(fs, lines, u"C:\\Prog\\");
     job.LoadIncludeFlags();
-    job.systemDrive = u"C:";
-    job.targetRoot = u"F:";
+    job.settings.systemDrive = u"C:";
+    job.settings.targetRoot = u"F:";
     RunJob(job);
   }
   // The stored files outside the partial folder.
