@@ -5,6 +5,14 @@
 // each copy of a backup is flushed on a flusher thread as soon as it is
 // complete: the flushes wait on the disk, and neither the copying nor the
 // renames of the batch before need wait with them.
+//
+// The committer thread: started by the first batch handed over. It owns the
+// batch handed over until it has committed it; it waits for a batch or for
+// the pass's end; the pass waits for it before it hands over the next batch
+// and joins it in its destructor, before it ends the flusher (whose tickets
+// the committer waits on). While a batch commits, the pass and the
+// committer share the destination listing (its own lock), the restore
+// leftovers (leftoversMutex_) and the index (indexMutex_).
 #pragma once
 #include <atomic>
 #include <cstdint>
