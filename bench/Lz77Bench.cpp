@@ -9,7 +9,7 @@
 
 #include "engine/CompressLZ77.h"
 #include "engine/Container.h"
-#include "platform/MemoryFileSystem.h"
+#include "support/MemoryFileSystem.h"
 
 namespace {
 

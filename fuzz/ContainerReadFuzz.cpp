@@ -10,7 +10,7 @@
 
 #include "engine/CompressLZ77.h"
 #include "engine/Container.h"
-#include "platform/MemoryFileSystem.h"
+#include "support/MemoryFileSystem.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The stored file is the marker and these bytes.

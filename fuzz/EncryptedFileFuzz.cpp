@@ -8,7 +8,7 @@
 #include <string>
 
 #include "crypto/EncryptedFile.h"
-#include "platform/MemoryFileSystem.h"
+#include "support/MemoryFileSystem.h"
 
 namespace {
 

@@ -1,3 +1,4 @@
 # The decryptor of the encrypted file form.
 qtr_fuzz_target(fuzz_encrypted_file EncryptedFileFuzz.cpp)
-target_link_libraries(fuzz_encrypted_file PRIVATE qtr_crypto qtr_platform)
+include(${PROJECT_SOURCE_DIR}/tests/support/MemoryFileSystem.cmake)
+target_link_libraries(fuzz_encrypted_file PRIVATE qtr_crypto qtr_memory_fs qtr_platform)

@@ -12,7 +12,9 @@
 #include "engine/StoreKey.h"
 #include "platform/SystemError.h"
 #include "engine/StoreLayout.h"
+#include "engine/DestinationFolders.h"
 #include "engine/StoredFileCopy.h"
+#include "engine/StoredFormDetection.h"
 #include "engine/StoredForms.h"
 
 namespace qtr {
@@ -26,10 +28,10 @@ NextSource TakeSource(BackupJob& job, SourcePrefetch& prefetch, std::u16string_v
                       SourcePrefetch::Opened* opened) {
   if (!prefetch.Take(opened)) return NextSource::kStopped;
   if (opened->error != 0) {
-    job.AddFailure(path, opened->error);
+    job.results.AddFailure(path, opened->error);
     return NextSource::kFailed;
   }
-  job.currentSize = opened->info.size;
+  job.counters.currentSize = opened->info.size;
   return NextSource::kOpened;
 }
 
@@ -50,8 +52,8 @@ std::u16string BaseName(std::u16string_view stored) {
 // newest by its stored time.
 void KeepOneFormPerDestination(BackupJob& job, const StoreIndex& index) {
   std::map<std::u16string, std::vector<size_t>> byBase;
-  for (size_t i = 0; i < job.fileList.size(); ++i) byBase[BaseName(job.fileList[i])].push_back(i);
-  std::vector<bool> dropped(job.fileList.size(), false);
+  for (size_t i = 0; i < job.walk.fileList.size(); ++i) byBase[BaseName(job.walk.fileList[i])].push_back(i);
+  std::vector<bool> dropped(job.walk.fileList.size(), false);
   for (const auto& [base, members] : byBase) {
     if (members.size() < 2) continue;
     struct Candidate {
@@ -62,7 +64,7 @@ void KeepOneFormPerDestination(BackupJob& job, const StoreIndex& index) {
     };
     std::vector<Candidate> candidates;
     for (const size_t at : members) {
-      const std::u16string& stored = job.fileList[at];
+      const std::u16string& stored = job.walk.fileList[at];
       FindEntry listed;
       if (job.fs.Find(stored, &listed) != 0) continue;  // its own open reports it
       const StoreIndexEntry* entry = nullptr;
@@ -84,30 +86,30 @@ void KeepOneFormPerDestination(BackupJob& job, const StoreIndex& index) {
       }
       if (best == &one) continue;
       dropped[one.at] = true;
-      job.AddFailure(job.fileList[one.at], job.notes.secondForm + u" " + job.fileList[best->at]);
+      job.results.AddFailure(job.walk.fileList[one.at],
+                             job.settings.notes.secondForm + u" " + job.walk.fileList[best->at]);
     }
   }
   size_t kept = 0;
-  for (size_t i = 0; i < job.fileList.size(); ++i) {
+  for (size_t i = 0; i < job.walk.fileList.size(); ++i) {
     if (dropped[i]) continue;
-    if (kept != i) job.fileList[kept] = std::move(job.fileList[i]);
+    if (kept != i) job.walk.fileList[kept] = std::move(job.walk.fileList[i]);
     ++kept;
   }
-  job.fileList.resize(kept);
+  job.walk.fileList.resize(kept);
 }
 
 void CopyPassBackup(BackupJob& job, std::u16string_view storeRoot, StoreIndex& index) {
   CopyPassState pass(job, std::u16string(storeRoot));
   // A link as the store, its partial or its index folder: nothing in the store is touched.
-  if (!pass.StoreFolderIsPlain(PartialFolderOf(storeRoot)) || !pass.StoreFolderIsPlain(IndexFolderOf(storeRoot))) {
-    job.workerFinished = 1;
+  if (!pass.StoreFolderIsPlain(PartialFolderOf(storeRoot)) ||
+      !pass.StoreFolderIsPlain(IndexFolderOf(storeRoot)))
     return;
-  }
-  SourcePrefetch prefetch(job, job.fileList, SourcePrefetch::kBackupAhead);
+  SourcePrefetch prefetch(job, job.walk.fileList, SourcePrefetch::kBackupAhead);
   pass.SetIndex(&index);
   pass.RemoveLeftovers();
-  for (const std::u16string& source : job.fileList) {
-    if (!job.WaitUnlessStopped()) break;
+  for (const std::u16string& source : job.walk.fileList) {
+    if (!job.control.WaitUnlessStopped()) break;
     const std::u16string destination = MapToStored(storeRoot, source);
     pass.CommitUnlessIn(ParentOf(destination));
     // Opened once: for its size here, then for the copy.
@@ -121,28 +123,73 @@ void CopyPassBackup(BackupJob& job, std::u16string_view storeRoot, StoreIndex& i
     BackupOneFile(job, pass, source, destination, std::move(in.file), in.info);
   }
   pass.Commit();
-  if (job.stop == 0) ApplyFolderInfo(job, pass, storeRoot);
+  if (job.control.stop == 0) ApplyFolderInfo(job, pass, storeRoot);
   // The next job then reads one piece instead of one per batch of this one; failing leaves it readable.
-  if (job.stop == 0) index.CompactIfLarge(job.fs);
-  job.workerFinished = 1;
+  if (job.control.stop == 0) index.CompactIfLarge(job.fs);
 }
 
-void CopyPassRestore(BackupJob& job) {
-  // The index of the store, when the job names it; a damaged one is reported once, and what is left of it used.
+namespace {
+
+// The store a restore reads: its index (a damaged one reported once, and
+// what is left of it used), and whether it holds its files encrypted.
+struct RestoreSource {
   StoreIndex index;
-  const StoreKey* key = job.storeKey ? &*job.storeKey : nullptr;
-  if (!job.targetRoot.empty()) index = StoreIndex::Load(job.fs, StoreRootOf(job.targetRoot), key);
-  if (index.Damaged()) job.AddFailure(index.Damage(), kErrorInvalidData);
+  bool encrypted = false;
+};
+
+RestoreSource OpenRestoreSource(BackupJob& job) {
+  RestoreSource source;
+  const StoreKey* key = job.settings.storeKey ? &*job.settings.storeKey : nullptr;
+  if (!job.settings.targetRoot.empty())
+    source.index = StoreIndex::Load(job.fs, StoreRootOf(job.settings.targetRoot), key);
+  if (source.index.Damaged()) job.results.AddFailure(source.index.Damage(), kErrorInvalidData);
   // A store with a key check file, or an index kept under a key, holds its
   // files encrypted: a readable one there needs the index to vouch for it.
-  const bool encryptedStore =
-      key != nullptr || index.HasTaggedRecords() ||
-      (!job.targetRoot.empty() && StoreHasKeyCheck(job.fs, StoreRootOf(job.targetRoot)));
-  KeepOneFormPerDestination(job, index);
+  source.encrypted =
+      key != nullptr || source.index.HasTaggedRecords() ||
+      (!job.settings.targetRoot.empty() && StoreHasKeyCheck(job.fs, StoreRootOf(job.settings.targetRoot)));
+  return source;
+}
+
+// Restores stored, opened, to its destination, when its form is known and
+// its place is its own.
+void RestoreOpened(BackupJob& job, CopyPassState& pass, const RestoreSource& source,
+                   const std::u16string& stored, std::u16string destination, SourcePrefetch::Opened& opened) {
+  const StoreIndex& index = source.index;
+  std::unique_ptr<File> in = std::move(opened.file);
+  const FindEntry& info = opened.info;
+  MakeStoreDirectories(job, pass, destination, {});
+  // An entry that describes the stored file checks its restore. One that
+  // no longer does means the file was changed after the program wrote it:
+  // the entry still tells its form and the size it restores to. Without
+  // an entry the old rules restore it.
+  const StoreIndexEntry* entry = nullptr;
+  const IndexState state = index.StateOf(stored, info, &entry);
+  if (state == IndexState::kNone) entry = nullptr;
+  const std::vector<const StoreIndexEntry*> describing = index.DescribingEntries(stored, info);
+  const StoreIndexEntry* alternative =
+      describing.size() > 1 && describing[1]->form == describing[0]->form ? describing[1] : nullptr;
+  StoredForm form = StoredForm::kPlain;
+  if (!ResolveRestoreForm(job, stored, *in, info, entry, &form)) return;
+  const PlaceVerdict place = CheckStoredPlace(
+      job, index, stored, *in, form, state == IndexState::kCurrent ? entry : nullptr, source.encrypted);
+  if (place == PlaceVerdict::kRefused) return;
+  destination = RestoredNameOf(destination, form);
+  if (RestoreOneFile(job, pass, stored, destination, std::move(in), info, form, entry,
+                     state == IndexState::kStale, alternative, &index) == 1 &&
+      place == PlaceVerdict::kRenamed)
+    job.results.AddNote(stored, job.settings.notes.renamedRestored);
+}
+
+}  // namespace
+
+void CopyPassRestore(BackupJob& job) {
+  const RestoreSource source = OpenRestoreSource(job);
+  KeepOneFormPerDestination(job, source.index);
   CopyPassState pass(job, {});
-  SourcePrefetch prefetch(job, job.fileList, 0);
-  for (const std::u16string& stored : job.fileList) {
-    if (job.stop != 0) break;
+  SourcePrefetch prefetch(job, job.walk.fileList, 0);
+  for (const std::u16string& stored : job.walk.fileList) {
+    if (job.control.stop != 0) break;
     std::u16string destination = MapToSource(stored);
     SourcePrefetch::Opened opened;
     if (destination.empty()) {
@@ -154,34 +201,11 @@ void CopyPassRestore(BackupJob& job) {
     const NextSource next = TakeSource(job, prefetch, stored, &opened);
     if (next == NextSource::kStopped) break;
     if (next == NextSource::kFailed) continue;
-    std::unique_ptr<File> in = std::move(opened.file);
-    const FindEntry& info = opened.info;
-    MakeStoreDirectories(job, pass, destination, {});
-    // An entry that describes the stored file checks its restore. One that
-    // no longer does means the file was changed after the program wrote it:
-    // the entry still tells its form and the size it restores to. Without
-    // an entry the old rules restore it.
-    const StoreIndexEntry* entry = nullptr;
-    const IndexState state = index.StateOf(stored, info, &entry);
-    if (state == IndexState::kNone) entry = nullptr;
-    const std::vector<const StoreIndexEntry*> describing = index.DescribingEntries(stored, info);
-    const StoreIndexEntry* alternative =
-        describing.size() > 1 && describing[1]->form == describing[0]->form ? describing[1] : nullptr;
-    StoredForm form = StoredForm::kPlain;
-    if (!ResolveRestoreForm(job, stored, *in, info, entry, &form)) continue;
-    const PlaceVerdict place = CheckStoredPlace(
-        job, index, stored, *in, form, state == IndexState::kCurrent ? entry : nullptr, encryptedStore);
-    if (place == PlaceVerdict::kRefused) continue;
-    destination = RestoredNameOf(destination, form);
-    if (RestoreOneFile(job, pass, stored, destination, std::move(in), info, form, entry,
-                       state == IndexState::kStale, alternative, &index) == 1 &&
-        place == PlaceVerdict::kRenamed)
-      job.AddNote(stored, job.notes.renamedRestored);
-    if (job.stop != 0) break;
+    RestoreOpened(job, pass, source, stored, std::move(destination), opened);
+    if (job.control.stop != 0) break;
   }
   pass.Commit();
-  if (job.stop == 0) ApplyFolderInfo(job, pass, {});
-  job.workerFinished = 1;
+  if (job.control.stop == 0) ApplyFolderInfo(job, pass, {});
 }
 
 }  // namespace qtr

@@ -5,20 +5,12 @@
 #include "engine/InterruptedCopies.h"
 #include "config/LanguageText.h"
 #include "engine/PartialFileMaker.h"
+#include "engine/StoreFileOperations.h"
 #include "engine/StoreLayout.h"
 #include "platform/SystemError.h"
 
 namespace qtr {
 namespace {
-
-// Takes away the attributes that stand in the way; returns those it had
-// (kInvalidAttributes when path does not exist).
-uint32_t ClearAttributes(FileSystem& fs, std::u16string_view path) {
-  uint32_t attributes = kInvalidAttributes;
-  if (fs.GetAttributes(path, &attributes) != 0) return kInvalidAttributes;
-  fs.SetAttributes(path, kAttributeNormal);
-  return attributes;
-}
 
 std::u16string Decimal(uint64_t n) {
   std::u16string digits;
@@ -31,25 +23,8 @@ std::u16string Decimal(uint64_t n) {
 
 }  // namespace
 
-uint32_t RemoveFileAnyway(FileSystem& fs, std::u16string_view path) {
-  const uint32_t attributes = ClearAttributes(fs, path);
-  if (attributes == kInvalidAttributes) return 0;
-  const uint32_t error = fs.RemoveFile(path);
-  if (error != 0) fs.SetAttributes(path, attributes & ~kAttributeDirectory);
-  return error;
-}
-
-uint32_t PutInPlace(FileSystem& fs, File& partial, std::u16string_view destination) {
-  if (partial.RenameTo(destination) == 0) return 0;
-  // A read-only (or otherwise protected) destination refuses to be replaced until its attributes are cleared.
-  const uint32_t old = ClearAttributes(fs, destination);
-  const uint32_t error = partial.RenameTo(destination);
-  if (error != 0 && old != kInvalidAttributes) fs.SetAttributes(destination, old & ~kAttributeDirectory);
-  return error;
-}
-
 CopyPassState::CopyPassState(BackupJob& job, std::u16string storeRoot)
-    : job_(job), storeRoot_(std::move(storeRoot)), storeFolders_(job, storeRoot_) {}
+    : job_(job), storeRoot_(std::move(storeRoot)), storeFolders_(job, storeRoot_), listing_(job.fs) {}
 
 CopyPassState::~CopyPassState() {
   partials_.reset();
@@ -62,7 +37,7 @@ CopyPassState::~CopyPassState() {
     commitChanged_.notify_all();
     committer_.join();
   }
-  EndFlusher();
+  flusher_.End();
   // Copies still held were never put in place: their partial files go.
   for (Held& held : held_) {
     held.file.reset();
@@ -86,7 +61,7 @@ void CopyPassState::RemoveLeftovers() {
     if (!entry.IsFolder() && IsPartialFileName(entry.name)) leftovers.push_back(JoinPath(folder, entry.name));
   listing.reset();
   for (const auto& path : leftovers) RemoveFileAnyway(job_.fs, path);
-  visited_.insert(Lowercase(folder));
+  listing_.FirstVisit(folder);
 }
 
 uint32_t CopyPassState::CreatePartial(std::u16string_view destination, std::u16string* partial,
@@ -118,7 +93,7 @@ uint32_t CopyPassState::CreatePartial(std::u16string_view destination, std::u16s
     if (error == kErrorFileExists) skipped.push_back(*partial);
   }
   if (error == 0 && !skipped.empty()) {
-    std::lock_guard lock(namesMutex_);
+    std::lock_guard lock(leftoversMutex_);
     restoreLeftovers_[*partial] = std::move(skipped);
   }
   return error;
@@ -132,53 +107,20 @@ bool CopyPassState::StopIfStoreLost(uint32_t error, bool creating) {
   if (!gone && !creating) return false;
   storeLost_ = true;
   if (gone) {
-    job_.AddFailure(job_.targetRoot, DisplayText(TextId::RemoveDisk));
+    job_.results.AddFailure(job_.settings.targetRoot, DisplayText(TextId::RemoveDisk));
   } else {
-    job_.AddFailure(PartialFolderOf(storeRoot_), error);
+    job_.results.AddFailure(PartialFolderOf(storeRoot_), error);
   }
-  job_.stop = 1;
+  job_.control.stop = 1;
   return true;
 }
 
-std::set<std::u16string>& CopyPassState::NamesOf(std::u16string_view folder) {
-  const std::u16string key = Lowercase(folder);
-  auto it = names_.find(key);
-  if (it != names_.end()) return it->second;
-  // A depth-first pass never comes back to a folder it has left for one
-  // that is not inside it, so only the listings along the way are kept.
-  for (auto kept = names_.begin(); kept != names_.end();) {
-    const bool ancestor =
-        key.size() > kept->first.size() && key.starts_with(kept->first) && key[kept->first.size()] == u'\\';
-    kept = ancestor ? std::next(kept) : names_.erase(kept);
-  }
-  std::set<std::u16string>& names = names_[key];
-  std::unique_ptr<FolderListing> listing;
-  if (job_.fs.List(folder, &listing) == 0) {
-    FindEntry entry;
-    while (listing->Next(&entry)) names.insert(Lowercase(entry.name));
-  }
-  return names;
-}
-
 bool CopyPassState::Exists(std::u16string_view path) {
-  std::lock_guard lock(namesMutex_);
-  return NamesOf(ParentOf(path)).count(Lowercase(NameOf(path))) != 0;
-}
-
-void CopyPassState::NoteName(std::u16string_view path, bool present) {
-  std::lock_guard lock(namesMutex_);
-  // A folder the pass has left is listed afresh if it comes back to it.
-  const auto it = names_.find(Lowercase(ParentOf(path)));
-  if (it == names_.end()) return;
-  if (present) {
-    it->second.insert(Lowercase(NameOf(path)));
-  } else {
-    it->second.erase(Lowercase(NameOf(path)));
-  }
+  return listing_.Exists(path);
 }
 
 bool CopyPassState::FirstVisitOfFolder(std::u16string_view folder) {
-  return visited_.insert(Lowercase(folder)).second;
+  return listing_.FirstVisit(folder);
 }
 
 void CopyPassState::Hold(std::unique_ptr<File> file, std::u16string partial, std::u16string destination,
@@ -242,100 +184,118 @@ void CopyPassState::CommitterLoop() {
 }
 
 void CopyPassState::CommitBatch(std::vector<Held> batch) {
-  const auto fail = [&](Held& held, uint32_t error) {
-    // A store that is gone has had its one line.
-    if (!StoreLost()) job_.AddFailure(held.destination, error);
-    held.file.reset();
-    RemoveFileAnyway(job_.fs, held.partial);
-  };
+  WaitForFlushes(batch);
+  if (index_ != nullptr) AnnounceEntries(batch);
+  std::vector<Held*> placed = PutBatchInPlace(batch);
+  if (placed.empty() || !MakeRenamesDurable(placed)) return;
+  if (storeRoot_.empty()) RemoveRestoreLeftovers(placed);
+  CountAsStored(placed);
+  // Confirmed a thousand at a time (and the rest when the pass ends), not
+  // per batch: each piece costs two flushes, and every job reads every piece.
+  if (index_ != nullptr && index_->PendingCount() >= StoreIndex::kEntriesPerFoldedPiece) AppendIndex();
+}
+
+void CopyPassState::FailHeld(Held& held, uint32_t error) {
+  // A store that is gone has had its one line.
+  if (!StoreLost()) job_.results.AddFailure(held.destination, error);
+  held.file.reset();
+  RemoveFileAnyway(job_.fs, held.partial);
+}
+
+void CopyPassState::WaitForFlushes(std::vector<Held>& batch) {
   for (Held& held : batch)
-    if (const uint32_t error = held.flushTicket ? WaitFlushed(*held.flushTicket) : held.file->Flush(); error != 0)
-      fail(held, error);
-  // The entries of the new copies are on the disk before any of them is in
-  // place: whichever of the old copy and the new one a power cut leaves, an
-  // entry describes it.
-  if (index_ != nullptr) {
-    std::vector<StoreIndexEntry> announced;
-    for (Held& held : batch) {
-      if (!held.file || !held.entry) continue;
-      // What the volume will list of the stored file: the handle's own
-      // where times are kept as set, the listing where the volume keeps
-      // them coarser. A rename keeps both.
-      FindEntry listed;
-      const uint32_t error = job_.VolumeOf(held.destination).coarseTimes ? job_.fs.Find(held.partial, &listed)
-                                                                          : held.file->GetInfo(&listed);
-      if (error != 0) {
-        fail(held, error);
-        continue;
-      }
-      held.entry->stored = held.destination;
-      held.entry->storedSize = listed.size;
-      held.entry->storedLastWrite = listed.times.lastWrite;
-      announced.push_back(*held.entry);
+    if (const uint32_t error =
+            held.flushTicket ? flusher_.WaitFlushed(*held.flushTicket) : held.file->Flush();
+        error != 0)
+      FailHeld(held, error);
+}
+
+void CopyPassState::AnnounceEntries(std::vector<Held>& batch) {
+  std::vector<StoreIndexEntry> announced;
+  for (Held& held : batch) {
+    if (!held.file || !held.entry) continue;
+    // What the volume will list of the stored file: the handle's own
+    // where times are kept as set, the listing where the volume keeps
+    // them coarser. A rename keeps both.
+    FindEntry listed;
+    const uint32_t error = job_.volumes.Of(held.destination).coarseTimes ? job_.fs.Find(held.partial, &listed)
+                                                                         : held.file->GetInfo(&listed);
+    if (error != 0) {
+      FailHeld(held, error);
+      continue;
     }
-    std::unique_lock lock(indexMutex_);
-    const uint32_t error = index_->Announce(job_.fs, announced);
-    lock.unlock();
-    if (error != 0)
-      for (Held& held : batch)
-        if (held.file && held.entry) fail(held, error);
+    held.entry->stored = held.destination;
+    held.entry->storedSize = listed.size;
+    held.entry->storedLastWrite = listed.times.lastWrite;
+    announced.push_back(*held.entry);
   }
+  std::unique_lock lock(indexMutex_);
+  const uint32_t error = index_->Announce(job_.fs, announced);
+  lock.unlock();
+  if (error != 0)
+    for (Held& held : batch)
+      if (held.file && held.entry) FailHeld(held, error);
+}
+
+std::vector<CopyPassState::Held*> CopyPassState::PutBatchInPlace(std::vector<Held>& batch) {
   std::vector<Held*> placed;
   for (Held& held : batch) {
     if (!held.file) continue;
     if (const uint32_t error = PutInPlace(job_.fs, *held.file, held.destination); error != 0) {
-      fail(held, error);
+      FailHeld(held, error);
       continue;
     }
-    NoteName(held.destination, true);
+    listing_.Note(held.destination, true);
     placed.push_back(&held);
   }
-  if (placed.empty()) return;
-  // One more flush carries the renames to the disk: on NTFS the last file's
-  // carries them all; a FAT-family volume keeps no journal, and each file's
-  // flush carries only its own rename. Until its rename is durable, a copy
-  // does not count as stored: it is a failure, its other forms stay and its
-  // entry stays announced, describing whichever copy the disk keeps.
-  if (job_.VolumeOf(placed.back()->destination).coarseTimes) {
+  return placed;
+}
+
+bool CopyPassState::MakeRenamesDurable(std::vector<Held*>& placed) {
+  // On NTFS the last file's flush carries them all; a FAT-family volume
+  // keeps no journal, and each file's flush carries only its own rename.
+  if (job_.volumes.Of(placed.back()->destination).coarseTimes) {
     std::erase_if(placed, [&](Held* held) {
       const uint32_t error = held->file->Flush();
-      if (error != 0) job_.AddFailure(held->destination, error);
+      if (error != 0) job_.results.AddFailure(held->destination, error);
       return error != 0;
     });
-  } else if (const uint32_t error = placed.back()->file->Flush(); error != 0) {
-    if (!StoreLost())
-      for (Held* held : placed) job_.AddFailure(held->destination, error);
-    return;
+    return true;
   }
-  if (storeRoot_.empty()) RemoveRestoreLeftovers(placed);
+  if (const uint32_t error = placed.back()->file->Flush(); error != 0) {
+    if (!StoreLost())
+      for (Held* held : placed) job_.results.AddFailure(held->destination, error);
+    return false;
+  }
+  return true;
+}
+
+void CopyPassState::CountAsStored(std::vector<Held*>& placed) {
   std::lock_guard lock(indexMutex_);
   for (Held* held : placed) {
-    ++job_.finishedCount;
+    ++job_.counters.finishedCount;
     if (!held->lacking.empty()) {
-      job_.AddNote(held->destination, held->lacking);
-      ++job_.lackingCount;
+      job_.results.AddNote(held->destination, held->lacking);
+      ++job_.counters.lackingCount;
     }
     if (index_ != nullptr && held->entry) index_->Record(std::move(*held->entry));
     held->file.reset();
     for (const std::u16string& other : held->otherForms) {
       // A form that stays is still the store's, and still in the index.
       if (const uint32_t error = RemoveFileAnyway(job_.fs, other); error != 0) {
-        job_.AddFailure(other, error);
+        job_.results.AddFailure(other, error);
         continue;
       }
-      NoteName(other, false);
+      listing_.Note(other, false);
       if (index_ != nullptr) index_->Forget(other);
     }
   }
-  // Confirmed a thousand at a time (and the rest when the pass ends), not
-  // per batch: each piece costs two flushes, and every job reads every piece.
-  if (index_ != nullptr && index_->PendingCount() >= StoreIndex::kEntriesPerFoldedPiece) AppendIndex();
 }
 
 void CopyPassState::RemoveRestoreLeftovers(const std::vector<Held*>& placed) {
   std::vector<std::u16string> leftovers;
   {
-    std::lock_guard lock(namesMutex_);
+    std::lock_guard lock(leftoversMutex_);
     for (const Held* held : placed) {
       const auto found = restoreLeftovers_.find(held->partial);
       if (found == restoreLeftovers_.end()) continue;
@@ -351,7 +311,7 @@ void CopyPassState::AppendIndex() {
   // The copies keep their announced entries; the line tells that the index
   // could not be kept up, unless the store is gone and its one line said all.
   if (const uint32_t error = index_->AppendPending(job_.fs); error != 0 && !StoreLost())
-    job_.AddFailure(IndexFolderOf(storeRoot_), error);
+    job_.results.AddFailure(IndexFolderOf(storeRoot_), error);
 }
 
 std::optional<uint64_t> CopyPassState::QueueFlush(File* file) {
@@ -359,52 +319,7 @@ std::optional<uint64_t> CopyPassState::QueueFlush(File* file) {
   // the pass writes the next file of the folder, the 10,000-file restore
   // measured 1-2 s slower under Wine.
   if (storeRoot_.empty()) return std::nullopt;
-  if (!flusher_.joinable()) flusher_ = std::thread([this] { FlusherLoop(); });
-  uint64_t ticket = 0;
-  {
-    const std::lock_guard lock(flushMutex_);
-    ticket = flushed_ + toFlush_.size();
-    toFlush_.push_back(file);
-  }
-  flushChanged_.notify_all();
-  return ticket;
-}
-
-void CopyPassState::FlusherLoop() {
-  std::unique_lock lock(flushMutex_);
-  for (;;) {
-    flushChanged_.wait(lock, [this] { return flusherQuit_ || !toFlush_.empty(); });
-    // The copies still queued at the end were never committed: they are removed unflushed.
-    if (flusherQuit_) return;
-    File* file = toFlush_.front();
-    lock.unlock();
-    const uint32_t error = file->Flush();
-    lock.lock();
-    toFlush_.pop_front();
-    if (error != 0) flushErrors_[flushed_] = error;
-    ++flushed_;
-    flushChanged_.notify_all();
-  }
-}
-
-uint32_t CopyPassState::WaitFlushed(uint64_t ticket) {
-  std::unique_lock lock(flushMutex_);
-  flushChanged_.wait(lock, [&] { return flushed_ > ticket; });
-  const auto it = flushErrors_.find(ticket);
-  if (it == flushErrors_.end()) return 0;
-  const uint32_t error = it->second;
-  flushErrors_.erase(it);
-  return error;
-}
-
-void CopyPassState::EndFlusher() {
-  if (!flusher_.joinable()) return;
-  {
-    const std::lock_guard lock(flushMutex_);
-    flusherQuit_ = true;
-  }
-  flushChanged_.notify_all();
-  flusher_.join();
+  return flusher_.Queue(file);
 }
 
 }  // namespace qtr

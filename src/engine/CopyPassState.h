@@ -5,6 +5,14 @@
 // each copy of a backup is flushed on a flusher thread as soon as it is
 // complete: the flushes wait on the disk, and neither the copying nor the
 // renames of the batch before need wait with them.
+//
+// The committer thread: started by the first batch handed over. It owns the
+// batch handed over until it has committed it; it waits for a batch or for
+// the pass's end; the pass waits for it before it hands over the next batch
+// and joins it in its destructor, before it ends the flusher (whose tickets
+// the committer waits on). While a batch commits, the pass and the
+// committer share the destination listing (its own lock), the restore
+// leftovers (leftoversMutex_) and the index (indexMutex_).
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -19,6 +27,8 @@
 #include <vector>
 
 #include "engine/BackupJob.h"
+#include "engine/CopyFlusher.h"
+#include "engine/DestinationListing.h"
 #include "engine/StoreFolderCheck.h"
 #include "engine/StoreIndex.h"
 #include "platform/SlimLock.h"
@@ -108,7 +118,23 @@ class CopyPassState {
   void StartCommit();
   void WaitForCommitter();
   void CommitterLoop();
-  void CommitBatch(std::vector<Held> batch);  // on the committer thread
+  // On the committer thread, in this order: each copy flushed, the index
+  // entries announced, the copies renamed into place, the renames made
+  // durable (a copy whose rename is not does not count as stored: it is a
+  // failure, its other forms stay and its entry stays announced), and only
+  // then the copies counted, recorded, and their other forms removed.
+  void CommitBatch(std::vector<Held> batch);
+  // A copy of the batch that failed: its line, and its partial file goes.
+  void FailHeld(Held& held, uint32_t error);
+  void WaitForFlushes(std::vector<Held>& batch);
+  // The entries of the new copies are on the disk before any of them is in
+  // place: whichever of the old copy and the new one a power cut leaves, an
+  // entry describes it.
+  void AnnounceEntries(std::vector<Held>& batch);
+  std::vector<Held*> PutBatchInPlace(std::vector<Held>& batch);
+  // One more flush carries the renames to the disk; false when it failed for the whole batch.
+  bool MakeRenamesDurable(std::vector<Held*>& placed);
+  void CountAsStored(std::vector<Held*>& placed);
   // On a restore: removes the partial files earlier restores of the placed
   // copies' destinations left (the names CreatePartial skipped).
   void RemoveRestoreLeftovers(const std::vector<Held*>& placed);
@@ -116,24 +142,16 @@ class CopyPassState {
   void AppendIndex();
   // Queues a held copy's flush on a backup; its ticket.
   std::optional<uint64_t> QueueFlush(File* file);
-  void FlusherLoop();
-  // Waits until the copy of that ticket is flushed; the flush's error.
-  uint32_t WaitFlushed(uint64_t ticket);
-  void EndFlusher();
-  std::set<std::u16string>& NamesOf(std::u16string_view folder);
-  // A committed rename or removal, in the listing of its folder if the pass still keeps it.
-  void NoteName(std::u16string_view path, bool present);
 
   BackupJob& job_;
   const std::u16string storeRoot_;
   StoreFolderCheck storeFolders_;
   std::unique_ptr<PartialFileMaker> partials_;  // a backup's, from its first copy on
   std::atomic<bool> storeLost_{false};  // set by the pass, read by the committer
-  SlimMutex namesMutex_;  // names_ is also changed by the committer
-  std::map<std::u16string, std::set<std::u16string>> names_;  // lowercased folder -> lowercased names
+  DestinationListing listing_;
+  SlimMutex leftoversMutex_;  // restoreLeftovers_ is also changed by the committer
   // A restore's partial file -> the leftover partial names it skipped.
   std::map<std::u16string, std::vector<std::u16string>> restoreLeftovers_;
-  std::set<std::u16string> visited_;
   std::vector<Held> held_;
   uint64_t heldBytes_ = 0;
   StoreIndex* index_ = nullptr;  // written only by the committer while the pass runs
@@ -144,25 +162,9 @@ class CopyPassState {
   std::optional<std::vector<Held>> handedOver_;  // the batch being committed, or waiting to be
   bool quit_ = false;
 
-  // On a backup, each held copy is flushed as soon as it is held, on a
-  // flusher thread, while the committer puts the batch before it in place.
-  SlimMutex flushMutex_;
-  SlimCondition flushChanged_;
-  std::deque<File*> toFlush_;  // the files of tickets flushed_ and on
-  uint64_t flushed_ = 0;
-  std::map<uint64_t, uint32_t> flushErrors_;  // ticket -> error, until the committer asks
-  bool flusherQuit_ = false;
-  std::thread flusher_;
+  CopyFlusher flusher_;  // a backup's; ended once the committer has been joined
 
   std::thread committer_;  // last: started once the rest is made
 };
-
-// Takes away whatever attributes stand in the way of replacing or deleting
-// path and deletes it; puts them back when it cannot be deleted. 0 when
-// path is gone (or was never there), else the error of the removal.
-uint32_t RemoveFileAnyway(FileSystem& fs, std::u16string_view path);
-// Puts a complete partial copy, still open, in place of destination; the
-// old file is replaced in one step, so one of the two is whole at any moment.
-uint32_t PutInPlace(FileSystem& fs, File& partial, std::u16string_view destination);
 
 }  // namespace qtr

@@ -28,17 +28,17 @@ JobOptions ReadJobOptions(FileSystem& fs, std::u16string_view programFolder) {
 }
 
 void ApplyJobOptions(const JobOptions& options, BackupJob& job) {
-  if (options.changedOnly) job.changedOnly = *options.changedOnly ? 1 : 0;
-  if (job.restore == 0 && options.compress) job.compress = 1;
-  if (job.restore == 0 && options.encrypt) job.encrypt = 1;
-  job.includeWindows = options.includeWindows ? 1 : 0;
-  job.includeDocumentsAndSettings = options.includeDocumentsAndSettings ? 1 : 0;
-  job.includeProgramFiles = options.includeProgramFiles ? 1 : 0;
+  if (options.changedOnly) job.settings.changedOnly = *options.changedOnly ? 1 : 0;
+  if (job.settings.IsBackup() && options.compress) job.settings.compress = 1;
+  if (job.settings.IsBackup() && options.encrypt) job.settings.encrypt = 1;
+  job.settings.includeWindows = options.includeWindows ? 1 : 0;
+  job.settings.includeDocumentsAndSettings = options.includeDocumentsAndSettings ? 1 : 0;
+  job.settings.includeProgramFiles = options.includeProgramFiles ? 1 : 0;
 }
 
 void SetUpJob(BackupJob& job, std::u16string_view target, bool restore) {
-  job.targetRoot = std::u16string(target.substr(0, 2));
-  job.restore = restore ? 1 : 0;
+  job.settings.targetRoot = std::u16string(target.substr(0, 2));
+  job.settings.kind = restore ? JobKind::kRestore : JobKind::kBackup;
   ApplyJobOptions(ReadJobOptions(job.fs, job.programFolder), job);
 }
 

@@ -28,8 +28,8 @@ JobOptions JobOptionsOf(XmlDocument& settings);
 // missing or does not load is taken as absent: every option at its default.
 JobOptions ReadJobOptions(FileSystem& fs, std::u16string_view programFolder);
 
-// Puts the options on job, whose restore flag is set: a restore neither
-// compresses nor encrypts, whatever the settings say. The changed-only flag
+// Puts the options on job, whose kind is set: only a backup compresses or
+// encrypts, whatever the settings say. The changed-only flag
 // is kept when the file does not have it.
 void ApplyJobOptions(const JobOptions& options, BackupJob& job);
 // What a front end does to a job before its worker starts: target ("F:"),

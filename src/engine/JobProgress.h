@@ -47,6 +47,9 @@ class JobTicker {
   int64_t ElapsedSeconds() const { return elapsed_; }
 
  private:
+  // A tick of the copy phase of a job with bytes to copy: bars, times, the end.
+  void TickCopying(BackupJob& job, int64_t now, bool promptOpen, JobView& view);
+
   int64_t startStamp_;
   int64_t pending_ = 0;
   int64_t elapsed_ = 0;

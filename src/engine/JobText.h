@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "config/LanguageTable.h"
-#include "engine/BackupJob.h"
+#include "engine/JobNotes.h"
 
 namespace qtr {
 

@@ -33,7 +33,7 @@ void AddRestoreRoot(BackupJob& job, const std::u16string& stored, const std::u16
   } else {
     rest.insert(1, 1, u':');
   }
-  job.restoreRoots.push_back(rest);
+  job.results.restoreRoots.push_back(rest);
 }
 
 // Loads a selection file of the program folder. A file that is missing,
@@ -44,12 +44,12 @@ bool LoadSelection(BackupJob& job, std::u16string_view name, XmlDocument* select
   {
     std::unique_ptr<File> file;
     if (const uint32_t error = job.fs.Open(path, OpenMode::kReadExisting, &file); error != 0) {
-      job.AddFailure(path, error);
+      job.results.AddFailure(path, error);
       return false;
     }
   }
   if (!LoadXmlFile(job.fs, path, selection)) {
-    job.AddFailure(path, kErrorInvalidData);
+    job.results.AddFailure(path, kErrorInvalidData);
     return false;
   }
   return true;
@@ -69,7 +69,7 @@ bool ProgramFolderExists(BackupJob& job) {
   while (folder.size() > 3 && folder.back() == u'\\') folder.pop_back();
   std::unique_ptr<FolderListing> listing;
   const uint32_t error = job.fs.List(folder, &listing);
-  if (error != 0) job.AddFailure(folder, error);
+  if (error != 0) job.results.AddFailure(folder, error);
   return error == 0;
 }
 
@@ -77,28 +77,29 @@ void WalkAndRestore(BackupJob& job, const std::u16string& storeRoot) {
   XmlDocument selection;
   if (!LoadSelection(job, u"restoreTempPath.xml", &selection)) return;
   // For the changed-only test; the copy pass reads it again and reports its damage.
-  const StoreIndex index = StoreIndex::Load(job.fs, storeRoot, job.storeKey ? &*job.storeKey : nullptr);
+  const StoreIndex index =
+      StoreIndex::Load(job.fs, storeRoot, job.settings.storeKey ? &*job.settings.storeKey : nullptr);
   // A copy a torn rename left in the partial folder is the stored file to restore.
   StoreFolderCheck storeFolders(job, storeRoot);
   PutInterruptedCopiesInPlace(job.fs, storeRoot, index,
                               [&](std::u16string_view folder) { return storeFolders.Plain(folder); });
-  job.scanning = 1;
+  job.counters.scanning = 1;
   selection.ResetPosition();
   while (selection.FindChildElement(u"path")) {
     const std::u16string stored = selection.GetChildAttribute(u"path");
-    ++job.selectedCount;
+    ++job.counters.selectedCount;
     if (!IsRestorable(stored, storeRoot)) {
-      job.AddFailure(stored, kErrorBadPathName);
+      job.results.AddFailure(stored, kErrorBadPathName);
       continue;
     }
     ScanStoredPath(job, stored, &index);
-    if (job.stop != 0) {
-      job.scanning = 0;
+    if (job.control.stop != 0) {
+      job.counters.scanning = 0;
       return;
     }
     AddRestoreRoot(job, stored, storeRoot);
   }
-  job.scanning = 0;
+  job.counters.scanning = 0;
   CopyPassRestore(job);
 }
 
@@ -106,18 +107,19 @@ void WalkAndBackUp(BackupJob& job, const std::u16string& storeRoot) {
   XmlDocument selection;
   if (!LoadSelection(job, u"backupfullpath.xml", &selection)) return;
   // Read once, for the changed-only test and then the copy pass.
-  StoreIndex index = StoreIndex::Load(job.fs, storeRoot, job.storeKey ? &*job.storeKey : nullptr);
-  job.scanning = 1;
+  StoreIndex index =
+      StoreIndex::Load(job.fs, storeRoot, job.settings.storeKey ? &*job.settings.storeKey : nullptr);
+  job.counters.scanning = 1;
   selection.ResetPosition();
   while (selection.FindChildElement(u"path")) {
-    ++job.selectedCount;
+    ++job.counters.selectedCount;
     ScanBackupPath(job, selection.GetChildAttribute(u"path"), storeRoot, &index);
-    if (job.stop != 0) {
-      job.scanning = 0;
+    if (job.control.stop != 0) {
+      job.counters.scanning = 0;
       return;
     }
   }
-  job.scanning = 0;
+  job.counters.scanning = 0;
   CopyPassBackup(job, storeRoot, index);
 }
 
@@ -126,26 +128,25 @@ void WalkAndBackUp(BackupJob& job, const std::u16string& storeRoot) {
 void RunJob(BackupJob& job) {
   if (ProgramFolderExists(job)) {
     ApplyJobOptions(ReadJobOptions(job.fs, job.programFolder), job);
-    const std::u16string storeRoot = StoreRootOf(job.targetRoot);
-    if (job.restore == 0 && job.encrypt != 0 && !job.storeKey) {
+    const std::u16string storeRoot = StoreRootOf(job.settings.targetRoot);
+    if (job.settings.IsBackup() && job.settings.encrypt != 0 && !job.settings.storeKey) {
       // Encryption asked for and no key handed over: nothing is stored,
       // rather than every file in the clear.
-      job.AddFailure(JoinPath(storeRoot, kKeyCheckFileName), kErrorNoStoreKey);
-    } else if (job.restore == 0 && job.encrypt == 0 && job.storeReadable == 0 && StoreHasKeyCheck(job.fs, storeRoot)) {
+      job.results.AddFailure(JoinPath(storeRoot, kKeyCheckFileName), kErrorNoStoreKey);
+    } else if (job.settings.IsBackup() && job.settings.encrypt == 0 && job.settings.storeReadable == 0 &&
+               StoreHasKeyCheck(job.fs, storeRoot)) {
       // Encryption off (settings that did not load, a second PC) must not
       // quietly turn an encrypted store readable: only the person's yes does.
-      job.AddFailure(storeRoot, job.notes.storeReadable);
-    } else if (job.restore != 0) {
+      job.results.AddFailure(storeRoot, job.settings.notes.storeReadable);
+    } else if (!job.settings.IsBackup()) {
       WalkAndRestore(job, storeRoot);
     } else {
       WalkAndBackUp(job, storeRoot);
     }
   }
 
-  job.stop = 1;
+  job.control.stop = 1;
   job.fs.RemoveFile(job.programFolder + u"restoreTempPath.xml");
-  job.workerFinished = 1;
-  JobFinishedFlag() = 1;
 }
 
 }  // namespace qtr

@@ -1,5 +1,5 @@
 // The worker of a backup or restore: reads the settings and the selection,
-// walks, then runs the copy pass, and marks the job ended.
+// walks, then runs the copy pass, and sets the stop flag as its last step.
 #pragma once
 #include "engine/BackupJob.h"
 

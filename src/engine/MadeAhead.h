@@ -37,7 +37,7 @@ class MadeAhead {
   // job stopped before the maker came to it. After a false, no item is
   // being made.
   bool Take(Item* item) {
-    if (ahead_ == 0) return job_.stop == 0 && make_(item);
+    if (ahead_ == 0) return job_.control.stop == 0 && make_(item);
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return !ready_.empty() || finished_; });
     if (ready_.empty()) return false;
@@ -68,7 +68,7 @@ class MadeAhead {
         changed_.wait(lock, [this] { return ready_.size() < ahead_ || quit_; });
         if (quit_) break;
       }
-      if (!job_.WaitUnlessStopped()) break;
+      if (!job_.control.WaitUnlessStopped()) break;
       Item item;
       if (!make_(&item)) break;
       const std::lock_guard lock(mutex_);

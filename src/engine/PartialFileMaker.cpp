@@ -3,6 +3,7 @@
 #include <string>
 
 #include "engine/CopyPassState.h"
+#include "engine/StoreFileOperations.h"
 #include "engine/StoreLayout.h"
 #include "platform/NumberText.h"
 #include "platform/SystemError.h"

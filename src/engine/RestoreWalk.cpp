@@ -6,7 +6,7 @@
 #include "engine/StoreIndex.h"
 #include "engine/StoreLayout.h"
 #include "engine/StoreFolderCheck.h"
-#include "engine/StoredFileCopy.h"
+#include "engine/ChangedOnly.h"
 #include "platform/SystemError.h"
 
 namespace qtr {
@@ -14,28 +14,25 @@ namespace {
 
 bool RestoresIntoStore(BackupJob& job, std::u16string_view stored) {
   const std::u16string destination = MapToSource(stored);
-  return !destination.empty() && IsInsideStore(job.fs, destination, StoreRootOf(job.targetRoot));
+  return !destination.empty() && IsInsideStore(job.fs, destination, StoreRootOf(job.settings.targetRoot));
 }
 
 void AddStoredFile(BackupJob& job, std::u16string path, uint64_t size) {
-  job.totalBytes += size;
-  ++job.scannedCount;
-  job.fileList.push_back(std::move(path));
+  job.counters.totalBytes += size;
+  ++job.counters.scannedCount;
+  job.walk.fileList.push_back(std::move(path));
 }
 
 bool IsUpToDate(BackupJob& job, const FindEntry& entry, std::u16string_view path, const StoreIndex* index) {
-  if (job.changedOnly == 0 || !IsUnchangedOnRestore(job, entry, path, index)) return false;
-  ++job.upToDateCount;
+  if (job.settings.changedOnly == 0 || !IsUnchangedOnRestore(job, entry, path, index)) return false;
+  ++job.counters.upToDateCount;
   return true;
 }
 
 void WalkStoredFolder(BackupJob& job, std::u16string_view path, FolderListing& listing, const StoreIndex* index) {
   FindEntry entry;
   while (listing.Next(&entry)) {
-    if (job.stop != 0) {
-      job.workerFinished = 1;
-      return;
-    }
+    if (job.control.stop != 0) return;
     std::u16string child = JoinPath(path, entry.name);
     if (entry.IsFolder()) {
       if (path.size() < 3 && (entry.name == u"System Volume Information" || entry.name == u"RECYCLER"))
@@ -45,13 +42,13 @@ void WalkStoredFolder(BackupJob& job, std::u16string_view path, FolderListing& l
       // At the store root only the one-letter drive folders hold stored files.
       if (IsStoreRoot(path) && entry.name.size() != 1) continue;
       if (entry.IsLink()) {
-        job.AddFailure(child, kErrorLinkNotFollowed);
+        job.results.AddFailure(child, kErrorLinkNotFollowed);
         continue;
       }
       if (Lowercase(entry.name) == Lowercase(kStoreFolder) && RestoresIntoStore(job, child)) continue;
       std::unique_ptr<FolderListing> inner;
       if (job.fs.List(child, &inner) != 0) continue;
-      job.folderList.emplace_back(child, entry);
+      job.walk.folderList.emplace_back(child, entry);
       WalkStoredFolder(job, child, *inner, index);
       continue;
     }
@@ -65,12 +62,12 @@ void WalkStoredFolder(BackupJob& job, std::u16string_view path, FolderListing& l
 void ScanStoredPath(BackupJob& job, std::u16string_view path, const StoreIndex* index) {
   if (RestoresIntoStore(job, path) || IsPartialFolder(path) || IsIndexFolder(path)) return;
   // Nothing is read through a link between the store root and the path.
-  StoreFolderCheck links(job, StoreRootOf(job.targetRoot));
+  StoreFolderCheck links(job, StoreRootOf(job.settings.targetRoot));
   if (!links.Plain(ParentOf(path))) return;
   FindEntry self;
   if (path.size() > 3) {
     if (const uint32_t error = job.fs.Find(path, &self); error != 0) {
-      job.AddFailure(path, error);
+      job.results.AddFailure(path, error);
       return;
     }
     if (self.IsFolder() && !links.Plain(path)) return;
@@ -82,7 +79,7 @@ void ScanStoredPath(BackupJob& job, std::u16string_view path, const StoreIndex* 
       uint32_t error = job.fs.Open(path, OpenMode::kReadExisting, &file);
       if (error == 0) error = file->Size(&size);
       if (error != 0) {
-        job.AddFailure(path, error);
+        job.results.AddFailure(path, error);
         return;
       }
       AddStoredFile(job, std::u16string(path), size);
@@ -98,7 +95,7 @@ void AddStoreRootDrives(BackupJob& job, std::u16string_view storeRoot) {
   if (job.fs.List(storeRoot, &listing) != 0) return;
   FindEntry entry;
   while (listing->Next(&entry))
-    if (entry.IsFolder() && entry.name.size() == 1) job.restoreRoots.push_back(entry.name + u":\\");
+    if (entry.IsFolder() && entry.name.size() == 1) job.results.restoreRoots.push_back(entry.name + u":\\");
 }
 
 }  // namespace qtr

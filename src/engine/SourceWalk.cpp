@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "engine/StoreLayout.h"
-#include "engine/StoredFileCopy.h"
+#include "engine/ChangedOnly.h"
 #include "engine/TypeFilter.h"
 #include "platform/PathText.h"
 #include "platform/SystemError.h"
@@ -19,15 +19,16 @@ struct Walk {
 };
 
 void AddFile(BackupJob& job, std::u16string path, uint64_t size) {
-  job.totalBytes += size;
-  job.fileList.push_back(std::move(path));
-  ++job.scannedCount;
+  job.counters.totalBytes += size;
+  job.walk.fileList.push_back(std::move(path));
+  ++job.counters.scannedCount;
 }
 
 bool IsUpToDate(Walk& walk, const FindEntry& entry, std::u16string_view path) {
-  if (walk.job.changedOnly == 0 || !IsUnchanged(walk.job, entry, path, MapToStored(walk.storeRoot, path), walk.index))
+  if (walk.job.settings.changedOnly == 0 ||
+      !IsUnchanged(walk.job, entry, path, MapToStored(walk.storeRoot, path), walk.index))
     return false;
-  ++walk.job.upToDateCount;
+  ++walk.job.counters.upToDateCount;
   return true;
 }
 
@@ -42,7 +43,7 @@ void ScanSingleFile(Walk& walk, std::u16string_view path, const FindEntry& entry
   if (error == 0) error = file->Size(&size);
   if (error != 0) {
     // The person chose this very file: one that cannot be read is a failure, not an empty selection.
-    job.AddFailure(path, error);
+    job.results.AddFailure(path, error);
     return;
   }
   AddFile(job, std::u16string(path), size);
@@ -53,13 +54,10 @@ void ScanSingleFile(Walk& walk, std::u16string_view path, const FindEntry& entry
 void WalkFolder(Walk& walk, std::u16string_view path, FolderListing& listing) {
   BackupJob& job = walk.job;
   const bool atDriveRoot = path.size() <= 3;
-  const bool atSystemDrive = path.size() < 3 && path == job.systemDrive;
+  const bool atSystemDrive = path.size() < 3 && path == job.settings.systemDrive;
   FindEntry entry;
   while (listing.Next(&entry)) {
-    if (job.stop != 0) {
-      job.workerFinished = 1;
-      return;
-    }
+    if (job.control.stop != 0) return;
     std::u16string child = JoinPath(path, entry.name);
     if (entry.IsFolder()) {
       const std::u16string lower = Lowercase(entry.name);
@@ -71,12 +69,12 @@ void WalkFolder(Walk& walk, std::u16string_view path, FolderListing& listing) {
       if (entry.IsLink()) {
         // Followed, a link to a folder above would walk the same files
         // again at every level, and one into the store would store it.
-        job.AddFailure(child, kErrorLinkNotFollowed);
+        job.results.AddFailure(child, kErrorLinkNotFollowed);
         continue;
       }
       std::unique_ptr<FolderListing> inner;
       if (job.fs.List(child, &inner) != 0) continue;
-      job.folderList.emplace_back(child, entry);
+      job.walk.folderList.emplace_back(child, entry);
       WalkFolder(walk, child, *inner);
       continue;
     }
@@ -89,13 +87,13 @@ void WalkFolder(Walk& walk, std::u16string_view path, FolderListing& listing) {
 }  // namespace
 
 int MatchesTypeFilter(const BackupJob& job, std::u16string_view name) {
-  return TypeFilter(job.typeFilter).Matches(NameOf(name)) ? 1 : 0;
+  return TypeFilter(job.settings.typeFilter).Matches(NameOf(name)) ? 1 : 0;
 }
 
 int IsExcludedSystemFolder(const BackupJob& job, std::u16string_view name) {
-  if (name == u"windows") return job.includeWindows == 0;
-  if (name == u"program files") return job.includeProgramFiles == 0;
-  if (name == u"documents and settings") return job.includeDocumentsAndSettings == 0;
+  if (name == u"windows") return job.settings.includeWindows == 0;
+  if (name == u"program files") return job.settings.includeProgramFiles == 0;
+  if (name == u"documents and settings") return job.settings.includeDocumentsAndSettings == 0;
   return 0;
 }
 
@@ -122,25 +120,25 @@ std::unique_ptr<FolderListing> ListSelectedFolder(BackupJob& job, std::u16string
   std::unique_ptr<FolderListing> listing;
   const std::u16string folder = path.size() < 3 ? std::u16string(path) + u"\\" : std::u16string(path);
   if (const uint32_t error = job.fs.List(folder, &listing); error != 0) {
-    job.AddFailure(path, error);
+    job.results.AddFailure(path, error);
     return nullptr;
   }
-  if (path.size() > 3) job.folderList.emplace_back(path, self);
+  if (path.size() > 3) job.walk.folderList.emplace_back(path, self);
   return listing;
 }
 
 void ScanBackupPath(BackupJob& job, std::u16string_view path, std::u16string_view storeRoot,
                     const StoreIndex* index) {
-  Walk walk{job, storeRoot, TypeFilter(job.typeFilter), index};
+  Walk walk{job, storeRoot, TypeFilter(job.settings.typeFilter), index};
   if (IsInsideStore(job.fs, path, storeRoot)) return;
   FindEntry self;
   if (path.size() > 3) {
     if (const uint32_t error = job.fs.Find(path, &self); error != 0) {
-      job.AddFailure(path, error);
+      job.results.AddFailure(path, error);
       return;
     }
     if (self.IsFolder() && self.IsLink()) {
-      job.AddFailure(path, kErrorLinkNotFollowed);
+      job.results.AddFailure(path, kErrorLinkNotFollowed);
       return;
     }
     if (!self.IsFolder()) {

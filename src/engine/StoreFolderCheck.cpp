@@ -22,7 +22,7 @@ bool StoreFolderCheck::Plain(std::u16string_view folder) {
       // the folder it leads to instead.
       FindEntry entry;
       const bool link = job_.fs.Find(step, &entry) == 0 && entry.IsLink();
-      if (link) job_.AddFailure(step, kErrorLinkNotFollowed);
+      if (link) job_.results.AddFailure(step, kErrorLinkNotFollowed);
       it = known_.emplace(key, !link).first;
     }
     if (!it->second) return false;

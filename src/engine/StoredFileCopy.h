@@ -1,6 +1,5 @@
-// Copying one file into the store and back: folders on the way, the copy
-// through a partial file renamed into place when complete, its attributes
-// and times, and the changed-only test.
+// Copying one file into the store and back: the copy through a partial
+// file renamed into place when complete, its attributes and times.
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -11,23 +10,6 @@
 #include "engine/CopyPassState.h"
 
 namespace qtr {
-
-// Creates the missing folders of a destination file's path; a folder made
-// now takes the attributes of its counterpart (the source folder on a
-// backup, the stored folder on a restore).
-void MakeStoreDirectories(BackupJob& job, CopyPassState& pass, std::u16string_view destination,
-                          std::u16string_view counterpart);
-
-// Restore side: the form of stored, open as in with its listing info. With
-// a current index entry its form decides, whatever the volume or the file's
-// first bytes say; without one, a ".zip" with the container marker (and the
-// compressed attribute where the volume has it) is compressed, and a
-// ".qtrx" starting "QTRX" is encrypted, with or without a container inside
-// as its authenticated header says. False (with a failure line naming
-// stored) when it cannot be read, or is encrypted and the job has no key or
-// its header does not authenticate under it. in is left at its start.
-bool ResolveRestoreForm(BackupJob& job, std::u16string_view stored, File& in, const FindEntry& info,
-                        const StoreIndexEntry* entry, StoredForm* form);
 
 // Copy source (opened by the copy pass, with its info) into the store at
 // destination (+ ".zip" when compressing, + ".qtrx" when encrypting with the
@@ -66,28 +48,4 @@ uint32_t ApplyStoredAttributes(BackupJob& job, const FindEntry& copiedFrom, File
 // times of copiedFrom, and those of its attributes a program may set, in
 // one step; the error when the volume refuses.
 uint32_t CopyFileTimes(const FindEntry& copiedFrom, File& written);
-// Gives each folder the walk entered (its path and what its listing said)
-// its counterpart's attributes and times, creating it when missing: an
-// empty folder is kept too. Run after the pass, whose writes move them.
-void ApplyFolderInfo(BackupJob& job, CopyPassState& pass, std::u16string_view storeRoot);
-
-// The changed-only test of a backup: source (as listed) against its stored
-// form at storedPlain (+ ".zip" when compressing, + ".qtrx" when
-// encrypting). Never holds for a changed file: same last-write time (2 s on
-// FAT-family volumes), same attributes without the compressed bit, same
-// size for a plain stored file, and the stored form the compress flag asks
-// for. An encrypted copy's authenticated header must record the source's
-// size, last-write time and compression; one that does not authenticate
-// under the job's key counts as changed.
-// With the store's index, the stored copy must also be the one an entry
-// describes, not found damaged since, and the file's only stored form.
-bool IsUnchanged(BackupJob& job, const FindEntry& source, std::u16string_view sourcePath,
-                 std::u16string_view storedPlain, const StoreIndex* index = nullptr);
-// The changed-only test of a restore: a stored file against the file it
-// restores to. A current entry of index gives the form and the source size;
-// without one the file's name and first bytes, and an encrypted file's
-// header, do.
-bool IsUnchangedOnRestore(BackupJob& job, const FindEntry& stored, std::u16string_view storedPath,
-                          const StoreIndex* index = nullptr);
-
 }  // namespace qtr

@@ -15,17 +15,17 @@ PlaceVerdict CheckStoredPlace(BackupJob& job, const StoreIndex& index, std::u16s
     // Written before encryption was switched on, and recorded under the key
     // since: the index vouches for it, and the restore checks its hash.
     if (!encryptedStore || (entry != nullptr && entry->vouched)) return PlaceVerdict::kRestore;
-    job.AddFailure(stored, job.notes.readableRefused);
+    job.results.AddFailure(stored, job.settings.notes.readableRefused);
     return PlaceVerdict::kRefused;
   }
   // Without the key, or with a header that does not authenticate, the
   // decryption fails and says so.
-  if (!job.storeKey) return PlaceVerdict::kRestore;
+  if (!job.settings.storeKey) return PlaceVerdict::kRestore;
   EncryptedFileInfo info;
   EncryptedFileOrigin origin;
-  const uint32_t error = ReadEncryptedInfo(in, job.storeKey->bytes, &info, &origin);
+  const uint32_t error = ReadEncryptedInfo(in, job.settings.storeKey->bytes, &info, &origin);
   if (const uint32_t seek = in.Seek(0); seek != 0) {
-    job.AddFailure(stored, seek);
+    job.results.AddFailure(stored, seek);
     return PlaceVerdict::kRefused;
   }
   // A file of the release before places were written carries none.
@@ -37,20 +37,20 @@ PlaceVerdict CheckStoredPlace(BackupJob& job, const StoreIndex& index, std::u16s
   if (index.Key() != nullptr) {
     index.Key()->Place(stored, place);
   } else {
-    StoreIndexKey(*job.storeKey).Place(stored, place);
+    StoreIndexKey(*job.settings.storeKey).Place(stored, place);
   }
   if (std::memcmp(place, origin.place, sizeof place) != 0) {
     // Its header names another path: a rename through the program left a
     // record under the key for this very file id and this path; anything
     // else moved it here.
     if (!index.RenamedTo(fileId, stored)) {
-      job.AddFailure(stored, job.notes.movedRefused);
+      job.results.AddFailure(stored, job.settings.notes.movedRefused);
       return PlaceVerdict::kRefused;
     }
     verdict = PlaceVerdict::kRenamed;
   }
   if (index.CheckFileId(stored, fileId) == FileIdVerdict::kOther) {
-    job.AddFailure(stored, job.notes.olderRefused);
+    job.results.AddFailure(stored, job.settings.notes.olderRefused);
     return PlaceVerdict::kRefused;
   }
   return verdict;

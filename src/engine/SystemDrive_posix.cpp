@@ -1,4 +1,4 @@
-#include "engine/BackupJob.h"
+#include "engine/JobSettings.h"
 
 namespace qtr {
 

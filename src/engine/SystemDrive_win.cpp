@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "engine/BackupJob.h"
+#include "engine/JobSettings.h"
 
 namespace qtr {
 

@@ -35,15 +35,15 @@ bool CountFolder(BackupJob& job, const std::u16string& folder, std::map<std::u16
   // A folder that cannot be listed is reported by the verify pass itself.
   if (!ListFolder(job.fs, folder, &entries)) return true;
   for (const FindEntry& entry : entries) {
-    if (job.stop != 0) return false;
+    if (job.control.stop != 0) return false;
     const std::u16string path = JoinPath(folder, entry.name);
     if (entry.IsFolder()) {
       if (!CountFolder(job, path, sizes)) return false;
       continue;
     }
     (*sizes)[Lowercase(path)] = entry.size;
-    ++job.scannedCount;
-    job.totalBytes += entry.size;
+    ++job.counters.scannedCount;
+    job.counters.totalBytes += entry.size;
   }
   return true;
 }
@@ -114,17 +114,17 @@ JobVerifyControl::JobVerifyControl(BackupJob& job, std::map<std::u16string, uint
     : job_(job), sizes_(std::move(sizes)) {}
 
 bool JobVerifyControl::WaitUnlessStopped() {
-  return job_.WaitUnlessStopped();
+  return job_.control.WaitUnlessStopped();
 }
 
 void JobVerifyControl::AddProgress(uint64_t bytes) {
-  job_.currentDone += bytes;
+  job_.counters.currentDone += bytes;
   // A file that grew since it was counted adds no more than its counted
   // size, so the overall bar never passes the total.
   const uint64_t room = size_ > counted_ ? size_ - counted_ : 0;
   const uint64_t take = bytes < room ? bytes : room;
   counted_ += take;
-  job_.doneBytes += take;
+  job_.counters.doneBytes += take;
 }
 
 void JobVerifyControl::OnFile(std::u16string_view path) {
@@ -133,9 +133,9 @@ void JobVerifyControl::OnFile(std::u16string_view path) {
   size_ = it != sizes_.end() ? it->second : 0;
   counted_ = 0;
   inFile_ = true;
-  job_.currentDone = 0;
-  job_.currentSize = size_;
-  job_.SetCurrentFile(std::u16string(path));
+  job_.counters.currentDone = 0;
+  job_.counters.currentSize = size_;
+  job_.counters.SetCurrentFile(std::u16string(path));
 }
 
 void JobVerifyControl::FinishFile() {
@@ -143,9 +143,9 @@ void JobVerifyControl::FinishFile() {
   inFile_ = false;
   // A file passed without being read in full (unknown, damaged, encrypted)
   // still counts its whole size: the bar tells how much of the store is through.
-  if (size_ > counted_) job_.doneBytes += size_ - counted_;
+  if (size_ > counted_) job_.counters.doneBytes += size_ - counted_;
   counted_ = size_;
-  ++job_.finishedCount;
+  ++job_.counters.finishedCount;
 }
 
 bool CountStoredFiles(BackupJob& job, std::u16string_view storeRoot,
@@ -156,27 +156,27 @@ bool CountStoredFiles(BackupJob& job, std::u16string_view storeRoot,
     if (!IsDriveFolder(entry)) continue;
     if (!CountFolder(job, JoinPath(storeRoot, entry.name), sizes)) return false;
   }
-  return job.stop == 0;
+  return job.control.stop == 0;
 }
 
 VerifyOutcome RunVerifyJob(BackupJob& job, const VerifyReasons& reasons) {
   VerifyOutcome outcome;
-  const std::u16string storeRoot = StoreRootOf(job.targetRoot);
+  const std::u16string storeRoot = StoreRootOf(job.settings.targetRoot);
   std::vector<FindEntry> top;
-  outcome.storeFound = !job.targetRoot.empty() && ListFolder(job.fs, storeRoot, &top);
+  outcome.storeFound = !job.settings.targetRoot.empty() && ListFolder(job.fs, storeRoot, &top);
 
   if (outcome.storeFound) {
     std::map<std::u16string, uint64_t> sizes;
-    job.scanning = 1;
+    job.counters.scanning = 1;
     const bool counted = CountStoredFiles(job, storeRoot, &sizes);
-    job.scanning = 0;
+    job.counters.scanning = 0;
     if (!counted) {
       outcome.stopped = true;
     } else {
       JobVerifyControl control(job, std::move(sizes));
       // With the store's key its encrypted files are read too; without it they are listed as not checked.
       const VerifyReport report =
-          VerifyStore(job.fs, storeRoot, &control, job.storeKey ? &*job.storeKey : nullptr);
+          VerifyStore(job.fs, storeRoot, &control, job.settings.storeKey ? &*job.settings.storeKey : nullptr);
       if (!report.stopped) control.FinishFile();
       outcome.stopped = report.stopped;
       outcome.indexDamaged = !report.indexDamage.empty();
@@ -189,25 +189,24 @@ VerifyOutcome RunVerifyJob(BackupJob& job, const VerifyReasons& reasons) {
       outcome.unknown = report.unknown.size();
       outcome.notChecked = report.skipped.size();
       if (outcome.indexDamaged)
-        job.failures.AddFailureLine(IndexFolderOf(storeRoot) + u";" + reasons.indexDamaged + u" (" +
-                                    report.indexDamage + u")");
+        job.results.failures.AddFailureLine(IndexFolderOf(storeRoot) + u";" + reasons.indexDamaged + u" (" +
+                                            report.indexDamage + u")");
       if (report.keyCheckMissing)
-        job.failures.AddFailureLine(JoinPath(storeRoot, u"~key.bin") + u";" + reasons.keyCheckMissing);
+        job.results.failures.AddFailureLine(JoinPath(storeRoot, u"~key.bin") + u";" +
+                                            reasons.keyCheckMissing);
       for (const std::u16string& line : report.damaged)
-        job.failures.AddFailureLine(ShownDamage(line, reasons));
+        job.results.failures.AddFailureLine(ShownDamage(line, reasons));
       for (const std::u16string& path : report.missing)
-        job.failures.AddFailureLine(path + u";" + reasons.missing);
+        job.results.failures.AddFailureLine(path + u";" + reasons.missing);
       for (const std::u16string& path : report.unknown)
-        job.failures.AddFailureLine(path + u";" + reasons.unknown);
+        job.results.failures.AddFailureLine(path + u";" + reasons.unknown);
       for (const std::u16string& path : report.skipped)
-        job.failures.AddFailureLine(path + u";" + reasons.notChecked);
+        job.results.failures.AddFailureLine(path + u";" + reasons.notChecked);
     }
   }
 
   // The end of every job: the window's timer sees the stop flag and finishes.
-  job.stop = 1;
-  job.workerFinished = 1;
-  JobFinishedFlag() = 1;
+  job.control.stop = 1;
   return outcome;
 }
 

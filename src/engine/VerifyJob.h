@@ -67,10 +67,10 @@ class JobVerifyControl : public VerifyControl {
 bool CountStoredFiles(BackupJob& job, std::u16string_view storeRoot,
                       std::map<std::u16string, uint64_t>* sizes);
 
-// The worker of a verify of job.targetRoot's store (a thread procedure):
+// The worker of a verify of job.settings.targetRoot's store (a thread procedure):
 // counts, verifies, writes a failure line "path;reason" for every damaged,
 // missing, unknown and unchecked file and one for the index's own damage,
-// then marks the job ended as every job's worker does.
+// then sets the stop flag as its last step, as every job's worker does.
 VerifyOutcome RunVerifyJob(BackupJob& job, const VerifyReasons& reasons);
 // The same with the reasons' English defaults.
 VerifyOutcome RunVerifyJob(BackupJob& job);

@@ -54,9 +54,7 @@ CPropressDlg*& CurrentProgressWindow() {
 
 CPropressDlg::CPropressDlg(const JobWindowSettings& settings, FileSystem& fs, Prompter& prompter,
                            JobWindowHost& host)
-    : PaintedDialog(IDD_PROGRESS), settings_(settings), fs_(fs), prompter_(prompter), host_(host) {
-  JobFinishedFlag() = 0;
-}
+    : PaintedDialog(IDD_PROGRESS), settings_(settings), fs_(fs), prompter_(prompter), host_(host) {}
 
 CPropressDlg::~CPropressDlg() {
   EndWorker();
@@ -67,10 +65,10 @@ CPropressDlg::~CPropressDlg() {
 // worker uses the job this window owns.
 void CPropressDlg::EndWorker() {
   if (job_) {
-    job_->stop = 1;
-    job_->pause.Open();
+    job_->control.stop = 1;
+    job_->control.pause.Open();
   }
-  if (worker_.joinable()) worker_.join();
+  worker_.Join();
   if (settings_.diskCopy) {
     diskJob_.stop = 1;
     diskWorker_.Join();
@@ -138,22 +136,22 @@ bool CPropressDlg::OnInit() {
     ShowProgressControls(true);
   } else {
     SetUpJob(*job_, settings_.target, !settings_.backup);
-    job_->typeFilter = settings_.typeFilter;
-    if (settings_.storeKey) job_->storeKey = settings_.storeKey->Duplicate();
+    job_->settings.typeFilter = settings_.typeFilter;
+    if (settings_.storeKey) job_->settings.storeKey = settings_.storeKey->Duplicate();
     settings_.storeKey.reset();  // the job's is the one copy left
-    job_->storeReadable = settings_.storeReadable ? 1 : 0;
-    job_->notes = JobNotesFrom(ActiveLanguageTable());
-    job_->pause.Open();
+    job_->settings.storeReadable = settings_.storeReadable ? 1 : 0;
+    job_->settings.notes = JobNotesFrom(ActiveLanguageTable());
+    job_->control.pause.Open();
     ShowProgressControls(false);
     if (settings_.verify) {
       // A verify writes nothing: the target's free space does not concern it.
-      job_->restore = 1;
+      job_->settings.kind = JobKind::kVerify;
       SetText(IDC_PROGRESS_FINISHED_LABEL, DisplayText(TextId::VerifyHaveFinish));
-      worker_ = std::thread([this, job = job_.get(), reasons = VerifyReasonsFrom(ActiveLanguageTable())] {
+      worker_.Start([this, job = job_.get(), reasons = VerifyReasonsFrom(ActiveLanguageTable())] {
         verifyOutcome_ = RunVerifyJob(*job, reasons);
       });
     } else {
-      worker_ = std::thread([job = job_.get()] { RunJob(*job); });
+      worker_.Start([job = job_.get()] { RunJob(*job); });
     }
   }
 
@@ -313,15 +311,15 @@ void CPropressDlg::ShowCloseButton() {
 // The worker set its stop flag as its last step but one, so it is leaving:
 // once it has, every failure line and the finished count are final.
 void CPropressDlg::TakeFinalFigures() {
-  if (worker_.joinable()) worker_.join();
+  worker_.Join();
   MoveFailureLinesToList();
-  SetText(IDC_PROGRESS_FINISHED, FormatFileCount(job_->finishedCount));
+  SetText(IDC_PROGRESS_FINISHED, FormatFileCount(job_->counters.finishedCount));
   if (SendMessageW(Item(IDC_PROGRESS_FAILURES), LB_GETCOUNT, 0, 0) > 0)
     ShowWindow(Item(IDC_PROGRESS_FAILURES), SW_SHOW);
 }
 
 void CPropressDlg::FinishJob(bool nothingCopied) {
-  if (job_->totalBytes == 0) overallBar_.SetPercent(100);
+  if (job_->counters.totalBytes == 0) overallBar_.SetPercent(100);
   fileBar_.SetPercent(100);
   if (settings_.verify) {
     // The findings stay in the window, beside its failure list, until Close.
@@ -337,8 +335,8 @@ void CPropressDlg::FinishJob(bool nothingCopied) {
     return;
   }
   // Files, not lines: a file may have several, and a copy that only lacks its times is no failure.
-  const size_t failed = job_->FailedFiles();
-  const uint32_t changed = job_->changedCount;
+  const size_t failed = job_->results.FailedFiles();
+  const uint32_t changed = job_->counters.changedCount;
   // With nothing copied and nothing failed there is nothing to tell.
   if (nothingCopied && failed == 0) return;
   XmlDocument init;
@@ -368,7 +366,7 @@ void CPropressDlg::StopJob() {
   // host twice, the second time from inside the first question.
   if (promptOpen_ || ended_) return;
   promptOpen_ = true;
-  job_->pause.Close();  // the disk copy checks its stop flag only
+  job_->control.pause.Close();  // the disk copy checks its stop flag only
   if (!noPrompt_) {
     const bool confirmed =
         prompter_.Ask({DisplayText(TextId::PromptTitle), DisplayText(TextId::PromptCancel), false});
@@ -376,7 +374,7 @@ void CPropressDlg::StopJob() {
       // The target went while the question was open: the job cannot go on, whatever the answer.
       prompter_.Ask({DisplayText(TextId::PromptTitle), DisplayText(TextId::RemoveDisk), false});
     } else if (!confirmed) {
-      job_->pause.Open();
+      job_->control.pause.Open();
       promptOpen_ = false;
       return;
     }
@@ -385,7 +383,7 @@ void CPropressDlg::StopJob() {
 }
 
 void CPropressDlg::AcceptStop() {
-  job_->pause.Open();
+  job_->control.pause.Open();
   if (timerRunning_) {
     KillTimer(Handle(), kTimerId);
     timerRunning_ = false;
@@ -395,7 +393,7 @@ void CPropressDlg::AcceptStop() {
   if (settings_.diskCopy) {
     diskJob_.stop = 1;
   } else {
-    job_->stop = 1;
+    job_->control.stop = 1;
   }
   host_.JobStopped(*this);
 }
@@ -403,7 +401,7 @@ void CPropressDlg::AcceptStop() {
 void CPropressDlg::CloseJobWindow() {
   if (completionOpen_) return;  // closed when the message is answered, not from inside it
   EndWorker();
-  std::vector<std::u16string> roots = job_->restoreRoots;
+  std::vector<std::u16string> roots = job_->results.restoreRoots;
   ShowWindow(Handle(), SW_HIDE);
   host_.RefreshTrees(settings_.target, roots);
   host_.JobClosed(*this);
@@ -414,7 +412,7 @@ void CPropressDlg::OnTargetRemoved(const std::u16string& drive) {
   if (settings_.diskCopy) {
     diskJob_.stop = 1;
   } else {
-    job_->stop = 1;
+    job_->control.stop = 1;
   }
   if (promptOpen_) {
     // A question or message is open (or the stop was accepted): it ends the job when it closes.

@@ -7,13 +7,13 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "engine/BackupJob.h"
 #include "engine/DiskCopyJob.h"
 #include "engine/DiskCopyProgress.h"
 #include "engine/JobProgress.h"
+#include "engine/JobThread.h"
 #include "engine/VerifyJob.h"
 #include "ui/Prompter.h"
 #include "widgets/ControlColours.h"
@@ -70,6 +70,8 @@ class CPropressDlg : public PaintedDialog, private JobReporter {
   const DiskCopyJob& DiskCopy() const { return diskJob_; }
   const JobWindowSettings& Settings() const { return settings_; }
   bool Ended() const { return ended_; }
+  // The job's worker: whether it has ended, for whoever waits on it (tests).
+  const JobThread& Worker() const { return worker_; }
 
   // A drive ("X:") went away; the job ends when it is the target.
   void OnTargetRemoved(const std::u16string& drive);
@@ -109,7 +111,7 @@ class CPropressDlg : public PaintedDialog, private JobReporter {
   JobWindowHost& host_;
   std::unique_ptr<BackupJob> job_;
   std::unique_ptr<JobTicker> ticker_;
-  std::thread worker_;
+  JobThread worker_;
   DiskCopyJob diskJob_;
   DiskCopyWorker diskWorker_;
   std::unique_ptr<DiskCopyTicker> diskTicker_;

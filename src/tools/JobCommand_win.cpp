@@ -5,18 +5,17 @@
 #include <ctime>
 #include <iostream>
 #include <mutex>
-#include <thread>
 
 #include "engine/BackupJob.h"
 #include "engine/JobProgress.h"
 #include "engine/JobText.h"
 #include "engine/JobOptions.h"
+#include "engine/JobThread.h"
 #include "engine/JobWorker.h"
 #include "engine/StoreKey.h"
 #include "engine/StoreKeyRebuild.h"
 #include "engine/StoreLayout.h"
 #include "engine/StoredFileCopy.h"
-#include "platform/Handles.h"
 #include "platform/UserDataProtection.h"
 #include "platform/Utf8.h"
 #include "tools/CommandLine.h"
@@ -37,19 +36,19 @@ class ConsoleFailures : public JobReporter {
 // "finished: 3 Files, 0 failed", with the files the changed-only test left
 // out counted apart, and a selection that named nothing said as such.
 std::string JobSummary(const BackupJob& job, const std::u16string& folder) {
-  const size_t failed = job.FailedFiles();
-  if (job.selectedCount == 0 && failed == 0) {
-    const char16_t* list = job.restore != 0 ? u"restoreTempPath.xml" : u"backupfullpath.xml";
+  const size_t failed = job.results.FailedFiles();
+  if (job.counters.selectedCount == 0 && failed == 0) {
+    const char16_t* list = !job.settings.IsBackup() ? u"restoreTempPath.xml" : u"backupfullpath.xml";
     return "finished: nothing selected (" + Utf16ToUtf8(folder + list) + " lists no path)";
   }
-  std::string summary = Utf16ToUtf8(u"finished: " + FormatFileCount(job.finishedCount)) + ", " +
+  std::string summary = Utf16ToUtf8(u"finished: " + FormatFileCount(job.counters.finishedCount)) + ", " +
                         std::to_string(failed) + " failed";
-  if (job.upToDateCount.load() != 0)
-    summary += ", " + std::to_string(job.upToDateCount.load()) + " up to date";
-  if (job.changedCount.load() != 0)
-    summary += ", " + std::to_string(job.changedCount.load()) + " changed since they were backed up";
-  if (job.lackingCount.load() != 0)
-    summary += ", " + std::to_string(job.lackingCount.load()) + " without their times or attributes";
+  if (job.counters.upToDateCount.load() != 0)
+    summary += ", " + std::to_string(job.counters.upToDateCount.load()) + " up to date";
+  if (job.counters.changedCount.load() != 0)
+    summary += ", " + std::to_string(job.counters.changedCount.load()) + " changed since they were backed up";
+  if (job.counters.lackingCount.load() != 0)
+    summary += ", " + std::to_string(job.counters.lackingCount.load()) + " without their times or attributes";
   return summary;
 }
 
@@ -57,11 +56,11 @@ std::string JobSummary(const BackupJob& job, const std::u16string& folder) {
 // false (with the line saying why) when the job must not start.
 bool OpenJobKey(BackupJob& job, const JobCommandOptions& options, std::u16string_view folder) {
   const bool backup = !options.restore;
-  const std::u16string storeRoot = StoreRootOf(job.targetRoot);
+  const std::u16string storeRoot = StoreRootOf(job.settings.targetRoot);
   const bool encrypt = backup && ReadJobOptions(job.fs, folder).encrypt;
   if (backup && !encrypt) {
     if (options.storeReadable || !StoreIsEncrypted(job.fs, storeRoot)) {
-      job.storeReadable = options.storeReadable ? 1 : 0;
+      job.settings.storeReadable = options.storeReadable ? 1 : 0;
       return true;
     }
     PrintLine("qtrpack: the store " + Utf16ToUtf8(storeRoot) +
@@ -86,7 +85,7 @@ bool OpenJobKey(BackupJob& job, const JobCommandOptions& options, std::u16string
                    backup ? StoreKeyRebuild{} : RebuildFromEncryptedFiles(job.fs, storeRoot, options.readParameters));
   WipeSecret(password);
   switch (result) {
-    case StoreKeyResult::kOk: job.storeKey = std::move(key); return true;
+    case StoreKeyResult::kOk: job.settings.storeKey = std::move(key); return true;
     case StoreKeyResult::kLost:
       PrintLine("qtrpack: the store " + Utf16ToUtf8(storeRoot) +
                     " holds encrypted files but its key check (~key.bin and ~keycopy\\~key.bin) is missing or "
@@ -119,25 +118,19 @@ int RunJobCommand(const JobCommandOptions& options) {
   ConsoleFailures failures;
   BackupJob job(SystemFileSystem(), failures, folder);
   SetUpJob(job, options.target, options.restore);
-  job.typeFilter = options.typeFilter;
-  job.coderThreads = options.threads;
+  job.settings.typeFilter = options.typeFilter;
+  job.settings.coderThreads = options.threads;
   if (!OpenJobKey(job, options, folder)) return 2;
   // As the window does before a backup: a store to hide is hidden from its first file on.
-  if (!options.restore) ApplyStoreVisibility(job.fs, ReadJobOptions(job.fs, folder), job.targetRoot);
+  if (!options.restore) ApplyStoreVisibility(job.fs, ReadJobOptions(job.fs, folder), job.settings.targetRoot);
 
-  JobFinishedFlag() = 0;
-  // Set when the worker ends: the loop below wakes for it at once instead
-  // of at its next tick, which added up to a tick to every job's time.
-  const UniqueHandle workerEnded(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  std::thread worker([&job, &workerEnded] {
-    RunJob(job);
-    if (workerEnded) SetEvent(workerEnded.Get());
-  });
+  JobThread worker;
+  worker.Start([&job] { RunJob(job); });
   JobTicker ticker(_time64(nullptr));
   bool lowSpace = false;
   std::u16string lastScanned;
   for (;;) {
-    const bool ended = JobFinishedFlag() != 0;
+    const bool ended = worker.Ended();
     const JobView view = ticker.Tick(job, _time64(nullptr), failures.count, false);
     if (view.scanning && view.scannedText != lastScanned) {
       lastScanned = view.scannedText;
@@ -148,18 +141,15 @@ int RunJobCommand(const JobCommandOptions& options) {
       PrintLine("File backup failed: Not enough free disk space!", true);
       lowSpace = true;
     }
-    if (view.action == JobView::Action::kStopForNoTarget) job.stop = 1;
+    if (view.action == JobView::Action::kStopForNoTarget) job.control.stop = 1;
     if (ended || lowSpace || view.action == JobView::Action::kStopForNoTarget) break;
-    if (workerEnded) {
-      WaitForSingleObject(workerEnded.Get(), 100);
-    } else {
-      Sleep(100);
-    }
+    // Woken by the worker's end at once: waiting a whole tick added up to a tick to every job's time.
+    worker.WaitForEnd(std::chrono::milliseconds(100));
   }
-  worker.join();
+  worker.Join();
   PrintLine(JobSummary(job, folder));
   // A copy that only lacks its times is a copy: its line is there to read, the job did its work.
-  return job.FailedFiles() != 0 || job.changedCount != 0 || lowSpace ? 1 : 0;
+  return job.results.FailedFiles() != 0 || job.counters.changedCount != 0 || lowSpace ? 1 : 0;
 }
 
 }  // namespace qtr

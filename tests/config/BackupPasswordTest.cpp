@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "config/BackupPassword.h"
-#include "platform/MemoryFileSystem.h"
+#include "support/MemoryFileSystem.h"
 #include "platform/SystemError.h"
 #include "support/TempFolder.h"
 #include "support/TestUserDataProtection.h"

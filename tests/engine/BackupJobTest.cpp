@@ -36,8 +36,12 @@ TEST_F(BackupJobTest, PlainBackupMirrorsTheSelectionWithAttributesAndTimes) {
   MakeTree();
   fs.SetAttributes(u"C:\\x.txt", kAttributeArchive | kAttributeHidden);
   fs.SetTimes(u"C:\\x.txt", {111'000'000, 222'000'000, 333'000'000});
-  JobFinishedFlag() = 0;
-  const auto job = Backup({"C:\\Data", "C:\\x.txt"});
+  // On its own thread, as the front ends run it: the thread tells its end.
+  Selection(u"backupfullpath.xml", {"C:\\Data", "C:\\x.txt"});
+  const auto job = NewJob(false);
+  JobThread worker;
+  worker.Start([&] { RunJob(*job); });
+  worker.Join();
   EXPECT_EQ(StoreFiles(), (std::vector<std::string>{"F:\\QTRPMB\\C\\Data\\a.txt", "F:\\QTRPMB\\C\\Data\\Sub\\b.bin",
                                                    "F:\\QTRPMB\\C\\x.txt"}));
   EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\Data\\Sub\\b.bin"), kBig);
@@ -46,13 +50,12 @@ TEST_F(BackupJobTest, PlainBackupMirrorsTheSelectionWithAttributesAndTimes) {
   // New store folders take their source folder's attributes; the root and drive folders keep their own.
   EXPECT_EQ(Attributes(u"F:\\QTRPMB\\C\\Data\\Sub"), kAttributeDirectory | kAttributeHidden);
   EXPECT_EQ(Attributes(u"F:\\QTRPMB\\C"), kAttributeDirectory);
-  EXPECT_EQ(job->scannedCount, 3u);
-  EXPECT_EQ(job->finishedCount, 3u);
-  EXPECT_EQ(job->totalBytes, 5 + kBig.size() + 6);
-  EXPECT_EQ(job->doneBytes.load(), job->totalBytes.load());
-  EXPECT_EQ(job->stop, 1);
-  EXPECT_EQ(job->workerFinished, 1);
-  EXPECT_EQ(JobFinishedFlag(), 1);
+  EXPECT_EQ(job->counters.scannedCount, 3u);
+  EXPECT_EQ(job->counters.finishedCount, 3u);
+  EXPECT_EQ(job->counters.totalBytes, 5 + kBig.size() + 6);
+  EXPECT_EQ(job->counters.doneBytes.load(), job->counters.totalBytes.load());
+  EXPECT_EQ(job->control.stop, 1);
+  EXPECT_TRUE(worker.Ended());
   EXPECT_TRUE(lines.lines.empty());
 }
 
@@ -75,8 +78,9 @@ TEST_F(BackupJobTest, CompressedBackupReplacesThePlainFormAndRestoresToTheOrigin
   EXPECT_EQ(Content(u"C:\\Data\\a.txt"), "alpha");
   EXPECT_EQ(Content(u"C:\\Data\\Sub\\b.bin"), kBig);
   EXPECT_FALSE(fs.Exists(u"C:\\Data\\a.txt.zip"));
-  EXPECT_EQ(job->restoreRoots, (std::vector<std::u16string>{u"C:\\Data"}));
-  EXPECT_EQ(job->doneBytes.load(), job->totalBytes.load());  // stored bytes, marker included
+  EXPECT_EQ(job->results.restoreRoots, (std::vector<std::u16string>{u"C:\\Data"}));
+  EXPECT_EQ(job->counters.doneBytes.load(),
+            job->counters.totalBytes.load());  // stored bytes, marker included
   EXPECT_FALSE(fs.Exists(u"C:\\Prog\\restoreTempPath.xml"));
   EXPECT_TRUE(lines.lines.empty());
 }
@@ -90,7 +94,7 @@ TEST_F(FatTargetTest, CompressedFilesOnAVolumeWithoutFileCompressionComeBackPlai
   const auto job = Restore({"F:\\QTRPMB"});
   EXPECT_EQ(Content(u"C:\\Data\\a.txt"), kBig);
   EXPECT_FALSE(fs.Exists(u"C:\\Data\\a.txt.zip"));
-  EXPECT_EQ(job->restoreRoots, (std::vector<std::u16string>{u"C:\\"}));
+  EXPECT_EQ(job->results.restoreRoots, (std::vector<std::u16string>{u"C:\\"}));
 }
 
 TEST_F(BackupJobTest, OnACompressingVolumeOnlyMarkedContainersAreExpanded) {
@@ -120,12 +124,12 @@ TEST_F(BackupJobTest, BothFrontEndsMakeTheSameJobAndHideTheStoreFromTheFirstBack
   for (const bool restore : {false, true}) {
     BackupJob job(fs, lines, u"C:\\Prog\\");
     SetUpJob(job, u"F:\\", restore);
-    EXPECT_EQ(job.targetRoot, u"F:");
-    EXPECT_EQ(job.restore, restore ? 1 : 0);
-    EXPECT_EQ(job.changedOnly, 1);
-    EXPECT_EQ(job.compress, restore ? 0 : 1);
-    EXPECT_EQ(job.includeWindows, 1);
-    EXPECT_EQ(job.includeProgramFiles, 0);
+    EXPECT_EQ(job.settings.targetRoot, u"F:");
+    EXPECT_EQ(job.settings.kind, restore ? JobKind::kRestore : JobKind::kBackup);
+    EXPECT_EQ(job.settings.changedOnly, 1);
+    EXPECT_EQ(job.settings.compress, restore ? 0 : 1);
+    EXPECT_EQ(job.settings.includeWindows, 1);
+    EXPECT_EQ(job.settings.includeProgramFiles, 0);
   }
 
   EXPECT_EQ(ApplyStoreVisibility(fs, options, u"F:"), 0u);

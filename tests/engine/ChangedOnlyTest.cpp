@@ -26,10 +26,10 @@ TEST_P(ChangedOnlyTest, SkipsUnchangedFilesAndCopiesEveryChangedOne) {
   fs.PutFile(u"C:\\D\\locked.txt", "read-only", kAttributeReadOnly | kAttributeArchive);
   Settings("1", GetParam().compress);
   auto first = Backup({"C:\\D"});
-  ASSERT_EQ(first->finishedCount, 5u);
+  ASSERT_EQ(first->counters.finishedCount, 5u);
 
   auto second = Backup({"C:\\D"});
-  EXPECT_EQ(second->scannedCount, 0u) << "unchanged files were copied again";
+  EXPECT_EQ(second->counters.scannedCount, 0u) << "unchanged files were copied again";
 
   // Same size, new content; one file grown with its time kept; one touched only in its attributes.
   FindEntry grown;
@@ -39,7 +39,7 @@ TEST_P(ChangedOnlyTest, SkipsUnchangedFilesAndCopiesEveryChangedOne) {
   fs.SetTimes(u"C:\\D\\grown.txt", grown.times);
   fs.SetAttributes(u"C:\\D\\touched.txt", kAttributeArchive | kAttributeHidden);
   auto third = Backup({"C:\\D"});
-  std::vector<std::u16string> copied = third->fileList;
+  std::vector<std::u16string> copied = third->walk.fileList;
   std::sort(copied.begin(), copied.end());
   EXPECT_EQ(copied,
             (std::vector<std::u16string>{u"C:\\D\\grown.txt", u"C:\\D\\rewritten.txt", u"C:\\D\\touched.txt"}));
@@ -54,7 +54,7 @@ TEST_P(ChangedOnlyTest, SkipsUnchangedFilesAndCopiesEveryChangedOne) {
   EXPECT_EQ(Times(u"C:\\D\\locked.txt"), Times(u"F:\\QTRPMB\\C\\D\\locked.txt" + suffix));
   // Restored files are unchanged against their stored copies now.
   auto again = Restore({"F:\\QTRPMB\\C\\D"});
-  EXPECT_EQ(again->scannedCount, 0u);
+  EXPECT_EQ(again->counters.scannedCount, 0u);
   EXPECT_TRUE(lines.lines.empty()) << test::Narrow(lines.lines.empty() ? u"" : lines.lines[0]);
 }
 

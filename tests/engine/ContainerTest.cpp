@@ -11,7 +11,7 @@
 
 #include "Lz77Samples.h"
 #include "engine/ContainerCoderPool.h"
-#include "platform/MemoryFileSystem.h"
+#include "support/MemoryFileSystem.h"
 #include "platform/SystemError.h"
 
 namespace qtr {

@@ -114,7 +114,7 @@ TEST_F(CopyPassTest, ACopyThatCannotBePutInPlaceIsAFailureNotAFinishedFile) {
   auto job = Backup({"C:\\D"});
   ASSERT_EQ(lines.lines.size(), 1u);
   EXPECT_EQ(Narrow(lines.lines[0]), Narrow(u"F:\\QTRPMB\\C\\D\\x;" + ErrorText(kErrorAccessDenied)));
-  EXPECT_EQ(job->finishedCount, 1u);
+  EXPECT_EQ(job->counters.finishedCount, 1u);
   EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\D\\x\\old.txt"), "old");
   EXPECT_EQ(StoreFiles(), (std::vector<std::string>{"F:\\QTRPMB\\C\\D\\x\\old.txt", "F:\\QTRPMB\\C\\D\\y"}));
 }
@@ -125,7 +125,7 @@ TEST_F(CopyPassTest, LeftoversGoEvenWhenNothingIsCopied) {
   Backup({"C:\\D"});
   fs.PutFile(u"F:\\QTRPMB\\~partial\\3.~qtrpart", "left by a killed job");
   auto job = Backup({"C:\\D"});
-  EXPECT_EQ(job->fileList.size(), 0u);
+  EXPECT_EQ(job->walk.fileList.size(), 0u);
   EXPECT_FALSE(fs.Exists(u"F:\\QTRPMB\\~partial\\3.~qtrpart"));
 }
 
@@ -159,7 +159,7 @@ TEST_F(CopyPassTest, TheNextFolderIsCopiedWhileABatchWaitsOnItsFlush) {
   fs.SetWriteHook(nullptr);
   EXPECT_TRUE(overlapped);
   EXPECT_FALSE(firstFolderEarly);
-  EXPECT_EQ(job->finishedCount, 6u);
+  EXPECT_EQ(job->counters.finishedCount, 6u);
   EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\A\\a2"), "first folder");
   EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\B\\b2"), "second folder");
   EXPECT_TRUE(lines.lines.empty());
@@ -190,7 +190,7 @@ TEST_F(CopyPassTest, ACopyIsFlushedWhileTheBatchBeforeItIsPutInPlace) {
   fs.SetFlushHook(nullptr);
   EXPECT_TRUE(held);
   EXPECT_TRUE(overlapped);
-  EXPECT_EQ(job->finishedCount, 3u);
+  EXPECT_EQ(job->counters.finishedCount, 3u);
   EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\B\\b1"), "second folder");
   EXPECT_TRUE(lines.lines.empty());
 }

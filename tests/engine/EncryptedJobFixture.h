@@ -63,7 +63,7 @@ class EncryptedJobFixture : public JobFixture {
   std::unique_ptr<BackupJob> RunWith(bool restore, const StoreKey* k, const std::vector<std::string>& paths) {
     Selection(restore ? u"restoreTempPath.xml" : u"backupfullpath.xml", paths);
     auto job = NewJob(restore);
-    if (k != nullptr) job->storeKey.emplace(k->Duplicate());
+    if (k != nullptr) job->settings.storeKey.emplace(k->Duplicate());
     RunJob(*job);
     return job;
   }

@@ -64,7 +64,7 @@ TEST_F(EncryptedStoreTest, EveryFileIsStoredEncryptedAndRestoredByteForByteInBot
     Encryption(compress);
     auto job = BackupWith(key, {"C:\\D"});
     EXPECT_TRUE(lines.lines.empty()) << Narrow(lines.lines.empty() ? u"" : lines.lines[0]);
-    EXPECT_EQ(job->finishedCount, 4u);
+    EXPECT_EQ(job->counters.finishedCount, 4u);
     const std::string suffix = compress ? ".zip.qtrx" : ".qtrx";
     EXPECT_EQ(StoreFiles(),
               (std::vector<std::string>{
@@ -160,8 +160,8 @@ TEST_F(EncryptedStoreTest, ChangedOnlyReadsTheHeaderAndStoresAgainWhatChangedOrD
   const std::string storedNotes = Content(u"F:\\QTRPMB\\C\\D\\notes.txt.zip.qtrx");
 
   auto job = BackupWith(key, {"C:\\D"});
-  EXPECT_EQ(job->upToDateCount, 4u);
-  EXPECT_EQ(job->finishedCount, 0u);
+  EXPECT_EQ(job->counters.upToDateCount, 4u);
+  EXPECT_EQ(job->counters.finishedCount, 0u);
   EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\D\\notes.txt.zip.qtrx"), storedNotes);
 
   // A changed source, and a stored header altered with its listing kept as it was.
@@ -172,16 +172,16 @@ TEST_F(EncryptedStoreTest, ChangedOnlyReadsTheHeaderAndStoresAgainWhatChangedOrD
   fs.PutFile(u"F:\\QTRPMB\\C\\D\\empty.txt.zip.qtrx", header);
   fs.SetTimes(u"F:\\QTRPMB\\C\\D\\empty.txt.zip.qtrx", times);
   job = BackupWith(key, {"C:\\D"});
-  EXPECT_EQ(job->upToDateCount, 2u);
-  EXPECT_EQ(job->finishedCount, 2u);
+  EXPECT_EQ(job->counters.upToDateCount, 2u);
+  EXPECT_EQ(job->counters.finishedCount, 2u);
 
   // Under another key nothing counts as unchanged.
   job = BackupWith(otherKey, {"C:\\D"});
-  EXPECT_EQ(job->upToDateCount, 0u);
+  EXPECT_EQ(job->counters.upToDateCount, 0u);
 
   // Restore changed-only: the person's files are those stored, nothing to do.
   job = RestoreWith(otherKey, {"F:\\QTRPMB\\C\\D"});
-  EXPECT_EQ(job->upToDateCount, 4u);
+  EXPECT_EQ(job->counters.upToDateCount, 4u);
   EXPECT_TRUE(lines.lines.empty());
 }
 
@@ -193,14 +193,14 @@ TEST_F(EncryptedStoreTest, RestoreChangedOnlyTakesTheFormFromTheIndexNotTheFirst
   Settings("1", "0");
   Selection(u"backupfullpath.xml", {"C:\\D"});
   auto job = NewJob(false);
-  job->targetRoot = u"G:";
+  job->settings.targetRoot = u"G:";
   RunJob(*job);
   ASSERT_TRUE(fs.Exists(u"G:\\QTRPMB\\C\\D\\b.zip"));
   Selection(u"restoreTempPath.xml", {"G:\\QTRPMB\\C\\D"});
   job = NewJob(true);
-  job->targetRoot = u"G:";
+  job->settings.targetRoot = u"G:";
   RunJob(*job);
-  EXPECT_EQ(job->upToDateCount, 1u);
+  EXPECT_EQ(job->counters.upToDateCount, 1u);
   EXPECT_TRUE(lines.lines.empty());
 }
 
@@ -242,7 +242,7 @@ TEST_F(EncryptedStoreTest, WithoutTheKeyOrUnderAnotherOneNothingIsRestored) {
     lines.lines.clear();
     auto job = RestoreWith(wrong, {"F:\\QTRPMB\\C\\D"});
     EXPECT_EQ(lines.lines.size(), 4u);
-    EXPECT_EQ(job->finishedCount, 0u);
+    EXPECT_EQ(job->counters.finishedCount, 0u);
     for (const auto& path : fs.AllPaths()) EXPECT_FALSE(path.starts_with(u"C:\\D\\")) << Narrow(path);
   }
 }
@@ -253,7 +253,7 @@ TEST_F(EncryptedStoreTest, EncryptionWithoutAKeyStoresNothing) {
   auto job = BackupWith(std::nullopt, {"C:\\D"});
   ASSERT_EQ(lines.lines.size(), 1u);
   EXPECT_EQ(Narrow(lines.lines[0]), Narrow(u"F:\\QTRPMB\\~key.bin;" + ErrorText(kErrorNoStoreKey)));
-  EXPECT_EQ(job->finishedCount, 0u);
+  EXPECT_EQ(job->counters.finishedCount, 0u);
   EXPECT_TRUE(StoreFiles().empty());
 }
 

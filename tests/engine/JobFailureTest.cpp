@@ -52,7 +52,7 @@ TEST_F(JobFailureTest, AStopInMidFileKeepsTheOldStoredCopy) {
     auto job = NewJob(false);
     fs.SetWriteHook([&](const std::u16string& path, uint64_t size) {
       // Only big.bin grows that large in the store's partial folder.
-      if (path.starts_with(u"F:\\QTRPMB\\~PARTIAL\\") && size > 100000) job->stop = 1;
+      if (path.starts_with(u"F:\\QTRPMB\\~PARTIAL\\") && size > 100000) job->control.stop = 1;
     });
     Selection(u"backupfullpath.xml", {"C:\\D"});
     RunJob(*job);
@@ -67,7 +67,7 @@ TEST_F(JobFailureTest, AStopDuringTheWalkWritesNothing) {
   fs.PutFile(u"C:\\D\\a.txt", "a");
   Selection(u"backupfullpath.xml", {"C:\\D"});
   auto job = NewJob(false);
-  job->stop = 1;
+  job->control.stop = 1;
   RunJob(*job);
   EXPECT_TRUE(StoreFiles().empty());
   EXPECT_FALSE(fs.Exists(u"F:\\QTRPMB"));
@@ -111,7 +111,7 @@ TEST_F(JobFailureTest, AFileThatCannotBeOpenedIsAFailureLineAndTheJobGoesOn) {
   EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\D\\b.txt"), "b");
   ASSERT_EQ(lines.lines.size(), 1u);
   EXPECT_EQ(Narrow(lines.lines[0]), Line(32, u"C:\\D\\a.txt"));
-  EXPECT_EQ(job->finishedCount, 1u);
+  EXPECT_EQ(job->counters.finishedCount, 1u);
 }
 
 TEST_F(JobFailureTest, AFileTooLargeForTheTargetVolumeSaysSo) {
@@ -148,7 +148,7 @@ TEST_F(JobFailureTest, AStoreThatIsGoneOrRefusesEveryWriteStopsTheJobWithOneLine
   fs.CreateFolder(u"F:\\QTRPMB\\~partial");
   fs.FailCreates(u"F:\\QTRPMB\\~partial\\", kErrorAccessDenied);
   auto job = Backup({"C:\\D"});
-  EXPECT_EQ(job->finishedCount, 0u);
+  EXPECT_EQ(job->counters.finishedCount, 0u);
   EXPECT_EQ(lines.lines, std::vector<std::u16string>{u"F:\\QTRPMB\\~partial;" + ErrorText(kErrorAccessDenied)});
 
   fs.ClearFaults();
@@ -159,7 +159,7 @@ TEST_F(JobFailureTest, AStoreThatIsGoneOrRefusesEveryWriteStopsTheJobWithOneLine
   });
   job = Backup({"C:\\D"});
   fs.SetWriteHook(nullptr);
-  EXPECT_EQ(job->stop, 1);
+  EXPECT_EQ(job->control.stop, 1);
   std::string said;
   for (const std::u16string& line : lines.lines) said += Narrow(line) + "\n";
   // The copies of the batch being committed and of the one held behind it
@@ -182,7 +182,7 @@ TEST_F(JobFailureTest, LeftoversOfAKilledJobGoButAPersonsFilesOfAPartialNameAreK
   fs.PutFile(u"C:\\D\\a.txt.~qtrpart", "mine too");
   fs.PutFile(u"F:\\QTRPMB\\C\\Old\\kept.~qtrpart", "stored earlier");
   auto job = Backup({"C:\\D"});
-  EXPECT_EQ(job->finishedCount, 3u);
+  EXPECT_EQ(job->counters.finishedCount, 3u);
   EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\D\\notes.~qtrpart"), "mine");
   EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\D\\a.txt.~qtrpart"), "mine too");
   EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\Old\\kept.~qtrpart"), "stored earlier");
@@ -204,7 +204,8 @@ TEST_F(JobFailureTest, LeftoversOfAKilledJobGoButAPersonsFilesOfAPartialNameAreK
   EXPECT_EQ(Content(u"C:\\Old\\kept.~qtrpart"), "stored earlier");
   // The whole store restores everything but the partial folder.
   EXPECT_FALSE(fs.Exists(u"~:\\partial\\9.~qtrpart"));
-  EXPECT_EQ(job->restoreRoots, (std::vector<std::u16string>{u"C:\\D\\a.txt", u"C:\\D\\notes.~qtrpart", u"C:\\"}));
+  EXPECT_EQ(job->results.restoreRoots,
+            (std::vector<std::u16string>{u"C:\\D\\a.txt", u"C:\\D\\notes.~qtrpart", u"C:\\"}));
   EXPECT_TRUE(lines.lines.empty()) << Narrow(lines.lines[0]);
 }
 

@@ -8,8 +8,9 @@
 
 #include "engine/BackupJob.h"
 #include "engine/Container.h"
+#include "engine/JobThread.h"
 #include "engine/JobWorker.h"
-#include "platform/MemoryFileSystem.h"
+#include "support/MemoryFileSystem.h"
 
 namespace qtr::test {
 
@@ -48,9 +49,9 @@ class JobFixture : public ::testing::Test {
   std::unique_ptr<BackupJob> NewJob(bool restore) {
     auto job = std::make_unique<BackupJob>(fs, lines, u"C:\\Prog\\");
     job->LoadIncludeFlags();
-    job->systemDrive = u"C:";
-    job->targetRoot = u"F:";
-    job->restore = restore ? 1 : 0;
+    job->settings.systemDrive = u"C:";
+    job->settings.targetRoot = u"F:";
+    job->settings.kind = restore ? JobKind::kRestore : JobKind::kBackup;
     return job;
   }
   // Runs a whole job; returns it for its counters.

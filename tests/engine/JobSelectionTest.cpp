@@ -29,7 +29,7 @@ TEST(TypeFilterTest, EntriesAreTrimmedDotsOptionalAndCaseIgnored) {
 class JobSelectionTest : public test::JobFixture {
  protected:
   std::vector<std::u16string> SortedFileList(const BackupJob& job) {
-    auto list = job.fileList;
+    auto list = job.walk.fileList;
     std::sort(list.begin(), list.end());
     return list;
   }
@@ -49,7 +49,7 @@ TEST_F(JobSelectionTest, TheWalkUsesTheParsedTypeFilter) {
     fs.PutFile(path, "x");
   Selection(u"backupfullpath.xml", {"C:\\P"});
   auto job = NewJob(false);
-  job->typeFilter = u"jpg, .png, tar.gz";
+  job->settings.typeFilter = u"jpg, .png, tar.gz";
   RunJob(*job);
   EXPECT_EQ(SortedFileList(*job),
             (std::vector<std::u16string>{u"C:\\P\\a.JPG", u"C:\\P\\b.png", u"C:\\P\\c.tar.gz"}));
@@ -62,11 +62,11 @@ TEST_F(JobSelectionTest, AJobKnowsItsSystemDriveFromTheMachine) {
   fs.PutFile(u"C:\\Data\\keep.txt", "k");
   BackupJob job(fs, lines, u"C:\\Prog\\");
   job.LoadIncludeFlags();
-  EXPECT_EQ(job.systemDrive, SystemDriveOfThisMachine());
-  ASSERT_EQ(job.systemDrive, u"C:");  // in-memory C: stands for this machine's system drive
+  EXPECT_EQ(job.settings.systemDrive, SystemDriveOfThisMachine());
+  ASSERT_EQ(job.settings.systemDrive, u"C:");  // in-memory C: stands for this machine's system drive
   ScanBackupPath(job, u"C:", u"F:\\QTRPMB");
-  EXPECT_EQ(std::count(job.fileList.begin(), job.fileList.end(), u"C:\\Windows\\w.dll"), 0);
-  EXPECT_EQ(std::count(job.fileList.begin(), job.fileList.end(), u"C:\\Data\\keep.txt"), 1);
+  EXPECT_EQ(std::count(job.walk.fileList.begin(), job.walk.fileList.end(), u"C:\\Windows\\w.dll"), 0);
+  EXPECT_EQ(std::count(job.walk.fileList.begin(), job.walk.fileList.end(), u"C:\\Data\\keep.txt"), 1);
 }
 
 TEST_F(JobSelectionTest, AnInitXmlThatDoesNotLoadIsTakenAsAbsent) {
@@ -76,8 +76,8 @@ TEST_F(JobSelectionTest, AnInitXmlThatDoesNotLoadIsTakenAsAbsent) {
   for (const std::string& damaged : {head + body + "<Second/>", head + body + "</Stray>"}) {
     fs.PutFile(u"C:\\Prog\\init.xml", damaged);
     auto job = Backup({"C:\\D"});
-    EXPECT_EQ(job->compress.load(), 0) << damaged;
-    EXPECT_EQ(job->includeWindows.load(), 0) << damaged;
+    EXPECT_EQ(job->settings.compress.load(), 0) << damaged;
+    EXPECT_EQ(job->settings.includeWindows.load(), 0) << damaged;
     EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\D\\a.txt"), "plain text");
     EXPECT_FALSE(fs.Exists(u"F:\\QTRPMB\\C\\D\\a.txt.zip"));
     EXPECT_TRUE(lines.lines.empty());
@@ -95,14 +95,14 @@ TEST_F(JobSelectionTest, AMissingOrDamagedSelectionFileIsAFailureAndNothingIsWal
   auto damaged = NewJob(false);
   RunJob(*damaged);
   EXPECT_EQ(Failures(), (std::vector<std::string>{"C:\\Prog\\backupfullpath.xml;Fail(13)"}));
-  EXPECT_TRUE(damaged->fileList.empty());
+  EXPECT_TRUE(damaged->walk.fileList.empty());
   EXPECT_TRUE(StoreFiles().empty());
 
   lines.lines.clear();
   auto restore = NewJob(true);
   RunJob(*restore);
   EXPECT_EQ(Failures(), (std::vector<std::string>{"C:\\Prog\\restoreTempPath.xml;Fail(2)"}));
-  EXPECT_NE(restore->workerFinished.load(), 0);
+  EXPECT_EQ(restore->control.stop, 1);
 }
 
 TEST_F(JobSelectionTest, SelectedPathsThatAreGoneOrLockedAreFailures) {
@@ -116,22 +116,22 @@ TEST_F(JobSelectionTest, SelectedPathsThatAreGoneOrLockedAreFailures) {
   EXPECT_EQ(failures[1], "C:\\gone.txt;Fail(2)");
   EXPECT_TRUE(failures[2].starts_with("Q:;Fail(")) << failures[2];
   EXPECT_EQ(failures[3], "C:\\locked.txt;Fail(32)");
-  EXPECT_EQ(job->fileList, (std::vector<std::u16string>{u"C:\\D\\a.txt"}));
-  EXPECT_EQ(job->finishedCount.load(), 1u);
+  EXPECT_EQ(job->walk.fileList, (std::vector<std::u16string>{u"C:\\D\\a.txt"}));
+  EXPECT_EQ(job->counters.finishedCount.load(), 1u);
 
   lines.lines.clear();
   auto restore = Restore({"F:\\QTRPMB\\C\\D", "F:\\QTRPMB\\C\\nothing-here"});
   EXPECT_EQ(Failures(), (std::vector<std::string>{"F:\\QTRPMB\\C\\nothing-here;Fail(2)"}));
-  EXPECT_EQ(restore->finishedCount.load(), 1u);
+  EXPECT_EQ(restore->counters.finishedCount.load(), 1u);
 }
 
 TEST_F(JobSelectionTest, AProgramFolderThatIsGoneIsOneFailure) {
   Selection(u"backupfullpath.xml", {"C:\\D"});
   BackupJob job(fs, lines, u"C:\\Elsewhere\\");
-  job.targetRoot = u"F:";
+  job.settings.targetRoot = u"F:";
   RunJob(job);
   EXPECT_EQ(Failures(), (std::vector<std::string>{"C:\\Elsewhere;Fail(3)"}));
-  EXPECT_NE(job.stop.load(), 0);
+  EXPECT_NE(job.control.stop.load(), 0);
 }
 
 TEST_F(JobSelectionTest, TheStoreIsNeverWalkedIntoItself) {
@@ -144,7 +144,7 @@ TEST_F(JobSelectionTest, TheStoreIsNeverWalkedIntoItself) {
   // A store nested by an older program restores nothing into the store.
   fs.PutFile(u"F:\\QTRPMB\\F\\QTRPMB\\F\\mine.txt", "nested");
   auto job = Restore({"F:\\QTRPMB"});
-  EXPECT_EQ(job->fileList, (std::vector<std::u16string>{u"F:\\QTRPMB\\F\\mine.txt"}));
+  EXPECT_EQ(job->walk.fileList, (std::vector<std::u16string>{u"F:\\QTRPMB\\F\\mine.txt"}));
   EXPECT_EQ(Content(u"F:\\QTRPMB\\F\\mine.txt"), "m");
 }
 
@@ -166,7 +166,7 @@ TEST_F(JobSelectionTest, ARestoreReadsOnlyFromTheDriveFoldersOfItsTargetsStore) 
   ASSERT_EQ(lines.lines.size(), refused.size());
   for (size_t i = 0; i < refused.size(); ++i)
     EXPECT_EQ(Narrow(lines.lines[i]), refused[i] + ";" + Narrow(ErrorText(161)));
-  EXPECT_TRUE(job->restoreRoots.empty());
+  EXPECT_TRUE(job->results.restoreRoots.empty());
 
   lines.lines.clear();
   Restore({"F:\\QTRPMB"});
@@ -181,9 +181,9 @@ TEST_F(JobSelectionTest, UpToDateFilesAreCountedApartFromTheSelection) {
   fs.PutFile(u"C:\\D\\b.txt", "b");
   Backup({"C:\\D"});
   auto again = Backup({"C:\\D"});
-  EXPECT_EQ(again->selectedCount.load(), 1u);
-  EXPECT_EQ(again->scannedCount.load(), 0u);
-  EXPECT_EQ(again->upToDateCount.load(), 2u);
+  EXPECT_EQ(again->counters.selectedCount.load(), 1u);
+  EXPECT_EQ(again->counters.scannedCount.load(), 0u);
+  EXPECT_EQ(again->counters.upToDateCount.load(), 2u);
 }
 
 }  // namespace

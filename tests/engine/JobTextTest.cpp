@@ -73,19 +73,19 @@ class JobTickerTest : public test::JobFixture {};
 TEST_F(JobTickerTest, ScanThenCopyThenFinish) {
   auto job = NewJob(false);
   JobTicker ticker(100);
-  job->scanning = 1;
-  job->scannedCount = 1500;
+  job->counters.scanning = 1;
+  job->counters.scannedCount = 1500;
   JobView view = ticker.Tick(*job, 105, 0, false);
   EXPECT_TRUE(view.scanning);
   EXPECT_EQ(Narrow(view.scannedText), "1,500 Files");
   EXPECT_FALSE(view.elapsedText);
 
-  job->scanning = 0;
-  job->totalBytes = 1000;
-  job->doneBytes = 250;
-  job->currentSize = 100;
-  job->currentDone = 100;
-  job->SetCurrentFile(u"C:\\a.txt");
+  job->counters.scanning = 0;
+  job->counters.totalBytes = 1000;
+  job->counters.doneBytes = 250;
+  job->counters.currentSize = 100;
+  job->counters.currentDone = 100;
+  job->counters.SetCurrentFile(u"C:\\a.txt");
   view = ticker.Tick(*job, 105, 1, false);
   EXPECT_TRUE(view.showControls);
   EXPECT_TRUE(view.showFailureList);
@@ -99,7 +99,7 @@ TEST_F(JobTickerTest, ScanThenCopyThenFinish) {
   EXPECT_EQ(view.elapsedText, u"00:00:01");  // one second per tick at most
   EXPECT_EQ(view.remainingText, u"00:00:06");  // 125 bytes a second, 750 left
   EXPECT_EQ(view.action, JobView::Action::kNone);
-  job->stop = 1;
+  job->control.stop = 1;
   EXPECT_EQ(ticker.Tick(*job, 107, 1, true).action, JobView::Action::kNone);  // the stop question is open
   view = ticker.Tick(*job, 107, 1, false);
   EXPECT_EQ(view.action, JobView::Action::kFinish);
@@ -109,16 +109,16 @@ TEST_F(JobTickerTest, ScanThenCopyThenFinish) {
 TEST_F(JobTickerTest, LowSpaceStopsABackupButNotARestore) {
   fs.SetCapacity(u'F', 3u << 20);
   auto job = NewJob(false);
-  job->totalBytes = 10;
+  job->counters.totalBytes = 10;
   JobTicker ticker(0);
   EXPECT_EQ(ticker.Tick(*job, 1, 0, false).action, JobView::Action::kStopForLowSpace);
-  EXPECT_EQ(job->stop, 1);
+  EXPECT_EQ(job->control.stop, 1);
   auto restore = NewJob(true);
-  restore->totalBytes = 10;
+  restore->counters.totalBytes = 10;
   EXPECT_EQ(ticker.Tick(*restore, 1, 0, false).action, JobView::Action::kNone);
   fs.SetCapacity(u'F', 4u << 20);
   auto roomy = NewJob(false);
-  roomy->totalBytes = 10;
+  roomy->counters.totalBytes = 10;
   EXPECT_EQ(ticker.Tick(*roomy, 1, 0, false).action, JobView::Action::kNone);
 }
 

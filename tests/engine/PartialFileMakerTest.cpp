@@ -55,7 +55,7 @@ TEST_F(PartialFileMakerTest, NamesComeInOrderPastTakenOnesAndWhatIsNotTakenGoes)
 
 TEST_F(PartialFileMakerTest, AStoppedJobStillGetsTheFileItAsksFor) {
   auto job = NewJob(false);
-  job->stop = 1;
+  job->control.stop = 1;
   PartialFileMaker maker(*job, kFolder, PartialFileMaker::kAhead);
   std::u16string partial;
   std::unique_ptr<File> file;

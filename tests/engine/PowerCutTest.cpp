@@ -16,7 +16,7 @@
 #include "engine/JobWorker.h"
 #include "engine/StoreIndex.h"
 #include "engine/StoreLayout.h"
-#include "platform/MemoryFileSystem.h"
+#include "support/MemoryFileSystem.h"
 
 namespace qtr {
 namespace {
@@ -64,8 +64,8 @@ class Machine {
   void Backup() {
     BackupJob job(fs, lines, u"C:\\Prog\\");
     job.LoadIncludeFlags();
-    job.systemDrive = u"C:";
-    job.targetRoot = u"F:";
+    job.settings.systemDrive = u"C:";
+    job.settings.targetRoot = u"F:";
     RunJob(job);
   }
   // The stored files outside the partial folder.

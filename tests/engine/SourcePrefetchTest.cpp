@@ -50,12 +50,12 @@ TEST_F(SourcePrefetchTest, NothingIsOpenedWhileTheJobIsPaused) {
   fs.PutFile(u"C:\\D\\a", "a");
   const std::vector<std::u16string> paths{u"C:\\D\\a"};
   auto job = NewJob(false);
-  job->pause.Close();
+  job->control.pause.Close();
   SourcePrefetch prefetch(*job, paths, SourcePrefetch::kBackupAhead);
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   // Made unreadable during the pause: the open after it says so.
   fs.FailOpen(paths[0], kErrorAccessDenied);
-  job->pause.Open();
+  job->control.pause.Open();
   SourcePrefetch::Opened opened;
   ASSERT_TRUE(prefetch.Take(&opened));
   EXPECT_EQ(opened.error, kErrorAccessDenied);
@@ -74,7 +74,7 @@ TEST_F(SourcePrefetchTest, AStopEndsTheFilesAndAPassThatEndsEarlyDoesNotWait) {
     SourcePrefetch::Opened opened;
     ASSERT_TRUE(prefetch.Take(&opened));
   }
-  job->stop = 1;
+  job->control.stop = 1;
   SourcePrefetch stopped(*job, paths, SourcePrefetch::kBackupAhead);
   SourcePrefetch::Opened opened;
   EXPECT_FALSE(stopped.Take(&opened));

@@ -23,7 +23,7 @@ class SourceWalkTest : public test::JobFixture {
   std::vector<std::u16string> Walk(std::u16string_view path) {
     auto job = NewJob(false);
     ScanBackupPath(*job, path, u"F:\\QTRPMB");
-    auto list = job->fileList;
+    auto list = job->walk.fileList;
     std::sort(list.begin(), list.end());
     return list;
   }
@@ -61,7 +61,7 @@ TEST_F(SourceWalkTest, RecyclerIsSkippedOnlyDirectlyUnderADrive) {
 
 TEST_F(SourceWalkTest, TypeFilterMatchesExtensionsWithoutCase) {
   auto job = NewJob(false);
-  job->typeFilter = u"jpg,PNG";
+  job->settings.typeFilter = u"jpg,PNG";
   EXPECT_EQ(MatchesTypeFilter(*job, u"Photo.JPG"), 1);
   EXPECT_EQ(MatchesTypeFilter(*job, u"shot.png"), 1);
   EXPECT_EQ(MatchesTypeFilter(*job, u"notes.txt"), 0);
@@ -69,17 +69,17 @@ TEST_F(SourceWalkTest, TypeFilterMatchesExtensionsWithoutCase) {
   EXPECT_EQ(MatchesTypeFilter(*job, u".jpg"), 0);
   EXPECT_EQ(MatchesTypeFilter(*job, u"C:\\a.b\\readme"), 0);
   // The extension of a single selected file is its name's, never a folder's.
-  job->typeFilter = u"b";
+  job->settings.typeFilter = u"b";
   EXPECT_EQ(MatchesTypeFilter(*job, u"C:\\a.b\\readme"), 0);
 
   fs.PutFile(u"C:\\Pics\\Photo.JPG", "j");
   fs.PutFile(u"C:\\Pics\\notes.txt", "n");
   fs.PutFile(u"C:\\a.b\\readme", "r");
-  job->typeFilter = u"jpg";
+  job->settings.typeFilter = u"jpg";
   ScanBackupPath(*job, u"C:\\Pics", u"F:\\QTRPMB");
   ScanBackupPath(*job, u"C:\\a.b\\readme", u"F:\\QTRPMB");
-  EXPECT_EQ(job->fileList, (std::vector<std::u16string>{u"C:\\Pics\\Photo.JPG"}));
-  EXPECT_EQ(job->totalBytes, 1u);
+  EXPECT_EQ(job->walk.fileList, (std::vector<std::u16string>{u"C:\\Pics\\Photo.JPG"}));
+  EXPECT_EQ(job->counters.totalBytes, 1u);
 }
 
 TEST_F(SourceWalkTest, ReadOnlySingleFilesTakePartAndMissingOnesAreFailures) {
@@ -87,8 +87,8 @@ TEST_F(SourceWalkTest, ReadOnlySingleFilesTakePartAndMissingOnesAreFailures) {
   auto job = NewJob(false);
   ScanBackupPath(*job, u"C:\\ro.txt", u"F:\\QTRPMB");
   ScanBackupPath(*job, u"C:\\gone.txt", u"F:\\QTRPMB");
-  EXPECT_EQ(job->fileList, (std::vector<std::u16string>{u"C:\\ro.txt"}));
-  EXPECT_EQ(job->scannedCount, 1u);
+  EXPECT_EQ(job->walk.fileList, (std::vector<std::u16string>{u"C:\\ro.txt"}));
+  EXPECT_EQ(job->counters.scannedCount, 1u);
   ASSERT_EQ(lines.lines.size(), 1u);
   EXPECT_TRUE(lines.lines[0].starts_with(u"C:\\gone.txt;Fail(2)")) << test::Narrow(lines.lines[0]);
 }
@@ -102,12 +102,13 @@ TEST_F(SourceWalkTest, StoredWalkEntersOnlyTheStoreOfADriveAndSkipsPartialCopies
   fs.PutFile(u"F:\\Other\\c.txt", "c");
   auto job = NewJob(true);
   ScanStoredPath(*job, u"F:\\QTRPMB\\~key.bin");
-  EXPECT_TRUE(job->fileList.empty());
+  EXPECT_TRUE(job->walk.fileList.empty());
   ScanStoredPath(*job, u"F:");
-  EXPECT_EQ(job->fileList, (std::vector<std::u16string>{u"F:\\QTRPMB\\C\\a.txt", u"F:\\QTRPMB\\C\\a.txt.~qtrpart",
-                                                       u"F:\\QTRPMB\\D\\b.txt"}));
+  EXPECT_EQ(job->walk.fileList,
+            (std::vector<std::u16string>{u"F:\\QTRPMB\\C\\a.txt", u"F:\\QTRPMB\\C\\a.txt.~qtrpart",
+                                         u"F:\\QTRPMB\\D\\b.txt"}));
   AddStoreRootDrives(*job, u"F:\\QTRPMB");
-  EXPECT_EQ(job->restoreRoots, (std::vector<std::u16string>{u"C:\\", u"D:\\"}));
+  EXPECT_EQ(job->results.restoreRoots, (std::vector<std::u16string>{u"C:\\", u"D:\\"}));
 }
 
 }  // namespace

@@ -27,8 +27,8 @@ class StoreAgainstLossTest : public test::JobFixture {
     Settings("0", "0", std::string("<SetPassword>") + (encrypt ? "1" : "0") + "</SetPassword>");
     Selection(u"backupfullpath.xml", {"C:\\D"});
     auto job = NewJob(false);
-    if (encrypt) job->storeKey = key.Duplicate();
-    job->storeReadable = storeReadable ? 1 : 0;
+    if (encrypt) job->settings.storeKey = key.Duplicate();
+    job->settings.storeReadable = storeReadable ? 1 : 0;
     RunJob(*job);
     return job;
   }
@@ -46,7 +46,7 @@ TEST_F(StoreAgainstLossTest, ABackupWithoutEncryptionStoresNothingReadableUnless
   auto refused = BackUp(false, false);
   ASSERT_EQ(lines.lines.size(), 1u);
   EXPECT_EQ(Narrow(lines.lines[0]).rfind("F:\\QTRPMB", 0), 0u) << Narrow(lines.lines[0]);
-  EXPECT_EQ(refused->finishedCount.load(), 0u);
+  EXPECT_EQ(refused->counters.finishedCount.load(), 0u);
   std::string after;
   ASSERT_TRUE(fs.GetFile(u"F:\\QTRPMB\\C\\D\\a.txt.qtrx", &after));
   EXPECT_EQ(after, sealed);
@@ -85,7 +85,7 @@ TEST_F(StoreAgainstLossTest, ALostKeyCheckIsRebuiltFromAFileThatAuthenticatesUnd
   fs.RemoveFile(u"C:\\D\\a.txt");
   Selection(u"restoreTempPath.xml", {"F:\\QTRPMB\\C\\D"});
   auto job = NewJob(true);
-  job->storeKey = std::move(rebuilt);
+  job->settings.storeKey = std::move(rebuilt);
   RunJob(*job);
   EXPECT_TRUE(lines.lines.empty());
   std::string back;

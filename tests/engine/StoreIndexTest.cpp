@@ -153,7 +153,7 @@ TEST_P(StoreIndexTest, AFailedIndexWriteKeepsTheOldCopyDescribed) {
   later.lastWrite += 50'000'000;
   fs.SetTimes(u"C:\\D\\x.txt", later);
   fs.FailWritesAt(u"F:\\QTRPMB\\~index", 0, kErrorDiskFull);
-  EXPECT_EQ(Backup({"C:\\D"})->finishedCount, 0u);
+  EXPECT_EQ(Backup({"C:\\D"})->counters.finishedCount, 0u);
   fs.ClearFaults();
   EXPECT_TRUE(AnyLineStartsWith(StoredName(u"F:\\QTRPMB\\C\\D\\x.txt") + u";"));
   EXPECT_EQ(Index().Lookup(fs, StoredName(u"F:\\QTRPMB\\C\\D\\x.txt")), IndexState::kCurrent);

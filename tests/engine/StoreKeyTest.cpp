@@ -6,7 +6,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/MemoryFileSystem.h"
+#include "support/MemoryFileSystem.h"
 
 namespace qtr {
 namespace {

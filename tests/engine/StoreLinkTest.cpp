@@ -99,7 +99,7 @@ TEST_F(StoreLinkTest, TheSourceWalkListsALinkOnceAndDoesNotDescend) {
   EXPECT_EQ(LinesWith(u"C:\\src\\docs;Fail(4395)"), 1u);
   EXPECT_EQ(LinesWith(u"C:\\picked;Fail(4395)"), 1u);
   EXPECT_EQ(lines.lines.size(), 3u);
-  EXPECT_EQ(job->finishedCount, 2u);
+  EXPECT_EQ(job->counters.finishedCount, 2u);
 }
 
 TEST_F(StoreLinkTest, TheRestoreAndVerifyWalksDoNotDescendIntoALinkInTheStore) {

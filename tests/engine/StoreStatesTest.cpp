@@ -52,8 +52,8 @@ TEST_F(StoreStatesTest, AFailedFlushOfTheRenamesFailsEveryCopyOfTheBatch) {
   fs.FailFlushes(u"F:\\QTRPMB\\C\\", kErrorWriteFault);
   const auto job = Backup({"C:\\D"});
   fs.ClearFaults();
-  EXPECT_EQ(job->finishedCount, 0u);
-  EXPECT_EQ(job->FailedFiles(), 2u);
+  EXPECT_EQ(job->counters.finishedCount, 0u);
+  EXPECT_EQ(job->results.FailedFiles(), 2u);
   EXPECT_EQ(LinesStartingWith(u"F:\\QTRPMB\\C\\D\\a.txt.zip;"), 1u);
   EXPECT_EQ(LinesStartingWith(u"F:\\QTRPMB\\C\\D\\b.txt.zip;"), 1u);
   EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\D\\a.txt"), "first a");
@@ -86,17 +86,17 @@ TEST_F(StoreStatesTest, AnOtherFormThatCannotBeRemovedIsReportedAndStaysInTheInd
   fs.FailOpen(u"F:\\QTRPMB\\C\\D\\a.txt", kErrorAccessDenied);
   auto job = Backup({"C:\\D"});
   fs.ClearFaults();
-  EXPECT_EQ(job->finishedCount, 1u);
+  EXPECT_EQ(job->counters.finishedCount, 1u);
   ASSERT_EQ(lines.lines.size(), 1u);
   EXPECT_TRUE(lines.lines[0].starts_with(u"F:\\QTRPMB\\C\\D\\a.txt;")) << Narrow(lines.lines[0]);
   EXPECT_TRUE(Index().HasEntry(u"F:\\QTRPMB\\C\\D\\a.txt"));
   // Not up to date while the old form stays: the next backup removes it.
   lines.lines.clear();
   job = Backup({"C:\\D"});
-  EXPECT_EQ(job->upToDateCount, 0u);
+  EXPECT_EQ(job->counters.upToDateCount, 0u);
   EXPECT_FALSE(fs.Exists(u"F:\\QTRPMB\\C\\D\\a.txt"));
   job = Backup({"C:\\D"});
-  EXPECT_EQ(job->upToDateCount, 1u);
+  EXPECT_EQ(job->counters.upToDateCount, 1u);
 }
 
 // A source changed without a new last-write time, whose confirmation never
@@ -142,10 +142,10 @@ TEST_F(StoreStatesTest, AStoredFileChangedOutsideIsRestoredOnlyWholeAndNeverSile
   const auto job = Restore({"F:\\QTRPMB\\C\\D"});
   EXPECT_EQ(Content(u"C:\\D\\long.txt"), "the person's newer work");
   EXPECT_EQ(Content(u"C:\\D\\note.txt"), "the note, edited");
-  EXPECT_EQ(job->changedCount, 1u);
-  EXPECT_EQ(job->FailedFiles(), 1u);
-  EXPECT_EQ(LinesStartingWith(u"F:\\QTRPMB\\C\\D\\long.txt.zip;" + job->notes.changedRefused), 1u);
-  EXPECT_EQ(LinesStartingWith(u"F:\\QTRPMB\\C\\D\\note.txt;" + job->notes.changedRestored), 1u);
+  EXPECT_EQ(job->counters.changedCount, 1u);
+  EXPECT_EQ(job->results.FailedFiles(), 1u);
+  EXPECT_EQ(LinesStartingWith(u"F:\\QTRPMB\\C\\D\\long.txt.zip;" + job->settings.notes.changedRefused), 1u);
+  EXPECT_EQ(LinesStartingWith(u"F:\\QTRPMB\\C\\D\\note.txt;" + job->settings.notes.changedRestored), 1u);
 
   const VerifyReport report = VerifyStore(fs, u"F:\\QTRPMB", nullptr);
   EXPECT_EQ(report.damaged.size(), 2u);
@@ -163,10 +163,10 @@ TEST_F(StoreStatesTest, DamageAVerifyFoundIsStoredAnewByTheNextChangedOnlyBackup
   fs.SetTimes(u"F:\\QTRPMB\\C\\D\\photo.jpg", times);
   EXPECT_EQ(VerifyExitCode(VerifyStore(fs, u"F:\\QTRPMB", nullptr)), 1);
   const auto job = Backup({"C:\\D"});
-  EXPECT_EQ(job->upToDateCount, 0u);
+  EXPECT_EQ(job->counters.upToDateCount, 0u);
   EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\D\\photo.jpg"), "original pixels");
   EXPECT_EQ(VerifyExitCode(VerifyStore(fs, u"F:\\QTRPMB", nullptr)), 0);
-  EXPECT_EQ(Backup({"C:\\D"})->upToDateCount, 1u);
+  EXPECT_EQ(Backup({"C:\\D"})->counters.upToDateCount, 1u);
 }
 
 // A copy stored without an entry (by a release before the index, or left
@@ -179,8 +179,8 @@ TEST_F(StoreStatesTest, AChangedOnlyBackupLeavesEveryStoredCopyWithAnEntry) {
   for (const auto& path : fs.AllPaths())
     if (path.starts_with(u"F:\\QTRPMB\\~index\\")) fs.RemoveFile(path);
   const auto job = Backup({"C:\\D"});
-  EXPECT_EQ(job->upToDateCount, 0u);
-  EXPECT_EQ(job->finishedCount, 2u);
+  EXPECT_EQ(job->counters.upToDateCount, 0u);
+  EXPECT_EQ(job->counters.finishedCount, 2u);
   const VerifyReport report = VerifyStore(fs, u"F:\\QTRPMB", nullptr);
   EXPECT_TRUE(report.unknown.empty());
   EXPECT_TRUE(report.Sound());
@@ -198,7 +198,7 @@ TEST_F(StoreStatesTest, IndexPiecesTheIndexCannotReadAreReportedAndNeverWrapTheC
   Settings("0", "0");
   Change(u"C:\\D\\a.txt", "a, again");
   const auto job = Backup({"C:\\D"});
-  EXPECT_EQ(job->finishedCount, 0u);
+  EXPECT_EQ(job->counters.finishedCount, 0u);
   EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\D\\a.txt"), "a");
 
   fs.RemoveFile(u"F:\\QTRPMB\\~index\\123456789012345678901234567890.xml");
@@ -215,10 +215,10 @@ TEST_F(StoreStatesTest, FailuresAreCountedByFileAndMissingTimesApart) {
   fs.FailSetInfo(u"F:\\QTRPMB\\~partial", kErrorAccessDenied);
   fs.FailReadAt(u"C:\\D\\b.txt", 0, kErrorReadFault);
   const auto job = Backup({"C:\\D"});
-  EXPECT_EQ(job->FailedFiles(), 1u);
-  EXPECT_EQ(job->lackingCount, 1u);
-  EXPECT_EQ(job->finishedCount, 1u);
-  EXPECT_EQ(LinesStartingWith(u"F:\\QTRPMB\\C\\D\\a.txt;" + job->notes.timesNotSet), 1u);
+  EXPECT_EQ(job->results.FailedFiles(), 1u);
+  EXPECT_EQ(job->counters.lackingCount, 1u);
+  EXPECT_EQ(job->counters.finishedCount, 1u);
+  EXPECT_EQ(LinesStartingWith(u"F:\\QTRPMB\\C\\D\\a.txt;" + job->settings.notes.timesNotSet), 1u);
 }
 
 }  // namespace

@@ -56,10 +56,15 @@ class VerifyJobTest : public test::JobFixture {
     ASSERT_EQ(fs.SetTimes(path, before), 0u);
   }
 
-  std::unique_ptr<BackupJob> VerifyJob() {
-    auto job = NewJob(false);
-    JobFinishedFlag() = 0;
-    return job;
+  std::unique_ptr<BackupJob> VerifyJob() { return NewJob(false); }
+  // On its own thread, as the window runs it: the thread tells its end.
+  static VerifyOutcome VerifyOnWorker(BackupJob& job) {
+    VerifyOutcome outcome;
+    JobThread worker;
+    worker.Start([&] { outcome = RunVerifyJob(job); });
+    worker.Join();
+    EXPECT_TRUE(worker.Ended());
+    return outcome;
   }
 };
 
@@ -71,21 +76,20 @@ TEST_F(VerifyJobTest, SoundStoresOfBothFormsGiveNoLinesAndTheFullFiguresAndStayU
     const uint64_t stored = StoredBytes();
 
     auto job = VerifyJob();
-    const VerifyOutcome outcome = RunVerifyJob(*job);
+    const VerifyOutcome outcome = VerifyOnWorker(*job);
     EXPECT_TRUE(lines.lines.empty()) << Narrow(lines.lines[0]);
     EXPECT_TRUE(outcome.Sound());
     EXPECT_EQ(outcome.checked, 3u);
     EXPECT_EQ(outcome.damaged + outcome.missing + outcome.unknown + outcome.notChecked, 0u);
     // The bars had a total from the count and reached it by reading.
-    EXPECT_EQ(job->scannedCount, 3u);
-    EXPECT_EQ(job->finishedCount, 3u);
-    EXPECT_EQ(job->totalBytes, stored);
-    EXPECT_EQ(job->doneBytes, stored);
-    EXPECT_EQ(job->scanning, 0);
-    EXPECT_EQ(job->stop, 1);
-    EXPECT_EQ(job->workerFinished, 1);
-    EXPECT_EQ(JobFinishedFlag(), 1);
-    EXPECT_TRUE(job->CurrentFile().starts_with(u"F:\\QTRPMB\\C\\data\\")) << Narrow(job->CurrentFile());
+    EXPECT_EQ(job->counters.scannedCount, 3u);
+    EXPECT_EQ(job->counters.finishedCount, 3u);
+    EXPECT_EQ(job->counters.totalBytes, stored);
+    EXPECT_EQ(job->counters.doneBytes, stored);
+    EXPECT_EQ(job->counters.scanning, 0);
+    EXPECT_EQ(job->control.stop, 1);
+    EXPECT_TRUE(job->counters.CurrentFile().starts_with(u"F:\\QTRPMB\\C\\data\\"))
+        << Narrow(job->counters.CurrentFile());
     EXPECT_EQ(VerifySummaryText(outcome, LanguageTable()), u"3 files checked: no damage found.");
     // Nothing written: no store file, no selection file, no backup record.
     EXPECT_EQ(Snapshot(), before);
@@ -112,8 +116,8 @@ TEST_F(VerifyJobTest, DamagedMissingUnknownAndTheIndexEachGiveTheirLineAndOnlyTh
   EXPECT_EQ(VerifySummaryText(outcome, LanguageTable()),
             u"3 stored files: 1 sound, 1 damaged, 1 not checked; 1 missing. The backup is damaged.");
   // Every file met counts, the unread stray one included.
-  EXPECT_EQ(job->finishedCount, 3u);
-  EXPECT_EQ(job->doneBytes, job->totalBytes);
+  EXPECT_EQ(job->counters.finishedCount, 3u);
+  EXPECT_EQ(job->counters.doneBytes, job->counters.totalBytes);
   // Only the index learns of the damage, for the next backup to store b.txt anew.
   const auto outsideIndex = [](auto files) {
     std::erase_if(files, [](const auto& file) { return file.first.starts_with(u"F:\\QTRPMB\\~index"); });
@@ -143,24 +147,25 @@ TEST_F(VerifyJobTest, PauseHoldsTheReadAndStopEndsTheJobWithoutLines) {
   BackUpData("1");
   FlipByte(u"F:\\QTRPMB\\C\\data\\b.txt.zip", 9);
   auto job = VerifyJob();
-  job->pause.Close();
+  job->control.pause.Close();
   VerifyOutcome outcome;
-  std::thread worker([&] { outcome = RunVerifyJob(*job); });
+  JobThread worker;
+  worker.Start([&] { outcome = RunVerifyJob(*job); });
   // The count runs while paused; the read waits at the gate.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while ((job->scannedCount < 3 || job->scanning != 0) && std::chrono::steady_clock::now() < deadline)
+  while ((job->counters.scannedCount < 3 || job->counters.scanning != 0) &&
+         std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_EQ(job->doneBytes, 0u);
-  EXPECT_EQ(job->workerFinished, 0);
-  job->stop = 1;
-  job->pause.Open();
-  worker.join();
+  EXPECT_EQ(job->counters.doneBytes, 0u);
+  EXPECT_FALSE(worker.Ended());
+  job->control.stop = 1;
+  job->control.pause.Open();
+  worker.Join();
   EXPECT_TRUE(outcome.stopped);
   EXPECT_FALSE(outcome.Sound());
-  EXPECT_EQ(job->finishedCount, 0u);
-  EXPECT_EQ(job->workerFinished, 1);
-  EXPECT_EQ(JobFinishedFlag(), 1);
+  EXPECT_EQ(job->counters.finishedCount, 0u);
+  EXPECT_TRUE(worker.Ended());
   // A stopped verify has not looked at everything: it lists nothing.
   EXPECT_TRUE(lines.lines.empty());
 }
@@ -174,12 +179,12 @@ TEST_F(VerifyJobTest, EncryptedFilesAreCheckedWithTheStoreKeyAndListedAsNotCheck
   fs.PutFile(u"C:\\data\\b.txt", "bravo");
   Selection(u"backupfullpath.xml", {"C:\\data"});
   auto backup = NewJob(false);
-  backup->storeKey = key.Duplicate();
+  backup->settings.storeKey = key.Duplicate();
   RunJob(*backup);
   ASSERT_TRUE(lines.lines.empty()) << Narrow(lines.lines[0]);
 
   auto withKey = VerifyJob();
-  withKey->storeKey = key.Duplicate();
+  withKey->settings.storeKey = key.Duplicate();
   const VerifyOutcome checked = RunVerifyJob(*withKey);
   EXPECT_TRUE(lines.lines.empty()) << Narrow(lines.lines[0]);
   EXPECT_EQ(VerifySummaryText(checked, LanguageTable()), u"2 files checked: no damage found.");
@@ -196,13 +201,12 @@ TEST_F(VerifyJobTest, EncryptedFilesAreCheckedWithTheStoreKeyAndListedAsNotCheck
 
 TEST_F(VerifyJobTest, ATargetWithoutAStoreSaysSoAndEnds) {
   auto job = VerifyJob();
-  const VerifyOutcome outcome = RunVerifyJob(*job);
+  const VerifyOutcome outcome = VerifyOnWorker(*job);
   EXPECT_FALSE(outcome.storeFound);
   EXPECT_FALSE(outcome.Sound());
   EXPECT_EQ(VerifySummaryText(outcome, LanguageTable()), u"There is no backup on this disk to verify.");
-  EXPECT_EQ(job->totalBytes, 0u);
-  EXPECT_EQ(job->stop, 1);
-  EXPECT_EQ(job->workerFinished, 1);
+  EXPECT_EQ(job->counters.totalBytes, 0u);
+  EXPECT_EQ(job->control.stop, 1);
   EXPECT_TRUE(lines.lines.empty());
 }
 

@@ -8,7 +8,7 @@
 #include "crypto/Sha256.h"
 #include "engine/Container.h"
 #include "engine/StoreIndex.h"
-#include "platform/MemoryFileSystem.h"
+#include "support/MemoryFileSystem.h"
 #include "platform/SystemError.h"
 
 namespace qtr {

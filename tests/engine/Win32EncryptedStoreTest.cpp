@@ -46,10 +46,10 @@ class Win32EncryptedStoreTest : public ::testing::Test {
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Path><path path=\"" + path + "\"/></Path>");
     auto job = std::make_unique<BackupJob>(SystemFileSystem(), lines_, program_);
     job->LoadIncludeFlags();
-    job->systemDrive = u"C:";
-    job->targetRoot = u"L:";
-    job->restore = restore;
-    job->storeKey = key.Duplicate();
+    job->settings.systemDrive = u"C:";
+    job->settings.targetRoot = u"L:";
+    job->settings.kind = restore ? JobKind::kRestore : JobKind::kBackup;
+    job->settings.storeKey = key.Duplicate();
     RunJob(*job);
     return job;
   }
@@ -105,7 +105,7 @@ TEST_F(Win32EncryptedStoreTest, NoPlaintextOnTheTargetEveryFileBackAndAWrongPass
     PutSources();
     Settings(false, compress);
     auto job = Run(false, "K:\\Data", key);
-    EXPECT_EQ(job->finishedCount, 4u);
+    EXPECT_EQ(job->counters.finishedCount, 4u);
     EXPECT_TRUE(lines_.lines.empty()) << (lines_.lines.empty() ? "" : Narrow(lines_.lines[0]));
 
     std::vector<std::pair<std::wstring, std::string>> files;
@@ -122,8 +122,8 @@ TEST_F(Win32EncryptedStoreTest, NoPlaintextOnTheTargetEveryFileBackAndAWrongPass
     // Changed-only: the headers say nothing changed.
     Settings(true, compress);
     job = Run(false, "K:\\Data", key);
-    EXPECT_EQ(job->upToDateCount, 4u);
-    EXPECT_EQ(job->finishedCount, 0u);
+    EXPECT_EQ(job->counters.upToDateCount, 4u);
+    EXPECT_EQ(job->counters.finishedCount, 0u);
 
     // A key that is not the store's restores nothing; the store's restores everything.
     RemoveSources();
@@ -132,7 +132,7 @@ TEST_F(Win32EncryptedStoreTest, NoPlaintextOnTheTargetEveryFileBackAndAWrongPass
     other.bytes[0] ^= 1;
     lines_.lines.clear();
     job = Run(true, "L:\\QTRPMB\\K\\Data", other);
-    EXPECT_EQ(job->finishedCount, 0u);
+    EXPECT_EQ(job->counters.finishedCount, 0u);
     EXPECT_EQ(lines_.lines.size(), 4u);
     std::vector<std::pair<std::wstring, std::string>> restored;
     ReadAll(L"K:\\Data", &restored);

@@ -46,10 +46,10 @@ class Win32JobTest : public ::testing::Test {
     test::WriteBytes(program_ + (restore ? u"restoreTempPath.xml" : u"backupfullpath.xml"), xml + "</Path>");
     auto job = std::make_unique<BackupJob>(SystemFileSystem(), lines_, program_);
     job->LoadIncludeFlags();
-    job->systemDrive = u"S:";
-    job->targetRoot = u"F:";
-    job->restore = restore;
-    job->stop = stop;
+    job->settings.systemDrive = u"S:";
+    job->settings.targetRoot = u"F:";
+    job->settings.kind = restore ? JobKind::kRestore : JobKind::kBackup;
+    job->control.stop = stop;
     RunJob(*job);
     return job;
   }
@@ -88,7 +88,7 @@ TEST_F(Win32JobTest, BackupAndRestorePlainAndCompressedWithChangedOnlyRuns) {
   SystemFileSystem().SetAttributes(u"S:\\Data\\a.txt", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
 
   auto job = Run(false, {"S:\\Data"});
-  EXPECT_EQ(job->finishedCount, 4u);
+  EXPECT_EQ(job->counters.finishedCount, 4u);
   EXPECT_EQ(FileBytes(u"F:\\QTRPMB\\S\\Data\\big.bin"), big);
   EXPECT_EQ(FileBytes(MapToStored(u"F:\\QTRPMB", Deep() + u"\\deep.txt")), "deep");
   const FindEntry stored = Entry(u"F:\\QTRPMB\\S\\Data\\a.txt");
@@ -102,22 +102,22 @@ TEST_F(Win32JobTest, BackupAndRestorePlainAndCompressedWithChangedOnlyRuns) {
 
   // Changed-only: nothing again, then the one rewritten file and the one touched in its attributes.
   Settings("1", "0");
-  EXPECT_EQ(Run(false, {"S:\\Data"})->scannedCount, 0u);
+  EXPECT_EQ(Run(false, {"S:\\Data"})->counters.scannedCount, 0u);
   Sleep(20);
   PutFile(u"S:\\Data\\big.bin", std::string(3 << 20, 'c'));
   SystemFileSystem().SetAttributes(u"S:\\Data\\a.txt", FILE_ATTRIBUTE_ARCHIVE);
   job = Run(false, {"S:\\Data"});
-  std::vector<std::u16string> copied = job->fileList;
+  std::vector<std::u16string> copied = job->walk.fileList;
   std::sort(copied.begin(), copied.end());
   EXPECT_EQ(copied, (std::vector<std::u16string>{u"S:\\Data\\a.txt", u"S:\\Data\\big.bin"}));
   EXPECT_EQ(FileBytes(u"F:\\QTRPMB\\S\\Data\\big.bin"), std::string(3 << 20, 'c'));
 
   // Compressed, still changed-only: every file once into its container, then nothing.
   Settings("1", "1");
-  EXPECT_EQ(Run(false, {"S:\\Data"})->scannedCount, 4u);
+  EXPECT_EQ(Run(false, {"S:\\Data"})->counters.scannedCount, 4u);
   EXPECT_FALSE(Exists(u"F:\\QTRPMB\\S\\Data\\big.bin"));
   EXPECT_LT(Entry(u"F:\\QTRPMB\\S\\Data\\big.bin.zip").size, 10000u);
-  EXPECT_EQ(Run(false, {"S:\\Data"})->scannedCount, 0u);
+  EXPECT_EQ(Run(false, {"S:\\Data"})->counters.scannedCount, 0u);
 
   // Restore over a read-only destination and into a deleted tree.
   SetFileAttributesW(L"S:\\Data\\big.bin", FILE_ATTRIBUTE_NORMAL);
@@ -130,7 +130,7 @@ TEST_F(Win32JobTest, BackupAndRestorePlainAndCompressedWithChangedOnlyRuns) {
   EXPECT_EQ(FileBytes(Deep() + u"\\deep.txt"), "deep");
   EXPECT_FALSE(Exists(u"S:\\Data\\big.bin.zip"));
   EXPECT_EQ(Entry(u"S:\\Data\\ro.txt").attributes & FILE_ATTRIBUTE_READONLY, 1u);
-  EXPECT_EQ(job->restoreRoots, (std::vector<std::u16string>{u"S:\\Data"}));
+  EXPECT_EQ(job->results.restoreRoots, (std::vector<std::u16string>{u"S:\\Data"}));
   EXPECT_TRUE(lines_.lines.empty()) << Narrow(lines_.lines.empty() ? u"" : lines_.lines[0]);
   SetFileAttributesW(L"S:\\Data\\ro.txt", FILE_ATTRIBUTE_NORMAL);
   SetFileAttributesW(L"F:\\QTRPMB\\S\\Data\\ro.txt.zip", FILE_ATTRIBUTE_NORMAL);
@@ -142,10 +142,10 @@ TEST_F(Win32JobTest, SystemFolderAndReservedFolderRules) {
     PutFile(path, "x");
   auto walk = [&](std::u16string_view path, std::u16string_view filter) {
     BackupJob job(SystemFileSystem(), lines_, program_);
-    job.systemDrive = u"S:";
-    job.typeFilter = std::u16string(filter);
+    job.settings.systemDrive = u"S:";
+    job.settings.typeFilter = std::u16string(filter);
     ScanBackupPath(job, path, u"F:\\QTRPMB");
-    auto list = job.fileList;
+    auto list = job.walk.fileList;
     std::sort(list.begin(), list.end());
     return list;
   };
@@ -177,14 +177,15 @@ TEST_F(Win32JobTest, StopsLeaveTheOldStoredCopyAndNoPartialOne) {
   test::WriteBytes(program_ + u"backupfullpath.xml",
                    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Path><path path=\"S:\\Data\"/></Path>");
   BackupJob job(SystemFileSystem(), lines_, program_);
-  job.systemDrive = u"S:";
-  job.targetRoot = u"F:";
-  std::thread worker([&] { RunJob(job); });
-  while (job.currentDone == 0 && job.workerFinished == 0) std::this_thread::yield();
-  job.pause.Close();  // halts the worker at its next piece, as the stop question does
-  job.stop = 1;
-  job.pause.Open();
-  worker.join();
+  job.settings.systemDrive = u"S:";
+  job.settings.targetRoot = u"F:";
+  JobThread worker;
+  worker.Start([&] { RunJob(job); });
+  while (job.counters.currentDone == 0 && !worker.Ended()) std::this_thread::yield();
+  job.control.pause.Close();  // halts the worker at its next piece, as the stop question does
+  job.control.stop = 1;
+  job.control.pause.Open();
+  worker.Join();
   EXPECT_EQ(FileBytes(u"F:\\QTRPMB\\S\\Data\\huge.bin"), std::string(24 << 20, 'h'));
   EXPECT_FALSE(Exists(u"F:\\QTRPMB\\S\\Data\\huge.bin.~qtrpart"));
   EXPECT_FALSE(Exists(u"F:\\QTRPMB\\~partial\\0.~qtrpart"));

@@ -49,9 +49,9 @@ class Win32StoreIndexTest : public ::testing::Test {
                      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Path><path path=\"" + path + "\"/></Path>");
     BackupJob job(SystemFileSystem(), lines_, program_);
     job.LoadIncludeFlags();
-    job.systemDrive = u"S:";
-    job.targetRoot = u"F:";
-    job.restore = restore;
+    job.settings.systemDrive = u"S:";
+    job.settings.targetRoot = u"F:";
+    job.settings.kind = restore ? JobKind::kRestore : JobKind::kBackup;
     RunJob(job);
   }
   // Rewrites a stored file and gives it back its times, as damage on the disk would leave it.

@@ -11,8 +11,8 @@
 
 #include "config/PathList.h"
 #include "platform/FileSystem.h"
-#include "platform/MemoryFileSystem.h"
 #include "platform/NumberText.h"
+#include "support/MemoryFileSystem.h"
 #include "resource.h"
 #include "support/MappedDrive.h"
 #include "support/MessagePump.h"
@@ -100,7 +100,7 @@ TEST_F(ProgressWindowTest, RunsARealBackupToTheMappedDriveAndEndsWithClose) {
   EXPECT_EQ(host_.started, 1);
   wchar_t system[MAX_PATH] = {};
   ASSERT_GE(GetSystemDirectoryW(system, MAX_PATH), 2u);
-  EXPECT_EQ(Wide(window.Job().systemDrive), std::wstring(system, 2));
+  EXPECT_EQ(Wide(window.Job().settings.systemDrive), std::wstring(system, 2));
   RunUntilEnded(window);
 
   ASSERT_TRUE(window.Ended());
@@ -181,7 +181,7 @@ TEST_F(ProgressWindowTest, ARemovalWhileTheStopQuestionIsOpenIsOneStop) {
     ASSERT_EQ(prompter.asked.size(), 2u);
     EXPECT_EQ(prompter.asked[1].message, u"Backup terminated: Disk has already been removed!");
     EXPECT_FALSE(IsWindowVisible(window.Handle()));
-    EXPECT_NE(window.Job().stop.load(), 0);
+    EXPECT_NE(window.Job().control.stop.load(), 0);
     SendMessageW(window.Item(IDC_PROGRESS_STOP), BM_CLICK, 0, 0);
     EXPECT_EQ(host.stopped, 1);
   }
@@ -214,7 +214,7 @@ TEST_F(ProgressWindowTest, RemovingTheTargetStopsTheJobWithItsMessage) {
   EXPECT_EQ(prompter_.asked[0].message, u"Backup terminated: Disk has already been removed!");
   EXPECT_FALSE(IsWindowVisible(window.Handle()));
   EXPECT_EQ(host_.stopped, 1);
-  EXPECT_NE(window.Job().stop.load(), 0);
+  EXPECT_NE(window.Job().control.stop.load(), 0);
 }
 
 // A volume in memory whose free-space question, asked by the window's tick,
@@ -277,7 +277,7 @@ TEST_F(InMemoryProgressTest, LowSpaceWhileTheStopQuestionIsOpenStartsNoSecondSto
   CPropressDlg window(Settings(), fs_, prompter_, host_);
   ASSERT_TRUE(window.CreateModeless(parent_.Get()));
   ShowWindow(window.Handle(), SW_SHOW);
-  Pump(5000, [&] { return window.Job().scanning == 0 && window.Job().totalBytes != 0; });
+  Pump(5000, [&] { return window.Job().counters.scanning == 0 && window.Job().counters.totalBytes != 0; });
   prompter_.whileAsked = [&] {
     if (prompter_.asked.size() != 1) return;
     fs_.SetCapacity(u'R', 1 << 20);  // the target fills up while the person thinks
@@ -298,13 +298,13 @@ TEST_F(InMemoryProgressTest, TheWorkersLastFailureLineAndCountAreShown) {
   fs_.PutFile(last, "cannot be read");
   fs_.FailReadAt(last, 0, kErrorReadFault);
   HoldTheFirstStoreWrite();
+  CPropressDlg window(Settings(), fs_, prompter_, host_);
   // The tick drains the lines, then asks for free space; the worker ends right then.
   fs_.onFreeSpace = [&] {
     release_ = true;
     const DWORD start = GetTickCount();
-    while (JobFinishedFlag() == 0 && GetTickCount() - start < 10000) Sleep(1);
+    while (!window.Worker().Ended() && GetTickCount() - start < 10000) Sleep(1);
   };
-  CPropressDlg window(Settings(), fs_, prompter_, host_);
   ASSERT_TRUE(window.CreateModeless(parent_.Get()));
   ShowWindow(window.Handle(), SW_SHOW);
   Pump(10000, [&] { return window.Ended(); });

@@ -7,7 +7,7 @@
 #include "crypto/Sha256.h"
 #include "engine/StoreKey.h"
 #include "engine/StoreIndex.h"
-#include "platform/MemoryFileSystem.h"
+#include "support/MemoryFileSystem.h"
 #include "tools/ToolArguments.h"
 
 namespace qtr {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "config/BackupRecord.h"
-#include "platform/MemoryFileSystem.h"
+#include "support/MemoryFileSystem.h"
 #include "support/TempFolder.h"
 
 namespace qtr {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/MemoryFileSystem.h"
+#include "support/MemoryFileSystem.h"
 #include "support/RecordingPrompter.h"
 
 namespace qtr {

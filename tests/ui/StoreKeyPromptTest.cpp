@@ -6,9 +6,9 @@
 #include <deque>
 
 #include "config/LanguageText.h"
+#include "support/MemoryFileSystem.h"
 #include "ui/BackupPasswordSet.h"
 #include "ui/StoreKeyPrompt.h"
-#include "platform/MemoryFileSystem.h"
 #include "support/TestUserDataProtection.h"
 
 namespace qtr {

@@ -1,4 +1,4 @@
-#include "platform/MemoryFileSystem.h"
+#include "support/MemoryFileSystem.h"
 
 #include <algorithm>
 #include <cstring>
