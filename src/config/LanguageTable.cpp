@@ -4,7 +4,15 @@ namespace qtr {
 
 bool LanguageTable::Load(std::u16string_view path) {
   active_ = !path.empty() && doc_.Load(path);
+  path_ = active_ ? std::u16string(path) : std::u16string();
   return active_;
+}
+
+std::u16string LanguageTable::Identifier() const {
+  std::u16string_view name(path_);
+  name = name.substr(name.find_last_of(u"\\/") + 1);
+  if (name.size() > 4 && name.substr(name.size() - 4) == u".xml") name.remove_suffix(4);
+  return std::u16string(name);
 }
 
 std::u16string LanguageTable::Text(std::u16string_view key) const {

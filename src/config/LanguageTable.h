@@ -17,6 +17,9 @@ class LanguageTable {
   // The table becomes active when the file loads; otherwise none is.
   bool Load(std::u16string_view path);
   bool IsActive() const { return active_; }
+  // The active table's identifier (its file name without ".xml"); empty
+  // while no table is active.
+  std::u16string Identifier() const;
 
   // The table's text of a key; empty when the key is absent.
   std::u16string Text(std::u16string_view key) const;
@@ -31,6 +34,7 @@ class LanguageTable {
   // user-interface thread.
   mutable XmlDocument doc_;
   bool active_ = false;
+  std::u16string path_;
 };
 
 // The one table the screens use, for the life of the process. Loaded and

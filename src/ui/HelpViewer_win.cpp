@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include "config/LanguageTable.h"
+#include "platform/FileSystem.h"
 #include "platform/WideText.h"
 #include "ui/HelpViewer.h"
 
@@ -29,7 +31,12 @@ ProcessStarter ReplaceHelpProcessStarter(ProcessStarter starter) {
 }
 
 void OpenHelpFile(std::u16string_view programFolder) {
-  currentStarter(HelpCommandLine(programFolder));
+  const std::u16string file =
+      HelpFileName(ActiveLanguageTable().Identifier(), [programFolder](std::u16string_view name) {
+        uint32_t attributes = 0;
+        return SystemFileSystem().GetAttributes(std::u16string(programFolder) + std::u16string(name), &attributes) == 0;
+      });
+  currentStarter(HelpCommandLine(programFolder, file));
 }
 
 }  // namespace qtr

@@ -51,10 +51,12 @@ TEST_F(LanguageTest, TextsComeAllFromTheTableOrAllFromTheDefaults) {
   EXPECT_EQ(DisplayText(table, TextId::OK), u"\u786E\u5B9A");
   EXPECT_EQ(DisplayText(table, TextId::LastBackupTime), u"\u4E0A\u6B21\u5907\u4EFD\u65F6\u95F4\uFF1A");
   EXPECT_EQ(DisplayText(table, TextId::Cancel), u"");
+  EXPECT_EQ(table.Identifier(), u"0x0804");
 
   // A missing or ill-formed table: every text at its default again.
   EXPECT_FALSE(table.Load(LanguageTablePath(Folder(), u"0x0411")));
   EXPECT_EQ(DisplayText(table, TextId::Cancel), u"Cancel");
+  EXPECT_EQ(table.Identifier(), u"");
   WriteLanguageFile(u"0x0412.xml", "<Language><OK>x</Language>");
   EXPECT_FALSE(table.Load(LanguageTablePath(Folder(), u"0x0412")));
   EXPECT_EQ(DisplayText(table, TextId::OK), u"OK");

@@ -27,7 +27,7 @@ check() {  # check DESCRIPTION COMMAND...
 # The installer from the build's files, as scripts/package makes it.
 stage="$work/stage"
 mkdir -p "$stage/Language"
-cp "$build/src/shell/QtrBackup.exe" "$build/src/tools/qtrpack.exe" "$build/help/XVQ.chm" "$stage/"
+cp "$build/src/shell/QtrBackup.exe" "$build/src/tools/qtrpack.exe" "$build/help/XVQ.chm" "$build/help/XVQ_0x0804.chm" "$stage/"
 cp "$root"/resources/Language/*.xml "$stage/Language/"
 cp "$root/installer/first-use.txt" "$stage/First use.txt"
 version=$(sed -n 's/^#define QTR_VERSION_TEXT "\(.*\)"$/\1/p' "$build/generated/Version.h")
@@ -46,7 +46,7 @@ printf 'kept\n' > "$work/usb/QTRPMB/C/Users/a.txt"
 ln -sfn "$work/usb" "$WINEPREFIX/dosdevices/u:"
 
 wine "$work/setup.exe" /S
-for f in QtrBackup.exe qtrpack.exe XVQ.chm "First use.txt" Language/0x0409.xml Uninstall.exe; do
+for f in QtrBackup.exe qtrpack.exe XVQ.chm XVQ_0x0804.chm "First use.txt" Language/0x0409.xml Uninstall.exe; do
   check "installed $f" test -f "$folder/$f"
 done
 check "Start-menu shortcut" test -f "$menu/XVQ Backup.lnk"
@@ -66,7 +66,7 @@ wine reg add "$run_key" /v VaRuriZeRed /d "$local_app\\Programs\\XVQ Backup\\Qtr
 # step, the removal of its registration.
 wine "$folder/Uninstall.exe" /S
 for _ in $(seq 1 60); do wine reg query "$uninstall_key" >/dev/null 2>&1 || break; sleep 0.5; done
-for f in QtrBackup.exe qtrpack.exe XVQ.chm "First use.txt" Language Uninstall.exe; do
+for f in QtrBackup.exe qtrpack.exe XVQ.chm XVQ_0x0804.chm "First use.txt" Language Uninstall.exe; do
   check "removed $f" test ! -e "$folder/$f"
 done
 check "settings kept by the silent uninstall" test -f "$folder/init.xml"

@@ -6,10 +6,12 @@
 
 #include <vector>
 
+#include "config/LanguageTable.h"
 #include "resource.h"
 #include "ui/HelpViewer.h"
 #include "support/ExecutableFolder.h"
 #include "support/MessagePump.h"
+#include "support/TempFolder.h"
 #include "widgets/GdiplusSession.h"
 
 namespace qtr {
@@ -71,6 +73,23 @@ TEST_F(MainWindowTest, HelpButtonTrayHelpAndF1StartTheViewerOnTheHelpFileBesideT
   ReplaceHelpProcessStarter(previous);
   const std::u16string expected = u"hh.exe \"" + test::ExecutableFolder() + u"XVQ.chm\"";
   EXPECT_EQ(helpStarts, (std::vector<std::u16string>{expected, expected, expected}));
+}
+
+TEST_F(MainWindowTest, InChineseHelpOpensTheChineseHelpFileWhereItLiesBesideTheProgram) {
+  const std::u16string folder = test::ExecutableFolder();
+  const std::u16string chineseHelp = folder + u"XVQ_0x0804.chm";
+  ASSERT_TRUE(ApplyLanguage(folder, u"0x0804"));
+  test::WriteBytes(chineseHelp, "ITSF");
+  helpStarts.clear();
+  const ProcessStarter previous =
+      ReplaceHelpProcessStarter([](const std::u16string& command) { helpStarts.push_back(command); });
+  SendMessageW(GetDlgItem(window_.Handle(), IDC_MAIN_HELP), BM_CLICK, 0, 0);
+  DeleteFileW(reinterpret_cast<const wchar_t*>(chineseHelp.c_str()));
+  SendMessageW(window_.Handle(), WM_COMMAND, IDM_TRAY_HELP, 0);
+  ReplaceHelpProcessStarter(previous);
+  ApplyLanguage(folder, u"");
+  EXPECT_EQ(helpStarts, (std::vector<std::u16string>{u"hh.exe \"" + chineseHelp + u"\"",
+                                                      u"hh.exe \"" + folder + u"XVQ.chm\""}));
 }
 
 TEST_F(MainWindowTest, QuitEndsTheWindow) {
