@@ -13,7 +13,7 @@
 
 #include "devices/DeviceServices.h"
 #include "devices/SimulatedDevices.h"
-#include "engine/DiskCopyJob.h"
+#include "diskcopy/DiskCopyJob.h"
 #include "platform/Utf8.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "engine/BackupJob.h"
-#include "engine/DiskCopyJob.h"
-#include "engine/DiskCopyProgress.h"
+#include "diskcopy/DiskCopyJob.h"
+#include "diskcopy/DiskCopyProgress.h"
 #include "engine/JobProgress.h"
 #include "engine/JobThread.h"
 #include "engine/VerifyJob.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/DiskCopyProgress.h"
+#include "diskcopy/DiskCopyProgress.h"
 
 namespace qtr {
 namespace {

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/DiskCopyJob.h"
+#include "diskcopy/DiskCopyJob.h"
 
 namespace qtr {
 

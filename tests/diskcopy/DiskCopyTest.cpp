@@ -2,7 +2,7 @@
 
 #include "DeviceTestSupport.h"
 #include "devices/DeviceMessages.h"
-#include "engine/DiskCopyJob.h"
+#include "diskcopy/DiskCopyJob.h"
 
 namespace qtr {
 namespace {

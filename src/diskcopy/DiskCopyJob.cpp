@@ -1,4 +1,4 @@
-#include "engine/DiskCopyJob.h"
+#include "diskcopy/DiskCopyJob.h"
 
 #include <memory>
 #include <mutex>

@@ -1,4 +1,4 @@
-#include "engine/DiskCopyProgress.h"
+#include "diskcopy/DiskCopyProgress.h"
 
 #include "engine/JobText.h"
 
