@@ -3,10 +3,10 @@
 #include <unordered_map>
 
 #include "config/SelectionPath.h"
-#include "xml/XmlDocument.h"
-#include "xml/XmlEscape.h"
 #include "platform/Utf8.h"
 #include "platform/WholeFile.h"
+#include "xml/XmlDocument.h"
+#include "xml/XmlEscape.h"
 
 namespace qtr {
 namespace {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "crypto/Pbkdf2.h"
 #include "crypto/LittleEndian.h"
+#include "crypto/Pbkdf2.h"
 #include "crypto/Sha256.h"
 #include "crypto/SystemRandom.h"
 #include "crypto/WipeBytes.h"

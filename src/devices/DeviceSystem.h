@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/SystemError.h"
 #include "devices/DiskGeometry.h"
 #include "devices/PartitionTable.h"
+#include "platform/SystemError.h"
 
 namespace qtr {
 

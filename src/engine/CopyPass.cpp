@@ -6,16 +6,16 @@
 #include <vector>
 
 #include "engine/CopyPassState.h"
+#include "engine/DestinationFolders.h"
 #include "engine/SourcePrefetch.h"
 #include "engine/StoreIndex.h"
-#include "engine/StoredPlaceCheck.h"
 #include "engine/StoreKey.h"
-#include "platform/SystemError.h"
 #include "engine/StoreLayout.h"
-#include "engine/DestinationFolders.h"
 #include "engine/StoredFileCopy.h"
 #include "engine/StoredFormDetection.h"
 #include "engine/StoredForms.h"
+#include "engine/StoredPlaceCheck.h"
+#include "platform/SystemError.h"
 
 namespace qtr {
 namespace {

@@ -2,26 +2,15 @@
 
 #include <string>
 
-#include "engine/InterruptedCopies.h"
 #include "config/LanguageText.h"
+#include "engine/InterruptedCopies.h"
 #include "engine/PartialFileMaker.h"
 #include "engine/StoreFileOperations.h"
 #include "engine/StoreLayout.h"
+#include "platform/NumberText.h"
 #include "platform/SystemError.h"
 
 namespace qtr {
-namespace {
-
-std::u16string Decimal(uint64_t n) {
-  std::u16string digits;
-  do {
-    digits.insert(digits.begin(), static_cast<char16_t>(u'0' + n % 10));
-    n /= 10;
-  } while (n != 0);
-  return digits;
-}
-
-}  // namespace
 
 CopyPassState::CopyPassState(BackupJob& job, std::u16string storeRoot)
     : job_(job), storeRoot_(std::move(storeRoot)), storeFolders_(job, storeRoot_), listing_(job.fs) {}
@@ -87,7 +76,7 @@ uint32_t CopyPassState::CreatePartial(std::u16string_view destination, std::u16s
   // destination is whole and the names skipped go.
   std::vector<std::u16string> skipped;
   for (int n = 0; n < 1000 && error == kErrorFileExists; ++n) {
-    *partial = std::u16string(destination) + (n == 0 ? u"" : u"." + Decimal(n)) +
+    *partial = std::u16string(destination) + (n == 0 ? u"" : u"." + DigitsOf(n)) +
                std::u16string(kRestorePartialSuffix);
     error = job_.fs.Open(*partial, OpenMode::kWriteNew, file);
     if (error == kErrorFileExists) skipped.push_back(*partial);

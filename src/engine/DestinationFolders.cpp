@@ -6,6 +6,7 @@
 
 #include "engine/JobText.h"
 #include "engine/StoreLayout.h"
+#include "platform/PathText.h"
 
 namespace qtr {
 
@@ -35,8 +36,8 @@ void MakeStoreDirectories(BackupJob& job, CopyPassState& pass, std::u16string_vi
 void ApplyFolderInfo(BackupJob& job, CopyPassState& pass, std::u16string_view storeRoot) {
   std::vector<std::pair<std::u16string, const FindEntry*>> folders;
   for (const auto& [path, entry] : job.walk.folderList) {
-    std::u16string counterpart = job.settings.IsBackup() ? MapToStored(storeRoot, path) : MapToSource(path);
-    while (counterpart.size() > 3 && counterpart.back() == u'\\') counterpart.pop_back();
+    const std::u16string counterpart(
+        WithoutTrailingBackslashes(job.settings.IsBackup() ? MapToStored(storeRoot, path) : MapToSource(path)));
     // Drive folders and the store root keep their own.
     if (counterpart.size() <= 3 || (job.settings.IsBackup() && path.size() <= 3)) continue;
     if (!pass.StoreFolderIsPlain(counterpart)) continue;

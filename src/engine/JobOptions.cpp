@@ -3,9 +3,9 @@
 #include <string>
 
 #include "config/SettingsFile.h"
-#include "xml/XmlFileLoad.h"
 #include "engine/StoreLayout.h"
 #include "platform/SystemError.h"
+#include "xml/XmlFileLoad.h"
 
 namespace qtr {
 

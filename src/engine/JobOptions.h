@@ -5,9 +5,9 @@
 #include <optional>
 #include <string_view>
 
-#include "xml/XmlDocument.h"
 #include "engine/BackupJob.h"
 #include "platform/FileSystem.h"
+#include "xml/XmlDocument.h"
 
 namespace qtr {
 

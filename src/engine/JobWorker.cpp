@@ -2,19 +2,20 @@
 
 #include <memory>
 
-#include "xml/XmlDocument.h"
+#include "crypto/KeyCheck.h"
 #include "engine/CopyPass.h"
 #include "engine/InterruptedCopies.h"
 #include "engine/JobOptions.h"
 #include "engine/RestoreWalk.h"
-#include "xml/XmlFileLoad.h"
 #include "engine/SourceWalk.h"
-#include "crypto/KeyCheck.h"
 #include "engine/StoreFolderCheck.h"
 #include "engine/StoreIndex.h"
 #include "engine/StoreLayout.h"
 #include "engine/StoredForms.h"
+#include "platform/PathText.h"
 #include "platform/SystemError.h"
+#include "xml/XmlDocument.h"
+#include "xml/XmlFileLoad.h"
 
 namespace qtr {
 namespace {
@@ -59,14 +60,13 @@ bool LoadSelection(BackupJob& job, std::u16string_view name, XmlDocument* select
 // drive folder of it and what lies below. Nothing else on the target, in
 // another store or in the store's own folders is a stored copy.
 bool IsRestorable(std::u16string_view stored, const std::u16string& storeRoot) {
-  while (stored.size() > 3 && stored.back() == u'\\') stored.remove_suffix(1);
+  stored = WithoutTrailingBackslashes(stored);
   if (Lowercase(stored) == Lowercase(storeRoot)) return true;
   return Lowercase(stored).starts_with(Lowercase(storeRoot) + u"\\") && !MapToSource(stored).empty();
 }
 
 bool ProgramFolderExists(BackupJob& job) {
-  std::u16string folder = job.programFolder;
-  while (folder.size() > 3 && folder.back() == u'\\') folder.pop_back();
+  const std::u16string folder(WithoutTrailingBackslashes(job.programFolder));
   std::unique_ptr<FolderListing> listing;
   const uint32_t error = job.fs.List(folder, &listing);
   if (error != 0) job.results.AddFailure(folder, error);

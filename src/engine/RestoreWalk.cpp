@@ -2,11 +2,11 @@
 
 #include <memory>
 
+#include "engine/ChangedOnly.h"
 #include "engine/SourceWalk.h"
+#include "engine/StoreFolderCheck.h"
 #include "engine/StoreIndex.h"
 #include "engine/StoreLayout.h"
-#include "engine/StoreFolderCheck.h"
-#include "engine/ChangedOnly.h"
 #include "platform/SystemError.h"
 
 namespace qtr {

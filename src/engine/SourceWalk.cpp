@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "engine/StoreLayout.h"
 #include "engine/ChangedOnly.h"
+#include "engine/StoreLayout.h"
 #include "engine/TypeFilter.h"
 #include "platform/PathText.h"
 #include "platform/SystemError.h"

@@ -4,14 +4,14 @@
 #include <set>
 #include <string>
 
-#include "xml/XmlDocument.h"
-#include "xml/XmlEscape.h"
 #include "crypto/HmacSha256.h"
 #include "engine/StoreLayout.h"
 #include "platform/NumberText.h"
 #include "platform/PathText.h"
 #include "platform/SystemError.h"
 #include "platform/Utf8.h"
+#include "xml/XmlDocument.h"
+#include "xml/XmlEscape.h"
 
 namespace qtr {
 namespace {

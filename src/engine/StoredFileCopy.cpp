@@ -11,11 +11,11 @@
 #include "crypto/EncryptedFile.h"
 #include "engine/Container.h"
 #include "engine/HashingFile.h"
-#include "engine/StoreFileOperations.h"
 #include "engine/JobText.h"
+#include "engine/StoreFileOperations.h"
+#include "engine/StoreLayout.h"
 #include "engine/StoredFormDetection.h"
 #include "engine/StoredForms.h"
-#include "engine/StoreLayout.h"
 #include "platform/SystemError.h"
 
 namespace qtr {

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "crypto/EncryptedFile.h"
-#include "engine/StoredForms.h"
 #include "engine/StoreIndex.h"
 #include "engine/StoreLayout.h"
+#include "engine/StoredForms.h"
 #include "platform/SystemError.h"
 
 namespace qtr {

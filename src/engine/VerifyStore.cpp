@@ -5,12 +5,12 @@
 #include <set>
 #include <string>
 
+#include "crypto/EncryptedFile.h"
 #include "crypto/Sha256.h"
 #include "engine/Container.h"
 #include "engine/StoreIndex.h"
-#include "crypto/EncryptedFile.h"
-#include "engine/StoreLayout.h"
 #include "engine/StoreKey.h"
+#include "engine/StoreLayout.h"
 #include "engine/StoredForms.h"
 #include "platform/NumberText.h"
 #include "platform/PathText.h"

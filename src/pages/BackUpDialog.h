@@ -12,9 +12,9 @@
 #include "devices/DeviceChangeHandler.h"
 #include "pages/BackUpPageHost.h"
 #include "platform/Handles.h"
-#include "ui/ShellChange.h"
 #include "trees/BackUpTreeCtrl.h"
 #include "trees/UsbTreeCtrl.h"
+#include "ui/ShellChange.h"
 #include "widgets/PaintedDialog.h"
 
 namespace qtr {

@@ -6,10 +6,10 @@
 #pragma once
 #include <string>
 
+#include "platform/Handles.h"
 #include "ui/ConfirmationCountdown.h"
 #include "ui/Prompter.h"
 #include "widgets/PaintedDialog.h"
-#include "platform/Handles.h"
 #include "widgets/PictureButton.h"
 #include "widgets/WindowShape.h"
 

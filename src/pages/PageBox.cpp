@@ -2,19 +2,19 @@
 
 #include <commctrl.h>
 
+#include "config/BackupPassword.h"
 #include "config/LanguageText.h"
 #include "config/SettingsFile.h"
 #include "config/SystemLanguage.h"
-#include "ui/DiskCopyChecks.h"
-#include "engine/StoreLayout.h"
-#include "ui/BackupHandOver.h"
-#include "ui/JobHandOver.h"
-#include "config/BackupPassword.h"
 #include "devices/PasswordRecord.h"
 #include "devices/TargetDisk.h"
+#include "engine/StoreLayout.h"
 #include "pages/PasswordSetDlg.h"
 #include "pages/StoreKeyDialogs.h"
 #include "platform/UserDataProtection.h"
+#include "ui/BackupHandOver.h"
+#include "ui/DiskCopyChecks.h"
+#include "ui/JobHandOver.h"
 #include "resource.h"
 #include "trees/TreeItems.h"
 

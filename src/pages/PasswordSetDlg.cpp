@@ -5,10 +5,10 @@
 #include "config/BackupPassword.h"
 #include "config/LanguageText.h"
 #include "devices/DeviceList.h"
-#include "ui/PasswordRules.h"
-#include "ui/BackupPasswordSet.h"
 #include "platform/UserDataProtection.h"
 #include "platform/WideText.h"
+#include "ui/BackupPasswordSet.h"
+#include "ui/PasswordRules.h"
 #include "resource.h"
 #include "ui/Prompter.h"
 

@@ -4,8 +4,8 @@
 
 #include "config/LanguageText.h"
 #include "devices/DeviceList.h"
-#include "ui/PasswordRules.h"
 #include "platform/WideText.h"
+#include "ui/PasswordRules.h"
 #include "resource.h"
 #include "widgets/ControlColours.h"
 

@@ -9,16 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "engine/BackupJob.h"
 #include "diskcopy/DiskCopyJob.h"
 #include "diskcopy/DiskCopyProgress.h"
+#include "engine/BackupJob.h"
 #include "engine/JobProgress.h"
 #include "engine/JobThread.h"
 #include "engine/VerifyJob.h"
+#include "platform/Handles.h"
 #include "ui/Prompter.h"
 #include "widgets/ControlColours.h"
 #include "widgets/PaintedDialog.h"
-#include "platform/Handles.h"
 #include "widgets/PictureButton.h"
 #include "widgets/TextProgressBar.h"
 #include "widgets/Tooltip.h"

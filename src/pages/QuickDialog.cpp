@@ -2,8 +2,8 @@
 
 #include "config/BackupRecord.h"
 #include "config/LanguageText.h"
-#include "ui/LastBackupLine.h"
 #include "platform/WideText.h"
+#include "ui/LastBackupLine.h"
 #include "resource.h"
 #include "widgets/SelectedObject.h"
 

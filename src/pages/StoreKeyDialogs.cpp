@@ -2,10 +2,10 @@
 
 #include "engine/StoreLayout.h"
 #include "pages/PasswordSetDlg.h"
-#include "ui/StoreKeyFile.h"
 #include "pages/StorePasswordDlg.h"
 #include "pages/WhileWindowsAnswer.h"
 #include "platform/UserDataProtection.h"
+#include "ui/StoreKeyFile.h"
 
 namespace qtr {
 namespace {

@@ -6,9 +6,9 @@
 #include <string_view>
 
 #include "engine/StoreKeyRebuild.h"
-#include "ui/StoreKeyPrompt.h"
 #include "platform/FileSystem.h"
 #include "ui/Prompter.h"
+#include "ui/StoreKeyPrompt.h"
 
 namespace qtr {
 

@@ -6,19 +6,19 @@
 
 #include <memory>
 
-#include "xml/XmlDocument.h"
 #include "pages/ConfirmationDialog.h"
 #include "pages/PageBox.h"
-#include "ui/ShellChange.h"
+#include "platform/Handles.h"
 #include "shell/SplashWindow.h"
 #include "shell/TrayIcon.h"
+#include "ui/ShellChange.h"
 #include "widgets/Dialog.h"
-#include "platform/Handles.h"
 #include "widgets/PaintedDialog.h"
 #include "widgets/Picture.h"
 #include "widgets/PictureButton.h"
 #include "widgets/Tooltip.h"
 #include "widgets/WindowShape.h"
+#include "xml/XmlDocument.h"
 
 namespace qtr {
 

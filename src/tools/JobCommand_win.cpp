@@ -7,9 +7,9 @@
 #include <mutex>
 
 #include "engine/BackupJob.h"
+#include "engine/JobOptions.h"
 #include "engine/JobProgress.h"
 #include "engine/JobText.h"
-#include "engine/JobOptions.h"
 #include "engine/JobThread.h"
 #include "engine/JobWorker.h"
 #include "engine/StoreKey.h"

@@ -14,9 +14,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "ui/ShellChange.h"
 #include "trees/FolderFilter.h"
 #include "trees/TreeItems.h"
+#include "ui/ShellChange.h"
 
 namespace qtr {
 

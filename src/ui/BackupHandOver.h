@@ -4,9 +4,9 @@
 #pragma once
 #include <string>
 
-#include "xml/XmlDocument.h"
 #include "platform/FileSystem.h"
 #include "ui/LocalTime.h"
+#include "xml/XmlDocument.h"
 
 namespace qtr {
 

@@ -4,10 +4,10 @@
 // confirms it; the schedule is looked at on every page tick after the
 // button.
 #pragma once
-#include "xml/XmlDocument.h"
-#include "ui/PageBoxState.h"
 #include "ui/LocalTime.h"
+#include "ui/PageBoxState.h"
 #include "ui/ScheduleCheck.h"
+#include "xml/XmlDocument.h"
 
 namespace qtr {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "devices/DeviceList.h"
 #include "config/LanguageText.h"
+#include "devices/DeviceList.h"
 
 namespace qtr {
 

@@ -5,8 +5,8 @@
 #pragma once
 #include <string>
 
-#include "xml/XmlDocument.h"
 #include "ui/LocalTime.h"
+#include "xml/XmlDocument.h"
 
 namespace qtr {
 

@@ -3,8 +3,8 @@
 #pragma once
 #include <string>
 
-#include "ui/StoreKeyPrompt.h"
 #include "platform/FileSystem.h"
+#include "ui/StoreKeyPrompt.h"
 
 namespace qtr {
 

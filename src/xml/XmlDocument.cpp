@@ -1,12 +1,12 @@
 #include "xml/XmlDocument.h"
 
 #include "platform/NumberText.h"
+#include "platform/SystemError.h"
+#include "platform/WholeFile.h"
 #include "xml/XmlEscape.h"
 #include "xml/XmlFileEncoding.h"
 #include "xml/XmlParser.h"
 #include "xml/XmlSyntax.h"
-#include "platform/SystemError.h"
-#include "platform/WholeFile.h"
 
 namespace qtr {
 namespace {

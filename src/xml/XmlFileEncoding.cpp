@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "xml/XmlSyntax.h"
 #include "platform/EncodingAliases.h"
 #include "platform/NumberText.h"
 #include "platform/TextCodec.h"
 #include "platform/Utf8.h"
+#include "xml/XmlSyntax.h"
 
 namespace qtr {
 namespace {

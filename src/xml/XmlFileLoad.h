@@ -3,8 +3,8 @@
 #pragma once
 #include <string_view>
 
-#include "xml/XmlDocument.h"
 #include "platform/FileSystem.h"
+#include "xml/XmlDocument.h"
 
 namespace qtr {
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "config/BackupPassword.h"
-#include "support/MemoryFileSystem.h"
 #include "platform/SystemError.h"
+#include "support/MemoryFileSystem.h"
 #include "support/TempFolder.h"
 #include "support/TestUserDataProtection.h"
 

@@ -4,8 +4,8 @@
 
 #include "config/HotKeySetting.h"
 #include "config/SettingsFile.h"
-#include "xml/XmlDocument.h"
 #include "support/TempFolder.h"
+#include "xml/XmlDocument.h"
 
 namespace qtr {
 namespace {

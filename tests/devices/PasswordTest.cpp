@@ -7,8 +7,8 @@
 
 #include "DeviceTestSupport.h"
 #include "devices/PasswordRecord.h"
-#include "ui/PasswordRules.h"
 #include "devices/UsbDevice.h"
+#include "ui/PasswordRules.h"
 
 namespace qtr {
 namespace {

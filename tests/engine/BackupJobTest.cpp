@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "JobFixture.h"
-#include "engine/JobOptions.h"
 #include "engine/Container.h"
+#include "engine/JobOptions.h"
 #include "engine/StoredFileCopy.h"
 #include "platform/SystemError.h"
 

@@ -11,8 +11,8 @@
 
 #include "Lz77Samples.h"
 #include "engine/ContainerCoderPool.h"
-#include "support/MemoryFileSystem.h"
 #include "platform/SystemError.h"
+#include "support/MemoryFileSystem.h"
 
 namespace qtr {
 namespace {

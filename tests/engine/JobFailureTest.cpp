@@ -8,8 +8,8 @@
 #include "Lz77Samples.h"
 #include "config/LanguageText.h"
 #include "engine/JobText.h"
-#include "platform/Utf8.h"
 #include "platform/SystemError.h"
+#include "platform/Utf8.h"
 
 namespace qtr {
 namespace {

@@ -9,8 +9,8 @@
 #include "EncryptedJobFixture.h"
 #include "crypto/HmacSha256.h"
 #include "engine/StoreIndex.h"
-#include "engine/StoredRename.h"
 #include "engine/StoredForms.h"
+#include "engine/StoredRename.h"
 #include "platform/SystemError.h"
 
 namespace qtr {

@@ -8,8 +8,8 @@
 #include "crypto/Sha256.h"
 #include "engine/Container.h"
 #include "engine/StoreIndex.h"
-#include "support/MemoryFileSystem.h"
 #include "platform/SystemError.h"
+#include "support/MemoryFileSystem.h"
 
 namespace qtr {
 namespace {

@@ -9,10 +9,10 @@
 
 #include "ProgramDriver.h"
 #include "config/BackupRecord.h"
-#include "engine/Container.h"
-#include "platform/FileSystem.h"
 #include "config/SelectionFiles.h"
 #include "config/SettingsFile.h"
+#include "engine/Container.h"
+#include "platform/FileSystem.h"
 #include "platform/WineHost.h"
 #include "support/MappedDrive.h"
 #include "support/ScreenShot.h"

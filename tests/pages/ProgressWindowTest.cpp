@@ -14,12 +14,12 @@
 #include "platform/NumberText.h"
 #include "support/MemoryFileSystem.h"
 #include "resource.h"
+#include "platform/Handles.h"
 #include "support/MappedDrive.h"
 #include "support/MessagePump.h"
 #include "support/RecordingPrompter.h"
 #include "support/TempFolder.h"
 #include "widgets/GdiplusSession.h"
-#include "platform/Handles.h"
 
 namespace qtr {
 namespace {

@@ -8,10 +8,10 @@
 
 #include "config/LanguageTable.h"
 #include "resource.h"
-#include "ui/HelpViewer.h"
 #include "support/ExecutableFolder.h"
 #include "support/MessagePump.h"
 #include "support/TempFolder.h"
+#include "ui/HelpViewer.h"
 #include "widgets/GdiplusSession.h"
 
 namespace qtr {

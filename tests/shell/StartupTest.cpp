@@ -4,11 +4,11 @@
 #include <string>
 
 #include "resource.h"
+#include "platform/Handles.h"
 #include "shell/SingleInstance.h"
 #include "shell/SplashWindow.h"
 #include "support/MessagePump.h"
 #include "widgets/GdiplusSession.h"
-#include "platform/Handles.h"
 
 namespace qtr {
 namespace {

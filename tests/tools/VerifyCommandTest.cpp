@@ -5,8 +5,8 @@
 
 #include "crypto/EncryptedFile.h"
 #include "crypto/Sha256.h"
-#include "engine/StoreKey.h"
 #include "engine/StoreIndex.h"
+#include "engine/StoreKey.h"
 #include "support/MemoryFileSystem.h"
 #include "tools/ToolArguments.h"
 

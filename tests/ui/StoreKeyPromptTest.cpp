@@ -7,9 +7,9 @@
 
 #include "config/LanguageText.h"
 #include "support/MemoryFileSystem.h"
+#include "support/TestUserDataProtection.h"
 #include "ui/BackupPasswordSet.h"
 #include "ui/StoreKeyPrompt.h"
-#include "support/TestUserDataProtection.h"
 
 namespace qtr {
 namespace {

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "xml/XmlDocument.h"
 #include "platform/SystemError.h"
 #include "platform/TextCodec.h"
 #include "platform/WholeFile.h"
 #include "support/TempFolder.h"
+#include "xml/XmlDocument.h"
 
 #ifdef _WIN32
 #include <windows.h>
