@@ -367,6 +367,121 @@ std::unique_ptr<SimulatedDevices> SimulatedDevices::Load(const std::u16string& d
   return Parse(text, folder, message);
 }
 
+namespace {
+
+// A line of a description without its comment and the blanks around it.
+// Interface paths hold '#', so only a '#' after white space (or first on the
+// line) starts a comment.
+std::string_view WithoutComment(std::string_view line) {
+  for (size_t hash = line.find('#'); hash != std::string_view::npos; hash = line.find('#', hash + 1))
+    if (hash == 0 || line[hash - 1] == ' ' || line[hash - 1] == '\t') {
+      line = line.substr(0, hash);
+      break;
+    }
+  return Trim(line);
+}
+
+// The words of "drive = <letter> <kind> [<number>|unopenable]"; what is
+// wrong with them, empty when they read.
+std::string ReadDrive(const std::vector<std::string_view>& words, SimulatedDevices::Drive& drive) {
+  std::optional<DriveKind> kind;
+  if (words.size() < 2 || words.size() > 3 || !Letter(words[0], drive.letter) || !(kind = DriveKindNamed(words[1])))
+    return "expected \"drive = <letter> <kind> [<number>|unopenable]\"";
+  drive.kind = *kind;
+  if (words.size() == 3) {
+    uint32_t number = 0;
+    if (words[2] == "unopenable")
+      drive.openable = false;
+    else if (Number(words[2], number))
+      drive.number = number;
+    else
+      return "bad device number";
+  }
+  return {};
+}
+
+// What one "key = value" line of a [disk] says of the disk.
+struct DiskLine {
+  std::string_view key;
+  std::string_view value;
+  std::vector<std::string_view> words;  // of the value
+};
+
+// Reads one line of a [disk] into disk (and its switched-on failures); what
+// is wrong with it, empty when it reads.
+std::string ReadDiskLine(const DiskLine& line, const std::u16string& imageFolder, SimulatedDevices::Disk& disk,
+                         bool& capacityGiven, std::vector<SimulatedFailure>& failures) {
+  const std::string_view key = line.key, value = line.value;
+  const std::vector<std::string_view>& words = line.words;
+  if (key == "path") {
+    disk.path = Utf8ToUtf16(value);
+  } else if (key == "image") {
+    disk.image = InFolder(imageFolder, value);
+  } else if (key == "vendor") {
+    disk.vendor = std::string(value);
+  } else if (key == "product") {
+    disk.product = std::string(value);
+  } else if (key == "marker") {
+    if (value != "yes" && value != "no") return "marker is yes or no";
+    disk.marker = value == "yes";
+  } else if (key == "inquiry") {
+    if (!HexBytes(value, disk.inquiry)) return "inquiry takes hex bytes";
+  } else if (key == "number") {
+    uint32_t number = 0;
+    if (!Number(value, number)) return "bad device number";
+    disk.number = number;
+  } else if (key == "geometry") {
+    DiskGeometry g{};
+    g.MediaType = kFixedMedia;
+    if (words.size() != 4 || !Number(words[0], g.Cylinders) || g.Cylinders < 0 ||
+        !Number(words[1], g.TracksPerCylinder) || !Number(words[2], g.SectorsPerTrack) ||
+        !Number(words[3], g.BytesPerSector))
+      return "expected \"geometry = <cylinders> <tracks> <sectors> <bytes>\"";
+    disk.geometry = g;
+  } else if (key == "capacity") {
+    if (!Number(value, disk.capacity)) return "bad capacity";
+    capacityGiven = true;
+  } else if (key == "block") {
+    if (!Number(value, disk.blockLength)) return "bad block length";
+  } else if (key == "volume") {
+    SimulatedDevices::Volume volume;
+    if (words.empty() || words.size() > 3 || !Letter(words[0], volume.letter))
+      return "expected \"volume = <letter> [unopenable] [<folder>]\"";
+    for (size_t w = 1; w < words.size(); ++w) {
+      if (words[w] == "unopenable" && volume.openable)
+        volume.openable = false;
+      else if (volume.folder.empty())
+        volume.folder = InFolder(imageFolder, words[w]);
+      else
+        return "expected \"volume = <letter> [unopenable] [<folder>]\"";
+    }
+    disk.volumes.push_back(volume);
+  } else if (key == "volume-delay") {
+    if (!Number(value, disk.volumeDelayMs)) return "bad volume delay";
+  } else if (key == "mount") {
+    disk.mountFile = InFolder(imageFolder, value);
+  } else if (key == "button") {
+    disk.hasButton = value != "no";
+    if (disk.hasButton && value != "yes") disk.buttonFile = InFolder(imageFolder, value);
+  } else if (key == "plug") {
+    disk.plugFile = InFolder(imageFolder, value);
+  } else if (key == "present") {
+    if (value != "yes" && value != "no") return "present is yes or no";
+    disk.present = value == "yes";
+  } else if (key == "fail") {
+    for (std::string_view word : words) {
+      const std::optional<SimulatedFailure> failure = FailureNamed(word);
+      if (!failure) return "unknown failure \"" + std::string(word) + "\"";
+      failures.push_back(*failure);
+    }
+  } else {
+    return "unknown key \"" + std::string(key) + "\"";
+  }
+  return {};
+}
+
+}  // namespace
+
 std::unique_ptr<SimulatedDevices> SimulatedDevices::Parse(std::string_view text,
                                                           const std::u16string& imageFolder,
                                                           std::u16string& message) {
@@ -380,16 +495,8 @@ std::unique_ptr<SimulatedDevices> SimulatedDevices::Parse(std::string_view text,
   while (!text.empty()) {
     ++lineNumber;
     const size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
+    const std::string_view line = WithoutComment(text.substr(0, end));
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-    // Interface paths hold '#', so only a '#' after white space (or first
-    // on the line) starts a comment.
-    for (size_t hash = line.find('#'); hash != std::string_view::npos; hash = line.find('#', hash + 1))
-      if (hash == 0 || line[hash - 1] == ' ' || line[hash - 1] == '\t') {
-        line = line.substr(0, hash);
-        break;
-      }
-    line = Trim(line);
     if (line.empty()) continue;
     if (line == "[disk]") {
       devices->disks_.push_back(std::make_unique<DiskState>());
@@ -398,117 +505,48 @@ std::unique_ptr<SimulatedDevices> SimulatedDevices::Parse(std::string_view text,
     }
     const size_t equals = line.find('=');
     if (equals == std::string_view::npos) return fail("expected \"key = value\"");
-    const std::string_view key = Trim(line.substr(0, equals));
-    const std::string_view value = Trim(line.substr(equals + 1));
-    const std::vector<std::string_view> words = Words(value);
+    DiskLine read{Trim(line.substr(0, equals)), Trim(line.substr(equals + 1)), {}};
+    read.words = Words(read.value);
     if (devices->disks_.empty()) {
-      if (key != "drive") return fail("unknown key \"" + std::string(key) + "\" outside a [disk]");
+      if (read.key != "drive") return fail("unknown key \"" + std::string(read.key) + "\" outside a [disk]");
       Drive drive;
-      std::optional<DriveKind> kind;
-      if (words.size() < 2 || words.size() > 3 || !Letter(words[0], drive.letter) ||
-          !(kind = DriveKindNamed(words[1])))
-        return fail("expected \"drive = <letter> <kind> [<number>|unopenable]\"");
-      drive.kind = *kind;
-      if (words.size() == 3) {
-        uint32_t number = 0;
-        if (words[2] == "unopenable")
-          drive.openable = false;
-        else if (Number(words[2], number))
-          drive.number = number;
-        else
-          return fail("bad device number");
-      }
+      if (const std::string wrong = ReadDrive(read.words, drive); !wrong.empty()) return fail(wrong);
       devices->drives_.push_back(drive);
       continue;
     }
-    Disk& disk = devices->disks_.back()->disk;
-    if (key == "path") {
-      disk.path = Utf8ToUtf16(value);
-    } else if (key == "image") {
-      disk.image = InFolder(imageFolder, value);
-    } else if (key == "vendor") {
-      disk.vendor = std::string(value);
-    } else if (key == "product") {
-      disk.product = std::string(value);
-    } else if (key == "marker") {
-      if (value != "yes" && value != "no") return fail("marker is yes or no");
-      disk.marker = value == "yes";
-    } else if (key == "inquiry") {
-      if (!HexBytes(value, disk.inquiry)) return fail("inquiry takes hex bytes");
-    } else if (key == "number") {
-      uint32_t number = 0;
-      if (!Number(value, number)) return fail("bad device number");
-      disk.number = number;
-    } else if (key == "geometry") {
-      DiskGeometry g{};
-      g.MediaType = kFixedMedia;
-      if (words.size() != 4 || !Number(words[0], g.Cylinders) || g.Cylinders < 0 ||
-          !Number(words[1], g.TracksPerCylinder) || !Number(words[2], g.SectorsPerTrack) ||
-          !Number(words[3], g.BytesPerSector))
-        return fail("expected \"geometry = <cylinders> <tracks> <sectors> <bytes>\"");
-      disk.geometry = g;
-    } else if (key == "capacity") {
-      if (!Number(value, disk.capacity)) return fail("bad capacity");
-      capacityGiven.back() = true;
-    } else if (key == "block") {
-      if (!Number(value, disk.blockLength)) return fail("bad block length");
-    } else if (key == "volume") {
-      Volume volume;
-      if (words.empty() || words.size() > 3 || !Letter(words[0], volume.letter))
-        return fail("expected \"volume = <letter> [unopenable] [<folder>]\"");
-      for (size_t w = 1; w < words.size(); ++w) {
-        if (words[w] == "unopenable" && volume.openable)
-          volume.openable = false;
-        else if (volume.folder.empty())
-          volume.folder = InFolder(imageFolder, words[w]);
-        else
-          return fail("expected \"volume = <letter> [unopenable] [<folder>]\"");
-      }
-      disk.volumes.push_back(volume);
-    } else if (key == "volume-delay") {
-      if (!Number(value, disk.volumeDelayMs)) return fail("bad volume delay");
-    } else if (key == "mount") {
-      disk.mountFile = InFolder(imageFolder, value);
-    } else if (key == "button") {
-      disk.hasButton = value != "no";
-      if (disk.hasButton && value != "yes") disk.buttonFile = InFolder(imageFolder, value);
-    } else if (key == "plug") {
-      disk.plugFile = InFolder(imageFolder, value);
-    } else if (key == "present") {
-      if (value != "yes" && value != "no") return fail("present is yes or no");
-      disk.present = value == "yes";
-    } else if (key == "fail") {
-      for (std::string_view word : words) {
-        const std::optional<SimulatedFailure> failure = FailureNamed(word);
-        if (!failure) return fail("unknown failure \"" + std::string(word) + "\"");
-        devices->disks_.back()->failures[static_cast<int>(*failure)].store(true);
-      }
-    } else {
-      return fail("unknown key \"" + std::string(key) + "\"");
-    }
+    DiskState& state = *devices->disks_.back();
+    std::vector<SimulatedFailure> failures;
+    bool capacity = false;
+    if (const std::string wrong = ReadDiskLine(read, imageFolder, state.disk, capacity, failures); !wrong.empty())
+      return fail(wrong);
+    if (capacity) capacityGiven.back() = true;
+    for (const SimulatedFailure failure : failures) state.failures[static_cast<int>(failure)].store(true);
   }
   for (size_t i = 0; i < devices->disks_.size(); ++i) {
-    Disk& disk = devices->disks_[i]->disk;
     lineNumber = 0;
-    if (disk.path.empty()) return fail("a [disk] has no path");
-    if (disk.image.empty()) return fail("a [disk] has no image");
-    const DiskGeometry& g = disk.geometry;
-    const uint64_t covered =
-        static_cast<uint64_t>(g.Cylinders) * g.TracksPerCylinder * g.SectorsPerTrack * g.BytesPerSector;
-    if (!capacityGiven[i]) disk.capacity = covered;
-    // The switch files as they stand now are where the disk starts.
-    const std::string plug = FirstWord(disk.plugFile), mount = FirstWord(disk.mountFile);
-    if (plug == "in" || plug == "out") disk.present = plug == "in";
-    devices->disks_[i]->mounted.store(mount != "unmounted");
-    devices->disks_[i]->present.store(disk.present);
-    devices->disks_[i]->reported = disk.present;
-    devices->disks_[i]->volumesReported = disk.present && mount != "unmounted";
-    if (const uint32_t error = ImageFile::Prepare(disk.image, disk.capacity); error != 0) {
-      message = u"cannot prepare " + disk.image + u": " + SystemErrorMessage(error);
-      return nullptr;
-    }
+    if (devices->disks_[i]->disk.path.empty()) return fail("a [disk] has no path");
+    if (devices->disks_[i]->disk.image.empty()) return fail("a [disk] has no image");
+    if (message = Start(*devices->disks_[i], capacityGiven[i]); !message.empty()) return nullptr;
   }
   return devices;
+}
+
+std::u16string SimulatedDevices::Start(DiskState& state, bool capacityGiven) {
+  Disk& disk = state.disk;
+  const DiskGeometry& g = disk.geometry;
+  const uint64_t covered =
+      static_cast<uint64_t>(g.Cylinders) * g.TracksPerCylinder * g.SectorsPerTrack * g.BytesPerSector;
+  if (!capacityGiven) disk.capacity = covered;
+  // The switch files as they stand now are where the disk starts.
+  const std::string plug = FirstWord(disk.plugFile), mount = FirstWord(disk.mountFile);
+  if (plug == "in" || plug == "out") disk.present = plug == "in";
+  state.mounted.store(mount != "unmounted");
+  state.present.store(disk.present);
+  state.reported = disk.present;
+  state.volumesReported = disk.present && mount != "unmounted";
+  if (const uint32_t error = ImageFile::Prepare(disk.image, disk.capacity); error != 0)
+    return u"cannot prepare " + disk.image + u": " + SystemErrorMessage(error);
+  return {};
 }
 
 bool SimulatedDevices::Fails(size_t disk, SimulatedFailure failure) const {

@@ -193,6 +193,10 @@ class SimulatedDevices final : public DeviceSystem {
   };
 
   SimulatedDevices() = default;
+  // Puts a disk as read from its description where it starts (its capacity,
+  // the switch files' states) and prepares its image; what failed, empty
+  // when it starts.
+  static std::u16string Start(DiskState& state, bool capacityGiven);
   int FindDisk(const std::u16string& path) const;
   const Drive* FindDrive(char16_t letter) const;
   const Volume* FindVolume(char16_t letter, size_t& disk) const;
