@@ -68,7 +68,7 @@ class WinImageFile final : public ImageFile {
 
 std::unique_ptr<ImageFile> ImageFile::Open(const std::u16string& path, bool writable, uint32_t& error) {
   HANDLE h =
-      CreateFileW(Wide(path).c_str(), GENERIC_READ | (writable ? GENERIC_WRITE : 0),
+      CreateFileW(AsWstring(path).c_str(), GENERIC_READ | (writable ? GENERIC_WRITE : 0),
                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     error = GetLastError();
@@ -78,7 +78,7 @@ std::unique_ptr<ImageFile> ImageFile::Open(const std::u16string& path, bool writ
 }
 
 uint32_t ImageFile::Prepare(const std::u16string& path, uint64_t size) {
-  UniqueHandle file(CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+  UniqueHandle file(CreateFileW(AsWstring(path).c_str(), GENERIC_READ | GENERIC_WRITE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return GetLastError();

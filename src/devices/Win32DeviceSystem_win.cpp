@@ -228,7 +228,7 @@ class Win32DeviceSystem final : public DeviceSystem {
   std::unique_ptr<DeviceHandle> Open(const std::u16string& path, DeviceAccess access,
                                      uint32_t& error) override {
     const DWORD rights = access == DeviceAccess::ReadWrite ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
-    HANDLE h = CreateFileW(Wide(path).c_str(), rights, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    HANDLE h = CreateFileW(AsWstring(path).c_str(), rights, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
       error = GetLastError();
@@ -250,7 +250,7 @@ class Win32DeviceSystem final : public DeviceSystem {
   }
 
   DriveKind DriveType(const std::u16string& root) override {
-    return static_cast<DriveKind>(GetDriveTypeW(Wide(root).c_str()));
+    return static_cast<DriveKind>(GetDriveTypeW(AsWstring(root).c_str()));
   }
 
   // No enclosure with a readable push button is known to this backend.

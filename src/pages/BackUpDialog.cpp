@@ -39,7 +39,7 @@ CBackUpDialog::~CBackUpDialog() {
 
 bool CBackUpDialog::OnInit() {
   SetWindowPos(Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
-  SetWindowTextW(Handle(), Wide(DisplayText(TextId::BackupTitle)).c_str());
+  SetWindowTextW(Handle(), AsWstring(DisplayText(TextId::BackupTitle)).c_str());
   titleFont_.Reset(CreateFontW(-15, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH,
                                L"Tahoma"));
@@ -47,7 +47,7 @@ bool CBackUpDialog::OnInit() {
                           CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma"));
   for (int id : {IDC_BACKUP_SOURCE_TREE, IDC_BACKUP_TARGET_LIST, IDC_BACKUP_TARGET_TREE, IDC_BACKUP_VERIFY})
     SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
-  SetItemText(IDC_BACKUP_VERIFY, Wide(DisplayText(TextId::VerifyBackup)));
+  SetItemText(IDC_BACKUP_VERIFY, AsWstring(DisplayText(TextId::VerifyBackup)));
   Layout();
   InitPage();
   SetTimer(Handle(), kTimerId, kTickMs, nullptr);
@@ -75,7 +75,7 @@ void CBackUpDialog::InitPage() {
   }
   for (const CUSBDevice& disk : shown) {
     for (const std::u16string& drive : DriveTexts(disk.m_partitions)) {
-      const std::wstring text = Wide(drive);
+      const std::wstring text = AsWstring(drive);
       if (SendMessageW(Item(IDC_BACKUP_TARGET_LIST), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                        reinterpret_cast<LPARAM>(text.c_str())) == CB_ERR)
         SendMessageW(Item(IDC_BACKUP_TARGET_LIST), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
@@ -131,7 +131,7 @@ std::u16string CBackUpDialog::SelectedTarget() const {
   std::wstring text(static_cast<size_t>(length) + 1, L'\0');
   SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
   text.resize(static_cast<size_t>(length));
-  return Narrow(text);
+  return AsU16string(text);
 }
 
 int CBackUpDialog::TargetCount() const {
@@ -146,7 +146,7 @@ std::vector<std::u16string> CBackUpDialog::TargetDrives() const {
     wchar_t text[16] = {};
     if (SendMessageW(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0) < 16)
       SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-    drives.push_back(Narrow(text));
+    drives.push_back(AsU16string(text));
   }
   return drives;
 }
@@ -169,7 +169,7 @@ void CBackUpDialog::UpdateVerifyButton() {
 
 void CBackUpDialog::ShowTexts() {
   if (Handle() == nullptr) return;
-  SetItemText(IDC_BACKUP_VERIFY, Wide(DisplayText(TextId::VerifyBackup)));
+  SetItemText(IDC_BACKUP_VERIFY, AsWstring(DisplayText(TextId::VerifyBackup)));
   Layout();
 }
 
@@ -235,7 +235,7 @@ void CBackUpDialog::PaintSurface(HDC dc, const RECT& client) {
   GdiObject<HBRUSH> body(CreateSolidBrush(RGB(248, 250, 252)));
   GdiObject<HBRUSH> rule(CreateSolidBrush(RGB(47, 120, 184)));
   FillRect(dc, &client, body.Get());
-  const std::wstring title = Wide(DisplayText(TextId::BackupTitle));
+  const std::wstring title = AsWstring(DisplayText(TextId::BackupTitle));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(30, 60, 100));
   {
@@ -251,7 +251,7 @@ void CBackUpDialog::PaintSurface(HDC dc, const RECT& client) {
 
 void CBackUpDialog::AddTargetDrive(const std::u16string& drive) {
   HWND list = Item(IDC_BACKUP_TARGET_LIST);
-  const std::wstring text = Wide(drive);
+  const std::wstring text = AsWstring(drive);
   if (SendMessageW(list, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str())) ==
       CB_ERR)
     SendMessageW(list, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
@@ -261,7 +261,7 @@ void CBackUpDialog::AddTargetDrive(const std::u16string& drive) {
 
 void CBackUpDialog::RemoveTargetDrive(const std::u16string& drive) {
   HWND list = Item(IDC_BACKUP_TARGET_LIST);
-  const std::wstring text = Wide(drive);
+  const std::wstring text = AsWstring(drive);
   const LRESULT index =
       SendMessageW(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
   if (index != CB_ERR) {
@@ -296,7 +296,7 @@ HWND CBackUpDialog::DialogOwner() const {
 
 bool CBackUpDialog::ChooseEntry(const std::u16string& drive) {
   HWND list = Item(IDC_BACKUP_TARGET_LIST);
-  const std::wstring text = Wide(drive);
+  const std::wstring text = AsWstring(drive);
   const LRESULT index =
       SendMessageW(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
   if (index == CB_ERR) return false;

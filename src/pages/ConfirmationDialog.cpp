@@ -54,13 +54,13 @@ CMakeSureDlg::CMakeSureDlg(const Question& question, HWND mainWindow, std::wstri
       countdown_(question.countdown) {}
 
 bool CMakeSureDlg::OnInit() {
-  SetWindowTextW(Handle(), Wide(question_.title).c_str());
+  SetWindowTextW(Handle(), AsWstring(question_.title).c_str());
   font_.Reset(CreateFontW(-14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                           CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"\u5b8b\u4f53"));
   for (int id : {IDC_CONFIRM_TITLE, IDC_CONFIRM_MESSAGE, IDC_CONFIRM_OK, IDC_CONFIRM_CANCEL})
     SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
-  SetItemText(IDC_CONFIRM_TITLE, Wide(question_.title));
-  SetItemText(IDC_CONFIRM_MESSAGE, EditLines(Wide(question_.message)));
+  SetItemText(IDC_CONFIRM_TITLE, AsWstring(question_.title));
+  SetItemText(IDC_CONFIRM_MESSAGE, EditLines(AsWstring(question_.message)));
   SendMessageW(Item(IDC_CONFIRM_MESSAGE), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
   SetItemText(IDC_CONFIRM_OK, okText_);
   SetItemText(IDC_CONFIRM_CANCEL, cancelText_);
@@ -77,13 +77,13 @@ bool CMakeSureDlg::OnInit() {
 
 void CMakeSureDlg::Layout() {
   const int width = kWidth;
-  const SIZE title = TextSize(Item(IDC_CONFIRM_TITLE), Wide(question_.title));
+  const SIZE title = TextSize(Item(IDC_CONFIRM_TITLE), AsWstring(question_.title));
   const int messageTop = 32 + title.cy + 10;
   const int messageWidth = width - 40;
   // Below the message: 10 pixels, the buttons, 10 pixels to the bottom edge.
   constexpr int kBelowMessage = 10 + 24 + 10;
   HWND messageBox = Item(IDC_CONFIRM_MESSAGE);
-  int messageHeight = TextSize(messageBox, EditLines(Wide(question_.message)), messageWidth).cy;
+  int messageHeight = TextSize(messageBox, EditLines(AsWstring(question_.message)), messageWidth).cy;
   int height = std::max(kHeight, messageTop + messageHeight + kBelowMessage);
   if (height > kMaxHeight) {
     height = kMaxHeight;
@@ -116,7 +116,7 @@ void CMakeSureDlg::PaintSurface(HDC dc, const RECT& client) {
   SetTextColor(dc, RGB(240, 138, 36));
   SelectedObject font(dc, font_.Get());
   RECT where = {20, client.bottom - 34, 120, client.bottom - 10};
-  const std::wstring text = Wide(count);
+  const std::wstring text = AsWstring(count);
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &where, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
 }
 
@@ -159,8 +159,8 @@ bool CMakeSureDlg::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) 
 }
 
 bool WindowPrompter::Ask(const Question& question) {
-  CMakeSureDlg dialog(question, mainWindow_, Wide(DisplayText(TextId::OK)),
-                      Wide(DisplayText(TextId::Cancel)));
+  CMakeSureDlg dialog(question, mainWindow_, AsWstring(DisplayText(TextId::OK)),
+                      AsWstring(DisplayText(TextId::Cancel)));
   return dialog.RunModal(mainWindow_ != nullptr && IsWindow(mainWindow_) ? mainWindow_ : nullptr) == IDOK;
 }
 

@@ -20,7 +20,7 @@ std::u16string KeyName(UINT virtualKey, bool extended) {
   LONG scan = static_cast<LONG>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC)) << 16;
   if (extended) scan |= 1L << 24;
   wchar_t name[64] = {};
-  if (GetKeyNameTextW(scan, name, 64) > 0) return Narrow(name);
+  if (GetKeyNameTextW(scan, name, 64) > 0) return AsU16string(name);
   // Without a name from the layout, letters and digits are their own names.
   if ((virtualKey >= '0' && virtualKey <= '9') || (virtualKey >= 'A' && virtualKey <= 'Z'))
     return std::u16string(1, static_cast<char16_t>(virtualKey));
@@ -37,7 +37,7 @@ constexpr ControlPlace kPlaces[] = {
 }  // namespace
 
 bool CHotKey::OnInit() {
-  SetWindowTextW(Handle(), Wide(DisplayText(TextId::HotKeyDlgTitle)).c_str());
+  SetWindowTextW(Handle(), AsWstring(DisplayText(TextId::HotKeyDlgTitle)).c_str());
   font_.Reset(CreateSettingsFont());
   SetWindowPos(Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
   PlaceControls(Handle(), kPlaces, font_.Get());
@@ -45,11 +45,12 @@ bool CHotKey::OnInit() {
   // the client area to its right.
   RECT client{};
   GetClientRect(Handle(), &client);
-  SetWindowPos(Item(IDC_HOTKEY_CLOSE), nullptr, client.right - 5 - 16, 5, 16, 16, SWP_NOZORDER | SWP_NOACTIVATE);
-  SetItemText(IDC_HOTKEY_TITLE, Wide(DisplayText(TextId::HotKeyDlgTitle)));
-  SetItemText(IDC_HOTKEY_LABEL, Wide(DisplayText(TextId::HotKeyStatic)));
-  SetItemText(IDC_HOTKEY_OK, Wide(DisplayText(TextId::OK)));
-  SetItemText(IDC_HOTKEY_CANCEL, Wide(DisplayText(TextId::Cancel)));
+  SetWindowPos(Item(IDC_HOTKEY_CLOSE), nullptr, client.right - 5 - 16, 5, 16, 16,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  SetItemText(IDC_HOTKEY_TITLE, AsWstring(DisplayText(TextId::HotKeyDlgTitle)));
+  SetItemText(IDC_HOTKEY_LABEL, AsWstring(DisplayText(TextId::HotKeyStatic)));
+  SetItemText(IDC_HOTKEY_OK, AsWstring(DisplayText(TextId::OK)));
+  SetItemText(IDC_HOTKEY_CANCEL, AsWstring(DisplayText(TextId::Cancel)));
   closeButton_.Attach(Item(IDC_HOTKEY_CLOSE));
   closeButton_.SetPictures(IDP_QUIT_NORMAL, IDP_QUIT_PRESSED, IDP_QUIT_HOVER);
   okButton_.Attach(Item(IDC_HOTKEY_OK));

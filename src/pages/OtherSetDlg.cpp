@@ -60,7 +60,7 @@ void COtherSetDlg::LoadControls() {
   SendMessageW(list, CB_RESETCONTENT, 0, 0);
   languages_ = InstalledLanguages().DisplayNames();
   for (const std::u16string& name : languages_)
-    SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(name).c_str()));
+    SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(AsWstring(name).c_str()));
   const std::u16string folder = host_.programFolder;
   const ShownLanguage shown =
       ShowStoredLanguage(languages_, InstalledLanguages(), ReadSetting(doc, u"Language"),
@@ -90,7 +90,7 @@ void COtherSetDlg::ShowTexts() {
   SetText(IDC_OTHERS_OTHER, TextId::Other);
   const std::u16string prompt = DisplayText(TextId::EditPrompt);
   if (!shownPrompt_.empty() && shownPrompt_ != prompt &&
-      Narrow(ItemText(IDC_OTHERS_EXTENSIONS)) == shownPrompt_) {
+      AsU16string(ItemText(IDC_OTHERS_EXTENSIONS)) == shownPrompt_) {
     SetText(IDC_OTHERS_EXTENSIONS, prompt);
     shownPrompt_ = prompt;
   }
@@ -98,7 +98,7 @@ void COtherSetDlg::ShowTexts() {
 
 std::u16string COtherSetDlg::OthersExtensions() const {
   if (!Checked(IDC_OTHERS_OTHER)) return {};
-  return Narrow(ItemText(IDC_OTHERS_EXTENSIONS));
+  return AsU16string(ItemText(IDC_OTHERS_EXTENSIONS));
 }
 
 void COtherSetDlg::SwitchAutoStart() {
@@ -148,7 +148,7 @@ void COtherSetDlg::OnLanguagePicked() {
 void COtherSetDlg::ToggleOthers() {
   const std::u16string prompt = DisplayText(TextId::EditPrompt);
   const OthersExtensionField field =
-      ToggleOthersBox(Checked(IDC_OTHERS_OTHER), Narrow(ItemText(IDC_OTHERS_EXTENSIONS)), prompt);
+      ToggleOthersBox(Checked(IDC_OTHERS_OTHER), AsU16string(ItemText(IDC_OTHERS_EXTENSIONS)), prompt);
   SetText(IDC_OTHERS_EXTENSIONS, field.text);
   shownPrompt_ = ShowsPrompt(field.text, prompt) ? prompt : u"";
   EnableWindow(Item(IDC_OTHERS_EXTENSIONS), field.enabled ? TRUE : FALSE);
@@ -160,7 +160,7 @@ bool COtherSetDlg::OnCommand(int id, int code, HWND) {
       if (code == CBN_SELCHANGE) OnLanguagePicked();
       return true;
     case IDC_OTHERS_EXTENSIONS:
-      if (code == EN_SETFOCUS && ShowsPrompt(Narrow(ItemText(id)), DisplayText(TextId::EditPrompt))) {
+      if (code == EN_SETFOCUS && ShowsPrompt(AsU16string(ItemText(id)), DisplayText(TextId::EditPrompt))) {
         // Typing replaces the prompt.
         SendDlgItemMessageW(Handle(), id, EM_SETSEL, 0, -1);
       }
@@ -186,7 +186,8 @@ bool COtherSetDlg::OnCommand(int id, int code, HWND) {
 
 bool COtherSetDlg::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) {
   if (message == WM_CTLCOLOREDIT && reinterpret_cast<HWND>(l) == Item(IDC_OTHERS_EXTENSIONS)) {
-    const bool grey = ShowsPrompt(Narrow(ItemText(IDC_OTHERS_EXTENSIONS)), DisplayText(TextId::EditPrompt));
+    const bool grey =
+        ShowsPrompt(AsU16string(ItemText(IDC_OTHERS_EXTENSIONS)), DisplayText(TextId::EditPrompt));
     result = (grey ? prompt_ : field_).Apply(reinterpret_cast<HDC>(w));
     return true;
   }

@@ -174,11 +174,11 @@ void CPageBox::CreatePages() {
 
 void CPageBox::ShowTexts() {
   for (size_t i = 0; i < pageButtons_.size(); ++i) {
-    SetWindowTextW(pageButtons_[i].Handle(), Wide(DisplayText(kPageButtons[i].text)).c_str());
+    SetWindowTextW(pageButtons_[i].Handle(), AsWstring(DisplayText(kPageButtons[i].text)).c_str());
     InvalidateRect(pageButtons_[i].Handle(), nullptr, FALSE);
   }
   for (size_t i = 0; i < bottomButtons_.size(); ++i)
-    tooltip_.SetText(bottomButtons_[i].Handle(), Wide(DisplayText(kBottomButtons[i].tip)));
+    tooltip_.SetText(bottomButtons_[i].Handle(), AsWstring(DisplayText(kBottomButtons[i].tip)));
   quick_.ShowTexts();
   backUp_.ShowTexts();
   manage_.ShowTexts();
@@ -314,8 +314,8 @@ std::u16string CPageBox::DiskName(int deviceNumber) {
 
 bool CPageBox::ShowConfirmation(const Question& question, bool personOnly) {
   if (!ownQuestions_) return prompter_->Ask(question);
-  CMakeSureDlg dialog(question, mainWindow_, Wide(DisplayText(TextId::OK)),
-                      Wide(DisplayText(TextId::Cancel)));
+  CMakeSureDlg dialog(question, mainWindow_, AsWstring(DisplayText(TextId::OK)),
+                      AsWstring(DisplayText(TextId::Cancel)));
   openConfirmation_ = &dialog;
   openConfirmationPersonOnly_ = personOnly;
   const INT_PTR answer = dialog.RunModal(mainWindow_ != nullptr ? mainWindow_ : Handle());
@@ -459,7 +459,7 @@ void CPageBox::JobCancelled() {
   EnablePageButtons(true);
   const TriggerKind kind = state_.triggerKind;
   state_.EndJob();
-  SetCurrentDirectoryW(Wide(programFolder_).c_str());
+  SetCurrentDirectoryW(AsWstring(programFolder_).c_str());
   if (quickLaunch) {
     state_.quickLaunch = false;
     PutPageBack(kQuickSlot);
@@ -489,7 +489,7 @@ void CPageBox::CompleteJob() {
     quick_.EnableLaunch(true);
     UpdateBottomButtons();
     ApplyDeviceState();
-    SetCurrentDirectoryW(Wide(programFolder_).c_str());
+    SetCurrentDirectoryW(AsWstring(programFolder_).c_str());
     SetFocus(backUp_.Item(IDC_BACKUP_VERIFY));
     InvalidateRect(Handle(), nullptr, FALSE);
     return;
@@ -517,7 +517,7 @@ void CPageBox::CompleteJob() {
   if (plan.switchToQuick) SwitchToSlot(kQuickSlot);
   ApplyDeviceState();
   if (plan.power != PowerRequest::None) power_.Request(plan.power, plan.reason);
-  SetCurrentDirectoryW(Wide(programFolder_).c_str());
+  SetCurrentDirectoryW(AsWstring(programFolder_).c_str());
   if (end == JobEnd::Backup) SetFocus(GetDlgItem(Handle(), IDC_PAGEBOX_BACKUP));
   if (end == JobEnd::Restore) SetFocus(GetDlgItem(Handle(), IDC_PAGEBOX_RESTORE));
   // The Quick Activate page shows the new last backup time.

@@ -13,8 +13,8 @@ void PasswordDialogFrame::SetUpFrame(int titleId, const std::u16string& title, i
                                      int cancelId, std::initializer_list<int> passwordFields) {
   titleId_ = titleId;
   closeId_ = closeId;
-  SetWindowTextW(Handle(), Wide(title).c_str());
-  SetItemText(titleId, Wide(title));
+  SetWindowTextW(Handle(), AsWstring(title).c_str());
+  SetItemText(titleId, AsWstring(title));
   font_.Reset(CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                           CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma"));
   for (HWND child = GetWindow(Handle(), GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))

@@ -36,11 +36,11 @@ bool CPasswordSetDlg::OnInit() {
   SetUpFrame(IDC_PASSWORD_SET_TITLE, DisplayText(TextId::PasswordSetTitle), IDC_PASSWORD_SET_CLOSE,
              IDC_PASSWORD_SET_OK, IDC_PASSWORD_SET_CANCEL,
              {IDC_PASSWORD_OLD, IDC_PASSWORD_NEW, IDC_PASSWORD_AGAIN});
-  SetItemText(IDC_PASSWORD_OLD_LABEL, Wide(DisplayText(TextId::OldPassword)));
-  SetItemText(IDC_PASSWORD_NEW_LABEL, Wide(DisplayText(TextId::NewPassword)));
-  SetItemText(IDC_PASSWORD_AGAIN_LABEL, Wide(DisplayText(TextId::NewPasswordAgain)));
-  SetItemText(IDC_PASSWORD_SET_OK, Wide(DisplayText(TextId::OK)));
-  SetItemText(IDC_PASSWORD_SET_CANCEL, Wide(DisplayText(TextId::Cancel)));
+  SetItemText(IDC_PASSWORD_OLD_LABEL, AsWstring(DisplayText(TextId::OldPassword)));
+  SetItemText(IDC_PASSWORD_NEW_LABEL, AsWstring(DisplayText(TextId::NewPassword)));
+  SetItemText(IDC_PASSWORD_AGAIN_LABEL, AsWstring(DisplayText(TextId::NewPasswordAgain)));
+  SetItemText(IDC_PASSWORD_SET_OK, AsWstring(DisplayText(TextId::OK)));
+  SetItemText(IDC_PASSWORD_SET_CANCEL, AsWstring(DisplayText(TextId::Cancel)));
   EnableWindow(Item(IDC_PASSWORD_OLD), resetMode_ ? TRUE : FALSE);
   SetFocus(Item(resetMode_ ? IDC_PASSWORD_OLD : IDC_PASSWORD_NEW));
   return false;  // the focus is set
@@ -63,9 +63,9 @@ void CPasswordSetDlg::Apply() {
   PasswordSetInput input;
   input.diskMode = list_ != nullptr;
   input.resetMode = resetMode_;
-  input.oldPassword = Narrow(ItemText(IDC_PASSWORD_OLD));
-  input.newPassword = Narrow(ItemText(IDC_PASSWORD_NEW));
-  input.newPasswordAgain = Narrow(ItemText(IDC_PASSWORD_AGAIN));
+  input.oldPassword = AsU16string(ItemText(IDC_PASSWORD_OLD));
+  input.newPassword = AsU16string(ItemText(IDC_PASSWORD_NEW));
+  input.newPasswordAgain = AsU16string(ItemText(IDC_PASSWORD_AGAIN));
   PasswordSetOutcome outcome;
   bool diskGone = false;
   if (list_ == nullptr) {
@@ -99,8 +99,9 @@ void CPasswordSetDlg::Apply() {
 }
 
 void CPasswordSetDlg::ApplyBackupPassword() {
-  BackupPasswordSetOutcome outcome = ApplyBackupPasswordSet(
-      Narrow(ItemText(IDC_PASSWORD_NEW)), Narrow(ItemText(IDC_PASSWORD_AGAIN)), required_, *backupPassword_);
+  BackupPasswordSetOutcome outcome =
+      ApplyBackupPasswordSet(AsU16string(ItemText(IDC_PASSWORD_NEW)),
+                             AsU16string(ItemText(IDC_PASSWORD_AGAIN)), required_, *backupPassword_);
   if (outcome.message) Tell(prompter_, {DisplayText(outcome.title), DisplayText(*outcome.message)});
   if (outcome.clearNewFields) {
     SetItemText(IDC_PASSWORD_NEW, L"");

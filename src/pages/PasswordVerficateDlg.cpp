@@ -17,9 +17,9 @@ PasswordVerficateDlg::PasswordVerficateDlg(DeviceList& list, std::u16string disk
 bool PasswordVerficateDlg::OnInit() {
   SetUpFrame(IDC_PASSWORD_VERIFY_TITLE, DisplayText(TextId::PasswordTitle), IDC_PASSWORD_VERIFY_CLOSE,
              IDC_PASSWORD_VERIFY_OK, IDC_PASSWORD_VERIFY_CANCEL, {IDC_PASSWORD_INPUT});
-  SetItemText(IDC_PASSWORD_INPUT_LABEL, Wide(DisplayText(TextId::InputPassword)));
-  SetItemText(IDC_PASSWORD_VERIFY_OK, Wide(DisplayText(TextId::OK)));
-  SetItemText(IDC_PASSWORD_VERIFY_CANCEL, Wide(DisplayText(TextId::Cancel)));
+  SetItemText(IDC_PASSWORD_INPUT_LABEL, AsWstring(DisplayText(TextId::InputPassword)));
+  SetItemText(IDC_PASSWORD_VERIFY_OK, AsWstring(DisplayText(TextId::OK)));
+  SetItemText(IDC_PASSWORD_VERIFY_CANCEL, AsWstring(DisplayText(TextId::Cancel)));
   SetFocus(Item(IDC_PASSWORD_INPUT));
   return false;
 }
@@ -41,7 +41,7 @@ bool PasswordVerficateDlg::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& 
 }
 
 void PasswordVerficateDlg::Verify() {
-  const std::u16string input = Narrow(ItemText(IDC_PASSWORD_INPUT));
+  const std::u16string input = AsU16string(ItemText(IDC_PASSWORD_INPUT));
   bool open = false, gone = false;
   {
     const std::lock_guard lock(list_.Mutex());
@@ -54,7 +54,7 @@ void PasswordVerficateDlg::Verify() {
     return;
   }
   if (!open) {
-    SetItemText(IDC_PASSWORD_VERIFY_ERROR, Wide(DisplayText(TextId::PasswordError)));
+    SetItemText(IDC_PASSWORD_VERIFY_ERROR, AsWstring(DisplayText(TextId::PasswordError)));
     InvalidateRect(Handle(), nullptr, FALSE);
     return;
   }

@@ -91,7 +91,7 @@ void CPropressDlg::MoveFailureLinesToList() {
   if (lines.empty()) return;
   HWND list = Item(IDC_PROGRESS_FAILURES);
   for (const std::u16string& line : lines) {
-    const std::wstring text = Wide(line);
+    const std::wstring text = AsWstring(line);
     const LRESULT at = SendMessageW(list, LB_GETCOUNT, 0, 0);
     SendMessageW(list, LB_INSERTSTRING, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(text.c_str()));
     SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(at), 0);
@@ -191,8 +191,8 @@ void CPropressDlg::CreateControls() {
   make(L"STATIC", SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS | SS_NOTIFY, IDC_PROGRESS_CURRENT_FILE, 25, 196,
        kWidth - 50, 18, labelFont_.Get());
   // A verify's findings in one line, in the current file's place once it has ended.
-  make(L"STATIC", SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, IDC_PROGRESS_VERIFY_SUMMARY, 25, 194, kWidth - 50, 20,
-       valueFont_.Get());
+  make(L"STATIC", SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, IDC_PROGRESS_VERIFY_SUMMARY, 25, 194, kWidth - 50,
+       20, valueFont_.Get());
   make(L"LISTBOX", WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL,
        IDC_PROGRESS_FAILURES, 25, 125, kWidth - 50, kFailureListHeight, labelFont_.Get());
   listMost_ = kFailureListHeight;
@@ -202,8 +202,8 @@ void CPropressDlg::CreateControls() {
   HWND stop = make(L"BUTTON", WS_VISIBLE | WS_TABSTOP, IDC_PROGRESS_STOP, kWidth - 110, 226, 85, 28,
                    labelFont_.Get());
   HWND close = make(L"BUTTON", WS_TABSTOP, IDC_PROGRESS_CLOSE, kWidth - 110, 226, 85, 28, labelFont_.Get());
-  SetWindowTextW(stop, Wide(DisplayText(TextId::Cancel)).c_str());
-  SetWindowTextW(close, Wide(DisplayText(TextId::Close)).c_str());
+  SetWindowTextW(stop, AsWstring(DisplayText(TextId::Cancel)).c_str());
+  SetWindowTextW(close, AsWstring(DisplayText(TextId::Close)).c_str());
   stopButton_.Attach(stop);
   closeButton_.Attach(close);
   stopButton_.SetBackground(Surface());
@@ -220,7 +220,7 @@ void CPropressDlg::ShowProgressControls(bool show) {
 
 // Labels change only when their text does, so the 1 ms timer costs nothing visible.
 void CPropressDlg::SetText(int id, const std::u16string& text) {
-  const std::wstring wide = Wide(text);
+  const std::wstring wide = AsWstring(text);
   if (ItemText(id) != wide) SetItemText(id, wide);
 }
 
@@ -267,7 +267,7 @@ void CPropressDlg::Render(const JobView& view) {
   if (view.filePercent) fileBar_.SetPercent(*view.filePercent);
   if (view.currentFile) {
     SetText(IDC_PROGRESS_CURRENT_FILE, *view.currentFile);
-    tooltip_.SetText(Item(IDC_PROGRESS_CURRENT_FILE), Wide(*view.currentFile));
+    tooltip_.SetText(Item(IDC_PROGRESS_CURRENT_FILE), AsWstring(*view.currentFile));
   }
   if (view.elapsedText) SetText(IDC_PROGRESS_ELAPSED, *view.elapsedText);
   if (view.remainingText) SetText(IDC_PROGRESS_REMAINING, *view.remainingText);

@@ -32,7 +32,7 @@ bool CQuickDialog::OnInit() {
 }
 
 void CQuickDialog::ShowTexts() {
-  tooltip_.SetText(launchButton_.Handle(), Wide(DisplayText(TextId::QuickBackupToolTip)));
+  tooltip_.SetText(launchButton_.Handle(), AsWstring(DisplayText(TextId::QuickBackupToolTip)));
   InvalidateRect(Handle(), nullptr, FALSE);
 }
 
@@ -61,12 +61,12 @@ void CQuickDialog::PaintSurface(HDC dc, const RECT& client) {
   if (!time.empty()) {
     font.Select(labelFont_.Get());
     SetTextColor(dc, RGB(20, 30, 40));
-    const std::wstring label = Wide(DisplayText(TextId::LastBackupTime));
+    const std::wstring label = AsWstring(DisplayText(TextId::LastBackupTime));
     SIZE size{};
     GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &size);
     const LastBackupLayout at = LayOutLastBackup(client.right, size.cx, size.cy);
     TextOutW(dc, at.labelX, at.labelTop, label.c_str(), static_cast<int>(label.size()));
-    const std::wstring shown = Wide(time);
+    const std::wstring shown = AsWstring(time);
     RECT box = {at.timeX, at.timeTop, at.timeX + LastBackupLayout::kTimeWidth, at.timeTop + size.cy + 2};
     DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &box,
               DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);

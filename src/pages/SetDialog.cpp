@@ -91,7 +91,7 @@ std::u16string CSetDialog::FileTypeFilter() const {
 
 void CSetDialog::ShowTexts() {
   for (const TabButton& tab : kTabs) {
-    const std::wstring text = Wide(DisplayText(tab.text));
+    const std::wstring text = AsWstring(DisplayText(tab.text));
     if (ItemText(tab.id) != text) SetItemText(tab.id, text);
   }
 }

@@ -26,7 +26,7 @@ void SettingsSubPage::Place(std::span<const ControlPlace> places) {
 }
 
 void SettingsSubPage::SetText(int id, const std::u16string& text) const {
-  const std::wstring wanted = Wide(text);
+  const std::wstring wanted = AsWstring(text);
   if (ItemText(id) != wanted) SetItemText(id, wanted);
 }
 

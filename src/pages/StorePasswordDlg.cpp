@@ -15,10 +15,10 @@ CStorePasswordDlg::CStorePasswordDlg(Try tryPassword)
 bool CStorePasswordDlg::OnInit() {
   SetUpFrame(IDC_STORE_PASSWORD_TITLE, DisplayText(TextId::PasswordTitle), IDC_STORE_PASSWORD_CLOSE,
              IDC_STORE_PASSWORD_OK, IDC_STORE_PASSWORD_CANCEL, {IDC_STORE_PASSWORD_INPUT});
-  SetItemText(IDC_STORE_PASSWORD_NOTE, Wide(DisplayText(TextId::StorePasswordNote)));
-  SetItemText(IDC_STORE_PASSWORD_LABEL, Wide(DisplayText(TextId::InputPassword)));
-  SetItemText(IDC_STORE_PASSWORD_OK, Wide(DisplayText(TextId::OK)));
-  SetItemText(IDC_STORE_PASSWORD_CANCEL, Wide(DisplayText(TextId::Cancel)));
+  SetItemText(IDC_STORE_PASSWORD_NOTE, AsWstring(DisplayText(TextId::StorePasswordNote)));
+  SetItemText(IDC_STORE_PASSWORD_LABEL, AsWstring(DisplayText(TextId::InputPassword)));
+  SetItemText(IDC_STORE_PASSWORD_OK, AsWstring(DisplayText(TextId::OK)));
+  SetItemText(IDC_STORE_PASSWORD_CANCEL, AsWstring(DisplayText(TextId::Cancel)));
   SetFocus(Item(IDC_STORE_PASSWORD_INPUT));
   return false;
 }
@@ -42,7 +42,7 @@ bool CStorePasswordDlg::OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& res
 void CStorePasswordDlg::TryEntry() {
   // Every copy of the entry is wiped once tried.
   std::wstring typed = ItemText(IDC_STORE_PASSWORD_INPUT);
-  std::u16string entry = Narrow(typed);
+  std::u16string entry = AsU16string(typed);
   std::string password = Utf16ToUtf8(entry);
   WipeBytes(typed.data(), typed.size() * sizeof(wchar_t));
   WipeBytes(entry.data(), entry.size() * sizeof(char16_t));
@@ -61,7 +61,7 @@ void CStorePasswordDlg::TryEntry() {
       return;
     case PasswordTry::kGiveUp: Close(IDCANCEL); return;
     case PasswordTry::kRefused:
-      SetItemText(IDC_STORE_PASSWORD_ERROR, Wide(DisplayText(TextId::PasswordError)));
+      SetItemText(IDC_STORE_PASSWORD_ERROR, AsWstring(DisplayText(TextId::PasswordError)));
       SetItemText(IDC_STORE_PASSWORD_INPUT, L"");
       SetFocus(Item(IDC_STORE_PASSWORD_INPUT));
       InvalidateRect(Handle(), nullptr, FALSE);

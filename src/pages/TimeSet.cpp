@@ -34,7 +34,7 @@ CTimeSet::CTimeSet(const SettingsHost& host, std::u16string day, std::u16string 
     : PaintedDialog(IDD), host_(host), day_(std::move(day)), dayLabel_(std::move(dayLabel)) {}
 
 bool CTimeSet::OnInit() {
-  const std::wstring title = Wide(DisplayText(TextId::TimeSetTitle));
+  const std::wstring title = AsWstring(DisplayText(TextId::TimeSetTitle));
   SetWindowTextW(Handle(), title.c_str());
   font_.Reset(CreateSettingsFont());
   SetWindowPos(Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
@@ -45,12 +45,12 @@ bool CTimeSet::OnInit() {
   SendDlgItemMessageW(Handle(), IDC_TIMESET_MINUTE_SPIN, UDM_SETBUDDY,
                       reinterpret_cast<WPARAM>(Item(IDC_TIMESET_MINUTE)), 0);
   SetItemText(IDC_TIMESET_TITLE, title);
-  SetItemText(IDC_TIMESET_OK, Wide(DisplayText(TextId::OK)));
-  SetItemText(IDC_TIMESET_CANCEL, Wide(DisplayText(TextId::Cancel)));
+  SetItemText(IDC_TIMESET_OK, AsWstring(DisplayText(TextId::OK)));
+  SetItemText(IDC_TIMESET_CANCEL, AsWstring(DisplayText(TextId::Cancel)));
   HWND choice = Item(IDC_TIMESET_CHOICE);
-  SendMessageW(choice, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(dayLabel_).c_str()));
+  SendMessageW(choice, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(AsWstring(dayLabel_).c_str()));
   SendMessageW(choice, CB_ADDSTRING, 0,
-               reinterpret_cast<LPARAM>(Wide(DisplayText(TextId::AllTimeSet)).c_str()));
+               reinterpret_cast<LPARAM>(AsWstring(DisplayText(TextId::AllTimeSet)).c_str()));
   SendMessageW(choice, CB_SETCURSEL, 0, 0);
   // The spin controls stop at the ends of their range; they do not wrap.
   SendDlgItemMessageW(Handle(), IDC_TIMESET_HOUR_SPIN, UDM_SETRANGE32, 0, kMaxHour);
@@ -59,8 +59,8 @@ bool CTimeSet::OnInit() {
   XmlDocument doc;
   SettingsFile(host_.programFolder, SystemDefaultLanguageId()).LoadForReading(doc);
   const TimeOfDay stored = ParseTiming(ScheduleDayTiming(doc, day_));
-  SetItemText(IDC_TIMESET_HOUR, Wide(Number(stored.hour)));
-  SetItemText(IDC_TIMESET_MINUTE, Wide(Number(stored.minute)));
+  SetItemText(IDC_TIMESET_HOUR, AsWstring(Number(stored.hour)));
+  SetItemText(IDC_TIMESET_MINUTE, AsWstring(Number(stored.minute)));
 
   closeButton_.Attach(Item(IDC_TIMESET_CLOSE));
   closeButton_.SetPictures(IDP_QUIT_NORMAL, IDP_QUIT_PRESSED, IDP_QUIT_HOVER);
@@ -75,18 +75,18 @@ bool CTimeSet::OnInit() {
 
 void CTimeSet::Clamp(int field, int max) {
   if (clamping_) return;
-  const std::optional<std::u16string> shown = ClampedFieldText(Narrow(ItemText(field)), max);
+  const std::optional<std::u16string> shown = ClampedFieldText(AsU16string(ItemText(field)), max);
   if (!shown) return;
   // Setting the text raises another change; that one finds nothing to do.
   clamping_ = true;
-  SetItemText(field, Wide(*shown));
+  SetItemText(field, AsWstring(*shown));
   SendDlgItemMessageW(Handle(), field, EM_SETSEL, shown->size(), shown->size());
   clamping_ = false;
 }
 
 void CTimeSet::Accept() {
-  time_.hour = TimeFieldValue(Narrow(ItemText(IDC_TIMESET_HOUR)), kMaxHour);
-  time_.minute = TimeFieldValue(Narrow(ItemText(IDC_TIMESET_MINUTE)), kMaxMinute);
+  time_.hour = TimeFieldValue(AsU16string(ItemText(IDC_TIMESET_HOUR)), kMaxHour);
+  time_.minute = TimeFieldValue(AsU16string(ItemText(IDC_TIMESET_MINUTE)), kMaxMinute);
   allDays_ = SendDlgItemMessageW(Handle(), IDC_TIMESET_CHOICE, CB_GETCURSEL, 0, 0) == kAllDaysEntry;
   StoreScheduleTime(SettingsFile(host_.programFolder, SystemDefaultLanguageId()), day_, allDays_, time_);
   EndModal(IDOK);

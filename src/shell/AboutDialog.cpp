@@ -23,11 +23,12 @@ bool CAboutDlg::OnInit() {
   closeButton_.SetPictures(IDP_QUIT_NORMAL, IDP_QUIT_PRESSED, IDP_QUIT_HOVER);
   okButton_.Attach(Item(IDC_ABOUT_OK));
   for (PictureButton* button : {&closeButton_, &okButton_}) button->SetBackground(Surface());
-  SetItemText(IDC_ABOUT_OK, Wide(DisplayText(TextId::OK)));
+  SetItemText(IDC_ABOUT_OK, AsWstring(DisplayText(TextId::OK)));
   // The same version the file's properties and the installer show.
   SetItemText(IDC_ABOUT_NAME, L"" QTR_PRODUCT_NAME);
-  SetItemText(IDC_ABOUT_VERSION, Wide(FillText(DisplayText(TextId::AboutVersion), {u"" QTR_VERSION_TEXT})));
-  SetItemText(IDC_ABOUT_DESCRIPTION, Wide(DisplayText(TextId::AboutDescription)));
+  SetItemText(IDC_ABOUT_VERSION,
+              AsWstring(FillText(DisplayText(TextId::AboutVersion), {u"" QTR_VERSION_TEXT})));
+  SetItemText(IDC_ABOUT_DESCRIPTION, AsWstring(DisplayText(TextId::AboutDescription)));
   SetWindowPos(Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
   SetWindowPos(Item(IDC_ABOUT_CLOSE), nullptr, kWidth - 5 - 16, 7, 16, 16, SWP_NOZORDER);
   SetWindowPos(Item(IDC_ABOUT_OK), nullptr, kWidth - 15 - 70, kHeight - 10 - 24, 70, 24, SWP_NOZORDER);

@@ -88,20 +88,20 @@ void CVantroDlg::ApplyLanguage(const std::u16string& identifier) {
 // The window's texts, the title buttons' tooltips and the tray menu, in the active language.
 void CVantroDlg::ShowTexts() {
   for (size_t i = 0; i < titleButtons_.size(); ++i)
-    tooltip_.SetText(titleButtons_[i].Handle(), Wide(DisplayText(kTitleButtons[i].tip)));
+    tooltip_.SetText(titleButtons_[i].Handle(), AsWstring(DisplayText(kTitleButtons[i].tip)));
   if (HMENU popup = tray_.Menu() != nullptr ? GetSubMenu(tray_.Menu(), 0) : nullptr) {
     const std::wstring suffix = L" XVQ GUI";
     const std::pair<UINT, std::wstring> items[] = {
-        {IDM_TRAY_DISPLAY, Wide(DisplayText(TextId::ShowNormal)) + suffix},
-        {IDM_TRAY_HELP, Wide(DisplayText(TextId::Help))},
-        {IDM_TRAY_ABOUT, Wide(DisplayText(TextId::About)) + suffix},
-        {IDM_TRAY_QUIT, Wide(DisplayText(TextId::Quit)) + suffix},
+        {IDM_TRAY_DISPLAY, AsWstring(DisplayText(TextId::ShowNormal)) + suffix},
+        {IDM_TRAY_HELP, AsWstring(DisplayText(TextId::Help))},
+        {IDM_TRAY_ABOUT, AsWstring(DisplayText(TextId::About)) + suffix},
+        {IDM_TRAY_QUIT, AsWstring(DisplayText(TextId::Quit)) + suffix},
     };
     for (const auto& [command, text] : items)
       ModifyMenuW(popup, command, MF_BYCOMMAND | MF_STRING, command, text.c_str());
   }
   // Also an icon the shell refused so far: it is added with this tooltip later.
-  if (tray_.Icon() != nullptr) tray_.SetIcon(trayIcon_, Wide(DisplayText(TextId::Vantro)));
+  if (tray_.Icon() != nullptr) tray_.SetIcon(trayIcon_, AsWstring(DisplayText(TextId::Vantro)));
 }
 
 bool CVantroDlg::OnInit() {
@@ -129,7 +129,7 @@ bool CVantroDlg::OnInit() {
   tray_.Attach(Handle());
   tray_.LoadTrayMenu(IDM_TRAY);
   trayIcon_ = small;
-  tray_.SetIcon(small, Wide(DisplayText(TextId::Vantro)));
+  tray_.SetIcon(small, AsWstring(DisplayText(TextId::Vantro)));
   ShowTexts();
   TraceStep("CVantroDlg::OnInitDialog", 3);
   RegisterShellChanges();

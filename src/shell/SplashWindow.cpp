@@ -43,7 +43,7 @@ bool CInitDlg::OnInit() {
   const POINT corner = CentredIn(WorkArea(), {kWidth, kHeight});
   SetWindowPos(Handle(), HWND_TOPMOST, corner.x, corner.y, kWidth, kHeight, 0);
   SetWindowPos(Item(IDC_SPLASH_TEXT), nullptr, 124, kHeight - 40, kWidth - 140, 20, SWP_NOZORDER);
-  SetItemText(IDC_SPLASH_TEXT, Wide(text_));
+  SetItemText(IDC_SPLASH_TEXT, AsWstring(text_));
   ApplyRoundedRegion(Handle());
   SetTimer(Handle(), kTimerId, 1, nullptr);
   return true;

@@ -317,7 +317,7 @@ std::u16string CInitTreeCtrl::TextOf(HTREEITEM item) const {
   tv.pszText = text;
   tv.cchTextMax = MAX_PATH;
   if (!SendMessageW(tree_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv))) return {};
-  return Narrow(tv.pszText != nullptr ? tv.pszText : text);
+  return AsU16string(tv.pszText != nullptr ? tv.pszText : text);
 }
 
 HTREEITEM CInitTreeCtrl::InsertItem(HTREEITEM parent, HTREEITEM after, const NewTreeItem& item) {
@@ -350,7 +350,7 @@ HTREEITEM CInitTreeCtrl::InsertDrive(HTREEITEM parent, const std::u16string& roo
   SHFILEINFOW shell{};
   if (SHGetFileInfoW(WidePointer(drive), 0, &shell, sizeof shell,
                      SHGFI_DISPLAYNAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON) != 0) {
-    item.text = Narrow(shell.szDisplayName);
+    item.text = AsU16string(shell.szDisplayName);
     item.image = shell.iIcon;
   }
   if (item.text.empty()) item.text = drive.substr(0, 2);
@@ -387,7 +387,7 @@ void CInitTreeCtrl::ListFolder(HTREEITEM item, const std::u16string& folder) {
                                          FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
   if (find) {
     do {
-      const std::u16string name = Narrow(found.cFileName);
+      const std::u16string name = AsU16string(found.cFileName);
       if (!filter_.Lists(folder, name, found.dwFileAttributes)) continue;
       const bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
       NewTreeItem child;

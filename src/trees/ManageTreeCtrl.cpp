@@ -43,7 +43,7 @@ std::u16string CManageTreeCtrl::ItemMenu::VerbOf(unsigned id) const {
   if (FAILED(menu1_->GetCommandString(id - kFirstShellCommand, GCS_VERBW, nullptr,
                                       reinterpret_cast<char*>(verb), 255)))
     return {};
-  return Narrow(verb);
+  return AsU16string(verb);
 }
 
 bool CManageTreeCtrl::ItemMenu::HandleMenuMessage(UINT message, WPARAM w, LPARAM l, LRESULT& result) {
@@ -225,7 +225,7 @@ bool CManageTreeCtrl::FillComputer() {
       const ItemIdList full(ILCombine(drives.Get(), child.Get()));
       wchar_t path[MAX_PATH + 1] = {};
       const bool hasPath = full && SHGetPathFromIDListW(full.Get(), path);
-      const std::u16string text = hasPath ? Narrow(path) : std::u16string();
+      const std::u16string text = hasPath ? AsU16string(path) : std::u16string();
       if (!SkipsComputerChild(text)) {
         if (IsDriveRoot(text)) {
           if (FindDrive(root, text) == nullptr) InsertComputerDrive(DriveRootOf(text));
@@ -407,14 +407,15 @@ void CManageTreeCtrl::Tell(const std::u16string& text) {
     tell_(text);
     return;
   }
-  MessageBoxW(Handle(), WidePointer(text), WidePointer(DisplayText(TextId::RenameTitle)), MB_OK | MB_ICONWARNING);
+  MessageBoxW(Handle(), WidePointer(text), WidePointer(DisplayText(TextId::RenameTitle)),
+              MB_OK | MB_ICONWARNING);
 }
 
 void CManageTreeCtrl::OnEndLabelEdit(HTREEITEM item, const wchar_t* text) {
   if (text == nullptr || item == nullptr) return;
   const std::u16string path = FullPath(item);
   if (path.empty() || IsDriveItem(item)) return;
-  const std::u16string newName = Narrow(text);
+  const std::u16string newName = AsU16string(text);
   const std::u16string oldName(NameOf(path));
   switch (CheckNewName(oldName, newName)) {
     case NewNameCheck::Unchanged:

@@ -11,7 +11,7 @@ void TakeShellLook(PCIDLIST_ABSOLUTE list, NewTreeItem& item) {
   if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(list), 0, &shell, sizeof shell,
                      SHGFI_PIDL | SHGFI_DISPLAYNAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON) == 0)
     return;
-  item.text = Narrow(shell.szDisplayName);
+  item.text = AsU16string(shell.szDisplayName);
   item.image = shell.iIcon;
 }
 

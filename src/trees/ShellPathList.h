@@ -9,7 +9,7 @@ namespace qtr {
 
 // The list of the one path, ready for SHFILEOPSTRUCTW's pFrom or pTo.
 inline std::wstring ShellPathList(const std::u16string& path) {
-  std::wstring list = Wide(path);
+  std::wstring list = AsWstring(path);
   list.push_back(L'\0');
   list.push_back(L'\0');
   return list;

@@ -9,7 +9,7 @@ namespace qtr {
 namespace {
 
 void StartWithoutWindow(const std::u16string& commandLine) {
-  std::wstring command = Wide(commandLine);
+  std::wstring command = AsWstring(commandLine);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
@@ -34,7 +34,8 @@ void OpenHelpFile(std::u16string_view programFolder) {
   const std::u16string file =
       HelpFileName(ActiveLanguageTable().Identifier(), [programFolder](std::u16string_view name) {
         uint32_t attributes = 0;
-        return SystemFileSystem().GetAttributes(std::u16string(programFolder) + std::u16string(name), &attributes) == 0;
+        return SystemFileSystem().GetAttributes(std::u16string(programFolder) + std::u16string(name),
+                                                &attributes) == 0;
       });
   currentStarter(HelpCommandLine(programFolder, file));
 }

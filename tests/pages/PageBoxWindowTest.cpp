@@ -377,7 +377,7 @@ void ReadTree(const std::wstring& root, std::vector<std::string>* files) {
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
       ReadTree(root + L"\\" + name, files);
     else
-      files->push_back(test::ReadBytes(Narrow(root + L"\\" + name)));
+      files->push_back(test::ReadBytes(AsU16string(root + L"\\" + name)));
   } while (FindNextFileW(find, &found));
   FindClose(find);
 }
@@ -396,9 +396,9 @@ TEST_F(PageBoxJobTest, AnEncryptedBackupStartsOnlyWithAKeptOrGivenPassword) {
   // The start is confirmed; the question for a password is declined.
   prompter_.decide = [](const Question& question) { return question.title != u"Tips"; };
   Click(IDC_PAGEBOX_BACKUP);
-  EXPECT_EQ(prompter_.Said(),
-            (std::vector<std::u16string>{u"File Backup|Start backup now ?",
-                                         u"Tips|Encryption is on, but no backup password is set. Set one now?"}));
+  EXPECT_EQ(prompter_.Said(), (std::vector<std::u16string>{
+                                  u"File Backup|Start backup now ?",
+                                  u"Tips|Encryption is on, but no backup password is set. Set one now?"}));
   ExpectIdle();
   EXPECT_EQ(GetFileAttributesW(L"K:\\QTRPMB\\~key.bin"), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(GetFileAttributesW(L"K:\\QTRPMB"), INVALID_FILE_ATTRIBUTES) << "nothing stored";

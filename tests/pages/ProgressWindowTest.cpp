@@ -29,7 +29,7 @@ using test::ReadBytes;
 using test::TempFolder;
 using test::WriteBytes;
 
-std::wstring Wide(const std::u16string& s) {
+std::wstring AsWstring(const std::u16string& s) {
   return std::wstring(s.begin(), s.end());
 }
 
@@ -49,7 +49,7 @@ class ProgressWindowTest : public testing::Test {
     parent_.Reset(CreateWindowExW(0, L"STATIC", L"page", WS_POPUP | WS_VISIBLE, 0, 0, 600, 320, nullptr,
                                   nullptr, GetModuleHandleW(nullptr), nullptr));
     source_ = program_.Path() + u"\\source";
-    CreateDirectoryW(Wide(source_).c_str(), nullptr);
+    CreateDirectoryW(AsWstring(source_).c_str(), nullptr);
     for (int i = 0; i < 5; ++i)
       WriteBytes(source_ + u"\\file" + DigitsOf(i) + u".txt", std::string(1000 + i, 'x'));
     WritePathList(program_.File(u"backupfullpath.xml"), {source_});
@@ -85,7 +85,7 @@ class ProgressWindowTest : public testing::Test {
   GdiplusSession gdiplus_;
   TempFolder program_, target_;
   std::u16string source_;
-  MappedDrive drive_{L'r', Wide(target_.Path())};
+  MappedDrive drive_{L'r', AsWstring(target_.Path())};
   UniqueWindow parent_;
   test::RecordingPrompter prompter_;
   RecordingHost host_;
@@ -100,7 +100,7 @@ TEST_F(ProgressWindowTest, RunsARealBackupToTheMappedDriveAndEndsWithClose) {
   EXPECT_EQ(host_.started, 1);
   wchar_t system[MAX_PATH] = {};
   ASSERT_GE(GetSystemDirectoryW(system, MAX_PATH), 2u);
-  EXPECT_EQ(Wide(window.Job().settings.systemDrive), std::wstring(system, 2));
+  EXPECT_EQ(AsWstring(window.Job().settings.systemDrive), std::wstring(system, 2));
   RunUntilEnded(window);
 
   ASSERT_TRUE(window.Ended());
@@ -135,7 +135,7 @@ TEST_F(ProgressWindowTest, NoCompletionMessageUnlessBackupFinishIsZero) {
 TEST_F(ProgressWindowTest, AFileThatCannotBeReadShowsTheFailureList) {
   ASSERT_TRUE(drive_.Ok());
   // Held open without sharing, the file cannot be read by the job.
-  UniqueHandle locked(CreateFileW(Wide(source_ + u"\\file2.txt").c_str(), GENERIC_READ, 0, nullptr,
+  UniqueHandle locked(CreateFileW(AsWstring(source_ + u"\\file2.txt").c_str(), GENERIC_READ, 0, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   ASSERT_TRUE(locked);
   CPropressDlg window(Settings(), SystemFileSystem(), prompter_, host_);
@@ -148,7 +148,7 @@ TEST_F(ProgressWindowTest, AFileThatCannotBeReadShowsTheFailureList) {
   ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 1);
   wchar_t line[1024] = {};
   SendMessageW(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(line));
-  EXPECT_EQ(std::wstring(line).find(Wide(source_ + u"\\file2.txt;Fail(32)")), 0u) << line;
+  EXPECT_EQ(std::wstring(line).find(AsWstring(source_ + u"\\file2.txt;Fail(32)")), 0u) << line;
   EXPECT_EQ(window.ItemText(IDC_PROGRESS_FINISHED), L"4 Files");
   // Whole rows only: the list's client height is a multiple of its row height.
   const int row = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
