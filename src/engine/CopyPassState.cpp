@@ -17,15 +17,7 @@ CopyPassState::CopyPassState(BackupJob& job, std::u16string storeRoot)
 
 CopyPassState::~CopyPassState() {
   partials_.reset();
-  WaitForCommitter();
-  if (committer_.joinable()) {
-    {
-      std::lock_guard lock(commitMutex_);
-      quit_ = true;
-    }
-    commitChanged_.notify_all();
-    committer_.join();
-  }
+  committer_.Stop();
   flusher_.End();
   // Copies still held were never put in place: their partial files go.
   for (Held& held : held_) {
@@ -135,41 +127,15 @@ void CopyPassState::CommitUnlessIn(std::u16string_view destinationFolder) {
 
 void CopyPassState::Commit() {
   StartCommit();
-  WaitForCommitter();
+  committer_.Wait();
   if (index_ != nullptr) AppendIndex();
 }
 
 void CopyPassState::StartCommit() {
   if (held_.empty()) return;
-  WaitForCommitter();
-  if (!committer_.joinable()) committer_ = std::thread([this] { CommitterLoop(); });
-  {
-    std::lock_guard lock(commitMutex_);
-    handedOver_ = std::move(held_);
-  }
+  committer_.HandOver(std::move(held_));
   held_.clear();
   heldBytes_ = 0;
-  commitChanged_.notify_all();
-}
-
-void CopyPassState::WaitForCommitter() {
-  std::unique_lock lock(commitMutex_);
-  commitChanged_.wait(lock, [this] { return !handedOver_; });
-}
-
-void CopyPassState::CommitterLoop() {
-  std::unique_lock lock(commitMutex_);
-  for (;;) {
-    commitChanged_.wait(lock, [this] { return quit_ || handedOver_; });
-    if (!handedOver_) return;
-    std::vector<Held> batch = std::move(*handedOver_);
-    lock.unlock();
-    CommitBatch(std::move(batch));
-    lock.lock();
-    // Cleared only now: the pass waits for this before it hands over the next batch.
-    handedOver_.reset();
-    commitChanged_.notify_all();
-  }
 }
 
 void CopyPassState::CommitBatch(std::vector<Held> batch) {

@@ -6,13 +6,10 @@
 // complete: the flushes wait on the disk, and neither the copying nor the
 // renames of the batch before need wait with them.
 //
-// The committer thread: started by the first batch handed over. It owns the
-// batch handed over until it has committed it; it waits for a batch or for
-// the pass's end; the pass waits for it before it hands over the next batch
-// and joins it in its destructor, before it ends the flusher (whose tickets
-// the committer waits on). While a batch commits, the pass and the
-// committer share the destination listing (its own lock), the restore
-// leftovers (leftoversMutex_) and the index (indexMutex_).
+// The committer (BatchCommitter) is joined in the destructor before the
+// flusher ends (the committer waits on its tickets). While a batch commits,
+// the pass and the committer share the destination listing (its own lock),
+// the restore leftovers (leftoversMutex_) and the index (indexMutex_).
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -27,6 +24,7 @@
 #include <vector>
 
 #include "engine/BackupJob.h"
+#include "engine/BatchCommitter.h"
 #include "engine/CopyFlusher.h"
 #include "engine/DestinationListing.h"
 #include "engine/StoreFolderCheck.h"
@@ -116,8 +114,6 @@ class CopyPassState {
   };
   // Hands the held batch to the committer, once it has finished the one before.
   void StartCommit();
-  void WaitForCommitter();
-  void CommitterLoop();
   // On the committer thread, in this order: each copy flushed, the index
   // entries announced, the copies renamed into place, the renames made
   // durable (a copy whose rename is not does not count as stored: it is a
@@ -157,14 +153,11 @@ class CopyPassState {
   StoreIndex* index_ = nullptr;  // written only by the committer while the pass runs
   SlimMutex indexMutex_;         // held by the committer while it changes the index
 
-  SlimMutex commitMutex_;
-  SlimCondition commitChanged_;
-  std::optional<std::vector<Held>> handedOver_;  // the batch being committed, or waiting to be
-  bool quit_ = false;
-
   CopyFlusher flusher_;  // a backup's; ended once the committer has been joined
 
-  std::thread committer_;  // last: started once the rest is made
+  // Last: its thread starts once the rest is made.
+  BatchCommitter<std::vector<Held>> committer_{
+      [this](std::vector<Held> batch) { CommitBatch(std::move(batch)); }};
 };
 
 }  // namespace qtr
