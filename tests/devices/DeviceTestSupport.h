@@ -29,6 +29,16 @@ inline constexpr std::string_view kDisks =
 inline const std::u16string kFour = u"\\\\?\\usbstor#four";
 inline const std::u16string kTwo = u"\\\\?\\usbstor#two";
 
+// A [disk] of a description: interface \\?\disk<number>, image
+// d<number>.img, the given cylinders of 2 heads, 4 sectors and 512 bytes,
+// then the extra lines.
+inline std::string NumberedDisk(int number, int cylinders, const std::string& extra = "") {
+  const std::string n = std::to_string(number);
+  return "[disk]\npath = \\\\?\\disk" + n + "\nimage = d" + n +
+         ".img\nvendor = QTR\nproduct = Box\nnumber = " + n + "\ngeometry = " + std::to_string(cylinders) +
+         " 2 4 512\n" + extra;
+}
+
 class RecordingMessages final : public MessageSeam {
  public:
   void ShowPlainMessage(std::u16string_view text) override {

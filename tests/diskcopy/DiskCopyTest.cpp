@@ -8,18 +8,12 @@ namespace qtr {
 namespace {
 
 using test::ReadImage;
+using test::NumberedDisk;
 using test::SimulatedWorld;
 using test::WriteImage;
 
 // Cylinders of 2 x 4 x 512 = 4096 bytes.
 constexpr uint32_t kBlock = 4096;
-
-std::string Disk(int number, int cylinders, const std::string& extra = "") {
-  const std::string n = std::to_string(number);
-  return "[disk]\npath = \\\\?\\disk" + n + "\nimage = d" + n +
-         ".img\nvendor = QTR\nproduct = Box\nnumber = " + n + "\ngeometry = " + std::to_string(cylinders) +
-         " 2 4 512\n" + extra;
-}
 
 // Every block of the source holds its own index, so a block in the wrong
 // place shows.
@@ -46,7 +40,7 @@ class DiskCopy : public ::testing::Test {
 };
 
 TEST_F(DiskCopy, CompleteCopyPutsEveryBlockInItsPlace) {
-  SetUpDisks(Disk(1, 6, "capacity = 25600\n") + Disk(2, 8), 6);
+  SetUpDisks(NumberedDisk(1, 6, "capacity = 25600\n") + NumberedDisk(2, 8), 6);
   DiskCopyWorker worker;
   worker.Start(job_, list_);
   worker.Join();
@@ -62,7 +56,7 @@ TEST_F(DiskCopy, CompleteCopyPutsEveryBlockInItsPlace) {
 }
 
 TEST_F(DiskCopy, CancelStopsAfterTheBlockInProgress) {
-  SetUpDisks(Disk(1, 6) + Disk(2, 6), 6);
+  SetUpDisks(NumberedDisk(1, 6) + NumberedDisk(2, 6), 6);
   // Cancel is confirmed while block 2 is being read.
   world_->Devices().SetReadObserver([this](size_t disk, uint64_t offset) {
     if (disk == 0 && offset == 2 * kBlock) job_.stop = 1;
@@ -76,7 +70,7 @@ TEST_F(DiskCopy, CancelStopsAfterTheBlockInProgress) {
 }
 
 TEST_F(DiskCopy, ReadWriteAndSeekFailuresEndWithTheirMessages) {
-  SetUpDisks(Disk(1, 4) + Disk(2, 4), 4);
+  SetUpDisks(NumberedDisk(1, 4) + NumberedDisk(2, 4), 4);
   world_->Devices().SetFailure(0, SimulatedFailure::ShortRead, true);
   RunDiskCopy(job_, list_);
   EXPECT_EQ(job_.success, 0);
@@ -99,7 +93,7 @@ TEST_F(DiskCopy, ReadWriteAndSeekFailuresEndWithTheirMessages) {
 }
 
 TEST_F(DiskCopy, OpenAndGeometryFailuresEndSilently) {
-  SetUpDisks(Disk(1, 4) + Disk(2, 4), 4);
+  SetUpDisks(NumberedDisk(1, 4) + NumberedDisk(2, 4), 4);
   world_->Devices().SetFailure(0, SimulatedFailure::Geometry, true);
   RunDiskCopy(job_, list_);
   EXPECT_EQ(job_.success, 0);
@@ -114,8 +108,8 @@ TEST_F(DiskCopy, OpenAndGeometryFailuresEndSilently) {
 
   // A geometry without cylinders or without sectors copies nothing and says so.
   for (const char* geometry : {"0 2 4 512", "4 0 4 512", "4 2 4 0"}) {
-    SimulatedWorld zero(Disk(1, 4, std::string("geometry = ") + geometry + "\ncapacity = 16384\n") +
-                        Disk(2, 4));
+    SimulatedWorld zero(NumberedDisk(1, 4, std::string("geometry = ") + geometry + "\ncapacity = 16384\n") +
+                        NumberedDisk(2, 4));
     DeviceList disks;
     FillDeviceList(disks);
     DiskCopyJob job;

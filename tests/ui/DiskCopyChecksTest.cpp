@@ -7,16 +7,10 @@
 namespace qtr {
 namespace {
 
+using test::NumberedDisk;
 using test::SimulatedWorld;
 
 // Cylinders of 2 x 4 x 512 = 4096 bytes.
-std::string Disk(int number, int cylinders, const std::string& extra = "") {
-  const std::string n = std::to_string(number);
-  return "[disk]\npath = \\\\?\\disk" + n + "\nimage = d" + n +
-         ".img\nvendor = QTR\nproduct = Box\nnumber = " + n + "\ngeometry = " + std::to_string(cylinders) +
-         " 2 4 512\n" + extra;
-}
-
 TEST(DiskCopyChecks, StartModeFollowsTheChosenDisks) {
   using namespace disk_copy_text;
   EXPECT_EQ(DecideStartMode(true, 1, 2).mode, StartMode::FileBackup);
@@ -31,9 +25,9 @@ TEST(DiskCopyChecks, StartModeFollowsTheChosenDisks) {
 
 TEST(DiskCopyChecks, TargetMustBeLargeEnoughAndEmpty) {
   using namespace disk_copy_text;
-  SimulatedWorld world(Disk(1, 4, "capacity = 16384\n") + Disk(2, 4, "capacity = 16384\n") +
-                       Disk(3, 3, "capacity = 12288\n") + Disk(4, 8, "volume = H\n") +
-                       Disk(5, 4, "fail = capacity10 capacity16\n"));
+  SimulatedWorld world(NumberedDisk(1, 4, "capacity = 16384\n") + NumberedDisk(2, 4, "capacity = 16384\n") +
+                       NumberedDisk(3, 3, "capacity = 12288\n") + NumberedDisk(4, 8, "volume = H\n") +
+                       NumberedDisk(5, 4, "fail = capacity10 capacity16\n"));
   DeviceList list;
   FillDeviceList(list);
   const CopyStartCheck equal = CheckDiskCopyStart(list, 1, 2);
