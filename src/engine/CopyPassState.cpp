@@ -17,6 +17,7 @@ CopyPassState::CopyPassState(BackupJob& job, std::u16string storeRoot)
 
 CopyPassState::~CopyPassState() {
   partials_.reset();
+  announcer_.Stop();
   committer_.Stop();
   flusher_.End();
   // Copies still held were never put in place: their partial files go.
@@ -127,20 +128,25 @@ void CopyPassState::CommitUnlessIn(std::u16string_view destinationFolder) {
 
 void CopyPassState::Commit() {
   StartCommit();
+  announcer_.Wait();
   committer_.Wait();
   if (index_ != nullptr) AppendIndex();
 }
 
 void CopyPassState::StartCommit() {
   if (held_.empty()) return;
-  committer_.HandOver(std::move(held_));
+  announcer_.HandOver(std::move(held_));
   held_.clear();
   heldBytes_ = 0;
 }
 
-void CopyPassState::CommitBatch(std::vector<Held> batch) {
+void CopyPassState::AnnounceBatch(std::vector<Held> batch) {
   WaitForFlushes(batch);
   if (index_ != nullptr) AnnounceEntries(batch);
+  committer_.HandOver(std::move(batch));
+}
+
+void CopyPassState::CommitBatch(std::vector<Held> batch) {
   std::vector<Held*> placed = PutBatchInPlace(batch);
   if (placed.empty() || !MakeRenamesDurable(placed)) return;
   if (storeRoot_.empty()) RemoveRestoreLeftovers(placed);
@@ -265,7 +271,10 @@ void CopyPassState::RemoveRestoreLeftovers(const std::vector<Held*>& placed) {
 void CopyPassState::AppendIndex() {
   // The copies keep their announced entries; the line tells that the index
   // could not be kept up, unless the store is gone and its one line said all.
-  if (const uint32_t error = index_->AppendPending(job_.fs); error != 0 && !StoreLost())
+  std::unique_lock lock(indexMutex_);
+  const uint32_t error = index_->AppendPending(job_.fs);
+  lock.unlock();
+  if (error != 0 && !StoreLost())
     job_.results.AddFailure(IndexFolderOf(storeRoot_), error);
 }
 

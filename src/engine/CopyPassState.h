@@ -6,10 +6,15 @@
 // complete: the flushes wait on the disk, and neither the copying nor the
 // renames of the batch before need wait with them.
 //
-// The committer (BatchCommitter) is joined in the destructor before the
-// flusher ends (the committer waits on its tickets). While a batch commits,
-// the pass and the committer share the destination listing (its own lock),
-// the restore leftovers (leftoversMutex_) and the index (indexMutex_).
+// A batch goes through two threads, each a BatchCommitter: the announcer
+// waits for its flushes and announces its index entries, then hands it to
+// the committer, which puts it in place while the announcer works on the
+// next batch. Each batch keeps its own order (flushed, announced, renamed,
+// durable); batches only overlap across those steps. Both are joined in the
+// destructor before the flusher ends (the announcer waits on its tickets).
+// While a batch commits, the pass and the two threads share the destination
+// listing (its own lock), the restore leftovers (leftoversMutex_) and the
+// index (indexMutex_).
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -112,10 +117,12 @@ class CopyPassState {
     std::optional<uint64_t> flushTicket;  // its place in the flusher's queue, if it has one
     std::u16string lacking;               // what the copy lacks, said once it is stored
   };
-  // Hands the held batch to the committer, once it has finished the one before.
+  // Hands the held batch to the announcer, once it has handed the one before on.
   void StartCommit();
-  // On the committer thread, in this order: each copy flushed, the index
-  // entries announced, the copies renamed into place, the renames made
+  // On the announcer thread: each copy flushed, then the index entries
+  // announced; the batch then goes to the committer.
+  void AnnounceBatch(std::vector<Held> batch);
+  // On the committer thread, in this order: the copies renamed into place, the renames made
   // durable (a copy whose rename is not does not count as stored: it is a
   // failure, its other forms stay and its entry stays announced), and only
   // then the copies counted, recorded, and their other forms removed.
@@ -155,9 +162,11 @@ class CopyPassState {
 
   CopyFlusher flusher_;  // a backup's; ended once the committer has been joined
 
-  // Last: its thread starts once the rest is made.
+  // Last: their threads start once the rest is made.
   BatchCommitter<std::vector<Held>> committer_{
       [this](std::vector<Held> batch) { CommitBatch(std::move(batch)); }};
+  BatchCommitter<std::vector<Held>> announcer_{
+      [this](std::vector<Held> batch) { AnnounceBatch(std::move(batch)); }};
 };
 
 }  // namespace qtr

@@ -499,8 +499,12 @@ void StoreIndex::AppendXml(const Change& change, std::u16string_view tag, std::u
 
 uint32_t StoreIndex::WritePiece(FileSystem& fs, std::vector<Change>* changes, std::u16string* name) {
   const std::u16string folder = IndexFolderOf(storeRoot_);
-  if (const uint32_t error = fs.CreateFolder(folder); error == 0)
-    fs.SetAttributes(folder, kAttributeHidden | kAttributeSystem);
+  // Asked once per index: a backup writes a piece for every batch.
+  if (!indexFolderMade_) {
+    const uint32_t made = fs.CreateFolder(folder);
+    if (made == 0) fs.SetAttributes(folder, kAttributeHidden | kAttributeSystem);
+    indexFolderMade_ = made == 0 || made == kErrorAlreadyExists;
+  }
   // The name is taken first, by creating it empty: two jobs writing into one
   // store never replace each other's piece. The piece is then written whole
   // under a partial name and renamed over it: a piece is all there or empty.

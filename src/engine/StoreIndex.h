@@ -222,6 +222,7 @@ class StoreIndex {
   uint32_t WritePiece(FileSystem& fs, std::vector<Change>* changes, std::u16string* name);
 
   std::u16string storeRoot_;
+  bool indexFolderMade_ = false;  // made, or found there, by this index
   std::shared_ptr<const StoreIndexKey> key_;
   bool hasTagged_ = false, hasUntagged_ = false;  // as read
   // Tagged rename records: file id -> key of the path renamed to.
