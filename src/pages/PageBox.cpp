@@ -67,7 +67,8 @@ CPageBox::CPageBox(const PageBoxServices& services)
       devices_(services.devices != nullptr ? *services.devices : DeviceList::Process()),
       button_(services.button != nullptr ? *services.button : EnclosureButton::Process()),
       jobRecorded_(services.jobRecorded),
-      quick_(services.programFolder, [this] { sequence_.QuickLaunch(); }),
+      quick_(
+          services.programFolder, [this] { sequence_.QuickLaunch(); }, [this] { return job_ != nullptr; }),
       backUp_(services.programFolder, *prompter_, this, devices_, button_),
       manage_(services.programFolder, *prompter_, devices_) {
   SettingsHost host;
@@ -487,6 +488,8 @@ void CPageBox::JobCancelled() {
     if (kind == TriggerKind::Restore) SetFocus(GetDlgItem(Handle(), IDC_PAGEBOX_RESTORE));
   }
   ApplyDeviceState();
+  // The Quick Activate page tells that the backup did not finish.
+  InvalidateRect(quick_.Handle(), nullptr, FALSE);
   InvalidateRect(Handle(), nullptr, FALSE);
 }
 
