@@ -41,6 +41,8 @@ class CVantroDlg : public PaintedDialog {
   CPageBox* PageBox() const { return pageBox_.get(); }
   HWND PageBoxWindow() const { return pageBox_ ? pageBox_->Handle() : nullptr; }
 
+  // A job ended: while the window is hidden its balloon says how.
+  void OnJobRecorded(const JobRecord& record);
   // Opens the History window on the job with this id (0: on the newest);
   // a click on a job's balloon leads here.
   void OpenHistory(uint64_t jobId);
@@ -72,8 +74,6 @@ class CVantroDlg : public PaintedDialog {
   void ShowTexts();
   void RegisterShellChanges();
   void OnShellChange(WPARAM w, LPARAM l);
-  // A job ended: while the window is hidden its balloon says how.
-  void OnJobRecorded(const JobRecord& record);
   void Notify(const std::u16string& text, bool warning, uint64_t jobId);
   void CheckReminder();
   LocalClock& Clock() const { return clock_ ? *clock_ : SystemLocalClock(); }

@@ -80,7 +80,9 @@ JobNotice JobNoticeFor(const JobRecord& record, const LanguageTable& table) {
   }
   // A job that stopped says also what had failed before it did.
   if (record.failedFiles != 0 && record.kind != HistoryJobKind::kDiskCopy)
-    notice.text = WithPlaces(DisplayText(table, TextId::NoticeAlsoFailed), notice.text, GroupedCount(record.failedFiles));
+    notice.text = WithPlaces(
+        DisplayText(table, record.failedFiles == 1 ? TextId::NoticeAlsoFailedOne : TextId::NoticeAlsoFailed),
+        notice.text, GroupedCount(record.failedFiles));
   return notice;
 }
 

@@ -46,6 +46,7 @@ TEST_F(JobNoticeTest, AStoppedJobSaysWhyAndWhatHadFailedBefore) {
             u"Backup to P: stopped, files looked encrypted by an attack");
   EXPECT_EQ(Text(kBackup, JobEnding::kTargetRemoved, 10, 2),
             u"Backup to P: stopped, the disk was removed (2 files failed)");
+  EXPECT_EQ(Text(kBackup, JobEnding::kLowSpace, 10, 1), u"Backup to P: stopped, the disk is full (1 file failed)");
   EXPECT_EQ(Text(kDiskCopy, JobEnding::kTargetRemoved), u"Disk copy to WDC Passport #1 stopped, the disk was removed");
   for (const JobEnding ending : {JobEnding::kStoppedByPerson, JobEnding::kLowSpace, JobEnding::kTargetRemoved,
                                  JobEnding::kStoppedByGuard})
