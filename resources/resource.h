@@ -48,6 +48,8 @@
 #define IDC_MAIN_ABOUT 1002
 #define IDC_MAIN_MINIMIZE 1003
 #define IDC_MAIN_QUIT 1008
+// Hidden: the text of the last notification-area balloon, for whoever checks what was said.
+#define IDC_MAIN_LAST_NOTICE 1009
 
 // Controls of the confirmation window
 #define IDC_CONFIRM_CLOSE 1043

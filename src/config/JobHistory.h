@@ -23,6 +23,8 @@
 namespace qtr {
 
 inline constexpr std::u16string_view kJobHistoryFileName = u"jobhistory.xml";
+// Where a history that did not load is kept (an older one is replaced).
+inline constexpr std::u16string_view kDamagedJobHistoryFileName = u"jobhistory.damaged.xml";
 
 enum class HistoryJobKind { kBackup, kRestore, kVerify, kDiskCopy };
 
@@ -59,7 +61,13 @@ struct JobRecord {
 
   // Finished with no failed file.
   bool Succeeded() const { return ending == JobEnding::kFinished && failedFiles == 0; }
+  // Keeps a failure line while there is room for it, counts it otherwise:
+  // a job with a million failed files keeps a hundred lines in memory.
+  void AddLine(std::u16string line);
 };
+
+// "2026-03-07 09:05:00" back into its fields; nothing when it is not such a time.
+std::optional<BackupStartTime> ParseBackupTime(std::u16string_view text);
 
 class JobHistory {
  public:

@@ -66,7 +66,9 @@ CPageBox::CPageBox(const PageBoxServices& services)
       clock_(services.clock != nullptr ? *services.clock : SystemLocalClock()),
       devices_(services.devices != nullptr ? *services.devices : DeviceList::Process()),
       button_(services.button != nullptr ? *services.button : EnclosureButton::Process()),
-      quick_(services.programFolder, [this] { sequence_.QuickLaunch(); }),
+      jobRecorded_(services.jobRecorded),
+      quick_(
+          services.programFolder, [this] { sequence_.QuickLaunch(); }, [this] { return job_ != nullptr; }),
       backUp_(services.programFolder, *prompter_, this, devices_, button_),
       manage_(services.programFolder, *prompter_, devices_) {
   SettingsHost host;
@@ -305,6 +307,14 @@ bool CPageBox::DiskLocked(int deviceNumber) {
   return disk != nullptr && HasPassword(disk->m_passwordRecord) && disk->m_unlocked == 0;
 }
 
+std::u16string CPageBox::DiskNameOfDrive(const std::u16string& drive) {
+  if (drive.size() != 2) return {};
+  const std::lock_guard lock(devices_.Mutex());
+  for (size_t i = 0; i < devices_.Size(); ++i)
+    if (devices_[i].m_partitions.find(drive) != std::u16string::npos) return devices_[i].m_displayName;
+  return {};
+}
+
 std::u16string CPageBox::DiskName(int deviceNumber) {
   if (deviceNumber < 0) return {};
   const std::lock_guard lock(devices_.Mutex());
@@ -348,6 +358,9 @@ bool CPageBox::HandOver(const JobStart& start) {
   if (start.kind == JobStart::Kind::Backup) LoadSettings(init);
   const HandOverPlan plan = PlanHandOver(start, SettingIsOn(init, u"SetPassword"));
   JobWindowSettings settings = WindowSettingsFor(start, plan);
+  // A copy's target is a whole disk, named as the question before it named it.
+  settings.diskName = plan.diskCopy ? ShownDiskName(DiskName(TargetDisk()), TargetDisk())
+                                    : DiskNameOfDrive(start.target);
   if (!AskBeforeJob(start, plan, settings)) {
     EnablePageButtons(true);
     return false;
@@ -369,6 +382,8 @@ JobWindowSettings CPageBox::WindowSettingsFor(const JobStart& start, const HandO
     settings.targetDisk = start.targetIndex;
   }
   settings.caption = plan.caption;
+  settings.trigger = start.trigger;
+  settings.clock = &clock_;
   return settings;
 }
 
@@ -473,6 +488,8 @@ void CPageBox::JobCancelled() {
     if (kind == TriggerKind::Restore) SetFocus(GetDlgItem(Handle(), IDC_PAGEBOX_RESTORE));
   }
   ApplyDeviceState();
+  // The Quick Activate page tells that the backup did not finish.
+  InvalidateRect(quick_.Handle(), nullptr, FALSE);
   InvalidateRect(Handle(), nullptr, FALSE);
 }
 

@@ -43,6 +43,8 @@ struct PageBoxServices {
   EnclosureButton* button = nullptr;
   // The Setting page's language choice: every window shows its texts again.
   std::function<void(const std::u16string& identifier)> applyLanguage;
+  // Every job that ended, with its record as the history keeps it.
+  std::function<void(const JobRecord& record)> jobRecorded;
 };
 
 class CPageBox : public PaintedDialog,
@@ -105,6 +107,11 @@ class CPageBox : public PaintedDialog,
   void JobStopped(CPropressDlg& window) override;
   void JobClosed(CPropressDlg& window) override;
   void RefreshTrees(const std::u16string& target, const std::vector<std::u16string>& restoreRoots) override;
+  void JobRecorded(const JobRecord& record) override {
+    if (jobRecorded_) jobRecorded_(record);
+  }
+  // The display name of the listed disk that holds this drive ("P:"), empty when none.
+  std::u16string DiskNameOfDrive(const std::u16string& drive);
 
   // StartWorld
   bool SourceFilesSelected() override { return backUp_.SourceTree().FilesSelected(); }
@@ -157,6 +164,7 @@ class CPageBox : public PaintedDialog,
   LocalClock& clock_;
   DeviceList& devices_;
   EnclosureButton& button_;
+  std::function<void(const JobRecord&)> jobRecorded_;
 
   PageBoxState state_;
   StartSequence sequence_{state_, *this};

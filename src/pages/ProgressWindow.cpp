@@ -91,6 +91,7 @@ void CPropressDlg::MoveFailureLinesToList() {
   if (lines.empty()) return;
   HWND list = Item(IDC_PROGRESS_FAILURES);
   for (const std::u16string& line : lines) {
+    record_.AddLine(line);
     const std::wstring text = AsWstring(line);
     const LRESULT at = SendMessageW(list, LB_GETCOUNT, 0, 0);
     SendMessageW(list, LB_INSERTSTRING, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(text.c_str()));
@@ -117,6 +118,8 @@ void CPropressDlg::FitFailureListToRows() {
 
 bool CPropressDlg::OnInit() {
   CurrentProgressWindow() = this;
+  const LocalTime now = (settings_.clock != nullptr ? *settings_.clock : SystemLocalClock()).Now();
+  record_.started = {now.year, now.month, now.day, now.hour, now.minute, now.second};
   SetWindowPos(Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
   CreateControls();
   finishAllowed_ = true;
@@ -245,6 +248,7 @@ void CPropressDlg::Render(const JobView& view) {
   switch (view.action) {
     case JobView::Action::kStopForNoTarget:
       // A backup without a target cannot go on, so there is nothing to ask.
+      RecordEnd(JobEnding::kTargetRemoved);
       noPrompt_ = true;
       StopJob();
       return;
@@ -253,6 +257,7 @@ void CPropressDlg::Render(const JobView& view) {
       KillTimer(Handle(), kTimerId);
       timerRunning_ = false;
       noPrompt_ = true;
+      RecordEnd(JobEnding::kLowSpace);
       prompter_.Ask({DisplayText(TextId::DiskIsSmallTitle), DisplayText(TextId::DiskIsSmallMessage), false});
       AcceptStop();
       return;
@@ -276,6 +281,7 @@ void CPropressDlg::Render(const JobView& view) {
     KillTimer(Handle(), kTimerId);
     timerRunning_ = false;
     TakeFinalFigures();
+    RecordEnd(JobEnding::kFinished);
     ShowCloseButton();
     SetThreadExecutionState(ES_CONTINUOUS);
     FinishJob(view.action == JobView::Action::kEndedWithNothing);
@@ -295,6 +301,7 @@ void CPropressDlg::RenderDiskCopy(const DiskCopyView& view) {
     SetText(IDC_PROGRESS_REMAINING, u"00:00:00");
     KillTimer(Handle(), kTimerId);
     timerRunning_ = false;
+    RecordEnd(JobEnding::kFinished);
     ShowCloseButton();
     SetThreadExecutionState(ES_CONTINUOUS);
   }
@@ -360,6 +367,46 @@ void CPropressDlg::FinishJob(bool nothingCopied) {
   completionOpen_ = false;
 }
 
+void CPropressDlg::RecordEnd(JobEnding ending) {
+  if (recorded_) return;
+  recorded_ = true;
+  JobRecord record = std::move(record_);
+  record_ = {};
+  const LocalTime now = (settings_.clock != nullptr ? *settings_.clock : SystemLocalClock()).Now();
+  record.ended = {now.year, now.month, now.day, now.hour, now.minute, now.second};
+  record.trigger = settings_.trigger;
+  record.target = settings_.target;
+  record.diskName = settings_.diskName;
+  record.ending = ending;
+  if (settings_.diskCopy) {
+    record.kind = HistoryJobKind::kDiskCopy;
+    record.target = settings_.diskName;
+    record.bytes = diskJob_.copied.load();
+    // A copy that ended by itself without success did not complete; it has no files to name.
+    if (ending == JobEnding::kFinished && diskJob_.success.load() == 0) record.failedFiles = 1;
+  } else {
+    // Lines still on their way from the worker belong to the record too.
+    {
+      std::lock_guard<std::mutex> lock(linesMutex_);
+      for (const std::u16string& line : pendingLines_) record.AddLine(line);
+    }
+    record.kind = settings_.verify   ? HistoryJobKind::kVerify
+                  : settings_.backup ? HistoryJobKind::kBackup
+                                     : HistoryJobKind::kRestore;
+    record.files = job_->counters.finishedCount.load();
+    record.bytes = job_->counters.doneBytes.load();
+    record.failedFiles = job_->results.FailedFiles();
+    // A verify's outcome is read only once its worker was joined, as it is for a finished one.
+    if (settings_.verify && ending == JobEnding::kFinished) {
+      record.files = verifyOutcome_.checked;
+      record.failedFiles = verifyOutcome_.damaged + verifyOutcome_.missing;
+    }
+  }
+  // A history that cannot be saved never holds the job up: the record is still told.
+  record.id = JobHistory(settings_.programFolder).Append(record);
+  host_.JobRecorded(record);
+}
+
 void CPropressDlg::StopJob() {
   // A stop that arrives while one is asked about, or after one was accepted,
   // is the same stop: running it again would hide the window and tell the
@@ -383,6 +430,7 @@ void CPropressDlg::StopJob() {
 }
 
 void CPropressDlg::AcceptStop() {
+  RecordEnd(targetGone_ ? JobEnding::kTargetRemoved : JobEnding::kStoppedByPerson);
   job_->control.pause.Open();
   if (timerRunning_) {
     KillTimer(Handle(), kTimerId);
@@ -423,6 +471,7 @@ void CPropressDlg::OnTargetRemoved(const std::u16string& drive) {
   KillTimer(Handle(), kTimerId);
   timerRunning_ = false;
   noPrompt_ = true;
+  RecordEnd(JobEnding::kTargetRemoved);
   prompter_.Ask({DisplayText(TextId::PromptTitle), DisplayText(TextId::RemoveDisk), false});
   AcceptStop();
 }

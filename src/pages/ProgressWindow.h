@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "config/JobHistory.h"
 #include "diskcopy/DiskCopyJob.h"
 #include "diskcopy/DiskCopyProgress.h"
 #include "engine/BackupJob.h"
@@ -16,6 +17,7 @@
 #include "engine/JobThread.h"
 #include "engine/VerifyJob.h"
 #include "platform/Handles.h"
+#include "ui/LocalTime.h"
 #include "ui/Prompter.h"
 #include "widgets/ControlColours.h"
 #include "widgets/PaintedDialog.h"
@@ -41,6 +43,9 @@ class JobWindowHost {
   // The file trees read the target drive (and restored folders) again.
   virtual void RefreshTrees(const std::u16string& target,
                             const std::vector<std::u16string>& restoreRoots) = 0;
+  // The job ended and its record was made (id 0 when the history could not
+  // be saved); the record is told once, before any message about the end.
+  virtual void JobRecorded(const JobRecord& record) = 0;
 };
 
 struct JobWindowSettings {
@@ -56,6 +61,12 @@ struct JobWindowSettings {
   // The target store's key, when it is encrypted: one owner, handed to the job when it starts.
   std::shared_ptr<const StoreKey> storeKey;
   bool storeReadable = false;  // the person agreed to store readable copies in an encrypted store
+  // For the job's record: what started it, the target disk's name (a disk
+  // copy's whole target: "WDC Passport #1"), and the clock its times come
+  // from (null: the system's).
+  JobTrigger trigger = JobTrigger::kButton;
+  std::u16string diskName;
+  LocalClock* clock = nullptr;
 };
 
 class CPropressDlg : public PaintedDialog, private JobReporter {
@@ -103,6 +114,10 @@ class CPropressDlg : public PaintedDialog, private JobReporter {
   void TakeFinalFigures();
   // The failure list is as high as a whole number of rows, scroll bar or not.
   void FitFailureListToRows();
+  // Adds the job's record to the history and tells the host, once.
+  void RecordEnd(JobEnding ending);
+  JobRecord record_;  // its failure lines gather as they reach the list
+  bool recorded_ = false;
   int listMost_ = 0;  // the failure list's height at most, in whole rows
 
   JobWindowSettings settings_;

@@ -1,6 +1,7 @@
 #include "pages/QuickDialog.h"
 
 #include "config/BackupRecord.h"
+#include "config/JobHistory.h"
 #include "config/LanguageText.h"
 #include "platform/WideText.h"
 #include "ui/LastBackupLine.h"
@@ -9,8 +10,12 @@
 
 namespace qtr {
 
-CQuickDialog::CQuickDialog(std::u16string programFolder, std::function<void()> launch)
-    : PaintedDialog(IDD_QUICK_PAGE), programFolder_(std::move(programFolder)), launch_(std::move(launch)) {}
+CQuickDialog::CQuickDialog(std::u16string programFolder, std::function<void()> launch,
+                           std::function<bool()> jobRunning)
+    : PaintedDialog(IDD_QUICK_PAGE),
+      programFolder_(std::move(programFolder)),
+      launch_(std::move(launch)),
+      jobRunning_(std::move(jobRunning)) {}
 
 bool CQuickDialog::OnInit() {
   SetWindowPos(Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
@@ -57,19 +62,31 @@ void CQuickDialog::PaintSurface(HDC dc, const RECT& client) {
   // The page's own name, the same in every language.
   TextOutW(dc, 10, 20, L"Quick Launch", 12);
 
-  const std::u16string time = BackupRecord(programFolder_).LastBackupTime();
-  if (!time.empty()) {
-    font.Select(labelFont_.Get());
-    SetTextColor(dc, RGB(20, 30, 40));
-    const std::wstring label = AsWstring(DisplayText(TextId::LastBackupTime));
-    SIZE size{};
-    GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &size);
-    const LastBackupLayout at = LayOutLastBackup(client.right, size.cx, size.cy);
+  // backupinfo.xml keeps when the last backup started; the history says whether it finished.
+  const LastBackupText last = DecideLastBackup(JobHistory(programFolder_).Load(),
+                                               BackupRecord(programFolder_).LastBackupTime(),
+                                               jobRunning_ && jobRunning_(), ActiveLanguageTable());
+  if (last.time.empty() && last.note.empty()) return;
+  font.Select(labelFont_.Get());
+  SetTextColor(dc, RGB(20, 30, 40));
+  const std::wstring label = AsWstring(DisplayText(TextId::LastBackupTime));
+  SIZE size{};
+  GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &size);
+  const LastBackupLayout at = LayOutLastBackup(client.right, size.cx, size.cy);
+  if (!last.time.empty()) {
     TextOutW(dc, at.labelX, at.labelTop, label.c_str(), static_cast<int>(label.size()));
-    const std::wstring shown = AsWstring(time);
+    const std::wstring shown = AsWstring(last.time);
     RECT box = {at.timeX, at.timeTop, at.timeX + LastBackupLayout::kTimeWidth, at.timeTop + size.cy + 2};
     DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &box,
               DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+  }
+  if (!last.note.empty()) {
+    // Below the line (or in its place when no backup finished), wrapped to the page.
+    const int top = last.time.empty() ? at.labelTop : at.timeTop + size.cy + 8;
+    const std::wstring note = AsWstring(last.note);
+    SetTextColor(dc, RGB(190, 60, 20));
+    RECT box = {at.labelX, top, client.right - 10, client.bottom - 10};
+    DrawTextW(dc, note.c_str(), static_cast<int>(note.size()), &box, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
   }
 }
 

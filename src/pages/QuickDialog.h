@@ -1,6 +1,6 @@
 // CQuickDialog: the Quick Activate page (slot 0 of the page container): one
-// large button that backs up the current selection at once, and the time the
-// last backup started.
+// large button that backs up the current selection at once, the time of the
+// last backup that finished, and a note when the one after it did not.
 #pragma once
 #include <functional>
 #include <string>
@@ -17,8 +17,9 @@ class CQuickDialog : public PaintedDialog {
  public:
   static constexpr int kWidth = 542, kHeight = 284;
 
-  // programFolder holds backupinfo.xml; launch runs the quick launch.
-  CQuickDialog(std::u16string programFolder, std::function<void()> launch);
+  // programFolder holds backupinfo.xml and the history; launch runs the
+  // quick launch; jobRunning says whether a job runs now.
+  CQuickDialog(std::u16string programFolder, std::function<void()> launch, std::function<bool()> jobRunning = {});
 
   HWND LaunchButton() const { return launchButton_.Handle(); }
   void EnableLaunch(bool enable) const;
@@ -33,6 +34,7 @@ class CQuickDialog : public PaintedDialog {
  private:
   std::u16string programFolder_;
   std::function<void()> launch_;
+  std::function<bool()> jobRunning_;
   // White like the other pages: picture 217 is the splash artwork, whose
   // product name would stand behind the launch button.
   Picture picture_;

@@ -17,4 +17,7 @@ uint32_t WriteWholeFile(std::u16string_view path, std::string_view bytes);
 // FileReplacement.h over the system's file system).
 uint32_t ReplaceWholeFile(std::u16string_view path, std::string_view bytes);
 
+// Gives the file at from the name to, replacing a file of that name.
+uint32_t RenameWholeFile(std::u16string_view from, std::u16string_view to);
+
 }  // namespace qtr

@@ -67,4 +67,9 @@ uint32_t ReplaceWholeFile(std::u16string_view path, std::string_view bytes) {
   return error;
 }
 
+uint32_t RenameWholeFile(std::u16string_view from, std::u16string_view to) {
+  if (std::rename(NativePath(from).c_str(), NativePath(to).c_str()) != 0) return Win32ErrorFromErrno(errno);
+  return 0;
+}
+
 }  // namespace qtr

@@ -55,4 +55,9 @@ uint32_t ReplaceWholeFile(std::u16string_view path, std::string_view bytes) {
   return ReplaceFileContents(SystemFileSystem(), path, bytes);
 }
 
+uint32_t RenameWholeFile(std::u16string_view from, std::u16string_view to) {
+  if (!MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(), MOVEFILE_REPLACE_EXISTING)) return GetLastError();
+  return 0;
+}
+
 }  // namespace qtr

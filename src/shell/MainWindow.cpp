@@ -22,7 +22,9 @@
 #include "shell/AboutDialog.h"
 #include "shell/ProgramFolder.h"
 #include "shell/TraceLog.h"
+#include "ui/BackupReminder.h"
 #include "ui/HelpViewer.h"
+#include "ui/JobNotice.h"
 #include "ui/SimulatedClock.h"
 #include "widgets/ControlColours.h"
 #include "widgets/SelectedObject.h"
@@ -130,6 +132,10 @@ bool CVantroDlg::OnInit() {
   tray_.LoadTrayMenu(IDM_TRAY);
   trayIcon_ = small;
   tray_.SetIcon(small, AsWstring(DisplayText(TextId::Vantro)));
+  tray_.SetBalloonClick([this](uint64_t jobId) { OpenHistory(jobId); });
+  CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_NOPREFIX, 0, 0, 0, 0, Handle(),
+                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_MAIN_LAST_NOTICE)), GetModuleHandleW(nullptr),
+                  nullptr);
   ShowTexts();
   TraceStep("CVantroDlg::OnInitDialog", 3);
   RegisterShellChanges();
@@ -138,6 +144,8 @@ bool CVantroDlg::OnInit() {
   prompter_ = WindowPrompter(Handle());
   CreatePageBox();
   RegisterBackupHotKey();
+  // Every minute, from a minute after the start: a simulated clock may pass days in an hour.
+  SetTimer(Handle(), kReminderTimer, 60 * 1000, nullptr);
   // Centred on the work area at its final size.
   CentreOver(Handle(), WorkArea());
   return true;
@@ -255,6 +263,7 @@ void CVantroDlg::CreatePageBox() {
   services.programFolder = ProgramFolder();
   services.mainWindow = Handle();
   services.applyLanguage = [this](const std::u16string& identifier) { ApplyLanguage(identifier); };
+  services.jobRecorded = [this](const JobRecord& record) { OnJobRecorded(record); };
   // A simulated clock beside the program lets a person try the schedule at any minute.
   std::string clockText;
   if (ReadWholeFile(ProgramFolder() + u"simulated-clock.txt", clockText) == 0) {
@@ -282,6 +291,49 @@ void CVantroDlg::CreatePageBox() {
   AddShellChangeSink(&pageBox_->BackUpPage().TargetTree());
   deviceState_.box = pageBox_.get();
   AddShellChangeSink(&deviceState_);
+}
+
+void CVantroDlg::Notify(const std::u16string& text, bool warning, uint64_t jobId) {
+  SetDlgItemTextW(Handle(), IDC_MAIN_LAST_NOTICE, AsWstring(text).c_str());
+  tray_.ShowBalloon(AsWstring(DisplayText(TextId::Vantro)), AsWstring(text), warning, jobId);
+}
+
+// While the window is on the screen the progress window and its completion
+// message tell the person; a balloon would say it twice.
+void CVantroDlg::OnJobRecorded(const JobRecord& record) {
+  if (IsWindowVisible(Handle())) return;
+  const JobNotice notice = JobNoticeFor(record, ActiveLanguageTable());
+  Notify(notice.text, notice.warning, record.id);
+}
+
+void CVantroDlg::OpenHistory(uint64_t jobId) {
+  // The History window opens here, on the job with this id.
+  (void)jobId;
+}
+
+// The day it was last said is kept in the program folder beside init.xml,
+// not in it: the settings file holds only what the person chose, and a
+// restart the same day (or a second copy of the program) reads the same day.
+void CVantroDlg::CheckReminder() {
+  // The first start has nothing to remind of, and says nothing of it.
+  if (firstRun_) return;
+  const std::u16string& folder = ProgramFolder();
+  XmlDocument settings;
+  SettingsFile(folder, SystemDefaultLanguageId()).LoadForReading(settings);
+  const ReminderFile file(folder);
+  const LocalTime now = Clock().Now();
+  const bool haveSelection = !ReadPathList(folder + u"backupfullpath.xml").empty();
+  const auto due = ReminderDue(JobHistory(folder).Load(), haveSelection, ReminderDaysFrom(settings), now,
+                               file.LastShownDay());
+  if (!due) return;
+  file.SetLastShownDay(DayText(now));
+  Notify(due->Text(ActiveLanguageTable()), true, 0);
+}
+
+bool CVantroDlg::OnTimer(UINT_PTR id) {
+  if (id != kReminderTimer) return false;
+  CheckReminder();
+  return true;
 }
 
 // The stored hotkey starts a backup from anywhere. A combination that

@@ -41,6 +41,16 @@ class CVantroDlg : public PaintedDialog {
   CPageBox* PageBox() const { return pageBox_.get(); }
   HWND PageBoxWindow() const { return pageBox_ ? pageBox_->Handle() : nullptr; }
 
+  // A job ended: while the window is hidden its balloon says how.
+  void OnJobRecorded(const JobRecord& record);
+  // Opens the History window on the job with this id (0: on the newest);
+  // a click on a job's balloon leads here.
+  void OpenHistory(uint64_t jobId);
+  // The tray icon, whose balloons tell about jobs and the reminder.
+  const CTrayIcon& Tray() const { return tray_; }
+  // Every minute: the reminder when backups stop, said at most once a day.
+  static constexpr UINT_PTR kReminderTimer = 0x5245;
+
   // Where the shell's file-system changes go (the trees); none: they are ignored.
   void SetShellChangeSink(ShellChangeSink* sink) { shellSink_ = sink; }
   // The trees that follow the file system; each change reaches them before the sink above.
@@ -51,6 +61,7 @@ class CVantroDlg : public PaintedDialog {
   bool OnInit() override;
   bool OnCommand(int id, int code, HWND control) override;
   bool OnMessage(UINT message, WPARAM w, LPARAM l, INT_PTR& result) override;
+  bool OnTimer(UINT_PTR id) override;
   void PaintSurface(HDC dc, const RECT& client) override;
 
  private:
@@ -63,6 +74,9 @@ class CVantroDlg : public PaintedDialog {
   void ShowTexts();
   void RegisterShellChanges();
   void OnShellChange(WPARAM w, LPARAM l);
+  void Notify(const std::u16string& text, bool warning, uint64_t jobId);
+  void CheckReminder();
+  LocalClock& Clock() const { return clock_ ? *clock_ : SystemLocalClock(); }
 
   CInitDlg splash_;
   Picture background_, frame_, pageArea_, logo_;

@@ -83,9 +83,29 @@ bool CTrayIcon::SetIcon(HICON icon, const std::wstring& tooltip) {
   return added_;
 }
 
+bool CTrayIcon::ShowBalloon(const std::wstring& title, const std::wstring& text, bool warning, uint64_t id) {
+  lastBalloon_ = text;
+  balloonId_ = id;
+  if (data_.hIcon == nullptr) return false;
+  NOTIFYICONDATAW balloon = data_;
+  balloon.uFlags = Flags() | NIF_INFO;
+  balloon.szInfo[text.copy(balloon.szInfo, std::size(balloon.szInfo) - 1)] = L'\0';
+  balloon.szInfoTitle[title.copy(balloon.szInfoTitle, std::size(balloon.szInfoTitle) - 1)] = L'\0';
+  balloon.dwInfoFlags = warning ? NIIF_WARNING : NIIF_INFO;
+  balloon.uTimeout = 10000;  // before Vista; later systems take their own time
+  // Shown on the icon the shell holds: one it refused gets it with the balloon.
+  if (added_ && CallShell(NIM_MODIFY, balloon)) return true;
+  added_ = CallShell(NIM_ADD, balloon);
+  return added_;
+}
+
 void CTrayIcon::OnNotification(UINT iconId, UINT mouseMessage) {
   if (iconId != data_.uID) return;
   HWND owner = data_.hWnd;
+  if (mouseMessage == NIN_BALLOONUSERCLICK) {
+    if (balloonClick_) balloonClick_(balloonId_);
+    return;
+  }
   if (mouseMessage == WM_RBUTTONUP) {
     HMENU popup = menu_ != nullptr ? GetSubMenu(menu_, 0) : nullptr;
     if (popup == nullptr) return;

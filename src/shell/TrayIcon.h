@@ -8,6 +8,8 @@
 
 #include <shellapi.h>
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 namespace qtr {
@@ -38,6 +40,15 @@ class CTrayIcon {
   HICON Icon() const { return data_.hIcon; }
   void SetRestoreMode(int mode) { restoreMode_ = mode; }
 
+  // A balloon of the icon: the notification every Windows version the
+  // program runs on shows. warning: the warning icon instead of the
+  // information one. A click on it calls the click handler with id.
+  bool ShowBalloon(const std::wstring& title, const std::wstring& text, bool warning, uint64_t id);
+  void SetBalloonClick(std::function<void(uint64_t id)> onClick) { balloonClick_ = std::move(onClick); }
+  // The text of the last balloon sent to the shell, whether or not the
+  // shell showed it (a test reads what a person was told).
+  const std::wstring& LastBalloon() const { return lastBalloon_; }
+
   // What the icon does with a mouse message from the shell.
   virtual void OnNotification(UINT iconId, UINT mouseMessage);
   virtual void OnTaskbarCreated();
@@ -59,6 +70,9 @@ class CTrayIcon {
   HWND hooked_[2] = {nullptr, nullptr};
   HMENU menu_ = nullptr;
   int restoreMode_ = kRestoreNormal;
+  std::wstring lastBalloon_;
+  uint64_t balloonId_ = 0;
+  std::function<void(uint64_t)> balloonClick_;
 };
 
 }  // namespace qtr

@@ -6,6 +6,7 @@
 #include <iostream>
 #include <mutex>
 
+#include "config/JobHistory.h"
 #include "engine/BackupJob.h"
 #include "engine/JobOptions.h"
 #include "engine/JobProgress.h"
@@ -29,9 +30,41 @@ class ConsoleFailures : public JobReporter {
   void AddFailureLine(const std::u16string& line) override {
     ++count;
     PrintLine(Utf16ToUtf8(line), true);
+    std::lock_guard<std::mutex> lock(mutex);
+    record.AddLine(line);
   }
   std::atomic<size_t> count{0};
+  std::mutex mutex;
+  JobRecord record;  // its lines; the rest is filled in when the job ends
 };
+
+BackupStartTime LocalNow() {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+}
+
+// The job's record in the program folder's history, as the program keeps
+// it; a history that cannot be saved is said, and changes no exit code.
+void RecordJob(ConsoleFailures& failures, const BackupJob& job, const JobCommandOptions& options,
+               const std::u16string& folder, JobEnding ending) {
+  JobRecord record;
+  {
+    std::lock_guard<std::mutex> lock(failures.mutex);
+    record = std::move(failures.record);
+  }
+  record.ended = LocalNow();
+  record.kind = options.restore ? HistoryJobKind::kRestore : HistoryJobKind::kBackup;
+  record.trigger = JobTrigger::kCommandLine;
+  record.target = options.target;
+  record.files = job.counters.finishedCount.load();
+  record.bytes = job.counters.doneBytes.load();
+  record.failedFiles = job.results.FailedFiles();
+  record.ending = ending;
+  const JobHistory history(folder);
+  if (history.Append(std::move(record)) == 0)
+    PrintLine("qtrpack: the job could not be added to " + Utf16ToUtf8(history.Path()), true);
+}
 
 // "finished: 3 Files, 0 failed", with the files the changed-only test left
 // out counted apart, and a selection that named nothing said as such.
@@ -116,6 +149,7 @@ int RunJobCommand(const JobCommandOptions& options) {
   std::u16string folder = options.programFolder;
   if (folder.empty() || folder.back() != u'\\') folder += u'\\';
   ConsoleFailures failures;
+  failures.record.started = LocalNow();
   BackupJob job(SystemFileSystem(), failures, folder);
   SetUpJob(job, options.target, options.restore);
   job.settings.typeFilter = options.typeFilter;
@@ -127,7 +161,7 @@ int RunJobCommand(const JobCommandOptions& options) {
   JobThread worker;
   worker.Start([&job] { RunJob(job); });
   JobTicker ticker(_time64(nullptr));
-  bool lowSpace = false;
+  bool lowSpace = false, targetGone = false;
   std::u16string lastScanned;
   for (;;) {
     const bool ended = worker.Ended();
@@ -141,13 +175,18 @@ int RunJobCommand(const JobCommandOptions& options) {
       PrintLine("File backup failed: Not enough free disk space!", true);
       lowSpace = true;
     }
-    if (view.action == JobView::Action::kStopForNoTarget) job.control.stop = 1;
+    if (view.action == JobView::Action::kStopForNoTarget) {
+      job.control.stop = 1;
+      targetGone = true;
+    }
     if (ended || lowSpace || view.action == JobView::Action::kStopForNoTarget) break;
     // Woken by the worker's end at once: waiting a whole tick added up to a tick to every job's time.
     worker.WaitForEnd(std::chrono::milliseconds(100));
   }
   worker.Join();
   PrintLine(JobSummary(job, folder));
+  RecordJob(failures, job, options, folder,
+            lowSpace ? JobEnding::kLowSpace : targetGone ? JobEnding::kTargetRemoved : JobEnding::kFinished);
   // A copy that only lacks its times is a copy: its line is there to read, the job did its work.
   return job.results.FailedFiles() != 0 || job.counters.changedCount != 0 || lowSpace ? 1 : 0;
 }

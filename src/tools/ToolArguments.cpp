@@ -179,6 +179,7 @@ std::string ToolUsage(bool jobCommands) {
         "       qtrpack restore --target X: --program FOLDER\n"
         "           restores the stored paths listed in FOLDER\\restoreTempPath.xml from X:\\QTRPMB\n"
         "           to where they came from, with the settings of FOLDER\\init.xml\n"
+        "           (a backup and a restore each add their record to FOLDER\\jobhistory.xml)\n"
         "       qtrpack verify --target X:\n"
         "           reads every file stored in X:\\QTRPMB and checks it against the store index;\n"
         "           lists what is damaged, missing or unknown; an encrypted store's password is read\n"

@@ -2,16 +2,17 @@
 
 namespace qtr {
 
-void BackupTriggers::StartFromOutside() {
+void BackupTriggers::StartFromOutside(JobTrigger trigger) {
   window_.ShowMainWindow();
   state_.fromOutside = true;
+  state_.outsideTrigger = trigger;
   window_.SwitchToBackUpPage();
   window_.StartBackup();
 }
 
 void BackupTriggers::OnHotKey() {
   if (!state_.Idle() || window_.PasswordPromptOpen()) return;
-  StartFromOutside();
+  StartFromOutside(JobTrigger::kHotKey);
 }
 
 void BackupTriggers::ConsumeEnclosureButton() {
@@ -26,7 +27,7 @@ void BackupTriggers::ConsumeEnclosureButton() {
     window_.ConfirmOpenQuestion();
     return;
   }
-  StartFromOutside();
+  StartFromOutside(JobTrigger::kEnclosureButton);
 }
 
 void BackupTriggers::CheckSchedule() {

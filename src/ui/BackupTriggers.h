@@ -42,7 +42,7 @@ class BackupTriggers {
   const ScheduleDueCheck& Schedule() const { return schedule_; }
 
  private:
-  void StartFromOutside();
+  void StartFromOutside(JobTrigger trigger);
   void ConsumeEnclosureButton();
   void CheckSchedule();
 

@@ -1,6 +1,33 @@
 #include "ui/LastBackupLine.h"
 
+#include "config/LanguageText.h"
+#include "ui/JobNotice.h"
+
 namespace qtr {
+
+LastBackupText DecideLastBackup(const std::vector<JobRecord>& history, const std::u16string& recordedStart,
+                                bool jobRunning, const LanguageTable& table) {
+  const JobRecord* finished = nullptr;
+  const JobRecord* newest = nullptr;
+  for (const JobRecord& record : history) {
+    if (record.kind != HistoryJobKind::kBackup) continue;
+    newest = &record;
+    if (record.ending == JobEnding::kFinished) finished = &record;
+  }
+  if (newest == nullptr) return {recordedStart, {}};
+  LastBackupText text;
+  if (finished != nullptr) text.time = FormatBackupTime(finished->started);
+  // The times are written so that their text sorts as they do. A start
+  // recorded after the newest record's end has no record of its own: the
+  // program ended (or was ended) while that backup ran.
+  if (!jobRunning && !recordedStart.empty() && recordedStart > FormatBackupTime(newest->ended)) {
+    text.note = WithPlaces(DisplayText(table, TextId::LastBackupKilled), recordedStart);
+  } else if (newest != finished) {
+    text.note = WithPlaces(DisplayText(table, TextId::LastBackupNotFinished), FormatBackupTime(newest->started),
+                           EndingReason(newest->ending, table));
+  }
+  return text;
+}
 
 LastBackupLayout LayOutLastBackup(int pageWidth, int labelWidth, int textHeight) {
   LastBackupLayout layout;

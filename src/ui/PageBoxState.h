@@ -2,6 +2,7 @@
 // whether a job runs, and which page started it. Every trigger looks at
 // these before it may begin, so that two jobs never overlap.
 #pragma once
+#include "config/JobHistory.h"
 
 namespace qtr {
 
@@ -17,6 +18,8 @@ struct PageBoxState {
   bool restore = false;
   // The hotkey or the enclosure button asked: the confirmation has no countdown.
   bool fromOutside = false;
+  // Which of the two asked, for the job's record.
+  JobTrigger outsideTrigger = JobTrigger::kHotKey;
   // A job started by the quick launch holds the Quick Activate page's slot.
   bool quickLaunch = false;
   TriggerKind triggerKind = TriggerKind::Backup;

@@ -6,7 +6,13 @@
 namespace qtr {
 namespace {
 
-// "WDC     Passport" as a person reads it, with its number: "WDC Passport #1".
+void ReplaceAll(std::u16string& text, std::u16string_view what, const std::u16string& with) {
+  for (size_t at = text.find(what); at != std::u16string::npos; at = text.find(what, at + with.size()))
+    text.replace(at, what.size(), with);
+}
+
+}  // namespace
+
 std::u16string ShownDiskName(const std::u16string& displayName, int number) {
   std::u16string name;
   for (char16_t c : displayName) {
@@ -17,13 +23,6 @@ std::u16string ShownDiskName(const std::u16string& displayName, int number) {
   if (!name.empty()) name.push_back(u' ');
   return name + u"#" + DecimalText(number);
 }
-
-void ReplaceAll(std::u16string& text, std::u16string_view what, const std::u16string& with) {
-  for (size_t at = text.find(what); at != std::u16string::npos; at = text.find(what, at + with.size()))
-    text.replace(at, what.size(), with);
-}
-
-}  // namespace
 
 Question DiskCopyQuestion(const std::u16string& sourceName, int sourceNumber, const std::u16string& targetName,
                           int targetNumber) {
@@ -82,6 +81,7 @@ StartResult StartSequence::StartBackup() {
   JobStart start;
   start.target = world_.TargetText();
   start.unattended = state_.fromOutside;
+  start.trigger = state_.fromOutside ? state_.outsideTrigger : JobTrigger::kButton;
   if (mode.mode == StartMode::Stop) return Refuse(TextId::PromptTitle, *mode.message);
   if (mode.mode == StartMode::DiskCopy) {
     // A locked disk is read or written only once its password was entered.
@@ -132,6 +132,7 @@ StartResult StartSequence::ScheduledStart() {
   JobStart start;
   start.target = world_.TargetText();
   start.unattended = true;
+  start.trigger = JobTrigger::kSchedule;
   return HandOver(start);
 }
 
@@ -149,6 +150,7 @@ StartResult StartSequence::QuickLaunch() {
   JobStart start;
   start.quickLaunch = true;
   start.unattended = true;
+  start.trigger = JobTrigger::kQuickActivate;
   start.target = world_.TargetText();
   return HandOver(start);
 }

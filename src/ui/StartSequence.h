@@ -20,6 +20,7 @@ struct JobStart {
   bool unattended = false;
   int sourceIndex = -1, targetIndex = -1;  // device-list indexes of a disk copy
   std::u16string target;                   // the target list's text, "F:"; empty for a disk copy
+  JobTrigger trigger = JobTrigger::kButton;  // for the job's record
 };
 
 // What the sequences read from the File Backup page and do through the windows.
@@ -63,6 +64,9 @@ class StartWorld {
  public:
   virtual ~StartWorld() = default;
 };
+
+// "WDC     Passport" as a person reads it, with its number: "WDC Passport #1".
+std::u16string ShownDiskName(const std::u16string& displayName, int number);
 
 // The question before a disk copy, naming both disks ("WDC Passport #1",
 // from the display name and the device number).

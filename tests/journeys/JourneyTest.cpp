@@ -663,6 +663,39 @@ TEST_F(JourneyTest, ScheduleStartsOnceInItsMinute) {
   driver_.Quit();
 }
 
+TEST_F(JourneyTest, AScheduledBackupWhileHiddenIsToldInABalloonAndKeptInTheHistory) {
+  StoreSetting(u"MakeSure", u"0");
+  const std::wstring init = folder_ + L"init.xml";
+  std::string text = ReadFileBytes(init);
+  const std::string day = "<Wednesday IsSet=\"0\" Timing=\"00:00\"/>";
+  const size_t at = text.find(day);
+  ASSERT_NE(at, std::string::npos);
+  text.replace(at, day.size(), "<Wednesday IsSet=\"1\" Timing=\"09:05\"/>");
+  ASSERT_TRUE(WriteFileBytes(init, text));
+  // Time enough to choose the target and hide the window before the minute.
+  ASSERT_TRUE(WriteFileBytes(folder_ + L"simulated-clock.txt", "start = 2026-03-04 09:04:00\nspeed = 3\n"));
+  ASSERT_TRUE(driver_.Start());
+  ChooseTarget();
+  HWND main = driver_.MainWindow();
+  ProgramDriver::Click(main, 1003);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(main); }, 5000));
+  HWND question = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (question = driver_.FindTopLevel(L"File Backup")) != nullptr; }, 30000));
+  ProgramDriver::Click(question, 1045);
+  // The main window's hidden copy of the last balloon's text.
+  std::wstring said;
+  ASSERT_TRUE(WaitFor([&] { return !(said = ProgramDriver::Text(main, 1009)).empty(); }, 60000));
+  EXPECT_EQ(said, L"Backup to R: finished: " + std::to_wstring(files_.size()) + L" files");
+  EXPECT_FALSE(IsWindowVisible(main));
+  PostMessageW(main, WM_COMMAND, 32772, 0);  // the tray menu's Display, to close the job
+  CloseFinishedJob();
+  const std::string history = ReadFileBytes(folder_ + L"jobhistory.xml");
+  EXPECT_NE(history.find("<Trigger>schedule</Trigger>"), std::string::npos) << history;
+  EXPECT_NE(history.find("<Started>2026-03-04 09:05:"), std::string::npos) << history;
+  EXPECT_NE(history.find("<Ending>finished</Ending>"), std::string::npos) << history;
+  driver_.Quit();
+}
+
 TEST_F(JourneyTest, EnclosureButtonPressedTwiceAsksThenConfirms) {
   StoreSetting(u"USBHotKey", u"1");
   ASSERT_TRUE(driver_.Start());

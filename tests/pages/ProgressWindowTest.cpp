@@ -41,6 +41,8 @@ class RecordingHost : public JobWindowHost {
   void JobStopped(CPropressDlg&) override { ++stopped; }
   void JobClosed(CPropressDlg&) override { ++closed; }
   void RefreshTrees(const std::u16string&, const std::vector<std::u16string>&) override { ++refreshed; }
+  void JobRecorded(const JobRecord& record) override { records.push_back(record); }
+  std::vector<JobRecord> records;
 };
 
 class ProgressWindowTest : public testing::Test {
@@ -115,6 +117,15 @@ TEST_F(ProgressWindowTest, RunsARealBackupToTheMappedDriveAndEndsWithClose) {
   ASSERT_EQ(prompter_.asked.size(), 1u);
   EXPECT_EQ(prompter_.asked[0].title, u"Tips");
   EXPECT_EQ(prompter_.asked[0].message, u"The backup for selected files has been finished ");
+  // The record is made before the message, and kept in the program folder.
+  ASSERT_EQ(host_.records.size(), 1u);
+  EXPECT_EQ(host_.records[0].id, 1u);
+  EXPECT_EQ(host_.records[0].files, 5u);
+  EXPECT_EQ(host_.records[0].bytes, 5010u);
+  EXPECT_TRUE(host_.records[0].Succeeded());
+  EXPECT_EQ(host_.records[0].target, u"R:");
+  ASSERT_TRUE(JobHistory(program_.File(u"")).Find(1));
+  EXPECT_EQ(JobHistory(program_.File(u"")).Find(1)->files, 5u);
 
   SendMessageW(window.Item(IDC_PROGRESS_CLOSE), BM_CLICK, 0, 0);
   EXPECT_EQ(host_.closed, 1);
@@ -160,6 +171,11 @@ TEST_F(ProgressWindowTest, AFileThatCannotBeReadShowsTheFailureList) {
   ASSERT_EQ(prompter_.asked.size(), 1u);
   EXPECT_EQ(prompter_.asked[0].message,
             u"The backup has ended, but 1 files failed. They are listed in the window.");
+  ASSERT_EQ(host_.records.size(), 1u);
+  EXPECT_EQ(host_.records[0].ending, JobEnding::kFinished);
+  EXPECT_EQ(host_.records[0].failedFiles, 1u);
+  ASSERT_EQ(host_.records[0].lines.size(), 1u);
+  EXPECT_EQ(AsWstring(host_.records[0].lines[0]), std::wstring(line));
 }
 
 TEST_F(ProgressWindowTest, ARemovalWhileTheStopQuestionIsOpenIsOneStop) {
@@ -184,6 +200,8 @@ TEST_F(ProgressWindowTest, ARemovalWhileTheStopQuestionIsOpenIsOneStop) {
     EXPECT_NE(window.Job().control.stop.load(), 0);
     SendMessageW(window.Item(IDC_PROGRESS_STOP), BM_CLICK, 0, 0);
     EXPECT_EQ(host.stopped, 1);
+    ASSERT_EQ(host.records.size(), 1u);
+    EXPECT_EQ(host.records[0].ending, JobEnding::kTargetRemoved);
   }
 }
 
@@ -215,6 +233,8 @@ TEST_F(ProgressWindowTest, RemovingTheTargetStopsTheJobWithItsMessage) {
   EXPECT_FALSE(IsWindowVisible(window.Handle()));
   EXPECT_EQ(host_.stopped, 1);
   EXPECT_NE(window.Job().control.stop.load(), 0);
+  ASSERT_EQ(host_.records.size(), 1u);
+  EXPECT_EQ(host_.records[0].ending, JobEnding::kTargetRemoved);
 }
 
 // A volume in memory whose free-space question, asked by the window's tick,
@@ -288,6 +308,8 @@ TEST_F(InMemoryProgressTest, LowSpaceWhileTheStopQuestionIsOpenStartsNoSecondSto
   EXPECT_EQ(prompter_.asked[0].message, u"Cancel the backup/restore operation?");
   EXPECT_EQ(host_.stopped, 1);
   EXPECT_FALSE(IsWindowVisible(window.Handle()));
+  ASSERT_EQ(host_.records.size(), 1u);
+  EXPECT_EQ(host_.records[0].ending, JobEnding::kStoppedByPerson);
   release_ = true;
 }
 

@@ -58,6 +58,32 @@ TEST_F(MainWindowTest, MinimizeHidesToTheTrayAndDisplayBringsItBack) {
   EXPECT_TRUE(IsWindowVisible(window_.Handle()));
 }
 
+TEST_F(MainWindowTest, AJobThatEndsWhileTheWindowIsHiddenIsToldInABalloon) {
+  JobRecord record;
+  record.id = 4;
+  record.target = u"P:";
+  record.files = 1233;
+  record.failedFiles = 1;
+  const auto lastNotice = [this] {
+    wchar_t text[300] = {};
+    GetDlgItemTextW(window_.Handle(), IDC_MAIN_LAST_NOTICE, text, 300);
+    return std::wstring(text);
+  };
+  window_.OnJobRecorded(record);  // on the screen: the progress window tells
+  EXPECT_EQ(lastNotice(), L"");
+  EXPECT_EQ(window_.Tray().LastBalloon(), L"");
+  SendMessageW(GetDlgItem(window_.Handle(), IDC_MAIN_MINIMIZE), BM_CLICK, 0, 0);
+  window_.OnJobRecorded(record);
+  EXPECT_EQ(window_.Tray().LastBalloon(), L"Backup to P: 1 file failed");
+  EXPECT_EQ(lastNotice(), L"Backup to P: 1 file failed");
+  record.ending = JobEnding::kTargetRemoved;
+  window_.OnJobRecorded(record);
+  EXPECT_EQ(lastNotice(), L"Backup to P: stopped, the disk was removed (1 file failed)");
+  // Its click opens the History window on that job (the window is not there yet: nothing breaks).
+  SendMessageW(window_.Handle(), CTrayIcon::kCallbackMessage, 0, NIN_BALLOONUSERCLICK);
+  EXPECT_FALSE(IsWindowVisible(window_.Handle()));
+}
+
 // The help viewer's starts, recorded in place of real processes.
 std::vector<std::u16string> helpStarts;
 

@@ -44,13 +44,15 @@ class RecordingTray : public CTrayIcon {
     HICON icon;
     std::wstring tip;
     UINT flags;
+    std::wstring info, infoTitle;
+    DWORD infoFlags;
   };
   bool accept = true;
   std::vector<Call> calls;
 
  protected:
   bool CallShell(DWORD message, NOTIFYICONDATAW& data) override {
-    calls.push_back({message, data.hIcon, data.szTip, data.uFlags});
+    calls.push_back({message, data.hIcon, data.szTip, data.uFlags, data.szInfo, data.szInfoTitle, data.dwInfoFlags});
     return accept || message == NIM_DELETE;
   }
 };
@@ -96,6 +98,39 @@ TEST_F(TrayIconTest, ShownIconIsChangedAndAFailedChangeAddsItAgain) {
   SendMessageW(window_.Get(), CTrayIcon::TaskbarCreatedMessage(), 0, 0);
   EXPECT_TRUE(empty.calls.empty());
   EXPECT_FALSE(empty.Shown());
+}
+
+TEST_F(TrayIconTest, BalloonIsTheIconsOwnNotificationAndItsClickNamesTheJob) {
+  RecordingTray tray;
+  tray.Attach(window_.Get());
+  std::vector<uint64_t> clicked;
+  tray.SetBalloonClick([&clicked](uint64_t id) { clicked.push_back(id); });
+  ASSERT_TRUE(tray.SetIcon(icon_, L"Vantro"));
+  ASSERT_TRUE(tray.ShowBalloon(L"Vantro", L"Backup to P: 3 files failed", true, 17));
+  ASSERT_EQ(tray.calls.size(), 2u);
+  EXPECT_EQ(tray.calls[1].message, static_cast<DWORD>(NIM_MODIFY));
+  EXPECT_EQ(tray.calls[1].flags & (NIF_INFO | NIF_ICON), static_cast<UINT>(NIF_INFO | NIF_ICON));
+  EXPECT_EQ(tray.calls[1].info, L"Backup to P: 3 files failed");
+  EXPECT_EQ(tray.calls[1].infoTitle, L"Vantro");
+  EXPECT_EQ(tray.calls[1].infoFlags, static_cast<DWORD>(NIIF_WARNING));
+  EXPECT_EQ(tray.LastBalloon(), L"Backup to P: 3 files failed");
+  ASSERT_TRUE(tray.ShowBalloon(L"Vantro", std::wstring(300, L'y'), false, 18));
+  EXPECT_EQ(tray.calls[2].info, std::wstring(255, L'y')) << "cut, not overrun";
+  EXPECT_EQ(tray.calls[2].infoFlags, static_cast<DWORD>(NIIF_INFO));
+  // A later change of the icon does not show the balloon again.
+  tray.SetIcon(icon_, L"Vantro");
+  EXPECT_EQ(tray.calls[3].flags & NIF_INFO, 0u);
+
+  SendMessageW(window_.Get(), CTrayIcon::kCallbackMessage, 0, NIN_BALLOONUSERCLICK);
+  EXPECT_EQ(clicked, std::vector<uint64_t>{18});
+  // A balloon on an icon the shell refused so far adds the icon with it.
+  RecordingTray refused;
+  refused.accept = false;
+  refused.Attach(window_.Get());
+  refused.SetIcon(icon_, L"Vantro");
+  refused.accept = true;
+  EXPECT_TRUE(refused.ShowBalloon(L"Vantro", L"x", false, 1));
+  EXPECT_EQ(refused.calls.back().message, static_cast<DWORD>(NIM_ADD));
 }
 
 TEST_F(TrayIconTest, DoubleClickShowsAHiddenWindowAndMinimizesOneInFront) {

@@ -6,6 +6,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "config/JobHistory.h"
 #include "config/PathList.h"
 #include "engine/StoreKey.h"
 #include "support/MappedDrive.h"
@@ -39,6 +40,20 @@ TEST(JobCommandTest, FailedSelectionsAndAMissingProgramFolderExitWithOne) {
   // A selection of nothing is no failure.
   ASSERT_TRUE(WritePathList(program.File(u"backupfullpath.xml"), {}));
   EXPECT_EQ(RunJobCommand(Options(program.Path())), 0);
+
+  // Each job that ran is in the program folder's history, started from the command line.
+  const std::vector<JobRecord> records = JobHistory(program.File(u"")).Load();
+  ASSERT_EQ(records.size(), 3u);
+  for (const JobRecord& record : records) {
+    EXPECT_EQ(record.trigger, JobTrigger::kCommandLine);
+    EXPECT_EQ(record.kind, HistoryJobKind::kBackup);
+    EXPECT_EQ(record.target, u"T:");
+  }
+  EXPECT_EQ(records[0].failedFiles, 1u);
+  ASSERT_EQ(records[0].lines.size(), 1u);
+  EXPECT_NE(records[0].lines[0].find(u"no-such-folder"), std::u16string::npos);
+  EXPECT_FALSE(records[1].Succeeded());
+  EXPECT_TRUE(records[2].Succeeded());
 }
 
 }  // namespace

@@ -19,7 +19,13 @@ class FakeTriggerWindow : public TriggerWindow {
 
   void ShowMainWindow() override { done += "show;"; }
   void SwitchToBackUpPage() override { done += "page;"; }
-  void StartBackup() override { done += state->fromOutside ? "start(outside);" : "start;"; }
+  void StartBackup() override {
+    if (!state->fromOutside) {
+      done += "start;";
+    } else {
+      done += state->outsideTrigger == JobTrigger::kHotKey ? "start(hotkey);" : "start(enclosure);";
+    }
+  }
   void ScheduledStart() override { done += "scheduled;"; }
   bool ConfirmOpenQuestion() override {
     done += "confirm;";
@@ -49,7 +55,7 @@ class BackupTriggersTest : public testing::Test {
 
 TEST_F(BackupTriggersTest, HotKeyShowsTheWindowOnFileBackupAndStartsFromOutside) {
   triggers_.OnHotKey();
-  EXPECT_EQ(window_.done, "show;page;start(outside);");
+  EXPECT_EQ(window_.done, "show;page;start(hotkey);");
 }
 
 TEST_F(BackupTriggersTest, HotKeyDoesNothingWhileBusyOrRestoring) {
@@ -65,7 +71,7 @@ TEST_F(BackupTriggersTest, HotKeyDoesNothingWhileBusyOrRestoring) {
 TEST_F(BackupTriggersTest, FirstPressStartsAndASecondPressWhileAskingConfirms) {
   window_.pressed = true;
   triggers_.OnTick();
-  EXPECT_EQ(window_.done, "show;page;start(outside);");
+  EXPECT_EQ(window_.done, "show;page;start(enclosure);");
   EXPECT_FALSE(window_.pressed);  // the flag is taken
   window_.done.clear();
   state_.busy = state_.confirmationShowing = true;
@@ -89,7 +95,7 @@ TEST_F(BackupTriggersTest, ScheduleIsLookedAtAfterTheButtonAndOnlyWhileFree) {
   window_.settings = "<Setting><Wednesday IsSet=\"1\" Timing=\"09:05\"/></Setting>";
   window_.pressed = true;
   triggers_.OnTick();
-  EXPECT_EQ(window_.done, "show;page;start(outside);scheduled;");
+  EXPECT_EQ(window_.done, "show;page;start(enclosure);scheduled;");
 
   // A restore or a running job lets the minute pass.
   PageBoxState restoring;

@@ -117,6 +117,33 @@ TEST_F(StartSequenceTest, StartFromOutsideAsksWithoutCountdownOnce) {
   EXPECT_TRUE(world_.confirmations[1].countdown);
 }
 
+TEST_F(StartSequenceTest, EachStartNamesWhatStartedIt) {
+  const auto trigger = [this] { return world_.handedOver.back().trigger; };
+  const auto end = [this] { state_.EndJob(); };
+  sequence_.StartBackup();
+  EXPECT_EQ(trigger(), JobTrigger::kButton);
+  end();
+  state_.fromOutside = true;
+  state_.outsideTrigger = JobTrigger::kEnclosureButton;
+  sequence_.StartBackup();
+  EXPECT_EQ(trigger(), JobTrigger::kEnclosureButton);
+  end();
+  state_.fromOutside = true;
+  state_.outsideTrigger = JobTrigger::kHotKey;
+  sequence_.StartBackup();
+  EXPECT_EQ(trigger(), JobTrigger::kHotKey);
+  end();
+  sequence_.StartBackup();
+  EXPECT_EQ(trigger(), JobTrigger::kButton) << "a press from outside is used once";
+  end();
+  sequence_.ScheduledStart();
+  EXPECT_EQ(trigger(), JobTrigger::kSchedule);
+  end();
+  sequence_.QuickLaunch();
+  EXPECT_EQ(trigger(), JobTrigger::kQuickActivate);
+  EXPECT_EQ(world_.handedOver.size(), 6u);
+}
+
 TEST_F(StartSequenceTest, FileBackupChecksShowTheirMessageInOrderAndStartNothing) {
   world_.nothingSelected = true;
   world_.target.clear();
