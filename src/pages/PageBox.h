@@ -43,6 +43,8 @@ struct PageBoxServices {
   EnclosureButton* button = nullptr;
   // The Setting page's language choice: every window shows its texts again.
   std::function<void(const std::u16string& identifier)> applyLanguage;
+  // The Setting page's "History..." button.
+  std::function<void()> openHistory;
 };
 
 class CPageBox : public PaintedDialog,

@@ -5,6 +5,7 @@ add_library(qtr_settings_core STATIC
   ${CMAKE_CURRENT_LIST_DIR}/FileTypeFilter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HotKeyRules.cpp
   ${CMAKE_CURRENT_LIST_DIR}/OthersExtensionField.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ReminderDays.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ScheduleDays.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TimeFields.cpp
 )

@@ -36,6 +36,8 @@ class CVantroDlg : public PaintedDialog {
   bool FirstRun() const { return firstRun_; }
   // Loads the named language table and shows every text of the window in it.
   void ApplyLanguage(const std::u16string& identifier);
+  // Opens the History window, on the job of jobId (0: none).
+  void OpenHistory(uint64_t jobId);
 
   // The page container; null before OnInit.
   CPageBox* PageBox() const { return pageBox_.get(); }
