@@ -23,9 +23,9 @@ struct Column {
   int width;
 };
 constexpr Column kColumns[] = {
-    {TextId::HistoryColumnWhen, 140},   {TextId::HistoryColumnKind, 70},
-    {TextId::HistoryColumnTrigger, 104}, {TextId::HistoryColumnTarget, 92},
-    {TextId::HistoryColumnResult, 132}, {TextId::HistoryColumnDuration, 60},
+    {TextId::HistoryColumnWhen, 150},    {TextId::HistoryColumnKind, 80},
+    {TextId::HistoryColumnTrigger, 120}, {TextId::HistoryColumnTarget, 130},
+    {TextId::HistoryColumnResult, 160},  {TextId::HistoryColumnDuration, 76},
 };
 
 // Tab moves through these in turn.
@@ -121,8 +121,8 @@ void CHistoryWnd::Layout() {
   SetWindowPos(Handle(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
   SetWindowPos(Item(IDC_HISTORY_CLOSE), nullptr, width - 5 - 16, 7, 16, 16, SWP_NOZORDER);
   SetWindowPos(Item(IDC_HISTORY_TITLE), nullptr, 20, 34, width - 40, 18, SWP_NOZORDER);
-  SetWindowPos(Item(IDC_HISTORY_LIST), nullptr, 20, 58, width - 40, 220, SWP_NOZORDER);
-  SetWindowPos(Item(IDC_HISTORY_LINES), nullptr, 20, 286, width - 40, 104, SWP_NOZORDER);
+  SetWindowPos(Item(IDC_HISTORY_LIST), nullptr, 20, 58, width - 40, 230, SWP_NOZORDER);
+  SetWindowPos(Item(IDC_HISTORY_LINES), nullptr, 20, 298, width - 40, 116, SWP_NOZORDER);
   const int buttonTop = height - 10 - 24;
   SetWindowPos(Item(IDC_HISTORY_DONE), nullptr, width - 20 - 80, buttonTop, 80, 24, SWP_NOZORDER);
   SetWindowPos(Item(IDC_HISTORY_COPY), nullptr, width - 20 - 80 - 10 - 80, buttonTop, 80, 24, SWP_NOZORDER);

@@ -22,7 +22,7 @@ namespace qtr {
 
 class CHistoryWnd : public PaintedDialog {
  public:
-  static constexpr int kWidth = 640, kHeight = 440;
+  static constexpr int kWidth = 780, kHeight = 460;
 
   CHistoryWnd();
 
