@@ -64,10 +64,19 @@ int wmain(int argc, wchar_t** argv) {
   };
   jobs[2].target = u"WDC Passport #1";
   jobs[2].diskName.clear();
-  jobs[6].lines = {u"C:\\Users\\ann\\Documents\\accounts.xlsx  Fail(32)The process cannot access the file because "
-                   u"it is being used by another process.",
-                   u"C:\\Users\\ann\\Documents\\letters\\draft.docx  Fail(5)Access denied.",
-                   u"C:\\Users\\ann\\Pictures\\2025\\holiday-042.jpg  Fail(23)Data error (cyclic redundancy check)."};
+  // The system's own texts of the errors, in the language of the scene's Windows.
+  const bool chinese = language == L"0x0804";
+  jobs[6].lines = {
+      std::u16string(u"C:\\Users\\ann\\Documents\\accounts.xlsx  Fail(32)") +
+          (chinese ? u"\u53e6\u4e00\u4e2a\u7a0b\u5e8f\u6b63\u5728\u4f7f\u7528\u6b64\u6587\u4ef6\uff0c"
+                     u"\u8fdb\u7a0b\u65e0\u6cd5\u8bbf\u95ee\u3002"
+                   : u"The process cannot access the file because it is being used by another process."),
+      std::u16string(u"C:\\Users\\ann\\Documents\\letters\\draft.docx  Fail(5)") +
+          (chinese ? u"\u62d2\u7edd\u8bbf\u95ee\u3002" : u"Access denied."),
+      std::u16string(u"C:\\Users\\ann\\Pictures\\2025\\holiday-042.jpg  Fail(23)") +
+          (chinese ? u"\u6570\u636e\u9519\u8bef(\u5faa\u73af\u5197\u4f59\u68c0\u67e5)\u3002"
+                   : u"Data error (cyclic redundancy check)."),
+  };
   if (!qtr::HistoryWindow().Show(nullptr, jobs, 7)) return 1;
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0 && qtr::HistoryWindow().Handle() != nullptr) {
