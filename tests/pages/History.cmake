@@ -15,3 +15,11 @@ if(WIN32)
   target_link_options(qtr_history_preview PRIVATE -municode)
   qtr_copy_language_folder(qtr_history_preview)
 endif()
+
+if(WIN32)
+  # bench/history-window-vs-listview: the window with a full history beside a plain list.
+  add_executable(history_window_bench ${PROJECT_SOURCE_DIR}/bench/HistoryWindowBench.cpp
+    ${PROJECT_SOURCE_DIR}/resources/QtrBackup.rc)
+  target_link_libraries(history_window_bench PRIVATE qtr_history_page qtr_options)
+  target_link_options(history_window_bench PRIVATE -municode)
+endif()
