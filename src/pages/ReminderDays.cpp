@@ -8,13 +8,13 @@
 namespace qtr {
 
 int ReminderDaysFrom(const std::optional<std::u16string>& stored) {
-  if (!stored || stored->empty() || stored->size() > 3) return kDefaultReminderDays;
+  if (!stored || stored->empty() || stored->size() > 4) return kDefaultReminderDays;
   int days = 0;
   for (char16_t c : *stored) {
     if (c < u'0' || c > u'9') return kDefaultReminderDays;
     days = days * 10 + (c - u'0');
   }
-  return days <= kMaxReminderDays ? days : kDefaultReminderDays;
+  return days;
 }
 
 std::vector<int> ReminderChoices(int current) {

@@ -14,10 +14,9 @@ namespace qtr {
 
 inline constexpr std::u16string_view kReminderDaysKey = u"ReminderDays";
 inline constexpr int kDefaultReminderDays = 7;
-inline constexpr int kMaxReminderDays = 365;
 
-// The days a stored value says; absent or not a whole number of days up to
-// kMaxReminderDays: the default.
+// The days a stored value says, as the reminder reads them: absent, or not
+// a number of at most four digits: the default.
 int ReminderDaysFrom(const std::optional<std::u16string>& stored);
 
 // What the list offers, in order, "never" (0) last; days that are not among

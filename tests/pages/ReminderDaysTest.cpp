@@ -10,7 +10,8 @@ TEST(ReminderDaysTest, AbsentOrUnreadableValueMeansAWeekAndZeroMeansNever) {
   EXPECT_EQ(ReminderDaysFrom(u""), 7);
   EXPECT_EQ(ReminderDaysFrom(u"0"), 0);
   EXPECT_EQ(ReminderDaysFrom(u"14"), 14);
-  for (std::u16string_view bad : {u"-3", u"7 ", u"1x", u"366", u"99999999999"})
+  EXPECT_EQ(ReminderDaysFrom(u"9999"), 9999);
+  for (std::u16string_view bad : {u"-3", u"7 ", u"1x", u"10000", u"99999999999"})
     EXPECT_EQ(ReminderDaysFrom(std::u16string(bad)), 7) << std::string(bad.begin(), bad.end());
 }
 
