@@ -120,6 +120,16 @@ TEST_F(HistoryWindowTest, RowsAreNewestFirstAndEnterOpensTheFocusedJob) {
   EXPECT_EQ(WindowText(Control(IDC_HISTORY_LINES)),
             u"2026-03-07 09:02:00  Backup  P:  1 file failed\r\nC:\\Users\\ann\\locked.doc Fail(32)\r\n");
   EXPECT_TRUE(IsWindowEnabled(Control(IDC_HISTORY_COPY)));
+
+  // A double click opens the job under the mouse.
+  RECT row{LVIR_BOUNDS, 0, 0, 0};
+  SendMessageW(list, LVM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&row));
+  const LPARAM at = MAKELPARAM(row.left + 20, (row.top + row.bottom) / 2);
+  SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageW(list, WM_LBUTTONUP, 0, at);
+  SendMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+  SendMessageW(list, WM_LBUTTONUP, 0, at);
+  EXPECT_EQ(window().OpenedJob(), 4u);
 }
 
 TEST_F(HistoryWindowTest, CopyAndCtrlCPutTheOpenedJobOnTheClipboard) {
