@@ -37,8 +37,9 @@ void Pump() {
 std::vector<qtr::JobRecord> FullHistory() {
   std::vector<std::u16string> lines;
   for (size_t i = 0; i < qtr::JobHistory::kMaxLinesPerRecord; ++i)
-    lines.push_back(u"C:\\Users\\ann\\Documents\\letters\\letter-" + qtr::AsU16string(std::to_wstring(i)) +
-                    u".txt  Fail(32)The process cannot access the file because it is being used by another process.");
+    lines.push_back(
+        u"C:\\Users\\ann\\Documents\\letters\\letter-" + qtr::AsU16string(std::to_wstring(i)) +
+        u".txt  Fail(32)The process cannot access the file because it is being used by another process.");
   std::vector<qtr::JobRecord> records(qtr::JobHistory::kMaxRecords);
   for (size_t i = 0; i < records.size(); ++i) {
     qtr::JobRecord& record = records[i];
@@ -69,10 +70,10 @@ double OpenHistoryWindow(const std::vector<qtr::JobRecord>& records) {
 // The peer: every row's texts made and handed to the list one by one.
 double OpenPlainList(const std::vector<qtr::JobRecord>& records) {
   const double start = Seconds();
-  HWND frame = CreateWindowExW(0, L"STATIC", L"peer", WS_POPUP | WS_VISIBLE, 100, 100, 780, 460, nullptr, nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
-  HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT, 20, 58, 740, 230, frame,
-                              nullptr, GetModuleHandleW(nullptr), nullptr);
+  HWND frame = CreateWindowExW(0, L"STATIC", L"peer", WS_POPUP | WS_VISIBLE, 100, 100, 780, 460, nullptr,
+                               nullptr, GetModuleHandleW(nullptr), nullptr);
+  HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT, 20, 58, 740, 230,
+                              frame, nullptr, GetModuleHandleW(nullptr), nullptr);
   for (int i = 0; i < 6; ++i) {
     LVCOLUMNW column{};
     column.mask = LVCF_WIDTH;

@@ -108,8 +108,7 @@ bool CHistoryWnd::OnInit() {
   copyButton_.Attach(Item(IDC_HISTORY_COPY));
   doneButton_.Attach(Item(IDC_HISTORY_DONE));
   for (PictureButton* button : {&closeButton_, &copyButton_, &doneButton_}) button->SetBackground(Surface());
-  for (int id : kFocusOrder)
-    SetWindowSubclass(Item(id), &Keys, kKeysId, reinterpret_cast<DWORD_PTR>(this));
+  for (int id : kFocusOrder) SetWindowSubclass(Item(id), &Keys, kKeysId, reinterpret_cast<DWORD_PTR>(this));
   Layout();
   ApplyRoundedRegion(Handle());
   ShowTexts();
@@ -155,14 +154,16 @@ void CHistoryWnd::FillList() {
   rows_ = HistoryRows(records_, ActiveLanguageTable());
   HWND list = Item(IDC_HISTORY_LIST);
   SendMessageW(list, LVM_SETITEMCOUNT, rows_.size(), LVSICF_NOSCROLL);
-  const auto at = std::find_if(rows_.begin(), rows_.end(), [this](const HistoryRow& r) { return r.id == opened_; });
+  const auto at =
+      std::find_if(rows_.begin(), rows_.end(), [this](const HistoryRow& r) { return r.id == opened_; });
   if (opened_ != 0 && at != rows_.end()) {
     const auto index = static_cast<WPARAM>(at - rows_.begin());
     LVITEMW state{};
     state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     state.state = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageW(list, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&state));
-  } else if (!rows_.empty() && SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED) < 0) {
+  } else if (!rows_.empty() &&
+             SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED) < 0) {
     // The arrows start from the newest job.
     LVITEMW state{};
     state.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
@@ -174,7 +175,8 @@ void CHistoryWnd::FillList() {
 
 const JobRecord* CHistoryWnd::RecordOf(uint64_t id) const {
   if (id == 0) return nullptr;
-  const auto at = std::find_if(records_.begin(), records_.end(), [id](const JobRecord& r) { return r.id == id; });
+  const auto at =
+      std::find_if(records_.begin(), records_.end(), [id](const JobRecord& r) { return r.id == id; });
   return at == records_.end() ? nullptr : &*at;
 }
 

@@ -67,7 +67,8 @@ std::u16string FailedText(uint64_t failed, const LanguageTable& table) {
 }  // namespace
 
 std::u16string JobResultText(const JobRecord& record, const LanguageTable& table) {
-  if (record.ending == JobEnding::kFinished && record.failedFiles > 0) return FailedText(record.failedFiles, table);
+  if (record.ending == JobEnding::kFinished && record.failedFiles > 0)
+    return FailedText(record.failedFiles, table);
   std::u16string ending = DisplayText(table, EndingText(record.ending));
   if (record.failedFiles == 0) return ending;
   return FillText(DisplayText(table, TextId::HistoryEndingAndFailed),
@@ -120,7 +121,8 @@ std::u16string OpenedJobText(const JobRecord& record, const LanguageTable& table
   if (record.linesLeftOut == 1) {
     text += DisplayText(table, TextId::HistoryOneLineLeftOut) + u"\r\n";
   } else if (record.linesLeftOut > 1) {
-    text += WithCount(DisplayText(table, TextId::HistoryLinesLeftOut), static_cast<int64_t>(record.linesLeftOut)) +
+    text += WithCount(DisplayText(table, TextId::HistoryLinesLeftOut),
+                      static_cast<int64_t>(record.linesLeftOut)) +
             u"\r\n";
   }
   if (record.lines.empty() && record.linesLeftOut == 0 && record.failedFiles == 0)

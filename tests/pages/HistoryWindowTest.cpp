@@ -17,7 +17,8 @@
 namespace qtr {
 namespace {
 
-JobRecord Record(uint64_t id, int minute, JobEnding ending, uint64_t failed, std::vector<std::u16string> lines) {
+JobRecord Record(uint64_t id, int minute, JobEnding ending, uint64_t failed,
+                 std::vector<std::u16string> lines) {
   JobRecord record;
   record.id = id;
   record.started = {2026, 3, 7, 9, minute, 0};
@@ -146,10 +147,12 @@ TEST_F(HistoryWindowTest, CopyAndCtrlCPutTheOpenedJobOnTheClipboard) {
   Key(Control(IDC_HISTORY_LIST), VK_UP);
   SendMessageW(Control(IDC_HISTORY_LIST), WM_CHAR, 3, 0);
   EXPECT_EQ(window().OpenedJob(), 6u);
-  EXPECT_EQ(ClipboardText(), u"2026-03-07 09:03:00  Backup  P:  Stopped: disk removed\r\nNo file failed.\r\n");
+  EXPECT_EQ(ClipboardText(),
+            u"2026-03-07 09:03:00  Backup  P:  Stopped: disk removed\r\nNo file failed.\r\n");
   EmptyTheClipboard();
   SendMessageW(Control(IDC_HISTORY_LINES), WM_CHAR, 3, 0);
-  EXPECT_EQ(ClipboardText(), u"2026-03-07 09:03:00  Backup  P:  Stopped: disk removed\r\nNo file failed.\r\n");
+  EXPECT_EQ(ClipboardText(),
+            u"2026-03-07 09:03:00  Backup  P:  Stopped: disk removed\r\nNo file failed.\r\n");
 }
 
 TEST_F(HistoryWindowTest, SecondOpenBringsTheWindowForwardOnTheJobAndEscClosesIt) {
@@ -161,7 +164,8 @@ TEST_F(HistoryWindowTest, SecondOpenBringsTheWindowForwardOnTheJobAndEscClosesIt
   EXPECT_EQ(window().Handle(), first);
   EXPECT_EQ(SendMessageW(Control(IDC_HISTORY_LIST), LVM_GETITEMCOUNT, 0, 0), 4);
   EXPECT_EQ(window().OpenedJob(), 7u);
-  EXPECT_EQ(SendMessageW(Control(IDC_HISTORY_LIST), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 0);
+  EXPECT_EQ(SendMessageW(Control(IDC_HISTORY_LIST), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED),
+            0);
   // A job the history no longer keeps opens nothing.
   EXPECT_FALSE(window().OpenJob(99));
   EXPECT_EQ(window().OpenedJob(), 7u);

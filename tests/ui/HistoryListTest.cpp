@@ -58,8 +58,10 @@ TEST(HistoryListTest, TriggersAndKindsHaveTheirOwnWords) {
   const LanguageTable none;
   JobRecord record = Record(1, JobEnding::kFinished);
   const std::pair<JobTrigger, std::u16string_view> triggers[] = {
-      {JobTrigger::kQuickActivate, u"Quick Activate"}, {JobTrigger::kHotKey, u"Hotkey"},
-      {JobTrigger::kSchedule, u"Schedule"},            {JobTrigger::kCommandLine, u"qtrpack"}};
+      {JobTrigger::kQuickActivate, u"Quick Activate"},
+      {JobTrigger::kHotKey, u"Hotkey"},
+      {JobTrigger::kSchedule, u"Schedule"},
+      {JobTrigger::kCommandLine, u"qtrpack"}};
   for (const auto& [trigger, text] : triggers) {
     record.trigger = trigger;
     EXPECT_EQ(HistoryRowOf(record, none).trigger, text);
@@ -101,7 +103,8 @@ TEST(HistoryListTest, TextsComeFromTheTable) {
   test::WriteBytes(path,
                    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Language>\n"
                    "<HistoryKindBackup>\xE5\xA4\x87\xE4\xBB\xBD</HistoryKindBackup>\n"
-                   "<HistoryFilesFailed>%d \xE4\xB8\xAA\xE6\x96\x87\xE4\xBB\xB6\xE5\xA4\xB1\xE8\xB4\xA5</HistoryFilesFailed>\n"
+                   "<HistoryFilesFailed>%d "
+                   "\xE4\xB8\xAA\xE6\x96\x87\xE4\xBB\xB6\xE5\xA4\xB1\xE8\xB4\xA5</HistoryFilesFailed>\n"
                    "</Language>\n");
   LanguageTable table;
   ASSERT_TRUE(table.Load(path));
