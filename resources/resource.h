@@ -223,3 +223,17 @@
 #define IDC_STORE_PASSWORD_ERROR 1656
 #define IDC_STORE_PASSWORD_OK 1657
 #define IDC_STORE_PASSWORD_CANCEL 1658
+
+// The History window, its tray menu entry, and the Setting page's button
+// and reminder choice.
+#define IDD_HISTORY 1700
+#define IDC_HISTORY_TITLE 1701
+#define IDC_HISTORY_CLOSE 1702
+#define IDC_HISTORY_LIST 1703
+#define IDC_HISTORY_LINES 1704
+#define IDC_HISTORY_COPY 1705
+#define IDC_HISTORY_DONE 1706
+#define IDM_TRAY_HISTORY 32776
+#define IDC_OTHERS_HISTORY 1710
+#define IDC_OTHERS_REMIND_LABEL 1711
+#define IDC_OTHERS_REMIND 1712

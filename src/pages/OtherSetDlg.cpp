@@ -8,14 +8,17 @@
 #include "devices/EnclosureButton.h"
 #include "pages/FileTypeFilter.h"
 #include "pages/OthersExtensionField.h"
+#include "pages/ReminderDays.h"
+#include "platform/NumberText.h"
 #include "platform/SystemError.h"
 #include "resource.h"
 
 namespace qtr {
 namespace {
 
-constexpr int kGeneralGroup[] = {IDC_OTHERS_AUTOSTART, IDC_OTHERS_USB_KEY, IDC_OTHERS_LANGUAGE_LABEL,
-                                 IDC_OTHERS_LANGUAGE};
+constexpr int kGeneralGroup[] = {IDC_OTHERS_AUTOSTART, IDC_OTHERS_USB_KEY,      IDC_OTHERS_LANGUAGE_LABEL,
+                                 IDC_OTHERS_LANGUAGE,  IDC_OTHERS_REMIND_LABEL, IDC_OTHERS_REMIND,
+                                 IDC_OTHERS_HISTORY};
 constexpr int kFilterGroup[] = {IDC_OTHERS_FILTER + 0, IDC_OTHERS_FILTER + 1, IDC_OTHERS_FILTER + 2,
                                 IDC_OTHERS_FILTER + 3, IDC_OTHERS_OTHER,      IDC_OTHERS_EXTENSIONS};
 
@@ -23,9 +26,11 @@ constexpr int kFilterGroup[] = {IDC_OTHERS_FILTER + 0, IDC_OTHERS_FILTER + 1, ID
 constexpr ControlPlace kPlaces[] = {
     {IDC_OTHERS_AUTOSTART, 30, 20, 470, 20},      {IDC_OTHERS_USB_KEY, 30, 50, 470, 20},
     {IDC_OTHERS_LANGUAGE_LABEL, 30, 88, 300, 18}, {IDC_OTHERS_LANGUAGE, 30, 110, 200, 200},
-    {IDC_OTHERS_FILTER + 0, 30, 16, 470, 20},     {IDC_OTHERS_FILTER + 1, 30, 44, 470, 20},
-    {IDC_OTHERS_FILTER + 2, 30, 72, 470, 20},     {IDC_OTHERS_FILTER + 3, 30, 100, 470, 20},
-    {IDC_OTHERS_OTHER, 30, 128, 470, 20},         {IDC_OTHERS_EXTENSIONS, 30, 156, 474, 24},
+    {IDC_OTHERS_REMIND_LABEL, 30, 146, 470, 18},  {IDC_OTHERS_REMIND, 30, 168, 200, 200},
+    {IDC_OTHERS_HISTORY, 30, 208, 140, 24},       {IDC_OTHERS_FILTER + 0, 30, 16, 470, 20},
+    {IDC_OTHERS_FILTER + 1, 30, 44, 470, 20},     {IDC_OTHERS_FILTER + 2, 30, 72, 470, 20},
+    {IDC_OTHERS_FILTER + 3, 30, 100, 470, 20},    {IDC_OTHERS_OTHER, 30, 128, 470, 20},
+    {IDC_OTHERS_EXTENSIONS, 30, 156, 474, 24},
 };
 
 }  // namespace
@@ -69,9 +74,32 @@ void COtherSetDlg::LoadControls() {
   currentLanguage_ = shown.index;
   if (shown.insertEnglish) file.Store(u"Language", u"English");
 
+  const int reminderDays = ReminderDaysFrom(ReadSetting(doc, kReminderDaysKey));
+  reminderChoices_ = ReminderChoices(reminderDays);
+  ShowReminderChoices(reminderDays);
+
   const auto boxes = FileTypeBoxes();
   for (size_t i = 0; i < boxes.size(); ++i)
     Check(IDC_OTHERS_FILTER + static_cast<int>(i), SettingIsOn(doc, boxes[i].key));
+}
+
+// The list's texts in the active language, with days chosen.
+void COtherSetDlg::ShowReminderChoices(int days) {
+  HWND list = Item(IDC_OTHERS_REMIND);
+  SendMessageW(list, CB_RESETCONTENT, 0, 0);
+  int chosen = 0;
+  for (size_t i = 0; i < reminderChoices_.size(); ++i) {
+    const std::wstring text = AsWstring(ReminderChoiceText(reminderChoices_[i], ActiveLanguageTable()));
+    SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    if (reminderChoices_[i] == days) chosen = static_cast<int>(i);
+  }
+  SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
+}
+
+int COtherSetDlg::ChosenReminderDays() const {
+  const auto index = SendDlgItemMessageW(Handle(), IDC_OTHERS_REMIND, CB_GETCURSEL, 0, 0);
+  if (index < 0 || static_cast<size_t>(index) >= reminderChoices_.size()) return kDefaultReminderDays;
+  return reminderChoices_[static_cast<size_t>(index)];
 }
 
 void COtherSetDlg::ShowGroup(bool fileFilter) {
@@ -84,6 +112,16 @@ void COtherSetDlg::ShowTexts() {
   SetText(IDC_OTHERS_AUTOSTART, TextId::AutoStart);
   SetText(IDC_OTHERS_USB_KEY, TextId::StartUsbKey);
   SetText(IDC_OTHERS_LANGUAGE_LABEL, TextId::CheckLanuage);
+  SetText(IDC_OTHERS_REMIND_LABEL, TextId::RemindAfterLabel);
+  SetText(IDC_OTHERS_HISTORY, TextId::HistoryOpenButton);
+  // Texts are set at every paint: the list is filled again only when the language changed.
+  if (!reminderChoices_.empty()) {
+    const std::wstring first = AsWstring(ReminderChoiceText(reminderChoices_.front(), ActiveLanguageTable()));
+    wchar_t shown[64] = {};
+    if (SendDlgItemMessageW(Handle(), IDC_OTHERS_REMIND, CB_GETLBTEXTLEN, 0, 0) < 64)
+      SendDlgItemMessageW(Handle(), IDC_OTHERS_REMIND, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(shown));
+    if (first != shown) ShowReminderChoices(ChosenReminderDays());
+  }
   const auto boxes = FileTypeBoxes();
   for (size_t i = 0; i < boxes.size(); ++i)
     SetText(IDC_OTHERS_FILTER + static_cast<int>(i), FileTypeBoxText(boxes[i], DisplayText(boxes[i].name)));
@@ -159,6 +197,10 @@ bool COtherSetDlg::OnCommand(int id, int code, HWND) {
     case IDC_OTHERS_LANGUAGE:
       if (code == CBN_SELCHANGE) OnLanguagePicked();
       return true;
+    case IDC_OTHERS_REMIND:
+      // Written only when the person chooses, so that an untouched file keeps no such key.
+      if (code == CBN_SELCHANGE) File().Store(kReminderDaysKey, DecimalText(ChosenReminderDays()));
+      return true;
     case IDC_OTHERS_EXTENSIONS:
       if (code == EN_SETFOCUS && ShowsPrompt(AsU16string(ItemText(id)), DisplayText(TextId::EditPrompt))) {
         // Typing replaces the prompt.
@@ -173,6 +215,9 @@ bool COtherSetDlg::OnCommand(int id, int code, HWND) {
     case IDC_OTHERS_AUTOSTART: SwitchAutoStart(); return true;
     case IDC_OTHERS_USB_KEY: SwitchButtonPolling(); return true;
     case IDC_OTHERS_OTHER: ToggleOthers(); return true;
+    case IDC_OTHERS_HISTORY:
+      if (host_.openHistory) host_.openHistory();
+      return true;
     default: break;
   }
   const auto boxes = FileTypeBoxes();

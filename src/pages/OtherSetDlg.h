@@ -1,5 +1,6 @@
 // The other-settings page. Its general group (tab "Others") holds autostart,
-// the enclosure-button switch and the language list; its file-filter group
+// the enclosure-button switch, the language list, the reminder when backups
+// stop and the button that opens the History window; its file-filter group
 // (tab "File filter") the file-type boxes and the "Others" extension field.
 // The Setting page shows one group at a time.
 #pragma once
@@ -33,9 +34,12 @@ class COtherSetDlg : public SettingsSubPage {
   void SwitchButtonPolling();
   void OnLanguagePicked();
   void ToggleOthers();
+  void ShowReminderChoices(int days);
+  int ChosenReminderDays() const;
   bool HaveDisks() const;
 
   std::vector<std::u16string> languages_;
+  std::vector<int> reminderChoices_;
   int currentLanguage_ = -1;
   // The prompt as the field shows it, so that a language change can replace it.
   std::u16string shownPrompt_;

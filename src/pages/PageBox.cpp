@@ -76,6 +76,7 @@ CPageBox::CPageBox(const PageBoxServices& services)
   host.hotKeyWindow = mainWindow_;
   host.prompter = prompter_;
   host.applyLanguage = services.applyLanguage;
+  host.openHistory = services.openHistory;
   host.systemFolderChanged = [this](std::u16string_view, bool) {
     backUp_.SourceTree().ReadSystemFolderSwitches();
     manage_.ReadSystemFolderSwitches();

@@ -45,6 +45,8 @@ struct PageBoxServices {
   std::function<void(const std::u16string& identifier)> applyLanguage;
   // Every job that ended, with its record as the history keeps it.
   std::function<void(const JobRecord& record)> jobRecorded;
+  // The Setting page's "History..." button.
+  std::function<void()> openHistory;
 };
 
 class CPageBox : public PaintedDialog,

@@ -5,10 +5,11 @@ add_library(qtr_settings_core STATIC
   ${CMAKE_CURRENT_LIST_DIR}/FileTypeFilter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HotKeyRules.cpp
   ${CMAKE_CURRENT_LIST_DIR}/OthersExtensionField.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ReminderDays.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ScheduleDays.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TimeFields.cpp
 )
-target_link_libraries(qtr_settings_core PUBLIC qtr_config qtr_options)
+target_link_libraries(qtr_settings_core PUBLIC qtr_ui qtr_config qtr_options)
 
 # The windows (an include must not return early: the file that includes it would stop too).
 if(WIN32)

@@ -28,6 +28,8 @@ struct SettingsHost {
   std::function<void(std::u16string_view key, bool include)> systemFolderChanged;
   // "Set password"; unset: the password dialog opens, not for a disk.
   std::function<void(HWND owner)> openPasswordDialog;
+  // "History..." opens the History window; unset: the button does nothing.
+  std::function<void()> openHistory;
   // Whether a supported disk is listed, so that button polling has something to poll.
   std::function<bool()> haveDisks;
   // The enclosure-button component; null: the program's own.

@@ -14,6 +14,7 @@
 #include "config/SettingsFile.h"
 #include "config/SystemLanguage.h"
 #include "devices/ProgramDevices.h"
+#include "pages/HistoryWindow.h"
 #include "platform/FileSystem.h"
 #include "platform/ShellMemory.h"
 #include "platform/WholeFile.h"
@@ -85,6 +86,11 @@ void CVantroDlg::ApplyLanguage(const std::u16string& identifier) {
   qtr::ApplyLanguage(ProgramFolder(), identifier);
   ShowTexts();
   if (pageBox_) pageBox_->ShowTexts();
+  HistoryWindow().ShowTexts();
+}
+
+void CVantroDlg::OpenHistory(uint64_t jobId) {
+  OpenHistoryWindow(Handle(), ProgramFolder(), jobId);
 }
 
 // The window's texts, the title buttons' tooltips and the tray menu, in the active language.
@@ -95,6 +101,7 @@ void CVantroDlg::ShowTexts() {
     const std::wstring suffix = L" XVQ GUI";
     const std::pair<UINT, std::wstring> items[] = {
         {IDM_TRAY_DISPLAY, AsWstring(DisplayText(TextId::ShowNormal)) + suffix},
+        {IDM_TRAY_HISTORY, AsWstring(DisplayText(TextId::HistoryTitle))},
         {IDM_TRAY_HELP, AsWstring(DisplayText(TextId::Help))},
         {IDM_TRAY_ABOUT, AsWstring(DisplayText(TextId::About)) + suffix},
         {IDM_TRAY_QUIT, AsWstring(DisplayText(TextId::Quit)) + suffix},
@@ -264,6 +271,7 @@ void CVantroDlg::CreatePageBox() {
   services.mainWindow = Handle();
   services.applyLanguage = [this](const std::u16string& identifier) { ApplyLanguage(identifier); };
   services.jobRecorded = [this](const JobRecord& record) { OnJobRecorded(record); };
+  services.openHistory = [this] { OpenHistory(0); };
   // A simulated clock beside the program lets a person try the schedule at any minute.
   std::string clockText;
   if (ReadWholeFile(ProgramFolder() + u"simulated-clock.txt", clockText) == 0) {
@@ -304,11 +312,6 @@ void CVantroDlg::OnJobRecorded(const JobRecord& record) {
   if (IsWindowVisible(Handle())) return;
   const JobNotice notice = JobNoticeFor(record, ActiveLanguageTable());
   Notify(notice.text, notice.warning, record.id);
-}
-
-void CVantroDlg::OpenHistory(uint64_t jobId) {
-  // The History window opens here, on the job with this id.
-  (void)jobId;
 }
 
 // The day it was last said is kept in the program folder beside init.xml,
@@ -365,6 +368,7 @@ bool CVantroDlg::OnCommand(int id, int, HWND) {
       ShowWindow(Handle(), SW_HIDE);  // the tray icon brings it back
       return true;
     case IDM_TRAY_DISPLAY: ShowWindow(Handle(), SW_SHOW); return true;
+    case IDM_TRAY_HISTORY: OpenHistory(0); return true;
     case IDC_MAIN_HELP:
     case IDM_TRAY_HELP: OpenHelp(); return true;
     case IDC_MAIN_ABOUT:

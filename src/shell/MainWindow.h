@@ -36,6 +36,9 @@ class CVantroDlg : public PaintedDialog {
   bool FirstRun() const { return firstRun_; }
   // Loads the named language table and shows every text of the window in it.
   void ApplyLanguage(const std::u16string& identifier);
+  // Opens the History window, on the job of jobId (0: none); a click on a
+  // job's balloon leads here.
+  void OpenHistory(uint64_t jobId);
 
   // The page container; null before OnInit.
   CPageBox* PageBox() const { return pageBox_.get(); }
@@ -43,9 +46,6 @@ class CVantroDlg : public PaintedDialog {
 
   // A job ended: while the window is hidden its balloon says how.
   void OnJobRecorded(const JobRecord& record);
-  // Opens the History window on the job with this id (0: on the newest);
-  // a click on a job's balloon leads here.
-  void OpenHistory(uint64_t jobId);
   // The tray icon, whose balloons tell about jobs and the reminder.
   const CTrayIcon& Tray() const { return tray_; }
   // Every minute: the reminder when backups stop, said at most once a day.

@@ -20,8 +20,9 @@ int64_t DayNumber(int year, int month, int day) {
 
 }  // namespace
 
-int ReminderDaysFrom(XmlDocument& settings) {
-  const auto value = ReadSetting(settings, kReminderDaysKey);
+int ReminderDaysFrom(XmlDocument& settings) { return ReminderDaysFrom(ReadSetting(settings, kReminderDaysKey)); }
+
+int ReminderDaysFrom(const std::optional<std::u16string>& value) {
   if (!value || value->empty() || value->size() > 4) return kDefaultReminderDays;
   int days = 0;
   for (char16_t c : *value) {

@@ -19,6 +19,9 @@ namespace qtr {
 // chose it, so a file without it holds the default. "0" never reminds.
 inline constexpr std::u16string_view kReminderDaysKey = u"ReminderDays";
 inline constexpr int kDefaultReminderDays = 7;
+// The days a stored value says: absent, or not a number of at most four
+// digits, the default.
+int ReminderDaysFrom(const std::optional<std::u16string>& stored);
 int ReminderDaysFrom(XmlDocument& settings);
 
 // reminder.xml beside init.xml keeps the day the reminder was last shown,

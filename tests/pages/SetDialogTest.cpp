@@ -171,6 +171,35 @@ TEST_F(SetDialogTest, OtherSettingsBoxesWriteTheirKeysAndSwitchPolling) {
   EXPECT_EQ(Read(u"BackupAudios"), u"0");
 }
 
+TEST_F(SetDialogTest, ReminderIsWrittenOnlyWhenChosenAndHistoryOpensTheWindow) {
+  int historyOpened = 0;
+  host_.openHistory = [&historyOpened] { ++historyOpened; };
+  page_.reset();
+  page_ = std::make_unique<CSetDialog>(host_);
+  ASSERT_TRUE(page_->Create(hostWindow_, {0, 0, CSetDialog::kWidth, CSetDialog::kHeight}));
+  ShowWindow(page_->Handle(), SW_SHOW);
+  ClickTab(IDC_SET_TAB_OTHERS);
+  Repaint();
+  HWND list = OthersItem(IDC_OTHERS_REMIND);
+  // An untouched file says nothing: the reminder comes after a week.
+  EXPECT_EQ(Read(u"ReminderDays"), u"<absent>");
+  EXPECT_EQ(TextOf(list), L"7 days");
+  const LRESULT never =
+      SendMessageW(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L"Never"));
+  ASSERT_GE(never, 0);
+  SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(never), 0);
+  SendMessageW(page_->OthersPage().Handle(), WM_COMMAND, MAKEWPARAM(IDC_OTHERS_REMIND, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(list));
+  EXPECT_EQ(Read(u"ReminderDays"), u"0");
+  // The choices follow the language and the choice stays.
+  PickLanguage(L"\u7b80\u4f53\u4e2d\u6587");
+  Repaint();
+  EXPECT_EQ(TextOf(list), L"\u4ece\u4e0d");
+  EXPECT_EQ(TextOf(OthersItem(IDC_OTHERS_HISTORY)), L"\u5386\u53f2\u8bb0\u5f55...");
+  Click(OthersItem(IDC_OTHERS_HISTORY));
+  EXPECT_EQ(historyOpened, 1);
+}
+
 TEST_F(SetDialogTest, AutoStartBoxSetsAndRemovesTheRunEntry) {
   SetAutoStartForThisProgram(false);
   page_->OthersPage().LoadControls();
