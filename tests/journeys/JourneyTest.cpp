@@ -511,6 +511,61 @@ TEST_F(JourneyTest, AStoredFileEditedOutsideIsRestoredWithAWordAndVerifyCallsThe
   driver_.Quit();
 }
 
+// The trashed files (Wine's bin, $XDG_DATA_HOME/Trash) holding bytes, by
+// their paths in the trash; empty when the tests have no trash of their own.
+std::vector<std::wstring> TrashedWith(const std::string& bytes) {
+  std::vector<std::wstring> found;
+  wchar_t home[1024] = {};
+  if (GetEnvironmentVariableW(L"XDG_DATA_HOME", home, 1024) == 0 || home[0] != L'/') return found;
+  std::wstring files = L"\\\\?\\unix" + std::wstring(home) + L"/Trash/files";
+  for (wchar_t& c : files)
+    if (c == L'/') c = L'\\';
+  WIN32_FIND_DATAW data;
+  const HANDLE find = FindFirstFileW((files + L"\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return found;
+  do
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && ReadFileBytes(files + L"\\" + data.cFileName) == bytes)
+      found.push_back(files + L"\\" + data.cFileName);
+  while (FindNextFileW(find, &data));
+  FindClose(find);
+  return found;
+}
+
+TEST_F(JourneyTest, ARestoreOverAFileChangedSinceTheBackupPutsTheChangedOneInTheRecycleBin) {
+  wchar_t home[8] = {};
+  if (GetEnvironmentVariableW(L"XDG_DATA_HOME", home, 8) == 0)
+    GTEST_SKIP() << "XDG_DATA_HOME is not set: run through scripts/wine-env with QTR_WINE_TESTS=1";
+  ASSERT_TRUE(driver_.Start());
+  ChooseTarget();
+  StartWithHotKey(driver_);
+  CloseFinishedJob();
+  const std::string backedUp = ReadFileBytes(source_ + L"\\plain.txt");
+  // The person goes on working on one file; the others stay as they were backed up.
+  const std::string edited = "the person's work after the backup, " + std::to_string(GetTickCount());
+  ASSERT_TRUE(WriteFileBytes(source_ + L"\\plain.txt", edited));
+
+  StartRestore();
+  HWND tips = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (tips = driver_.FindTopLevel(L"Tips")) != nullptr; }, 60000));
+  Sleep(300);
+  test::SaveJourneyShot(L"restore-set-aside");
+  messages_.clear();
+  CloseFinishedJob();
+  EXPECT_EQ(ReadFileBytes(source_ + L"\\plain.txt"), backedUp);
+  const std::vector<std::wstring> trashed = TrashedWith(edited);
+  EXPECT_EQ(trashed.size(), 1u) << "the changed file is not in the Recycle Bin";
+  ASSERT_FALSE(messages_.empty());
+  EXPECT_NE(messages_.back().find(L"1 files on the PC that differed from their backup were moved to the Recycle Bin"),
+            std::wstring::npos)
+      << std::string(messages_.back().begin(), messages_.back().end());
+  for (const std::wstring& path : trashed) {
+    DeleteFileW(path.c_str());
+    const size_t files = path.rfind(L"\\files\\");
+    DeleteFileW((path.substr(0, files) + L"\\info\\" + path.substr(files + 7) + L".trashinfo").c_str());
+  }
+  driver_.Quit();
+}
+
 // Two simulated disks without volumes, each geometry "cylinders 16 63 512";
 // the source can be pulled through its plug file.
 class QuickBackupJourneyTest : public JourneyTest {
