@@ -200,7 +200,7 @@ std::vector<CopyPassState::Held*> CopyPassState::PutBatchInPlace(std::vector<Hel
   std::vector<Held*> placed;
   for (Held& held : batch) {
     if (!held.file) continue;
-    // A file of the PC that differs from its restored copy is set aside first; one that cannot be is not replaced.
+    // A PC file that differs from its restored copy is set aside first; one that cannot be stays.
     if (storeRoot_.empty() && !replaced_.SetAside(held.destination)) {
       held.file.reset();
       RemoveFileAnyway(job_.fs, held.partial);

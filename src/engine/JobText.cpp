@@ -42,7 +42,8 @@ std::u16string SetAsideText(const LanguageTable& table, uint32_t recycled, uint3
   std::u16string text;
   if (recycled > 0) text = WithCount(DisplayText(table, TextId::RestoreRecycledTipMessage), recycled);
   if (keptBeside > 0)
-    text += (text.empty() ? u"" : u"\n") + WithCount(DisplayText(table, TextId::RestoreKeptBesideTipMessage), keptBeside);
+    text += (text.empty() ? u"" : u"\n") +
+            WithCount(DisplayText(table, TextId::RestoreKeptBesideTipMessage), keptBeside);
   return text;
 }
 

@@ -44,7 +44,8 @@ void MakeNameDurable(FileSystem& fs, std::u16string_view path) {
 std::u16string KeptBesideName(std::u16string_view path, std::u16string_view words, std::u16string_view stamp,
                               int n) {
   const size_t slash = path.find_last_of(u'\\');
-  const std::u16string_view folder = slash == std::u16string_view::npos ? std::u16string_view{} : path.substr(0, slash + 1);
+  const std::u16string_view folder =
+      slash == std::u16string_view::npos ? std::u16string_view{} : path.substr(0, slash + 1);
   const std::u16string_view name = path.substr(folder.size());
   // A leading dot (".profile") starts no extension.
   const size_t dot = name.find_last_of(u'.');
@@ -57,7 +58,8 @@ std::u16string KeptBesideName(std::u16string_view path, std::u16string_view word
   std::u16string mark = u" (" + said + (said.empty() ? u"" : u" ") + std::u16string(stamp) +
                         (n > 1 ? u" " + DecimalText(n) : u"") + u")";
   if (stem.size() + mark.size() + extension.size() > kLongestName) {
-    const size_t room = kLongestName > mark.size() + extension.size() ? kLongestName - mark.size() - extension.size() : 1;
+    const size_t room =
+        kLongestName > mark.size() + extension.size() ? kLongestName - mark.size() - extension.size() : 1;
     stem.resize(room < stem.size() ? room : stem.size());
     // Half a surrogate pair is no character.
     if (!stem.empty() && stem.back() >= 0xD800 && stem.back() <= 0xDBFF) stem.pop_back();
@@ -80,7 +82,8 @@ std::u16string SetAsideStampNow() {
 }
 
 ReplacedFileKeeper::ReplacedFileKeeper(BackupJob& job)
-    : job_(job), stamp_(job.settings.setAsideStamp.empty() ? SetAsideStampNow() : job.settings.setAsideStamp) {}
+    : job_(job),
+      stamp_(job.settings.setAsideStamp.empty() ? SetAsideStampNow() : job.settings.setAsideStamp) {}
 
 void ReplacedFileKeeper::CompareWithRestored(std::u16string_view destination, const FindEntry& listed,
                                              uint64_t size, const Sha256Digest& digest) {

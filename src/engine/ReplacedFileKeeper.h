@@ -38,7 +38,7 @@ class ReplacedFileKeeper {
 
   BackupJob& job_;
   const std::u16string stamp_;
-  SlimMutex mutex_;                              // identical_ is filled by the pass, read by the committer
+  SlimMutex mutex_;                                // identical_ is filled by the pass, read by the committer
   std::map<std::u16string, FindEntry> identical_;  // lowercased destination -> its listing when compared
 };
 

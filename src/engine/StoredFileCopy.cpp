@@ -254,7 +254,8 @@ int RestoreOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view stor
   }
   // A file there now is replaced only once it is set aside, unless it holds the very bytes restored.
   FindEntry existing;
-  const bool replaces = pass.Exists(destination) && job.fs.Find(destination, &existing) == 0 && !existing.IsFolder();
+  const bool replaces =
+      pass.Exists(destination) && job.fs.Find(destination, &existing) == 0 && !existing.IsFolder();
   // What is written is hashed, to hold it against the index entry and the file it replaces.
   const bool checked = entry != nullptr && index != nullptr;
   std::unique_ptr<HashingFile> hashed;
@@ -273,8 +274,9 @@ int RestoreOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view stor
     const auto same = [&](const StoreIndexEntry* e) {
       return e != nullptr && hashOk && hashed->Bytes() == e->sourceSize && index->SameContent(*e, digest);
     };
-    const bool matches = !checked || (changedOutside ? !HasContainer(form) || hashed->Bytes() == entry->sourceSize
-                                                     : same(entry) || same(alternative));
+    const bool matches =
+        !checked || (changedOutside ? !HasContainer(form) || hashed->Bytes() == entry->sourceSize
+                                    : same(entry) || same(alternative));
     const uint64_t written = hashed->Bytes();
     out = hashed->Release();
     hashed.reset();

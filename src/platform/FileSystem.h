@@ -154,7 +154,9 @@ inline uint32_t FileSystem::ReplaceFile(std::u16string_view replacement, std::u1
   return Rename(replacement, replaced);
 }
 
-inline uint32_t FileSystem::MoveToRecycleBin(std::u16string_view) { return kErrorNoRecycleBin; }
+inline uint32_t FileSystem::MoveToRecycleBin(std::u16string_view) {
+  return kErrorNoRecycleBin;
+}
 
 // The Win32 backend (Windows build only).
 FileSystem& SystemFileSystem();

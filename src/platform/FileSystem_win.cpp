@@ -191,7 +191,8 @@ uint32_t RecycleOneFile(std::u16string_view path) {
     std::wstring name = full + L".qtr-recycling" + (n == 0 ? L"" : std::to_wstring(n));
     if (CreateHardLinkW(name.c_str(), full.c_str(), nullptr)) {
       second = std::move(name);
-    } else if (const DWORD error = GetLastError(); error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
+    } else if (const DWORD error = GetLastError();
+               error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
       return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? error : kErrorNoRecycleBin;
     }
   }

@@ -50,7 +50,8 @@ std::string JobSummary(const BackupJob& job, const std::u16string& folder) {
   if (job.counters.lackingCount.load() != 0)
     summary += ", " + std::to_string(job.counters.lackingCount.load()) + " without their times or attributes";
   if (job.counters.recycledCount.load() != 0)
-    summary += ", " + std::to_string(job.counters.recycledCount.load()) + " replaced PC files in the Recycle Bin";
+    summary +=
+        ", " + std::to_string(job.counters.recycledCount.load()) + " replaced PC files in the Recycle Bin";
   if (job.counters.keptBesideCount.load() != 0)
     summary += ", " + std::to_string(job.counters.keptBesideCount.load()) + " replaced PC files kept beside";
   return summary;

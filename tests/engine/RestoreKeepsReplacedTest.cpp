@@ -97,8 +97,9 @@ TEST_F(RestoreKeepsReplacedTest, WithoutARecycleBinTheFileIsKeptBesideUnderADate
   EXPECT_EQ(job->counters.keptBesideCount, 1u);
   EXPECT_EQ(job->counters.recycledCount, 0u);
   EXPECT_TRUE(fs.RecycledFiles().empty());
-  EXPECT_TRUE(HasLine("C:\\Data\\report.docx;", "kept beside the restored file as report (before restore "
-                                                "2026-12-09 1830).docx"));
+  EXPECT_TRUE(HasLine("C:\\Data\\report.docx;",
+                      "kept beside the restored file as report (before restore "
+                      "2026-12-09 1830).docx"));
   EXPECT_EQ(job->results.FailedFiles(), 0u);
 
   // Edited and restored again within the minute: the name taken stays, the next one is numbered.
@@ -141,7 +142,8 @@ TEST_F(RestoreKeepsReplacedTest, AFileThatCannotBeSetAsideIsNotReplaced) {
 // its own name holds it, the restored copy or, while it is kept, nothing.
 TEST(RestoreKeepsReplacedPowerCutTest, ThePersonsFileIsWholeUnderOneOfItsNamesAtEveryStep) {
   const std::string backedUp(70000, 'b'), edited(90000, 'e');
-  const std::u16string own = u"C:\\Data\\doc.txt", kept = u"C:\\Data\\doc (before restore 2026-12-09 1830).txt";
+  const std::u16string own = u"C:\\Data\\doc.txt",
+                       kept = u"C:\\Data\\doc (before restore 2026-12-09 1830).txt";
   for (const auto kind : {MemoryFileSystem::Kind::kNtfs, MemoryFileSystem::Kind::kFat32}) {
     int cuts = 0;
     for (uint64_t steps = 0;; ++steps) {
@@ -150,15 +152,18 @@ TEST(RestoreKeepsReplacedPowerCutTest, ThePersonsFileIsWholeUnderOneOfItsNamesAt
       fs.AddVolume(u'F', MemoryFileSystem::Kind::kNtfs);
       fs.SetRecycleBin(u'C', false);
       test::LineCollector lines;
-      fs.PutFile(u"C:\\Prog\\init.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Setting><BackupStatus>0</BackupStatus>"
-                                        "<CompressFile>0</CompressFile></Setting>");
-      fs.PutFile(u"C:\\Prog\\backupfullpath.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Path><path path=\"C:\\Data\"/></Path>");
+      fs.PutFile(u"C:\\Prog\\init.xml",
+                 "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Setting><BackupStatus>0</BackupStatus>"
+                 "<CompressFile>0</CompressFile></Setting>");
+      fs.PutFile(u"C:\\Prog\\backupfullpath.xml",
+                 "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Path><path path=\"C:\\Data\"/></Path>");
       fs.PutFile(own, backedUp);
       for (const JobKind kindOfJob : {JobKind::kBackup, JobKind::kRestore}) {
         if (kindOfJob == JobKind::kRestore) {
           // Read by the restore, and gone once a job ends.
           fs.PutFile(u"C:\\Prog\\restoreTempPath.xml",
-                     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Path><path path=\"F:\\QTRPMB\\C\\Data\"/></Path>");
+                     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Path><path "
+                     "path=\"F:\\QTRPMB\\C\\Data\"/></Path>");
           fs.PutFile(own, edited);
           fs.CutPowerAfter(u'C', steps);
         }
@@ -174,7 +179,8 @@ TEST(RestoreKeepsReplacedPowerCutTest, ThePersonsFileIsWholeUnderOneOfItsNamesAt
       ++cuts;
       const size_t pending = fs.PendingChanges();
       for (uint64_t survivors = 0; survivors < (uint64_t{1} << (pending < 10 ? pending : 10)); ++survivors) {
-        SCOPED_TRACE("cut after " + std::to_string(steps) + " changes, survivors " + std::to_string(survivors));
+        SCOPED_TRACE("cut after " + std::to_string(steps) + " changes, survivors " +
+                     std::to_string(survivors));
         const auto files = fs.FilesAfterRestart(survivors);
         const auto at = [&](const std::u16string& path) {
           const auto found = files.find(path);
@@ -218,13 +224,15 @@ TEST(KeptBesideNameTest, TheWordsAndStampGoBeforeTheExtension) {
 TEST(SetAsideTextTest, TheCompletionCountsEachWayApart) {
   const LanguageTable english;
   EXPECT_EQ(Narrow(SetAsideText(english, 0, 0)), "");
-  EXPECT_EQ(Narrow(SetAsideText(english, 2, 0)),
-            "2 files on the PC that differed from their backup were moved to the Recycle Bin before the restore "
-            "replaced them.");
-  EXPECT_EQ(Narrow(SetAsideText(english, 3, 1)),
-            "3 files on the PC that differed from their backup were moved to the Recycle Bin before the restore "
-            "replaced them.\n1 files on the PC that differed from their backup were kept beside the restored "
-            "files, with \"before restore\" and the date in their names.");
+  EXPECT_EQ(
+      Narrow(SetAsideText(english, 2, 0)),
+      "2 files on the PC that differed from their backup were moved to the Recycle Bin before the restore "
+      "replaced them.");
+  EXPECT_EQ(
+      Narrow(SetAsideText(english, 3, 1)),
+      "3 files on the PC that differed from their backup were moved to the Recycle Bin before the restore "
+      "replaced them.\n1 files on the PC that differed from their backup were kept beside the restored "
+      "files, with \"before restore\" and the date in their names.");
 }
 
 }  // namespace

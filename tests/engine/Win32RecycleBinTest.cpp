@@ -62,7 +62,9 @@ class Win32RecycleBinTest : public ::testing::Test {
     WIN32_FIND_DATAW data;
     const HANDLE h = FindFirstFileW((W(trash_) + L"\\" + W(name) + L"*").c_str(), &data);
     if (h == INVALID_HANDLE_VALUE) return found;
-    do found.push_back(FileBytes(trash_ + u"\\" + std::u16string(data.cFileName, data.cFileName + wcslen(data.cFileName))));
+    do
+      found.push_back(FileBytes(trash_ + u"\\" +
+                                std::u16string(data.cFileName, data.cFileName + wcslen(data.cFileName))));
     while (FindNextFileW(h, &data));
     FindClose(h);
     return found;
@@ -74,7 +76,8 @@ class Win32RecycleBinTest : public ::testing::Test {
     const HANDLE h = FindFirstFileW((L"\\\\?\\" + W(folder) + L"\\*").c_str(), &data);
     if (h == INVALID_HANDLE_VALUE) return names;
     do
-      if (data.cFileName[0] != L'.') names.emplace_back(data.cFileName, data.cFileName + wcslen(data.cFileName));
+      if (data.cFileName[0] != L'.')
+        names.emplace_back(data.cFileName, data.cFileName + wcslen(data.cFileName));
     while (FindNextFileW(h, &data));
     FindClose(h);
     return names;
@@ -137,9 +140,10 @@ TEST_F(Win32RecycleBinTest, ARestoreOverAChangedFilePutsItInTheTrash) {
   EXPECT_EQ(job->counters.recycledCount, 1u);
   EXPECT_EQ(job->counters.keptBesideCount, 0u);
   EXPECT_EQ(job->results.FailedFiles(), 0u);
-  EXPECT_EQ(Narrow(SetAsideText(LanguageTable(), job->counters.recycledCount, job->counters.keptBesideCount)),
-            "1 files on the PC that differed from their backup were moved to the Recycle Bin before the restore "
-            "replaced them.");
+  EXPECT_EQ(
+      Narrow(SetAsideText(LanguageTable(), job->counters.recycledCount, job->counters.keptBesideCount)),
+      "1 files on the PC that differed from their backup were moved to the Recycle Bin before the restore "
+      "replaced them.");
 }
 
 }  // namespace

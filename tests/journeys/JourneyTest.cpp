@@ -526,7 +526,8 @@ std::vector<std::wstring> TrashedWith(const std::string& bytes) {
   const HANDLE find = FindFirstFileW((files + L"\\*").c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) return found;
   do
-    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && ReadFileBytes(files + L"\\" + data.cFileName) == bytes)
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        ReadFileBytes(files + L"\\" + data.cFileName) == bytes)
       found.push_back(files + L"\\" + data.cFileName);
   while (FindNextFileW(find, &data));
   FindClose(find);
@@ -538,8 +539,8 @@ std::vector<std::wstring> TrashedWith(const std::string& bytes) {
 // message titles are given; saves the completion message as shot.
 class RestoreSetAsideJourneyTest : public JourneyTest {
  protected:
-  void RestoreOverAChangedFile(std::u16string_view table, const wchar_t* restoreTitle, const wchar_t* tipsTitle,
-                               const wchar_t* shot, const std::wstring& said) {
+  void RestoreOverAChangedFile(std::u16string_view table, const wchar_t* restoreTitle,
+                               const wchar_t* tipsTitle, const wchar_t* shot, const std::wstring& said) {
     wchar_t home[8] = {};
     if (GetEnvironmentVariableW(L"XDG_DATA_HOME", home, 8) == 0)
       GTEST_SKIP() << "XDG_DATA_HOME is not set: run through scripts/wine-env with QTR_WINE_TESTS=1";
@@ -569,7 +570,8 @@ class RestoreSetAsideJourneyTest : public JourneyTest {
     EXPECT_EQ(trashed.size(), 1u) << "the changed file is not in the Recycle Bin";
     EXPECT_FALSE(messages_.empty());
     EXPECT_TRUE(!messages_.empty() && messages_.back().find(said) != std::wstring::npos)
-        << (messages_.empty() ? std::string() : std::string(messages_.back().begin(), messages_.back().end()));
+        << (messages_.empty() ? std::string()
+                              : std::string(messages_.back().begin(), messages_.back().end()));
     for (const std::wstring& path : trashed) {
       DeleteFileW(path.c_str());
       const size_t files = path.rfind(L"\\files\\");
@@ -580,15 +582,17 @@ class RestoreSetAsideJourneyTest : public JourneyTest {
 };
 
 TEST_F(RestoreSetAsideJourneyTest, ARestoreOverAFileChangedSinceTheBackupPutsTheChangedOneInTheRecycleBin) {
-  RestoreOverAChangedFile(u"0x0409", L"File Restore", L"Tips", L"restore-set-aside",
-                          L"1 files on the PC that differed from their backup were moved to the Recycle Bin before "
-                          L"the restore replaced them.");
+  RestoreOverAChangedFile(
+      u"0x0409", L"File Restore", L"Tips", L"restore-set-aside",
+      L"1 files on the PC that differed from their backup were moved to the Recycle Bin before "
+      L"the restore replaced them.");
 }
 
 TEST_F(RestoreSetAsideJourneyTest, TheCompletionSaysSoInChinese) {
-  RestoreOverAChangedFile(u"0x0804", L"\u6587\u4ef6\u8fd8\u539f", L"\u63d0\u793a", L"restore-set-aside-zh",
-                          L"\u6709 1 \u4e2a\u4e0e\u5907\u4efd\u4e0d\u540c\u7684\u7535\u8111\u6587\u4ef6"
-                          L"\u5728\u88ab\u8fd8\u539f\u66ff\u6362\u4e4b\u524d\u5df2\u79fb\u5230\u56de\u6536\u7ad9");
+  RestoreOverAChangedFile(
+      u"0x0804", L"\u6587\u4ef6\u8fd8\u539f", L"\u63d0\u793a", L"restore-set-aside-zh",
+      L"\u6709 1 \u4e2a\u4e0e\u5907\u4efd\u4e0d\u540c\u7684\u7535\u8111\u6587\u4ef6"
+      L"\u5728\u88ab\u8fd8\u539f\u66ff\u6362\u4e4b\u524d\u5df2\u79fb\u5230\u56de\u6536\u7ad9");
 }
 
 // Two simulated disks without volumes, each geometry "cylinders 16 63 512";

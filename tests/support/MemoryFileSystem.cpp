@@ -654,7 +654,8 @@ uint32_t MemoryFileSystem::MoveToRecycleBin(std::u16string_view path) {
   if (auto fault = recycleFaults_.find(key); fault != recycleFaults_.end()) return fault->second;
   Node* node = Lookup(key);
   if (node == nullptr) return ParentError(key) != 0 ? kErrorPathNotFound : kErrorFileNotFound;
-  if (const Volume* volume = VolumeOf(key); volume == nullptr || !volume->recycleBin) return kErrorNoRecycleBin;
+  if (const Volume* volume = VolumeOf(key); volume == nullptr || !volume->recycleBin)
+    return kErrorNoRecycleBin;
   if (node->folder || links_.count(key) != 0) return kErrorAccessDenied;
   // To the folder it leaves, a move into the bin is a removal; the bytes
   // stay on the volume.
