@@ -13,7 +13,11 @@
 namespace qtr {
 
 CopyPassState::CopyPassState(BackupJob& job, std::u16string storeRoot)
-    : job_(job), storeRoot_(std::move(storeRoot)), storeFolders_(job, storeRoot_), listing_(job.fs) {}
+    : job_(job),
+      storeRoot_(std::move(storeRoot)),
+      storeFolders_(job, storeRoot_),
+      listing_(job.fs),
+      replaced_(job) {}
 
 CopyPassState::~CopyPassState() {
   partials_.reset();
@@ -202,6 +206,12 @@ std::vector<CopyPassState::Held*> CopyPassState::PutBatchInPlace(std::vector<Hel
   std::vector<Held*> placed;
   for (Held& held : batch) {
     if (!held.file) continue;
+    // A PC file that differs from its restored copy is set aside first; one that cannot be stays.
+    if (storeRoot_.empty() && !replaced_.SetAside(held.destination)) {
+      held.file.reset();
+      RemoveFileAnyway(job_.fs, held.partial);
+      continue;
+    }
     if (const uint32_t error = PutInPlace(job_.fs, *held.file, held.destination); error != 0) {
       FailHeld(held, error);
       continue;

@@ -32,6 +32,7 @@
 #include "engine/BatchCommitter.h"
 #include "engine/CopyFlusher.h"
 #include "engine/DestinationListing.h"
+#include "engine/ReplacedFileKeeper.h"
 #include "engine/StoreFolderCheck.h"
 #include "engine/StoreIndex.h"
 #include "platform/SlimLock.h"
@@ -86,6 +87,8 @@ class CopyPassState {
   // The store index the pass keeps up to date (a backup's), or nullptr.
   void SetIndex(StoreIndex* index) { index_ = index; }
   StoreIndex* Index() const { return index_; }
+  // On a restore: what becomes of the files the restored copies replace.
+  ReplacedFileKeeper& Replaced() { return replaced_; }
   // Whether the index has an entry for storedPath (false without an index); safe while a batch commits.
   bool IndexHas(std::u16string_view storedPath);
   // On a backup, after a write into the store failed with error: true when
@@ -159,6 +162,7 @@ class CopyPassState {
   uint64_t heldBytes_ = 0;
   StoreIndex* index_ = nullptr;  // written only by the committer while the pass runs
   SlimMutex indexMutex_;         // held by the committer while it changes the index
+  ReplacedFileKeeper replaced_;  // a restore's
 
   CopyFlusher flusher_;  // a backup's; ended once the committer has been joined
 

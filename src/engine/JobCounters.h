@@ -21,6 +21,10 @@ class JobCounters {
   std::atomic<uint32_t> upToDateCount{0};  // files left out by the changed-only test
   std::atomic<uint32_t> changedCount{0};   // restored though changed since they were backed up
   std::atomic<uint32_t> lackingCount{0};   // copied whole without their times or attributes
+  // Files on the PC a restore replaced that differed from their restored
+  // copies: moved to the Recycle Bin, or kept beside under another name.
+  std::atomic<uint32_t> recycledCount{0};
+  std::atomic<uint32_t> keptBesideCount{0};
   std::atomic<uint64_t> totalBytes{0};
   std::atomic<uint64_t> doneBytes{0};
   std::atomic<uint64_t> currentDone{0};

@@ -22,6 +22,13 @@ struct JobNotes {
   // A plain or compressed file in an encrypted store that no record under the key vouches for.
   std::u16string readableRefused =
       u"stored readable in an encrypted store, which does not vouch for it; not restored";
+  // A file on the PC that differed from its restored copy, kept before the
+  // restore replaced it beside the restored file, under the name that
+  // follows; the words in that name.
+  std::u16string keptBeside = u"differed from its backup; kept beside the restored file as";
+  std::u16string beforeRestore = u"before restore";
+  // One that could be kept neither way; the system's text follows.
+  std::u16string notKept = u"differs from its backup and could not be set aside, so it was not replaced:";
   // An encrypted file renamed through the program, restored under its new name.
   std::u16string renamedRestored = u"renamed in the store; restored under its new name";
   // A backup without encryption refused at a store that holds encrypted copies.

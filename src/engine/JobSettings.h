@@ -34,6 +34,9 @@ struct JobSettings {
   std::atomic<int> includeProgramFiles{0};
   std::u16string systemDrive = SystemDriveOfThisMachine();  // "C:"
   JobNotes notes;
+  // The date and time in the names of replaced files a restore keeps
+  // beside their restored copies ("2026-12-09 1830"); the pass's start when empty.
+  std::u16string setAsideStamp;
 };
 
 }  // namespace qtr

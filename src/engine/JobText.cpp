@@ -38,6 +38,15 @@ std::u16string ErrorText(uint32_t code) {
   return u"Fail(" + DecimalText(static_cast<int32_t>(code)) + u")" + SystemErrorMessage(code);
 }
 
+std::u16string SetAsideText(const LanguageTable& table, uint32_t recycled, uint32_t keptBeside) {
+  std::u16string text;
+  if (recycled > 0) text = WithCount(DisplayText(table, TextId::RestoreRecycledTipMessage), recycled);
+  if (keptBeside > 0)
+    text += (text.empty() ? u"" : u"\n") +
+            WithCount(DisplayText(table, TextId::RestoreKeptBesideTipMessage), keptBeside);
+  return text;
+}
+
 JobNotes JobNotesFrom(const LanguageTable& table) {
   JobNotes notes;
   const auto take = [&](TextId id, std::u16string* text) {
@@ -52,6 +61,9 @@ JobNotes JobNotesFrom(const LanguageTable& table) {
   take(TextId::RestoreReadableRefused, &notes.readableRefused);
   take(TextId::RestoreRenamedNote, &notes.renamedRestored);
   take(TextId::StoreReadableRefused, &notes.storeReadable);
+  take(TextId::RestoreKeptBesideNote, &notes.keptBeside);
+  take(TextId::RestoreBeforeRestoreName, &notes.beforeRestore);
+  take(TextId::RestoreNotKeptRefused, &notes.notKept);
   return notes;
 }
 

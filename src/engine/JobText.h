@@ -19,6 +19,10 @@ std::u16string WithCount(std::u16string_view text, int64_t count);
 // The reasons of a job's own lines in table's language (the active one, on
 // the window's thread), English where the table has none.
 JobNotes JobNotesFrom(const LanguageTable& table);
+// The completion's lines on the files a restore set aside before it
+// replaced them, in table's language: one for those in the Recycle Bin,
+// one for those kept beside; empty when there were none.
+std::u16string SetAsideText(const LanguageTable& table, uint32_t recycled, uint32_t keptBeside);
 // "Fail(5)" followed directly by the system's text for the Win32 error code.
 std::u16string ErrorText(uint32_t code);
 

@@ -252,10 +252,14 @@ int RestoreOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view stor
     job.results.AddFailure(destination, error);
     return 0;
   }
-  // What is written is hashed, to hold it against the index entry.
+  // A file there now is replaced only once it is set aside, unless it holds the very bytes restored.
+  FindEntry existing;
+  const bool replaces =
+      pass.Exists(destination) && job.fs.Find(destination, &existing) == 0 && !existing.IsFolder();
+  // What is written is hashed, to hold it against the index entry and the file it replaces.
+  const bool checked = entry != nullptr && index != nullptr;
   std::unique_ptr<HashingFile> hashed;
-  if (entry != nullptr && index != nullptr)
-    hashed = std::make_unique<HashingFile>(std::move(out), HashingFile::Side::kWrite);
+  if (checked || replaces) hashed = std::make_unique<HashingFile>(std::move(out), HashingFile::Side::kWrite);
   File& writer = hashed ? *hashed : *out;
   JobContainerControl control(job);
   const StoreKey* key = job.settings.storeKey ? &*job.settings.storeKey : nullptr;
@@ -270,13 +274,17 @@ int RestoreOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view stor
     const auto same = [&](const StoreIndexEntry* e) {
       return e != nullptr && hashOk && hashed->Bytes() == e->sourceSize && index->SameContent(*e, digest);
     };
-    const bool matches = changedOutside ? !HasContainer(form) || hashed->Bytes() == entry->sourceSize
-                                        : same(entry) || same(alternative);
+    const bool matches =
+        !checked || (changedOutside ? !HasContainer(form) || hashed->Bytes() == entry->sourceSize
+                                    : same(entry) || same(alternative));
+    const uint64_t written = hashed->Bytes();
     out = hashed->Release();
     hashed.reset();
     // A complete copy that is not what was stored: the destination keeps what it had.
     if (status.result == ContainerResult::kOk && job.control.stop == 0 && !matches)
       status = {ContainerResult::kDamaged, kErrorInvalidData};
+    if (status.result == ContainerResult::kOk && job.control.stop == 0 && replaces && hashOk)
+      pass.Replaced().CompareWithRestored(destination, existing, written, digest);
   }
   if (changedOutside && status.result == ContainerResult::kDamaged) {
     out.reset();

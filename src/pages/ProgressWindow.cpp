@@ -362,6 +362,11 @@ void CPropressDlg::FinishJob(bool nothingCopied) {
   }
   // A restore that wrote files changed since their backup says so, whatever else it says.
   if (changed > 0) message += u"\n" + WithCount(DisplayText(TextId::RestoreChangedTipMessage), changed);
+  // And where the files it replaced went, so that a wrong restore can be undone.
+  if (const std::u16string kept =
+          SetAsideText(ActiveLanguageTable(), job_->counters.recycledCount, job_->counters.keptBesideCount);
+      !kept.empty())
+    message += u"\n" + kept;
   completionOpen_ = true;
   prompter_.Ask({DisplayText(TextId::PromptTitle), message, false});
   completionOpen_ = false;

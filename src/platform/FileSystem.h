@@ -24,6 +24,9 @@ inline constexpr uint32_t kAttributeNormal = 0x80;
 inline constexpr uint32_t kAttributeReparsePoint = 0x400;
 inline constexpr uint32_t kAttributeCompressed = 0x800;
 inline constexpr uint32_t kInvalidAttributes = 0xFFFFFFFFu;
+// MoveToRecycleBin on a volume without a Recycle Bin, or where the file
+// could not be sure to land in it: the file stays where it is.
+inline constexpr uint32_t kErrorNoRecycleBin = kErrorNotSupported;
 // The attributes a program may give a file or folder (read-only, hidden,
 // system, archive, temporary, not content indexed); the others (sparse,
 // offline, recall, pinned, integrity...) belong to the volume, and a request
@@ -132,6 +135,11 @@ class FileSystem {
   // missing replaced is a plain rename). Whenever it is cut short, replaced
   // holds either its old bytes or all the new ones.
   virtual uint32_t ReplaceFile(std::u16string_view replacement, std::u16string_view replaced);
+  // Moves the file path into the Recycle Bin of its volume, from where the
+  // person can put it back. 0 only when it is there; on any error the file
+  // is still at path (kErrorNoRecycleBin: the volume has none). Never
+  // deletes a file for good.
+  virtual uint32_t MoveToRecycleBin(std::u16string_view path);
 
   // Bytes available to the caller on the volume holding path.
   virtual uint32_t FreeSpace(std::u16string_view path, uint64_t* bytes) = 0;
@@ -144,6 +152,10 @@ inline uint32_t FileSystem::ReplaceFile(std::u16string_view replacement, std::u1
     if (const uint32_t error = SetAttributes(replacement, attributes)) return error;
   }
   return Rename(replacement, replaced);
+}
+
+inline uint32_t FileSystem::MoveToRecycleBin(std::u16string_view) {
+  return kErrorNoRecycleBin;
 }
 
 // The Win32 backend (Windows build only).

@@ -2,6 +2,8 @@
 // letter are passed in their \\?\ form, so trees deeper than MAX_PATH work;
 // the error code is read right after the call that failed.
 #include <windows.h>
+#include <objbase.h>
+#include <shellapi.h>
 #include <winioctl.h>
 
 #include <cstring>
@@ -133,6 +135,91 @@ class Win32File : public File {
  private:
   UniqueHandle handle_;
 };
+
+// Removes the second name of a file the Recycle Bin now holds. The two
+// names share the file's attributes: a read-only one is cleared to let the
+// name go and set again before it goes, so the file in the bin keeps it.
+void RemoveSecondName(const std::wstring& name) {
+  UniqueHandle h(CreateFileW(name.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  FILE_BASIC_INFO basic = {};
+  if (!h || !GetFileInformationByHandleEx(h.Get(), FileBasicInfo, &basic, sizeof basic)) {
+    h.Reset();
+    DeleteFileW(name.c_str());
+    return;
+  }
+  const DWORD attributes = basic.FileAttributes;
+  if (attributes & FILE_ATTRIBUTE_READONLY) {
+    basic.FileAttributes = attributes & ~FILE_ATTRIBUTE_READONLY;
+    if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    SetFileInformationByHandle(h.Get(), FileBasicInfo, &basic, sizeof basic);
+  }
+  FILE_DISPOSITION_INFO disposition = {TRUE};
+  SetFileInformationByHandle(h.Get(), FileDispositionInfo, &disposition, sizeof disposition);
+  if (attributes & FILE_ATTRIBUTE_READONLY) {
+    basic.FileAttributes = attributes;
+    SetFileInformationByHandle(h.Get(), FileBasicInfo, &basic, sizeof basic);
+  }
+}
+
+// How many names the file has; 0 when it cannot be told.
+DWORD NameCount(const std::wstring& name) {
+  UniqueHandle h(CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!h || !GetFileInformationByHandle(h.Get(), &info)) return 0;
+  return info.nNumberOfLinks;
+}
+
+// The shell's delete with undo, for one file. Where it cannot recycle (a
+// bin turned off or too small for the file, a volume whose bin it does not
+// reach) it deletes the file for good, and asked to be silent it says
+// nothing; so the file gets a second name first, and the outcome is read
+// from that name: still two names, the bin holds the file; one, the shell
+// deleted it, and the second name puts it back. A volume whose files have
+// no second names (FAT, exFAT) is taken as one without a bin.
+uint32_t RecycleOneFile(std::u16string_view path) {
+  if (path.size() < 3 || path[1] != u':') return kErrorNoRecycleBin;
+  // Removable media, network shares, CD and RAM disks keep no Recycle Bin.
+  if (GetDriveTypeW(RootOf(path).c_str()) != DRIVE_FIXED) return kErrorNoRecycleBin;
+  const std::wstring full = Long(path);
+  std::wstring plain(path.begin(), path.end());
+  if (plain.size() >= MAX_PATH) return kErrorNoRecycleBin;  // the shell takes no longer paths
+  std::wstring second;
+  for (int n = 0; n < 100 && second.empty(); ++n) {
+    std::wstring name = full + L".qtr-recycling" + (n == 0 ? L"" : std::to_wstring(n));
+    if (CreateHardLinkW(name.c_str(), full.c_str(), nullptr)) {
+      second = std::move(name);
+    } else if (const DWORD error = GetLastError();
+               error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
+      return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? error : kErrorNoRecycleBin;
+    }
+  }
+  if (second.empty()) return kErrorNoRecycleBin;
+  plain.push_back(L'\0');  // the list of names ends with an empty one
+  SHFILEOPSTRUCTW operation = {};
+  operation.wFunc = FO_DELETE;
+  operation.pFrom = plain.c_str();
+  operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  const int result = SHFileOperationW(&operation);
+  if (SUCCEEDED(com)) CoUninitialize();
+  if (GetFileAttributesW(full.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    // Refused or cut short: the file is where it was.
+    RemoveSecondName(second);
+    // Below 0x71 the result is a Win32 code; from there up, the shell's own.
+    return result != 0 && result < 0x71 ? static_cast<uint32_t>(result) : kErrorNoRecycleBin;
+  }
+  if (NameCount(second) >= 2) {
+    RemoveSecondName(second);
+    return 0;
+  }
+  // Deleted for good, or copied into a bin elsewhere: the second name goes
+  // back in its place, and the caller keeps the file its own way.
+  if (!MoveFileExW(second.c_str(), full.c_str(), MOVEFILE_WRITE_THROUGH)) return GetLastError();
+  return kErrorNoRecycleBin;
+}
 
 class Win32Listing : public FolderListing {
  public:
@@ -278,6 +365,8 @@ class Win32FileSystem : public FileSystem {
     }
     return FileSystem::ReplaceFile(replacement, replaced);
   }
+
+  uint32_t MoveToRecycleBin(std::u16string_view path) override { return RecycleOneFile(path); }
 
   uint32_t FreeSpace(std::u16string_view path, uint64_t* bytes) override {
     ULARGE_INTEGER available;

@@ -82,6 +82,11 @@ std::string JobSummary(const BackupJob& job, const std::u16string& folder) {
     summary += ", " + std::to_string(job.counters.changedCount.load()) + " changed since they were backed up";
   if (job.counters.lackingCount.load() != 0)
     summary += ", " + std::to_string(job.counters.lackingCount.load()) + " without their times or attributes";
+  if (job.counters.recycledCount.load() != 0)
+    summary +=
+        ", " + std::to_string(job.counters.recycledCount.load()) + " replaced PC files in the Recycle Bin";
+  if (job.counters.keptBesideCount.load() != 0)
+    summary += ", " + std::to_string(job.counters.keptBesideCount.load()) + " replaced PC files kept beside";
   return summary;
 }
 

@@ -132,6 +132,8 @@ TEST_F(Win32JobTest, BackupAndRestorePlainAndCompressedWithChangedOnlyRuns) {
   EXPECT_EQ(Entry(u"S:\\Data\\ro.txt").attributes & FILE_ATTRIBUTE_READONLY, 1u);
   EXPECT_EQ(job->results.restoreRoots, (std::vector<std::u16string>{u"S:\\Data"}));
   EXPECT_TRUE(lines_.lines.empty()) << Narrow(lines_.lines.empty() ? u"" : lines_.lines[0]);
+  // The spoiled file went to the Recycle Bin before its restored copy replaced it.
+  EXPECT_EQ(job->counters.recycledCount, 1u);
   SetFileAttributesW(L"S:\\Data\\ro.txt", FILE_ATTRIBUTE_NORMAL);
   SetFileAttributesW(L"F:\\QTRPMB\\S\\Data\\ro.txt.zip", FILE_ATTRIBUTE_NORMAL);
 }

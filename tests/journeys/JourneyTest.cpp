@@ -172,7 +172,7 @@ class JourneyTest : public testing::Test {
     }
     ProgramDriver::Click(driver_.PageBox(), 1015);
     HWND question = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (question = driver_.FindTopLevel(L"File Restore")) != nullptr; }, 10000));
+    ASSERT_TRUE(WaitFor([&] { return (question = driver_.FindTopLevel(restoreTitle_)) != nullptr; }, 10000));
     ProgramDriver::Click(question, 1045);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(question); }, 5000));
   }
@@ -182,7 +182,7 @@ class JourneyTest : public testing::Test {
     HWND close = nullptr;
     ASSERT_TRUE(WaitFor(
         [&] {
-          if (HWND message = driver_.FindTopLevel(L"Tips")) {
+          if (HWND message = driver_.FindTopLevel(tipsTitle_)) {
             const std::wstring said = ProgramDriver::Text(message, 23362);
             if (said != answered_) answered_ = said, messages_.push_back(said);
             ProgramDriver::Click(message, 1045);
@@ -210,7 +210,7 @@ class JourneyTest : public testing::Test {
     // The completion message may come up after the Close button: it is answered first.
     ASSERT_TRUE(WaitFor(
         [&] {
-          if (HWND message = driver_.FindTopLevel(L"Tips")) {
+          if (HWND message = driver_.FindTopLevel(tipsTitle_)) {
             const std::wstring said = ProgramDriver::Text(message, 23362);
             if (said != answered_) answered_ = said, messages_.push_back(said);
             ProgramDriver::Click(message, 1045);
@@ -244,6 +244,8 @@ class JourneyTest : public testing::Test {
   std::vector<std::wstring> files_;
   std::vector<std::wstring> messages_;
   std::wstring answered_;
+  // The titles of the restore's question and of the messages, in the program's language.
+  std::wstring restoreTitle_ = L"File Restore", tipsTitle_ = L"Tips";
   std::wstring finished_;  // the finished count of the last job
   std::unique_ptr<test::MappedDrive> drive_;
   ProgramDriver driver_{W(program_.File(u""))};
@@ -509,6 +511,88 @@ TEST_F(JourneyTest, AStoredFileEditedOutsideIsRestoredWithAWordAndVerifyCallsThe
   EXPECT_EQ(summary, L"6 stored files: 5 sound, 1 damaged, 0 not checked; 0 missing. The backup is damaged.");
   CloseFinishedJob();
   driver_.Quit();
+}
+
+// The trashed files (Wine's bin, $XDG_DATA_HOME/Trash) holding bytes, by
+// their paths in the trash; empty when the tests have no trash of their own.
+std::vector<std::wstring> TrashedWith(const std::string& bytes) {
+  std::vector<std::wstring> found;
+  wchar_t home[1024] = {};
+  if (GetEnvironmentVariableW(L"XDG_DATA_HOME", home, 1024) == 0 || home[0] != L'/') return found;
+  std::wstring files = L"\\\\?\\unix" + std::wstring(home) + L"/Trash/files";
+  for (wchar_t& c : files)
+    if (c == L'/') c = L'\\';
+  WIN32_FIND_DATAW data;
+  const HANDLE find = FindFirstFileW((files + L"\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return found;
+  do
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        ReadFileBytes(files + L"\\" + data.cFileName) == bytes)
+      found.push_back(files + L"\\" + data.cFileName);
+  while (FindNextFileW(find, &data));
+  FindClose(find);
+  return found;
+}
+
+// Backs up, edits one file as the person would, and restores the folder in
+// the language of table ("0x0409", "0x0804"), whose restore question and
+// message titles are given; saves the completion message as shot.
+class RestoreSetAsideJourneyTest : public JourneyTest {
+ protected:
+  void RestoreOverAChangedFile(std::u16string_view table, const wchar_t* restoreTitle,
+                               const wchar_t* tipsTitle, const wchar_t* shot, const std::wstring& said) {
+    wchar_t home[8] = {};
+    if (GetEnvironmentVariableW(L"XDG_DATA_HOME", home, 8) == 0)
+      GTEST_SKIP() << "XDG_DATA_HOME is not set: run through scripts/wine-env with QTR_WINE_TESTS=1";
+    ASSERT_TRUE(driver_.Start());
+    ChooseTarget();
+    StartWithHotKey(driver_);
+    CloseFinishedJob();
+    driver_.Quit();
+    const std::string backedUp = ReadFileBytes(source_ + L"\\plain.txt");
+    // The person goes on working on one file; the others stay as they were backed up.
+    const std::string edited = "the person's work after the backup, " + std::to_string(GetTickCount());
+    ASSERT_TRUE(WriteFileBytes(source_ + L"\\plain.txt", edited));
+
+    StoreSetting(u"Language", table);
+    restoreTitle_ = restoreTitle;
+    tipsTitle_ = tipsTitle;
+    ASSERT_TRUE(driver_.Start());
+    ChooseTarget();
+    StartRestore();
+    ASSERT_TRUE(WaitFor([&] { return driver_.FindTopLevel(tipsTitle_) != nullptr; }, 60000));
+    Sleep(300);
+    test::SaveJourneyShot(shot);
+    messages_.clear();
+    CloseFinishedJob();
+    EXPECT_EQ(ReadFileBytes(source_ + L"\\plain.txt"), backedUp);
+    const std::vector<std::wstring> trashed = TrashedWith(edited);
+    EXPECT_EQ(trashed.size(), 1u) << "the changed file is not in the Recycle Bin";
+    EXPECT_FALSE(messages_.empty());
+    EXPECT_TRUE(!messages_.empty() && messages_.back().find(said) != std::wstring::npos)
+        << (messages_.empty() ? std::string()
+                              : std::string(messages_.back().begin(), messages_.back().end()));
+    for (const std::wstring& path : trashed) {
+      DeleteFileW(path.c_str());
+      const size_t files = path.rfind(L"\\files\\");
+      DeleteFileW((path.substr(0, files) + L"\\info\\" + path.substr(files + 7) + L".trashinfo").c_str());
+    }
+    driver_.Quit();
+  }
+};
+
+TEST_F(RestoreSetAsideJourneyTest, ARestoreOverAFileChangedSinceTheBackupPutsTheChangedOneInTheRecycleBin) {
+  RestoreOverAChangedFile(
+      u"0x0409", L"File Restore", L"Tips", L"restore-set-aside",
+      L"1 files on the PC that differed from their backup were moved to the Recycle Bin before "
+      L"the restore replaced them.");
+}
+
+TEST_F(RestoreSetAsideJourneyTest, TheCompletionSaysSoInChinese) {
+  RestoreOverAChangedFile(
+      u"0x0804", L"\u6587\u4ef6\u8fd8\u539f", L"\u63d0\u793a", L"restore-set-aside-zh",
+      L"\u6709 1 \u4e2a\u4e0e\u5907\u4efd\u4e0d\u540c\u7684\u7535\u8111\u6587\u4ef6"
+      L"\u5728\u88ab\u8fd8\u539f\u66ff\u6362\u4e4b\u524d\u5df2\u79fb\u5230\u56de\u6536\u7ad9");
 }
 
 // Two simulated disks without volumes, each geometry "cylinders 16 63 512";

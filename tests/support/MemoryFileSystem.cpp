@@ -20,6 +20,7 @@ struct MemoryFileSystem::Volume {
   VolumeInfo info;
   uint64_t capacity = 0;
   uint64_t used = 0;
+  bool recycleBin = true;
 };
 
 // A change of names, attributes or times not yet on the disk. A file is
@@ -332,8 +333,31 @@ void MemoryFileSystem::FailCreates(std::u16string_view prefix, uint32_t error) {
   createFaultError_ = error;
 }
 
+void MemoryFileSystem::SetRecycleBin(char16_t letter, bool present) {
+  std::lock_guard lock(mutex_);
+  volumes_[Upper(letter)].recycleBin = present;
+}
+
+void MemoryFileSystem::FailRecycle(std::u16string_view path, uint32_t error) {
+  std::lock_guard lock(mutex_);
+  recycleFaults_[KeyOf(path)] = error;
+}
+
+void MemoryFileSystem::FailRenamesTo(std::u16string_view prefix, uint32_t error) {
+  std::lock_guard lock(mutex_);
+  renameFaultPrefix_ = KeyOf(prefix);
+  renameFaultError_ = error;
+}
+
+std::vector<std::pair<std::u16string, std::string>> MemoryFileSystem::RecycledFiles() const {
+  std::lock_guard lock(mutex_);
+  return recycled_;
+}
+
 void MemoryFileSystem::ClearFaults() {
   std::lock_guard lock(mutex_);
+  recycleFaults_.clear();
+  renameFaultError_ = 0;
   createFaultError_ = 0;
   openFaults_.clear();
   readFaults_.clear();
@@ -624,6 +648,24 @@ uint32_t MemoryFileSystem::RemoveFile(std::u16string_view path) {
 
 uint32_t MemoryFileSystem::Rename(std::u16string_view from, std::u16string_view to) { return RenameLocked(from, to); }
 
+uint32_t MemoryFileSystem::MoveToRecycleBin(std::u16string_view path) {
+  std::lock_guard lock(mutex_);
+  const std::u16string key = KeyOf(Resolve(path, false));
+  if (auto fault = recycleFaults_.find(key); fault != recycleFaults_.end()) return fault->second;
+  Node* node = Lookup(key);
+  if (node == nullptr) return ParentError(key) != 0 ? kErrorPathNotFound : kErrorFileNotFound;
+  if (const Volume* volume = VolumeOf(key); volume == nullptr || !volume->recycleBin)
+    return kErrorNoRecycleBin;
+  if (node->folder || links_.count(key) != 0) return kErrorAccessDenied;
+  // To the folder it leaves, a move into the bin is a removal; the bytes
+  // stay on the volume.
+  if (!Step(key)) return kErrorNotReady;
+  Record({PendingChange::kRemove, key, {}, *node});
+  recycled_.emplace_back(node->path, *node->data);
+  nodes_.erase(key);
+  return 0;
+}
+
 uint32_t MemoryFileSystem::RenameLocked(std::u16string_view givenFrom, std::u16string_view givenTo) {
   std::lock_guard lock(mutex_);
   const std::u16string from = Resolve(givenFrom, false), to = Resolve(givenTo, false);
@@ -632,6 +674,7 @@ uint32_t MemoryFileSystem::RenameLocked(std::u16string_view givenFrom, std::u16s
   if (node == nullptr) return kErrorFileNotFound;
   if (links_.count(fromKey) != 0) return kErrorAccessDenied;  // links stay where they were planted
   if (fromKey[0] != toKey[0]) return 17;  // ERROR_NOT_SAME_DEVICE
+  if (renameFaultError_ != 0 && toKey.starts_with(renameFaultPrefix_)) return renameFaultError_;
   if (const uint32_t error = ParentError(toKey); error != 0) return error;
   if (fromKey == toKey) return 0;
   if (const Node* target = Lookup(toKey);

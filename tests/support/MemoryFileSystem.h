@@ -41,6 +41,14 @@ class MemoryFileSystem : public FileSystem {
   // No file or folder can be made under prefix: each try fails with error.
   void FailCreates(std::u16string_view prefix, uint32_t error);
   void ClearFaults();
+  // The volume of letter has a Recycle Bin (each has one until told otherwise).
+  void SetRecycleBin(char16_t letter, bool present);
+  // Moving path to the Recycle Bin fails with error; the file stays.
+  void FailRecycle(std::u16string_view path, uint32_t error);
+  // Renames to a path under prefix fail with error.
+  void FailRenamesTo(std::u16string_view prefix, uint32_t error);
+  // What went to the Recycle Bins, in order: each file's path then and its bytes.
+  std::vector<std::pair<std::u16string, std::string>> RecycledFiles() const;
   // Files larger than this cannot be written on the volume (as 4 GiB on FAT32).
   void SetMaxFileSize(char16_t letter, uint64_t bytes);
   // Called after every write with the file's path and its new size, outside the lock.
@@ -108,6 +116,7 @@ class MemoryFileSystem : public FileSystem {
   uint32_t RemoveFolder(std::u16string_view path) override;
   uint32_t RemoveFile(std::u16string_view path) override;
   uint32_t Rename(std::u16string_view from, std::u16string_view to) override;
+  uint32_t MoveToRecycleBin(std::u16string_view path) override;
   uint32_t FreeSpace(std::u16string_view path, uint64_t* bytes) override;
   uint32_t GetVolumeInfo(std::u16string_view path, VolumeInfo* info) override;
 
@@ -153,6 +162,10 @@ class MemoryFileSystem : public FileSystem {
   std::function<void(const std::u16string&)> flushHook_;
   std::u16string flushFaultPrefix_;
   uint32_t flushFaultError_ = 0;
+  std::map<std::u16string, uint32_t> recycleFaults_;
+  std::u16string renameFaultPrefix_;
+  uint32_t renameFaultError_ = 0;
+  std::vector<std::pair<std::u16string, std::string>> recycled_;
   std::u16string setInfoFaultPrefix_;
   uint32_t setInfoFaultError_ = 0;
   std::map<std::u16string, uint32_t> listCounts_;
