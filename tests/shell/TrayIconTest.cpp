@@ -154,7 +154,7 @@ TEST_F(TrayIconTest, MenuGreysDisplayWhileTheWindowIsVisibleAndFollowsTheNotific
   ASSERT_TRUE(tray_.LoadTrayMenu(IDM_TRAY));
   HMENU popup = GetSubMenu(tray_.Menu(), 0);
   ASSERT_NE(popup, nullptr);
-  EXPECT_EQ(GetMenuItemCount(popup), 4);
+  EXPECT_EQ(GetMenuItemCount(popup), 5);  // Display, History, Help, About, Quit
   // The menu opens modally; a timer closes it again.
   const auto closeMenu = [](HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
