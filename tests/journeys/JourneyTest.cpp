@@ -832,6 +832,8 @@ TEST_F(JourneyTest, AFailedFileIsToldInABalloonThatOpensItsJobAndAPulledDiskIsKe
   std::vector<JobRecord> records;
   ASSERT_TRUE(WaitFor([&] { return (records = JobHistory(U(folder_)).Load()).size() == 2; }, 10000));
   const std::string file = ReadFileBytes(folder_ + L"jobhistory.xml");
+  std::printf("stopped after %llu files, %llu bytes\n", static_cast<unsigned long long>(records[1].files),
+              static_cast<unsigned long long>(records[1].bytes));
   EXPECT_EQ(records[0].trigger, JobTrigger::kSchedule) << file;
   EXPECT_EQ(records[0].failedFiles, 1u) << file;
   EXPECT_EQ(records[1].trigger, JobTrigger::kHotKey) << file;
