@@ -9,11 +9,14 @@
 
 #include "ProgramDriver.h"
 #include "config/BackupRecord.h"
+#include "config/JobHistory.h"
 #include "config/SelectionFiles.h"
 #include "config/SettingsFile.h"
 #include "engine/Container.h"
 #include "platform/FileSystem.h"
+#include "platform/Handles.h"
 #include "platform/WineHost.h"
+#include "shell/TrayIcon.h"
 #include "support/MappedDrive.h"
 #include "support/ScreenShot.h"
 #include "support/TempFolder.h"
@@ -52,6 +55,14 @@ std::string ReadFileBytes(const std::wstring& path) {
   return bytes;
 }
 
+// The journey disk: R: is the test's mapped folder, so the program links no letter.
+constexpr char kJourneyDisks[] =
+    "drive = C fixed 0\n"
+    "[disk]\npath = \\\\?\\usbstor#disk&ven_wdc&prod_journey#1#"
+    "{53f56307-b6bf-11d0-94f2-00a0c91efb8b}\n"
+    "image = journey.img\nvendor = WDC\nproduct = Journey\nnumber = 1\n"
+    "geometry = 32 255 63 512\nvolume = R\nbutton = journey.button\n";
+
 // A simulated USB disk with its volume R: on a mapped folder, a folder of
 // mixed files ticked in the selection files, and the program beside them.
 class JourneyTest : public testing::Test {
@@ -75,12 +86,7 @@ class JourneyTest : public testing::Test {
     ASSERT_TRUE(SelectionFiles(U(folder_))
                     .ApplyCheckChange(U(source_), CheckState::kChecked,
                                       [](const std::u16string&) { return std::vector<std::u16string>{}; }));
-    ASSERT_TRUE(WriteFileBytes(folder_ + L"simulated-disks.txt",
-                               "drive = C fixed 0\n"
-                               "[disk]\npath = \\\\?\\usbstor#disk&ven_wdc&prod_journey#1#"
-                               "{53f56307-b6bf-11d0-94f2-00a0c91efb8b}\n"
-                               "image = journey.img\nvendor = WDC\nproduct = Journey\nnumber = 1\n"
-                               "geometry = 32 255 63 512\nvolume = R\nbutton = journey.button\n"));
+    ASSERT_TRUE(WriteFileBytes(folder_ + L"simulated-disks.txt", kJourneyDisks));
     ASSERT_TRUE(WriteFileBytes(folder_ + L"journey.button", "up\n"));
     drive_ = std::make_unique<test::MappedDrive>(L'r', W(target_.Path()));
     ASSERT_TRUE(drive_->Ok());
@@ -132,6 +138,17 @@ class JourneyTest : public testing::Test {
     ASSERT_TRUE(settings.Store(key, value));
   }
   void SetButton(const char* state) { ASSERT_TRUE(WriteFileBytes(folder_ + L"journey.button", state)); }
+  // A backup every Wednesday at 09:05, without the question first.
+  void ScheduleWednesdayAt0905() {
+    StoreSetting(u"MakeSure", u"0");
+    const std::wstring init = folder_ + L"init.xml";
+    std::string text = ReadFileBytes(init);
+    const std::string day = "<Wednesday IsSet=\"0\" Timing=\"00:00\"/>";
+    const size_t at = text.find(day);
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, day.size(), "<Wednesday IsSet=\"1\" Timing=\"09:05\"/>");
+    ASSERT_TRUE(WriteFileBytes(init, text));
+  }
 
   // The page of the page container holding the control.
   HWND PageHolding(int id) const {
@@ -177,6 +194,20 @@ class JourneyTest : public testing::Test {
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(question); }, 5000));
   }
 
+  // The progress window: the page container's child holding the Close button.
+  HWND JobWindow() const {
+    HWND job = nullptr;
+    EnumChildWindows(
+        driver_.PageBox(),
+        [](HWND child, LPARAM data) -> BOOL {
+          if (GetDlgItem(child, 1083) == nullptr) return TRUE;
+          *reinterpret_cast<HWND*>(data) = child;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&job));
+    return job;
+  }
+
   void CloseFinishedJob(int backInView = 1014) {
     HWND box = driver_.PageBox();
     HWND close = nullptr;
@@ -187,15 +218,7 @@ class JourneyTest : public testing::Test {
             if (said != answered_) answered_ = said, messages_.push_back(said);
             ProgramDriver::Click(message, 1045);
           }
-          HWND job = nullptr;
-          EnumChildWindows(
-              box,
-              [](HWND child, LPARAM data) -> BOOL {
-                if (GetDlgItem(child, 1083) == nullptr) return TRUE;
-                *reinterpret_cast<HWND*>(data) = child;
-                return FALSE;
-              },
-              reinterpret_cast<LPARAM>(&job));
+          HWND job = JobWindow();
           close = job != nullptr ? GetDlgItem(job, 1083) : nullptr;
           return close != nullptr && IsWindowVisible(close);
         },
@@ -665,18 +688,6 @@ class QuickBackupJourneyTest : public JourneyTest {
     ProgramDriver::Click(question, 1045);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(question); }, 5000));
   }
-  HWND JobWindow() const {
-    HWND job = nullptr;
-    EnumChildWindows(
-        driver_.PageBox(),
-        [](HWND child, LPARAM data) -> BOOL {
-          if (GetDlgItem(child, 1083) == nullptr) return TRUE;
-          *reinterpret_cast<HWND*>(data) = child;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&job));
-    return job;
-  }
 };
 
 TEST_F(QuickBackupJourneyTest, TheTargetImageEqualsTheSourceOverTheCopiedCylinders) {
@@ -723,14 +734,7 @@ TEST_F(QuickBackupJourneyTest, PullingTheSourceDiskMidCopyEndsWithTheRemovalRepo
 }
 
 TEST_F(JourneyTest, ScheduleStartsOnceInItsMinute) {
-  StoreSetting(u"MakeSure", u"0");
-  const std::wstring init = folder_ + L"init.xml";
-  std::string text = ReadFileBytes(init);
-  const std::string day = "<Wednesday IsSet=\"0\" Timing=\"00:00\"/>";
-  const size_t at = text.find(day);
-  ASSERT_NE(at, std::string::npos);
-  text.replace(at, day.size(), "<Wednesday IsSet=\"1\" Timing=\"09:05\"/>");
-  ASSERT_TRUE(WriteFileBytes(init, text));
+  ScheduleWednesdayAt0905();
   // A Wednesday, 30 seconds before the minute, six seconds to each real one.
   ASSERT_TRUE(WriteFileBytes(folder_ + L"simulated-clock.txt", "start = 2026-03-04 09:04:30\nspeed = 6\n"));
   ASSERT_TRUE(driver_.Start());
@@ -748,14 +752,7 @@ TEST_F(JourneyTest, ScheduleStartsOnceInItsMinute) {
 }
 
 TEST_F(JourneyTest, AScheduledBackupWhileHiddenIsToldInABalloonAndKeptInTheHistory) {
-  StoreSetting(u"MakeSure", u"0");
-  const std::wstring init = folder_ + L"init.xml";
-  std::string text = ReadFileBytes(init);
-  const std::string day = "<Wednesday IsSet=\"0\" Timing=\"00:00\"/>";
-  const size_t at = text.find(day);
-  ASSERT_NE(at, std::string::npos);
-  text.replace(at, day.size(), "<Wednesday IsSet=\"1\" Timing=\"09:05\"/>");
-  ASSERT_TRUE(WriteFileBytes(init, text));
+  ScheduleWednesdayAt0905();
   // Time enough to choose the target and hide the window before the minute.
   ASSERT_TRUE(WriteFileBytes(folder_ + L"simulated-clock.txt", "start = 2026-03-04 09:04:00\nspeed = 3\n"));
   ASSERT_TRUE(driver_.Start());
@@ -777,6 +774,72 @@ TEST_F(JourneyTest, AScheduledBackupWhileHiddenIsToldInABalloonAndKeptInTheHisto
   EXPECT_NE(history.find("<Trigger>schedule</Trigger>"), std::string::npos) << history;
   EXPECT_NE(history.find("<Started>2026-03-04 09:05:"), std::string::npos) << history;
   EXPECT_NE(history.find("<Ending>finished</Ending>"), std::string::npos) << history;
+  driver_.Quit();
+}
+
+// Two jobs nobody watched: a scheduled one with a file another program holds
+// (this process, without sharing), then a hotkey one whose disk is pulled.
+TEST_F(JourneyTest, AFailedFileIsToldInABalloonThatOpensItsJobAndAPulledDiskIsKeptInTheHistory) {
+  ScheduleWednesdayAt0905();
+  // The disk can be pulled: its plug file says it is in.
+  ASSERT_TRUE(WriteFileBytes(folder_ + L"simulated-disks.txt", std::string(kJourneyDisks) + "plug = journey.plug\n"));
+  ASSERT_TRUE(WriteFileBytes(folder_ + L"journey.plug", "in\n"));
+  ASSERT_TRUE(WriteFileBytes(folder_ + L"simulated-clock.txt", "start = 2026-03-04 09:04:00\nspeed = 3\n"));
+  UniqueHandle held(CreateFileW((source_ + L"\\nested\\notes.md").c_str(), GENERIC_READ, 0, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(held);
+  ASSERT_TRUE(driver_.Start());
+  ChooseTarget();
+  HWND main = driver_.MainWindow();
+  ProgramDriver::Click(main, 1003);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(main); }, 5000));
+  HWND question = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (question = driver_.FindTopLevel(L"File Backup")) != nullptr; }, 30000));
+  ProgramDriver::Click(question, 1045);
+  std::wstring said;
+  ASSERT_TRUE(WaitFor([&] { return !(said = ProgramDriver::Text(main, 1009)).empty(); }, 60000));
+  EXPECT_EQ(said, L"Backup to R: 1 file failed");
+  Sleep(3000);  // the shell draws a balloon a moment after it is given
+  test::SaveJourneyShot(L"history-balloon-one-failed");
+  held.Reset();
+
+  // The balloon clicked, as the shell tells the icon's window (wParam the icon, lParam the event).
+  PostMessageW(main, CTrayIcon::kCallbackMessage, 0, NIN_BALLOONUSERCLICK);
+  HWND history = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (history = driver_.FindTopLevel(L"History")) != nullptr; }, 10000));
+  std::wstring lines;
+  EXPECT_TRUE(WaitFor(
+      [&] { return (lines = ProgramDriver::Text(history, 1704)).find(L"notes.md") != std::wstring::npos; }, 5000))
+      << std::string(lines.begin(), lines.end());
+  test::SaveJourneyShot(L"history-opened-from-balloon");
+  ProgramDriver::Click(history, 1706);
+  ASSERT_TRUE(WaitFor([&] { return driver_.FindTopLevel(L"History") == nullptr; }, 5000));
+  PostMessageW(main, WM_COMMAND, 32772, 0);  // the tray menu's Display, to close the job
+  CloseFinishedJob();
+
+  // Large enough that the disk goes while the job runs.
+  std::string big(64u << 20, '\0');
+  uint32_t seed = 12345;
+  for (char& byte : big) byte = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 24);
+  ASSERT_TRUE(WriteFileBytes(source_ + L"\\big.bin", big));
+  StartWithHotKey(driver_);
+  ASSERT_TRUE(WaitFor([&] { return JobWindow() != nullptr && IsWindowVisible(JobWindow()); }, 10000));
+  ASSERT_TRUE(WriteFileBytes(folder_ + L"journey.plug", "out\n"));
+  HWND told = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (told = driver_.FindTopLevel(tipsTitle_)) != nullptr; }, 20000));
+  EXPECT_EQ(ProgramDriver::Text(told, 23362), L"Backup terminated: Disk has already been removed!");
+  ProgramDriver::Click(told, 1045);
+  std::vector<JobRecord> records;
+  ASSERT_TRUE(WaitFor([&] { return (records = JobHistory(U(folder_)).Load()).size() == 2; }, 10000));
+  const std::string file = ReadFileBytes(folder_ + L"jobhistory.xml");
+  std::printf("stopped after %llu files, %llu bytes\n", static_cast<unsigned long long>(records[1].files),
+              static_cast<unsigned long long>(records[1].bytes));
+  EXPECT_EQ(records[0].trigger, JobTrigger::kSchedule) << file;
+  EXPECT_EQ(records[0].failedFiles, 1u) << file;
+  EXPECT_EQ(records[1].trigger, JobTrigger::kHotKey) << file;
+  EXPECT_EQ(records[1].ending, JobEnding::kTargetRemoved) << file;
+  EXPECT_NE(file.find("<Trigger>hotkey</Trigger>"), std::string::npos) << file;
+  EXPECT_NE(file.find("<Ending>removed</Ending>"), std::string::npos) << file;
   driver_.Quit();
 }
 
