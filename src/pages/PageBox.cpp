@@ -312,7 +312,8 @@ std::u16string CPageBox::DiskNameOfDrive(const std::u16string& drive) {
   if (drive.size() != 2) return {};
   const std::lock_guard lock(devices_.Mutex());
   for (size_t i = 0; i < devices_.Size(); ++i)
-    if (devices_[i].m_partitions.find(drive) != std::u16string::npos) return devices_[i].m_displayName;
+    if (devices_[i].m_partitions.find(drive) != std::u16string::npos)
+      return CollapsedDiskName(devices_[i].m_displayName);
   return {};
 }
 

@@ -13,13 +13,18 @@ void ReplaceAll(std::u16string& text, std::u16string_view what, const std::u16st
 
 }  // namespace
 
-std::u16string ShownDiskName(const std::u16string& displayName, int number) {
+std::u16string CollapsedDiskName(const std::u16string& displayName) {
   std::u16string name;
   for (char16_t c : displayName) {
     if (c == u' ' && (name.empty() || name.back() == u' ')) continue;
     name.push_back(c);
   }
   while (!name.empty() && name.back() == u' ') name.pop_back();
+  return name;
+}
+
+std::u16string ShownDiskName(const std::u16string& displayName, int number) {
+  std::u16string name = CollapsedDiskName(displayName);
   if (!name.empty()) name.push_back(u' ');
   return name + u"#" + DecimalText(number);
 }

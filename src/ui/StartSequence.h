@@ -65,6 +65,9 @@ class StartWorld {
   virtual ~StartWorld() = default;
 };
 
+// A disk's display name as the windows show it: the padding of its vendor
+// and product fields collapsed to single spaces ("WDC     Passport" -> "WDC Passport").
+std::u16string CollapsedDiskName(const std::u16string& displayName);
 // "WDC     Passport" as a person reads it, with its number: "WDC Passport #1".
 std::u16string ShownDiskName(const std::u16string& displayName, int number);
 

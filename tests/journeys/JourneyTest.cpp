@@ -836,6 +836,7 @@ TEST_F(JourneyTest, AFailedFileIsToldInABalloonThatOpensItsJobAndAPulledDiskIsKe
               static_cast<unsigned long long>(records[1].bytes));
   EXPECT_EQ(records[0].trigger, JobTrigger::kSchedule) << file;
   EXPECT_EQ(records[0].failedFiles, 1u) << file;
+  EXPECT_EQ(records[0].diskName, u"WDC Journey") << "the disk's name as the windows show it";
   EXPECT_EQ(records[1].trigger, JobTrigger::kHotKey) << file;
   EXPECT_EQ(records[1].ending, JobEnding::kTargetRemoved) << file;
   EXPECT_NE(file.find("<Trigger>hotkey</Trigger>"), std::string::npos) << file;
