@@ -1,7 +1,8 @@
 // Opening the History window with the bound of the history (300 jobs of
 // 100 failure lines each) under Wine, beside a plain report list filled
 // item by item with the same texts, the common way of showing such rows.
-// Each is timed from creation until drawn, best of ROUNDS (default 5).
+// Each is timed from creation until drawn, best of ROUNDS (default 5); the
+// window also from reading a full jobhistory.xml, as the program opens it.
 //   history_window_bench [ROUNDS]
 #include <windows.h>
 
@@ -13,7 +14,9 @@
 #include <vector>
 
 #include "config/LanguageTable.h"
+#include "config/JobHistory.h"
 #include "pages/HistoryWindow.h"
+#include "platform/Utf8.h"
 #include "platform/WideText.h"
 #include "widgets/GdiplusSession.h"
 
@@ -56,9 +59,24 @@ std::vector<qtr::JobRecord> FullHistory() {
   return records;
 }
 
-double OpenHistoryWindow(const std::vector<qtr::JobRecord>& records) {
+// A program folder in the temporary folder holding the full history, written once.
+std::u16string FolderWithFullHistory(const std::vector<qtr::JobRecord>& records) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::u16string folder = qtr::AsU16string(temp) + u"qtr-history-bench\\";
+  CreateDirectoryW(qtr::AsWstring(folder).c_str(), nullptr);
+  const qtr::JobHistory history(folder);
+  if (history.Load().size() < records.size()) {
+    std::printf("writing %zu jobs into %s\n", records.size(), qtr::Utf16ToUtf8(folder).c_str());
+    for (const qtr::JobRecord& record : records) history.Append(record);
+  }
+  return folder;
+}
+
+double OpenHistoryWindow(const std::vector<qtr::JobRecord>& records, const std::u16string& folder = {}) {
   const double start = Seconds();
-  qtr::HistoryWindow().Show(nullptr, records, records.back().id);
+  const std::vector<qtr::JobRecord> loaded = folder.empty() ? records : qtr::JobHistory(folder).Load();
+  qtr::HistoryWindow().Show(nullptr, loaded, loaded.back().id);
   UpdateWindow(qtr::HistoryWindow().Handle());
   Pump();
   const double took = Seconds() - start;
@@ -113,12 +131,15 @@ int wmain(int argc, wchar_t** argv) {
   qtr::GdiplusSession gdiplus;
   const int rounds = argc > 1 ? std::max(1, _wtoi(argv[1])) : 5;
   const std::vector<qtr::JobRecord> records = FullHistory();
-  double ours = 1e9, peer = 1e9;
+  const std::u16string folder = FolderWithFullHistory(records);
+  double ours = 1e9, peer = 1e9, read = 1e9;
   for (int i = 0; i < rounds; ++i) {
     ours = std::min(ours, OpenHistoryWindow(records));
+    read = std::min(read, OpenHistoryWindow(records, folder));
     peer = std::min(peer, OpenPlainList(records));
   }
-  std::printf("%zu jobs, best of %d: History window %.3f s, plain report list filled row by row %.3f s\n",
-              records.size(), rounds, ours, peer);
+  std::printf("%zu jobs, best of %d: History window %.3f s (%.3f s with reading jobhistory.xml), "
+              "plain report list filled row by row %.3f s\n",
+              records.size(), rounds, ours, read, peer);
   return 0;
 }
