@@ -352,7 +352,9 @@ void CPropressDlg::FinishJob(bool nothingCopied) {
   if (!finish || *finish != u"0" || !finishAllowed_) return;
   // A job with failed files never says that it finished well.
   std::u16string message;
-  if (failed > 0) {
+  if (failed == 1) {
+    message = DisplayText(settings_.backup ? TextId::BackupOneFailedTipMessage : TextId::RestoreOneFailedTipMessage);
+  } else if (failed > 0) {
     message = WithCount(
         DisplayText(settings_.backup ? TextId::BackupFailedTipMessage : TextId::RestoreFailedTipMessage),
         static_cast<int64_t>(failed));

@@ -170,7 +170,7 @@ TEST_F(ProgressWindowTest, AFileThatCannotBeReadShowsTheFailureList) {
   EXPECT_EQ(client.bottom % row, 0) << client.bottom << " / " << row;
   ASSERT_EQ(prompter_.asked.size(), 1u);
   EXPECT_EQ(prompter_.asked[0].message,
-            u"The backup has ended, but 1 files failed. They are listed in the window.");
+            u"The backup has ended, but 1 file failed. It is listed in the window.");
   ASSERT_EQ(host_.records.size(), 1u);
   EXPECT_EQ(host_.records[0].ending, JobEnding::kFinished);
   EXPECT_EQ(host_.records[0].failedFiles, 1u);
@@ -337,7 +337,7 @@ TEST_F(InMemoryProgressTest, TheWorkersLastFailureLineAndCountAreShown) {
   EXPECT_EQ(window.ItemText(IDC_PROGRESS_FINISHED), L"1 Files");
   ASSERT_EQ(prompter_.asked.size(), 1u);
   EXPECT_EQ(prompter_.asked[0].message,
-            u"The backup has ended, but 1 files failed. They are listed in the window.");
+            u"The backup has ended, but 1 file failed. It is listed in the window.");
   const int row = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
   RECT client{};
   GetClientRect(list, &client);
