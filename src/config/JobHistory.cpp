@@ -36,12 +36,8 @@ std::optional<Enum> ValueOf(const std::array<std::u16string_view, N>& names, std
 }
 
 std::optional<uint64_t> ParseCount(std::u16string_view text) {
-  if (text.empty() || text.size() > 19) return std::nullopt;
   uint64_t value = 0;
-  for (char16_t c : text) {
-    if (c < u'0' || c > u'9') return std::nullopt;
-    value = value * 10 + static_cast<uint64_t>(c - u'0');
-  }
+  if (!ParseDigits(text, &value)) return std::nullopt;
   return value;
 }
 

@@ -19,19 +19,6 @@ namespace {
 constexpr std::u16string_view kPieceSuffix = u".xml";
 constexpr size_t kPieceDigits = 10;
 
-bool ParseDecimal(std::u16string_view text, uint64_t* value) {
-  if (text.empty() || text.size() > 20) return false;
-  uint64_t n = 0;
-  for (const char16_t c : text) {
-    if (c < u'0' || c > u'9') return false;
-    const uint64_t digit = static_cast<uint64_t>(c - u'0');
-    if (n > (UINT64_MAX - digit) / 10) return false;
-    n = n * 10 + digit;
-  }
-  *value = n;
-  return true;
-}
-
 template <typename Bytes>
 std::u16string Hex(const Bytes& digest) {
   static constexpr char16_t kDigits[] = u"0123456789abcdef";
@@ -92,7 +79,7 @@ enum class PieceName { kPiece, kOther, kUnreadable };
 PieceName ClassifyPieceName(std::u16string_view name, uint64_t* number) {
   if (!EndsWithNoCase(name, kPieceSuffix)) return PieceName::kOther;
   const std::u16string_view digits = name.substr(0, name.size() - kPieceSuffix.size());
-  if (digits.size() > kPieceDigits || !ParseDecimal(digits, number) || *number >= kPieceNumbers)
+  if (digits.size() > kPieceDigits || !ParseDigits(digits, number) || *number >= kPieceNumbers)
     return PieceName::kUnreadable;
   return PieceName::kPiece;
 }
@@ -227,10 +214,10 @@ StoreIndex StoreIndex::Load(FileSystem& fs, std::u16string_view storeRoot, const
         const std::u16string keyed = doc.GetAttribute(u"keyed"), id = doc.GetAttribute(u"id");
         e.keyed = !keyed.empty();
         good = good && ParseForm(doc.GetAttribute(u"form"), &e.form) &&
-               ParseDecimal(doc.GetAttribute(u"size"), &e.sourceSize) &&
-               ParseDecimal(doc.GetAttribute(u"time"), &e.sourceLastWrite) &&
-               ParseDecimal(doc.GetAttribute(u"storedSize"), &e.storedSize) &&
-               ParseDecimal(doc.GetAttribute(u"storedTime"), &e.storedLastWrite) &&
+               ParseDigits(doc.GetAttribute(u"size"), &e.sourceSize) &&
+               ParseDigits(doc.GetAttribute(u"time"), &e.sourceLastWrite) &&
+               ParseDigits(doc.GetAttribute(u"storedSize"), &e.storedSize) &&
+               ParseDigits(doc.GetAttribute(u"storedTime"), &e.storedLastWrite) &&
                ParseHex(e.keyed ? keyed : doc.GetAttribute(u"sha256"), &e.sha256) &&
                (id.empty() || ParseHex(id, &e.fileId));
       } else {

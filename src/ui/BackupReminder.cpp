@@ -23,13 +23,9 @@ int64_t DayNumber(int year, int month, int day) {
 int ReminderDaysFrom(XmlDocument& settings) { return ReminderDaysFrom(ReadSetting(settings, kReminderDaysKey)); }
 
 int ReminderDaysFrom(const std::optional<std::u16string>& value) {
-  if (!value || value->empty() || value->size() > 4) return kDefaultReminderDays;
-  int days = 0;
-  for (char16_t c : *value) {
-    if (c < u'0' || c > u'9') return kDefaultReminderDays;
-    days = days * 10 + (c - u'0');
-  }
-  return days;
+  uint64_t days = 0;
+  if (!value || value->size() > 4 || !ParseDigits(*value, &days)) return kDefaultReminderDays;
+  return static_cast<int>(days);
 }
 
 std::u16string DayText(const LocalTime& time) {
