@@ -239,4 +239,19 @@ uint64_t JobHistory::Append(JobRecord record) const {
   return records.back().id;
 }
 
+const std::vector<JobRecord>& CachedJobHistory::Records() {
+  WholeFileStamp stamp;
+  if (StampOfWholeFile(history_.Path(), &stamp) != 0) {
+    stamp_.reset();
+    records_.clear();
+    return records_;
+  }
+  if (stamp_ == stamp) return records_;
+  // Stamped before it is read: a file replaced meanwhile is read again next time.
+  stamp_ = stamp;
+  records_ = history_.Load();
+  for (JobRecord& record : records_) record.lines = {};
+  return records_;
+}
+
 }  // namespace qtr

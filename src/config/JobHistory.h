@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "config/BackupRecord.h"
+#include "platform/WholeFile.h"
 
 namespace qtr {
 
@@ -92,6 +93,24 @@ class JobHistory {
  private:
   std::u16string folder_;
   std::u16string path_;
+};
+
+// The history as the windows read it again and again (the Quick Activate
+// page at every paint, the reminder every minute): the file is read anew
+// only once its size or last-write time changed, whoever wrote it (the
+// program or qtrpack), and the failure lines, which neither needs, are not
+// kept.
+class CachedJobHistory {
+ public:
+  explicit CachedJobHistory(std::u16string programFolder) : history_(std::move(programFolder)) {}
+
+  // Every record, oldest first, without its lines.
+  const std::vector<JobRecord>& Records();
+
+ private:
+  JobHistory history_;
+  std::optional<WholeFileStamp> stamp_;  // of the file as records_ were read
+  std::vector<JobRecord> records_;
 };
 
 }  // namespace qtr

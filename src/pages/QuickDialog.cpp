@@ -14,6 +14,7 @@ CQuickDialog::CQuickDialog(std::u16string programFolder, std::function<void()> l
                            std::function<bool()> jobRunning)
     : PaintedDialog(IDD_QUICK_PAGE),
       programFolder_(std::move(programFolder)),
+      history_(programFolder_),
       launch_(std::move(launch)),
       jobRunning_(std::move(jobRunning)) {}
 
@@ -63,7 +64,7 @@ void CQuickDialog::PaintSurface(HDC dc, const RECT& client) {
   TextOutW(dc, 10, 20, L"Quick Launch", 12);
 
   // backupinfo.xml keeps when the last backup started; the history says whether it finished.
-  const LastBackupText last = DecideLastBackup(JobHistory(programFolder_).Load(),
+  const LastBackupText last = DecideLastBackup(history_.Records(),
                                                BackupRecord(programFolder_).LastBackupTime(),
                                                jobRunning_ && jobRunning_(), ActiveLanguageTable());
   if (last.time.empty() && last.note.empty()) return;

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "config/JobHistory.h"
 #include "platform/Handles.h"
 #include "widgets/PaintedDialog.h"
 #include "widgets/Picture.h"
@@ -33,6 +34,7 @@ class CQuickDialog : public PaintedDialog {
 
  private:
   std::u16string programFolder_;
+  CachedJobHistory history_;  // read at every paint
   std::function<void()> launch_;
   std::function<bool()> jobRunning_;
   // White like the other pages: picture 217 is the splash artwork, whose

@@ -20,4 +20,12 @@ uint32_t ReplaceWholeFile(std::u16string_view path, std::string_view bytes);
 // Gives the file at from the name to, replacing a file of that name.
 uint32_t RenameWholeFile(std::u16string_view from, std::u16string_view to);
 
+// The file's size and last-write time (in the system's own units), to tell
+// whether it changed since it was last read.
+struct WholeFileStamp {
+  uint64_t size = 0, lastWrite = 0;
+  bool operator==(const WholeFileStamp&) const = default;
+};
+uint32_t StampOfWholeFile(std::u16string_view path, WholeFileStamp* stamp);
+
 }  // namespace qtr

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/SystemError.h"
@@ -69,6 +70,14 @@ uint32_t ReplaceWholeFile(std::u16string_view path, std::string_view bytes) {
 
 uint32_t RenameWholeFile(std::u16string_view from, std::u16string_view to) {
   if (std::rename(NativePath(from).c_str(), NativePath(to).c_str()) != 0) return Win32ErrorFromErrno(errno);
+  return 0;
+}
+
+uint32_t StampOfWholeFile(std::u16string_view path, WholeFileStamp* stamp) {
+  struct stat info {};
+  if (stat(NativePath(path).c_str(), &info) != 0) return Win32ErrorFromErrno(errno);
+  stamp->size = static_cast<uint64_t>(info.st_size);
+  stamp->lastWrite = static_cast<uint64_t>(info.st_mtim.tv_sec) * 1'000'000'000u + static_cast<uint64_t>(info.st_mtim.tv_nsec);
   return 0;
 }
 

@@ -55,6 +55,14 @@ uint32_t ReplaceWholeFile(std::u16string_view path, std::string_view bytes) {
   return ReplaceFileContents(SystemFileSystem(), path, bytes);
 }
 
+uint32_t StampOfWholeFile(std::u16string_view path, WholeFileStamp* stamp) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(WidePath(path).c_str(), GetFileExInfoStandard, &data)) return GetLastError();
+  stamp->size = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+  stamp->lastWrite = (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
+  return 0;
+}
+
 uint32_t RenameWholeFile(std::u16string_view from, std::u16string_view to) {
   if (!MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(), MOVEFILE_REPLACE_EXISTING)) return GetLastError();
   return 0;

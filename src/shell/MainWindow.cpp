@@ -326,7 +326,7 @@ void CVantroDlg::CheckReminder() {
   const ReminderFile file(folder);
   const LocalTime now = Clock().Now();
   const bool haveSelection = !ReadPathList(folder + u"backupfullpath.xml").empty();
-  const auto due = ReminderDue(JobHistory(folder).Load(), haveSelection, ReminderDaysFrom(settings), now,
+  const auto due = ReminderDue(history_.Records(), haveSelection, ReminderDaysFrom(settings), now,
                                file.LastShownDay());
   if (!due) return;
   file.SetLastShownDay(DayText(now));

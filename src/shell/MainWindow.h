@@ -6,9 +6,11 @@
 
 #include <memory>
 
+#include "config/JobHistory.h"
 #include "pages/ConfirmationDialog.h"
 #include "pages/PageBox.h"
 #include "platform/Handles.h"
+#include "shell/ProgramFolder.h"
 #include "shell/SplashWindow.h"
 #include "shell/TrayIcon.h"
 #include "ui/ShellChange.h"
@@ -84,6 +86,7 @@ class CVantroDlg : public PaintedDialog {
   Tooltip tooltip_;
   CaptionDrag captionDrag_{60};
   CTrayIcon tray_;
+  CachedJobHistory history_{ProgramFolder()};  // read by the reminder every minute
   bool aboutShown_ = false;
   bool firstRun_ = false;
   std::u16string devicesProblem_;

@@ -46,6 +46,19 @@ TEST_F(JobHistoryTest, AppendedRecordsComeBackOldestFirstWithTheirIds) {
   EXPECT_EQ(bytes.rfind("<JobHistory>\r\n<Job>\r\n<Id>1</Id>\r\n<Started>2026-03-07 09:05:00</Started>\r\n", 0), 0u);
 }
 
+TEST_F(JobHistoryTest, TheCachedHistoryFollowsEveryAppendWithoutTheLines) {
+  CachedJobHistory cached(temp_.File(u""));
+  EXPECT_TRUE(cached.Records().empty());
+  JobRecord record = Backup(1);
+  record.lines = {u"C:\\a.txt Fail(5)Access denied."};
+  history_.Append(record);
+  ASSERT_EQ(cached.Records().size(), 1u);
+  EXPECT_TRUE(cached.Records()[0].lines.empty());
+  history_.Append(Backup(2));  // as another writer (qtrpack) would
+  ASSERT_EQ(cached.Records().size(), 2u);
+  EXPECT_EQ(cached.Records()[1].files, 2u);
+}
+
 TEST_F(JobHistoryTest, EveryKindOfEndingRoundTrips) {
   std::vector<JobRecord> written;
   for (const JobEnding ending : {JobEnding::kFinished, JobEnding::kStoppedByPerson, JobEnding::kLowSpace,
