@@ -5,7 +5,7 @@ if(WIN32)
     GTest::gtest_main)
   qtr_copy_language_folder(qtr_history_window_tests)
   add_test(NAME history_window COMMAND qtr_history_window_tests)
-  set_tests_properties(history_window PROPERTIES LABELS window)
+  set_tests_properties(history_window PROPERTIES LABELS window RESOURCE_LOCK desktop)
 endif()
 
 if(WIN32)

@@ -17,7 +17,7 @@ if(WIN32)
   target_compile_definitions(qtr_settings_window_tests PRIVATE
                              QTR_RESOURCES_FOLDER="${PROJECT_SOURCE_DIR}/resources")
   add_test(NAME settings_windows COMMAND qtr_settings_window_tests)
-  set_tests_properties(settings_windows PROPERTIES LABELS window)
+  set_tests_properties(settings_windows PROPERTIES LABELS window RESOURCE_LOCK desktop)
 endif()
 
 if(WIN32)
