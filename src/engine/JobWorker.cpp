@@ -11,6 +11,7 @@
 #include "engine/StoreFolderCheck.h"
 #include "engine/StoreIndex.h"
 #include "engine/StoreLayout.h"
+#include "engine/StoreVersions.h"
 #include "engine/StoredForms.h"
 #include "platform/PathText.h"
 #include "platform/SystemError.h"
@@ -56,13 +57,14 @@ bool LoadSelection(BackupJob& job, std::u16string_view name, XmlDocument* select
   return true;
 }
 
-// A path a restore may read from: the store root of the job's target, or a
-// drive folder of it and what lies below. Nothing else on the target, in
+// A path a restore may read from: the store root of the job's target, a
+// drive folder of it or a version folder, and what lies below. Nothing else on the target, in
 // another store or in the store's own folders is a stored copy.
 bool IsRestorable(std::u16string_view stored, const std::u16string& storeRoot) {
   stored = WithoutTrailingBackslashes(stored);
   if (Lowercase(stored) == Lowercase(storeRoot)) return true;
-  return Lowercase(stored).starts_with(Lowercase(storeRoot) + u"\\") && !MapToSource(stored).empty();
+  return Lowercase(stored).starts_with(Lowercase(storeRoot) + u"\\") &&
+         (!MapToSource(stored).empty() || LiesInVersionFolder(stored));
 }
 
 bool ProgramFolderExists(BackupJob& job) {

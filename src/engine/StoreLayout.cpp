@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/StoreVersions.h"
 #include "platform/CaseFold.h"
 
 namespace qtr {
@@ -17,6 +18,8 @@ std::u16string MapToStored(std::u16string_view storeRoot, std::u16string_view so
 }
 
 std::u16string MapToSource(std::u16string_view stored) {
+  // A previous version goes back where its stored file's source was.
+  if (const std::u16string current = CurrentPathOfVersion(stored); !current.empty()) return MapToSource(current);
   const size_t rootSize = 3 + kStoreFolder.size();
   if (stored.size() < rootSize + 2 || !IsStoreRoot(stored.substr(0, rootSize)) || stored[rootSize] != u'\\')
     return {};

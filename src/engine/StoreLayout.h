@@ -44,7 +44,8 @@ std::u16string MapToStored(std::u16string_view storeRoot, std::u16string_view so
 // below a store root's one-letter drive folder, on that drive. Empty for
 // any other path: outside a store root, in its own folders or files, in a
 // folder of another name, so that nothing restores to a path that is not
-// "X:\...".
+// "X:\...". A previous version ("F:\QTRPMB\~versions\<stamp>\C\a.txt")
+// maps to where its stored file's source was ("C:\a.txt").
 std::u16string MapToSource(std::u16string_view stored);
 // True when path is a store root ("F:\QTRPMB").
 bool IsStoreRoot(std::u16string_view path);

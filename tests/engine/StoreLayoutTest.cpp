@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/StoreLayout.h"
+#include "engine/StoreVersions.h"
 
 namespace qtr {
 namespace {
@@ -18,6 +19,37 @@ TEST(StoreLayoutTest, MapsSourcesIntoTheStoreAndBack) {
   EXPECT_EQ(MapToSource(u"F:\\QTRPMB\\Docs\\x.txt"), u"");
   EXPECT_EQ(MapToSource(u"F:\\QTRPMB\\~partial\\3.~qtrpart"), u"");
   EXPECT_EQ(MapToSource(u"T:\\other\\QTRPMB\\S\\tree"), u"");
+}
+
+TEST(StoreLayoutTest, VersionsLieInStampFoldersAndMapBackToTheirSources) {
+  const std::u16string version = u"F:\\QTRPMB\\~versions\\2026-12-09 193800\\C\\Users\\a.txt";
+  EXPECT_EQ(VersionPathOf(u"F:\\QTRPMB\\C\\Users\\a.txt", u"2026-12-09 193800"), version);
+  EXPECT_EQ(VersionPathOf(u"C\\a.txt.zip", u"2026-12-09 193800.2"), u"~versions\\2026-12-09 193800.2\\C\\a.txt.zip");
+  EXPECT_EQ(VersionPathOf(u"F:\\QTRPMB\\~index\\1.xml", u"2026-12-09 193800"), u"");
+  EXPECT_EQ(VersionPathOf(version, u"2026-12-10 000000"), u"");  // a version is not versioned again
+  EXPECT_EQ(CurrentPathOfVersion(version), u"F:\\QTRPMB\\C\\Users\\a.txt");
+  EXPECT_EQ(CurrentPathOfVersion(u"~VERSIONS\\2026-12-09 193800.2\\D\\b"), u"D\\b");
+  EXPECT_EQ(CurrentPathOfVersion(u"F:\\QTRPMB\\~versions\\not a stamp\\C\\a.txt"), u"");
+  EXPECT_EQ(CurrentPathOfVersion(u"F:\\QTRPMB\\~versions\\2026-12-09 193800\\Docs\\a"), u"");
+  EXPECT_EQ(StampOfVersion(version), u"2026-12-09 193800");
+  EXPECT_EQ(MapToSource(version), u"C:\\Users\\a.txt");
+  EXPECT_EQ(MapToSource(u"F:\\QTRPMB\\~versions\\2026-12-09 193800"), u"");
+  EXPECT_TRUE(LiesInVersionFolder(u"F:\\QTRPMB\\~versions\\2026-12-09 193800\\"));
+  EXPECT_FALSE(LiesInVersionFolder(u"F:\\QTRPMB\\~versions"));
+  EXPECT_TRUE(IsVersionsFolder(u"F:\\QTRPMB\\~Versions"));
+}
+
+TEST(StoreLayoutTest, VersionStampsReadBackAndCountDays) {
+  const auto stamp = ParseVersionStamp(u"2026-03-01 070809.12");
+  ASSERT_TRUE(stamp);
+  EXPECT_EQ(VersionStampText(*stamp), u"2026-03-01 070809.12");
+  for (const char16_t* bad : {u"2026-13-01 000000", u"2026-03-01 0708", u"2026-03-01 070809.1",
+                              u"2026-03-01 070809.01", u"2026-03-01T070809", u"2026-03-01 070809x"})
+    EXPECT_FALSE(ParseVersionStamp(bad)) << std::string(bad, bad + std::char_traits<char16_t>::length(bad));
+  // Across the end of February and of a year, whatever the times of day.
+  EXPECT_EQ(DaysBetween(*ParseVersionStamp(u"2026-02-27 235959"), *stamp), 2);
+  EXPECT_EQ(DaysBetween(*ParseVersionStamp(u"2025-12-31 000000"), *ParseVersionStamp(u"2026-01-01 235959")), 1);
+  EXPECT_LT(*ParseVersionStamp(u"2026-03-01 070809"), *stamp);
 }
 
 // A rename that changed only the case of a non-ASCII letter read as
