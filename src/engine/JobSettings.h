@@ -37,6 +37,15 @@ struct JobSettings {
   // The date and time in the names of replaced files a restore keeps
   // beside their restored copies ("2026-12-09 1830"); the pass's start when empty.
   std::u16string setAsideStamp;
+  // A backup keeps the stored copies it replaces as previous versions for
+  // this many days ("VersionDays"); 0 keeps none. The stamp names the job's
+  // version folder ("2026-12-09 193800"); the worker's start when empty.
+  int versionDays = 0;
+  std::u16string versionStamp;
+  // A restore of the store as it stood when the job of this stamp started:
+  // each file's earliest previous version from that job on, else its
+  // current copy. Empty: the current copies.
+  std::u16string asOfStamp;
 };
 
 }  // namespace qtr
