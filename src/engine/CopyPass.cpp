@@ -108,6 +108,7 @@ void CopyPassBackup(BackupJob& job, std::u16string_view storeRoot, StoreIndex& i
   SourcePrefetch prefetch(job, job.walk.fileList, SourcePrefetch::kBackupAhead);
   pass.SetIndex(&index);
   pass.RemoveLeftovers();
+  pass.RemoveExpiredVersions();
   for (const std::u16string& source : job.walk.fileList) {
     if (!job.control.WaitUnlessStopped()) break;
     const std::u16string destination = MapToStored(storeRoot, source);
@@ -120,6 +121,7 @@ void CopyPassBackup(BackupJob& job, std::u16string_view storeRoot, StoreIndex& i
     // Nothing is stored through a link in the store; the link has its line.
     if (!pass.StoreFolderIsPlain(ParentOf(destination))) continue;
     MakeStoreDirectories(job, pass, destination, source);
+    pass.MakeRoomFor(in.info.size);
     BackupOneFile(job, pass, source, destination, std::move(in.file), in.info);
   }
   pass.Commit();

@@ -1,5 +1,6 @@
 #include "engine/CopyPassState.h"
 
+#include <algorithm>
 #include <string>
 
 #include "config/LanguageText.h"
@@ -17,7 +18,8 @@ CopyPassState::CopyPassState(BackupJob& job, std::u16string storeRoot)
       storeRoot_(std::move(storeRoot)),
       storeFolders_(job, storeRoot_),
       listing_(job.fs),
-      replaced_(job) {}
+      replaced_(job),
+      versions_(job, job.settings.IsBackup() ? storeRoot_ : std::u16string()) {}
 
 CopyPassState::~CopyPassState() {
   partials_.reset();
@@ -111,12 +113,41 @@ bool CopyPassState::FirstVisitOfFolder(std::u16string_view folder) {
 
 void CopyPassState::Hold(std::unique_ptr<File> file, std::u16string partial, std::u16string destination,
                          std::vector<std::u16string> otherForms, uint64_t bytes,
-                         std::optional<StoreIndexEntry> entry, std::u16string lacking) {
+                         std::optional<StoreIndexEntry> entry, std::u16string lacking,
+                         std::vector<VersionMove> versions) {
   const std::optional<uint64_t> ticket = QueueFlush(file.get());
   held_.push_back({std::move(file), std::move(partial), std::move(destination), std::move(otherForms),
-                   std::move(entry), ticket, std::move(lacking)});
+                   std::move(entry), ticket, std::move(lacking), std::move(versions)});
   heldBytes_ += bytes;
   if (held_.size() >= kBatchFiles || heldBytes_ >= kBatchBytes) StartCommit();
+}
+
+std::vector<VersionMove> CopyPassState::VersionsOf(const std::u16string& destination,
+                                                   const std::vector<std::u16string>& otherForms,
+                                                   const std::optional<StoreIndexEntry>& made) {
+  std::vector<VersionMove> moves;
+  if (!versions_.On()) return moves;
+  const auto keep = [&](const std::u16string& path, bool replaced) {
+    FindEntry listed;
+    if (!Exists(path) || job_.fs.Find(path, &listed) != 0 || listed.IsFolder()) return;
+    VersionMove move{path, versions_.PathFor(path), std::nullopt};
+    if (move.to.empty()) return;
+    if (index_ != nullptr) {
+      std::lock_guard lock(indexMutex_);
+      const StoreIndexEntry* old = nullptr;
+      if (index_->StateOf(path, listed, &old) == IndexState::kCurrent) {
+        if (replaced && made && old->form == made->form && old->sourceSize == made->sourceSize &&
+            index_->SameContent(*old, made->sha256))
+          return;
+        move.entry = *old;
+        move.entry->stored = versions_.PathFor(old->stored);
+      }
+    }
+    moves.push_back(std::move(move));
+  };
+  keep(destination, true);
+  for (const std::u16string& other : otherForms) keep(other, false);
+  return moves;
 }
 
 bool CopyPassState::IndexHas(std::u16string_view storedPath) {
@@ -193,6 +224,9 @@ void CopyPassState::AnnounceEntries(std::vector<Held>& batch) {
     held.entry->storedSize = listed.size;
     held.entry->storedLastWrite = listed.times.lastWrite;
     announced.push_back(*held.entry);
+    // Its old copies are described at their version paths before they move there.
+    for (const VersionMove& version : held.versions)
+      if (version.entry) announced.push_back(*version.entry);
   }
   std::unique_lock lock(indexMutex_);
   const uint32_t error = index_->Announce(job_.fs, announced);
@@ -202,8 +236,37 @@ void CopyPassState::AnnounceEntries(std::vector<Held>& batch) {
       if (held.file && held.entry) FailHeld(held, error);
 }
 
+void CopyPassState::MoveReplacedToVersions(std::vector<Held>& batch) {
+  Held* carrier = nullptr;
+  for (Held& held : batch) {
+    if (!held.file) continue;
+    for (VersionMove& version : held.versions) {
+      if (Lowercase(version.from) != Lowercase(held.destination)) continue;
+      if (const uint32_t error = versions_.Move(version.from, version.to); error != 0) {
+        // The old copy stays where it was, and the new one is not put over it.
+        FailHeld(held, error);
+        for (const VersionMove& unmade : held.versions) ForgetVersion(unmade);
+        break;
+      }
+      version.moved = true;
+      carrier = &held;
+      if (job_.volumes.Of(version.to).coarseTimes) versions_.MakeDurable(version.to);
+    }
+  }
+  // On NTFS one flush carries every move made so far to the disk, so none
+  // of the new copies can take a name whose old copy is not yet in the versions.
+  if (carrier != nullptr && !job_.volumes.Of(carrier->destination).coarseTimes) carrier->file->Flush();
+}
+
+void CopyPassState::ForgetVersion(const VersionMove& version) {
+  if (index_ == nullptr || !version.entry) return;
+  std::lock_guard lock(indexMutex_);
+  index_->Forget(version.entry->stored);
+}
+
 std::vector<CopyPassState::Held*> CopyPassState::PutBatchInPlace(std::vector<Held>& batch) {
   std::vector<Held*> placed;
+  if (!storeRoot_.empty()) MoveReplacedToVersions(batch);
   for (Held& held : batch) {
     if (!held.file) continue;
     // A PC file that differs from its restored copy is set aside first; one that cannot be stays.
@@ -214,6 +277,12 @@ std::vector<CopyPassState::Held*> CopyPassState::PutBatchInPlace(std::vector<Hel
     }
     if (const uint32_t error = PutInPlace(job_.fs, *held.file, held.destination); error != 0) {
       FailHeld(held, error);
+      // The old copy goes back to its name, if it can; else it stays a version.
+      for (VersionMove& version : held.versions)
+        if (version.moved && job_.fs.Rename(version.to, version.from) == 0) {
+          version.moved = false;
+          ForgetVersion(version);
+        }
       continue;
     }
     listing_.Note(held.destination, true);
@@ -251,14 +320,23 @@ void CopyPassState::CountAsStored(std::vector<Held*>& placed) {
     }
     if (index_ != nullptr && held->entry) index_->Record(std::move(*held->entry));
     held->file.reset();
+    for (VersionMove& version : held->versions)
+      if (version.moved && version.entry && index_ != nullptr) index_->Record(*version.entry);
     for (const std::u16string& other : held->otherForms) {
-      // A form that stays is still the store's, and still in the index.
-      if (const uint32_t error = RemoveFileAnyway(job_.fs, other); error != 0) {
+      // Another form the copy replaces is kept as a version, else removed;
+      // a form that stays is still the store's, and still in the index.
+      const auto kept = std::find_if(held->versions.begin(), held->versions.end(),
+                                     [&](const VersionMove& v) { return v.from == other; });
+      const bool asVersion = kept != held->versions.end();
+      const uint32_t error = asVersion ? versions_.Move(other, kept->to) : RemoveFileAnyway(job_.fs, other);
+      if (error != 0) {
         job_.results.AddFailure(other, error);
+        if (asVersion && kept->entry && index_ != nullptr) index_->Forget(kept->entry->stored);
         continue;
       }
       listing_.Note(other, false);
       if (index_ != nullptr) index_->Forget(other);
+      if (asVersion && kept->entry && index_ != nullptr) index_->Record(*kept->entry);
     }
   }
 }

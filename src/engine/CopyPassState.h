@@ -35,11 +35,22 @@
 #include "engine/ReplacedFileKeeper.h"
 #include "engine/StoreFolderCheck.h"
 #include "engine/StoreIndex.h"
+#include "engine/VersionKeeper.h"
 #include "platform/SlimLock.h"
 
 namespace qtr {
 
 class PartialFileMaker;
+
+// A stored copy a backup replaces, kept as a previous version: moved from
+// its stored path to its version path, with the entry it had (none when no
+// entry described it).
+struct VersionMove {
+  std::u16string from;
+  std::u16string to;
+  std::optional<StoreIndexEntry> entry;
+  bool moved = false;
+};
 
 class CopyPassState {
  public:
@@ -81,9 +92,23 @@ class CopyPassState {
   // the copy is in place, with what the stored file's listing then says.
   // lacking (when not empty) is the line saying what the copy lacks, given
   // only once the copy counts as stored.
+  // versions (from VersionsOf) are the stored copies the copy replaces: the
+  // one at destination is moved to its version path before the copy takes
+  // its name, the other forms instead of being removed.
   void Hold(std::unique_ptr<File> file, std::u16string partial, std::u16string destination,
             std::vector<std::u16string> otherForms, uint64_t bytes,
-            std::optional<StoreIndexEntry> entry = std::nullopt, std::u16string lacking = {});
+            std::optional<StoreIndexEntry> entry = std::nullopt, std::u16string lacking = {},
+            std::vector<VersionMove> versions = {});
+  // On a backup that keeps versions: the stored copies that a copy to
+  // destination (made: its new entry) replaces, destination itself and its
+  // otherForms, each with its entry. A destination an entry describes as
+  // holding the very content made holds nothing to keep.
+  std::vector<VersionMove> VersionsOf(const std::u16string& destination, const std::vector<std::u16string>& otherForms,
+                                      const std::optional<StoreIndexEntry>& made);
+  // At the start of a backup: the version folders past their days go.
+  void RemoveExpiredVersions() { versions_.RemoveExpired(index_, indexMutex_); }
+  // Before a copy of bytes: the oldest versions go while the disk is short of room.
+  void MakeRoomFor(uint64_t bytes) { versions_.MakeRoomFor(bytes, index_, indexMutex_); }
   // The store index the pass keeps up to date (a backup's), or nullptr.
   void SetIndex(StoreIndex* index) { index_ = index; }
   StoreIndex* Index() const { return index_; }
@@ -119,7 +144,13 @@ class CopyPassState {
     std::optional<StoreIndexEntry> entry;
     std::optional<uint64_t> flushTicket;  // its place in the flusher's queue, if it has one
     std::u16string lacking;               // what the copy lacks, said once it is stored
+    std::vector<VersionMove> versions;    // the stored copies it replaces
   };
+  // Moves the old copies the batch replaces at their own names into the
+  // version folder, and makes the moves durable before any copy takes a name.
+  void MoveReplacedToVersions(std::vector<Held>& batch);
+  // Settles the announced entry of a version that was not made.
+  void ForgetVersion(const VersionMove& version);
   // Hands the held batch to the announcer, once it has handed the one before on.
   void StartCommit();
   // On the announcer thread: each copy flushed, then the index entries
@@ -163,6 +194,7 @@ class CopyPassState {
   StoreIndex* index_ = nullptr;  // written only by the committer while the pass runs
   SlimMutex indexMutex_;         // held by the committer while it changes the index
   ReplacedFileKeeper replaced_;  // a restore's
+  VersionKeeper versions_;       // a backup's
 
   CopyFlusher flusher_;  // a backup's; ended once the committer has been joined
 

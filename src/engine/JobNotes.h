@@ -31,6 +31,11 @@ struct JobNotes {
   std::u16string notKept = u"differs from its backup and could not be set aside, so it was not replaced:";
   // An encrypted file renamed through the program, restored under its new name.
   std::u16string renamedRestored = u"renamed in the store; restored under its new name";
+  // A previous version less than a day old removed to make room for the backup's copies.
+  std::u16string versionRemovedForSpace = u"previous version less than a day old removed to make room on the disk";
+  // The guard stopped the backup.
+  std::u16string guardStopped =
+      u"backup stopped: files looked encrypted by an attack; the copies it replaced are kept as previous versions";
   // A backup without encryption refused at a store that holds encrypted copies.
   std::u16string storeReadable =
       u"holds encrypted copies and encryption is off: nothing was stored, and no encrypted copy was replaced "

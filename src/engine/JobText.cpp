@@ -64,6 +64,8 @@ JobNotes JobNotesFrom(const LanguageTable& table) {
   take(TextId::RestoreKeptBesideNote, &notes.keptBeside);
   take(TextId::RestoreBeforeRestoreName, &notes.beforeRestore);
   take(TextId::RestoreNotKeptRefused, &notes.notKept);
+  take(TextId::VersionRemovedForSpace, &notes.versionRemovedForSpace);
+  take(TextId::GuardStoppedLine, &notes.guardStopped);
   return notes;
 }
 

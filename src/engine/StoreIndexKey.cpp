@@ -5,6 +5,7 @@
 
 #include "crypto/HmacSha256.h"
 #include "engine/StoreLayout.h"
+#include "engine/StoreVersions.h"
 #include "platform/Utf8.h"
 
 namespace qtr {
@@ -52,7 +53,9 @@ Sha256Digest StoreIndexKey::Tag(std::u16string_view record) const {
 }
 
 void StoreIndexKey::Place(std::u16string_view storedPath, uint8_t (&place)[kEncryptedPlaceSize]) const {
-  const std::string text = Utf16ToUtf8(FoldedBelowStoreRoot(storedPath));
+  // A previous version keeps the place of the stored file it was the copy of.
+  const std::u16string current = CurrentPathOfVersion(storedPath);
+  const std::string text = Utf16ToUtf8(FoldedBelowStoreRoot(current.empty() ? storedPath : current));
   const Sha256Digest digest = Mac("place", text.data(), text.size());
   std::memcpy(place, digest.data(), kEncryptedPlaceSize);
 }

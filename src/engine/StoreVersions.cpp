@@ -162,3 +162,21 @@ std::vector<std::u16string> ListVersionStamps(FileSystem& fs, std::u16string_vie
 }
 
 }  // namespace qtr
+
+namespace qtr {
+
+std::vector<std::u16string> VersionDriveFolders(FileSystem& fs, std::u16string_view storeRoot) {
+  std::vector<std::u16string> folders;
+  for (const std::u16string& stamp : ListVersionStamps(fs, storeRoot)) {
+    const std::u16string folder = JoinPath(VersionsFolderOf(storeRoot), stamp);
+    std::unique_ptr<FolderListing> listing;
+    if (fs.List(folder, &listing) != 0) continue;
+    FindEntry entry;
+    while (listing->Next(&entry))
+      if (entry.IsFolder() && !entry.IsLink() && IsDriveFolderStart(entry.name) && entry.name.size() == 1)
+        folders.push_back(JoinPath(folder, entry.name));
+  }
+  return folders;
+}
+
+}  // namespace qtr

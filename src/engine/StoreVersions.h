@@ -54,5 +54,8 @@ std::u16string StampOfVersion(std::u16string_view path);
 // no stamp are left out).
 class FileSystem;
 std::vector<std::u16string> ListVersionStamps(FileSystem& fs, std::u16string_view storeRoot);
+// The drive folders of every version folder ("F:\QTRPMB\~versions\<stamp>\C"),
+// newest stamp first; links are left out, never followed.
+std::vector<std::u16string> VersionDriveFolders(FileSystem& fs, std::u16string_view storeRoot);
 
 }  // namespace qtr

@@ -81,7 +81,8 @@ namespace {
 bool FinishPartialCopy(BackupJob& job, CopyPassState& pass, const ContainerStatus& status, const FindEntry& info,
                        std::unique_ptr<File> out, std::u16string_view source, const std::u16string& destination,
                        const std::u16string& partial, std::vector<std::u16string> otherForms,
-                       std::optional<StoreIndexEntry> entry = std::nullopt) {
+                       std::optional<StoreIndexEntry> entry = std::nullopt,
+                       std::vector<VersionMove> versions = {}) {
   if (status.result != ContainerResult::kOk && status.result != ContainerResult::kStopped) {
     out.reset();
     if (status.result == ContainerResult::kWriteFailed && pass.StopIfStoreLost(status.error, false)) {
@@ -103,7 +104,7 @@ bool FinishPartialCopy(BackupJob& job, CopyPassState& pass, const ContainerStatu
   if (const uint32_t error = ApplyStoredAttributes(job, info, *out, partial); error != 0)
     lacking = job.settings.notes.timesNotSet + u" " + ErrorText(error);
   pass.Hold(std::move(out), partial, destination, std::move(otherForms), info.size, std::move(entry),
-            std::move(lacking));
+            std::move(lacking), std::move(versions));
   return true;
 }
 
@@ -234,8 +235,10 @@ int BackupOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view sourc
   hashed.reset();
   in.reset();
   std::vector<std::u16string> others = OtherFormsToRemove(job, pass, source, destination, form);
+  std::vector<VersionMove> versions;
+  if (status.Ok() && job.control.stop == 0) versions = pass.VersionsOf(target, others, entry);
   return FinishPartialCopy(job, pass, status, info, std::move(out), source, target, partial, std::move(others),
-                           std::move(entry))
+                           std::move(entry), std::move(versions))
              ? 1
              : 0;
 }

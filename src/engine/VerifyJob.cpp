@@ -7,6 +7,7 @@
 #include "config/LanguageText.h"
 #include "engine/StoreIndex.h"
 #include "engine/StoreLayout.h"
+#include "engine/StoreVersions.h"
 #include "platform/NumberText.h"
 
 namespace qtr {
@@ -156,6 +157,8 @@ bool CountStoredFiles(BackupJob& job, std::u16string_view storeRoot,
     if (!IsDriveFolder(entry)) continue;
     if (!CountFolder(job, JoinPath(storeRoot, entry.name), sizes)) return false;
   }
+  for (const std::u16string& folder : VersionDriveFolders(job.fs, storeRoot))
+    if (!CountFolder(job, folder, sizes)) return false;
   return job.control.stop == 0;
 }
 

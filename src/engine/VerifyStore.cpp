@@ -11,6 +11,7 @@
 #include "engine/StoreIndex.h"
 #include "engine/StoreKey.h"
 #include "engine/StoreLayout.h"
+#include "engine/StoreVersions.h"
 #include "engine/StoredForms.h"
 #include "platform/NumberText.h"
 #include "platform/PathText.h"
@@ -258,6 +259,13 @@ VerifyReport VerifyStore(FileSystem& fs, std::u16string_view storeRoot, VerifyCo
       continue;
     }
     if (!pass.Walk(PathInFolder(storeRoot, drive.name))) {
+      report.stopped = true;
+      return report;
+    }
+  }
+  // The previous versions are stored files too, each with its entry.
+  for (const std::u16string& folder : VersionDriveFolders(fs, storeRoot)) {
+    if (!pass.Walk(folder)) {
       report.stopped = true;
       return report;
     }

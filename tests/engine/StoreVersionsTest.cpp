@@ -1,0 +1,118 @@
+// A backup keeps the stored copies it replaces as previous versions: moved
+// in their old form into the job's version folder with their entries, kept
+// for their days, and the first to go when the disk runs out of room.
+#include <gtest/gtest.h>
+
+#include "JobFixture.h"
+#include "engine/StoreIndex.h"
+#include "engine/StoreVersions.h"
+#include "engine/VerifyStore.h"
+
+namespace qtr {
+namespace {
+
+using test::Narrow;
+
+constexpr char16_t kVersion[] = u"F:\\QTRPMB\\~versions\\2026-12-09 120000\\C\\D\\";
+
+class StoreVersionsTest : public test::JobFixture {
+ protected:
+  // A backup of C:\D as the job of stamp starts it, keeping versions for days.
+  std::unique_ptr<BackupJob> BackupAt(const char16_t* stamp, int days = 30) {
+    Selection(u"backupfullpath.xml", {"C:\\D"});
+    auto job = NewJob(false);
+    job->settings.versionDays = days;
+    job->settings.versionStamp = stamp;
+    RunJob(*job);
+    return job;
+  }
+  bool Exists(std::u16string_view path) {
+    FindEntry e;
+    return fs.Find(path, &e) == 0;
+  }
+  void ExpectSoundStore() {
+    const VerifyReport report = VerifyStore(fs, u"F:\\QTRPMB", nullptr);
+    EXPECT_TRUE(report.damaged.empty() && report.missing.empty() && report.unknown.empty())
+        << report.damaged.size() << " damaged, " << report.missing.size() << " missing, " << report.unknown.size()
+        << " unknown";
+  }
+};
+
+TEST_F(StoreVersionsTest, AReplacedCopyMovesToTheJobsVersionFolderWithItsEntryAndVerifies) {
+  fs.PutFile(u"C:\\D\\a.txt", "first words");
+  fs.PutFile(u"C:\\D\\same.txt", "unchanged");
+  BackupAt(u"2026-12-08 090000");
+  EXPECT_FALSE(Exists(u"F:\\QTRPMB\\~versions")) << "a first backup replaces nothing";
+  fs.PutFile(u"C:\\D\\a.txt", "second words, longer");
+  const auto job = BackupAt(u"2026-12-09 120000");
+  EXPECT_TRUE(lines.lines.empty()) << Narrow(lines.lines.front());
+  EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\D\\a.txt"), "second words, longer");
+  EXPECT_EQ(Content(std::u16string(kVersion) + u"a.txt"), "first words");
+  // A full backup of an unchanged file stores the same bytes again: nothing to keep.
+  EXPECT_FALSE(Exists(std::u16string(kVersion) + u"same.txt"));
+  EXPECT_EQ(Attributes(u"F:\\QTRPMB\\~versions") & (kAttributeHidden | kAttributeSystem),
+            kAttributeHidden | kAttributeSystem);
+  const StoreIndex index = StoreIndex::Load(fs, u"F:\\QTRPMB");
+  const StoreIndexEntry* kept = index.Find(u"~versions\\2026-12-09 120000\\C\\D\\a.txt");
+  ASSERT_NE(kept, nullptr);
+  EXPECT_EQ(kept->sourceSize, 11u);
+  EXPECT_EQ(kept->form, StoredForm::kPlain);
+  ExpectSoundStore();
+
+  // A second job in the same second gets a folder of its own.
+  fs.PutFile(u"C:\\D\\a.txt", "third");
+  BackupAt(u"2026-12-09 120000");
+  EXPECT_EQ(Content(u"F:\\QTRPMB\\~versions\\2026-12-09 120000.2\\C\\D\\a.txt"), "second words, longer");
+  EXPECT_EQ(Content(std::u16string(kVersion) + u"a.txt"), "first words");
+}
+
+TEST_F(StoreVersionsTest, AFormSwitchKeepsTheOldFormAsAVersion) {
+  fs.PutFile(u"C:\\D\\a.txt", std::string(5000, 'a'));
+  BackupAt(u"2026-12-08 090000");
+  Settings("0", "1");
+  BackupAt(u"2026-12-09 120000");
+  EXPECT_TRUE(lines.lines.empty()) << Narrow(lines.lines.front());
+  EXPECT_TRUE(Exists(u"F:\\QTRPMB\\C\\D\\a.txt.zip"));
+  EXPECT_FALSE(Exists(u"F:\\QTRPMB\\C\\D\\a.txt"));
+  EXPECT_EQ(Content(std::u16string(kVersion) + u"a.txt"), std::string(5000, 'a'));
+  const StoreIndex index = StoreIndex::Load(fs, u"F:\\QTRPMB");
+  EXPECT_EQ(index.Find(u"C\\D\\a.txt"), nullptr);
+  EXPECT_NE(index.Find(u"~versions\\2026-12-09 120000\\C\\D\\a.txt"), nullptr);
+  ExpectSoundStore();
+}
+
+TEST_F(StoreVersionsTest, VersionsGoAfterTheirDaysAndTheOldestFirstWhenTheDiskIsFull) {
+  fs.PutFile(u"C:\\D\\a.txt", "one");
+  BackupAt(u"2026-10-01 080000");
+  fs.PutFile(u"C:\\D\\a.txt", "two!");
+  BackupAt(u"2026-11-20 080000");
+  fs.PutFile(u"C:\\D\\a.txt", "three");
+  BackupAt(u"2026-12-09 080000");
+  ASSERT_EQ(ListVersionStamps(fs, u"F:\\QTRPMB"),
+            (std::vector<std::u16string>{u"2026-12-09 080000", u"2026-11-20 080000"}));
+  // 30 days on from 2026-11-20 the November folder goes, index entries first.
+  fs.PutFile(u"C:\\D\\a.txt", "four");
+  BackupAt(u"2026-12-21 080000");
+  EXPECT_EQ(ListVersionStamps(fs, u"F:\\QTRPMB"),
+            (std::vector<std::u16string>{u"2026-12-21 080000", u"2026-12-09 080000"}));
+  EXPECT_EQ(StoreIndex::Load(fs, u"F:\\QTRPMB").Find(u"~versions\\2026-11-20 080000\\C\\D\\a.txt"), nullptr);
+  ExpectSoundStore();
+
+  // A big file on a nearly full disk: the oldest versions make room, one
+  // less than a day old with a line.
+  fs.PutFile(u"F:\\QTRPMB\\~versions\\2026-12-21 080000\\C\\D\\big.bin", std::string(20 << 20, 'v'));
+  fs.PutFile(u"F:\\QTRPMB\\~versions\\2026-12-09 080000\\C\\D\\big.bin", std::string(20 << 20, 'w'));
+  uint64_t free = 0;
+  fs.FreeSpace(u"F:\\", &free);
+  fs.SetCapacity(u'F', (uint64_t{1} << 40) - free + (10u << 20));
+  fs.PutFile(u"C:\\D\\new.bin", std::string(30 << 20, 'n'));
+  const auto job = BackupAt(u"2026-12-21 200000");
+  EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\D\\new.bin").size(), size_t{30} << 20);
+  EXPECT_EQ(ListVersionStamps(fs, u"F:\\QTRPMB"), (std::vector<std::u16string>{}));
+  ASSERT_EQ(lines.lines.size(), 1u);
+  EXPECT_EQ(lines.lines[0], u"F:\\QTRPMB\\~versions\\2026-12-21 080000;" +
+                                job->settings.notes.versionRemovedForSpace);
+}
+
+}  // namespace
+}  // namespace qtr
