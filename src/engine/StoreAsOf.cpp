@@ -177,9 +177,11 @@ void AsOfPass::Apply() {
     }
     less(current.size);
     Version& version = found->second;
-    // A second current form of the same file goes too: the version stands for both.
+    // A second current form of the same file goes too, with the line the
+    // copy pass gives such a pair: the version stands for both.
     const bool second = version.met;
     version.met = true;
+    if (second) job_.results.AddFailure(stored, job_.settings.notes.secondForm + u" " + version.path);
     if (second || UpToDate(version)) {
       if (counters.scannedCount != 0) --counters.scannedCount;
       continue;

@@ -94,6 +94,16 @@ TEST_F(StoreAsOfTest, ASelectedFileTakesItsVersionInWhateverFormAndASecondJobInO
   RestoreAsOf(u"2026-12-02 100000.2", {"F:\\QTRPMB\\C\\Data\\every.txt"});
   EXPECT_EQ(Data(), "every.txt=e1.2 once.txt=- never.txt=- form.txt=- gone.txt=-");
   EXPECT_TRUE(lines.lines.empty());
+
+  // Two current forms of one file: its version stands for both, and the one left out is named.
+  WriteContainerFile(u"F:\\QTRPMB\\C\\Data\\every.txt.zip", "e3 compressed");
+  fs.SetCompression(u"F:\\QTRPMB\\C\\Data\\every.txt.zip", true);
+  RestoreAsOf(kSecond, {"F:\\QTRPMB\\C\\Data\\every.txt", "F:\\QTRPMB\\C\\Data\\every.txt.zip"});
+  EXPECT_EQ(Data(), "every.txt=e1 once.txt=- never.txt=- form.txt=- gone.txt=-");
+  ASSERT_EQ(lines.lines.size(), 1u);
+  EXPECT_EQ(Narrow(lines.lines[0]),
+            "F:\\QTRPMB\\C\\Data\\every.txt.zip;another stored form of this file was restored instead: "
+            "F:\\QTRPMB\\~versions\\2026-12-02 100000\\C\\Data\\every.txt");
 }
 
 TEST_F(StoreAsOfTest, ChangedOnlyComparesThePcFileWithTheVersionNotTheCurrentCopy) {
