@@ -112,6 +112,11 @@ std::string SizeColumn(uint64_t size) {
   return std::string(text.size() < 12 ? 12 - text.size() : 0, ' ') + text;
 }
 
+// "1 backup", "3 backups".
+std::string Counted(size_t count, const std::string& what) {
+  return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
+}
+
 }  // namespace
 
 int VersionsCommand(FileSystem& fs, const std::u16string& target, const std::u16string& below, std::string* out) {
@@ -145,8 +150,8 @@ int VersionsCommand(FileSystem& fs, const std::u16string& target, const std::u16
   if (folders == 0) {
     *out += "no previous versions" + of + " in " + Utf16ToUtf8(VersionsFolderOf(root)) + "\n";
   } else {
-    *out += std::to_string(files) + " previous versions" + of + " from " + std::to_string(folders) +
-            " backups; restore --as-of STAMP restores the store as it stood when that backup started\n";
+    *out += Counted(files, "previous version") + of + " from " + Counted(folders, "backup") +
+            "; restore --as-of STAMP restores the store as it stood when that backup started\n";
   }
   return 0;
 }
