@@ -1,6 +1,7 @@
 #include "engine/JobWorker.h"
 
 #include <memory>
+#include <vector>
 
 #include "crypto/KeyCheck.h"
 #include "engine/CopyPass.h"
@@ -8,6 +9,7 @@
 #include "engine/JobOptions.h"
 #include "engine/RestoreWalk.h"
 #include "engine/SourceWalk.h"
+#include "engine/StoreAsOf.h"
 #include "engine/StoreFolderCheck.h"
 #include "engine/StoreIndex.h"
 #include "engine/StoreLayout.h"
@@ -86,6 +88,7 @@ void WalkAndRestore(BackupJob& job, const std::u16string& storeRoot) {
   PutInterruptedCopiesInPlace(job.fs, storeRoot, index,
                               [&](std::u16string_view folder) { return storeFolders.Plain(folder); });
   job.counters.scanning = 1;
+  std::vector<std::u16string> selected;
   selection.ResetPosition();
   while (selection.FindChildElement(u"path")) {
     const std::u16string stored = selection.GetChildAttribute(u"path");
@@ -100,9 +103,12 @@ void WalkAndRestore(BackupJob& job, const std::u16string& storeRoot) {
       return;
     }
     AddRestoreRoot(job, stored, storeRoot);
+    selected.push_back(stored);
   }
+  // As of a stamp: each listed file gives way to the copy the store held then.
+  const bool asOf = TakeStoreAsOf(job, storeRoot, selected, index);
   job.counters.scanning = 0;
-  CopyPassRestore(job);
+  if (asOf) CopyPassRestore(job);
 }
 
 void WalkAndBackUp(BackupJob& job, const std::u16string& storeRoot) {

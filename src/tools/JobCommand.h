@@ -19,6 +19,9 @@ struct JobCommandOptions {
   // A backup without encryption may store readable copies in a store that
   // holds encrypted ones (--store-readable); refused otherwise.
   bool storeReadable = false;
+  // A restore of the store as it stood when the job of this stamp started
+  // ("2026-12-09 193800", --as-of); empty: the current copies.
+  std::u16string asOfStamp;
   // A restore's way to read an encrypted file's salt and count (none: a lost key check is not rebuilt).
   std::function<bool(File& file, KeyParameters* parameters)> readParameters;
 };

@@ -159,6 +159,7 @@ int RunJobCommand(const JobCommandOptions& options) {
   SetUpJob(job, options.target, options.restore);
   job.settings.typeFilter = options.typeFilter;
   job.settings.coderThreads = options.threads;
+  job.settings.asOfStamp = options.asOfStamp;
   if (!OpenJobKey(job, options, folder)) return 2;
   // As the window does before a backup: a store to hide is hidden from its first file on.
   if (!options.restore) ApplyStoreVisibility(job.fs, ReadJobOptions(job.fs, folder), job.settings.targetRoot);

@@ -13,6 +13,7 @@
 #ifdef _WIN32
 #include "tools/JobCommand.h"
 #include "tools/VerifyCommand.h"
+#include "tools/VersionsCommand.h"
 #endif
 
 namespace {
@@ -70,6 +71,16 @@ int main(int argc, char** argv) {
 #ifdef _WIN32
       std::string lines;
       const int status = qtr::VerifyCommand(qtr::SystemFileSystem(), request.job.target, &lines, ReadPasswordLine);
+      std::cout << lines;
+      return status;
+#else
+      return 2;
+#endif
+    }
+    case qtr::ToolRequest::Command::kVersions: {
+#ifdef _WIN32
+      std::string lines;
+      const int status = qtr::VersionsCommand(qtr::SystemFileSystem(), request.job.target, request.input, &lines);
       std::cout << lines;
       return status;
 #else

@@ -1,5 +1,6 @@
 #include "tools/ToolArguments.h"
 
+#include "engine/StoreVersions.h"
 #include "platform/Utf8.h"
 
 namespace qtr {
@@ -97,6 +98,24 @@ ToolRequest ParseVerify(const std::vector<std::u16string>& args) {
   return request;
 }
 
+// versions: the drive whose store is listed, and a path to list below.
+ToolRequest ParseVersions(const std::vector<std::u16string>& args) {
+  ToolRequest request;
+  request.command = ToolRequest::Command::kVersions;
+  for (size_t k = 0; k < args.size(); ++k) {
+    if (!IsOption(args[k])) {
+      if (!request.input.empty()) return Refuse("too many arguments: " + Text(args[k]));
+      request.input = args[k];
+      continue;
+    }
+    if (args[k] != u"--target") return Refuse("versions does not take the option " + Text(args[k]));
+    if (k + 1 >= args.size() || IsOption(args[k + 1])) return Refuse("--target needs a value");
+    request.job.target = args[++k];
+  }
+  if (!IsDrive(request.job.target)) return Refuse("--target needs a drive such as F:");
+  return request;
+}
+
 ToolRequest ParseJob(const std::string& name, const std::vector<std::u16string>& args) {
   ToolRequest request;
   request.command = name == "backup" ? ToolRequest::Command::kBackup : ToolRequest::Command::kRestore;
@@ -119,6 +138,8 @@ ToolRequest ParseJob(const std::string& name, const std::vector<std::u16string>&
       value = &request.job.programFolder;
     } else if (option == u"--filter" && name == "backup") {
       value = &request.job.typeFilter;
+    } else if (option == u"--as-of" && name == "restore") {
+      value = &request.job.asOfStamp;
     } else {
       return Refuse(name + " does not take the option " + Text(option));
     }
@@ -127,6 +148,9 @@ ToolRequest ParseJob(const std::string& name, const std::vector<std::u16string>&
   }
   if (!IsDrive(request.job.target)) return Refuse("--target needs a drive such as F:");
   if (request.job.programFolder.empty()) return Refuse("--program needs the folder of init.xml");
+  if (!request.job.asOfStamp.empty() && !ParseVersionStamp(request.job.asOfStamp))
+    return Refuse("--as-of needs a stamp as qtrpack versions lists them, \"YYYY-MM-DD HHMMSS\" such as "
+                  "\"2026-12-09 193800\" (or \"2026-12-09 193800.2\"), not \"" + Text(request.job.asOfStamp) + "\"");
   return request;
 }
 
@@ -148,6 +172,10 @@ ToolRequest ParseToolArguments(const std::vector<std::u16string>& arguments, boo
   if (command == "verify") {
     if (!jobCommands) return Refuse("verify exists only in the Windows build of qtrpack");
     return ParseVerify(rest);
+  }
+  if (command == "versions") {
+    if (!jobCommands) return Refuse("versions exists only in the Windows build of qtrpack");
+    return ParseVersions(rest);
   }
   if (command == "backup" || command == "restore") {
     if (!jobCommands) return Refuse(command + " exists only in the Windows build of qtrpack");
@@ -176,9 +204,10 @@ std::string ToolUsage(bool jobCommands) {
         "           -j sets the threads that compress each file (default: one per processor);\n"
         "           without encryption into a store that holds encrypted copies, nothing is stored\n"
         "           unless --store-readable says the copies may be stored readable\n"
-        "       qtrpack restore --target X: --program FOLDER\n"
+        "       qtrpack restore --target X: --program FOLDER [--as-of STAMP]\n"
         "           restores the stored paths listed in FOLDER\\restoreTempPath.xml from X:\\QTRPMB\n"
-        "           to where they came from, with the settings of FOLDER\\init.xml\n"
+        "           to where they came from, with the settings of FOLDER\\init.xml; --as-of \"2026-12-09 193800\"\n"
+        "           restores each file as the store held it when the backup of that time started\n"
         "           (a backup and a restore each add their record to FOLDER\\jobhistory.xml)\n"
         "       qtrpack verify --target X:\n"
         "           reads every file stored in X:\\QTRPMB and checks it against the store index;\n"
@@ -186,9 +215,14 @@ std::string ToolUsage(bool jobCommands) {
         "           from standard input; exit 0: every file read and sound; 1: something damaged,\n"
         "           changed since it was backed up, or missing; 3: nothing damaged found, but not\n"
         "           everything could be checked (index damaged, files unknown to it, encrypted files\n"
-        "           without the key or without the key check file); 2: no store, or nothing read\n";
+        "           without the key or without the key check file); 2: no store, or nothing read\n"
+        "       qtrpack versions --target X: [PATH]\n"
+        "           lists the previous versions kept in X:\\QTRPMB\\~versions, newest backup first: each\n"
+        "           backup's stamp (for restore --as-of), then the files it replaced, with their sizes\n"
+        "           and the paths they were backed up from; PATH (C:\\Users\\ann, or a stored path)\n"
+        "           lists only what lies below it; exit 0, or 2 when X: holds no store\n";
   } else {
-    usage += "       (backup, restore and verify exist only in the Windows build of qtrpack)\n";
+    usage += "       (backup, restore, verify and versions exist only in the Windows build of qtrpack)\n";
   }
   usage += "       qtrpack --help                     shows this text\n";
   return usage;

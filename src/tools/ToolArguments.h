@@ -9,12 +9,12 @@
 namespace qtr {
 
 struct ToolRequest {
-  enum class Command { kUsageError, kHelp, kPack, kUnpack, kBackup, kRestore, kEncrypt, kDecrypt, kVerify };
+  enum class Command { kUsageError, kHelp, kPack, kUnpack, kBackup, kRestore, kEncrypt, kDecrypt, kVerify, kVersions };
   Command command = Command::kUsageError;
   std::string error;             // why the arguments were refused (kUsageError)
-  std::u16string input, output;  // pack and unpack
+  std::u16string input, output;  // pack and unpack; versions: the path it lists below (input)
   unsigned threads = 0;          // pack: 0 means one per processor
-  JobCommandOptions job;         // backup and restore; verify: its target
+  JobCommandOptions job;         // backup and restore; verify and versions: its target
   std::u16string keyFile;        // encrypt and decrypt: the store's key check file
 };
 

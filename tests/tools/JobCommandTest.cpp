@@ -11,6 +11,7 @@
 #include "engine/StoreKey.h"
 #include "support/MappedDrive.h"
 #include "support/TempFolder.h"
+#include "tools/VersionsCommand.h"
 
 namespace qtr {
 namespace {
@@ -114,6 +115,52 @@ TEST(JobCommandTest, AnEncryptedJobTakesThePasswordOnStandardInputAndAWrongOneDo
   EXPECT_EQ(RunWithInput(options, ""), 0);
   EXPECT_EQ(test::ReadBytes(stored.substr(0, stored.size() - 5)), "changed secret");
   EXPECT_FALSE(ExistsOnDisk(stored));
+}
+
+}  // namespace
+}  // namespace qtr
+
+namespace qtr {
+namespace {
+
+// Writes bytes at path, making the folders on the way.
+void PutWithFolders(const std::u16string& path, const std::string& bytes) {
+  for (size_t slash = path.find(u'\\', 3); slash != std::u16string::npos; slash = path.find(u'\\', slash + 1))
+    SystemFileSystem().CreateFolder(path.substr(0, slash));
+  test::WriteBytes(path, bytes);
+}
+
+TEST(JobCommandTest, VersionsListsAStoreMadeByHandAndRestoreAsOfTakesItsVersions) {
+  TempFolder program, source, target;
+  test::MappedDrive drive(L'm', std::wstring(target.Path().begin(), target.Path().end()));
+  ASSERT_TRUE(drive.Ok());
+  const std::u16string file = source.File(u"a.txt");
+  const std::u16string stored = u"M:\\QTRPMB\\" + file.substr(0, 1) + file.substr(2);
+  PutWithFolders(stored, "now");
+  PutWithFolders(u"M:\\QTRPMB\\~versions\\2026-12-02 100000\\" + stored.substr(10), "before the second");
+  PutWithFolders(u"M:\\QTRPMB\\~versions\\2026-12-03 100000\\" + stored.substr(10), "before the third");
+
+  std::string out;
+  EXPECT_EQ(VersionsCommand(SystemFileSystem(), u"M:", file, &out), 0);
+  const std::string path(file.begin(), file.end());
+  EXPECT_EQ(out, "2026-12-03 100000\n          16  " + path + "\n2026-12-02 100000\n          17  " + path +
+                     "\n2 previous versions of " + path +
+                     " from 2 backups; restore --as-of STAMP restores the store as it stood when that backup "
+                     "started\n");
+
+  test::WriteBytes(program.File(u"init.xml"),
+                   "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Setting><CompressFile>0</CompressFile></Setting>");
+  JobCommandOptions options = Options(program.Path());
+  options.target = u"M:";
+  options.restore = true;
+  options.asOfStamp = u"2026-12-02 120000";
+  ASSERT_TRUE(WritePathList(program.File(u"restoreTempPath.xml"), {stored}));
+  EXPECT_EQ(RunJobCommand(options), 0);
+  EXPECT_EQ(test::ReadBytes(file), "before the third");
+  options.asOfStamp.clear();
+  ASSERT_TRUE(WritePathList(program.File(u"restoreTempPath.xml"), {stored}));
+  EXPECT_EQ(RunJobCommand(options), 0);
+  EXPECT_EQ(test::ReadBytes(file), "now");
 }
 
 }  // namespace
