@@ -1,13 +1,29 @@
 #include "engine/JobOptions.h"
 
+#include <algorithm>
 #include <string>
 
 #include "config/SettingsFile.h"
 #include "engine/StoreLayout.h"
+#include "platform/NumberText.h"
 #include "platform/SystemError.h"
 #include "xml/XmlFileLoad.h"
 
 namespace qtr {
+
+int VersionDaysFrom(const std::optional<std::u16string>& stored) {
+  if (!stored || stored->empty()) return kDefaultVersionDays;
+  for (const char16_t c : *stored) {
+    if (c < u'0' || c > u'9') return kDefaultVersionDays;
+  }
+  // However many digits, it is a number of days: past the most, the most.
+  const std::u16string_view digits =
+      std::u16string_view(*stored).substr(std::min(stored->find_first_not_of(u'0'), stored->size()));
+  uint64_t days = 0;
+  if (digits.size() > 4) return kMostVersionDays;
+  if (!digits.empty() && !ParseDigits(digits, &days)) return kDefaultVersionDays;
+  return static_cast<int>(std::min<uint64_t>(days, kMostVersionDays));
+}
 
 JobOptions JobOptionsOf(XmlDocument& settings) {
   JobOptions options;
@@ -18,6 +34,7 @@ JobOptions JobOptionsOf(XmlDocument& settings) {
   options.includeDocumentsAndSettings = SettingIsOn(settings, u"DocAndSetFiles");
   options.includeProgramFiles = SettingIsOn(settings, u"ProgramFiles");
   if (const auto hide = ReadSetting(settings, u"HideBackupFiles")) options.hideStore = *hide == u"1";
+  options.versionDays = VersionDaysFrom(ReadSetting(settings, kVersionDaysKey));
   return options;
 }
 
@@ -34,6 +51,7 @@ void ApplyJobOptions(const JobOptions& options, BackupJob& job) {
   job.settings.includeWindows = options.includeWindows ? 1 : 0;
   job.settings.includeDocumentsAndSettings = options.includeDocumentsAndSettings ? 1 : 0;
   job.settings.includeProgramFiles = options.includeProgramFiles ? 1 : 0;
+  job.settings.versionDays = job.settings.IsBackup() ? options.versionDays : 0;
 }
 
 void SetUpJob(BackupJob& job, std::u16string_view target, bool restore) {

@@ -3,6 +3,7 @@
 // qtrpack both do, so that the two start the same job from the same files.
 #pragma once
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "engine/BackupJob.h"
@@ -10,6 +11,16 @@
 #include "xml/XmlDocument.h"
 
 namespace qtr {
+
+// How long a backup keeps the stored copies it replaces, "VersionDays" in
+// init.xml: written only once the person chose it, so a file without it
+// holds the default. "0" keeps none; the most is ten years.
+inline constexpr std::u16string_view kVersionDaysKey = u"VersionDays";
+inline constexpr int kDefaultVersionDays = 30;
+inline constexpr int kMostVersionDays = 3650;
+// The days a stored value says: absent or not made of digits, the default;
+// a larger number than the most, the most.
+int VersionDaysFrom(const std::optional<std::u16string>& stored);
 
 struct JobOptions {
   std::optional<bool> changedOnly;          // "BackupStatus", when the file has it
@@ -19,6 +30,7 @@ struct JobOptions {
   bool includeDocumentsAndSettings = false;  // "DocAndSetFiles"
   bool includeProgramFiles = false;         // "ProgramFiles"
   std::optional<bool> hideStore;            // "HideBackupFiles", when the file has it
+  int versionDays = kDefaultVersionDays;    // "VersionDays"
   bool operator==(const JobOptions&) const = default;
 };
 
@@ -29,8 +41,8 @@ JobOptions JobOptionsOf(XmlDocument& settings);
 JobOptions ReadJobOptions(FileSystem& fs, std::u16string_view programFolder);
 
 // Puts the options on job, whose kind is set: only a backup compresses or
-// encrypts, whatever the settings say. The changed-only flag
-// is kept when the file does not have it.
+// encrypts or keeps previous versions, whatever the settings say. The
+// changed-only flag is kept when the file does not have it.
 void ApplyJobOptions(const JobOptions& options, BackupJob& job);
 // What a front end does to a job before its worker starts: target ("F:"),
 // direction, and the options of the job's program folder.

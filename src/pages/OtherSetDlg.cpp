@@ -9,6 +9,7 @@
 #include "pages/FileTypeFilter.h"
 #include "pages/OthersExtensionField.h"
 #include "pages/ReminderDays.h"
+#include "pages/VersionDays.h"
 #include "platform/NumberText.h"
 #include "platform/SystemError.h"
 #include "resource.h"
@@ -16,24 +17,30 @@
 namespace qtr {
 namespace {
 
-constexpr int kGeneralGroup[] = {IDC_OTHERS_AUTOSTART, IDC_OTHERS_USB_KEY,      IDC_OTHERS_LANGUAGE_LABEL,
-                                 IDC_OTHERS_LANGUAGE,  IDC_OTHERS_REMIND_LABEL, IDC_OTHERS_REMIND,
-                                 IDC_OTHERS_HISTORY};
+constexpr int kGeneralGroup[] = {IDC_OTHERS_AUTOSTART, IDC_OTHERS_USB_KEY,        IDC_OTHERS_LANGUAGE_LABEL,
+                                 IDC_OTHERS_LANGUAGE,  IDC_OTHERS_REMIND_LABEL,   IDC_OTHERS_REMIND,
+                                 IDC_OTHERS_HISTORY,   IDC_OTHERS_VERSIONS_LABEL, IDC_OTHERS_VERSIONS};
 constexpr int kFilterGroup[] = {IDC_OTHERS_FILTER + 0, IDC_OTHERS_FILTER + 1, IDC_OTHERS_FILTER + 2,
                                 IDC_OTHERS_FILTER + 3, IDC_OTHERS_OTHER,      IDC_OTHERS_EXTENSIONS};
 
 // The two groups share the page's area; one of them is shown at a time.
 constexpr ControlPlace kPlaces[] = {
-    {IDC_OTHERS_AUTOSTART, 30, 20, 470, 20},      {IDC_OTHERS_USB_KEY, 30, 50, 470, 20},
-    {IDC_OTHERS_LANGUAGE_LABEL, 30, 88, 300, 18}, {IDC_OTHERS_LANGUAGE, 30, 110, 200, 200},
-    {IDC_OTHERS_REMIND_LABEL, 30, 146, 470, 18},  {IDC_OTHERS_REMIND, 30, 168, 200, 200},
-    {IDC_OTHERS_HISTORY, 30, 208, 140, 24},       {IDC_OTHERS_FILTER + 0, 30, 16, 470, 20},
+    {IDC_OTHERS_AUTOSTART, 30, 16, 470, 20},      {IDC_OTHERS_USB_KEY, 30, 42, 470, 20},
+    {IDC_OTHERS_LANGUAGE_LABEL, 30, 74, 300, 18}, {IDC_OTHERS_LANGUAGE, 30, 94, 200, 200},
+    {IDC_OTHERS_REMIND_LABEL, 30, 128, 470, 18},  {IDC_OTHERS_REMIND, 30, 148, 200, 200},
+    {IDC_OTHERS_HISTORY, 250, 147, 140, 24},      {IDC_OTHERS_VERSIONS_LABEL, 30, 182, 470, 18},
+    {IDC_OTHERS_VERSIONS, 30, 202, 200, 200},     {IDC_OTHERS_FILTER + 0, 30, 16, 470, 20},
     {IDC_OTHERS_FILTER + 1, 30, 44, 470, 20},     {IDC_OTHERS_FILTER + 2, 30, 72, 470, 20},
     {IDC_OTHERS_FILTER + 3, 30, 100, 470, 20},    {IDC_OTHERS_OTHER, 30, 128, 470, 20},
     {IDC_OTHERS_EXTENSIONS, 30, 156, 474, 24},
 };
 
 }  // namespace
+
+COtherSetDlg::COtherSetDlg(const SettingsHost& host)
+    : SettingsSubPage(IDD, host),
+      reminder_{IDC_OTHERS_REMIND, ReminderChoiceText, kDefaultReminderDays, {}},
+      versions_{IDC_OTHERS_VERSIONS, VersionDayChoiceText, kDefaultVersionDays, {}} {}
 
 bool COtherSetDlg::OnInit() {
   Place(kPlaces);
@@ -75,8 +82,11 @@ void COtherSetDlg::LoadControls() {
   if (shown.insertEnglish) file.Store(u"Language", u"English");
 
   const int reminderDays = ReminderDaysFrom(ReadSetting(doc, kReminderDaysKey));
-  reminderChoices_ = ReminderChoices(reminderDays);
-  ShowReminderChoices(reminderDays);
+  reminder_.choices = ReminderChoices(reminderDays);
+  ShowDayChoices(reminder_, reminderDays);
+  const int versionDays = VersionDaysFrom(ReadSetting(doc, kVersionDaysKey));
+  versions_.choices = VersionDayChoices(versionDays);
+  ShowDayChoices(versions_, versionDays);
 
   const auto boxes = FileTypeBoxes();
   for (size_t i = 0; i < boxes.size(); ++i)
@@ -84,22 +94,31 @@ void COtherSetDlg::LoadControls() {
 }
 
 // The list's texts in the active language, with days chosen.
-void COtherSetDlg::ShowReminderChoices(int days) {
-  HWND list = Item(IDC_OTHERS_REMIND);
-  SendMessageW(list, CB_RESETCONTENT, 0, 0);
+void COtherSetDlg::ShowDayChoices(const DayList& list, int days) {
+  HWND box = Item(list.id);
+  SendMessageW(box, CB_RESETCONTENT, 0, 0);
   int chosen = 0;
-  for (size_t i = 0; i < reminderChoices_.size(); ++i) {
-    const std::wstring text = AsWstring(ReminderChoiceText(reminderChoices_[i], ActiveLanguageTable()));
-    SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    if (reminderChoices_[i] == days) chosen = static_cast<int>(i);
+  for (size_t i = 0; i < list.choices.size(); ++i) {
+    const std::wstring text = AsWstring(list.text(list.choices[i], ActiveLanguageTable()));
+    SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    if (list.choices[i] == days) chosen = static_cast<int>(i);
   }
-  SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
+  SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
 }
 
-int COtherSetDlg::ChosenReminderDays() const {
-  const auto index = SendDlgItemMessageW(Handle(), IDC_OTHERS_REMIND, CB_GETCURSEL, 0, 0);
-  if (index < 0 || static_cast<size_t>(index) >= reminderChoices_.size()) return kDefaultReminderDays;
-  return reminderChoices_[static_cast<size_t>(index)];
+int COtherSetDlg::ChosenDays(const DayList& list) const {
+  const auto index = SendDlgItemMessageW(Handle(), list.id, CB_GETCURSEL, 0, 0);
+  if (index < 0 || static_cast<size_t>(index) >= list.choices.size()) return list.fallback;
+  return list.choices[static_cast<size_t>(index)];
+}
+
+void COtherSetDlg::FollowLanguage(const DayList& list) {
+  if (list.choices.empty()) return;
+  const std::wstring first = AsWstring(list.text(list.choices.front(), ActiveLanguageTable()));
+  wchar_t shown[64] = {};
+  if (SendDlgItemMessageW(Handle(), list.id, CB_GETLBTEXTLEN, 0, 0) < 64)
+    SendDlgItemMessageW(Handle(), list.id, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(shown));
+  if (first != shown) ShowDayChoices(list, ChosenDays(list));
 }
 
 void COtherSetDlg::ShowGroup(bool fileFilter) {
@@ -114,14 +133,10 @@ void COtherSetDlg::ShowTexts() {
   SetText(IDC_OTHERS_LANGUAGE_LABEL, TextId::CheckLanuage);
   SetText(IDC_OTHERS_REMIND_LABEL, TextId::RemindAfterLabel);
   SetText(IDC_OTHERS_HISTORY, TextId::HistoryOpenButton);
-  // Texts are set at every paint: the list is filled again only when the language changed.
-  if (!reminderChoices_.empty()) {
-    const std::wstring first = AsWstring(ReminderChoiceText(reminderChoices_.front(), ActiveLanguageTable()));
-    wchar_t shown[64] = {};
-    if (SendDlgItemMessageW(Handle(), IDC_OTHERS_REMIND, CB_GETLBTEXTLEN, 0, 0) < 64)
-      SendDlgItemMessageW(Handle(), IDC_OTHERS_REMIND, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(shown));
-    if (first != shown) ShowReminderChoices(ChosenReminderDays());
-  }
+  SetText(IDC_OTHERS_VERSIONS_LABEL, TextId::VersionDaysLabel);
+  // Texts are set at every paint: the lists are filled again only when the language changed.
+  FollowLanguage(reminder_);
+  FollowLanguage(versions_);
   const auto boxes = FileTypeBoxes();
   for (size_t i = 0; i < boxes.size(); ++i)
     SetText(IDC_OTHERS_FILTER + static_cast<int>(i), FileTypeBoxText(boxes[i], DisplayText(boxes[i].name)));
@@ -199,7 +214,11 @@ bool COtherSetDlg::OnCommand(int id, int code, HWND) {
       return true;
     case IDC_OTHERS_REMIND:
       // Written only when the person chooses, so that an untouched file keeps no such key.
-      if (code == CBN_SELCHANGE) File().Store(kReminderDaysKey, DecimalText(ChosenReminderDays()));
+      if (code == CBN_SELCHANGE) File().Store(kReminderDaysKey, DecimalText(ChosenDays(reminder_)));
+      return true;
+    case IDC_OTHERS_VERSIONS:
+      // The same: an untouched file keeps its versions for the default time.
+      if (code == CBN_SELCHANGE) File().Store(kVersionDaysKey, DecimalText(ChosenDays(versions_)));
       return true;
     case IDC_OTHERS_EXTENSIONS:
       if (code == EN_SETFOCUS && ShowsPrompt(AsU16string(ItemText(id)), DisplayText(TextId::EditPrompt))) {

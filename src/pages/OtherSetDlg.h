@@ -1,12 +1,14 @@
 // The other-settings page. Its general group (tab "Others") holds autostart,
 // the enclosure-button switch, the language list, the reminder when backups
-// stop and the button that opens the History window; its file-filter group
+// stop, the button that opens the History window and how long previous
+// versions are kept; its file-filter group
 // (tab "File filter") the file-type boxes and the "Others" extension field.
 // The Setting page shows one group at a time.
 #pragma once
 #include <string>
 #include <vector>
 
+#include "config/LanguageTable.h"
 #include "pages/SettingsSubPage.h"
 
 namespace qtr {
@@ -14,7 +16,7 @@ namespace qtr {
 class COtherSetDlg : public SettingsSubPage {
  public:
   static constexpr UINT IDD = 152;
-  explicit COtherSetDlg(const SettingsHost& host) : SettingsSubPage(IDD, host) {}
+  explicit COtherSetDlg(const SettingsHost& host);
 
   void ShowTexts() override;
   void LoadControls();
@@ -34,12 +36,22 @@ class COtherSetDlg : public SettingsSubPage {
   void SwitchButtonPolling();
   void OnLanguagePicked();
   void ToggleOthers();
-  void ShowReminderChoices(int days);
-  int ChosenReminderDays() const;
+  // The reminder's and the versions' lists of days.
+  struct DayList {
+    int id;
+    std::u16string (*text)(int days, const LanguageTable& table);
+    int fallback;  // when nothing is chosen
+    std::vector<int> choices;
+  };
+  void ShowDayChoices(const DayList& list, int days);
+  int ChosenDays(const DayList& list) const;
+  // Fills the list again when its texts are not those of the active language.
+  void FollowLanguage(const DayList& list);
   bool HaveDisks() const;
 
   std::vector<std::u16string> languages_;
-  std::vector<int> reminderChoices_;
+  DayList reminder_;
+  DayList versions_;
   int currentLanguage_ = -1;
   // The prompt as the field shows it, so that a language change can replace it.
   std::u16string shownPrompt_;

@@ -8,6 +8,7 @@ add_library(qtr_settings_core STATIC
   ${CMAKE_CURRENT_LIST_DIR}/ReminderDays.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ScheduleDays.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TimeFields.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/VersionDays.cpp
 )
 target_link_libraries(qtr_settings_core PUBLIC qtr_ui qtr_config qtr_options)
 

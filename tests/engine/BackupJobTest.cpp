@@ -140,5 +140,30 @@ TEST_F(BackupJobTest, BothFrontEndsMakeTheSameJobAndHideTheStoreFromTheFirstBack
   EXPECT_EQ(Attributes(u"F:\\QTRPMB"), kAttributeDirectory);
 }
 
+// How long replaced copies stay: a month until the person chooses, capped
+// at ten years, and never for a restore, which replaces no stored copy.
+TEST_F(BackupJobTest, VersionDaysComeFromTheSettingsForBackupsOnly) {
+  const auto daysOf = [this](const std::string& more, bool restore) {
+    Settings("0", "0", more);
+    BackupJob job(fs, lines, u"C:\\Prog\\");
+    SetUpJob(job, u"F:\\", restore);
+    return job.settings.versionDays;
+  };
+  EXPECT_EQ(daysOf("", false), 30) << "absent";
+  EXPECT_EQ(daysOf("<VersionDays>0</VersionDays>", false), 0);
+  EXPECT_EQ(daysOf("<VersionDays>7</VersionDays>", false), 7);
+  EXPECT_EQ(daysOf("<VersionDays>3650</VersionDays>", false), 3650);
+  EXPECT_EQ(daysOf("<VersionDays>3651</VersionDays>", false), 3650);
+  EXPECT_EQ(daysOf("<VersionDays>99999999999999999999999</VersionDays>", false), 3650);
+  EXPECT_EQ(daysOf("<VersionDays>0000000000000000000000014</VersionDays>", false), 14);
+  for (const char* unreadable : {"", "-5", "7 days", "1e3", "\xef\xbc\x91"})
+    EXPECT_EQ(daysOf(std::string("<VersionDays>") + unreadable + "</VersionDays>", false), 30) << unreadable;
+  EXPECT_EQ(daysOf("<VersionDays>7</VersionDays>", true), 0) << "a restore";
+  fs.RemoveFile(u"C:\\Prog\\init.xml");
+  BackupJob job(fs, lines, u"C:\\Prog\\");
+  SetUpJob(job, u"F:\\", false);
+  EXPECT_EQ(job.settings.versionDays, 30) << "no init.xml";
+}
+
 }  // namespace
 }  // namespace qtr

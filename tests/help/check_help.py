@@ -165,6 +165,8 @@ MESSAGE_KEYS = [
     # The backup password and encrypted stores.
     "BackupPasswordNeeded", "BackupPasswordEmpty", "BackupPasswordRemoved", "StorePasswordNote",
     "StoreKeyDamaged", "StoreKeyFailed",
+    # The guard's question when a backup's replacements look like an attack, and what follows it.
+    "GuardFoundContent", "GuardFoundRenamed", "GuardQuestion", "GuardPutBack", "GuardPutBackDone",
 ]
 
 
@@ -181,7 +183,9 @@ def table_texts(language_folder, table):
 
 
 def defaults_of(keys_file):
-    return dict(re.findall(r'QTR_LANGUAGE_KEY\((\w+), u"((?:[^"\\]|\\.)*)"\)', open(keys_file).read()))
+    found = re.findall(r'QTR_LANGUAGE_KEY\((\w+), u"((?:[^"\\]|\\.)*)"\)', open(keys_file).read())
+    # The texts as the program shows them: a quote or backslash is escaped in the source.
+    return {key: re.sub(r'\\(["\\])', r"\1", text) for key, text in found}
 
 
 def shown_text(page_html):

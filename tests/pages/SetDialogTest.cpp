@@ -200,6 +200,78 @@ TEST_F(SetDialogTest, ReminderIsWrittenOnlyWhenChosenAndHistoryOpensTheWindow) {
   EXPECT_EQ(historyOpened, 1);
 }
 
+TEST_F(SetDialogTest, VersionDaysAreWrittenOnlyWhenChosenAndAHandEditedValueIsShown) {
+  ClickTab(IDC_SET_TAB_OTHERS);
+  Repaint();
+  HWND list = OthersItem(IDC_OTHERS_VERSIONS);
+  EXPECT_EQ(TextOf(OthersItem(IDC_OTHERS_VERSIONS_LABEL)), L"Keep previous versions of replaced files for:");
+  EXPECT_EQ(Read(u"VersionDays"), u"<absent>");
+  EXPECT_EQ(TextOf(list), L"30 days");
+  const auto choose = [&](const wchar_t* text) {
+    const LRESULT at =
+        SendMessageW(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text));
+    ASSERT_GE(at, 0) << text;
+    SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
+    SendMessageW(page_->OthersPage().Handle(), WM_COMMAND, MAKEWPARAM(IDC_OTHERS_VERSIONS, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(list));
+  };
+  choose(L"Do not keep");
+  EXPECT_EQ(Read(u"VersionDays"), u"0");
+
+  // A number of the file's own has a place in the list, and one past ten years is shown capped.
+  Settings().Store(u"VersionDays", u"45");
+  page_->OthersPage().LoadControls();
+  EXPECT_EQ(TextOf(list), L"45 days");
+  Settings().Store(u"VersionDays", u"99999");
+  page_->OthersPage().LoadControls();
+  EXPECT_EQ(TextOf(list), L"3650 days");
+
+  PickLanguage(L"\u7b80\u4f53\u4e2d\u6587");
+  Repaint();
+  EXPECT_EQ(TextOf(list), L"3650 \u5929");
+  choose(L"\u4e0d\u4fdd\u7559");
+  EXPECT_EQ(Read(u"VersionDays"), u"0");
+}
+
+// Neither group's controls cover one another, and each label's text fits
+// its control in both languages.
+TEST_F(SetDialogTest, OthersControlsDoNotOverlapAndTheirTextsFit) {
+  ClickTab(IDC_SET_TAB_OTHERS);
+  const int general[] = {IDC_OTHERS_AUTOSTART, IDC_OTHERS_USB_KEY,        IDC_OTHERS_LANGUAGE_LABEL,
+                         IDC_OTHERS_LANGUAGE,  IDC_OTHERS_REMIND_LABEL,   IDC_OTHERS_REMIND,
+                         IDC_OTHERS_HISTORY,   IDC_OTHERS_VERSIONS_LABEL, IDC_OTHERS_VERSIONS};
+  RECT page = {};
+  GetClientRect(page_->OthersPage().Handle(), &page);
+  for (const wchar_t* language : {L"English", L"\u7b80\u4f53\u4e2d\u6587"}) {
+    PickLanguage(language);
+    Repaint();
+    for (size_t i = 0; i < std::size(general); ++i) {
+      HWND control = OthersItem(general[i]);
+      RECT a = {};
+      GetWindowRect(control, &a);
+      MapWindowPoints(nullptr, page_->OthersPage().Handle(), reinterpret_cast<POINT*>(&a), 2);
+      EXPECT_TRUE(a.left >= 0 && a.top >= 0 && a.right <= page.right && a.bottom <= page.bottom)
+          << general[i];
+      for (size_t j = i + 1; j < std::size(general); ++j) {
+        RECT b = {}, both = {};
+        GetWindowRect(OthersItem(general[j]), &b);
+        MapWindowPoints(nullptr, page_->OthersPage().Handle(), reinterpret_cast<POINT*>(&b), 2);
+        EXPECT_FALSE(IntersectRect(&both, &a, &b)) << general[i] << " and " << general[j];
+      }
+      const std::wstring text = TextOf(control);
+      HDC dc = GetDC(control);
+      const HGDIOBJ old =
+          SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+      SIZE size = {};
+      GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+      SelectObject(dc, old);
+      ReleaseDC(control, dc);
+      // Boxes and buttons draw a mark or a border beside their text.
+      EXPECT_LE(size.cx + 20, a.right - a.left) << general[i];
+    }
+  }
+}
+
 TEST_F(SetDialogTest, AutoStartBoxSetsAndRemovesTheRunEntry) {
   SetAutoStartForThisProgram(false);
   page_->OthersPage().LoadControls();
