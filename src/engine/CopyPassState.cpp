@@ -130,6 +130,9 @@ std::vector<VersionMove> CopyPassState::VersionsOf(const std::u16string& destina
   const auto keep = [&](const std::u16string& path, bool replaced) {
     FindEntry listed;
     if (!Exists(path) || job_.fs.Find(path, &listed) != 0 || listed.IsFolder()) return;
+    // A readable copy in a store being encrypted goes, as it always did:
+    // kept as a version, it would tell whoever has the disk what it holds.
+    if (job_.settings.encrypt != 0 && !EndsWithNoCase(path, kEncryptedSuffix)) return;
     VersionMove move{path, versions_.PathFor(path), std::nullopt};
     if (move.to.empty()) return;
     if (index_ != nullptr) {
@@ -362,8 +365,7 @@ void CopyPassState::AppendIndex() {
   std::unique_lock lock(indexMutex_);
   const uint32_t error = index_->AppendPending(job_.fs);
   lock.unlock();
-  if (error != 0 && !StoreLost())
-    job_.results.AddFailure(IndexFolderOf(storeRoot_), error);
+  if (error != 0 && !StoreLost()) job_.results.AddFailure(IndexFolderOf(storeRoot_), error);
 }
 
 std::optional<uint64_t> CopyPassState::QueueFlush(File* file) {

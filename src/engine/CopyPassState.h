@@ -103,7 +103,8 @@ class CopyPassState {
   // destination (made: its new entry) replaces, destination itself and its
   // otherForms, each with its entry. A destination an entry describes as
   // holding the very content made holds nothing to keep.
-  std::vector<VersionMove> VersionsOf(const std::u16string& destination, const std::vector<std::u16string>& otherForms,
+  std::vector<VersionMove> VersionsOf(const std::u16string& destination,
+                                      const std::vector<std::u16string>& otherForms,
                                       const std::optional<StoreIndexEntry>& made);
   // At the start of a backup: the version folders past their days go.
   void RemoveExpiredVersions() { versions_.RemoveExpired(index_, indexMutex_); }
@@ -184,7 +185,7 @@ class CopyPassState {
   const std::u16string storeRoot_;
   StoreFolderCheck storeFolders_;
   std::unique_ptr<PartialFileMaker> partials_;  // a backup's, from its first copy on
-  std::atomic<bool> storeLost_{false};  // set by the pass, read by the committer
+  std::atomic<bool> storeLost_{false};          // set by the pass, read by the committer
   DestinationListing listing_;
   SlimMutex leftoversMutex_;  // restoreLeftovers_ is also changed by the committer
   // A restore's partial file -> the leftover partial names it skipped.

@@ -64,7 +64,9 @@ long long VersionStamp::DayNumber() const {
   return era * 146097 + doe - 719468;
 }
 
-std::u16string VersionsFolderOf(std::u16string_view storeRoot) { return JoinPath(storeRoot, kVersionsFolder); }
+std::u16string VersionsFolderOf(std::u16string_view storeRoot) {
+  return JoinPath(storeRoot, kVersionsFolder);
+}
 
 bool IsVersionsFolder(std::u16string_view path) {
   path = WithoutTrailingBackslashes(path);
@@ -79,17 +81,17 @@ std::u16string VersionStampNow() {
 #else
   localtime_r(&now, &local);
 #endif
-  VersionStamp stamp{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
-                     local.tm_sec};
+  VersionStamp stamp{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                     local.tm_hour,        local.tm_min,     local.tm_sec};
   return VersionStampText(stamp);
 }
 
 std::optional<VersionStamp> ParseVersionStamp(std::u16string_view name) {
   VersionStamp s;
   if (name.size() < 17 || name[4] != u'-' || name[7] != u'-' || name[10] != u' ') return std::nullopt;
-  if (!ReadDigits(name, 0, 4, &s.year) || !ReadDigits(name, 5, 2, &s.month) || !ReadDigits(name, 8, 2, &s.day) ||
-      !ReadDigits(name, 11, 2, &s.hour) || !ReadDigits(name, 13, 2, &s.minute) ||
-      !ReadDigits(name, 15, 2, &s.second))
+  if (!ReadDigits(name, 0, 4, &s.year) || !ReadDigits(name, 5, 2, &s.month) ||
+      !ReadDigits(name, 8, 2, &s.day) || !ReadDigits(name, 11, 2, &s.hour) ||
+      !ReadDigits(name, 13, 2, &s.minute) || !ReadDigits(name, 15, 2, &s.second))
     return std::nullopt;
   if (s.month < 1 || s.month > 12 || s.day < 1 || s.day > 31 || s.hour > 23 || s.minute > 59 || s.second > 59)
     return std::nullopt;

@@ -46,7 +46,8 @@ void ListTree(FileSystem& fs, const std::u16string& folder, std::vector<std::u16
 
 }  // namespace
 
-VersionKeeper::VersionKeeper(BackupJob& job, std::u16string storeRoot) : job_(job), storeRoot_(std::move(storeRoot)) {
+VersionKeeper::VersionKeeper(BackupJob& job, std::u16string storeRoot)
+    : job_(job), storeRoot_(std::move(storeRoot)) {
   if (storeRoot_.empty() || job.settings.versionDays <= 0) return;
   stamp_ = FreeStamp(job.fs, storeRoot_, job.settings.versionStamp);
 }
@@ -87,7 +88,8 @@ void VersionKeeper::MakeRoomFor(uint64_t bytes, StoreIndex* index, SlimMutex& in
     removable_.erase(removable_.begin());
     const std::optional<VersionStamp> made = ParseVersionStamp(oldest);
     if (On() && DaysBetween(*made, *ParseVersionStamp(stamp_)) < 1)
-      job_.results.AddNote(JoinPath(VersionsFolderOf(storeRoot_), oldest), job_.settings.notes.versionRemovedForSpace);
+      job_.results.AddNote(JoinPath(VersionsFolderOf(storeRoot_), oldest),
+                           job_.settings.notes.versionRemovedForSpace);
     RemoveFolder(oldest, index, indexMutex);
   }
   if (freeKnown_) freeBytes_ = freeBytes_ > bytes ? freeBytes_ - bytes : 0;
@@ -131,7 +133,8 @@ uint32_t VersionKeeper::MakeFolders(std::u16string_view folder) {
   if (error == kErrorAlreadyExists) {
     FindEntry there;
     // Nothing is moved through a link: the version folders are the store's own.
-    error = job_.fs.Find(folder, &there) == 0 && there.IsFolder() && !there.IsLink() ? 0 : kErrorLinkNotFollowed;
+    error =
+        job_.fs.Find(folder, &there) == 0 && there.IsFolder() && !there.IsLink() ? 0 : kErrorLinkNotFollowed;
   }
   if (error == 0) {
     std::lock_guard lock(foldersMutex_);

@@ -112,6 +112,7 @@ TEST_F(BackupJobTest, OnACompressingVolumeOnlyMarkedContainersAreExpanded) {
 // hides the first: both set a job up by SetUpJob and ApplyStoreVisibility.
 TEST_F(BackupJobTest, BothFrontEndsMakeTheSameJobAndHideTheStoreFromTheFirstBackup) {
   fs.PutFile(u"C:\\x.txt", "x");
+  versionsOff.clear();
   Settings("1", "1", "<SetPassword>0</SetPassword><WindowsFile>1</WindowsFile><ProgramFiles>0</ProgramFiles>"
            "<HideBackupFiles>1</HideBackupFiles>");
   const JobOptions options = ReadJobOptions(fs, u"C:\\Prog\\");
@@ -143,6 +144,7 @@ TEST_F(BackupJobTest, BothFrontEndsMakeTheSameJobAndHideTheStoreFromTheFirstBack
 // How long replaced copies stay: a month until the person chooses, capped
 // at ten years, and never for a restore, which replaces no stored copy.
 TEST_F(BackupJobTest, VersionDaysComeFromTheSettingsForBackupsOnly) {
+  versionsOff.clear();
   const auto daysOf = [this](const std::string& more, bool restore) {
     Settings("0", "0", more);
     BackupJob job(fs, lines, u"C:\\Prog\\");

@@ -8,6 +8,7 @@
 #include "EncryptedJobFixture.h"
 #include "engine/JobText.h"
 #include "engine/StoreIndex.h"
+#include "engine/StoreVersions.h"
 #include "engine/StoredForms.h"
 #include "engine/VerifyStore.h"
 #include "platform/SystemError.h"
@@ -94,6 +95,34 @@ TEST_F(EncryptedStoreTest, EveryFileIsStoredEncryptedAndRestoredByteForByteInBot
 
     for (const auto& path : StoreFiles()) fs.RemoveFile(std::u16string(path.begin(), path.end()));
   }
+}
+
+// Turning encryption on keeps no readable copy as a version; an encrypted
+// copy replaced later is kept, verifies, and restores from its version folder.
+TEST_F(EncryptedStoreTest, VersionsOfAnEncryptedStoreAreOnlyEncryptedOnesAndRestore) {
+  fs.PutFile(u"C:\\D\\a.txt", "alpha " + kMarker);
+  Settings("0", "0", "<SetPassword>0</SetPassword><VersionDays>30</VersionDays>");
+  BackupWith(std::nullopt, {"C:\\D"});
+  Settings("0", "0", "<SetPassword>1</SetPassword><VersionDays>30</VersionDays>");
+  BackupWith(key, {"C:\\D"});
+  ExpectStoreHoldsNoPlaintext();
+  EXPECT_TRUE(ListVersionStamps(fs, u"F:\\QTRPMB").empty());
+
+  fs.PutFile(u"C:\\D\\a.txt", "beta, the second text");
+  BackupWith(key, {"C:\\D"});
+  const std::vector<std::u16string> stamps = ListVersionStamps(fs, u"F:\\QTRPMB");
+  ASSERT_EQ(stamps.size(), 1u);
+  const std::u16string folder = u"F:\\QTRPMB\\~versions\\" + stamps[0];
+  EXPECT_TRUE(fs.Exists(folder + u"\\C\\D\\a.txt.qtrx"));
+  ExpectStoreHoldsNoPlaintext();
+  const VerifyReport report = VerifyStore(fs, u"F:\\QTRPMB", nullptr, &key);
+  EXPECT_TRUE(!report.Damaged() && report.unknown.empty() && report.skipped.empty())
+      << report.damaged.size() << " damaged, " << report.missing.size() << " missing, " << report.unknown.size()
+      << " unknown, " << report.skipped.size() << " skipped";
+  EXPECT_EQ(report.filesChecked, 2u);
+  RestoreWith(key, {test::Narrow(folder)});
+  EXPECT_TRUE(lines.lines.empty()) << Narrow(lines.lines.front());
+  EXPECT_EQ(Content(u"C:\\D\\a.txt"), "alpha " + kMarker);
 }
 
 TEST_F(EncryptedStoreTest, SwitchingFormsRemovesTheOtherOnlyOnceTheNewOneIsInPlace) {

@@ -35,10 +35,13 @@ class JobFixture : public ::testing::Test {
   }
 
   // init.xml with the changed-only and compress keys; more keys as XML text.
+  // Previous versions are kept only where more asks for them ("VersionDays"),
+  // or where a test clears versionsOff to see the program's default.
   void Settings(const char* changedOnly, const char* compress, const std::string& more = "") {
+    const std::string versions = more.find("<VersionDays>") == std::string::npos ? versionsOff : "";
     fs.PutFile(u"C:\\Prog\\init.xml", std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Setting>") +
                                           "<BackupStatus>" + changedOnly + "</BackupStatus><CompressFile>" +
-                                          compress + "</CompressFile>" + more + "</Setting>");
+                                          compress + "</CompressFile>" + more + versions + "</Setting>");
   }
   void Selection(const char16_t* file, const std::vector<std::string>& paths) {
     std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Path>";
@@ -106,6 +109,7 @@ class JobFixture : public ::testing::Test {
     return files;
   }
 
+  std::string versionsOff = "<VersionDays>0</VersionDays>";
   MemoryFileSystem fs;
   LineCollector lines;
 };

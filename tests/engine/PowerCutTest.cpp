@@ -8,6 +8,7 @@
 
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "JobFixture.h"
@@ -57,7 +58,8 @@ class Machine {
   void Settings(const char* compress) {
     fs.PutFile(u"C:\\Prog\\init.xml", std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Setting>"
                                                   "<BackupStatus>0</BackupStatus><CompressFile>") +
-                                          compress + "</CompressFile></Setting>");
+                                          compress + "</CompressFile><VersionDays>" +
+                                          std::to_string(versionDays) + "</VersionDays></Setting>");
     fs.PutFile(u"C:\\Prog\\backupfullpath.xml",
                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Path><path path=\"C:\\D\"/></Path>");
   }
@@ -66,6 +68,8 @@ class Machine {
     job.LoadIncludeFlags();
     job.settings.systemDrive = u"C:";
     job.settings.targetRoot = u"F:";
+    job.settings.versionDays = versionDays;
+    job.settings.versionStamp = u"2026-12-09 120000";
     RunJob(job);
   }
   // The stored files outside the partial folder.
@@ -77,9 +81,12 @@ class Machine {
     return stored;
   }
   Files StoredNow() const { return Stored(FilesOf(fs)); }
-  // The stored files after a restart with those survivors, as the next job finds them.
+  // The stored files after a restart with those survivors, as the next job
+  // finds them (it first puts the complete copies a cut left announced in
+  // ~partial in place: a torn FAT rename, or a copy whose old one had moved
+  // to the versions).
   Files StoredAfterRestart(uint64_t survivors) const {
-    if (!fat) return Stored(fs.FilesAfterRestart(survivors));
+    if (!fat && versionDays == 0) return Stored(fs.FilesAfterRestart(survivors));
     MemoryFileSystem after;
     fs.CopyAfterRestart(survivors, &after);
     PutInterruptedCopiesInPlace(after, u"F:\\QTRPMB", StoreIndex::Load(after, u"F:\\QTRPMB"));
@@ -95,6 +102,7 @@ class Machine {
   }
 
   const bool fat;
+  int versionDays = 0;
   MemoryFileSystem fs;
   test::LineCollector lines;
 };
@@ -129,6 +137,8 @@ int CutAtEveryStep(MemoryFileSystem::Kind target, SetUp setUp, Check check) {
 
 const std::string kOld = Noise(150000, 1);
 const std::string kNew = Noise(170000, 2);
+const std::string kOldSmall = Noise(3000, 5);
+const std::string kNewSmall = Noise(3500, 6);
 
 class PowerCutTest : public ::testing::TestWithParam<MemoryFileSystem::Kind> {};
 
@@ -146,6 +156,36 @@ TEST_P(PowerCutTest, AReplacingCopyLeavesTheOldCopyOrTheNewOneWhole) {
     EXPECT_TRUE(big == kOld || big == kNew) << "a damaged copy of " << big.size() << " bytes";
     ASSERT_EQ(stored.count(u"F:\\QTRPMB\\C\\D\\small.txt"), 1u);
     EXPECT_EQ(stored.at(u"F:\\QTRPMB\\C\\D\\small.txt"), "small");
+  });
+  EXPECT_GT(cuts, 5);
+}
+
+// With versions kept, the old copy is at its name, or the new one is and
+// the old one is in a version folder: never neither.
+TEST_P(PowerCutTest, AReplacedCopyIsAtItsNameOrKeptAsAVersion) {
+  const auto setUp = [](Machine& m) {
+    m.versionDays = 30;
+    m.Settings("0");
+    m.fs.PutFile(u"C:\\D\\a.bin", kOldSmall);
+    m.fs.PutFile(u"C:\\D\\small.txt", "small");
+    m.Backup();
+    m.fs.PutFile(u"C:\\D\\a.bin", kNewSmall);
+    m.fs.PutFile(u"C:\\D\\small.txt", "SMALL");
+  };
+  const int cuts = CutAtEveryStep(GetParam(), setUp, [](const Files& stored) {
+    for (const auto& [name, old, now] :
+         {std::tuple{u"a.bin", kOldSmall, kNewSmall}, {u"small.txt", "small", "SMALL"}}) {
+      const std::u16string path = u"F:\\QTRPMB\\C\\D\\" + std::u16string(name);
+      const auto current = stored.find(path);
+      bool kept = false;
+      for (const auto& [stamp, folder] : {std::pair{u"", u""}, {u"", u".2"}})
+        kept = kept || stored.count(u"F:\\QTRPMB\\~versions\\2026-12-09 120000" + std::u16string(folder) +
+                                    u"\\C\\D\\" + name) != 0;
+      ASSERT_NE(current, stored.end()) << Narrow(path) << " lost";
+      if (current->second == old) continue;
+      EXPECT_EQ(current->second, now) << "a damaged copy of " << current->second.size() << " bytes";
+      EXPECT_TRUE(kept) << Narrow(path) << ": the new copy is there and the old one is not kept";
+    }
   });
   EXPECT_GT(cuts, 5);
 }

@@ -15,13 +15,15 @@ using test::Narrow;
 
 constexpr char16_t kVersion[] = u"F:\\QTRPMB\\~versions\\2026-12-09 120000\\C\\D\\";
 
+constexpr char kKeep30Days[] = "<VersionDays>30</VersionDays>";
+
 class StoreVersionsTest : public test::JobFixture {
  protected:
-  // A backup of C:\D as the job of stamp starts it, keeping versions for days.
-  std::unique_ptr<BackupJob> BackupAt(const char16_t* stamp, int days = 30) {
+  StoreVersionsTest() { Settings("0", "0", kKeep30Days); }
+  // A backup of C:\D as the job of stamp starts it.
+  std::unique_ptr<BackupJob> BackupAt(const char16_t* stamp) {
     Selection(u"backupfullpath.xml", {"C:\\D"});
     auto job = NewJob(false);
-    job->settings.versionDays = days;
     job->settings.versionStamp = stamp;
     RunJob(*job);
     return job;
@@ -33,8 +35,8 @@ class StoreVersionsTest : public test::JobFixture {
   void ExpectSoundStore() {
     const VerifyReport report = VerifyStore(fs, u"F:\\QTRPMB", nullptr);
     EXPECT_TRUE(report.damaged.empty() && report.missing.empty() && report.unknown.empty())
-        << report.damaged.size() << " damaged, " << report.missing.size() << " missing, " << report.unknown.size()
-        << " unknown";
+        << report.damaged.size() << " damaged, " << report.missing.size() << " missing, "
+        << report.unknown.size() << " unknown";
   }
 };
 
@@ -69,7 +71,7 @@ TEST_F(StoreVersionsTest, AReplacedCopyMovesToTheJobsVersionFolderWithItsEntryAn
 TEST_F(StoreVersionsTest, AFormSwitchKeepsTheOldFormAsAVersion) {
   fs.PutFile(u"C:\\D\\a.txt", std::string(5000, 'a'));
   BackupAt(u"2026-12-08 090000");
-  Settings("0", "1");
+  Settings("0", "1", kKeep30Days);
   BackupAt(u"2026-12-09 120000");
   EXPECT_TRUE(lines.lines.empty()) << Narrow(lines.lines.front());
   EXPECT_TRUE(Exists(u"F:\\QTRPMB\\C\\D\\a.txt.zip"));
@@ -110,8 +112,8 @@ TEST_F(StoreVersionsTest, VersionsGoAfterTheirDaysAndTheOldestFirstWhenTheDiskIs
   EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\D\\new.bin").size(), size_t{30} << 20);
   EXPECT_EQ(ListVersionStamps(fs, u"F:\\QTRPMB"), (std::vector<std::u16string>{}));
   ASSERT_EQ(lines.lines.size(), 1u);
-  EXPECT_EQ(lines.lines[0], u"F:\\QTRPMB\\~versions\\2026-12-21 080000;" +
-                                job->settings.notes.versionRemovedForSpace);
+  EXPECT_EQ(lines.lines[0],
+            u"F:\\QTRPMB\\~versions\\2026-12-21 080000;" + job->settings.notes.versionRemovedForSpace);
 }
 
 }  // namespace
