@@ -406,6 +406,70 @@ TEST_F(JourneyTest, RestoreOfTickedStoreItemsBringsDeletedFilesBack) {
   driver_.Quit();
 }
 
+TEST_F(JourneyTest, ATickedPreviousVersionIsRestoredToItsPlace) {
+  // The store keeps one previous version of plain.txt, plain, in its stamp
+  // folder below the hidden system versions folder; the person has deleted
+  // the file since.
+  const std::wstring versions = L"R:\\QTRPMB\\~versions";
+  std::wstring folder = versions + L"\\2026-12-09 193800\\" + source_.substr(0, 1) + source_.substr(2);
+  for (size_t at = 3; at != std::wstring::npos; at = folder.find(L'\\', at + 1))
+    CreateDirectoryW(folder.substr(0, at).c_str(), nullptr);
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  const std::string version = "plain.txt as it was before the last backup";
+  ASSERT_TRUE(WriteFileBytes(folder + L"\\plain.txt", version));
+  ASSERT_TRUE(SetFileAttributesW(versions.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+  const std::string notes = ReadFileBytes(source_ + L"\\nested\\notes.md");
+  ASSERT_TRUE(DeleteFileW((source_ + L"\\plain.txt").c_str()));
+
+  ASSERT_TRUE(driver_.Start());
+  ChooseTarget();
+  ProgramDriver::Click(driver_.PageBox(), 1004);  // the File Backup page
+  HWND tree = GetDlgItem(driver_.BackUpPage(), 1113);
+  HTREEITEM root = nullptr;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        root = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+        return root != nullptr && IsWindowVisible(tree);
+      },
+      10000));
+  // The person opens the partition and its store and ticks the version's entry.
+  const auto child = [&](HTREEITEM parent) {
+    return reinterpret_cast<HTREEITEM>(
+        SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(parent)));
+  };
+  SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(root));
+  HTREEITEM store = child(root);
+  ASSERT_NE(store, nullptr);
+  SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(store));
+  HTREEITEM entry = nullptr;
+  std::vector<std::wstring> shown;
+  for (HTREEITEM item = child(store); item != nullptr;
+       item = reinterpret_cast<HTREEITEM>(
+           SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+    shown.push_back(driver_.ItemText(tree, item));
+    if (shown.back() == L"Previous versions, 9 Dec 2026 19:38:00") entry = item;
+  }
+  // The store holds nothing else yet: no drive folder, no plain "~versions".
+  EXPECT_EQ(shown, std::vector<std::wstring>{L"Previous versions, 9 Dec 2026 19:38:00"});
+  ASSERT_NE(entry, nullptr);
+  ASSERT_TRUE(driver_.ClickCheckBox(tree, entry));
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        return SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(entry), TVIS_STATEIMAGEMASK) ==
+               INDEXTOSTATEIMAGEMASK(3);
+      },
+      5000));
+  ProgramDriver::Click(driver_.PageBox(), 1015);
+  HWND question = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (question = driver_.FindTopLevel(L"File Restore")) != nullptr; }, 10000));
+  ProgramDriver::Click(question, 1045);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(question); }, 5000));
+  CloseFinishedJob();
+  EXPECT_EQ(ReadFileBytes(source_ + L"\\plain.txt"), version);
+  EXPECT_TRUE(ReadFileBytes(source_ + L"\\nested\\notes.md") == notes);
+  driver_.Quit();
+}
+
 // Every file of the store with its bytes, read as a person's tools would.
 void StoreSnapshot(const std::wstring& folder, std::vector<std::pair<std::wstring, std::string>>* files) {
   WIN32_FIND_DATAW found;
