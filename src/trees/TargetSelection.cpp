@@ -136,13 +136,25 @@ std::vector<std::u16string> TargetSelection::CheckedPaths() const {
 void TargetSelection::CollectChecked(TreeItem parent, std::vector<std::u16string>& paths) const {
   for (TreeItem child = items_.FirstChild(parent); child != kNoItem; child = items_.NextSibling(child)) {
     const int state = items_.State(child);
-    if (state == kStateChecked) {
+    // The store's own path restores the stored files as they are now and
+    // no version; a store checked with versions chosen stands for its items.
+    if (state == kStateChecked && child == StoreItem() && ChoosesVersions(child)) {
+      CollectChecked(child, paths);
+    } else if (state == kStateChecked) {
       const std::u16string path = ItemPath(items_, child);
       if (!path.empty()) paths.push_back(path);
     } else if (state == kStatePartly) {
       CollectChecked(child, paths);
     }
   }
+}
+
+bool TargetSelection::ChoosesVersions(TreeItem store) const {
+  for (TreeItem child = items_.FirstChild(store); child != kNoItem; child = items_.NextSibling(child)) {
+    const int state = items_.State(child);
+    if (IsVersionEntry(items_, child) && (state == kStateChecked || state == kStatePartly)) return true;
+  }
+  return false;
 }
 
 TreeItem TargetSelection::StoreItem() const {

@@ -57,6 +57,7 @@ class TargetSelection {
   void ClickPath(TreeItem item);
   void UncheckVersionsBelow(TreeItem item);
   void CollectChecked(TreeItem parent, std::vector<std::u16string>& paths) const;
+  bool ChoosesVersions(TreeItem store) const;
 
   TreeItems& items_;
   int& selectedDisk_;

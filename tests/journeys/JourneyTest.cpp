@@ -459,6 +459,7 @@ TEST_F(JourneyTest, ATickedPreviousVersionIsRestoredToItsPlace) {
                INDEXTOSTATEIMAGEMASK(3);
       },
       5000));
+  test::SaveJourneyShot(L"previous-version-ticked");
   ProgramDriver::Click(driver_.PageBox(), 1015);
   HWND question = nullptr;
   ASSERT_TRUE(WaitFor([&] { return (question = driver_.FindTopLevel(L"File Restore")) != nullptr; }, 10000));

@@ -164,6 +164,15 @@ TEST_F(TargetSelectionTest, VersionsAreChosenOneByOneAndNotWithTheWholeStore) {
   selection_.Click(newerC);
   selection_.Click(older);
   EXPECT_EQ(selection_.CheckedPaths(), (Paths{u"E:\\QTRPMB\\D", u"E:\\QTRPMB\\~versions\\2026-12-01 080000.2"}));
+
+  // Everything below the store ticked one by one: the store shows checked,
+  // and the restore still takes the versions.
+  selection_.Click(storedC_);
+  selection_.Click(newer);
+  EXPECT_EQ(items_.State(store_), kStateChecked);
+  EXPECT_EQ(selection_.CheckedPaths(),
+            (Paths{u"E:\\QTRPMB\\C", u"E:\\QTRPMB\\D", u"E:\\QTRPMB\\~versions\\2026-12-09 193800",
+                   u"E:\\QTRPMB\\~versions\\2026-12-01 080000.2"}));
 }
 
 }  // namespace

@@ -13,9 +13,9 @@ using Paths = std::vector<std::u16string>;
 constexpr char16_t kNewer[] = u"Previous versions, 9 Dec 2026 19:38:00";
 constexpr char16_t kOlder[] = u"Previous versions, 1 Dec 2026 08:00:00";
 
-// A partition V: whose store holds C:\docs\a.txt and, in its hidden system
-// versions folder, two version folders (the older one listed first on disk)
-// and a folder that is no stamp.
+// A partition V: whose store, hidden as "Hide backup files" leaves it, holds
+// C:\docs\a.txt and, in its hidden system versions folder, two version
+// folders (the older one listed first on disk) and a folder that is no stamp.
 class VersionsTreeTest : public TreeWindowTest {
  protected:
   void SetUp() override {
@@ -33,6 +33,7 @@ class VersionsTreeTest : public TreeWindowTest {
                                      versions + L"\\2026-12-01 080000\\C\\b.txt"})
       ASSERT_TRUE(MakeFile(file));
     ASSERT_TRUE(SetFileAttributesW(versions.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    ASSERT_TRUE(SetFileAttributesW(store.c_str(), FILE_ATTRIBUTE_HIDDEN));
     ASSERT_TRUE(drive_.Ok());
     ASSERT_TRUE(target_->DisplayTree(u"V:\\"));
   }
