@@ -459,6 +459,7 @@ TEST_F(JourneyTest, ATickedPreviousVersionIsRestoredToItsPlace) {
                INDEXTOSTATEIMAGEMASK(3);
       },
       5000));
+  Sleep(300);
   test::SaveJourneyShot(L"previous-version-ticked");
   ProgramDriver::Click(driver_.PageBox(), 1015);
   HWND question = nullptr;
