@@ -425,30 +425,32 @@ TEST_F(JourneyTest, ATickedPreviousVersionIsRestoredToItsPlace) {
   ChooseTarget();
   ProgramDriver::Click(driver_.PageBox(), 1004);  // the File Backup page
   HWND tree = GetDlgItem(driver_.BackUpPage(), 1113);
-  HTREEITEM root = nullptr;
-  ASSERT_TRUE(WaitFor(
-      [&] {
-        root = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-        return root != nullptr && IsWindowVisible(tree);
-      },
-      10000));
-  // The person opens the partition and its store and ticks the version's entry.
   const auto child = [&](HTREEITEM parent) {
     return reinterpret_cast<HTREEITEM>(
-        SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(parent)));
+        SendMessageW(tree, TVM_GETNEXTITEM, parent == nullptr ? TVGN_ROOT : TVGN_CHILD,
+                     reinterpret_cast<LPARAM>(parent)));
   };
-  SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(root));
-  HTREEITEM store = child(root);
-  ASSERT_NE(store, nullptr);
-  SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(store));
-  HTREEITEM entry = nullptr;
+  // The person opens the partition and its store (the tree shows them
+  // afresh after a job); the store's items are read back.
+  HTREEITEM store = nullptr, entry = nullptr;
   std::vector<std::wstring> shown;
-  for (HTREEITEM item = child(store); item != nullptr;
-       item = reinterpret_cast<HTREEITEM>(
-           SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
-    shown.push_back(driver_.ItemText(tree, item));
-    if (shown.back() == L"Previous versions, 9 Dec 2026 19:38:00") entry = item;
-  }
+  const auto openStore = [&] {
+    HTREEITEM root = nullptr;
+    WaitFor([&] { return (root = child(nullptr)) != nullptr && IsWindowVisible(tree); }, 10000);
+    SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(root));
+    store = root != nullptr ? child(root) : nullptr;
+    SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(store));
+    entry = nullptr;
+    shown.clear();
+    for (HTREEITEM item = store != nullptr ? child(store) : nullptr; item != nullptr;
+         item = reinterpret_cast<HTREEITEM>(
+             SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+      shown.push_back(driver_.ItemText(tree, item));
+      if (shown.back() == L"Previous versions, 9 Dec 2026 19:38:00") entry = item;
+    }
+  };
+  openStore();
+  ASSERT_NE(store, nullptr);
   // The store holds nothing else yet: no drive folder, no plain "~versions".
   EXPECT_EQ(shown, std::vector<std::wstring>{L"Previous versions, 9 Dec 2026 19:38:00"});
   ASSERT_NE(entry, nullptr);
@@ -469,6 +471,28 @@ TEST_F(JourneyTest, ATickedPreviousVersionIsRestoredToItsPlace) {
   CloseFinishedJob();
   EXPECT_EQ(ReadFileBytes(source_ + L"\\plain.txt"), version);
   EXPECT_TRUE(ReadFileBytes(source_ + L"\\nested\\notes.md") == notes);
+
+  // The store ticked whole brings back what it holds now, not its versions.
+  ASSERT_TRUE(DeleteFileW((source_ + L"\\plain.txt").c_str()));
+  ProgramDriver::Click(driver_.PageBox(), 1004);
+  openStore();
+  ASSERT_NE(entry, nullptr);
+  const auto state = [&](HTREEITEM item) {
+    return SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_STATEIMAGEMASK) >> 12;
+  };
+  for (int click = 0; click < 2 && state(store) != 3; ++click) {
+    const LRESULT before = state(store);
+    ASSERT_TRUE(driver_.ClickCheckBox(tree, store));
+    ASSERT_TRUE(WaitFor([&] { return state(store) != before; }, 5000));
+  }
+  ASSERT_EQ(state(store), 3);
+  EXPECT_EQ(state(entry), 1);
+  ProgramDriver::Click(driver_.PageBox(), 1015);
+  ASSERT_TRUE(WaitFor([&] { return (question = driver_.FindTopLevel(L"File Restore")) != nullptr; }, 10000));
+  ProgramDriver::Click(question, 1045);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(question); }, 5000));
+  CloseFinishedJob();
+  EXPECT_EQ(ReadFileBytes(source_ + L"\\plain.txt"), "<missing>");
   driver_.Quit();
 }
 
