@@ -174,6 +174,17 @@ void CUsbTreeCtrl::ShowVersions(TreeItem store, const std::u16string& storePath)
   }
 }
 
+void CUsbTreeCtrl::ShowTexts() {
+  const TreeItem store = selection_.StoreItem();
+  if (store == kNoItem) return;
+  for (TreeItem child = Items().FirstChild(store); child != kNoItem; child = Items().NextSibling(child)) {
+    if (!IsVersionEntry(Items(), child)) continue;
+    const std::u16string name = Items().Name(child);
+    if (const auto stamp = ParseVersionStamp(std::u16string_view(name).substr(kVersionsFolder.size() + 1)))
+      Items().Rename(child, name, VersionEntryLabel(*stamp, ActiveLanguageTable()));
+  }
+}
+
 void CUsbTreeCtrl::AddPath(const std::u16string& path) {
   const TreeItem store = selection_.StoreItem();
   if (store != kNoItem && (IsVersionsFolder(WithoutTrailingBackslashes(path)) ||

@@ -49,6 +49,9 @@ class CUsbTreeCtrl : public CBackUpTreeCtrl {
   // again from scratch); other paths change nothing.
   void RefreshPath(const std::u16string& path);
 
+  // The version items' labels again, in the active language.
+  void ShowTexts();
+
   // ShellChangeSink: a new version folder shows as its item; a folder
   // named like the versions folder never shows as a plain one.
   void AddPath(const std::u16string& path) override;

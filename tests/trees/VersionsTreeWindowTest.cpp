@@ -119,6 +119,14 @@ TEST_F(VersionsTreeTest, LabelsFollowTheActiveLanguage) {
                    u"\u65E7\u7248\u672C\uFF0C2026\u5E7412\u67081\u65E5 08:00:00"}));
   ASSERT_TRUE(Expand(target_->Handle(), target_->FindPath(u"V:\\QTRPMB\\~versions\\2026-12-09 193800")));
   Shot(L"versions-tree-zh");
+  // Back in English the items are labelled again where they are, marks kept.
+  HTREEITEM older = ChildByText(*target_, Store(), u"\u65E7\u7248\u672C\uFF0C2026\u5E7412\u67081\u65E5 08:00:00");
+  ASSERT_TRUE(ClickCheckBox(target_->Handle(), older));
+  ASSERT_TRUE(ApplyLanguage(ExecutableFolder(), u"0x0409"));
+  target_->ShowTexts();
+  EXPECT_EQ(ChildTexts(*target_, Store()), (Paths{u"C", kNewer, kOlder}));
+  EXPECT_EQ(target_->StateOf(older), kStateChecked);
+  EXPECT_EQ(target_->FullPath(older), u"V:\\QTRPMB\\~versions\\2026-12-01 080000");
   ApplyLanguage(ExecutableFolder(), u"");
 }
 
