@@ -48,7 +48,6 @@ bool CBackUpDialog::OnInit() {
   for (int id : {IDC_BACKUP_SOURCE_TREE, IDC_BACKUP_TARGET_LIST, IDC_BACKUP_TARGET_TREE, IDC_BACKUP_VERIFY})
     SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
   SetItemText(IDC_BACKUP_VERIFY, AsWstring(DisplayText(TextId::VerifyBackup)));
-  target_.ShowTexts();
   Layout();
   InitPage();
   SetTimer(Handle(), kTimerId, kTickMs, nullptr);

@@ -1,9 +1,10 @@
 // CUsbTreeCtrl: the target tree of the File Backup page. Its first root item
 // is the partition chosen in the target drive list (item data 1) with the
 // store folder "QTRPMB" beneath it; every supported USB disk follows as a
-// root item for a whole-disk copy. Below the store's drive folders stands
-// one item per version folder, newest first, labelled with its date. Choosing one kind of target clears the
-// other, and a disk chosen here is greyed in the source tree.
+// root item for a whole-disk copy. Choosing one kind of target clears the
+// other, and a disk chosen here is greyed in the source tree. Below the
+// store's drive folders stands one item per version folder, newest first,
+// labelled with its date.
 #pragma once
 #include <string>
 #include <vector>
