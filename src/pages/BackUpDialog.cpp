@@ -170,6 +170,7 @@ void CBackUpDialog::UpdateVerifyButton() {
 void CBackUpDialog::ShowTexts() {
   if (Handle() == nullptr) return;
   SetItemText(IDC_BACKUP_VERIFY, AsWstring(DisplayText(TextId::VerifyBackup)));
+  target_.ShowTexts();
   Layout();
 }
 

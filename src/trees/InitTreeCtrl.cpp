@@ -398,6 +398,7 @@ void CInitTreeCtrl::ListFolder(HTREEITEM item, const std::u16string& folder) {
       items_->Insert(Item(item), kInsertLast, child);
     } while (FindNextFileW(find.Get(), &found));
   }
+  FolderListed(item, folder);
   SendMessageW(tree_, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(tree_, nullptr, TRUE);
 }

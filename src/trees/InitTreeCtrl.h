@@ -89,6 +89,9 @@ class CInitTreeCtrl : public ShellChangeSink {
   // The item under which a drive of the computer is shown (the root of the
   // source tree); nullptr where drives are not shown.
   virtual HTREEITEM DriveParent() const { return nullptr; }
+  // After ListFolder put a folder's entries under item: a tree adds what
+  // is no entry of the folder.
+  virtual void FolderListed(HTREEITEM /*item*/, const std::u16string& /*folder*/) {}
 
   // Inserts one item with its shell picture; name is the file-system name.
   HTREEITEM InsertItem(HTREEITEM parent, HTREEITEM after, const NewTreeItem& item);

@@ -2,11 +2,25 @@
 
 #include <utility>
 
+#include "config/SelectionPath.h"
 #include "platform/PathText.h"
 #include "trees/CheckRules.h"
 #include "trees/TreePaths.h"
 
 namespace qtr {
+
+namespace {
+constexpr std::u16string_view kVersionsPrefix = u"~versions\\";
+}  // namespace
+
+std::u16string VersionEntryName(std::u16string_view stamp) {
+  return std::u16string(kVersionsPrefix) + std::u16string(stamp);
+}
+
+bool IsVersionEntry(const TreeItems& items, TreeItem item) {
+  const std::u16string name = items.Name(item);
+  return name.size() > kVersionsPrefix.size() && SamePath(name.substr(0, kVersionsPrefix.size()), kVersionsPrefix);
+}
 
 TargetSelection::TargetSelection(TreeItems& items, int& selectedDisk)
     : items_(items), selectedDisk_(selectedDisk) {}
@@ -48,10 +62,22 @@ void TargetSelection::ClickPath(TreeItem item) {
   const int state = items_.State(item) == kStateChecked ? kStateUnchecked : kStateChecked;
   items_.Select(item);
   SetSubtreeState(items_, item, state);
+  if (state == kStateChecked) UncheckVersionsBelow(item);
   // The partition takes states like any folder here; the store folder shows
   // partly checked when only some of its items are chosen, so that the
   // restore selection finds them.
   ApplyParentRule(items_, item, state, kNoItem);
+}
+
+// The whole store (or partition) ticked restores the stored files as they
+// are now; its previous versions are chosen one by one, so they stay
+// unticked rather than look chosen.
+void TargetSelection::UncheckVersionsBelow(TreeItem item) {
+  const TreeItem store = StoreItem();
+  if (store == kNoItem || (item != store && item != PartitionItem())) return;
+  for (TreeItem child = items_.FirstChild(store); child != kNoItem; child = items_.NextSibling(child)) {
+    if (IsVersionEntry(items_, child)) SetSubtreeState(items_, child, kStateUnchecked);
+  }
 }
 
 void TargetSelection::ClickDisk(TreeItem item) {
@@ -110,13 +136,30 @@ std::vector<std::u16string> TargetSelection::CheckedPaths() const {
 void TargetSelection::CollectChecked(TreeItem parent, std::vector<std::u16string>& paths) const {
   for (TreeItem child = items_.FirstChild(parent); child != kNoItem; child = items_.NextSibling(child)) {
     const int state = items_.State(child);
-    if (state == kStateChecked) {
+    // The store's own path restores the stored files as they are now and
+    // no version; a store checked with versions chosen stands for its items.
+    if (state == kStateChecked && child == StoreItem() && ChoosesVersions(child)) {
+      CollectChecked(child, paths);
+    } else if (state == kStateChecked) {
       const std::u16string path = ItemPath(items_, child);
       if (!path.empty()) paths.push_back(path);
     } else if (state == kStatePartly) {
       CollectChecked(child, paths);
     }
   }
+}
+
+bool TargetSelection::ChoosesVersions(TreeItem store) const {
+  for (TreeItem child = items_.FirstChild(store); child != kNoItem; child = items_.NextSibling(child)) {
+    const int state = items_.State(child);
+    if (IsVersionEntry(items_, child) && (state == kStateChecked || state == kStatePartly)) return true;
+  }
+  return false;
+}
+
+TreeItem TargetSelection::StoreItem() const {
+  const TreeItem partition = PartitionItem();
+  return partition == kNoItem ? kNoItem : FindChild(items_, partition, kStoreFolderName);
 }
 
 bool TargetSelection::ListsOnExpansion(TreeItem item) const {

@@ -12,6 +12,12 @@ namespace qtr {
 // The store folder at the root of a target partition.
 inline constexpr std::u16string_view kStoreFolderName = u"QTRPMB";
 
+// A version folder shows as one item below the store, after its drive
+// folders; its name is the path below the store ("~versions\<stamp>"), so
+// that the paths built from it are the real folders'.
+std::u16string VersionEntryName(std::u16string_view stamp);
+bool IsVersionEntry(const TreeItems& items, TreeItem item);
+
 class TargetSelection {
  public:
   TargetSelection(TreeItems& items, int& selectedDisk);
@@ -43,10 +49,15 @@ class TargetSelection {
   // which shows only its store folder.
   bool ListsOnExpansion(TreeItem item) const;
 
+  // The store item below the partition, kNoItem when it is not shown.
+  TreeItem StoreItem() const;
+
  private:
   void ClickDisk(TreeItem item);
   void ClickPath(TreeItem item);
+  void UncheckVersionsBelow(TreeItem item);
   void CollectChecked(TreeItem parent, std::vector<std::u16string>& paths) const;
+  bool ChoosesVersions(TreeItem store) const;
 
   TreeItems& items_;
   int& selectedDisk_;

@@ -57,7 +57,16 @@ TreeItem FindItemByPath(const TreeItems& items, TreeItem top, std::u16string_vie
     if (end == std::u16string_view::npos) end = path.size();
     if (end > start) {
       if (HasPlaceholder(items, item)) return kNoItem;
-      item = FindChild(items, item, path.substr(start, end - start));
+      TreeItem child = FindChild(items, item, path.substr(start, end - start));
+      // An item may stand for two folders at once (a store's version
+      // folder, "~versions\<stamp>").
+      if (child == kNoItem && end < path.size()) {
+        size_t second = path.find(u'\\', end + 1);
+        if (second == std::u16string_view::npos) second = path.size();
+        child = FindChild(items, item, path.substr(start, second - start));
+        if (child != kNoItem) end = second;
+      }
+      item = child;
     }
     start = end + 1;
   }

@@ -4,13 +4,17 @@
 
 #include <utility>
 
+#include "config/LanguageTable.h"
 #include "config/PathList.h"
 #include "config/SelectionPath.h"
+#include "engine/StoreVersions.h"
+#include "platform/FileSystem.h"
 #include "platform/Handles.h"
 #include "platform/PathText.h"
 #include "platform/WideText.h"
 #include "trees/DiskItems.h"
 #include "trees/TreePaths.h"
+#include "ui/VersionEntryLabel.h"
 
 namespace qtr {
 namespace {
@@ -144,6 +148,54 @@ LRESULT CUsbTreeCtrl::OnItemExpanding(const NMTREEVIEWW& info) {
   const std::u16string folder = FullPath(item);
   if (!folder.empty()) ListFolder(item, folder);
   return 0;
+}
+
+void CUsbTreeCtrl::FolderListed(HTREEITEM item, const std::u16string& folder) {
+  if (Item(item) == selection_.StoreItem()) ShowVersions(Item(item), folder);
+}
+
+void CUsbTreeCtrl::ShowVersions(TreeItem store, const std::u16string& storePath) {
+  for (TreeItem child = Items().FirstChild(store); child != kNoItem;) {
+    const TreeItem next = Items().NextSibling(child);
+    if (IsVersionEntry(Items(), child) || SamePath(Items().Name(child), kVersionsFolder)) Items().Delete(child);
+    child = next;
+  }
+  for (const std::u16string& stamp : ListVersionStamps(SystemFileSystem(), storePath)) {
+    const auto parsed = ParseVersionStamp(stamp);
+    if (!parsed) continue;
+    NewTreeItem entry;
+    entry.name = VersionEntryName(stamp);
+    entry.text = VersionEntryLabel(*parsed, ActiveLanguageTable());
+    entry.data = kFolderData;
+    // Ticking the store chooses the stored files as they are now, not their versions.
+    entry.state = kStateUnchecked;
+    entry.placeholder = true;
+    Items().Insert(store, kInsertLast, entry);
+  }
+}
+
+void CUsbTreeCtrl::ShowTexts() {
+  const TreeItem store = selection_.StoreItem();
+  if (store == kNoItem) return;
+  for (TreeItem child = Items().FirstChild(store); child != kNoItem; child = Items().NextSibling(child)) {
+    if (!IsVersionEntry(Items(), child)) continue;
+    const std::u16string name = Items().Name(child);
+    if (const auto stamp = ParseVersionStamp(std::u16string_view(name).substr(kVersionsFolder.size() + 1)))
+      Items().Rename(child, name, VersionEntryLabel(*stamp, ActiveLanguageTable()));
+  }
+}
+
+void CUsbTreeCtrl::AddPath(const std::u16string& path) {
+  const TreeItem store = selection_.StoreItem();
+  if (store != kNoItem && (IsVersionsFolder(WithoutTrailingBackslashes(path)) ||
+                           (LiesInVersionFolder(path) && IsVersionsFolder(ParentFolderOf(path))))) {
+    // Only a store that was read shows its versions.
+    if (!HasPlaceholder(Items(), store) && Items().FirstChild(store) != kNoItem) {
+      ShowVersions(store, ItemPath(Items(), store));
+    }
+    return;
+  }
+  CInitTreeCtrl::AddPath(path);
 }
 
 CInitTreeCtrl::ChildStates CUsbTreeCtrl::ChildStatesUnder(HTREEITEM parent) const {

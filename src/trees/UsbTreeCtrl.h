@@ -2,7 +2,9 @@
 // is the partition chosen in the target drive list (item data 1) with the
 // store folder "QTRPMB" beneath it; every supported USB disk follows as a
 // root item for a whole-disk copy. Choosing one kind of target clears the
-// other, and a disk chosen here is greyed in the source tree.
+// other, and a disk chosen here is greyed in the source tree. Below the
+// store's drive folders stands one item per version folder, newest first,
+// labelled with its date.
 #pragma once
 #include <string>
 #include <vector>
@@ -48,6 +50,12 @@ class CUsbTreeCtrl : public CBackUpTreeCtrl {
   // again from scratch); other paths change nothing.
   void RefreshPath(const std::u16string& path);
 
+  // The version items' labels again, in the active language.
+  void ShowTexts();
+
+  // ShellChangeSink: a new version folder shows as its item; a folder
+  // named like the versions folder never shows as a plain one.
+  void AddPath(const std::u16string& path) override;
   // ShellChangeSink: a removed drive that is the shown partition takes its item away.
   void DriveArrived(const std::u16string& path) override;
   void DriveRemoved(const std::u16string& path) override;
@@ -61,8 +69,13 @@ class CUsbTreeCtrl : public CBackUpTreeCtrl {
   LRESULT OnItemExpanding(const NMTREEVIEWW& info) override;
   ChildStates ChildStatesUnder(HTREEITEM parent) const override;
   HTREEITEM DriveParent() const override { return nullptr; }
+  void FolderListed(HTREEITEM item, const std::u16string& folder) override;
 
  private:
+  // Replaces the store item's version items (and a listed "~versions") with
+  // one item per version folder on disk.
+  void ShowVersions(TreeItem store, const std::u16string& storePath);
+
   CBackUpTreeCtrl* source_ = nullptr;
   TargetSelection selection_;
 };

@@ -406,6 +406,96 @@ TEST_F(JourneyTest, RestoreOfTickedStoreItemsBringsDeletedFilesBack) {
   driver_.Quit();
 }
 
+TEST_F(JourneyTest, ATickedPreviousVersionIsRestoredToItsPlace) {
+  // The store keeps one previous version of plain.txt, plain, in its stamp
+  // folder below the hidden system versions folder; the person has deleted
+  // the file since.
+  const std::wstring versions = L"R:\\QTRPMB\\~versions";
+  std::wstring folder = versions + L"\\2026-12-09 193800\\" + source_.substr(0, 1) + source_.substr(2);
+  for (size_t at = 3; at != std::wstring::npos; at = folder.find(L'\\', at + 1))
+    CreateDirectoryW(folder.substr(0, at).c_str(), nullptr);
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  const std::string version = "plain.txt as it was before the last backup";
+  ASSERT_TRUE(WriteFileBytes(folder + L"\\plain.txt", version));
+  ASSERT_TRUE(SetFileAttributesW(versions.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+  const std::string notes = ReadFileBytes(source_ + L"\\nested\\notes.md");
+  ASSERT_TRUE(DeleteFileW((source_ + L"\\plain.txt").c_str()));
+
+  ASSERT_TRUE(driver_.Start());
+  ChooseTarget();
+  ProgramDriver::Click(driver_.PageBox(), 1004);  // the File Backup page
+  HWND tree = GetDlgItem(driver_.BackUpPage(), 1113);
+  const auto child = [&](HTREEITEM parent) {
+    return reinterpret_cast<HTREEITEM>(
+        SendMessageW(tree, TVM_GETNEXTITEM, parent == nullptr ? TVGN_ROOT : TVGN_CHILD,
+                     reinterpret_cast<LPARAM>(parent)));
+  };
+  // The person opens the partition and its store (the tree shows them
+  // afresh after a job); the store's items are read back.
+  HTREEITEM store = nullptr, entry = nullptr;
+  std::vector<std::wstring> shown;
+  const auto openStore = [&] {
+    HTREEITEM root = nullptr;
+    WaitFor([&] { return (root = child(nullptr)) != nullptr && IsWindowVisible(tree); }, 10000);
+    SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(root));
+    store = root != nullptr ? child(root) : nullptr;
+    SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(store));
+    entry = nullptr;
+    shown.clear();
+    for (HTREEITEM item = store != nullptr ? child(store) : nullptr; item != nullptr;
+         item = reinterpret_cast<HTREEITEM>(
+             SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+      shown.push_back(driver_.ItemText(tree, item));
+      if (shown.back() == L"Previous versions, 9 Dec 2026 19:38:00") entry = item;
+    }
+  };
+  openStore();
+  ASSERT_NE(store, nullptr);
+  // The store holds nothing else yet: no drive folder, no plain "~versions".
+  EXPECT_EQ(shown, std::vector<std::wstring>{L"Previous versions, 9 Dec 2026 19:38:00"});
+  ASSERT_NE(entry, nullptr);
+  ASSERT_TRUE(driver_.ClickCheckBox(tree, entry));
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        return SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(entry), TVIS_STATEIMAGEMASK) ==
+               INDEXTOSTATEIMAGEMASK(3);
+      },
+      5000));
+  Sleep(300);
+  test::SaveJourneyShot(L"previous-version-ticked");
+  ProgramDriver::Click(driver_.PageBox(), 1015);
+  HWND question = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (question = driver_.FindTopLevel(L"File Restore")) != nullptr; }, 10000));
+  ProgramDriver::Click(question, 1045);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(question); }, 5000));
+  CloseFinishedJob();
+  EXPECT_EQ(ReadFileBytes(source_ + L"\\plain.txt"), version);
+  EXPECT_TRUE(ReadFileBytes(source_ + L"\\nested\\notes.md") == notes);
+
+  // The store ticked whole brings back what it holds now, not its versions.
+  ASSERT_TRUE(DeleteFileW((source_ + L"\\plain.txt").c_str()));
+  ProgramDriver::Click(driver_.PageBox(), 1004);
+  openStore();
+  ASSERT_NE(entry, nullptr);
+  const auto state = [&](HTREEITEM item) {
+    return SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_STATEIMAGEMASK) >> 12;
+  };
+  for (int click = 0; click < 2 && state(store) != 3; ++click) {
+    const LRESULT before = state(store);
+    ASSERT_TRUE(driver_.ClickCheckBox(tree, store));
+    ASSERT_TRUE(WaitFor([&] { return state(store) != before; }, 5000));
+  }
+  ASSERT_EQ(state(store), 3);
+  EXPECT_EQ(state(entry), 1);
+  ProgramDriver::Click(driver_.PageBox(), 1015);
+  ASSERT_TRUE(WaitFor([&] { return (question = driver_.FindTopLevel(L"File Restore")) != nullptr; }, 10000));
+  ProgramDriver::Click(question, 1045);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(question); }, 5000));
+  CloseFinishedJob();
+  EXPECT_EQ(ReadFileBytes(source_ + L"\\plain.txt"), "<missing>");
+  driver_.Quit();
+}
+
 // Every file of the store with its bytes, read as a person's tools would.
 void StoreSnapshot(const std::wstring& folder, std::vector<std::pair<std::wstring, std::string>>* files) {
   WIN32_FIND_DATAW found;

@@ -199,6 +199,8 @@ bool ProgramDriver::ClickCheckBox(HWND tree, HTREEITEM item) const {
   RemoteBlock block(process_.Get());
   if (!block.Ok()) return false;
   SendMessageW(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
+  // A label wider than the tree scrolls it sideways, its check box out of sight.
+  SendMessageW(tree, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
   // The message takes the item in the rectangle's first bytes.
   union {
     HTREEITEM item;

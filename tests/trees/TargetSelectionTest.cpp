@@ -135,5 +135,45 @@ TEST_F(TargetSelectionTest, ADiskThatWentAwayIsNotFreedWhenItComesBackLocked) {
   EXPECT_EQ(source_.State(Disk(source_, 1)), kStateDisabled);
 }
 
+TEST_F(TargetSelectionTest, VersionsAreChosenOneByOneAndNotWithTheWholeStore) {
+  const TreeItem newer = items_.Folder(store_, VersionEntryName(u"2026-12-09 193800"));
+  const TreeItem newerC = items_.Folder(newer, u"C");
+  const TreeItem older = items_.Unread(store_, VersionEntryName(u"2026-12-01 080000.2"));
+  EXPECT_TRUE(IsVersionEntry(items_, newer));
+  EXPECT_FALSE(IsVersionEntry(items_, storedC_));
+  EXPECT_EQ(selection_.StoreItem(), store_);
+
+  // The store ticked stands for the stored files as they are now.
+  selection_.Click(store_);
+  EXPECT_EQ(items_.State(storedC_), kStateChecked);
+  EXPECT_EQ(items_.State(newer), kStateUnchecked);
+  EXPECT_EQ(items_.State(newerC), kStateUnchecked);
+  EXPECT_EQ(selection_.CheckedPaths(), Paths{u"E:\\QTRPMB"});
+  selection_.Click(store_);
+  selection_.Click(partition_);
+  EXPECT_EQ(items_.State(older), kStateUnchecked);
+  EXPECT_EQ(selection_.CheckedPaths(), Paths{u"E:\\QTRPMB"});
+  selection_.Click(partition_);
+
+  // A version ticked restores from its real folder; beside the current files too.
+  selection_.Click(newer);
+  EXPECT_EQ(items_.State(newerC), kStateChecked);
+  EXPECT_EQ(items_.State(store_), kStatePartly);
+  EXPECT_EQ(selection_.CheckedPaths(), Paths{u"E:\\QTRPMB\\~versions\\2026-12-09 193800"});
+  selection_.Click(storedD_);
+  selection_.Click(newerC);
+  selection_.Click(older);
+  EXPECT_EQ(selection_.CheckedPaths(), (Paths{u"E:\\QTRPMB\\D", u"E:\\QTRPMB\\~versions\\2026-12-01 080000.2"}));
+
+  // Everything below the store ticked one by one: the store shows checked,
+  // and the restore still takes the versions.
+  selection_.Click(storedC_);
+  selection_.Click(newer);
+  EXPECT_EQ(items_.State(store_), kStateChecked);
+  EXPECT_EQ(selection_.CheckedPaths(),
+            (Paths{u"E:\\QTRPMB\\C", u"E:\\QTRPMB\\D", u"E:\\QTRPMB\\~versions\\2026-12-09 193800",
+                   u"E:\\QTRPMB\\~versions\\2026-12-01 080000.2"}));
+}
+
 }  // namespace
 }  // namespace qtr

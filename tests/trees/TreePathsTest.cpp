@@ -32,6 +32,20 @@ TEST(TreePathsTest, PathsAreBuiltFromTheDriveDown) {
   EXPECT_EQ(ChildPaths(items, unread), std::vector<std::u16string>{});
 }
 
+TEST(TreePathsTest, AnItemNamedForTwoFoldersIsFoundByEither) {
+  MemoryTreeItems items;
+  const TreeItem m = items.Folder(kNoItem, u"M:\\");
+  const TreeItem store = items.Folder(m, u"QTRPMB");
+  const TreeItem stamp = items.Folder(store, u"~versions\\2026-12-09 193800");
+  const TreeItem c = items.Folder(stamp, u"C");
+  EXPECT_EQ(ItemPath(items, c), u"M:\\QTRPMB\\~versions\\2026-12-09 193800\\C");
+  EXPECT_EQ(FindItemByPath(items, kNoItem, u"M:\\QTRPMB\\~versions\\2026-12-09 193800"), stamp);
+  EXPECT_EQ(FindItemByPath(items, kNoItem, u"m:\\qtrpmb\\~VERSIONS\\2026-12-09 193800\\c\\"), c);
+  // The first folder alone is no item.
+  EXPECT_EQ(FindItemByPath(items, kNoItem, u"M:\\QTRPMB\\~versions"), kNoItem);
+  EXPECT_EQ(FindItemByPath(items, kNoItem, u"M:\\QTRPMB\\~versions\\2026-12-10 080000"), kNoItem);
+}
+
 TEST(TreePathsTest, DriveRoots) {
   EXPECT_TRUE(IsDriveRoot(u"C:\\"));
   EXPECT_TRUE(IsDriveRoot(u"e:"));
