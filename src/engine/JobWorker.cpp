@@ -31,6 +31,16 @@ void AddRestoreRoot(BackupJob& job, const std::u16string& stored, const std::u16
     return;
   }
   if (stored.size() <= storeRoot.size() + 1) return;
+  if (LiesInVersionFolder(stored)) {
+    // A version folder holds drive folders as the store root does; below it, a version's place.
+    std::u16string source = MapToSource(stored);
+    if (source.empty()) {
+      AddStoreRootDrives(job, stored);
+    } else {
+      job.results.restoreRoots.push_back(source.size() < 3 ? source + u"\\" : source);
+    }
+    return;
+  }
   std::u16string rest = stored.substr(storeRoot.size() + 1);
   if (rest.size() < 2) {
     rest += u":\\";

@@ -66,6 +66,11 @@ TEST_F(StoreVersionsTest, AReplacedCopyMovesToTheJobsVersionFolderWithItsEntryAn
   BackupAt(u"2026-12-09 120000");
   EXPECT_EQ(Content(u"F:\\QTRPMB\\~versions\\2026-12-09 120000.2\\C\\D\\a.txt"), "second words, longer");
   EXPECT_EQ(Content(std::u16string(kVersion) + u"a.txt"), "first words");
+
+  // A version folder restores to the places its files came from.
+  const auto restore = Restore({"F:\\QTRPMB\\~versions\\2026-12-09 120000"});
+  EXPECT_EQ(Content(u"C:\\D\\a.txt"), "first words");
+  EXPECT_EQ(restore->results.restoreRoots, (std::vector<std::u16string>{u"C:\\"}));
 }
 
 TEST_F(StoreVersionsTest, AFormSwitchKeepsTheOldFormAsAVersion) {
