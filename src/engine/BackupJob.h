@@ -8,6 +8,7 @@
 
 #include "engine/JobControl.h"
 #include "engine/JobCounters.h"
+#include "engine/JobGuard.h"
 #include "engine/JobResults.h"
 #include "engine/JobSettings.h"
 #include "engine/VolumeCache.h"
@@ -35,6 +36,7 @@ struct BackupJob {
   const std::u16string programFolder;  // with its trailing "\"
   JobSettings settings;
   JobControl control;
+  JobGuard guard;  // a backup's
   JobCounters counters;
   JobResults results;
   WalkLists walk;
