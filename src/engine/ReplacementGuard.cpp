@@ -135,7 +135,7 @@ bool FitsAnySignature(Bytes head) {
 
 // The entropy above which a head of n bytes looks random: the entropy n
 // random bytes are expected to show (short of 8 by the sampling bias,
-// 255 / (2 n ln 2)), less a margin of several deviations even at 256 bytes.
+// 255 / (2 n ln 2)), less a margin of four deviations at 128 bytes and more above.
 double RandomLookingBar(size_t n) {
   return 8.0 - 255.0 / (2.0 * static_cast<double>(n) * std::log(2.0)) - 0.3;
 }

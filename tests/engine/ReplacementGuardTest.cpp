@@ -2,11 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
 
 namespace qtr {
+
+void PrintTo(Suspicion suspicion, std::ostream* out) {
+  const char* names[] = {"kNone", "kLooksEncrypted", "kSignatureLost"};
+  *out << names[static_cast<int>(suspicion)];
+}
+
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -91,8 +98,8 @@ TEST(ReplacementGuardTest, JudgesEachChangeAgainstTheCopyItReplaces) {
       {"PDF saved with packed streams", u"a.pdf", pdfText, Join({'%', 'P', 'D', 'F', '-', '1', '.', '7', '\n'},
        Random(9000, 29)), Suspicion::kNone},
       {"encrypted container changed", u"vault.bin", Random(8192, 30), Random(8192, 31), Suspicion::kNone},
-      {"tiny text encrypted", u"todo.txt", Text(255), Random(255, 32), Suspicion::kNone},
-      {"smallest judged text encrypted", u"todo.txt", Text(256), Random(256, 33), Suspicion::kLooksEncrypted},
+      {"tiny text encrypted", u"todo.txt", Text(127), Random(127, 32), Suspicion::kNone},
+      {"smallest judged text encrypted", u"todo.txt", Text(128), Random(128, 33), Suspicion::kLooksEncrypted},
       {"emptied document", u"report.docx", zip, {}, Suspicion::kNone},
       {"emptied text", u"notes.txt", Text(4000), {}, Suspicion::kNone},
       {"empty file filled", u"notes.txt", {}, Random(4000, 34), Suspicion::kNone},
