@@ -153,6 +153,19 @@ std::vector<VersionMove> CopyPassState::VersionsOf(const std::u16string& destina
   return moves;
 }
 
+bool CopyPassState::ReplacesOtherContent(const std::u16string& destination,
+                                         const std::optional<StoreIndexEntry>& made, StoredForm* form) {
+  FindEntry listed;
+  if (job_.fs.Find(destination, &listed) != 0 || listed.IsFolder()) return false;
+  if (index_ == nullptr) return true;
+  std::lock_guard lock(indexMutex_);
+  const StoreIndexEntry* old = nullptr;
+  if (index_->StateOf(destination, listed, &old) != IndexState::kCurrent) return true;
+  *form = old->form;
+  return !(made && old->form == made->form && old->sourceSize == made->sourceSize &&
+           index_->SameContent(*old, made->sha256));
+}
+
 bool CopyPassState::IndexHas(std::u16string_view storedPath) {
   if (index_ == nullptr) return false;
   std::lock_guard lock(indexMutex_);

@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "engine/BackupJob.h"
+#include "engine/BackupGuard.h"
 #include "engine/BatchCommitter.h"
 #include "engine/CopyFlusher.h"
 #include "engine/DestinationListing.h"
@@ -106,6 +107,11 @@ class CopyPassState {
   std::vector<VersionMove> VersionsOf(const std::u16string& destination,
                                       const std::vector<std::u16string>& otherForms,
                                       const std::optional<StoreIndexEntry>& made);
+  // True when the stored copy at destination holds other content than made
+  // (or nothing tells): a replacement the guard judges; *form is then the stored copy's.
+  bool ReplacesOtherContent(const std::u16string& destination, const std::optional<StoreIndexEntry>& made,
+                            StoredForm* form);
+  BackupGuard& Guard() { return guard_; }
   // At the start of a backup: the version folders past their days go.
   void RemoveExpiredVersions() { versions_.RemoveExpired(index_, indexMutex_); }
   // Before a copy of bytes: the oldest versions go while the disk is short of room.
@@ -196,6 +202,7 @@ class CopyPassState {
   SlimMutex indexMutex_;         // held by the committer while it changes the index
   ReplacedFileKeeper replaced_;  // a restore's
   VersionKeeper versions_;       // a backup's
+  BackupGuard guard_{job_};      // a backup's, used by the pass's thread
 
   CopyFlusher flusher_;  // a backup's; ended once the committer has been joined
 

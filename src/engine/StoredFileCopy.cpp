@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "crypto/EncryptedFile.h"
+#include "engine/BackupGuard.h"
 #include "engine/Container.h"
 #include "engine/HashingFile.h"
 #include "engine/JobText.h"
@@ -191,6 +192,31 @@ std::vector<std::u16string> OtherFormsToRemove(BackupJob& job, CopyPassState& pa
   return others;
 }
 
+// The guard's view of a complete copy: a replacement of other content is
+// judged against the stored copy, a new file counted (and whether it looks
+// renamed from a stored file whose source is gone). It may stop the job.
+void GuardCopy(BackupJob& job, CopyPassState& pass, std::u16string_view source, std::u16string_view destination,
+               const std::u16string& target, bool replacing, const std::optional<StoreIndexEntry>& made,
+               const std::vector<uint8_t>& newHead) {
+  BackupGuard& guard = pass.Guard();
+  if (!guard.Active()) return;
+  if (replacing) {
+    StoredForm form = FormOfStoredName(target);
+    if (!pass.ReplacesOtherContent(target, made, &form)) return;
+    guard.JudgeReplacement(NameOf(destination), guard.StoredHeadOf(target, form), newHead);
+    return;
+  }
+  bool renamed = false;
+  for (const std::u16string& old : NamesRenamedFrom(NameOf(source))) {
+    const std::u16string stored = JoinPath(ParentOf(destination), old);
+    bool inStore = false;
+    for (const StoredForm form : kAllStoredForms) inStore = inStore || pass.Exists(stored + SuffixOf(form));
+    FindEntry there;
+    if (inStore && job.fs.Find(JoinPath(ParentOf(source), old), &there) != 0) renamed = true;
+  }
+  guard.CountNewFile(NameOf(source), renamed);
+}
+
 }  // namespace
 
 int BackupOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view source, std::u16string_view destination,
@@ -211,6 +237,10 @@ int BackupOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view sourc
     if (!pass.StoreLost()) job.results.AddFailure(target, error);
     return 0;
   }
+  // The guard holds the head of a copy that replaces a stored one against the stored copy's.
+  const bool replacing = pass.Exists(target);
+  std::vector<uint8_t> newHead;
+  if (pass.Guard().Active() && replacing) newHead = BackupGuard::HeadOf(*in);
   // The source is hashed as it is read, for the store index.
   std::unique_ptr<HashingFile> hashed;
   if (pass.Index() != nullptr)
@@ -236,7 +266,10 @@ int BackupOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view sourc
   in.reset();
   std::vector<std::u16string> others = OtherFormsToRemove(job, pass, source, destination, form);
   std::vector<VersionMove> versions;
-  if (status.Ok() && job.control.stop == 0) versions = pass.VersionsOf(target, others, entry);
+  if (status.Ok() && job.control.stop == 0) {
+    versions = pass.VersionsOf(target, others, entry);
+    GuardCopy(job, pass, source, destination, target, replacing, entry, newHead);
+  }
   return FinishPartialCopy(job, pass, status, info, std::move(out), source, target, partial, std::move(others),
                            std::move(entry), std::move(versions))
              ? 1

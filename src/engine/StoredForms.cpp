@@ -59,6 +59,12 @@ ContainerStatus ExpandContainer(File& source, uint64_t size, File& sink, Contain
 
 }  // namespace
 
+StoredForm FormOfStoredName(std::u16string_view stored) {
+  const bool encrypted = EndsWithNoCase(stored, kEncryptedSuffix);
+  if (encrypted) stored.remove_suffix(kEncryptedSuffix.size());
+  return FormFor(EndsWithNoCase(stored, kCompressedSuffix), encrypted);
+}
+
 StoredForm FormFor(bool compress, bool encrypt) {
   if (encrypt) return compress ? StoredForm::kCompressedEncrypted : StoredForm::kEncrypted;
   return compress ? StoredForm::kCompressed : StoredForm::kPlain;

@@ -21,6 +21,8 @@ inline constexpr std::array<StoredForm, 4> kAllStoredForms = {
     StoredForm::kPlain, StoredForm::kCompressed, StoredForm::kEncrypted, StoredForm::kCompressedEncrypted};
 
 StoredForm FormFor(bool compress, bool encrypt);
+// The form a stored name says: "a.txt.zip.qtrx" compressed and encrypted.
+StoredForm FormOfStoredName(std::u16string_view stored);
 bool IsEncryptedForm(StoredForm form);
 bool HasContainer(StoredForm form);
 // What the form adds to the source's name: "", ".zip", ".qtrx", ".zip.qtrx".
