@@ -55,6 +55,10 @@ JobView JobTicker::Tick(BackupJob& job, int64_t now, size_t failureLines, bool p
     return view;
   }
   view.action = TargetVerdict(job);
+  if (view.action == JobView::Action::kNone && job.guard.waiting != 0 && job.guard.answer == JobGuard::kNoAnswer) {
+    view.action = JobView::Action::kAskGuard;
+    return view;
+  }
   if (view.action == JobView::Action::kStopForLowSpace) job.control.stop = 1;
   if (view.action != JobView::Action::kNone) return view;
   if (!controlsShown_) view.showControls = controlsShown_ = true;

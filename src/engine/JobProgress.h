@@ -24,6 +24,7 @@ struct JobView {
     kStopForNoTarget,   // no target drive: stop
     kFinish,            // the job ended: show Close and run the completion
     kEndedWithNothing,  // ended with nothing to copy: Close, bars at 100, no completion
+    kAskGuard,          // the guard found an attack and the pass waits: ask whether to stop
   };
   bool scanning = false;
   std::u16string scannedText;                   // "12 Files"

@@ -39,7 +39,8 @@ struct JobSettings {
   std::u16string setAsideStamp;
   // A backup keeps the stored copies it replaces as previous versions for
   // this many days ("VersionDays"); 0 keeps none. The stamp names the job's
-  // version folder ("2026-12-09 193800"); the worker's start when empty.
+  // version folder ("2026-12-09 193800"); the worker's start when empty, and
+  // the backup puts the name it took here (".2" when one was there).
   int versionDays = 0;
   std::u16string versionStamp;
   // A restore of the store as it stood when the job of this stamp started:

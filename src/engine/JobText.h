@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "config/LanguageTable.h"
+#include "engine/JobGuard.h"
 #include "engine/JobNotes.h"
 
 namespace qtr {
@@ -16,6 +17,10 @@ std::u16string FormatFileCount(int64_t count);
 // A message with a count in it: "%d" in text becomes count; a text without
 // "%d" (an older language table) gets " (count)" at its end.
 std::u16string WithCount(std::u16string_view text, int64_t count);
+// What the guard found, said in the table's language: the replacements
+// that looked encrypted, the files renamed to one new extension (when there
+// were ten), one line each.
+std::u16string GuardFindingsText(const LanguageTable& table, const GuardFindings& found);
 // The reasons of a job's own lines in table's language (the active one, on
 // the window's thread), English where the table has none.
 JobNotes JobNotesFrom(const LanguageTable& table);

@@ -50,6 +50,8 @@ VersionKeeper::VersionKeeper(BackupJob& job, std::u16string storeRoot)
     : job_(job), storeRoot_(std::move(storeRoot)) {
   if (storeRoot_.empty() || job.settings.versionDays <= 0) return;
   stamp_ = FreeStamp(job.fs, storeRoot_, job.settings.versionStamp);
+  // The front end reads it once the job ended, to put the job's versions back.
+  job.settings.versionStamp = stamp_;
 }
 
 std::u16string VersionKeeper::PathFor(std::u16string_view storedPath) const {

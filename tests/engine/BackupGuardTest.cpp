@@ -9,6 +9,8 @@
 #include "JobFixture.h"
 #include "Lz77Samples.h"
 #include "engine/StoreVersions.h"
+#include "engine/VerifyStore.h"
+#include "engine/VersionPutBack.h"
 
 namespace qtr {
 namespace {
@@ -71,6 +73,15 @@ TEST_F(BackupGuardTest, AnAttackStopsAtTheThresholdAndEveryReplacedCopyIsAVersio
     EXPECT_EQ(Content(VersionPathOf(stored, u"2026-12-09 120000")), Text(i)) << Narrow(stored);
   }
   EXPECT_LT(replaced, 10) << "the copy that tripped the guard and those after it are not stored";
+
+  // Put back in one step: the store is what it was before the attack, and verifies.
+  EXPECT_EQ(PutBackVersions(fs, u"F:\\QTRPMB", job->settings.versionStamp, nullptr, nullptr),
+            static_cast<size_t>(replaced));
+  for (int i = 0; i < 20; ++i)
+    EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\D\\letter" + std::u16string(1, u'a' + i) + u".txt"), Text(i));
+  EXPECT_TRUE(ListVersionStamps(fs, u"F:\\QTRPMB").empty());
+  const VerifyReport report = VerifyStore(fs, u"F:\\QTRPMB", nullptr);
+  EXPECT_TRUE(report.Sound()) << report.damaged.size() << " damaged, " << report.missing.size() << " missing";
 }
 
 TEST_F(BackupGuardTest, EditsRaiseNothingAndAPersonMayLetAnAttackGoOn) {

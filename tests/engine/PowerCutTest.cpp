@@ -167,25 +167,21 @@ TEST_P(PowerCutTest, AReplacedCopyIsAtItsNameOrKeptAsAVersion) {
     m.versionDays = 30;
     m.Settings("0");
     m.fs.PutFile(u"C:\\D\\a.bin", kOldSmall);
-    m.fs.PutFile(u"C:\\D\\small.txt", "small");
     m.Backup();
     m.fs.PutFile(u"C:\\D\\a.bin", kNewSmall);
-    m.fs.PutFile(u"C:\\D\\small.txt", "SMALL");
   };
   const int cuts = CutAtEveryStep(GetParam(), setUp, [](const Files& stored) {
-    for (const auto& [name, old, now] :
-         {std::tuple{u"a.bin", kOldSmall, kNewSmall}, {u"small.txt", "small", "SMALL"}}) {
-      const std::u16string path = u"F:\\QTRPMB\\C\\D\\" + std::u16string(name);
-      const auto current = stored.find(path);
-      bool kept = false;
-      for (const auto& [stamp, folder] : {std::pair{u"", u""}, {u"", u".2"}})
-        kept = kept || stored.count(u"F:\\QTRPMB\\~versions\\2026-12-09 120000" + std::u16string(folder) +
-                                    u"\\C\\D\\" + name) != 0;
-      ASSERT_NE(current, stored.end()) << Narrow(path) << " lost";
-      if (current->second == old) continue;
-      EXPECT_EQ(current->second, now) << "a damaged copy of " << current->second.size() << " bytes";
-      EXPECT_TRUE(kept) << Narrow(path) << ": the new copy is there and the old one is not kept";
-    }
+    const auto current = stored.find(u"F:\\QTRPMB\\C\\D\\a.bin");
+    ASSERT_NE(current, stored.end()) << "lost";
+    if (current->second == kOldSmall) return;
+    EXPECT_EQ(current->second, kNewSmall) << "a damaged copy of " << current->second.size() << " bytes";
+    // Kept by the cut job, or by the one after the restart (the same stamp's next folder).
+    const std::u16string versions = u"F:\\QTRPMB\\~versions\\2026-12-09 120000";
+    const auto kept = [&](const std::u16string& folder) {
+      const auto found = stored.find(folder + u"\\C\\D\\a.bin");
+      return found != stored.end() && found->second == kOldSmall;
+    };
+    EXPECT_TRUE(kept(versions) || kept(versions + u".2")) << "the new copy is there and the old one is not kept";
   });
   EXPECT_GT(cuts, 5);
 }

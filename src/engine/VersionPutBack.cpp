@@ -1,0 +1,91 @@
+#include "engine/VersionPutBack.h"
+
+#include <memory>
+
+#include "engine/StoreFileOperations.h"
+#include "engine/StoreIndex.h"
+#include "engine/StoreLayout.h"
+#include "engine/StoreVersions.h"
+#include "platform/NumberText.h"
+
+namespace qtr {
+namespace {
+
+// The files below folder (links left alone), and its folders deepest first.
+void ListTree(FileSystem& fs, const std::u16string& folder, std::vector<std::u16string>* files,
+              std::vector<std::u16string>* folders) {
+  std::unique_ptr<FolderListing> listing;
+  if (fs.List(folder, &listing) != 0) return;
+  std::vector<std::u16string> inner;
+  FindEntry entry;
+  while (listing->Next(&entry)) {
+    if (entry.IsLink()) continue;
+    (entry.IsFolder() ? inner : *files).push_back(JoinPath(folder, entry.name));
+  }
+  listing.reset();
+  for (const std::u16string& child : inner) ListTree(fs, child, files, folders);
+  folders->push_back(folder);
+}
+
+// "F:\QTRPMB\x" -> "x".
+std::u16string BelowRoot(std::u16string_view storeRoot, std::u16string_view path) {
+  return std::u16string(path.substr(storeRoot.size() + 1));
+}
+
+}  // namespace
+
+size_t PutBackVersions(FileSystem& fs, std::u16string_view storeRoot, std::u16string_view stamp, const StoreKey* key,
+                       std::vector<std::u16string>* failed) {
+  const std::u16string folder = JoinPath(VersionsFolderOf(storeRoot), stamp);
+  std::vector<std::u16string> files, folders;
+  ListTree(fs, folder, &files, &folders);
+  StoreIndex index = StoreIndex::Load(fs, storeRoot, key);
+  struct Back {
+    std::u16string version, current;
+    std::optional<StoreIndexEntry> entry;
+  };
+  std::vector<Back> backs;
+  std::vector<StoreIndexEntry> announced;
+  for (const std::u16string& version : files) {
+    Back back{version, CurrentPathOfVersion(version), std::nullopt};
+    if (back.current.empty()) continue;
+    if (const StoreIndexEntry* kept = nullptr; index.Lookup(fs, version, &kept) == IndexState::kCurrent) {
+      back.entry = *kept;
+      back.entry->stored = BelowRoot(storeRoot, back.current);
+      announced.push_back(*back.entry);
+    }
+    backs.push_back(std::move(back));
+  }
+  const auto fail = [&](const std::u16string& path, uint32_t error) {
+    if (failed != nullptr) failed->push_back(path + u";" + DigitsOf(error));
+  };
+  if (const uint32_t error = index.Announce(fs, announced); error != 0) {
+    fail(IndexFolderOf(storeRoot), error);
+    return 0;
+  }
+  size_t putBack = 0;
+  std::u16string last;
+  for (const Back& back : backs) {
+    // The job's copy may be read-only, as its source was.
+    uint32_t error = fs.Rename(back.version, back.current);
+    if (error != 0 && RemoveFileAnyway(fs, back.current) == 0) error = fs.Rename(back.version, back.current);
+    if (error != 0) {
+      fail(back.version, error);
+      continue;
+    }
+    ++putBack;
+    last = back.current;
+    if (back.entry) index.Record(*back.entry);
+    index.Forget(BelowRoot(storeRoot, back.version));
+  }
+  // One flush carries the renames on NTFS; the entries describe both states until then.
+  if (std::unique_ptr<File> file; !last.empty() && fs.Open(last, OpenMode::kReadWriteExisting, &file) == 0)
+    file->Flush();
+  if (index.HasPending()) {
+    if (const uint32_t error = index.AppendPending(fs); error != 0) fail(IndexFolderOf(storeRoot), error);
+  }
+  for (const std::u16string& empty : folders) fs.RemoveFolder(empty);
+  return putBack;
+}
+
+}  // namespace qtr
