@@ -82,7 +82,8 @@ void BackupGuard::CountNewFile(std::u16string_view name, bool renamedFrom) {
 void BackupGuard::Act() {
   active_ = false;
   JobGuard& guard = job_.guard;
-  guard.SetFindings({tally_.Suspicious(), tally_.Replaced(), tally_.RenamedToOneExtension(), tally_.RenamedExtension()});
+  guard.SetFindings(
+      {tally_.Suspicious(), tally_.Replaced(), tally_.RenamedToOneExtension(), tally_.RenamedExtension()});
   if (guard.askPerson != 0) {
     guard.waiting = 1;
     while (guard.answer == JobGuard::kNoAnswer && job_.control.stop == 0)

@@ -4,7 +4,9 @@
 
 namespace qtr {
 
-bool IsLowOnSpace(uint64_t availableBytes) { return (availableBytes >> 20) < 4; }
+bool IsLowOnSpace(uint64_t availableBytes) {
+  return (availableBytes >> 20) < 4;
+}
 
 bool IsTargetRemoval(std::u16string_view removedDrive, std::u16string_view targetText) {
   return removedDrive == targetText;
@@ -55,7 +57,8 @@ JobView JobTicker::Tick(BackupJob& job, int64_t now, size_t failureLines, bool p
     return view;
   }
   view.action = TargetVerdict(job);
-  if (view.action == JobView::Action::kNone && job.guard.waiting != 0 && job.guard.answer == JobGuard::kNoAnswer) {
+  if (view.action == JobView::Action::kNone && job.guard.waiting != 0 &&
+      job.guard.answer == JobGuard::kNoAnswer) {
     view.action = JobView::Action::kAskGuard;
     return view;
   }

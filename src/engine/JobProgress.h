@@ -27,13 +27,13 @@ struct JobView {
     kAskGuard,          // the guard found an attack and the pass waits: ask whether to stop
   };
   bool scanning = false;
-  std::u16string scannedText;                   // "12 Files"
-  bool showControls = false;                    // first tick of the copy phase
-  bool showFailureList = false;                 // first tick with a failure line
+  std::u16string scannedText;    // "12 Files"
+  bool showControls = false;     // first tick of the copy phase
+  bool showFailureList = false;  // first tick with a failure line
   std::optional<int> overallPercent, filePercent;
-  std::optional<std::u16string> currentFile;   // a new file to show
+  std::optional<std::u16string> currentFile;  // a new file to show
   std::optional<std::u16string> elapsedText, remainingText;
-  std::u16string finishedText;                  // "3 Files"
+  std::u16string finishedText;  // "3 Files"
   Action action = Action::kNone;
 };
 

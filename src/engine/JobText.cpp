@@ -48,20 +48,22 @@ std::u16string SetAsideText(const LanguageTable& table, uint32_t recycled, uint3
 }
 
 std::u16string GuardFindingsText(const LanguageTable& table, const GuardFindings& found) {
-  const std::u16string values[] = {DigitsOf(found.suspicious), DigitsOf(found.replaced), DigitsOf(found.renamed),
-                                   u"." + found.extension};
+  const std::u16string values[] = {DigitsOf(found.suspicious), DigitsOf(found.replaced),
+                                   DigitsOf(found.renamed), u"." + found.extension};
   const auto placed = [&](TextId id) {
     std::u16string text = DisplayText(table, id);
     for (size_t i = 0; i < 4; ++i) {
       const std::u16string mark = u"%" + DigitsOf(i + 1);
-      for (size_t at = text.find(mark); at != std::u16string::npos; at = text.find(mark, at + values[i].size()))
+      for (size_t at = text.find(mark); at != std::u16string::npos;
+           at = text.find(mark, at + values[i].size()))
         text.replace(at, mark.size(), values[i]);
     }
     return text;
   };
   std::u16string text;
   if (found.suspicious >= GuardTally::kTripSuspicious) text = placed(TextId::GuardFoundContent);
-  if (found.renamed >= GuardTally::kTripRenamed) text += (text.empty() ? u"" : u"\n") + placed(TextId::GuardFoundRenamed);
+  if (found.renamed >= GuardTally::kTripRenamed)
+    text += (text.empty() ? u"" : u"\n") + placed(TextId::GuardFoundRenamed);
   return text;
 }
 

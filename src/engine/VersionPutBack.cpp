@@ -34,8 +34,8 @@ std::u16string BelowRoot(std::u16string_view storeRoot, std::u16string_view path
 
 }  // namespace
 
-size_t PutBackVersions(FileSystem& fs, std::u16string_view storeRoot, std::u16string_view stamp, const StoreKey* key,
-                       std::vector<std::u16string>* failed) {
+size_t PutBackVersions(FileSystem& fs, std::u16string_view storeRoot, std::u16string_view stamp,
+                       const StoreKey* key, std::vector<std::u16string>* failed) {
   const std::u16string folder = JoinPath(VersionsFolderOf(storeRoot), stamp);
   std::vector<std::u16string> files, folders;
   ListTree(fs, folder, &files, &folders);

@@ -361,8 +361,8 @@ bool CPageBox::HandOver(const JobStart& start) {
   const HandOverPlan plan = PlanHandOver(start, SettingIsOn(init, u"SetPassword"));
   JobWindowSettings settings = WindowSettingsFor(start, plan);
   // A copy's target is a whole disk, named as the question before it named it.
-  settings.diskName = plan.diskCopy ? ShownDiskName(DiskName(TargetDisk()), TargetDisk())
-                                    : DiskNameOfDrive(start.target);
+  settings.diskName =
+      plan.diskCopy ? ShownDiskName(DiskName(TargetDisk()), TargetDisk()) : DiskNameOfDrive(start.target);
   if (!AskBeforeJob(start, plan, settings)) {
     EnablePageButtons(true);
     return false;
@@ -385,15 +385,18 @@ JobWindowSettings CPageBox::WindowSettingsFor(const JobStart& start, const HandO
   }
   settings.caption = plan.caption;
   settings.trigger = start.trigger;
+  settings.personWatching = start.trigger == JobTrigger::kButton ||
+                            start.trigger == JobTrigger::kQuickActivate ||
+                            IsWindowVisible(GetAncestor(Handle(), GA_ROOT)) != FALSE;
   settings.clock = &clock_;
   return settings;
 }
 
 bool CPageBox::AskBeforeJob(const JobStart& start, const HandOverPlan& plan, JobWindowSettings& settings) {
   if (plan.storeKey) {
-    StoreKeyOutcome key = AskStoreKey(mainWindow_ != nullptr ? mainWindow_ : Handle(), *prompter_, fs_,
-                                      programFolder_, start.target, *plan.storeKey, !start.unattended,
-                                      ReadHeaderKeyParameters);
+    StoreKeyOutcome key =
+        AskStoreKey(mainWindow_ != nullptr ? mainWindow_ : Handle(), *prompter_, fs_, programFolder_,
+                    start.target, *plan.storeKey, !start.unattended, ReadHeaderKeyParameters);
     if (key.key) settings.storeKey = std::make_shared<const StoreKey>(std::move(*key.key));
     return key.Proceeds();
   }

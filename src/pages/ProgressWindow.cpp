@@ -7,6 +7,8 @@
 #include "config/SettingsFile.h"
 #include "engine/JobOptions.h"
 #include "engine/JobText.h"
+#include "engine/StoreLayout.h"
+#include "engine/VersionPutBack.h"
 #include "engine/JobWorker.h"
 #include "platform/WideText.h"
 #include "xml/XmlDocument.h"
@@ -144,6 +146,7 @@ bool CPropressDlg::OnInit() {
     settings_.storeKey.reset();  // the job's is the one copy left
     job_->settings.storeReadable = settings_.storeReadable ? 1 : 0;
     job_->settings.notes = JobNotesFrom(ActiveLanguageTable());
+    job_->guard.askPerson = settings_.personWatching ? 1 : 0;
     job_->control.pause.Open();
     ShowProgressControls(false);
     if (settings_.verify) {
@@ -261,6 +264,16 @@ void CPropressDlg::Render(const JobView& view) {
       prompter_.Ask({DisplayText(TextId::DiskIsSmallTitle), DisplayText(TextId::DiskIsSmallMessage), false});
       AcceptStop();
       return;
+    case JobView::Action::kAskGuard: {
+      // The pass waits for the answer; stopping is the default.
+      promptOpen_ = true;
+      const std::u16string found = GuardFindingsText(ActiveLanguageTable(), job_->guard.Findings());
+      const bool stop = prompter_.Ask(
+          {DisplayText(TextId::GuardTitle), found + u"\n\n" + DisplayText(TextId::GuardQuestion), false});
+      job_->guard.answer = stop ? JobGuard::kStop : JobGuard::kGoOn;
+      promptOpen_ = false;
+      return;
+    }
     default: break;
   }
   if (view.showControls) ShowProgressControls(true);
@@ -281,7 +294,7 @@ void CPropressDlg::Render(const JobView& view) {
     KillTimer(Handle(), kTimerId);
     timerRunning_ = false;
     TakeFinalFigures();
-    RecordEnd(JobEnding::kFinished);
+    RecordEnd(job_->guard.stopped != 0 ? JobEnding::kStoppedByGuard : JobEnding::kFinished);
     ShowCloseButton();
     SetThreadExecutionState(ES_CONTINUOUS);
     FinishJob(view.action == JobView::Action::kEndedWithNothing);
@@ -353,7 +366,8 @@ void CPropressDlg::FinishJob(bool nothingCopied) {
   // A job with failed files never says that it finished well.
   std::u16string message;
   if (failed == 1) {
-    message = DisplayText(settings_.backup ? TextId::BackupOneFailedTipMessage : TextId::RestoreOneFailedTipMessage);
+    message = DisplayText(settings_.backup ? TextId::BackupOneFailedTipMessage
+                                           : TextId::RestoreOneFailedTipMessage);
   } else if (failed > 0) {
     message = WithCount(
         DisplayText(settings_.backup ? TextId::BackupFailedTipMessage : TextId::RestoreFailedTipMessage),
@@ -369,8 +383,20 @@ void CPropressDlg::FinishJob(bool nothingCopied) {
           SetAsideText(ActiveLanguageTable(), job_->counters.recycledCount, job_->counters.keptBesideCount);
       !kept.empty())
     message += u"\n" + kept;
+  // A backup the guard stopped says why first, and offers to undo what it replaced.
+  if (job_->guard.stopped != 0)
+    message = GuardFindingsText(ActiveLanguageTable(), job_->guard.Findings()) + u"\n" +
+              job_->settings.notes.guardStopped + u"\n\n" + message;
   completionOpen_ = true;
   prompter_.Ask({DisplayText(TextId::PromptTitle), message, false});
+  if (job_->guard.stopped != 0 && settings_.personWatching && !job_->settings.versionStamp.empty() &&
+      prompter_.Ask({DisplayText(TextId::GuardTitle), DisplayText(TextId::GuardPutBack), false})) {
+    const StoreKey* key = job_->settings.storeKey ? &*job_->settings.storeKey : nullptr;
+    const size_t back =
+        PutBackVersions(fs_, StoreRootOf(settings_.target), job_->settings.versionStamp, key, nullptr);
+    prompter_.Ask({DisplayText(TextId::GuardTitle),
+                   WithCount(DisplayText(TextId::GuardPutBackDone), static_cast<int64_t>(back)), false});
+  }
   completionOpen_ = false;
 }
 

@@ -65,6 +65,9 @@ struct JobWindowSettings {
   // copy's whole target: "WDC Passport #1"), and the clock its times come
   // from (null: the system's).
   JobTrigger trigger = JobTrigger::kButton;
+  // Someone watches (a button, or the window shown): the guard asks before
+  // it stops a backup; otherwise it stops without asking.
+  bool personWatching = true;
   std::u16string diskName;
   LocalClock* clock = nullptr;
 };
