@@ -1,5 +1,9 @@
 #include "engine/StoreFileOperations.h"
 
+#include <memory>
+
+#include "platform/PathText.h"
+
 namespace qtr {
 namespace {
 
@@ -29,6 +33,27 @@ uint32_t PutInPlace(FileSystem& fs, File& partial, std::u16string_view destinati
   const uint32_t error = partial.RenameTo(destination);
   if (error != 0 && old != kInvalidAttributes) fs.SetAttributes(destination, old & ~kAttributeDirectory);
   return error;
+}
+
+void ListTree(FileSystem& fs, const std::u16string& folder, std::vector<std::u16string>* files,
+              std::vector<std::u16string>* folders) {
+  std::unique_ptr<FolderListing> listing;
+  if (fs.List(folder, &listing) != 0) return;
+  std::vector<std::u16string> inner, links;
+  FindEntry entry;
+  while (listing->Next(&entry)) {
+    if (entry.name == u"." || entry.name == u"..") continue;
+    const std::u16string path = JoinPath(folder, entry.name);
+    if (!entry.IsFolder()) {
+      files->push_back(path);
+    } else {
+      (entry.IsLink() ? links : inner).push_back(path);
+    }
+  }
+  listing.reset();
+  for (const std::u16string& child : inner) ListTree(fs, child, files, folders);
+  folders->insert(folders->end(), links.begin(), links.end());
+  folders->push_back(folder);
 }
 
 }  // namespace qtr

@@ -3,7 +3,9 @@
 // replacing a file whose attributes stand in the way.
 #pragma once
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/FileSystem.h"
 
@@ -16,5 +18,11 @@ uint32_t RemoveFileAnyway(FileSystem& fs, std::u16string_view path);
 // Puts a complete partial copy, still open, in place of destination; the
 // old file is replaced in one step, so one of the two is whole at any moment.
 uint32_t PutInPlace(FileSystem& fs, File& partial, std::u16string_view destination);
+// Every file below folder, and the folders from the deepest up to folder
+// itself, so that removing them in that order empties it. A link to a
+// folder is listed as a folder and never entered: removing it removes the
+// link, not what it points to.
+void ListTree(FileSystem& fs, const std::u16string& folder, std::vector<std::u16string>* files,
+              std::vector<std::u16string>* folders);
 
 }  // namespace qtr

@@ -23,27 +23,6 @@ std::u16string FreeStamp(FileSystem& fs, std::u16string_view storeRoot, std::u16
   }
 }
 
-// Every file and folder below folder, files first, deepest folders last.
-void ListTree(FileSystem& fs, const std::u16string& folder, std::vector<std::u16string>* files,
-              std::vector<std::u16string>* folders) {
-  std::unique_ptr<FolderListing> listing;
-  if (fs.List(folder, &listing) != 0) return;
-  std::vector<std::u16string> inner;
-  FindEntry entry;
-  while (listing->Next(&entry)) {
-    const std::u16string path = JoinPath(folder, entry.name);
-    // A link is removed as itself, never followed.
-    if (entry.IsFolder() && !entry.IsLink()) {
-      inner.push_back(path);
-    } else {
-      files->push_back(path);
-    }
-  }
-  listing.reset();
-  for (const std::u16string& child : inner) ListTree(fs, child, files, folders);
-  folders->push_back(folder);
-}
-
 }  // namespace
 
 VersionKeeper::VersionKeeper(BackupJob& job, std::u16string storeRoot)

@@ -11,22 +11,6 @@
 namespace qtr {
 namespace {
 
-// The files below folder (links left alone), and its folders deepest first.
-void ListTree(FileSystem& fs, const std::u16string& folder, std::vector<std::u16string>* files,
-              std::vector<std::u16string>* folders) {
-  std::unique_ptr<FolderListing> listing;
-  if (fs.List(folder, &listing) != 0) return;
-  std::vector<std::u16string> inner;
-  FindEntry entry;
-  while (listing->Next(&entry)) {
-    if (entry.IsLink()) continue;
-    (entry.IsFolder() ? inner : *files).push_back(JoinPath(folder, entry.name));
-  }
-  listing.reset();
-  for (const std::u16string& child : inner) ListTree(fs, child, files, folders);
-  folders->push_back(folder);
-}
-
 // "F:\QTRPMB\x" -> "x".
 std::u16string BelowRoot(std::u16string_view storeRoot, std::u16string_view path) {
   return std::u16string(path.substr(storeRoot.size() + 1));
