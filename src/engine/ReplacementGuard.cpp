@@ -63,7 +63,7 @@ struct Signature {
 // Types whose first bytes every writer puts there; a type that starts in
 // several ways (an MP3 with or without its tag, a QuickTime movie) is left out.
 constexpr Signature kSignatures[] = {
-    {u"zip jar docx xlsx pptx docm xlsm pptm odt ods odp odg epub apk", Zip},
+    {u"zip jar whl docx xlsx pptx docm xlsm pptm odt ods odp odg epub apk", Zip},
     {u"pdf", Pdf},
     {u"jpg jpeg jpe jfif", Jpeg},
     {u"png", Png},
