@@ -349,7 +349,9 @@ CopyStartCheck CPageBox::CheckDiskCopy(int sourceNumber, int targetNumber) {
 }
 
 void CPageBox::ShowMainWindow() {
-  if (mainWindow_ != nullptr) ShowWindow(mainWindow_, SW_SHOW);
+  if (mainWindow_ == nullptr) return;
+  shownAtOutsideStart_ = IsWindowVisible(mainWindow_) != FALSE;
+  ShowWindow(mainWindow_, SW_SHOW);
 }
 
 bool CPageBox::HandOver(const JobStart& start) {
@@ -385,9 +387,12 @@ JobWindowSettings CPageBox::WindowSettingsFor(const JobStart& start, const HandO
   }
   settings.caption = plan.caption;
   settings.trigger = start.trigger;
-  settings.personWatching = start.trigger == JobTrigger::kButton ||
-                            start.trigger == JobTrigger::kQuickActivate ||
-                            IsWindowVisible(GetAncestor(Handle(), GA_ROOT)) != FALSE;
+  // The hotkey and the enclosure button show the window as they start; whether
+  // somebody is watching is what the window was before.
+  const bool outside = start.trigger == JobTrigger::kHotKey || start.trigger == JobTrigger::kEnclosureButton;
+  const bool shown = outside ? shownAtOutsideStart_ : IsWindowVisible(GetAncestor(Handle(), GA_ROOT)) != FALSE;
+  settings.personWatching =
+      start.trigger == JobTrigger::kButton || start.trigger == JobTrigger::kQuickActivate || shown;
   settings.clock = &clock_;
   return settings;
 }

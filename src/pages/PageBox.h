@@ -174,6 +174,9 @@ class CPageBox : public PaintedDialog,
   CMakeSureDlg* openConfirmation_ = nullptr;
   bool openConfirmationPersonOnly_ = false;
   bool firstRun_ = false;
+  // Whether the main window was up when the hotkey or the enclosure button
+  // last started a backup, before the start showed it.
+  bool shownAtOutsideStart_ = true;
 
   CQuickDialog quick_;
   CBackUpDialog backUp_;

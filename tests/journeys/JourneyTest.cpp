@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "JourneyFiles.h"
 #include "ProgramDriver.h"
 #include "config/BackupRecord.h"
 #include "config/JobHistory.h"
@@ -34,34 +35,9 @@ std::u16string U(const std::wstring& text) {
   return std::u16string(text.begin(), text.end());
 }
 
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-  HANDLE file =
-      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-  return ok && written == bytes.size();
-}
-
-std::string ReadFileBytes(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string bytes;
-  char buffer[65536];
-  DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-  CloseHandle(file);
-  return bytes;
-}
-
-// The journey disk: R: is the test's mapped folder, so the program links no letter.
-constexpr char kJourneyDisks[] =
-    "drive = C fixed 0\n"
-    "[disk]\npath = \\\\?\\usbstor#disk&ven_wdc&prod_journey#1#"
-    "{53f56307-b6bf-11d0-94f2-00a0c91efb8b}\n"
-    "image = journey.img\nvendor = WDC\nproduct = Journey\nnumber = 1\n"
-    "geometry = 32 255 63 512\nvolume = R\nbutton = journey.button\n";
+using test::kJourneyDisks;
+using test::ReadFileBytes;
+using test::WriteFileBytes;
 
 // A simulated USB disk with its volume R: on a mapped folder, a folder of
 // mixed files ticked in the selection files, and the program beside them.
@@ -96,24 +72,7 @@ class JourneyTest : public testing::Test {
   std::wstring Stored(const std::wstring& file) const {
     return L"R:\\QTRPMB\\" + source_.substr(0, 1) + source_.substr(2) + file + L".zip";
   }
-  static std::string StoredBytes(const std::wstring& path) {
-    FileSystem& fs = SystemFileSystem();
-    std::unique_ptr<File> in;
-    if (fs.Open(U(path), OpenMode::kReadExisting, &in) != 0) return "<missing>";
-    uint64_t size = 0;
-    in->Size(&size);
-    const std::u16string unpacked = U(path) + u".unpacked";
-    std::unique_ptr<File> out;
-    if (fs.Open(unpacked, OpenMode::kWriteTruncate, &out) != 0) return "<no room>";
-    // The container begins with its four-byte marker.
-    ContainerStatus status{ContainerResult::kReadFailed, 0};
-    if (in->Seek(4) == 0) status = ReadContainer(*in, size, *out, nullptr);
-    out.reset();
-    const std::string bytes =
-        status.result == ContainerResult::kOk ? ReadFileBytes(W(unpacked)) : "<bad container>";
-    fs.RemoveFile(unpacked);
-    return bytes;
-  }
+  static std::string StoredBytes(const std::wstring& path) { return test::StoredBytes(path); }
 
   // A start that is not the first opens on Quick Activate: the File Backup page is chosen.
   void ShowBackUpPage() {

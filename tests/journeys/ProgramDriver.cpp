@@ -176,6 +176,25 @@ HWND ProgramDriver::FindTopLevel(const std::wstring& title) const {
   return search.found;
 }
 
+HWND ProgramDriver::FindDialogHolding(int id) const {
+  struct Search {
+    DWORD process;
+    int id;
+    HWND found = nullptr;
+  } search{processId_, id};
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner != s->process || !IsWindowVisible(window) || GetDlgItem(window, s->id) == nullptr) return TRUE;
+        s->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 void ProgramDriver::Click(HWND window, int id) {
   PostMessageW(GetDlgItem(window, id), BM_CLICK, 0, 0);
 }

@@ -32,6 +32,9 @@ class ProgramDriver {
   HWND BackUpPage() const;
   // A top-level window of the program with this title, visible.
   HWND FindTopLevel(const std::wstring& title) const;
+  // A visible top-level window of the program holding a control with the id,
+  // whatever its title (a question in any language).
+  HWND FindDialogHolding(int id) const;
   // How many visible top-level windows of the program have this title.
   int CountTopLevel(const std::wstring& title) const;
   // The program's process ended within the time.
