@@ -94,7 +94,7 @@ void BackupGuard::Act() {
     if (guard.answer != JobGuard::kStop) return;
   }
   guard.stopped = 1;
-  job_.results.AddFailure(job_.settings.targetRoot, job_.settings.notes.guardStopped);
+  job_.results.AddNote(job_.settings.targetRoot, job_.settings.notes.guardStopped);
   job_.control.stop = 1;
 }
 

@@ -357,12 +357,14 @@ void CPropressDlg::FinishJob(bool nothingCopied) {
   // Files, not lines: a file may have several, and a copy that only lacks its times is no failure.
   const size_t failed = job_->results.FailedFiles();
   const uint32_t changed = job_->counters.changedCount;
+  // A backup the guard stopped always says why, and offers to undo what it replaced.
+  const bool guarded = job_->guard.stopped != 0;
   // With nothing copied and nothing failed there is nothing to tell.
-  if (nothingCopied && failed == 0) return;
+  if (nothingCopied && failed == 0 && !guarded) return;
   XmlDocument init;
   if (!LoadXmlFile(fs_, settings_.programFolder + u"init.xml", &init)) return;
   const auto finish = ReadSetting(init, u"BackupFinish");
-  if (!finish || *finish != u"0" || !finishAllowed_) return;
+  if (!finishAllowed_ || (!guarded && (!finish || *finish != u"0"))) return;
   // A job with failed files never says that it finished well.
   std::u16string message;
   if (failed == 1) {
@@ -372,7 +374,7 @@ void CPropressDlg::FinishJob(bool nothingCopied) {
     message = WithCount(
         DisplayText(settings_.backup ? TextId::BackupFailedTipMessage : TextId::RestoreFailedTipMessage),
         static_cast<int64_t>(failed));
-  } else {
+  } else if (!guarded) {
     message =
         DisplayText(settings_.backup ? TextId::BackupFinishTipMessage : TextId::RestoreFinishTipMessage);
   }
@@ -383,13 +385,12 @@ void CPropressDlg::FinishJob(bool nothingCopied) {
           SetAsideText(ActiveLanguageTable(), job_->counters.recycledCount, job_->counters.keptBesideCount);
       !kept.empty())
     message += u"\n" + kept;
-  // A backup the guard stopped says why first, and offers to undo what it replaced.
-  if (job_->guard.stopped != 0)
+  if (guarded)
     message = GuardFindingsText(ActiveLanguageTable(), job_->guard.Findings()) + u"\n" +
-              job_->settings.notes.guardStopped + u"\n\n" + message;
+              job_->settings.notes.guardStopped + (message.empty() ? u"" : u"\n\n" + message);
   completionOpen_ = true;
   prompter_.Ask({DisplayText(TextId::PromptTitle), message, false});
-  if (job_->guard.stopped != 0 && settings_.personWatching && !job_->settings.versionStamp.empty() &&
+  if (guarded && settings_.personWatching && !job_->settings.versionStamp.empty() &&
       prompter_.Ask({DisplayText(TextId::GuardTitle), DisplayText(TextId::GuardPutBack), false})) {
     const StoreKey* key = job_->settings.storeKey ? &*job_->settings.storeKey : nullptr;
     const size_t back =

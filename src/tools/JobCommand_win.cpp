@@ -194,7 +194,7 @@ int RunJobCommand(const JobCommandOptions& options) {
   RecordJob(failures, job, options, folder,
             lowSpace ? JobEnding::kLowSpace : targetGone ? JobEnding::kTargetRemoved : JobEnding::kFinished);
   // A copy that only lacks its times is a copy: its line is there to read, the job did its work.
-  return job.results.FailedFiles() != 0 || job.counters.changedCount != 0 || lowSpace ? 1 : 0;
+  return job.results.FailedFiles() != 0 || job.counters.changedCount != 0 || lowSpace || job.guard.stopped != 0 ? 1 : 0;
 }
 
 }  // namespace qtr

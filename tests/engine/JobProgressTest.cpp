@@ -76,6 +76,17 @@ TEST_F(JobTickerTest, LowSpaceStopsABackupButNotARestore) {
   EXPECT_EQ(ticker.Tick(*roomy, 1, 0, false).action, JobView::Action::kNone);
 }
 
+// The pass waits on the guard's question: asked once per wait, until answered.
+TEST_F(JobTickerTest, AWaitingGuardIsAskedUntilAnswered) {
+  auto job = NewJob(false);
+  job->counters.totalBytes = 10;
+  JobTicker ticker(0);
+  job->guard.waiting = 1;
+  EXPECT_EQ(ticker.Tick(*job, 1, 0, false).action, JobView::Action::kAskGuard);
+  job->guard.answer = JobGuard::kGoOn;
+  EXPECT_EQ(ticker.Tick(*job, 2, 0, false).action, JobView::Action::kNone);
+}
+
 TEST_F(JobTickerTest, AnEmptyJobEndsWithFullBarsAndNoCompletion) {
   Selection(u"backupfullpath.xml", {});
   auto job = NewJob(false);

@@ -28,5 +28,16 @@ TEST(JobTextTest, DurationsAndCounts) {
   EXPECT_EQ(Narrow(ErrorText(1117).substr(0, 10)), "Fail(1117)");
 }
 
+// What the guard found, as its question and the completion say it; a
+// finding below its threshold is not said.
+TEST(JobTextTest, GuardFindingsInWords) {
+  const LanguageTable english;
+  EXPECT_EQ(Narrow(GuardFindingsText(english, {12, 20, 0, u""})),
+            "Of the 20 files whose stored copies this backup was replacing, 12 now look encrypted, or no longer "
+            "look like the kind of file their name says.");
+  EXPECT_EQ(Narrow(GuardFindingsText(english, {3, 20, 10, u"locked"})),
+            "10 files were renamed to the new extension \".locked\".");
+}
+
 }  // namespace
 }  // namespace qtr
