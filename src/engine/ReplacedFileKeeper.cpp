@@ -1,7 +1,5 @@
 #include "engine/ReplacedFileKeeper.h"
 
-#include <cstdio>
-#include <ctime>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -10,6 +8,7 @@
 #include "engine/HashingFile.h"
 #include "engine/JobText.h"
 #include "engine/StoreLayout.h"
+#include "engine/StoreVersions.h"
 #include "platform/NumberText.h"
 #include "platform/PathText.h"
 #include "platform/SystemError.h"
@@ -68,17 +67,8 @@ std::u16string KeptBesideName(std::u16string_view path, std::u16string_view word
 }
 
 std::u16string SetAsideStampNow() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-#ifdef _WIN32
-  localtime_s(&local, &now);
-#else
-  localtime_r(&now, &local);
-#endif
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d%02d", local.tm_year + 1900, local.tm_mon + 1,
-                local.tm_mday, local.tm_hour, local.tm_min);
-  return std::u16string(text, text + std::char_traits<char>::length(text));
+  // "2026-12-09 193800" -> "2026-12-09 1938": the minute is enough beside a person's file.
+  return VersionStampNow().substr(0, 15);
 }
 
 ReplacedFileKeeper::ReplacedFileKeeper(BackupJob& job)
