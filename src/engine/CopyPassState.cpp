@@ -253,25 +253,38 @@ void CopyPassState::AnnounceEntries(std::vector<Held>& batch) {
 }
 
 void CopyPassState::MoveReplacedToVersions(std::vector<Held>& batch) {
+  // A move that is not durable is taken back where it can be, and its new
+  // copy is a failure: it never takes a name whose old copy may be lost.
+  const auto undo = [&](Held& held, uint32_t error) {
+    for (VersionMove& version : held.versions)
+      if (version.moved && job_.fs.Rename(version.to, version.from) == 0) version.moved = false;
+    FailHeld(held, error);
+    for (const VersionMove& version : held.versions)
+      if (!version.moved) ForgetVersion(version);
+  };
   Held* carrier = nullptr;
   for (Held& held : batch) {
     if (!held.file) continue;
     for (VersionMove& version : held.versions) {
       if (Lowercase(version.from) != Lowercase(held.destination)) continue;
-      if (const uint32_t error = versions_.Move(version.from, version.to); error != 0) {
-        // The old copy stays where it was, and the new one is not put over it.
-        FailHeld(held, error);
-        for (const VersionMove& unmade : held.versions) ForgetVersion(unmade);
+      uint32_t error = versions_.Move(version.from, version.to);
+      version.moved = error == 0;
+      if (error == 0 && job_.volumes.Of(version.to).coarseTimes) error = versions_.MakeDurable(version.to);
+      if (error != 0) {
+        undo(held, error);
         break;
       }
-      version.moved = true;
       carrier = &held;
-      if (job_.volumes.Of(version.to).coarseTimes) versions_.MakeDurable(version.to);
     }
   }
   // On NTFS one flush carries every move made so far to the disk, so none
   // of the new copies can take a name whose old copy is not yet in the versions.
-  if (carrier != nullptr && !job_.volumes.Of(carrier->destination).coarseTimes) carrier->file->Flush();
+  if (carrier == nullptr || job_.volumes.Of(carrier->destination).coarseTimes) return;
+  if (const uint32_t error = carrier->file->Flush(); error != 0)
+    for (Held& held : batch)
+      if (held.file && std::any_of(held.versions.begin(), held.versions.end(),
+                                   [](const VersionMove& v) { return v.moved; }))
+        undo(held, error);
 }
 
 void CopyPassState::ForgetVersion(const VersionMove& version) {

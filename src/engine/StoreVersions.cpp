@@ -151,6 +151,9 @@ bool LiesInVersionFolder(std::u16string_view path) {
 
 std::vector<std::u16string> ListVersionStamps(FileSystem& fs, std::u16string_view storeRoot) {
   std::vector<std::pair<VersionStamp, std::u16string>> found;
+  // A link as the versions folder holds none of the store's versions: nothing is read or removed through it.
+  FindEntry self;
+  if (fs.Find(VersionsFolderOf(storeRoot), &self) != 0 || !self.IsFolder() || self.IsLink()) return {};
   std::unique_ptr<FolderListing> listing;
   if (fs.List(VersionsFolderOf(storeRoot), &listing) != 0) return {};
   FindEntry entry;

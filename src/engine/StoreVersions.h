@@ -51,7 +51,7 @@ bool LiesInVersionFolder(std::u16string_view path);
 std::u16string StampOfVersion(std::u16string_view path);
 
 // The stamps of the store's version folders, newest first (names that are
-// no stamp are left out).
+// no stamp, links, and every folder of a versions folder that is a link are left out).
 class FileSystem;
 std::vector<std::u16string> ListVersionStamps(FileSystem& fs, std::u16string_view storeRoot);
 // The drive folders of every version folder ("F:\QTRPMB\~versions\<stamp>\C"),

@@ -86,15 +86,18 @@ void VersionKeeper::RemoveFolder(const std::u16string& stamp, StoreIndex* index,
       if (Lowercase(entry.stored).starts_with(prefix)) gone.push_back(entry.stored);
     });
     for (const std::u16string& path : gone) index->Forget(path);
-    if (index->HasPending() && index->AppendPending(job_.fs) != 0) {
+    if (const uint32_t error = index->HasPending() ? index->AppendPending(job_.fs) : 0; error != 0) {
       // Their entries stay: a version whose removal is not recorded stays on the disk.
-      job_.results.AddFailure(IndexFolderOf(storeRoot_), kErrorWriteFault);
+      job_.results.AddFailure(IndexFolderOf(storeRoot_), error);
       return;
     }
   }
   std::vector<std::u16string> files, folders;
   ListTree(job_.fs, folder, &files, &folders);
-  for (const std::u16string& file : files) RemoveFileAnyway(job_.fs, file);
+  // A version that stays has no entry now: verify calls it unknown, and the line says why.
+  for (const std::u16string& file : files)
+    if (const uint32_t error = RemoveFileAnyway(job_.fs, file); error != 0)
+      job_.results.AddFailure(file, error);
   for (const std::u16string& empty : folders) job_.fs.RemoveFolder(empty);
 }
 
@@ -129,13 +132,17 @@ uint32_t VersionKeeper::Move(std::u16string_view from, std::u16string_view to) {
   return job_.fs.Rename(from, to);
 }
 
-void VersionKeeper::MakeDurable(std::u16string_view to) {
+uint32_t VersionKeeper::MakeDurable(std::u16string_view to) {
   uint32_t attributes = kInvalidAttributes;
-  if (job_.fs.GetAttributes(to, &attributes) != 0) return;
+  if (const uint32_t error = job_.fs.GetAttributes(to, &attributes); error != 0) return error;
   const bool readOnly = (attributes & kAttributeReadOnly) != 0;
   if (readOnly) job_.fs.SetAttributes(to, attributes & kSettableAttributes & ~kAttributeReadOnly);
-  if (std::unique_ptr<File> file; job_.fs.Open(to, OpenMode::kReadWriteExisting, &file) == 0) file->Flush();
+  std::unique_ptr<File> file;
+  uint32_t error = job_.fs.Open(to, OpenMode::kReadWriteExisting, &file);
+  if (error == 0) error = file->Flush();
+  file.reset();
   if (readOnly) job_.fs.SetAttributes(to, attributes & kSettableAttributes);
+  return error;
 }
 
 }  // namespace qtr

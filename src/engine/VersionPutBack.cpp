@@ -1,12 +1,13 @@
 #include "engine/VersionPutBack.h"
 
+#include <algorithm>
 #include <memory>
 
+#include "engine/JobText.h"
 #include "engine/StoreFileOperations.h"
 #include "engine/StoreIndex.h"
 #include "engine/StoreLayout.h"
 #include "engine/StoreVersions.h"
-#include "platform/NumberText.h"
 
 namespace qtr {
 namespace {
@@ -21,6 +22,9 @@ std::u16string BelowRoot(std::u16string_view storeRoot, std::u16string_view path
 size_t PutBackVersions(FileSystem& fs, std::u16string_view storeRoot, std::u16string_view stamp,
                        const StoreKey* key, std::vector<std::u16string>* failed) {
   const std::u16string folder = JoinPath(VersionsFolderOf(storeRoot), stamp);
+  // Only a version folder of the store itself, never one through a link.
+  const std::vector<std::u16string> stamps = ListVersionStamps(fs, storeRoot);
+  if (std::find(stamps.begin(), stamps.end(), stamp) == stamps.end()) return 0;
   std::vector<std::u16string> files, folders;
   ListTree(fs, folder, &files, &folders);
   StoreIndex index = StoreIndex::Load(fs, storeRoot, key);
@@ -41,7 +45,7 @@ size_t PutBackVersions(FileSystem& fs, std::u16string_view storeRoot, std::u16st
     backs.push_back(std::move(back));
   }
   const auto fail = [&](const std::u16string& path, uint32_t error) {
-    if (failed != nullptr) failed->push_back(path + u";" + DigitsOf(error));
+    if (failed != nullptr) failed->push_back(path + u";" + ErrorText(error));
   };
   if (const uint32_t error = index.Announce(fs, announced); error != 0) {
     fail(IndexFolderOf(storeRoot), error);

@@ -13,8 +13,8 @@
 
 namespace qtr {
 
-// The count put back; *failed (may be null) gets "path;error" lines of
-// those that stay in the version folder. The entries of the copies put back
+// The count put back; *failed (may be null) gets "path;Fail(n)..." lines
+// of those that stay in the version folder. The entries of the copies put back
 // are announced before any moves, so a cut leaves each name described.
 size_t PutBackVersions(FileSystem& fs, std::u16string_view storeRoot, std::u16string_view stamp,
                        const StoreKey* key, std::vector<std::u16string>* failed);

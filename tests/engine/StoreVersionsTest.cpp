@@ -6,7 +6,10 @@
 #include "JobFixture.h"
 #include "engine/StoreIndex.h"
 #include "engine/StoreVersions.h"
+#include "engine/JobText.h"
 #include "engine/VerifyStore.h"
+#include "engine/VersionPutBack.h"
+#include "platform/SystemError.h"
 
 namespace qtr {
 namespace {
@@ -119,6 +122,24 @@ TEST_F(StoreVersionsTest, VersionsGoAfterTheirDaysAndTheOldestFirstWhenTheDiskIs
   ASSERT_EQ(lines.lines.size(), 1u);
   EXPECT_EQ(lines.lines[0],
             u"F:\\QTRPMB\\~versions\\2026-12-21 080000;" + job->settings.notes.versionRemovedForSpace);
+}
+
+// A link in the place of the versions folder: nothing expires through it,
+// no version moves into it, and the replaced copy stays where it was.
+TEST_F(StoreVersionsTest, AVersionsFolderThatIsALinkIsNeverWorkedThrough) {
+  fs.PutFile(u"C:\\D\\a.txt", "first words");
+  BackupAt(u"2026-12-08 090000");
+  fs.PutFile(u"F:\\Elsewhere\\2026-01-01 000000\\C\\D\\a.txt", "not the store's");
+  fs.AddLink(u"F:\\QTRPMB\\~versions", u"F:\\Elsewhere");
+  fs.PutFile(u"C:\\D\\a.txt", "second words");
+  BackupAt(u"2026-12-09 120000");
+  EXPECT_EQ(Content(u"F:\\Elsewhere\\2026-01-01 000000\\C\\D\\a.txt"), "not the store's");
+  EXPECT_FALSE(Exists(u"F:\\Elsewhere\\2026-12-09 120000"));
+  EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\D\\a.txt"), "first words");
+  ASSERT_EQ(lines.lines.size(), 1u);
+  EXPECT_EQ(lines.lines[0], u"F:\\QTRPMB\\C\\D\\a.txt;" + ErrorText(kErrorLinkNotFollowed));
+  EXPECT_EQ(PutBackVersions(fs, u"F:\\QTRPMB", u"2026-01-01 000000", nullptr, nullptr), 0u);
+  EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\D\\a.txt"), "first words");
 }
 
 }  // namespace
