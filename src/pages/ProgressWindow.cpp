@@ -393,12 +393,12 @@ void CPropressDlg::FinishJob(bool nothingCopied) {
   if (guarded && settings_.personWatching && !job_->settings.versionStamp.empty() &&
       prompter_.Ask({DisplayText(TextId::GuardTitle), DisplayText(TextId::GuardPutBack), false})) {
     const StoreKey* key = job_->settings.storeKey ? &*job_->settings.storeKey : nullptr;
-    std::vector<std::u16string> failed;
+    std::vector<std::u16string> stayed;
     const size_t back =
-        PutBackVersions(fs_, StoreRootOf(settings_.target), job_->settings.versionStamp, key, &failed);
+        PutBackVersions(fs_, StoreRootOf(settings_.target), job_->settings.versionStamp, key, &stayed);
     // What stayed in the version folder is said too, each with the system's words.
     std::u16string done = WithCount(DisplayText(TextId::GuardPutBackDone), static_cast<int64_t>(back));
-    for (const std::u16string& line : failed) done += u"\n" + line;
+    for (const std::u16string& line : stayed) done += u"\n" + line;
     prompter_.Ask({DisplayText(TextId::GuardTitle), done, false});
   }
   completionOpen_ = false;
