@@ -8,6 +8,7 @@
 #include "engine/PartialFileMaker.h"
 #include "engine/StoreFileOperations.h"
 #include "engine/StoreLayout.h"
+#include "engine/StoredForms.h"
 #include "platform/NumberText.h"
 #include "platform/SystemError.h"
 
@@ -122,48 +123,42 @@ void CopyPassState::Hold(std::unique_ptr<File> file, std::u16string partial, std
   if (held_.size() >= kBatchFiles || heldBytes_ >= kBatchBytes) StartCommit();
 }
 
+ReplacedCopy CopyPassState::LookUpReplaced(const std::u16string& destination,
+                                           const std::optional<StoreIndexEntry>& made) {
+  ReplacedCopy replaced;
+  FindEntry listed;
+  if (!Exists(destination) || job_.fs.Find(destination, &listed) != 0 || listed.IsFolder()) return replaced;
+  replaced.present = true;
+  replaced.form = FormOfStoredName(destination);
+  if (index_ == nullptr) return replaced;
+  std::lock_guard lock(indexMutex_);
+  const StoreIndexEntry* old = nullptr;
+  if (index_->StateOf(destination, listed, &old) != IndexState::kCurrent) return replaced;
+  replaced.entry = *old;
+  replaced.form = old->form;
+  replaced.sameContent = made && old->form == made->form && old->sourceSize == made->sourceSize &&
+                         index_->SameContent(*old, made->sha256);
+  return replaced;
+}
+
 std::vector<VersionMove> CopyPassState::VersionsOf(const std::u16string& destination,
-                                                   const std::vector<std::u16string>& otherForms,
-                                                   const std::optional<StoreIndexEntry>& made) {
+                                                   const ReplacedCopy& replaced,
+                                                   const std::vector<std::u16string>& otherForms) {
   std::vector<VersionMove> moves;
   if (!versions_.On()) return moves;
-  const auto keep = [&](const std::u16string& path, bool replaced) {
-    FindEntry listed;
-    if (!Exists(path) || job_.fs.Find(path, &listed) != 0 || listed.IsFolder()) return;
+  const auto keep = [&](const std::u16string& path, const ReplacedCopy& copy) {
+    if (!copy.present || copy.sameContent) return;
     // A readable copy in a store being encrypted goes, as it always did:
     // kept as a version, it would tell whoever has the disk what it holds.
     if (job_.settings.encrypt != 0 && !EndsWithNoCase(path, kEncryptedSuffix)) return;
-    VersionMove move{path, versions_.PathFor(path), std::nullopt};
+    VersionMove move{path, versions_.PathFor(path), copy.entry};
     if (move.to.empty()) return;
-    if (index_ != nullptr) {
-      std::lock_guard lock(indexMutex_);
-      const StoreIndexEntry* old = nullptr;
-      if (index_->StateOf(path, listed, &old) == IndexState::kCurrent) {
-        if (replaced && made && old->form == made->form && old->sourceSize == made->sourceSize &&
-            index_->SameContent(*old, made->sha256))
-          return;
-        move.entry = *old;
-        move.entry->stored = versions_.PathFor(old->stored);
-      }
-    }
+    if (move.entry) move.entry->stored = versions_.PathFor(move.entry->stored);
     moves.push_back(std::move(move));
   };
-  keep(destination, true);
-  for (const std::u16string& other : otherForms) keep(other, false);
+  keep(destination, replaced);
+  for (const std::u16string& other : otherForms) keep(other, LookUpReplaced(other, std::nullopt));
   return moves;
-}
-
-bool CopyPassState::ReplacesOtherContent(const std::u16string& destination,
-                                         const std::optional<StoreIndexEntry>& made, StoredForm* form) {
-  FindEntry listed;
-  if (job_.fs.Find(destination, &listed) != 0 || listed.IsFolder()) return false;
-  if (index_ == nullptr) return true;
-  std::lock_guard lock(indexMutex_);
-  const StoreIndexEntry* old = nullptr;
-  if (index_->StateOf(destination, listed, &old) != IndexState::kCurrent) return true;
-  *form = old->form;
-  return !(made && old->form == made->form && old->sourceSize == made->sourceSize &&
-           index_->SameContent(*old, made->sha256));
 }
 
 bool CopyPassState::IndexHas(std::u16string_view storedPath) {

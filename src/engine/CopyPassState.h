@@ -53,6 +53,14 @@ struct VersionMove {
   bool moved = false;
 };
 
+// The stored copy a copy replaces, as it is listed when the copy is complete.
+struct ReplacedCopy {
+  bool present = false;                  // a file (not a folder) is at the stored path
+  StoredForm form = StoredForm::kPlain;  // its form: its entry's, else its name's
+  std::optional<StoreIndexEntry> entry;  // the entry describing it as listed, if one does
+  bool sameContent = false;              // that entry says it holds the very content of the copy
+};
+
 class CopyPassState {
  public:
   // A batch of copies is made durable once it holds this many files or
@@ -100,17 +108,14 @@ class CopyPassState {
             std::vector<std::u16string> otherForms, uint64_t bytes,
             std::optional<StoreIndexEntry> entry = std::nullopt, std::u16string lacking = {},
             std::vector<VersionMove> versions = {});
+  // The stored copy at destination that a copy (made: its new entry) replaces.
+  ReplacedCopy LookUpReplaced(const std::u16string& destination, const std::optional<StoreIndexEntry>& made);
   // On a backup that keeps versions: the stored copies that a copy to
-  // destination (made: its new entry) replaces, destination itself and its
-  // otherForms, each with its entry. A destination an entry describes as
-  // holding the very content made holds nothing to keep.
-  std::vector<VersionMove> VersionsOf(const std::u16string& destination,
-                                      const std::vector<std::u16string>& otherForms,
-                                      const std::optional<StoreIndexEntry>& made);
-  // True when the stored copy at destination holds other content than made
-  // (or nothing tells): a replacement the guard judges; *form is then the stored copy's.
-  bool ReplacesOtherContent(const std::u16string& destination, const std::optional<StoreIndexEntry>& made,
-                            StoredForm* form);
+  // destination replaces, replaced (from LookUpReplaced, or none) and its
+  // otherForms, each with its entry. A copy that holds the very content of
+  // the new one is nothing to keep.
+  std::vector<VersionMove> VersionsOf(const std::u16string& destination, const ReplacedCopy& replaced,
+                                      const std::vector<std::u16string>& otherForms);
   BackupGuard& Guard() { return guard_; }
   // At the start of a backup: the version folders past their days go.
   void RemoveExpiredVersions() { versions_.RemoveExpired(index_, indexMutex_); }

@@ -196,14 +196,13 @@ std::vector<std::u16string> OtherFormsToRemove(BackupJob& job, CopyPassState& pa
 // judged against the stored copy, a new file counted (and whether it looks
 // renamed from a stored file whose source is gone). It may stop the job.
 void GuardCopy(BackupJob& job, CopyPassState& pass, std::u16string_view source, std::u16string_view destination,
-               const std::u16string& target, bool replacing, const std::optional<StoreIndexEntry>& made,
+               const std::u16string& target, bool replacing, const ReplacedCopy& replaced,
                const std::vector<uint8_t>& newHead) {
   BackupGuard& guard = pass.Guard();
   if (!guard.Active()) return;
   if (replacing) {
-    StoredForm form = FormOfStoredName(target);
-    if (!pass.ReplacesOtherContent(target, made, &form)) return;
-    guard.JudgeReplacement(NameOf(destination), guard.StoredHeadOf(target, form), newHead);
+    if (!replaced.present || replaced.sameContent) return;
+    guard.JudgeReplacement(NameOf(destination), guard.StoredHeadOf(target, replaced.form), newHead);
     return;
   }
   bool renamed = false;
@@ -267,8 +266,10 @@ int BackupOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view sourc
   std::vector<std::u16string> others = OtherFormsToRemove(job, pass, source, destination, form);
   std::vector<VersionMove> versions;
   if (status.Ok() && job.control.stop == 0) {
-    versions = pass.VersionsOf(target, others, entry);
-    GuardCopy(job, pass, source, destination, target, replacing, entry, newHead);
+    // Looked up once, for the versions and the guard.
+    const ReplacedCopy replaced = replacing ? pass.LookUpReplaced(target, entry) : ReplacedCopy{};
+    versions = pass.VersionsOf(target, replaced, others);
+    GuardCopy(job, pass, source, destination, target, replacing, replaced, newHead);
   }
   return FinishPartialCopy(job, pass, status, info, std::move(out), source, target, partial, std::move(others),
                            std::move(entry), std::move(versions))
