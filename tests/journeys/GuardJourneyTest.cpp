@@ -177,19 +177,7 @@ class GuardJourneyTest : public testing::Test {
     CloseHandle(file);
   }
 
-  // The progress window: the page container's child holding the Close button.
-  HWND JobWindow() const {
-    HWND job = nullptr;
-    EnumChildWindows(
-        driver_.PageBox(),
-        [](HWND child, LPARAM data) -> BOOL {
-          if (GetDlgItem(child, 1083) == nullptr) return TRUE;
-          *reinterpret_cast<HWND*>(data) = child;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&job));
-    return job;
-  }
+  HWND JobWindow() const { return driver_.JobWindow(); }
 
   // The program's next question or message, once it is up.
   HWND WaitForQuestion(DWORD milliseconds) const {

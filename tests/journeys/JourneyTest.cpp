@@ -153,19 +153,7 @@ class JourneyTest : public testing::Test {
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(question); }, 5000));
   }
 
-  // The progress window: the page container's child holding the Close button.
-  HWND JobWindow() const {
-    HWND job = nullptr;
-    EnumChildWindows(
-        driver_.PageBox(),
-        [](HWND child, LPARAM data) -> BOOL {
-          if (GetDlgItem(child, 1083) == nullptr) return TRUE;
-          *reinterpret_cast<HWND*>(data) = child;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&job));
-    return job;
-  }
+  HWND JobWindow() const { return driver_.JobWindow(); }
 
   void CloseFinishedJob(int backInView = 1014) {
     HWND box = driver_.PageBox();

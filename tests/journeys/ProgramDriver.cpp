@@ -130,6 +130,11 @@ HWND ProgramDriver::BackUpPage() const {
   return box == nullptr ? nullptr : ChildHolding(box, 1112);
 }
 
+HWND ProgramDriver::JobWindow() const {
+  HWND box = PageBox();
+  return box == nullptr ? nullptr : ChildHolding(box, 1083);
+}
+
 int ProgramDriver::CountTopLevel(const std::wstring& title) const {
   struct Search {
     DWORD process;

@@ -30,6 +30,8 @@ class ProgramDriver {
   HWND PageBox() const;
   // The File Backup page: the page container's child holding the target list.
   HWND BackUpPage() const;
+  // The progress window: the page container's child holding the Close button.
+  HWND JobWindow() const;
   // A top-level window of the program with this title, visible.
   HWND FindTopLevel(const std::wstring& title) const;
   // A visible top-level window of the program holding a control with the id,
