@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "crypto/HmacSha256.h"
@@ -75,38 +76,42 @@ ReplacedFileKeeper::ReplacedFileKeeper(BackupJob& job)
     : job_(job),
       stamp_(job.settings.setAsideStamp.empty() ? SetAsideStampNow() : job.settings.setAsideStamp) {}
 
-void ReplacedFileKeeper::CompareWithRestored(std::u16string_view destination, const FindEntry& listed,
-                                             uint64_t size, const Sha256Digest& digest) {
-  if (listed.IsFolder() || listed.size != size) return;
+void ReplacedFileKeeper::NoteRestored(std::u16string_view destination, uint64_t size,
+                                      const Sha256Digest& digest) {
+  std::lock_guard lock(mutex_);
+  restored_[Lowercase(destination)] = {size, digest};
+}
+
+bool ReplacedFileKeeper::HoldsRestored(std::u16string_view destination, uint64_t size, const Restored& restored) {
+  if (size != restored.size) return false;
   std::unique_ptr<File> file;
-  if (job_.fs.Open(destination, OpenMode::kReadExisting, &file) != 0) return;
+  if (job_.fs.Open(destination, OpenMode::kReadExisting, &file) != 0) return false;
   HashingFile hashed(std::move(file), HashingFile::Side::kRead);
   std::vector<char> buffer(64 * 1024);
   for (;;) {
     size_t got = 0;
     // A file that cannot be read whole is taken as different: it is kept.
-    if (hashed.Read(buffer.data(), buffer.size(), &got) != 0) return;
+    if (hashed.Read(buffer.data(), buffer.size(), &got) != 0) return false;
     if (got == 0) break;
   }
   Sha256Digest held{};
-  if (hashed.Bytes() != size || !hashed.Finish(&held) || !SameDigest(held, digest)) return;
-  std::lock_guard lock(mutex_);
-  identical_[Lowercase(destination)] = listed;
+  return hashed.Bytes() == size && hashed.Finish(&held) && SameDigest(held, restored.digest);
 }
 
 bool ReplacedFileKeeper::SetAside(std::u16string_view destination) {
   FindEntry now;
   // Nothing there to keep; a folder in the way fails the replacement itself.
   if (job_.fs.Find(destination, &now) != 0 || now.IsFolder()) return true;
+  std::optional<Restored> restored;
   {
     std::lock_guard lock(mutex_);
-    if (const auto found = identical_.find(Lowercase(destination)); found != identical_.end()) {
-      const FindEntry compared = found->second;
-      identical_.erase(found);
-      // Unchanged since it was compared: the restore puts the same bytes back.
-      if (compared.size == now.size && compared.times.lastWrite == now.times.lastWrite) return true;
+    if (const auto found = restored_.find(Lowercase(destination)); found != restored_.end()) {
+      restored = found->second;
+      restored_.erase(found);
     }
   }
+  // The restore puts the same bytes back.
+  if (restored && HoldsRestored(destination, now.size, *restored)) return true;
   // The bin lists what it holds with its place and time; only the count is told.
   if (job_.fs.MoveToRecycleBin(destination) == 0) {
     ++job_.counters.recycledCount;

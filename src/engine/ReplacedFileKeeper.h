@@ -20,26 +20,33 @@ class ReplacedFileKeeper {
  public:
   explicit ReplacedFileKeeper(BackupJob& job);
 
-  // On the pass's thread, once the restored copy of destination is written
-  // (size bytes with digest): when the file at destination, as listed,
-  // holds those very bytes, it needs no keeping, as long as it is still as
-  // listed when it is replaced.
-  void CompareWithRestored(std::u16string_view destination, const FindEntry& listed, uint64_t size,
-                           const Sha256Digest& digest);
+  // On the pass's thread, once the restored copy of destination is written:
+  // its size and digest, against which the file there is compared when it
+  // is about to be replaced.
+  void NoteRestored(std::u16string_view destination, uint64_t size, const Sha256Digest& digest);
   // On the committer's thread, right before the restored copy goes in place
-  // of destination: sets aside the file there unless it is the identical
-  // one. True when destination may be replaced; false with a failure line
-  // when the file there could be neither recycled nor kept beside.
+  // of destination: sets aside the file there unless it holds the very
+  // bytes noted for it. Compared here rather than on the pass's thread, so
+  // that reading the person's file overlaps the next copies, and it is the
+  // file as it is at the moment it is replaced. True when destination may
+  // be replaced; false with a failure line when the file there could be
+  // neither recycled nor kept beside.
   bool SetAside(std::u16string_view destination);
 
  private:
+  struct Restored {
+    uint64_t size = 0;
+    Sha256Digest digest{};
+  };
+  // Whether the file at destination, of size bytes now, holds exactly the restored bytes.
+  bool HoldsRestored(std::u16string_view destination, uint64_t size, const Restored& restored);
   // The file at destination renamed beside it; 0 or the rename's error.
   uint32_t KeepBeside(std::u16string_view destination);
 
   BackupJob& job_;
   const std::u16string stamp_;
-  SlimMutex mutex_;                                // identical_ is filled by the pass, read by the committer
-  std::map<std::u16string, FindEntry> identical_;  // lowercased destination -> its listing when compared
+  SlimMutex mutex_;                           // restored_ is filled by the pass, read by the committer
+  std::map<std::u16string, Restored> restored_;  // lowercased destination -> the copy written for it
 };
 
 // The name a replaced file is kept under beside its restored copy: the

@@ -321,7 +321,7 @@ int RestoreOneFile(BackupJob& job, CopyPassState& pass, std::u16string_view stor
     if (status.result == ContainerResult::kOk && job.control.stop == 0 && !matches)
       status = {ContainerResult::kDamaged, kErrorInvalidData};
     if (status.result == ContainerResult::kOk && job.control.stop == 0 && replaces && hashOk)
-      pass.Replaced().CompareWithRestored(destination, existing, written, digest);
+      pass.Replaced().NoteRestored(destination, written, digest);
   }
   if (changedOutside && status.result == ContainerResult::kDamaged) {
     out.reset();
