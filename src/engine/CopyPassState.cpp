@@ -264,7 +264,7 @@ void CopyPassState::MoveReplacedToVersions(std::vector<Held>& batch) {
       if (Lowercase(version.from) != Lowercase(held.destination)) continue;
       uint32_t error = versions_.Move(version.from, version.to);
       version.moved = error == 0;
-      if (error == 0 && job_.volumes.Of(version.to).coarseTimes) error = versions_.MakeDurable(version.to);
+      if (error == 0 && job_.volumes.Of(version.to).coarseTimes) error = FlushByName(job_.fs, version.to);
       if (error != 0) {
         undo(held, error);
         break;

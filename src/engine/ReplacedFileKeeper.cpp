@@ -8,6 +8,7 @@
 #include "crypto/HmacSha256.h"
 #include "engine/HashingFile.h"
 #include "engine/JobText.h"
+#include "engine/StoreFileOperations.h"
 #include "engine/StoreLayout.h"
 #include "engine/StoreVersions.h"
 #include "platform/NumberText.h"
@@ -22,21 +23,6 @@ constexpr size_t kLongestName = 255;
 
 bool FitsInName(char16_t c) {
   return c >= 0x20 && std::u16string_view(u"\\/:*?\"<>|").find(c) == std::u16string_view::npos;
-}
-
-// Carries the rename that made path to the disk before the restored copy
-// takes the old name: on a FAT-family volume a flush carries only its own
-// file's entry, and a power cut could otherwise keep the second rename and
-// lose the first, and with it the person's file. Best effort: the file is
-// kept beside already, and a failure here changes nothing of that.
-void MakeNameDurable(FileSystem& fs, std::u16string_view path) {
-  uint32_t attributes = kInvalidAttributes;
-  if (fs.GetAttributes(path, &attributes) != 0) return;
-  const bool readOnly = (attributes & kAttributeReadOnly) != 0;
-  const uint32_t settable = attributes & kSettableAttributes;
-  if (readOnly) fs.SetAttributes(path, kAttributeNormal);
-  if (std::unique_ptr<File> file; fs.Open(path, OpenMode::kReadWriteExisting, &file) == 0) file->Flush();
-  if (readOnly) fs.SetAttributes(path, settable);
 }
 
 }  // namespace
@@ -133,7 +119,12 @@ uint32_t ReplacedFileKeeper::KeepBeside(std::u16string_view destination) {
     if (job_.fs.Find(kept, &taken) == 0) continue;
     error = job_.fs.Rename(destination, kept);
     if (error != 0) return error;
-    MakeNameDurable(job_.fs, kept);
+    // The first rename reaches the disk before the restored copy takes the
+    // old name: on a FAT-family volume a flush carries only its own file's
+    // entry, and a power cut could otherwise keep the second rename and lose
+    // the first, and with it the person's file. Best effort: the file is
+    // kept beside already, and a failure here changes nothing of that.
+    FlushByName(job_.fs, kept);
     ++job_.counters.keptBesideCount;
     job_.results.AddNote(destination, job_.settings.notes.keptBeside + u" " + std::u16string(NameOf(kept)));
     return 0;

@@ -35,6 +35,19 @@ uint32_t PutInPlace(FileSystem& fs, File& partial, std::u16string_view destinati
   return error;
 }
 
+uint32_t FlushByName(FileSystem& fs, std::u16string_view path) {
+  uint32_t attributes = kInvalidAttributes;
+  if (const uint32_t error = fs.GetAttributes(path, &attributes); error != 0) return error;
+  const bool readOnly = (attributes & kAttributeReadOnly) != 0;
+  if (readOnly) fs.SetAttributes(path, attributes & kSettableAttributes & ~kAttributeReadOnly);
+  std::unique_ptr<File> file;
+  uint32_t error = fs.Open(path, OpenMode::kReadWriteExisting, &file);
+  if (error == 0) error = file->Flush();
+  file.reset();
+  if (readOnly) fs.SetAttributes(path, attributes & kSettableAttributes);
+  return error;
+}
+
 void ListTree(FileSystem& fs, const std::u16string& folder, std::vector<std::u16string>* files,
               std::vector<std::u16string>* folders) {
   std::unique_ptr<FolderListing> listing;

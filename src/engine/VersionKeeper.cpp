@@ -132,17 +132,4 @@ uint32_t VersionKeeper::Move(std::u16string_view from, std::u16string_view to) {
   return job_.fs.Rename(from, to);
 }
 
-uint32_t VersionKeeper::MakeDurable(std::u16string_view to) {
-  uint32_t attributes = kInvalidAttributes;
-  if (const uint32_t error = job_.fs.GetAttributes(to, &attributes); error != 0) return error;
-  const bool readOnly = (attributes & kAttributeReadOnly) != 0;
-  if (readOnly) job_.fs.SetAttributes(to, attributes & kSettableAttributes & ~kAttributeReadOnly);
-  std::unique_ptr<File> file;
-  uint32_t error = job_.fs.Open(to, OpenMode::kReadWriteExisting, &file);
-  if (error == 0) error = file->Flush();
-  file.reset();
-  if (readOnly) job_.fs.SetAttributes(to, attributes & kSettableAttributes);
-  return error;
-}
-
 }  // namespace qtr

@@ -47,9 +47,6 @@ class VersionKeeper {
   // Moves the stored file from to its version path to, making the version
   // folders on the way; 0 or the error (from is then where it was).
   uint32_t Move(std::u16string_view from, std::u16string_view to);
-  // Carries the move to to the disk: on a FAT-family volume only the
-  // file's own flush does. 0 or the error.
-  uint32_t MakeDurable(std::u16string_view to);
 
  private:
   // Removes a version folder: its entries recorded gone, then its files and folders.

@@ -30,14 +30,17 @@ size_t PutBackVersions(FileSystem& fs, std::u16string_view storeRoot, std::u16st
   StoreIndex index = StoreIndex::Load(fs, storeRoot, key);
   struct Back {
     std::u16string version, current;
-    std::optional<StoreIndexEntry> entry;
+    std::optional<StoreIndexEntry> entry;  // at its current path
+    std::optional<StoreIndexEntry> kept;   // at its version path
   };
   std::vector<Back> backs;
   std::vector<StoreIndexEntry> announced;
   for (const std::u16string& version : files) {
-    Back back{version, CurrentPathOfVersion(version), std::nullopt};
+    Back back{version, CurrentPathOfVersion(version), std::nullopt, std::nullopt};
     if (back.current.empty()) continue;
     if (const StoreIndexEntry* kept = nullptr; index.Lookup(fs, version, &kept) == IndexState::kCurrent) {
+      back.kept = *kept;
+      back.kept->stored = BelowRoot(storeRoot, version);
       back.entry = *kept;
       back.entry->stored = BelowRoot(storeRoot, back.current);
       announced.push_back(*back.entry);
@@ -51,24 +54,37 @@ size_t PutBackVersions(FileSystem& fs, std::u16string_view storeRoot, std::u16st
     fail(IndexFolderOf(storeRoot), error);
     return 0;
   }
+  // The versions' entries go before their files move: a power cut between
+  // leaves a version no entry names, which verify calls unknown, never an
+  // entry whose file is gone, which it would call missing.
+  for (const Back& back : backs) index.Forget(BelowRoot(storeRoot, back.version));
+  if (index.HasPending()) {
+    if (const uint32_t error = index.AppendPending(fs); error != 0) {
+      fail(IndexFolderOf(storeRoot), error);
+      return 0;
+    }
+  }
   size_t putBack = 0;
-  std::u16string last;
   for (const Back& back : backs) {
     // The job's copy may be read-only, as its source was.
     uint32_t error = fs.Rename(back.version, back.current);
     if (error != 0 && RemoveFileAnyway(fs, back.current) == 0) error = fs.Rename(back.version, back.current);
     if (error != 0) {
       fail(back.version, error);
+      // It stays a version, described again.
+      if (back.kept) index.Record(*back.kept);
       continue;
     }
     ++putBack;
-    last = back.current;
+    // Each file's own flush: on a FAT-family volume only that carries its
+    // rename, and its entry is recorded as put back only after it.
+    // Unflushed, it is left to the announced entry, which describes either state.
+    if (const uint32_t flushed = FlushByName(fs, back.current); flushed != 0) {
+      fail(back.current, flushed);
+      continue;
+    }
     if (back.entry) index.Record(*back.entry);
-    index.Forget(BelowRoot(storeRoot, back.version));
   }
-  // One flush carries the renames on NTFS; the entries describe both states until then.
-  if (std::unique_ptr<File> file; !last.empty() && fs.Open(last, OpenMode::kReadWriteExisting, &file) == 0)
-    file->Flush();
   if (index.HasPending()) {
     if (const uint32_t error = index.AppendPending(fs); error != 0) fail(IndexFolderOf(storeRoot), error);
   }
