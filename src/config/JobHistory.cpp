@@ -216,6 +216,9 @@ std::optional<JobRecord> JobHistory::Find(uint64_t id) const {
 }
 
 uint64_t JobHistory::Append(JobRecord record) const {
+  // A save takes well under a second; a lock not had by then (a folder that
+  // takes no new file, say) does not keep the record from being written.
+  const WholeFileLock lock(folder_ + std::u16string(kJobHistoryLockFileName), 5000);
   std::vector<JobRecord> records;
   if (ReadHistory(folder_, path_, records) == FileState::kUnreadable) return 0;
   uint64_t highest = 0;

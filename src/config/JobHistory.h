@@ -26,6 +26,8 @@ namespace qtr {
 inline constexpr std::u16string_view kJobHistoryFileName = u"jobhistory.xml";
 // Where a history that did not load is kept (an older one is replaced).
 inline constexpr std::u16string_view kDamagedJobHistoryFileName = u"jobhistory.damaged.xml";
+// Held while a program adds a record: two appends at once would each write the file without the other's.
+inline constexpr std::u16string_view kJobHistoryLockFileName = u"jobhistory.lock";
 
 enum class HistoryJobKind { kBackup, kRestore, kVerify, kDiskCopy };
 

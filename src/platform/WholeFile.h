@@ -28,4 +28,22 @@ struct WholeFileStamp {
 };
 uint32_t StampOfWholeFile(std::u16string_view path, WholeFileStamp* stamp);
 
+// A lock file that one program holds at a time, for a read, change and
+// write of a file that two programs (the window and qtrpack) may make at
+// once. It is let go with the object, or with its program however that
+// ends; on Windows the lock file goes with it.
+class WholeFileLock {
+ public:
+  // Waits up to waitMs for the lock at path; Held() says whether it came.
+  WholeFileLock(std::u16string_view path, uint32_t waitMs);
+  ~WholeFileLock();
+  WholeFileLock(const WholeFileLock&) = delete;
+  WholeFileLock& operator=(const WholeFileLock&) = delete;
+  bool Held() const { return handle_ != kNone; }
+
+ private:
+  static constexpr intptr_t kNone = -1;
+  intptr_t handle_ = kNone;  // a HANDLE on Windows, a descriptor elsewhere
+};
+
 }  // namespace qtr

@@ -1,9 +1,13 @@
 #include "platform/WholeFile.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <memory>
+#include <thread>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -79,6 +83,25 @@ uint32_t StampOfWholeFile(std::u16string_view path, WholeFileStamp* stamp) {
   stamp->size = static_cast<uint64_t>(info.st_size);
   stamp->lastWrite = static_cast<uint64_t>(info.st_mtim.tv_sec) * 1'000'000'000u + static_cast<uint64_t>(info.st_mtim.tv_nsec);
   return 0;
+}
+
+WholeFileLock::WholeFileLock(std::u16string_view path, uint32_t waitMs) {
+  const int fd = open(NativePath(path).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+  // flock, not unlink on release: a file unlinked while another waits on it would let two hold the lock.
+  while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= until) {
+      close(fd);
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  handle_ = fd;
+}
+
+WholeFileLock::~WholeFileLock() {
+  if (handle_ != kNone) close(static_cast<int>(handle_));
 }
 
 }  // namespace qtr

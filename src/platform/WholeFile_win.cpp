@@ -68,4 +68,26 @@ uint32_t RenameWholeFile(std::u16string_view from, std::u16string_view to) {
   return 0;
 }
 
+WholeFileLock::WholeFileLock(std::u16string_view path, uint32_t waitMs) {
+  const ULONGLONG until = GetTickCount64() + waitMs;
+  for (;;) {
+    // Shared with nobody, and gone once the last handle closes.
+    const HANDLE file =
+        CreateFileW(WidePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                    FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      handle_ = reinterpret_cast<intptr_t>(file);
+      return;
+    }
+    // Held, or its file still being deleted: anything else will not pass by waiting.
+    const DWORD error = GetLastError();
+    if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) || GetTickCount64() >= until) return;
+    Sleep(5);
+  }
+}
+
+WholeFileLock::~WholeFileLock() {
+  if (handle_ != kNone) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
 }  // namespace qtr

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
+#include <thread>
 
 #include "config/JobHistory.h"
 #include "support/TempFolder.h"
@@ -44,6 +46,25 @@ TEST_F(JobHistoryTest, AppendedRecordsComeBackOldestFirstWithTheirIds) {
   EXPECT_FALSE(history_.Find(3));
   const std::string bytes = ReadBytes(history_.Path());
   EXPECT_EQ(bytes.rfind("<JobHistory>\r\n<Job>\r\n<Id>1</Id>\r\n<Started>2026-03-07 09:05:00</Started>\r\n", 0), 0u);
+}
+
+// The program and qtrpack may end jobs at the same moment: each append
+// reads, adds and writes the whole file, and none may undo another's.
+TEST_F(JobHistoryTest, AppendsFromTwoProgramsAtOnceAreAllKeptWithTheirOwnIds) {
+  constexpr int kEach = 25;
+  std::vector<uint64_t> ids[2];
+  std::vector<std::thread> programs;
+  for (int p = 0; p < 2; ++p)
+    programs.emplace_back([&, p] {
+      const JobHistory own(temp_.File(u""));
+      for (int i = 0; i < kEach; ++i) ids[p].push_back(own.Append(Backup(p)));
+    });
+  for (std::thread& program : programs) program.join();
+  std::set<uint64_t> given(ids[0].begin(), ids[0].end());
+  given.insert(ids[1].begin(), ids[1].end());
+  EXPECT_EQ(given.size(), 2u * kEach);
+  EXPECT_EQ(given.count(0), 0u) << "an append failed";
+  EXPECT_EQ(history_.Load().size(), 2u * kEach);
 }
 
 TEST_F(JobHistoryTest, TheCachedHistoryFollowsEveryAppendWithoutTheLines) {
