@@ -60,6 +60,9 @@ CPropressDlg::CPropressDlg(const JobWindowSettings& settings, FileSystem& fs, Pr
 
 CPropressDlg::~CPropressDlg() {
   EndWorker();
+  // The program quit in the middle of the job: it is kept in the history as
+  // one the person stopped. The host is going away and is not told.
+  if (job_ && !recorded_) RecordEnd(JobEnding::kStoppedByPerson, false);
   if (CurrentProgressWindow() == this) CurrentProgressWindow() = nullptr;
 }
 
@@ -404,7 +407,7 @@ void CPropressDlg::FinishJob(bool nothingCopied) {
   completionOpen_ = false;
 }
 
-void CPropressDlg::RecordEnd(JobEnding ending) {
+void CPropressDlg::RecordEnd(JobEnding ending, bool tellHost) {
   if (recorded_) return;
   recorded_ = true;
   JobRecord record = std::move(record_);
@@ -441,7 +444,7 @@ void CPropressDlg::RecordEnd(JobEnding ending) {
   }
   // A history that cannot be saved never holds the job up: the record is still told.
   record.id = JobHistory(settings_.programFolder).Append(record);
-  host_.JobRecorded(record);
+  if (tellHost) host_.JobRecorded(record);
 }
 
 void CPropressDlg::StopJob() {

@@ -117,8 +117,8 @@ class CPropressDlg : public PaintedDialog, private JobReporter {
   void TakeFinalFigures();
   // The failure list is as high as a whole number of rows, scroll bar or not.
   void FitFailureListToRows();
-  // Adds the job's record to the history and tells the host, once.
-  void RecordEnd(JobEnding ending);
+  // Adds the job's record to the history and, unless told not to, tells the host; once.
+  void RecordEnd(JobEnding ending, bool tellHost = true);
   JobRecord record_;  // its failure lines gather as they reach the list
   bool recorded_ = false;
   int listMost_ = 0;  // the failure list's height at most, in whole rows

@@ -881,6 +881,23 @@ TEST_F(JourneyTest, AFailedFileIsToldInABalloonThatOpensItsJobAndAPulledDiskIsKe
   driver_.Quit();
 }
 
+// Quit from the tray while a backup runs: the history still has the job, stopped.
+TEST_F(JourneyTest, AJobTheProgramQuitInTheMiddleOfIsKeptInTheHistoryAsStopped) {
+  std::string big(64u << 20, '\0');
+  uint32_t seed = 54321;
+  for (char& byte : big) byte = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 24);
+  ASSERT_TRUE(WriteFileBytes(source_ + L"\\big.bin", big));
+  ASSERT_TRUE(driver_.Start());
+  ChooseTarget();
+  StartWithHotKey(driver_);
+  ASSERT_TRUE(WaitFor([&] { return JobWindow() != nullptr && IsWindowVisible(JobWindow()); }, 10000));
+  driver_.Quit();
+  const std::vector<JobRecord> records = JobHistory(U(folder_)).Load();
+  ASSERT_EQ(records.size(), 1u) << ReadFileBytes(folder_ + L"jobhistory.xml");
+  EXPECT_EQ(records[0].trigger, JobTrigger::kHotKey);
+  EXPECT_EQ(records[0].ending, JobEnding::kStoppedByPerson);
+}
+
 TEST_F(JourneyTest, EnclosureButtonPressedTwiceAsksThenConfirms) {
   StoreSetting(u"USBHotKey", u"1");
   ASSERT_TRUE(driver_.Start());
