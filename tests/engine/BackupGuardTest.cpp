@@ -34,6 +34,10 @@ std::u16string Name(int i) {
   return u"C:\\D\\letter" + std::u16string(1, u'a' + i) + u".txt";
 }
 
+std::u16string Stored(int i) {
+  return u"F:\\QTRPMB\\C\\D\\letter" + std::u16string(1, u'a' + i) + u".txt";
+}
+
 class BackupGuardTest : public test::JobFixture {
  protected:
   explicit BackupGuardTest(MemoryFileSystem::Kind target = MemoryFileSystem::Kind::kNtfs) : JobFixture(target) {
@@ -77,7 +81,7 @@ class BackupGuardTest : public test::JobFixture {
         const VerifyReport report = VerifyStore(after, u"F:\\QTRPMB", nullptr);
         ASSERT_TRUE(report.damaged.empty() && report.indexDamage.empty()) << report.damaged.size() << " damaged";
         for (int i = 0; i < 20; ++i) {
-          const std::u16string stored = u"F:\\QTRPMB\\C\\D\\letter" + std::u16string(1, u'a' + i) + u".txt";
+          const std::u16string stored = Stored(i);
           std::string now, kept;
           const bool there = after.GetFile(stored, &now);
           after.GetFile(VersionPathOf(stored, stamp), &kept);
@@ -108,7 +112,7 @@ TEST_F(BackupGuardTest, AnAttackStopsAtTheThresholdAndEveryReplacedCopyIsAVersio
   EXPECT_EQ(job->guard.Findings().suspicious, 10);
   int replaced = 0;
   for (int i = 0; i < 20; ++i) {
-    const std::u16string stored = u"F:\\QTRPMB\\C\\D\\letter" + std::u16string(1, u'a' + i) + u".txt";
+    const std::u16string stored = Stored(i);
     const std::string now = Content(stored);
     if (now == Text(i)) continue;
     ++replaced;
@@ -121,7 +125,7 @@ TEST_F(BackupGuardTest, AnAttackStopsAtTheThresholdAndEveryReplacedCopyIsAVersio
   EXPECT_EQ(PutBackVersions(fs, u"F:\\QTRPMB", job->settings.versionStamp, nullptr, nullptr),
             static_cast<size_t>(replaced));
   for (int i = 0; i < 20; ++i)
-    EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\D\\letter" + std::u16string(1, u'a' + i) + u".txt"), Text(i));
+    EXPECT_EQ(Content(Stored(i)), Text(i));
   EXPECT_TRUE(ListVersionStamps(fs, u"F:\\QTRPMB").empty());
   const VerifyReport report = VerifyStore(fs, u"F:\\QTRPMB", nullptr);
   EXPECT_TRUE(report.Sound()) << report.damaged.size() << " damaged, " << report.missing.size() << " missing";
@@ -138,7 +142,7 @@ TEST_F(BackupGuardTest, EditsRaiseNothingAndAPersonMayLetAnAttackGoOn) {
   EXPECT_EQ(job->guard.stopped, 0);
   EXPECT_EQ(job->guard.Findings().suspicious, 10);
   for (int i = 0; i < 20; ++i)
-    EXPECT_EQ(Content(u"F:\\QTRPMB\\C\\D\\letter" + std::u16string(1, u'a' + i) + u".txt"), Encrypted(i));
+    EXPECT_EQ(Content(Stored(i)), Encrypted(i));
 }
 
 TEST_F(BackupGuardTest, PutBackCutAtAnyStepLosesNoCopyAndVerifiesSound) { PutBackHoldsAtEveryCut(MemoryFileSystem::Kind::kNtfs); }
